@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs everything the build and the tests need on a fresh Debian/Ubuntu machine.
+set -euo pipefail
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends \
+  cmake make g++ python3 ca-certificates \
+  googletest libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev \
+  g++-mingw-w64-x86-64-posix wine wine64 \
+  clang libclang-rt-14-dev \
+  >/dev/null

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the native build (unit tests, table checks, tempo, benchmark smoke
+# run), the Windows build of the core and its unit tests under Wine, and the fuzz targets.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=$(nproc)
+
+echo "== native build and tests"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== Windows build (MinGW-w64) and tests under Wine"
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-win -j "$jobs"
+ctest --test-dir build-win --output-on-failure
+
+echo "== fuzz targets (clang, libFuzzer, ASan, UBSan)"
+scripts/gbk-tree.sh . build-fuzz/src
+cmake -S build-fuzz/src -B build-fuzz/build -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DTEMPO_FUZZ=ON -DTEMPO_TESTS=OFF -DTEMPO_CLI=OFF -DTEMPO_BENCHMARKS=OFF >/dev/null
+cmake --build build-fuzz/build -j "$jobs"
+ctest --test-dir build-fuzz/build --output-on-failure -j "$jobs"
+echo "== all tests passed"

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "text/encoding.h"
+
+namespace {
+
+TEST(Encoding, LiteralsAreGbkInsideAndUtf8Outside) {
+    const std::string gbk = "历算时区为东8区";
+    EXPECT_EQ(gbk.size(), 15u);  // seven characters of two bytes and one digit
+    EXPECT_EQ(static_cast<unsigned char>(gbk[0]), 0xC0u);  // 历 is C0 FA in GBK
+    EXPECT_EQ(static_cast<unsigned char>(gbk[1]), 0xFAu);
+    EXPECT_EQ(text::GbkToUtf8(gbk), "\xE5\x8E\x86\xE7\xAE\x97\xE6\x97\xB6\xE5\x8C\xBA\xE4\xB8\xBA\xE4\xB8\x9C" "8"
+                                    "\xE5\x8C\xBA");
+    EXPECT_EQ(text::Utf8ToGbk(text::GbkToUtf8(gbk)), gbk);
+    EXPECT_EQ(text::GbkToUtf8("AD02-10-2024"), "AD02-10-2024");
+    EXPECT_EQ(text::GbkToUtf8(""), "");
+}
+
+TEST(Encoding, BrokenInputIsReplacedNotLost) {
+    // A byte that leads nothing (0xFF) and a lead byte cut off at the end.
+    const std::string broken = std::string("A") + "\xFF" + "B" + "\x81";
+    const std::string utf8 = text::GbkToUtf8(broken);
+    EXPECT_NE(utf8.find('A'), std::string::npos);
+    EXPECT_NE(utf8.find('B'), std::string::npos);
+    EXPECT_EQ(utf8, "A\xEF\xBF\xBD" "B\xEF\xBF\xBD");
+    // Invalid UTF-8 towards GBK.
+    const std::string gbk = text::Utf8ToGbk("x\xC3(y");
+    EXPECT_NE(gbk.find('x'), std::string::npos);
+    EXPECT_NE(gbk.find('y'), std::string::npos);
+    // A character GBK does not have comes through as a replacement, the rest intact.
+    EXPECT_EQ(text::Utf8ToGbk("a\xF0\x9F\x98\x80" "b").front(), 'a');
+    EXPECT_EQ(text::Utf8ToGbk("a\xF0\x9F\x98\x80" "b").back(), 'b');
+}
+
+}  // namespace
