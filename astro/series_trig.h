@@ -24,12 +24,12 @@
 namespace astro::detail {
 
 inline double SeriesCosSin(double x, int phase_quadrants) {
-    // pi/2 = kPio2Hi + kPio2Mid + kPio2Lo; the first two hold 33 significant bits each, so their
-    // products with a quadrant count below 2^20 are exact.
+    // pi/2 = kPio2Hi + kPio2Mid + kPio2Lo; the first two hold 30 significant bits each, so their
+    // products with a quadrant count below 2^23 are exact.
     constexpr double kTwoOverPi = 0.6366197723675814;
-    constexpr double kPio2Hi = 1.5707963267341256;
-    constexpr double kPio2Mid = 6.077100506303966e-11;
-    constexpr double kPio2Lo = 2.0222662487959506e-21;
+    constexpr double kPio2Hi = 1.5707963276654482;
+    constexpr double kPio2Mid = -8.705515692000731e-10;
+    constexpr double kPio2Lo = -3.50343439808993e-19;
     constexpr double kRoundMagic = 6755399441055744.0;  // 1.5 * 2^52: adding it rounds to an integer
 
     const double shifted = x * kTwoOverPi + kRoundMagic;

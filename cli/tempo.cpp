@@ -25,7 +25,7 @@
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 constexpr int kUsageError = 2;
 
