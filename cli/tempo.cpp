@@ -251,7 +251,10 @@ int main(int argc, char** argv) {
             else
                 std::cout << Format("%.3f", dt) << '\n';
         } else if (sun_cmd->parsed() || moon_cmd->parsed()) {
-            if (!std::isfinite(jd)) throw UsageError{"--jd must be a finite number"};
+            // The series are good for some thousands of years around J2000; beyond the calendar's
+            // years -9998..9999 their values mean nothing, so such instants are refused.
+            if (!(jd >= astro::MinDayNumber - 1.0 && jd <= astro::MaxDayNumber + 1.0))
+                throw UsageError{"--jd must lie within -1930712 .. 5373485 (years -9998..9999)"};
             const double v = sun_cmd->parsed() ? astro::SunApparentLongitude(jd) : astro::MoonLongitude(jd);
             if (as_json)
                 PrintJson({{"jd_tt", jd}, {"longitude", v}});
