@@ -17,6 +17,39 @@ const char* const LunarDayNames[31] = {"",     "初一", "初二", "初三", "�
                                        "廿四", "廿五", "廿六", "廿七", "廿八", "廿九", "三十"};
 const char* const WeekdayNames[8] = {"", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六", "星期日"};
 
+namespace {
+
+std::string RightAligned(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+}  // namespace
+
+std::string LunarMonthName(int m) {
+    if (m >= 1 && m <= 12) return std::string("  ") + LunarMonthNames[m];
+    if (m >= 13 && m <= 24) return std::string("闰") + LunarMonthNames[m - 12];
+    return {};
+}
+
+std::string LunarDayName(int d) { return d >= 1 && d <= 30 ? LunarDayNames[d] : std::string(); }
+
+std::string ChineseDigitYear(int n) {
+    if (n < 0 || n > 9999) return {};
+    std::string out;
+    for (char c : std::to_string(n)) out += ChineseDigits[c - '0'];
+    return out;
+}
+
+std::string YearNumberText(int y) {
+    if (y < -9998 || y > 9999) return {};
+    return RightAligned(y >= 1 ? std::to_string(y) : "前" + std::to_string(1 - y), 8);
+}
+
+std::string ChineseYearNumberText(int y) {
+    if (y < -9998 || y > 9999) return {};
+    return RightAligned(y >= 1 ? ChineseDigitYear(y) : "前" + ChineseDigitYear(1 - y), 10);
+}
+
 const char* WeekdayNameOf(int weekday_sunday0) {
     if (weekday_sunday0 < 0 || weekday_sunday0 > 6) return "";
     return WeekdayNames[weekday_sunday0 == 0 ? 7 : weekday_sunday0];
