@@ -36,9 +36,11 @@ const AncientRule* AncientRuleForYear(int year) {
     return nullptr;
 }
 
-const AncientRule* MeanLunationRule(astro::DayNumber d) {
+const AncientRule* MeanLunationRule(astro::DayNumber d) { return MeanLunationRuleAt(d); }
+
+const AncientRule* MeanLunationRuleAt(double x) {
     for (const Span& s : kSpans)
-        if (d >= s.first && d <= s.last) return &kRules[s.rule];
+        if (x >= s.first && x <= s.last) return &kRules[s.rule];
     return nullptr;
 }
 

@@ -25,5 +25,7 @@ const AncientRule* AncientRuleForYear(int year);
 // The rule whose mean conjunctions open the months containing day d (the mean-lunation spans), or
 // null.
 const AncientRule* MeanLunationRule(astro::DayNumber d);
+// The same for a day value with a fraction (first <= x <= last).
+const AncientRule* MeanLunationRuleAt(double x);
 
 }  // namespace calendar

@@ -1,5 +1,7 @@
 #include "calendar/hijri.h"
 
+#include <cstddef>
+
 namespace calendar {
 
 namespace {

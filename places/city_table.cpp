@@ -12,8 +12,10 @@ namespace places {
 namespace {
 
 // The places of each province in index order; the comment gives the city index. Coordinates are in
-// degrees with two decimals, east longitudes negative. A few rows hold coordinates that are not those
-// of the place named; they are kept as the table has always had them, with the true position noted.
+// degrees with two decimals, east longitudes negative. Fourteen rows of the old table held the
+// coordinates of another place (a county of the same name elsewhere, a copied row); they are
+// corrected, each with a note of what the old table had. The four 重庆 districts without
+// coordinates read as 0.
 
 constexpr CityRow BeijingPlaces[] = {  // 1 北京
     {"天安门", "-116.38", "39.90"},  // 1
@@ -76,8 +78,8 @@ constexpr CityRow ChongqingPlaces[] = {  // 4 重庆
     {"巴南", "-106.54", "29.59"},  // 9
     {"长寿", "-106.64", "29.01"},  // 10
     {"黔江", "-108.81", "29.53"},  // 11
-    // Stored so: the city centre's coordinates; 万州 lies near 108.4 E, 30.8 N.
-    {"万州", "-106.54", "29.59"},  // 12
+    // Corrected: the old table gave the city centre of 重庆.
+    {"万州", "-108.41", "30.81"},  // 12
     {"涪陵", "-107.36", "29.70"},  // 13
     {"开县", "-108.39", "31.23"},  // 14
     {"城口", "-108.67", "31.98"},  // 15
@@ -110,8 +112,8 @@ constexpr CityRow HeilongjiangPlaces[] = {  // 5 黑龙江
     {"佳木斯", "-130.35", "46.83"},  // 4
     {"绥化", "-127.00", "46.63"},  // 5
     {"黑河", "-127.53", "50.22"},  // 6
-    // Stored so: the coordinates of 北京 大兴; 加格达奇 lies near 124.1 E, 50.4 N.
-    {"大兴安岭", "-116.33", "39.73"},  // 7
+    // Corrected (the seat, 加格达奇): the old table gave the position of 北京 大兴.
+    {"大兴安岭", "-124.12", "50.42"},  // 7
     {"伊春", "-128.92", "47.73"},  // 8
     {"大庆", "-125.03", "46.58"},  // 9
     {"七台河", "-130.83", "45.82"},  // 10
@@ -153,25 +155,25 @@ constexpr CityRow InnerMongoliaPlaces[] = {  // 8 内蒙古
     {"呼和浩特", "-111.65", "40.82"},  // 1
     {"包头", "-110.00", "40.58"},  // 2
     {"乌海", "-106.82", "39.67"},  // 3
-    // Stored so: 乌兰 county of 青海; 集宁 lies near 113.1 E, 41.0 N.
-    {"乌兰察布", "-98.46", "36.90"},  // 4
+    // Corrected (the seat, 集宁): the old table gave 乌兰 county of 青海.
+    {"乌兰察布", "-113.13", "40.99"},  // 4
     {"通辽", "-122.28", "43.63"},  // 5
     {"赤峰", "-118.87", "42.28"},  // 6
     {"鄂尔多斯", "-109.00", "39.00"},  // 7
-    // Stored so: a point in 黑龙江; 临河 lies near 107.4 E, 40.8 N.
-    {"巴彦淖尔", "-127.38", "46.08"},  // 8
+    // Corrected (the seat, 临河): the old table gave a point in 黑龙江.
+    {"巴彦淖尔", "-107.39", "40.74"},  // 8
     {"锡林郭勒", "-116.00", "43.90"},  // 9
     {"呼伦贝尔", "-119.70", "49.20"},  // 10
-    // Stored so: 兴安 county of 广西; 乌兰浩特 lies near 122.1 E, 46.1 N.
-    {"兴安", "-110.66", "25.60"},  // 11
+    // Corrected (the seat, 乌兰浩特): the old table gave 兴安 county of 广西.
+    {"兴安", "-122.04", "46.08"},  // 11
     {"阿拉善", "-105.68", "38.85"},  // 12
 };
 
 constexpr CityRow HebeiPlaces[] = {  // 9 河北
     {"石家庄", "-114.48", "38.03"},  // 1
     {"保定", "-115.48", "38.85"},  // 2
-    // Stored so: the same point as 湖南 张家界; 张家口 lies near 114.9 E, 40.8 N.
-    {"张家口", "-106.23", "35.00"},  // 3
+    // Corrected: the old table gave a point in 甘肃.
+    {"张家口", "-114.88", "40.82"},  // 3
     {"承德", "-117.93", "40.97"},  // 4
     {"唐山", "-118.02", "39.63"},  // 5
     {"廊坊", "-116.70", "39.53"},  // 6
@@ -199,8 +201,8 @@ constexpr CityRow HenanPlaces[] = {  // 10 河南
     {"周口", "-114.63", "33.63"},  // 14
     {"漯河", "-114.02", "33.56"},  // 15
     {"驻马店", "-114.02", "32.98"},  // 16
-    // Stored so: 三门 county of 浙江; 三门峡 lies near 111.2 E, 34.8 N.
-    {"三门峡", "-121.38", "29.11"},  // 17
+    // Corrected: the old table gave 三门 county of 浙江.
+    {"三门峡", "-111.20", "34.77"},  // 17
     {"济源", "-112.58", "35.07"},  // 18
 };
 
@@ -263,8 +265,8 @@ constexpr CityRow GansuPlaces[] = {  // 14 甘肃
     {"天水", "-105.69", "34.60"},  // 9
     {"陇南", "-105.90", "35.00"},  // 10
     {"临夏", "-103.22", "35.62"},  // 11
-    // Stored so: 甘南 county of 黑龙江; 合作 lies near 102.9 E, 35.0 N.
-    {"甘南", "-123.48", "47.90"},  // 12
+    // Corrected (the seat, 合作): the old table gave 甘南 county of 黑龙江.
+    {"甘南", "-102.91", "34.98"},  // 12
     {"白银", "-104.20", "36.50"},  // 13
     {"嘉峪关", "-98.20", "39.80"},  // 14
 };
@@ -285,16 +287,16 @@ constexpr CityRow XinjiangPlaces[] = {  // 16 新疆
     {"吐鲁番", "-89.19", "42.91"},  // 5
     {"巴音郭楞", "-86.15", "41.77"},  // 6
     {"阿拉尔", "-81.28", "40.55"},  // 7
-    // Stored so: a point near 喀什; 阿克苏 lies near 80.3 E, 41.2 N.
-    {"阿克苏", "-75.94", "39.14"},  // 8
+    // Corrected: the old table gave a point near 喀什.
+    {"阿克苏", "-80.26", "41.17"},  // 8
     {"喀什", "-75.90", "39.40"},  // 9
     {"伊犁", "-81.30", "43.90"},  // 10
     {"塔城", "-82.96", "46.74"},  // 11
     {"哈密", "-93.44", "42.78"},  // 12
     {"和田", "-79.94", "37.12"},  // 13
     {"阿勒泰", "-88.14", "47.86"},  // 14
-    // Stored so: a point near 库尔勒; 阿图什 lies near 76.2 E, 39.7 N.
-    {"克孜勒苏", "-86.10", "41.70"},  // 15
+    // Corrected (the seat, 阿图什): the old table gave a point near 库尔勒.
+    {"克孜勒苏", "-76.17", "39.71"},  // 15
     {"博尔塔拉", "-82.00", "44.90"},  // 16
 };
 
@@ -353,8 +355,8 @@ constexpr CityRow YunnanPlaces[] = {  // 20 云南
     {"玉溪", "-102.52", "24.35"},  // 7
     {"楚雄", "-101.54", "25.01"},  // 8
     {"普洱", "-101.00", "22.79"},  // 9
-    // Stored so: 昭通 lies near 27.3 N.
-    {"昭通", "-103.70", "29.32"},  // 10
+    // Corrected: the old table gave latitude 29.32.
+    {"昭通", "-103.72", "27.34"},  // 10
     {"临沧", "-100.00", "23.80"},  // 11
     {"怒江", "-98.80", "25.80"},  // 12
     {"迪庆", "-99.70", "27.70"},  // 13
@@ -372,8 +374,8 @@ constexpr CityRow GuizhouPlaces[] = {  // 21 贵州
     {"铜仁", "-109.21", "27.73"},  // 6
     {"毕节", "-105.29", "27.32"},  // 7
     {"六盘水", "-104.82", "26.58"},  // 8
-    // Stored so: 黔西 county of 毕节; 兴义 lies near 104.9 E, 25.1 N.
-    {"黔西南", "-106.04", "27.03"},  // 9
+    // Corrected (the seat, 兴义): the old table gave 黔西 county of 毕节.
+    {"黔西南", "-104.90", "25.09"},  // 9
 };
 
 constexpr CityRow HunanPlaces[] = {  // 22 湖南
@@ -387,8 +389,8 @@ constexpr CityRow HunanPlaces[] = {  // 22 湖南
     {"娄底", "-111.96", "27.71"},  // 8
     {"邵阳", "-111.50", "27.22"},  // 9
     {"岳阳", "-113.09", "29.37"},  // 10
-    // Stored so: the same point as 河北 张家口; 张家界 lies near 110.5 E, 29.1 N.
-    {"张家界", "-106.23", "35.00"},  // 11
+    // Corrected: the old table gave a point in 甘肃.
+    {"张家界", "-110.48", "29.12"},  // 11
     {"怀化", "-109.95", "27.52"},  // 12
     {"永州", "-111.63", "26.22"},  // 13
     {"湘西", "-109.70", "28.30"},  // 14
@@ -396,8 +398,8 @@ constexpr CityRow HunanPlaces[] = {  // 22 湖南
 
 constexpr CityRow HubeiPlaces[] = {  // 23 湖北
     {"武汉", "-114.31", "30.52"},  // 1
-    // Stored so: 襄阳 lies near 32.0 N.
-    {"襄阳", "-112.14", "30.02"},  // 2
+    // Corrected: the old table gave latitude 30.02.
+    {"襄阳", "-112.14", "32.04"},  // 2
     {"鄂州", "-114.80", "30.30"},  // 3
     {"孝感", "-113.91", "31.92"},  // 4
     {"黄冈", "-114.87", "30.44"},  // 5

@@ -194,6 +194,41 @@ TEST(CityCoordinates, ChinesePlacesLieInsideChina) {
     }
 }
 
+// A generous bounding box of every provincial unit (degrees east, degrees north), from the map and
+// independent of the table: each place must lie in its own province. This catches a row that holds
+// the coordinates of a namesake elsewhere or of a copied row.
+struct Box {
+    double west, east, south, north;
+};
+const Box ProvinceBoxes[35] = {
+    {},
+    {115.4, 117.5, 39.4, 41.1},  {120.8, 122.2, 30.6, 31.9},  {116.7, 118.1, 38.5, 40.3},  // 北京 上海 天津
+    {105.2, 110.2, 28.1, 32.3},  {121.1, 135.1, 43.4, 53.6},  {121.6, 131.3, 40.8, 46.3},  // 重庆 黑龙江 吉林
+    {118.8, 125.8, 38.7, 43.5},  {97.2, 126.1, 37.4, 53.4},   {113.4, 119.9, 36.0, 42.7},  // 辽宁 内蒙古 河北
+    {110.3, 116.7, 31.4, 36.4},  {114.8, 122.7, 34.4, 38.4},  {110.2, 114.6, 34.6, 40.8},  // 河南 山东 山西
+    {105.5, 111.3, 31.7, 39.6},  {92.3, 108.8, 32.6, 42.8},   {104.2, 107.7, 35.2, 39.4},  // 陕西 甘肃 宁夏
+    {73.5, 96.4, 34.3, 49.2},    {89.4, 103.1, 31.6, 39.2},   {78.4, 99.1, 26.8, 36.5},    // 新疆 青海 西藏
+    {97.3, 108.6, 26.0, 34.4},   {97.5, 106.2, 21.1, 29.3},   {103.6, 109.6, 24.6, 29.2},  // 四川 云南 贵州
+    {108.8, 114.3, 24.6, 30.2},  {108.3, 116.2, 29.0, 33.3},  {114.8, 119.7, 29.4, 34.7},  // 湖南 湖北 安徽
+    {116.3, 121.9, 30.7, 35.2},  {118.0, 123.2, 27.0, 31.2},  {113.5, 118.5, 24.4, 30.1},  // 江苏 浙江 江西
+    {115.8, 120.8, 23.5, 28.4},  {109.6, 117.4, 20.2, 25.6},  {104.4, 112.1, 20.9, 26.4},  // 福建 广东 广西
+    {108.6, 118.0, 3.5, 20.2},   {113.8, 114.5, 22.1, 22.6},  {113.2, 113.7, 22.0, 22.3},  // 海南 香港 澳门
+    {119.3, 122.1, 21.8, 25.4},                                                             // 台湾
+};
+
+TEST(CityCoordinates, EveryPlaceLiesInItsOwnProvince) {
+    for (int p = 1; p <= ChineseProvinceCount; ++p) {
+        const Box& box = ProvinceBoxes[p];
+        for (int c = 1; c <= CityCount(p); ++c) {
+            if (CityLongitude(p, c) == 0.0 && CityLatitude(p, c) == 0.0) continue;  // no coordinates
+            const double east = -CityLongitude(p, c);
+            const double north = CityLatitude(p, c);
+            EXPECT_TRUE(east >= box.west && east <= box.east && north >= box.south && north <= box.north)
+                << "province " << p << " city " << c << ": " << east << " E, " << north << " N";
+        }
+    }
+}
+
 TEST(CityCoordinates, OnlyTheFourChongqingDistrictsLackCoordinates) {
     for (int c = 31; c <= 34; ++c) {
         EXPECT_EQ(CityLongitude(4, c), 0.0) << c;

@@ -1,0 +1,19 @@
+// Festivals and commemorative days of a date, and the seasonal periods of the Chinese calendar:
+// the nine-nines of winter (数九), the dog days of summer (三伏) and the plum rains (入梅, 出梅).
+// Every operation returns a short text, empty when nothing applies.
+#pragma once
+
+#include <string>
+
+namespace calendar {
+
+// Fixed-date and weekday-rule festivals and Easter; all_festivals adds the minor days and the
+// long names.
+std::string SolarFestivalName(int year, int month, int day, bool all_festivals);
+// Lunar month 1..24 (13..24 leap months) and day; the lunar date must exist.
+std::string LunarFestivalName(int lunar_year, int month, int day);
+std::string NineNinesText(int year, int month, int day);
+std::string DogDaysText(int year, int month, int day);
+std::string PlumRainText(int year, int month, int day);
+
+}  // namespace calendar
