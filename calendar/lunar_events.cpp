@@ -276,7 +276,9 @@ SolarTermInstant TheoryTerm(DayNumber d, bool principal_only) {
     };
     if (std::fmod(l0, step) == 0.0) return {static_cast<double>(d), index_of(l0)};
     const double target = (std::floor(l0 / step) + 1) * step;
-    for (DayNumber day = d; day <= d + 20; ++day) {
+    // A term of either kind lies within 16 days, but the next principal term can be 31 days away,
+    // so the search runs for up to 35 days.
+    for (DayNumber day = d; day <= d + 35; ++day) {
         const double la = QingSunLongitude(day, theory);
         double lb = QingSunLongitude(day + 1, theory);
         if (target == 360.0) {
@@ -289,8 +291,8 @@ SolarTermInstant TheoryTerm(DayNumber d, bool principal_only) {
             return {day + (target - la) / (lb - la), index_of(target)};
         }
     }
-    // The Sun moves about a degree a day, so a term is always found within 20 days; this is
-    // reached only for broken input.
+    // The Sun moves about a degree a day, so a term is always found; this is reached only for
+    // broken input.
     return {static_cast<double>(d), 0};
 }
 

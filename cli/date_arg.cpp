@@ -52,12 +52,19 @@ bool ParseDateText(std::string_view text, astro::CalendarDate& d) {
 
 }  // namespace
 
-bool ParseDateArg(std::string_view text, astro::CalendarDate& date, std::string& error) {
+bool ParseDateFields(std::string_view text, astro::CalendarDate& date, std::string& error) {
     astro::CalendarDate d;
     if (!ParseIso(text, d) && !ParseDateText(text, d)) {
         error = "not a date: expected YYYY-MM-DD (astronomical year, e.g. -0103-05-01) or ADMM-DD-YYYY / BCMM-DD-YYYY";
         return false;
     }
+    date = d;
+    return true;
+}
+
+bool ParseDateArg(std::string_view text, astro::CalendarDate& date, std::string& error) {
+    astro::CalendarDate d;
+    if (!ParseDateFields(text, d, error)) return false;
     if (!astro::IsValidDate(d.year, d.month, d.day)) {
         error = "no such date in the calendar (years -9998..9999; 1582-10-05..14 were skipped by the reform)";
         return false;

@@ -13,4 +13,8 @@ namespace cli {
 // True and the date when `text` is a valid date in either form; otherwise false and a message.
 bool ParseDateArg(std::string_view text, astro::CalendarDate& date, std::string& error);
 
+// The same forms read as year, month and day without asking whether the date exists (for lunar
+// dates with months 13..24 and Hijri dates); false and a message when the text has neither form.
+bool ParseDateFields(std::string_view text, astro::CalendarDate& date, std::string& error);
+
 }  // namespace cli

@@ -15,8 +15,16 @@
 #include "astro/moon.h"
 #include "astro/sun.h"
 #include "astro/sun_times.h"
+#include "calendar/cycles.h"
+#include "calendar/day_info.h"
+#include "calendar/era_names.h"
+#include "calendar/festivals.h"
+#include "calendar/hijri.h"
+#include "calendar/lunar_events.h"
+#include "calendar/lunar_year.h"
 #include "calendar/names.h"
 #include "cli/date_arg.h"
+#include "places/city_table.h"
 #include "text/encoding.h"
 
 #ifdef _WIN32
@@ -68,22 +76,19 @@ struct Event {
     int target;  // degrees
 };
 
-// The solar terms whose local day lies in the year, in time order. A year of the Julian calendar
-// can hold a term twice (once on 1 January and again on 31 December of a leap year), so the terms
-// are followed one after another rather than taken once each.
-std::vector<Event> SolarTermsOfYear(int year) {
-    const astro::DayNumber first = astro::DateToDayNumber(year, 1, 1);
+// The solar terms whose local day lies in the year, in time order, as the calendar counts them
+// (the historical terms of the calendar in force for old years, unless the modern rule is on). A
+// year of the Julian calendar can hold a term twice (on 1 January and again on 31 December of a
+// leap year), so the terms are followed one after another rather than taken once each.
+std::vector<calendar::SolarTermInstant> SolarTermsOfYear(int year) {
     const astro::DayNumber last = astro::DateToDayNumber(year, 12, 31);
-    astro::JulianDay start = LocalMidnight(first);
-    const double lon = astro::SunApparentLongitude(astro::UniversalToDynamical(start));
-    int target = (static_cast<int>(std::floor(lon / 15.0)) + 1) * 15 % 360;
-    std::vector<Event> out;
-    for (;;) {
-        const astro::JulianDay t = astro::FindEventTime(start, target, astro::kSolarEvent);
-        if (std::floor(astro::ToChronological(t)) > last) break;
-        out.push_back({t, target});
-        start = t + 10.0;  // terms are at least 14 days apart
-        target = (target + 15) % 360;
+    std::vector<calendar::SolarTermInstant> out;
+    for (astro::DayNumber d = astro::DateToDayNumber(year, 1, 1);;) {
+        const calendar::SolarTermInstant term = calendar::NextSolarTerm(d, false);
+        const auto day = static_cast<astro::DayNumber>(std::floor(term.when));
+        if (day > last || term.index == 0) break;
+        out.push_back(term);
+        d = day + 1;
     }
     return out;
 }
@@ -136,40 +141,213 @@ astro::CalendarDate Today() {
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
-// Beijing, Tian'anmen: the default place (longitude east negative).
-constexpr double kDefaultLongitude = -116.38;
-constexpr double kDefaultLatitude = 39.90;
+std::string TrimBlanks(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
 
-void CmdDay(const std::string& date_arg, bool as_json) {
+// A place given as "P/C": indexes ("1/1") or names ("北京/天安门").
+places::CityRecord ParsePlace(const std::string& arg) {
+    const size_t slash = arg.find('/');
+    if (slash == std::string::npos) throw UsageError{"--place wants P/C, e.g. 1/1 or 北京/天安门"};
+    const std::string p = arg.substr(0, slash);
+    const std::string c = arg.substr(slash + 1);
+    int province = 0;
+    int city = 0;
+    const auto all_digits = [](const std::string& t) {
+        return !t.empty() && t.size() < 4 && t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (all_digits(p) && all_digits(c)) {
+        province = std::stoi(p);
+        city = std::stoi(c);
+        if (province < 1 || province > places::ProvinceCount || city < 1 || city > places::CityCount(province))
+            throw UsageError{"no place " + arg + " (provinces 1..35; tempo cities lists them)"};
+    } else if (!places::FindCity(text::Utf8ToGbk(p), text::Utf8ToGbk(c), province, city)) {
+        throw UsageError{"no place named " + arg + " (tempo cities lists them)"};
+    }
+    return places::CityRecordOf(province, city);
+}
+
+struct DayOptions {
+    std::string place = "1/1";
+    int info_type = 0;
+    bool ganzhi_from_chunjie = false;
+};
+
+void CmdDay(const std::string& date_arg, const DayOptions& options, bool as_json) {
     const astro::CalendarDate d = date_arg.empty() ? Today() : ParseDate(date_arg);
+    const places::CityRecord place = ParsePlace(options.place);
+    const int mode = options.ganzhi_from_chunjie ? calendar::kYearFromSpringFestival : calendar::kYearFromLichun;
     const astro::DayNumber n = DayNumberOf(d);
+    const calendar::LunarDate lunar = calendar::SolarToLunarDate(d.year, d.month, d.day);
+    const calendar::HijriDate hijri = calendar::DayNumberToHijri(n);
+    const int animal = calendar::ZodiacAnimal(d.year, d.month, d.day, mode);
+    const auto sun = [&](int event) {
+        return astro::SunEventTime(n, place.longitude, place.latitude, astro::CalcTimeZone, event);
+    };
+    const std::string lunar_text = calendar::LunarDateText(lunar);
+    const std::string month_name = TrimBlanks(calendar::LunarMonthName(lunar.month));
+    const std::string day_name = calendar::LunarDayName(lunar.day);
+    const std::string ganzhi = calendar::GanZhiText(d.year, d.month, d.day, mode);
+    const std::string era = lunar.month ? TrimBlanks(calendar::EraName(lunar.year)) : std::string();
+    const std::string lunar_festival = calendar::LunarFestivalName(lunar.year, lunar.month, lunar.day);
+    const std::string solar_festival = calendar::SolarFestivalName(d.year, d.month, d.day, true);
+    const std::string nine = calendar::NineNinesText(d.year, d.month, d.day);
+    const std::string dog = calendar::DogDaysText(d.year, d.month, d.day);
+    const std::string plum = calendar::PlumRainText(d.year, d.month, d.day);
+    const std::string next_term = calendar::NextSolarTermText(d.year, d.month, d.day);
+    const std::string attribute = calendar::AttributeLine(d.year, d.month, d.day, mode);
+    const std::string information =
+        calendar::InformationLine(d.year, d.month, d.day, options.info_type, place.longitude, place.latitude);
     const std::string gregorian = astro::DayNumberToDateText(n);
-    const std::string weekday = calendar::WeekdayNameOf(astro::Weekday(n));
-    const SunTimes sun = ComputeSunTimes(n, kDefaultLongitude, kDefaultLatitude, astro::CalcTimeZone);
-    // The next solar term from local midnight of the day, and the next new and full moons.
-    const astro::JulianDay midnight = LocalMidnight(n);
-    const double lon = astro::SunApparentLongitude(astro::UniversalToDynamical(midnight));
-    const int term_lon = (static_cast<int>(std::floor(lon / 15.0)) + 1) * 15 % 360;
-    const astro::JulianDay term = astro::FindEventTime(midnight, term_lon, astro::kSolarEvent);
-    const std::string term_name = calendar::SolarTermNames[astro::SolarTermIndex(term_lon)];
-    const double new_moon = astro::NextNewOrFullMoon(n, 0);
-    const double full_moon = astro::NextNewOrFullMoon(n, 1);
+    const std::string weekday = calendar::WeekdayName(d.year, d.month, d.day);
+    const std::string zodiac = calendar::ZodiacSignName(d.year, d.month, d.day);
     if (as_json) {
         PrintJson({{"gregorian", gregorian},
-                   {"day_number", n},
+                   {"lunar",
+                    {{"year", lunar.year},
+                     {"month", lunar.month},
+                     {"day", lunar.day},
+                     {"text", lunar_text},
+                     {"month_name", Utf8(month_name)},
+                     {"day_name", Utf8(day_name)},
+                     {"leap", lunar.month > 12}}},
+                   {"hijri",
+                    {{"year", hijri.year},
+                     {"month", hijri.month},
+                     {"day", hijri.day},
+                     {"text", calendar::HijriDateText(hijri)}}},
                    {"weekday", Utf8(weekday)},
-                   {"next_term", {{"name", Utf8(term_name)}, {"local", LocalText(term)}}},
-                   {"next_new_moon", astro::JulianDayToDateTimeText(new_moon)},
-                   {"next_full_moon", astro::JulianDayToDateTimeText(full_moon)},
-                   {"sun_times", {{"dawn", sun.dawn}, {"sunrise", sun.sunrise}, {"sunset", sun.sunset}, {"dusk", sun.dusk}}}});
+                   {"zodiac_sign", Utf8(zodiac)},
+                   {"ganzhi",
+                    {{"year", calendar::YearGanZhi(d.year, d.month, d.day, mode)},
+                     {"month", calendar::MonthGanZhi(d.year, d.month, d.day, mode)},
+                     {"day", calendar::DayGanZhi(d.year, d.month, d.day)},
+                     {"text", Utf8(ganzhi)}}},
+                   {"animal", Utf8(animal ? calendar::AnimalNames[animal] : "")},
+                   {"era", Utf8(era)},
+                   {"festivals", {{"lunar", Utf8(lunar_festival)}, {"solar", Utf8(solar_festival)}}},
+                   {"periods", {{"nine_nines", Utf8(nine)}, {"dog_days", Utf8(dog)}, {"plum_rain", Utf8(plum)}}},
+                   {"next_term", Utf8(next_term)},
+                   {"sun_times",
+                    {{"dawn", sun(astro::kDawn)},
+                     {"sunrise", sun(astro::kSunrise)},
+                     {"sunset", sun(astro::kSunset)},
+                     {"dusk", sun(astro::kDusk)}}},
+                   {"attribute_line", Utf8(attribute)},
+                   {"information_line", Utf8(information)}});
         return;
     }
-    PrintLine("公历　" + gregorian + "　" + weekday + "　儒略日数 " + std::to_string(n));
-    PrintLine("北京天安门　黎明 " + sun.dawn + "　日出 " + sun.sunrise + "　日落 " + sun.sunset + "　黄昏 " + sun.dusk);
-    PrintLine("下一节气　" + term_name + " " + LocalText(term));
-    PrintLine("下一新月　" + astro::JulianDayToDateTimeText(new_moon) + "　下一满月　" +
-              astro::JulianDayToDateTimeText(full_moon));
+    PrintLine("公历　" + gregorian + "　" + attribute);
+    if (lunar.month) PrintLine("农历　" + era + "年 " + month_name + day_name + "（" + lunar_text + "）");
+    PrintLine("回历　" + calendar::HijriDateText(hijri));
+    PrintLine(TrimBlanks(information));
+    if (options.info_type == 0)
+        PrintLine(place.name + "　黎明 " + sun(astro::kDawn) + "　日出 " + sun(astro::kSunrise) + "　日落 " +
+                  sun(astro::kSunset) + "　黄昏 " + sun(astro::kDusk));
     PrintLine("历算时区为东8区");
+}
+
+void CmdLunarYear(int year, bool as_json) {
+    const std::string record = calendar::LunarYearRecord(year);
+    json months = json::array();
+    std::string festival;
+    int type = 0;
+    if (!record.empty()) {
+        type = calendar::YearType(year);
+        const int f = calendar::SpringFestivalField(year);
+        astro::DayNumber first = astro::DateToDayNumber(year, f / 100, f % 100);
+        festival = astro::DayNumberToDateText(first);
+        for (int place = 1; place <= calendar::LunarMonthCount(year); ++place) {
+            const int m = calendar::MonthAtPlace(year, place);
+            const int length = calendar::LunarMonthLength(year, m);
+            months.push_back({{"month", m},
+                              {"name", Utf8(TrimBlanks(calendar::LunarMonthName(m)))},
+                              {"big", length == 30},
+                              {"first", astro::DayNumberToDateText(first)},
+                              {"last", astro::DayNumberToDateText(first + length - 1)},
+                              {"first_day", first}});
+            first += length;
+        }
+    }
+    if (as_json) {
+        PrintJson({{"year", year}, {"record", record}, {"type", type}, {"spring_festival", festival}, {"months", months}});
+        return;
+    }
+    if (record.empty()) {
+        PrintLine("农历年 " + std::to_string(year) + " 无记录");
+        return;
+    }
+    PrintLine("农历年 " + std::to_string(year) + "　记录 " + record + "　类型 " + std::to_string(type) + "　春节 " + festival);
+    for (const auto& m : months) {
+        const std::string name = text::Utf8ToGbk(m["name"].get<std::string>());
+        PrintLine(std::string(name.size() < 6 ? 6 - name.size() : 0, ' ') + name + (m["big"].get<bool>() ? " 大 " : " 小 ") +
+                  m["first"].get<std::string>() + " .. " + m["last"].get<std::string>());
+    }
+}
+
+void CmdConvert(const std::string& from, const std::string& date_arg, bool as_json) {
+    astro::CalendarDate in;
+    std::string error;
+    if (!cli::ParseDateFields(date_arg, in, error)) throw UsageError{"'" + date_arg + "': " + error};
+    astro::DayNumber n = astro::InvalidDayNumber;
+    if (from == "gregorian") {
+        n = astro::DateToDayNumber(in.year, in.month, in.day);
+    } else if (from == "lunar") {
+        const astro::CalendarDate d = calendar::LunarToSolar(in.year, in.month, in.day);
+        if (d.month != 0) n = astro::DateToDayNumber(d.year, d.month, d.day);
+    } else {
+        n = calendar::HijriToDayNumber(in.year, in.month, in.day);
+    }
+    std::string gregorian, lunar, hijri;
+    if (n >= astro::MinDayNumber && n <= astro::MaxDayNumber) {
+        const astro::CalendarDate d = astro::DayNumberToDate(n);
+        gregorian = astro::DayNumberToDateText(n);
+        lunar = calendar::SolarToLunar(d.year, d.month, d.day);
+        hijri = calendar::DayNumberToHijriText(d.year, d.month, d.day);
+    }
+    if (as_json) {
+        PrintJson({{"gregorian", gregorian}, {"lunar", lunar}, {"hijri", hijri}});
+        return;
+    }
+    PrintLine("公历 " + gregorian);
+    PrintLine("农历 " + lunar);
+    PrintLine("回历 " + hijri);
+}
+
+void CmdCities(const std::string& province_arg, bool as_json) {
+    json doc = json::array();
+    if (province_arg.empty()) {
+        for (int p = 1; p <= places::ProvinceCount; ++p) {
+            const std::string name = places::CityText(p, -1);
+            if (as_json)
+                doc.push_back({{"province", p}, {"name", Utf8(name)}, {"cities", places::CityCount(p)}});
+            else
+                PrintLine(std::to_string(p) + " " + name + " " + places::CityText(p, 0));
+        }
+    } else {
+        int province = 0;
+        if (province_arg.find_first_not_of("0123456789") == std::string::npos && province_arg.size() < 4) {
+            province = std::stoi(province_arg);
+        } else {
+            const std::string wanted = text::Utf8ToGbk(province_arg);
+            for (int p = 1; p <= places::ProvinceCount; ++p)
+                if (places::CityText(p, -1) == wanted) province = p;
+        }
+        if (province < 1 || province > places::ProvinceCount)
+            throw UsageError{"no province " + province_arg + " (1..35, or a name that tempo cities lists)"};
+        for (int c = 1; c <= places::CityCount(province); ++c) {
+            const places::CityRecord r = places::CityRecordOf(province, c);
+            if (as_json)
+                doc.push_back({{"province", province}, {"city", c}, {"name", Utf8(r.name)}, {"longitude", r.longitude},
+                               {"latitude", r.latitude}, {"weather_code", r.weather_code}});
+            else
+                PrintLine(std::to_string(c) + " " + r.name + " " + places::LongitudeText(r.longitude) + " " +
+                          places::LatitudeText(r.latitude) + " " + std::to_string(r.weather_code));
+        }
+    }
+    if (as_json) PrintJson(doc);
 }
 
 }  // namespace
@@ -188,9 +366,13 @@ int main(int argc, char** argv) {
     long long number = 0;
     double jd = 0.0;
     int year = 0;
-    double lon = kDefaultLongitude;
-    double lat = kDefaultLatitude;
+    double lon = -116.38;  // 天安门, east negative
+    double lat = 39.90;
     int zone = astro::CalcTimeZone;
+    bool modern_ancient = false;
+    DayOptions day_options;
+    std::string from = "gregorian";
+    std::string province_arg;
 
     auto* jd_cmd = app.add_subcommand("jd", "Day number of a date");
     jd_cmd->add_option("DATE", date_arg, "YYYY-MM-DD or ADMM-DD-YYYY / BCMM-DD-YYYY")->required();
@@ -213,6 +395,23 @@ int main(int argc, char** argv) {
     times_cmd->add_option("--zone", zone, "time zone, hours east of Greenwich (default 8)");
     auto* day_cmd = app.add_subcommand("day", "What the calendar shows for a day (default today)");
     day_cmd->add_option("DATE", date_arg);
+    day_cmd->add_option("--place", day_options.place, "P/C by indexes (1/1) or names (北京/天安门); default 1/1");
+    day_cmd->add_option("--info", day_options.info_type, "information line: 0 festivals, 1 sunrise/sunset, 2 dawn/dusk")
+        ->check(CLI::Range(0, 2));
+    day_cmd->add_flag("--ganzhi-from-chunjie", day_options.ganzhi_from_chunjie,
+                      "the sexagenary year begins at the Spring Festival, not at 立春");
+    auto* lunar_year_cmd = app.add_subcommand("lunar-year", "The months of a lunar year");
+    lunar_year_cmd->add_option("YEAR", year)->required();
+    auto* convert_cmd = app.add_subcommand("convert", "Gregorian, lunar and Hijri dates of the same day");
+    convert_cmd->add_option("--from", from, "gregorian, lunar (leap month = month + 12) or hijri")
+        ->check(CLI::IsMember({"gregorian", "lunar", "hijri"}));
+    convert_cmd->add_option("DATE", date_arg)->required();
+    auto* era_cmd = app.add_subcommand("era", "Era name (年号) of a year");
+    era_cmd->add_option("YEAR", year)->required();
+    auto* cities_cmd = app.add_subcommand("cities", "The provinces, or the places of province P");
+    cities_cmd->add_option("P", province_arg, "province index or name");
+    for (auto* sub : {terms_cmd, day_cmd, lunar_year_cmd, convert_cmd})
+        sub->add_flag("--modern-ancient", modern_ancient, "compute the ancient calendars with the modern algorithm");
     for (auto* sub : app.get_subcommands([](CLI::App*) { return true; }))
         sub->add_flag("--json", as_json, "Print one JSON document instead of text");
 
@@ -228,6 +427,7 @@ int main(int argc, char** argv) {
     }
 
     try {
+        calendar::SetModernCalculateAncientFlag(modern_ancient);
         if (jd_cmd->parsed()) {
             const astro::CalendarDate d = ParseDate(date_arg);
             const astro::DayNumber n = DayNumberOf(d);
@@ -263,12 +463,15 @@ int main(int argc, char** argv) {
         } else if (terms_cmd->parsed()) {
             CheckYear(year);
             json doc = json::array();
-            for (const Event& e : SolarTermsOfYear(year)) {
-                const std::string name = calendar::SolarTermNames[astro::SolarTermIndex(e.target)];
+            for (const calendar::SolarTermInstant& t : SolarTermsOfYear(year)) {
+                const std::string name = calendar::SolarTermNames[t.index];
+                const int longitude = astro::SolarTermLongitude(t.index);
+                const std::string local = astro::JulianDayToDateTimeText(t.when);
+                const double jd_ut = t.when - 0.5 - astro::CalcTimeZone / 24.0;
                 if (as_json)
-                    doc.push_back({{"name", Utf8(name)}, {"longitude", e.target}, {"jd_ut", e.jd_ut}, {"local", LocalText(e.jd_ut)}});
+                    doc.push_back({{"name", Utf8(name)}, {"longitude", longitude}, {"jd_ut", jd_ut}, {"local", local}});
                 else
-                    PrintLine(name + "  " + Format("%3.0f", e.target) + "  " + LocalText(e.jd_ut));
+                    PrintLine(name + "  " + Format("%3.0f", longitude) + "  " + local);
             }
             if (as_json) PrintJson(doc);
         } else if (moons_cmd->parsed()) {
@@ -297,7 +500,21 @@ int main(int argc, char** argv) {
                 PrintLine("晨昏长 " + s.twilight_length);
             }
         } else if (day_cmd->parsed()) {
-            CmdDay(date_arg, as_json);
+            CmdDay(date_arg, day_options, as_json);
+        } else if (lunar_year_cmd->parsed()) {
+            CheckYear(year);
+            CmdLunarYear(year, as_json);
+        } else if (convert_cmd->parsed()) {
+            CmdConvert(from, date_arg, as_json);
+        } else if (era_cmd->parsed()) {
+            CheckYear(year);
+            const std::string era = TrimBlanks(calendar::EraName(year));
+            if (as_json)
+                PrintJson({{"year", year}, {"era", Utf8(era)}});
+            else
+                PrintLine(era);
+        } else if (cities_cmd->parsed()) {
+            CmdCities(province_arg, as_json);
         }
     } catch (const UsageError& e) {
         std::cerr << "tempo: " << e.message << "\n";

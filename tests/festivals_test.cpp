@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "astro/day_numbers.h"
+#include "calendar/festivals.h"
+#include "calendar/lunar_events.h"
+#include "calendar/lunar_year.h"
+
+namespace {
+
+using namespace calendar;
+using astro::DateToDayNumber;
+
+TEST(SolarFestivals, FixedDatesFlagsAndFirstYears) {
+    EXPECT_EQ(SolarFestivalName(2024, 1, 1, false), "元旦节");
+    EXPECT_EQ(SolarFestivalName(2024, 3, 8, false), "妇女节");
+    EXPECT_EQ(SolarFestivalName(2024, 3, 8, true), "国际妇女节");
+    EXPECT_EQ(SolarFestivalName(1910, 3, 8, true), "");
+    EXPECT_EQ(SolarFestivalName(1998, 7, 1, false), "建党节");
+    EXPECT_EQ(SolarFestivalName(1998, 7, 1, true), "建党节");
+    EXPECT_EQ(SolarFestivalName(1999, 7, 1, false), "建党节");
+    EXPECT_EQ(SolarFestivalName(1999, 7, 1, true), "建党节 香港回归纪念日");
+    EXPECT_EQ(SolarFestivalName(1920, 7, 1, true), "");
+    EXPECT_EQ(SolarFestivalName(2024, 2, 2, false), "");  // minor
+    EXPECT_EQ(SolarFestivalName(2024, 2, 2, true), "世界湿地日");
+    EXPECT_EQ(SolarFestivalName(1996, 2, 2, true), "");
+    EXPECT_EQ(SolarFestivalName(-500, 10, 31, true), "万圣节");  // every year
+    EXPECT_EQ(SolarFestivalName(439, 12, 25, false), "");
+    EXPECT_EQ(SolarFestivalName(440, 12, 25, false), "圣诞节");
+    EXPECT_EQ(SolarFestivalName(2024, 2, 30, true), "");
+    EXPECT_EQ(SolarFestivalName(9001, 1, 1, true), "");
+}
+
+TEST(SolarFestivals, WeekdayRules) {
+    EXPECT_EQ(SolarFestivalName(2024, 5, 12, false), "母亲节");
+    EXPECT_EQ(SolarFestivalName(2024, 6, 16, false), "父亲节");
+    EXPECT_EQ(SolarFestivalName(2024, 11, 28, false), "感恩节");
+    EXPECT_EQ(SolarFestivalName(1912, 5, 12, false), "");  // before 1913
+    // 2019-05-12 was the second Sunday of May and 国际护士节.
+    EXPECT_EQ(SolarFestivalName(2019, 5, 12, true), "国际护士节 母亲节");
+    EXPECT_EQ(SolarFestivalName(2019, 5, 12, false), "母亲节");
+}
+
+// The Gregorian computus (Meeus/Jones/Butcher): the Easter of the churches.
+astro::CalendarDate ChurchEaster(int y) {
+    const int a = y % 19, b = y / 100, c = y % 100, d = b / 4, e = b % 4, f = (b + 8) / 25, g = (b - f + 1) / 3;
+    const int h = (19 * a + b - d - g + 15) % 30, i = c / 4, k = c % 4, l = (32 + 2 * e + 2 * i - h - k) % 7;
+    const int m = (a + 11 * h + 22 * l) / 451;
+    return {y, (h + l - 7 * m + 114) / 31, (h + l - 7 * m + 114) % 31 + 1};
+}
+
+TEST(SolarFestivals, EasterByTheAstronomicalRule) {
+    int agree = 0;
+    for (int y = 1900; y <= 2100; ++y) {
+        int found = 0;
+        astro::CalendarDate easter{};
+        for (DayNumber n = DateToDayNumber(y, 3, 15); n <= DateToDayNumber(y, 5, 1); ++n) {
+            const astro::CalendarDate d = astro::DayNumberToDate(n);
+            // With every festival shown, Easter also appears beside 愚人节 on 1 April.
+            if (SolarFestivalName(y, d.month, d.day, true).find("复活节") != std::string::npos) {
+                ++found;
+                easter = d;
+                EXPECT_EQ(astro::Weekday(n), 0) << y;
+            }
+        }
+        EXPECT_EQ(found, 1) << y;
+        const astro::CalendarDate church = ChurchEaster(y);
+        agree += easter.month == church.month && easter.day == church.day;
+    }
+    // The churches' tables (a fixed equinox on 21 March, a tabular moon) follow the sky closely;
+    // they differ where the equinox or the full moon falls near midnight (175 of 201 agree).
+    EXPECT_GE(agree, 170);
+    EXPECT_EQ(SolarFestivalName(2024, 3, 31, false), "复活节");
+    EXPECT_EQ(SolarFestivalName(2018, 4, 1, false), "愚人节");
+    EXPECT_EQ(SolarFestivalName(2018, 4, 1, true), "愚人节 复活节");
+    // 2019: the full moon of 21 March fell on a Thursday in UTC+8, so Easter was 24 March.
+    EXPECT_EQ(SolarFestivalName(2019, 3, 24, false), "复活节");
+    EXPECT_EQ(SolarFestivalName(324, 4, 1, false).find("复活节"), std::string::npos);
+}
+
+TEST(SolarFestivals, EasterWeekLaterWhenTheFullMoonIsOnSunday) {
+    // Find a year whose first full moon after the equinox falls on a Sunday.
+    for (int y = 1900; y <= 2100; ++y) {
+        const DayNumber e = SolarTermDay(DateToDayNumber(y, 1, 1), 6);
+        const DayNumber f = FullMoonDay(e);
+        if (astro::Weekday(f) != 0) continue;
+        const astro::CalendarDate sunday = astro::DayNumberToDate(f);
+        const astro::CalendarDate week_later = astro::DayNumberToDate(f + 7);
+        EXPECT_EQ(SolarFestivalName(y, sunday.month, sunday.day, false), "") << y;
+        EXPECT_EQ(SolarFestivalName(y, week_later.month, week_later.day, false), "复活节") << y;
+        return;
+    }
+    FAIL() << "no such year";
+}
+
+TEST(LunarFestivals, TableAndTheLastMonth) {
+    EXPECT_EQ(LunarFestivalName(2024, 1, 1), "春节");
+    EXPECT_EQ(LunarFestivalName(2024, 1, 15), "元宵节");
+    EXPECT_EQ(LunarFestivalName(2024, 5, 5), "端午节");
+    EXPECT_EQ(LunarFestivalName(-278, 5, 5), "");
+    EXPECT_EQ(LunarFestivalName(-277, 5, 5), "端午节");
+    EXPECT_EQ(LunarFestivalName(2024, 8, 15), "中秋节");
+    EXPECT_EQ(LunarFestivalName(2024, 12, 8), "腊八节");
+    EXPECT_EQ(LunarFestivalName(2023, 14, 15), "");  // leap months other than 闰腊月 carry nothing
+    // 腊月 of 2024 has 29 days, so 腊月廿九 (2025-01-28) is 除夕; 2023's has 30.
+    ASSERT_EQ(LunarMonthLength(2024, 12), 29);
+    EXPECT_EQ(LunarFestivalName(2024, 12, 29), "除夕");
+    EXPECT_EQ(LunarFestivalName(2024, 12, 23), "小年");
+    EXPECT_EQ(LunarFestivalName(2024, 12, 30), "");  // no such day
+    ASSERT_EQ(LunarMonthLength(2023, 12), 30);
+    EXPECT_EQ(LunarFestivalName(2023, 12, 29), "");
+    EXPECT_EQ(LunarFestivalName(2023, 12, 30), "除夕");
+    // A year with 闰腊月: 腊月 carries nothing at its end, 闰腊月 has 小年 and 除夕.
+    int y = 0;
+    for (int c = 1000; c <= 3000 && !y; ++c)
+        if (LeapMonth(c) == 12) y = c;
+    ASSERT_NE(y, 0);
+    EXPECT_EQ(LunarFestivalName(y, 12, 23), "");
+    EXPECT_EQ(LunarFestivalName(y, 12, 29), "");
+    EXPECT_EQ(LunarFestivalName(y, 24, 23), "小年");
+    EXPECT_EQ(LunarFestivalName(y, 24, LunarMonthLength(y, 24)), "除夕");
+    EXPECT_EQ(LunarFestivalName(y, 24, 1), "");
+}
+
+TEST(Periods, NineNines) {
+    const DayNumber solstice = SolarTermDay(DateToDayNumber(2023, 12, 1), 24);  // 2023-12-22
+    const auto text = [](DayNumber n) {
+        const astro::CalendarDate d = astro::DayNumberToDate(n);
+        return NineNinesText(d.year, d.month, d.day);
+    };
+    EXPECT_EQ(text(solstice), "一九第1天");
+    EXPECT_EQ(text(solstice + 8), "一九第9天");
+    EXPECT_EQ(text(solstice + 9), "二九第1天");
+    EXPECT_EQ(text(solstice + 80), "九九第9天");
+    EXPECT_EQ(text(solstice + 81), "");
+    EXPECT_EQ(text(solstice - 1), "");
+}
+
+TEST(Periods, DogDays) {
+    // 2024: 夏至 21 June; 初伏 15 July, 中伏 25 July (20 days), 末伏 14 August.
+    EXPECT_EQ(DogDaysText(2024, 7, 14), "");
+    EXPECT_EQ(DogDaysText(2024, 7, 15), "初伏第1天");
+    EXPECT_EQ(DogDaysText(2024, 7, 25), "中伏第1天");
+    EXPECT_EQ(DogDaysText(2024, 8, 13), "中伏第20天");
+    EXPECT_EQ(DogDaysText(2024, 8, 14), "末伏第1天");
+    EXPECT_EQ(DogDaysText(2024, 8, 23), "末伏第10天");
+    EXPECT_EQ(DogDaysText(2024, 8, 24), "");
+    // Every 初伏 is a 庚 day (day number mod 10 = 7) 20..29 days after 夏至.
+    for (int y = 1950; y <= 2050; ++y) {
+        const DayNumber solstice = SolarTermDay(DateToDayNumber(y, 6, 1), 12);
+        int first = 0;
+        for (DayNumber n = solstice; n < solstice + 40 && !first; ++n) {
+            const astro::CalendarDate d = astro::DayNumberToDate(n);
+            if (DogDaysText(d.year, d.month, d.day) == "初伏第1天") first = n;
+        }
+        ASSERT_NE(first, 0) << y;
+        EXPECT_EQ(first % 10, 7) << y;
+        EXPECT_GE(first - solstice, 20) << y;
+        EXPECT_LE(first - solstice, 29) << y;
+    }
+}
+
+TEST(Periods, PlumRains) {
+    int starts = 0;
+    int ends = 0;
+    for (DayNumber n = DateToDayNumber(2024, 5, 1); n <= DateToDayNumber(2024, 8, 31); ++n) {
+        const astro::CalendarDate d = astro::DayNumberToDate(n);
+        const std::string t = PlumRainText(d.year, d.month, d.day);
+        if (t == "入梅") {
+            ++starts;
+            EXPECT_EQ(((n % 10) + 10) % 10, 3);  // a 丙 day
+            EXPECT_GE(n, SolarTermDay(DateToDayNumber(2024, 5, 1), 11));
+        } else if (t == "出梅") {
+            ++ends;
+            EXPECT_EQ(((n % 12) + 12) % 12, 6);  // a 未 day
+        } else {
+            EXPECT_EQ(t, "");
+        }
+    }
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(PlumRainText(2024, 6, 11), "入梅");  // the first 丙 day after 芒种 (5 June, a 庚 day)
+}
+
+}  // namespace
