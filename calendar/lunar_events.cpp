@@ -309,6 +309,11 @@ bool ModernCalculateAncientFlag() { return g_modern_rule; }
 
 void detail::SetModernRule(bool on) { g_modern_rule = on; }
 
+void detail::ClearEventMemo() {
+    g_phases.clear();
+    g_terms.clear();
+}
+
 double detail::AstronomicalNewMoon(DayNumber d) {
     return PhaseInstant(FirstOnOrAfter(d, PhaseEstimate(d, 0), 2, kMinLunationGap, PhaseInstant));
 }

@@ -73,6 +73,9 @@ struct DayCorrection {
 // The committed list, sorted by day.
 const DayCorrection* NewMoonCorrections(int& count);
 
+// Forgets every computed astronomical event (for measuring cold starts).
+void ClearEventMemo();
+
 }  // namespace detail
 
 }  // namespace calendar

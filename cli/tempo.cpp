@@ -150,7 +150,7 @@ std::string TrimBlanks(const std::string& text) {
 // A place given as "P/C": indexes ("1/1") or names ("北京/天安门").
 places::CityRecord ParsePlace(const std::string& arg) {
     const size_t slash = arg.find('/');
-    if (slash == std::string::npos) throw UsageError{"--place wants P/C, e.g. 1/1 or 北京/天安门"};
+    if (slash == std::string::npos) throw UsageError{Utf8("--place wants P/C, e.g. 1/1 or 北京/天安门")};
     const std::string p = arg.substr(0, slash);
     const std::string c = arg.substr(slash + 1);
     int province = 0;
@@ -395,18 +395,18 @@ int main(int argc, char** argv) {
     times_cmd->add_option("--zone", zone, "time zone, hours east of Greenwich (default 8)");
     auto* day_cmd = app.add_subcommand("day", "What the calendar shows for a day (default today)");
     day_cmd->add_option("DATE", date_arg);
-    day_cmd->add_option("--place", day_options.place, "P/C by indexes (1/1) or names (北京/天安门); default 1/1");
+    day_cmd->add_option("--place", day_options.place, Utf8("P/C by indexes (1/1) or names (北京/天安门); default 1/1"));
     day_cmd->add_option("--info", day_options.info_type, "information line: 0 festivals, 1 sunrise/sunset, 2 dawn/dusk")
         ->check(CLI::Range(0, 2));
     day_cmd->add_flag("--ganzhi-from-chunjie", day_options.ganzhi_from_chunjie,
-                      "the sexagenary year begins at the Spring Festival, not at 立春");
+                      Utf8("the sexagenary year begins at the Spring Festival, not at 立春"));
     auto* lunar_year_cmd = app.add_subcommand("lunar-year", "The months of a lunar year");
     lunar_year_cmd->add_option("YEAR", year)->required();
     auto* convert_cmd = app.add_subcommand("convert", "Gregorian, lunar and Hijri dates of the same day");
     convert_cmd->add_option("--from", from, "gregorian, lunar (leap month = month + 12) or hijri")
         ->check(CLI::IsMember({"gregorian", "lunar", "hijri"}));
     convert_cmd->add_option("DATE", date_arg)->required();
-    auto* era_cmd = app.add_subcommand("era", "Era name (年号) of a year");
+    auto* era_cmd = app.add_subcommand("era", Utf8("Era name (年号) of a year"));
     era_cmd->add_option("YEAR", year)->required();
     auto* cities_cmd = app.add_subcommand("cities", "The provinces, or the places of province P");
     cities_cmd->add_option("P", province_arg, "province index or name");

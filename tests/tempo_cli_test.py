@@ -111,16 +111,95 @@ class Errors(unittest.TestCase):
         code, out, _ = run("--help")
         self.assertEqual(code, 0)
         self.assertIn("terms", out)
+        code, out, _ = run("--help-all")  # decodes as UTF-8, Chinese included
+        self.assertEqual(code, 0)
+        self.assertIn("天安门", out)
+
+    def test_calendar_commands_refuse_bad_arguments(self):
+        for args in (("day", "2024-02-10", "--place", "99/1"), ("day", "2024-02-10", "--place", "北京/巴黎"),
+                     ("day", "2024-02-10", "--place", "1"), ("day", "2024-02-10", "--info", "3"),
+                     ("convert", "--from", "julian", "2024-01-01"), ("convert", "--from", "lunar", "x"),
+                     ("lunar-year", "12000"), ("era",), ("cities", "99"), ("cities", "火星")):
+            code, out, err = run(*args)
+            self.assertEqual(code, 2, args)
+            self.assertTrue(err.strip(), args)
 
 
 class Day(unittest.TestCase):
-    def test_day_summary(self):
+    def test_spring_festival_2024(self):
         d = ok_json("day", "2024-02-10")
         self.assertEqual(d["gregorian"], "AD02-10-2024")
         self.assertEqual(d["weekday"], "星期六")
+        self.assertEqual(d["lunar"]["month_name"] + d["lunar"]["day_name"], "正月初一")
+        self.assertEqual((d["lunar"]["year"], d["lunar"]["month"], d["lunar"]["day"]), (2024, 1, 1))
+        self.assertFalse(d["lunar"]["leap"])
+        self.assertEqual(d["ganzhi"]["text"], "甲辰(龙)年丙寅月甲辰日")
+        self.assertEqual(d["animal"], "龙")
+        self.assertEqual(d["festivals"]["lunar"], "春节")
+        self.assertIn("春节", d["information_line"])
+        self.assertEqual(d["attribute_line"], "星期六 水瓶座  甲辰(龙)年丙寅月甲辰日")
+        self.assertEqual(set(d["sun_times"]), {"dawn", "sunrise", "sunset", "dusk"})
+        self.assertEqual(d["periods"]["dog_days"], "")
+
+    def test_places_information_types_and_modes(self):
+        beijing = ok_json("day", "2024-06-21", "--place", "北京/天安门")
+        self.assertEqual(beijing["sun_times"]["sunrise"], ok_json("day", "2024-06-21", "--place", "1/1")["sun_times"]["sunrise"])
+        harbin = ok_json("day", "2024-06-21", "--place", "5/1", "--info", "1")
+        self.assertNotEqual(harbin["sun_times"]["sunrise"], beijing["sun_times"]["sunrise"])
+        self.assertTrue(harbin["information_line"].startswith("日出时刻"))
+        self.assertTrue(ok_json("day", "2024-06-21", "--info", "2")["information_line"].startswith("天亮时刻"))
+        # 1984-02-03: 癸亥 by 立春, already 甲子 by the Spring Festival (2 February).
+        self.assertEqual(ok_json("day", "1984-02-03")["ganzhi"]["year"], 60)
+        self.assertEqual(ok_json("day", "1984-02-03", "--ganzhi-from-chunjie")["ganzhi"]["year"], 1)
+        # The historical calendars differ from the modern algorithm in ancient years.
+        old = ok_json("day", "0300-03-01")["lunar"]["text"]
+        modern = ok_json("day", "0300-03-01", "--modern-ancient")["lunar"]["text"]
+        self.assertTrue(old and modern)
+        self.assertEqual(ok_json("day", "1875-06-01")["era"], "清代光绪01")
+
+    def test_today_in_text(self):
         code, out, _ = run("day")
         self.assertEqual(code, 0)
         self.assertIn("公历", out)
+        self.assertIn("历算时区为东8区", out)
+
+
+class LunarYearAndConversion(unittest.TestCase):
+    def test_lunar_year_2033_has_a_leap_eleventh_month(self):
+        y = ok_json("lunar-year", "2033")
+        self.assertEqual(y["record"], "010010101111B0131")
+        self.assertEqual(y["type"], 2)
+        self.assertEqual(y["spring_festival"], "AD01-31-2033")
+        names = [m["name"] for m in y["months"]]
+        self.assertEqual(len(names), 13)
+        self.assertEqual(names[11], "闰冬月")
+        self.assertEqual(y["months"][11]["month"], 23)
+        for a, b in zip(y["months"], y["months"][1:]):
+            self.assertEqual(b["first_day"] - a["first_day"], 30 if a["big"] else 29)
+        self.assertIn("闰冬月", run("lunar-year", "2033")[1])
+        empty = ok_json("lunar-year", "9999")
+        self.assertEqual((empty["record"], empty["months"]), ("", []))
+
+    def test_convert_between_the_three_calendars(self):
+        c = ok_json("convert", "--from", "gregorian", "2024-02-10")
+        self.assertEqual(c, {"gregorian": "AD02-10-2024", "lunar": "AD01-01-2024", "hijri": c["hijri"]})
+        self.assertEqual(ok_json("convert", "--from", "lunar", "AD01-01-2024")["gregorian"], "AD02-10-2024")
+        self.assertEqual(ok_json("convert", "--from", "lunar", "2023-14-01")["gregorian"], "AD03-22-2023")
+        self.assertEqual(ok_json("convert", "--from", "hijri", c["hijri"])["gregorian"], "AD02-10-2024")
+        self.assertEqual(ok_json("convert", "--from", "hijri", "0001-01-01")["gregorian"], "AD07-16-0622")
+        invalid = ok_json("convert", "--from", "lunar", "2024-14-01")  # 2024 has no leap month
+        self.assertEqual(invalid, {"gregorian": "", "lunar": "", "hijri": ""})
+
+    def test_era_and_cities(self):
+        self.assertEqual(run("era", "1875")[1].strip(), "清代光绪01")
+        self.assertEqual(run("era", "1912")[1].strip(), "一九一二")
+        provinces = ok_json("cities")
+        self.assertEqual(len(provinces), 35)
+        self.assertEqual(sum(p["cities"] for p in provinces), 437)
+        beijing = ok_json("cities", "北京")
+        self.assertEqual(beijing[0]["name"], "天安门")
+        self.assertEqual(beijing[0]["weather_code"], 101010100)
+        self.assertIn("东经116.3800度", run("cities", "1")[1])
 
 
 if __name__ == "__main__":
