@@ -5,6 +5,7 @@
 #include "calendar/day_info.h"
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
+#include "tools/condition_queries.h"
 
 namespace {
 
@@ -47,6 +48,38 @@ void BM_InformationLine(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_InformationLine);
+
+// A condition-day query over 100 years with every criterion set (nothing matches all of them, so
+// every criterion is evaluated for every day).
+void BM_QueryDays100YearsAllCriteria(benchmark::State& state) {
+    tools::DayCriteria c;
+    c.solar_month = 1;
+    c.solar_day = 1;
+    c.lunar_month = 1;
+    c.lunar_day = 1;
+    c.hijri_month = 1;
+    c.hijri_day = 1;
+    c.ganzhi_year = 1;
+    c.ganzhi_month = 1;
+    c.ganzhi_day = 1;
+    c.weekday = 1;
+    c.term = 1;
+    c.festival = "春节";
+    for (auto _ : state) benchmark::DoNotOptimize(tools::QueryDays(1900, 100, c, 0));
+}
+BENCHMARK(BM_QueryDays100YearsAllCriteria)->Unit(benchmark::kMillisecond);
+
+// A condition-month query over 100 years from a cold start (records and events to compute).
+void BM_QueryMonths100YearsCold(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        ClearLunarYearCache();
+        detail::ClearEventMemo();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(tools::QueryMonths(1900, 100, tools::MonthCondition::kThreeBig, 0));
+    }
+}
+BENCHMARK(BM_QueryMonths100YearsCold)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

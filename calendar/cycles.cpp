@@ -18,37 +18,6 @@ inline int FloorMod(long long a, int n) {
     return r < 0 ? r + n : r;
 }
 
-// The sexagenary year of a date: the calendar year, or the one before or after it, depending on
-// where 立春 (or the Spring Festival) falls.
-int SexagenaryYear(int year, int month, int day, int mode, bool& ok) {
-    ok = true;
-    if (mode == kYearFromSpringFestival) {
-        const int festival = SpringFestivalField(year);
-        if (festival == 0) {
-            ok = false;
-            return 0;
-        }
-        return festival > 100 * month + day ? year - 1 : year;
-    }
-    const DayNumber j0 = astro::DateToDayNumber(year, 1, 1);
-    const int d = astro::DayOfYear(year, month, day);
-    const int a = SolarTermDay(j0, 3) - j0 + 1;  // day of year of the first 立春 from 1 January
-    int p = 0;
-    int q = 0;
-    if (a < 180) {
-        p = a;
-        // 立春 in the first days of January (far from our era) leaves room for a second one in
-        // the same calendar year.
-        q = p < 10 ? SolarTermDay(j0 + 180, 3) - j0 + 1 : 400;
-    } else {
-        p = -400;
-        q = a;
-    }
-    if (d < p) return year - 1;
-    if (d < q) return year;
-    return year + 1;
-}
-
 // Index of the 寅 month (the first month) in a year whose stem is s (1..10): the "five tigers"
 // rule, 甲己之年丙作首.
 int FirstMonthIndex(int stem) {
@@ -63,12 +32,44 @@ int FirstMonthIndex(int stem) {
 
 }  // namespace
 
+YearBoundary YearBoundaryOf(int year, int mode) {
+    YearBoundary b;
+    if (year < -8999 || year > 9000) return b;
+    if (mode == kYearFromSpringFestival) {
+        b.festival = SpringFestivalField(year);
+        b.ok = b.festival != 0;
+        return b;
+    }
+    const DayNumber j0 = astro::DateToDayNumber(year, 1, 1);
+    const int a = SolarTermDay(j0, 3) - j0 + 1;  // day of year of the first 立春 from 1 January
+    if (a < 180) {
+        b.p = a;
+        // 立春 in the first days of January (far from our era) leaves room for a second one in
+        // the same calendar year.
+        b.q = b.p < 10 ? SolarTermDay(j0 + 180, 3) - j0 + 1 : 400;
+    } else {
+        b.p = -400;
+        b.q = a;
+    }
+    b.ok = true;
+    return b;
+}
+
+GanZhiIndex YearGanZhiWith(int year, int month, int day, int mode, const YearBoundary& b) {
+    if (!InRange(year, month, day) || !b.ok) return 0;
+    int y = year;
+    if (mode == kYearFromSpringFestival) {
+        if (b.festival > 100 * month + day) y = year - 1;
+    } else {
+        const int d = astro::DayOfYear(year, month, day);
+        y = d < b.p ? year - 1 : d < b.q ? year : year + 1;
+    }
+    return FloorMod(y + 12056LL, 60) + 1;  // 1984 is 甲子
+}
+
 GanZhiIndex YearGanZhi(int year, int month, int day, int mode) {
     if (!InRange(year, month, day)) return 0;
-    bool ok = false;
-    const int y = SexagenaryYear(year, month, day, mode, ok);
-    if (!ok) return 0;
-    return FloorMod(y + 12056LL, 60) + 1;  // 1984 is 甲子
+    return YearGanZhiWith(year, month, day, mode, YearBoundaryOf(year, mode));
 }
 
 int ZodiacAnimal(int year, int month, int day, int mode) {
@@ -76,20 +77,26 @@ int ZodiacAnimal(int year, int month, int day, int mode) {
     return y == 0 ? 0 : (y - 1) % 12 + 1;
 }
 
+GanZhiIndex MonthGanZhiFrom(GanZhiIndex year_index, int mode, int current_term, int lunar_month) {
+    if (year_index < 1 || year_index > 60) return 0;
+    const int first = FirstMonthIndex((year_index - 1) % 10 + 1);
+    if (mode == kYearFromSpringFestival) {
+        if (lunar_month < 1 || lunar_month > 24) return 0;
+        const int m = lunar_month > 12 ? lunar_month - 12 : lunar_month;  // a leap month keeps its base
+        return (first - 1 + (m - 1)) % 60 + 1;
+    }
+    if (current_term < 1 || current_term > 24) return 0;
+    // Solar months: 立春 and 雨水 make the 寅 month, ..., 小寒 and 大寒 the 丑 month.
+    const int k = 1 + (current_term - 1) / 2;
+    return (first - 1 + (k + 10) % 12) % 60 + 1;
+}
+
 GanZhiIndex MonthGanZhi(int year, int month, int day, int mode) {
     const GanZhiIndex y = YearGanZhi(year, month, day, mode);
     if (y == 0) return 0;
-    const int first = FirstMonthIndex((y - 1) % 10 + 1);
-    if (mode == kYearFromSpringFestival) {
-        const LunarDate lunar = SolarToLunarDate(year, month, day);
-        if (lunar.month == 0) return 0;
-        const int m = lunar.month > 12 ? lunar.month - 12 : lunar.month;  // a leap month keeps its base
-        return (first - 1 + (m - 1)) % 60 + 1;
-    }
-    // Solar months: 立春 and 雨水 make the 寅 month, ..., 小寒 and 大寒 the 丑 month.
-    const int t = CurrentSolarTerm(astro::DateToDayNumber(year, month, day));
-    const int k = 1 + (t - 1) / 2;
-    return (first - 1 + (k + 10) % 12) % 60 + 1;
+    if (mode == kYearFromSpringFestival)
+        return MonthGanZhiFrom(y, mode, 0, SolarToLunarDate(year, month, day).month);
+    return MonthGanZhiFrom(y, mode, CurrentSolarTerm(astro::DateToDayNumber(year, month, day)), 0);
 }
 
 GanZhiIndex DayGanZhi(int year, int month, int day) {
@@ -102,13 +109,14 @@ std::string GanZhiName(GanZhiIndex index) {
     return std::string(StemNames[(index - 1) % 10 + 1]) + BranchNames[(index - 1) % 12 + 1];
 }
 
+std::string GanZhiTextFrom(GanZhiIndex y, GanZhiIndex m, GanZhiIndex d) {
+    if (y < 1 || y > 60 || m < 1 || m > 60 || d < 1 || d > 60) return {};
+    return GanZhiName(y) + "(" + AnimalNames[(y - 1) % 12 + 1] + ")年" + GanZhiName(m) + "月" + GanZhiName(d) + "日";
+}
+
 std::string GanZhiText(int year, int month, int day, int mode) {
-    const GanZhiIndex y = YearGanZhi(year, month, day, mode);
-    const GanZhiIndex m = MonthGanZhi(year, month, day, mode);
-    const GanZhiIndex d = DayGanZhi(year, month, day);
-    const int animal = ZodiacAnimal(year, month, day, mode);
-    if (y < 1 || m < 1 || d < 1 || animal < 1) return {};
-    return GanZhiName(y) + "(" + AnimalNames[animal] + ")年" + GanZhiName(m) + "月" + GanZhiName(d) + "日";
+    return GanZhiTextFrom(YearGanZhi(year, month, day, mode), MonthGanZhi(year, month, day, mode),
+                          DayGanZhi(year, month, day));
 }
 
 std::string WeekdayName(int year, int month, int day) {

@@ -25,8 +25,12 @@ std::string AttributeLine(int year, int month, int day, int ganzhi_mode) {
 
 std::string NextSolarTermText(int year, int month, int day) {
     if (year < -8999 || year > 9000 || !astro::IsValidDate(year, month, day)) return {};
+    return NextSolarTermTextFrom(year, month, day, NextSolarTerm(astro::DateToDayNumber(year, month, day), false));
+}
+
+std::string NextSolarTermTextFrom(int year, int month, int day, const SolarTermInstant& term) {
+    if (year < -8999 || year > 9000 || !astro::IsValidDate(year, month, day)) return {};
     const DayNumber n = astro::DateToDayNumber(year, month, day);
-    const SolarTermInstant term = NextSolarTerm(n, false);
     const std::string when = astro::JulianDayToDateTimeText(term.when);
     if (when.empty() || term.index < 1 || term.index > 24) return {};
     const std::string name = SolarTermNames[term.index];

@@ -20,5 +20,8 @@ std::string InformationLine(int year, int month, int day, int info_type, double 
 // The coming solar term: 今日冬至 11:27:15, 明日..., 2月4日立春, or 2025年1月5日小寒 when it falls in
 // the next year (公元前 before a year BC).
 std::string NextSolarTermText(int year, int month, int day);
+// The same from the first solar term on or after the date, found by the caller.
+struct SolarTermInstant;
+std::string NextSolarTermTextFrom(int year, int month, int day, const SolarTermInstant& next);
 
 }  // namespace calendar

@@ -137,16 +137,6 @@ DayNumber PaschalFullMoonDay(DayNumber e) {
     return FullMoonDay(e);
 }
 
-// Easter: the first Sunday after the first full moon on or after the March equinox.
-bool IsEaster(int year, DayNumber n) {
-    if (year < 325 || FloorMod(n, 7) != 6) return false;  // N mod 7 = 6 is a Sunday
-    const DayNumber e = SolarTermDay(astro::DateToDayNumber(year, 1, 1), 6);
-    if (e >= n) return false;
-    const DayNumber f = PaschalFullMoonDay(e);
-    if (FloorMod(f, 7) == 6) return n - f == 7;
-    return n - f == 6 - FloorMod(f, 7);
-}
-
 // The first day on or after z whose day number leaves `remainder` modulo `modulus`: the first
 // 庚 day (N mod 10 = 7), 丙 day (N mod 10 = 3) or 未 day (N mod 12 = 6).
 DayNumber FirstDayOfCycle(DayNumber z, int remainder, int modulus) {
@@ -155,7 +145,20 @@ DayNumber FirstDayOfCycle(DayNumber z, int remainder, int modulus) {
 
 }  // namespace
 
+int EasterDay(int year) {
+    if (year < 325 || year > 9000) return 0;
+    const DayNumber e = SolarTermDay(astro::DateToDayNumber(year, 1, 1), 6);  // 春分
+    const DayNumber f = PaschalFullMoonDay(e);
+    // The first Sunday strictly after the full moon (day numbers with N mod 7 = 6 are Sundays).
+    return FloorMod(f, 7) == 6 ? f + 7 : f + 6 - FloorMod(f, 7);
+}
+
 std::string SolarFestivalName(int year, int month, int day, bool all_festivals) {
+    if (!InRange(year, month, day)) return {};
+    return SolarFestivalNameWith(year, month, day, all_festivals, EasterDay(year));
+}
+
+std::string SolarFestivalNameWith(int year, int month, int day, bool all_festivals, int easter_day) {
     if (!InRange(year, month, day)) return {};
     std::string text;
     for (const FixedFestival& f : kFixed) {
@@ -167,7 +170,7 @@ std::string SolarFestivalName(int year, int month, int day, bool all_festivals) 
     for (const WeekdayFestival& w : kWeekdayRules)
         if (w.month == month && year >= w.from && astro::NthWeekdayOfMonth(year, month, w.nth, w.weekday) == day)
             Join(text, w.name, all_festivals);
-    if (IsEaster(year, astro::DateToDayNumber(year, month, day))) Join(text, "复活节", all_festivals);
+    if (easter_day != 0 && astro::DateToDayNumber(year, month, day) == easter_day) Join(text, "复活节", all_festivals);
     return text;
 }
 

@@ -10,6 +10,11 @@ namespace calendar {
 // Fixed-date and weekday-rule festivals and Easter; all_festivals adds the minor days and the
 // long names.
 std::string SolarFestivalName(int year, int month, int day, bool all_festivals);
+// The same with the year's Easter day (EasterDay) computed once by the caller.
+std::string SolarFestivalNameWith(int year, int month, int day, bool all_festivals, int easter_day);
+// The day number of Easter in a year (the first Sunday after the first full moon on or after the
+// March equinox, from 325), or 0.
+int EasterDay(int year);
 // Lunar month 1..24 (13..24 leap months) and day; the lunar date must exist.
 std::string LunarFestivalName(int lunar_year, int month, int day);
 std::string NineNinesText(int year, int month, int day);

@@ -23,7 +23,9 @@
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
+#include "cli/common.h"
 #include "cli/date_arg.h"
+#include "cli/tool_commands.h"
 #include "places/city_table.h"
 #include "text/encoding.h"
 
@@ -33,43 +35,8 @@
 
 namespace {
 
-using json = nlohmann::ordered_json;
+using namespace cli;
 
-constexpr int kUsageError = 2;
-
-// Thrown by argument checks inside a command; main turns it into a message and status 2.
-struct UsageError {
-    std::string message;
-};
-
-std::string Utf8(const std::string& gbk) { return text::GbkToUtf8(gbk); }
-
-void PrintLine(const std::string& gbk) { std::cout << Utf8(gbk) << '\n'; }
-
-void PrintJson(const json& doc) { std::cout << doc.dump(2) << '\n'; }
-
-std::string Format(const char* fmt, double value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, fmt, value);
-    return buf;
-}
-
-astro::CalendarDate ParseDate(const std::string& arg) {
-    astro::CalendarDate d;
-    std::string error;
-    if (!cli::ParseDateArg(arg, d, error)) throw UsageError{"'" + arg + "': " + error};
-    return d;
-}
-
-astro::DayNumber DayNumberOf(const astro::CalendarDate& d) { return astro::DateToDayNumber(d.year, d.month, d.day); }
-
-void CheckYear(int year) {
-    if (year < astro::MinYear || year > astro::MaxYear)
-        throw UsageError{"year " + std::to_string(year) + " is outside -9998..9999"};
-}
-
-// Universal instant of local (UTC+8) midnight opening day n.
-astro::JulianDay LocalMidnight(astro::DayNumber n) { return n - 0.5 + astro::LocalTimeToDayFraction(0, 0, 0); }
 
 struct Event {
     astro::JulianDay jd_ut;
@@ -139,34 +106,6 @@ astro::CalendarDate Today() {
     localtime_r(&now, &local);
 #endif
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-}
-
-std::string TrimBlanks(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// A place given as "P/C": indexes ("1/1") or names ("北京/天安门").
-places::CityRecord ParsePlace(const std::string& arg) {
-    const size_t slash = arg.find('/');
-    if (slash == std::string::npos) throw UsageError{Utf8("--place wants P/C, e.g. 1/1 or 北京/天安门")};
-    const std::string p = arg.substr(0, slash);
-    const std::string c = arg.substr(slash + 1);
-    int province = 0;
-    int city = 0;
-    const auto all_digits = [](const std::string& t) {
-        return !t.empty() && t.size() < 4 && t.find_first_not_of("0123456789") == std::string::npos;
-    };
-    if (all_digits(p) && all_digits(c)) {
-        province = std::stoi(p);
-        city = std::stoi(c);
-        if (province < 1 || province > places::ProvinceCount || city < 1 || city > places::CityCount(province))
-            throw UsageError{"no place " + arg + " (provinces 1..35; tempo cities lists them)"};
-    } else if (!places::FindCity(text::Utf8ToGbk(p), text::Utf8ToGbk(c), province, city)) {
-        throw UsageError{"no place named " + arg + " (tempo cities lists them)"};
-    }
-    return places::CityRecordOf(province, city);
 }
 
 struct DayOptions {
@@ -414,6 +353,10 @@ int main(int argc, char** argv) {
         sub->add_flag("--modern-ancient", modern_ancient, "compute the ancient calendars with the modern algorithm");
     for (auto* sub : app.get_subcommands([](CLI::App*) { return true; }))
         sub->add_flag("--json", as_json, "Print one JSON document instead of text");
+    ToolCommands tool_commands;
+    tool_commands.Register(app);
+    for (auto* sub : {app.get_subcommand("table"), app.get_subcommand("tool"), app.get_subcommand("query")})
+        sub->add_flag("--modern-ancient", modern_ancient, "compute the ancient calendars with the modern algorithm");
 
     try {
         app.parse(argc, argv);
@@ -515,6 +458,8 @@ int main(int argc, char** argv) {
                 PrintLine(era);
         } else if (cities_cmd->parsed()) {
             CmdCities(province_arg, as_json);
+        } else {
+            tool_commands.Run(as_json);
         }
     } catch (const UsageError& e) {
         std::cerr << "tempo: " << e.message << "\n";

@@ -202,5 +202,74 @@ class LunarYearAndConversion(unittest.TestCase):
         self.assertIn("东经116.3800度", run("cities", "1")[1])
 
 
+class Tools(unittest.TestCase):
+    def test_solar_terms_table_2024(self):
+        code, out, _ = run("table", "solar-terms", "2024")
+        self.assertEqual(code, 0)
+        lines = out.splitlines()
+        self.assertEqual(lines[0], "    公历 2024 年共 24 个节气")
+        self.assertEqual(len(lines), 13)
+        self.assertNotIn("\r", out)
+        self.assertTrue(lines[1].startswith("01: 小寒01月06日04:49"))
+        self.assertIn("   02: 大寒01月20日", lines[1])
+        terms = ok_json("table", "solar-terms", "2024")["terms"]
+        self.assertEqual([t["name"] for t in terms][:3], ["小寒", "大寒", "立春"])
+        self.assertEqual(len(terms), 24)
+
+    def test_other_tables(self):
+        self.assertIn("闰二月小     对应公历AD03-22-2023 ～ AD04-19-2023", run("table", "lunar-months", "2023")[1])
+        self.assertTrue(run("table", "lunar-months", "104", "--bc")[1].startswith("    农历 前104 年共"))
+        moons = ok_json("table", "moons", "2024")["phases"]
+        self.assertEqual(sum(p["phase"] == "new" for p in moons), 13)
+        sun = run("table", "sun-times", "1582", "--place", "北京/天安门")[1].splitlines()
+        self.assertEqual(len(sun), 356)
+        self.assertEqual(sun[0], "    公历 1582 年 北京天安门 日出日落时刻")
+        self.assertTrue(run("table", "sun-times", "2024", "--twilight")[1].splitlines()[1].startswith("01-01 天亮时刻"))
+
+    def test_date_tools(self):
+        self.assertEqual(run("tool", "jd", "01-01-2000")[1].strip(), "儒略日数 2451545")
+        self.assertEqual(ok_json("tool", "interval", "01-01-2000", "02-10-2024")["days"], 8806)
+        self.assertEqual(ok_json("tool", "interval", "01-01-2000", "--days", "8806")["lunar"], "AD01-01-2024")
+        self.assertEqual(ok_json("tool", "convert", "14-01-2023", "--calendar", "lunar")["gregorian"], "AD03-22-2023")
+        self.assertEqual(ok_json("tool", "ganzhi", "02-10-2024")["ganzhi"], "甲辰(龙)年丙寅月甲辰日")
+        for args in (("tool", "jd", "12-31-0001", "--bc"), ("tool", "jd", "2024-02-10"),
+                     ("tool", "convert", "14-01-2024", "--calendar", "lunar"), ("tool", "interval", "01-01-2000"),
+                     ("tool", "interval", "01-01-2000", "--days", "1.5")):
+            code, out, err = run(*args)
+            self.assertEqual(code, 2, args)
+            self.assertTrue(err.strip(), args)
+        self.assertIn("400～5000", run("tool", "jd", "12-31-0001", "--bc")[2])
+
+    def test_queries(self):
+        code, out, _ = run("query", "months", "--from", "1900", "--years", "100", "--leap")
+        self.assertEqual(code, 0)
+        self.assertEqual(out.splitlines()[-1], "    共找到 37 个农历闰月")
+        self.assertTrue(out.startswith("闰八月小    AD09-24-1900 ～ AD10-22-1900"))
+        days = ok_json("query", "days", "--from", "2000", "--years", "150", "--term", "春分", "--weekday", "星期三")
+        self.assertEqual(days["years"], 100)
+        self.assertTrue(all(h[2:7] in ("03-19", "03-20", "03-21") for h in days["hits"]))
+        self.assertIn("对应节气→今日春分", days["text"])
+        self.assertEqual(ok_json("query", "days", "--from", "2024", "--years", "1", "--festival", "中秋节")["hits"],
+                         ["AD09-17-2024"])
+        self.assertEqual(ok_json("query", "days", "--from", "2024", "--years", "1", "--ganzhi-day", "甲子")["hits"][0][:5],
+                         "AD01-")
+        for args in (("query", "months", "--from", "1900", "--years", "10"),
+                     ("query", "months", "--from", "1900", "--years", "10", "--leap", "--three-big"),
+                     ("query", "days", "--from", "1900", "--years", "10", "--term", "春天"),
+                     ("query", "days", "--from", "1900", "--years", "0")):
+            self.assertEqual(run(*args)[0], 2, args)
+
+    def test_ctrl_c_stops_a_query_and_prints_what_was_found(self):
+        import signal, time
+        p = subprocess.Popen([TEMPO, "query", "days", "--from", "1900", "--years", "100"], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE)
+        time.sleep(0.3)
+        p.send_signal(signal.SIGINT)
+        out, _ = p.communicate(timeout=60)
+        self.assertEqual(p.returncode, 0)
+        last = out.decode("utf-8").splitlines()[-1]
+        self.assertTrue(last.startswith("    查询已停止，已找到 ") or last.startswith("    共找到 36524 个条件日"), last)
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=1)

@@ -1,0 +1,73 @@
+#include "cli/common.h"
+
+#include <cstdio>
+#include <iostream>
+
+#include "cli/date_arg.h"
+#include "text/encoding.h"
+
+namespace cli {
+
+std::string Utf8(const std::string& gbk) { return text::GbkToUtf8(gbk); }
+
+void PrintLine(const std::string& gbk) { std::cout << Utf8(gbk) << '\n'; }
+
+void PrintText(const std::string& gbk) {
+    std::string out;
+    for (char c : Utf8(gbk))
+        if (c != '\r') out += c;
+    std::cout << out << '\n';
+}
+
+void PrintJson(const json& doc) { std::cout << doc.dump(2) << '\n'; }
+
+std::string Format(const char* fmt, double value) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, fmt, value);
+    return buf;
+}
+
+astro::CalendarDate ParseDate(const std::string& arg) {
+    astro::CalendarDate d;
+    std::string error;
+    if (!ParseDateArg(arg, d, error)) throw UsageError{"'" + arg + "': " + error};
+    return d;
+}
+
+astro::DayNumber DayNumberOf(const astro::CalendarDate& d) { return astro::DateToDayNumber(d.year, d.month, d.day); }
+
+void CheckYear(int year) {
+    if (year < astro::MinYear || year > astro::MaxYear)
+        throw UsageError{"year " + std::to_string(year) + " is outside -9998..9999"};
+}
+
+astro::JulianDay LocalMidnight(astro::DayNumber n) { return n - 0.5 + astro::LocalTimeToDayFraction(0, 0, 0); }
+
+std::string TrimBlanks(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+places::CityRecord ParsePlace(const std::string& arg) {
+    const size_t slash = arg.find('/');
+    if (slash == std::string::npos) throw UsageError{Utf8("--place wants P/C, e.g. 1/1 or 北京/天安门")};
+    const std::string p = arg.substr(0, slash);
+    const std::string c = arg.substr(slash + 1);
+    int province = 0;
+    int city = 0;
+    const auto all_digits = [](const std::string& t) {
+        return !t.empty() && t.size() < 4 && t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (all_digits(p) && all_digits(c)) {
+        province = std::stoi(p);
+        city = std::stoi(c);
+        if (province < 1 || province > places::ProvinceCount || city < 1 || city > places::CityCount(province))
+            throw UsageError{"no place " + arg + " (provinces 1..35; tempo cities lists them)"};
+    } else if (!places::FindCity(text::Utf8ToGbk(p), text::Utf8ToGbk(c), province, city)) {
+        throw UsageError{"no place named " + arg + " (tempo cities lists them)"};
+    }
+    return places::CityRecordOf(province, city);
+}
+
+}  // namespace cli
