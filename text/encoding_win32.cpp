@@ -4,6 +4,7 @@
 #include <string>
 
 #include "text/encoding.h"
+#include "text/wide.h"
 
 namespace text {
 
@@ -30,6 +31,10 @@ std::string FromWide(UINT code_page, const std::wstring& in) {
 }
 
 }  // namespace
+
+std::wstring GbkToWide(std::string_view gbk) { return ToWide(kGbkCodePage, gbk); }
+
+std::string WideToGbk(std::wstring_view wide) { return FromWide(kGbkCodePage, std::wstring(wide)); }
 
 std::string GbkToUtf8(std::string_view gbk) { return FromWide(CP_UTF8, ToWide(kGbkCodePage, gbk)); }
 std::string Utf8ToGbk(std::string_view utf8) { return FromWide(kGbkCodePage, ToWide(CP_UTF8, utf8)); }
