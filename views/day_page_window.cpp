@@ -58,7 +58,12 @@ COLORREF TextColourOf(int list) {
     return l == DayList::kLunarYear || l == DayList::kLunarMonth || l == DayList::kLunarDay ? kMagenta : kBlue;
 }
 
-void Fill(HWND combo, const std::vector<std::string>& items) {
+LRESULT CALLBACK ListProc(HWND combo, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data);
+
+// Fills a list. The list's own procedure is taken off meanwhile: thousands of items would each pass
+// through it (under Wine that costs seconds for the year lists).
+void Fill(DayPage& page, HWND combo, const std::vector<std::string>& items) {
+    RemoveWindowSubclass(combo, ListProc, 1);
     SendMessageW(combo, WM_SETREDRAW, FALSE, 0);
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     SendMessageW(combo, CB_INITSTORAGE, items.size(), items.size() * 24);
@@ -66,6 +71,7 @@ void Fill(HWND combo, const std::vector<std::string>& items) {
         SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text::GbkToWide(item).c_str()));
     SendMessageW(combo, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(combo, nullptr, TRUE);
+    SetWindowSubclass(combo, ListProc, 1, reinterpret_cast<DWORD_PTR>(&page));
 }
 
 // Shows the page's state in all nine lists: refills the lists whose items changed, selects the day.
@@ -77,7 +83,7 @@ void ShowState(DayPage& page, bool refill_years) {
             std::vector<std::string> items = ListItems(page.state, list, page.dynasty);
             if (items != page.items[i]) {
                 page.items[i] = std::move(items);
-                Fill(page.lists[i], page.items[i]);
+                Fill(page, page.lists[i], page.items[i]);
             }
         }
         SendMessageW(page.lists[i], CB_SETCURSEL, SelectedItem(page.state, list), 0);
@@ -100,6 +106,10 @@ void Step(DayPage& page, DayList list, int delta) {
 // page (the tray icon and Ctrl+Alt+R bring it back).
 LRESULT CALLBACK ListProc(HWND combo, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
     DayPage& page = *reinterpret_cast<DayPage*>(data);
+    if (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) {
+        MSG relay{combo, message, wparam, lparam, 0, {}};
+        SendMessageW(page.tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+    }
     const DayList list = ListOf(GetDlgCtrlID(combo));
     // Asked only for the keys and the wheel: the question itself passes through this procedure.
     const auto dropped = [combo] { return SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; };
@@ -159,7 +169,7 @@ LRESULT CALLBACK PictureProc(HWND picture, UINT message, WPARAM wparam, LPARAM l
 void AddTooltip(DayPage& page, HWND control, const std::string& tip) {
     TTTOOLINFOW info{};
     info.cbSize = sizeof info;
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.uFlags = TTF_IDISHWND;  // mouse messages are relayed by the controls' own procedures
     info.hwnd = page.window;
     info.uId = reinterpret_cast<UINT_PTR>(control);
     std::wstring wide = text::GbkToWide(tip);

@@ -1,0 +1,141 @@
+// Tempoline.exe as a process: one copy at a time, the command-line switches, the settings kept in
+// the real registry across a restart.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/registry.h"
+#include "shell/settings.h"
+
+namespace {
+
+using platform::RegistryRoot;
+
+const wchar_t* const kProgram = TEMPO_PROGRAM_PATH;
+
+struct Process {
+    PROCESS_INFORMATION info{};
+    bool started = false;
+    ~Process() {
+        if (!started) return;
+        if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(info.hProcess, 1);
+        CloseHandle(info.hProcess);
+        CloseHandle(info.hThread);
+    }
+    bool Ended(DWORD ms) { return WaitForSingleObject(info.hProcess, ms) == WAIT_OBJECT_0; }
+    DWORD ExitCode() {
+        DWORD code = 0;
+        GetExitCodeProcess(info.hProcess, &code);
+        return code;
+    }
+};
+
+std::unique_ptr<Process> Start(const std::wstring& arguments) {
+    auto p = std::make_unique<Process>();
+    std::wstring command = L"\"" + std::wstring(kProgram) + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    p->started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &p->info) != 0;
+    return p;
+}
+
+int CountDayPages() {
+    int count = 0;
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (std::wstring(name) == L"TempolineDayPage") ++*reinterpret_cast<int*>(data);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+HWND WaitForDayPage(DWORD ms) {
+    for (DWORD waited = 0; waited < ms; waited += 100) {
+        HWND page = FindWindowW(L"TempolineDayPage", nullptr);
+        if (page && IsWindowVisible(page)) return page;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        registry_ = platform::MakeSystemRegistry();
+        shell::RemoveAllSettings(*registry_);
+    }
+    void TearDown() override { shell::RemoveAllSettings(*registry_); }
+    std::unique_ptr<platform::Registry> registry_;
+};
+
+TEST_F(ProgramTest, ASecondCopyEndsAtOnceWhileTheFirstRuns) {
+    auto first = Start(L"");
+    ASSERT_TRUE(first->started);
+    HWND page = WaitForDayPage(60000);
+    ASSERT_NE(page, nullptr);
+    auto second = Start(L"");
+    ASSERT_TRUE(second->started);
+    EXPECT_TRUE(second->Ended(20000));
+    EXPECT_EQ(second->ExitCode(), 0u);
+    EXPECT_EQ(CountDayPages(), 1);
+    PostMessageW(page, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(first->Ended(20000));
+}
+
+TEST_F(ProgramTest, SettingsSurviveARestart) {
+    const std::string key = shell::SettingsKey;
+    registry_->SetValue(RegistryRoot::CurrentUser, key, "Version", "4.2");
+    registry_->SetValue(RegistryRoot::CurrentUser, key, "DFORMShowDynastyFlag", "1");
+    registry_->SetValue(RegistryRoot::CurrentUser, key, "FormCenterX", "300.0");
+    registry_->SetValue(RegistryRoot::CurrentUser, key, "FormCenterY", "200.0");
+    registry_->SetValue(RegistryRoot::CurrentUser, key, "NowProvIndex", "5");
+    registry_->SetValue(RegistryRoot::CurrentUser, key, "NowCityIndex", "99");  // beyond 黑龙江's 13 cities
+    auto program = Start(L"");
+    HWND page = WaitForDayPage(60000);
+    ASSERT_NE(page, nullptr);
+    RECT r;
+    GetWindowRect(page, &r);
+    EXPECT_EQ((r.left + r.right) / 2, 300);
+    EXPECT_EQ((r.top + r.bottom) / 2, 200);
+    SetWindowPos(page, nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    PostMessageW(page, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program->Ended(20000));
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, key, "Version"), "4.2");
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, key, "FormCenterX"), "140.0");
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, key, "FormCenterY"), "95.0");
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, key, "DFORMShowDynastyFlag"), "1");
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, key, "NowProvIndex"), "5");
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, key, "NowCityIndex"), "1");
+}
+
+TEST_F(ProgramTest, WithoutTheRegistryNothingIsWritten) {
+    auto program = Start(L"/D");
+    HWND page = WaitForDayPage(60000);
+    ASSERT_NE(page, nullptr);
+    PostMessageW(page, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program->Ended(20000));
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SettingsKey, "FormCenterX"), "");
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SettingsKey, "Version"), "");
+}
+
+TEST_F(ProgramTest, UnregisterRemovesEverythingAndEndsQuietly) {
+    registry_->SetValue(RegistryRoot::CurrentUser, shell::SettingsKey, "Version", "4.2");
+    registry_->SetValue(RegistryRoot::CurrentUser, shell::SolarMemorialKey, "05-12", "AD2000   title");
+    auto program = Start(L"/UNREGISTER");
+    ASSERT_TRUE(program->Ended(30000));
+    EXPECT_EQ(program->ExitCode(), 0u);
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SettingsKey, "Version"), "");
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SolarMemorialKey, "05-12"), "");
+    auto again = Start(L"/unreg");  // nothing stored: still quiet
+    ASSERT_TRUE(again->Ended(30000));
+    EXPECT_EQ(again->ExitCode(), 0u);
+    EXPECT_EQ(CountDayPages(), 0);
+}
+
+}  // namespace
