@@ -9,7 +9,7 @@ export WINEPREFIX=$prefix WINEDEBUG=-all
 rm -rf "$prefix"
 mkdir -p "$prefix"
 wineboot -i >/dev/null 2>&1
-font="WenQuanYi Zen Hei"
+font="WenQuanYi Zen Hei Sharp"  # its 12-pixel bitmaps read like SimSun
 key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
 for face in "宋体" "SimSun" "新宋体" "NSimSun" "楷体_GB2312" "KaiTi_GB2312" "楷体" "KaiTi"; do
   wine reg add "$key" /v "$face" /t REG_SZ /d "$font" /f >/dev/null 2>&1

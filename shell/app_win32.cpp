@@ -9,7 +9,11 @@
 #include "calendar/lunar_year.h"
 #include "shell/command_line.h"
 #include "text/wide.h"
+#include "tools/date_tools_window.h"
+#include "tools/query_window.h"
+#include "tools/yearly_tables_window.h"
 #include "views/day_page_window.h"
+#include "views/month_page_window.h"
 
 namespace shell {
 
@@ -202,8 +206,24 @@ bool HandleCalendarMessage(HWND window, UINT message, WPARAM wparam, LPARAM lpar
         case kTrayMessage:
             if (!IsWindowEnabled(window)) return true;
             if (lparam == WM_LBUTTONDOWN) BringToFront(window);
-            if (lparam == WM_RBUTTONUP) BringToFront(window);
+            if (lparam == WM_RBUTTONDOWN) UpdateMenuChecks();
+            if (lparam == WM_RBUTTONUP) {
+                BringToFront(window);
+                ShowPopupMenu(window);
+            }
             return true;
+        case WM_RBUTTONDOWN:
+            UpdateMenuChecks();
+            return true;
+        case WM_RBUTTONUP:
+            ShowPopupMenu(window);
+            return true;
+        case WM_COMMAND:
+            if (lparam == 0 && HIWORD(wparam) == 0 && LOWORD(wparam) >= 3025 && LOWORD(wparam) <= 3113) {
+                DispatchCommand(window, LOWORD(wparam));
+                return true;
+            }
+            return false;
         default:
             return false;
     }
@@ -257,15 +277,26 @@ int RunProgram(const std::string& command_line) {
         case StartAction::kUnregister:
             RemoveAllSettings(*app.registry);
             return 0;
+        // A tool opens as the only window; the program ends when it closes.
+        case StartAction::kJulianDay: tools::ShowDateToolsWindow(nullptr, 1); return 0;
+        case StartAction::kInterval: tools::ShowDateToolsWindow(nullptr, 2); return 0;
+        case StartAction::kGanZhi: tools::ShowDateToolsWindow(nullptr, 3); return 0;
+        case StartAction::kConversion: tools::ShowDateToolsWindow(nullptr, 4); return 0;
+        case StartAction::kLunarMonths: tools::ShowYearlyTablesWindow(nullptr, 1); return 0;
+        case StartAction::kSolarTerms: tools::ShowYearlyTablesWindow(nullptr, 2); return 0;
+        case StartAction::kMoons: tools::ShowYearlyTablesWindow(nullptr, 3); return 0;
+        case StartAction::kSunTimes: tools::ShowYearlyTablesWindow(nullptr, 4); return 0;
+        case StartAction::kConditionDays: tools::ShowQueryWindow(nullptr, 1); return 0;
+        case StartAction::kConditionMonths: tools::ShowQueryWindow(nullptr, 2); return 0;
         default:
-            // The tools, the music player and the weather viewer open as the only window; the
-            // program ends when that window closes.
+            // The music player and the weather viewer come later; their switches end quietly.
             return 0;
     }
     if (options.view >= 0) app.calendar_view = options.view;
     app.settings.calendar_show_type_flag = static_cast<std::int16_t>(app.calendar_view);
 
-    HWND window = views::CreateDayPage(app.displayed_day);
+    BuildPopupMenu();
+    HWND window = app.calendar_view == 1 ? views::CreateMonthPage(app.displayed_day) : views::CreateDayPage(app.displayed_day);
     if (window == nullptr) return 0;
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

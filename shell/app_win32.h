@@ -62,6 +62,17 @@ void SetTransparency(HWND window, int t);
 void InitCalendarWindow(HWND window, bool day_page);
 // Handles the messages of that part; true when the message was handled and `result` is its answer.
 bool HandleCalendarMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam, bool day_page, LRESULT& result);
+// The popup menu of the calendar window (right button on the window or the tray icon) and its
+// commands 3025 .. 3113: HandleCalendarMessage shows it and dispatches its commands, so a page only
+// has to pass its right-button messages (also those of its child controls) to its window.
+void BuildPopupMenu();
+void UpdateMenuChecks();
+void ShowPopupMenu(HWND window);
+void DispatchCommand(HWND window, int id);
+HMENU PopupMenu();
+// Recomputes the open calendar page after a change of an option or of the place.
+void RefreshCalendarWindow();
+
 // The close of the calendar window: tray icon and hotkeys away, the centre kept, the settings saved
 // unless the window only makes way for the other page.
 void CloseCalendarWindow(HWND window, bool day_page);

@@ -110,6 +110,7 @@ LRESULT CALLBACK ListProc(HWND combo, UINT message, WPARAM wparam, LPARAM lparam
         MSG relay{combo, message, wparam, lparam, 0, {}};
         SendMessageW(page.tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
     }
+    if (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) return SendMessageW(page.window, message, wparam, lparam);
     const DayList list = ListOf(GetDlgCtrlID(combo));
     // Asked only for the keys and the wheel: the question itself passes through this procedure.
     const auto dropped = [combo] { return SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; };
@@ -142,6 +143,7 @@ LRESULT CALLBACK ListProc(HWND combo, UINT message, WPARAM wparam, LPARAM lparam
 // The two lines are read-only: nothing can be pasted, and a double click selects the whole line.
 LRESULT CALLBACK LineProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
     if (message == WM_PASTE) return 0;
+    if (message == WM_RBUTTONDOWN || message == WM_RBUTTONUP) return SendMessageW(GetParent(edit), message, wparam, lparam);
     if (message == WM_LBUTTONDBLCLK) {
         SendMessageW(edit, EM_SETSEL, 0, -1);
         return 0;
@@ -287,7 +289,8 @@ LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
                 delete page;
             }
             if (shell::TheApp().calendar_window == window) shell::TheApp().calendar_window = nullptr;
-            PostQuitMessage(0);
+            // Closed to make way for the month page: the program goes on.
+            if (!shell::TheApp().view_switching) PostQuitMessage(0);
             return 0;
         default:
             break;
@@ -339,6 +342,11 @@ HWND CreateDayPage(astro::DayNumber day) {
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     return window;
+}
+
+HWND DayPageTooltip(HWND window) {
+    DayPage* page = PageOf(window);
+    return page ? page->tooltip : nullptr;
 }
 
 astro::DayNumber DayPageDay(HWND window) {

@@ -19,6 +19,8 @@ constexpr int kPictureId = 2813;
 // Creates and shows the day page on a day; it becomes the program's calendar window.
 HWND CreateDayPage(astro::DayNumber day);
 
+// The page's tooltip window (it stays on top when the page stops being so).
+HWND DayPageTooltip(HWND page);
 // The day the page shows.
 astro::DayNumber DayPageDay(HWND page);
 // Moves the page to a day: all nine lists and both lines follow.

@@ -1,0 +1,50 @@
+// The month page (橙鹿月历): the larger calendar window with a Gregorian month as a grid of day
+// cells, Sunday first, the details of the selected day and the line of the month's solar terms and
+// phases of the Moon.
+#pragma once
+
+#include <windows.h>
+
+#include "astro/day_numbers.h"
+#include "views/month_page_model.h"
+
+namespace views {
+
+// Control identifiers.
+constexpr int kMonthYearListId = 2790;    // the year list
+constexpr int kMonthMonthListId = 2791;   // the month list
+constexpr int kMonthTitleId = 2792;       // the title label 公 历
+constexpr int kMonthPanelId = 2793;       // the details of the selected day (read-only, multi-line)
+constexpr int kMonthMoonLineId = 2794;    // the month's solar terms and phases of the Moon
+constexpr int kFirstWeekdayHeaderId = 2780;  // 2780 .. 2786: 星期日 .. 星期六
+// Cell k (1 .. 37): its day number label kCellNumberId + k and its lunar line kCellLunarId + k.
+constexpr int kCellNumberId = 2700;       // 2701 .. 2737
+constexpr int kCellLunarId = 2740;        // 2741 .. 2777
+
+// The page's size and the geometry of its grid, in pixels (the grid in client coordinates).
+constexpr int kMonthPageWidth = 528;
+constexpr int kMonthPageHeight = 430;
+constexpr int kCellWidth = 72;
+constexpr int kCellHeight = 48;
+constexpr int kCellPitchX = 71;  // neighbouring cells share their frame line
+constexpr int kCellPitchY = 47;
+constexpr int kGridLeft = 15;
+constexpr int kHeaderTop = 31;
+constexpr int kHeaderHeight = 30;
+constexpr int kGridTop = kHeaderTop + kHeaderHeight - 1;  // the header row's lower line is the grid's top line
+// The frame of cell 1 .. 37 in client coordinates.
+RECT CellRect(int cell);
+
+// Creates and shows the month page on a day; it becomes the program's calendar window.
+HWND CreateMonthPage(astro::DayNumber day);
+
+// The selected day.
+astro::DayNumber MonthPageDay(HWND page);
+// Moves the page to a day: the month that holds it, with that day selected.
+void ShowDayOnMonthPage(HWND page, astro::DayNumber day);
+// Recomputes the cells, the moon line and the panel (after a change of an option or the place).
+void RefreshMonthPage(HWND page);
+// Shows the month of the system date with today selected.
+void MonthPageGoToToday(HWND page);
+
+}  // namespace views
