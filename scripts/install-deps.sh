@@ -10,5 +10,5 @@ $sudo apt-get install -y -qq --no-install-recommends \
   googletest libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev \
   g++-mingw-w64-x86-64-posix wine wine64 \
   clang libclang-rt-14-dev \
-  xvfb xauth imagemagick fonts-wqy-zenhei \
+  xvfb xauth imagemagick xdotool fonts-wqy-zenhei \
   >/dev/null
