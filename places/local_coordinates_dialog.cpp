@@ -149,20 +149,8 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 }  // namespace
 
 HWND CreateLocalCoordinatesDialog(HWND owner) {
-    static bool registered = false;
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!registered) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = DialogProc;
-        wc.hInstance = instance;
-        wc.hIcon = static_cast<HICON>(LoadImageW(instance, L"FORM_APPICON", IMAGE_ICON, 32, 32, LR_SHARED));
-        wc.hIconSm = static_cast<HICON>(LoadImageW(instance, L"FORM_APPICON", IMAGE_ICON, 16, 16, LR_SHARED));
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClassName;
-        registered = RegisterClassExW(&wc) != 0;
-    }
+    shell::RegisterProgramClass(kClassName, DialogProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     constexpr int kWidth = 213;
     constexpr int kHeight = 175;
     const shell::ScreenSize screen = shell::ScreenPixels();
@@ -185,18 +173,8 @@ int ShowLocalCoordinatesDialog(HWND owner) {
     HWND window = CreateLocalCoordinatesDialog(owner);
     if (!window) return IDCANCEL;
     g_last_result = IDCANCEL;
-    if (owner) EnableWindow(owner, FALSE);
-    MSG msg;
-    while (IsWindow(window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(window, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    shell::RunModal(window, owner);
     const int result = g_last_result;
-    if (owner) {
-        EnableWindow(owner, TRUE);
-        SetForegroundWindow(owner);
-    }
     return result;
 }
 

@@ -72,6 +72,46 @@ App& TheApp() {
     return app;
 }
 
+bool RegisterProgramClass(const wchar_t* name, WNDPROC procedure, HBRUSH background, UINT style) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(instance, name, &existing)) return true;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = style;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = instance;
+    wc.hIcon = static_cast<HICON>(LoadImageW(instance, L"FORM_APPICON", IMAGE_ICON, 32, 32, LR_SHARED));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, L"FORM_APPICON", IMAGE_ICON, 16, 16, LR_SHARED));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0;
+}
+
+void RunModal(HWND window, HWND owner) {
+    if (!window) return;
+    if (owner) EnableWindow(owner, FALSE);
+    MSG msg;
+    while (IsWindow(window)) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            // The program is ending: the window goes, and the quit is left for the main loop.
+            DestroyWindow(window);
+            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (IsDialogMessageW(window, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (owner) {
+        EnableWindow(owner, TRUE);
+        SetForegroundWindow(owner);
+    }
+}
+
 ScreenSize ScreenPixels() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
 bool BitmapLoads(const std::string& path) {

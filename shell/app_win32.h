@@ -47,6 +47,13 @@ struct App {
 
 App& TheApp();
 
+// Registers a window class of the program (its icon, the arrow cursor); true when the class exists.
+bool RegisterProgramClass(const wchar_t* name, WNDPROC procedure, HBRUSH background, UINT style = 0);
+// Runs a window modally over its owner (which may be none): the owner is disabled until the window
+// is gone, then brought back to the front. A quit message arriving meanwhile closes the window and
+// is passed on to the main loop.
+void RunModal(HWND window, HWND owner);
+
 // The screen in pixels.
 ScreenSize ScreenPixels();
 // Whether a file loads as a bitmap (the rule of the day page's background picture).

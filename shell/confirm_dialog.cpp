@@ -94,20 +94,8 @@ LRESULT CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lpa
 }  // namespace
 
 HWND CreateConfirmDialog(HWND owner, const std::string& question_gbk) {
-    static bool registered = false;
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!registered) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = DialogProc;
-        wc.hInstance = instance;
-        wc.hIcon = static_cast<HICON>(LoadImageW(instance, L"FORM_APPICON", IMAGE_ICON, 32, 32, LR_SHARED));
-        wc.hIconSm = static_cast<HICON>(LoadImageW(instance, L"FORM_APPICON", IMAGE_ICON, 16, 16, LR_SHARED));
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClassName;
-        registered = RegisterClassExW(&wc) != 0;
-    }
+    shell::RegisterProgramClass(kClassName, DialogProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     const DWORD ex_style = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     RECT frame{0, 0, kClientWidth, kClientHeight};
@@ -133,26 +121,8 @@ bool ShowConfirmDialog(HWND owner, const std::string& question_gbk) {
     HWND window = CreateConfirmDialog(owner, question_gbk);
     if (!window) return false;
     g_last_answer = false;
-    if (owner) EnableWindow(owner, FALSE);
-    MSG msg;
-    while (IsWindow(window)) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            // The program is ending: no answer, and the quit is left for the main loop.
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            g_last_answer = false;
-            DestroyWindow(window);
-            break;
-        }
-        if (IsDialogMessageW(window, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    RunModal(window, owner);  // a program that ends meanwhile leaves no answer
     const bool answer = g_last_answer;
-    if (owner) {
-        EnableWindow(owner, TRUE);
-        SetForegroundWindow(owner);
-    }
     return answer;
 }
 

@@ -90,20 +90,7 @@ bool KeepsColumns(HFONT font) {
 std::string ToolWindowTitle(const char* item_name) { return std::string("橙鹿万年历：") + item_name; }
 
 HWND CreateToolFrame(const wchar_t* class_name, WNDPROC procedure, const std::string& title, HWND owner) {
-    WNDCLASSEXW known{};
-    known.cbSize = sizeof known;
-    if (!GetClassInfoExW(Instance(), class_name, &known)) {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = procedure;
-        wc.hInstance = Instance();
-        wc.hIcon = static_cast<HICON>(LoadImageW(Instance(), L"FORM_APPICON", IMAGE_ICON, 32, 32, LR_SHARED));
-        wc.hIconSm = static_cast<HICON>(LoadImageW(Instance(), L"FORM_APPICON", IMAGE_ICON, 16, 16, LR_SHARED));
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = class_name;
-        if (!RegisterClassExW(&wc)) return nullptr;
-    }
+    if (!shell::RegisterProgramClass(class_name, procedure, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) return nullptr;
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     // Alone (no owner) the window stands for the program on the taskbar.
     const DWORD ex_style = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT | (owner ? 0 : WS_EX_APPWINDOW);
@@ -201,23 +188,7 @@ astro::DayNumber ToolStartDay() {
 
 int RunToolWindow(HWND window, HWND owner) {
     if (!window) return IDCANCEL;
-    if (owner) EnableWindow(owner, FALSE);
-    MSG msg;
-    while (IsWindow(window)) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            DestroyWindow(window);
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        if (IsDialogMessageW(window, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    if (owner) {
-        EnableWindow(owner, TRUE);
-        SetForegroundWindow(owner);
-    }
+    shell::RunModal(window, owner);
     return IDCANCEL;
 }
 

@@ -497,19 +497,8 @@ LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
 }
 
 void RegisterPageClass() {
-    static bool registered = false;
-    if (registered) return;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = PageProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hIcon = static_cast<HICON>(LoadImageW(wc.hInstance, L"FORM_APPICON", IMAGE_ICON, 32, 32, LR_SHARED));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(wc.hInstance, L"FORM_APPICON", IMAGE_ICON, 16, 16, LR_SHARED));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = CreateSolidBrush(kBackground);
-    wc.lpszClassName = kClassName;
-    registered = RegisterClassExW(&wc) != 0;
+    static const bool registered = shell::RegisterProgramClass(kClassName, PageProc, CreateSolidBrush(kBackground), CS_DBLCLKS);
+    (void)registered;
 }
 
 }  // namespace
