@@ -28,6 +28,7 @@
 #include "cli/tool_commands.h"
 #include "places/city_table.h"
 #include "text/encoding.h"
+#include "tools/yearly_tables.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -37,11 +38,6 @@ namespace {
 
 using namespace cli;
 
-
-struct Event {
-    astro::JulianDay jd_ut;
-    int target;  // degrees
-};
 
 // The solar terms whose local day lies in the year, in time order, as the calendar counts them
 // (the historical terms of the calendar in force for old years, unless the modern rule is on). A
@@ -60,26 +56,6 @@ std::vector<calendar::SolarTermInstant> SolarTermsOfYear(int year) {
     return out;
 }
 
-// The new and full moons whose local day lies in the year, in time order.
-std::vector<Event> MoonPhasesOfYear(int year) {
-    const astro::DayNumber first = astro::DateToDayNumber(year, 1, 1);
-    const astro::DayNumber last = astro::DateToDayNumber(year, 12, 31);
-    astro::JulianDay start = LocalMidnight(first);
-    const double residual = astro::EventResidual(start, 180.0, astro::kLunarPhase);
-    // Less than 180 degrees to go to full moon: the full moon comes first.
-    int target = residual < 180.0 ? 180 : 0;
-    std::vector<Event> out;
-    for (;;) {
-        const astro::JulianDay t = astro::FindEventTime(start, target, astro::kLunarPhase);
-        if (std::floor(astro::ToChronological(t)) > last) break;
-        out.push_back({t, target});
-        start = t + 5.0;  // the other phase follows 13.9 to 15.6 days later
-        target = 180 - target;
-    }
-    return out;
-}
-
-std::string LocalText(astro::JulianDay t_ut) { return astro::JulianDayToDateTimeText(astro::ToChronological(t_ut)); }
 
 struct SunTimes {
     std::string dawn, sunrise, transit, sunset, dusk, day_length, twilight_length;
@@ -420,11 +396,15 @@ int main(int argc, char** argv) {
         } else if (moons_cmd->parsed()) {
             CheckYear(year);
             json doc = json::array();
-            for (const Event& e : MoonPhasesOfYear(year)) {
+            // The phases of the moons table, those whose local day lies in the year, in time order.
+            for (const tools::TableEntry& e : tools::MoonPhasesOfYear(year)) {
+                if (!e.in_year) continue;
+                const std::string local = astro::JulianDayToDateTimeText(e.when);
+                const double jd_ut = e.when - 0.5 - astro::CalcTimeZone / 24.0;
                 if (as_json)
-                    doc.push_back({{"phase", e.target == 0 ? "new" : "full"}, {"jd_ut", e.jd_ut}, {"local", LocalText(e.jd_ut)}});
+                    doc.push_back({{"phase", e.index == 0 ? "new" : "full"}, {"jd_ut", jd_ut}, {"local", local}});
                 else
-                    PrintLine(std::string(e.target == 0 ? "朔(新月)" : "望(满月)") + "  " + LocalText(e.jd_ut));
+                    PrintLine(std::string(e.index == 0 ? "朔(新月)" : "望(满月)") + "  " + local);
             }
             if (as_json) PrintJson(doc);
         } else if (times_cmd->parsed()) {
