@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "places/city_table.h"
+
 namespace places {
 
 constexpr int kProvinceListId = 101;
@@ -11,10 +13,11 @@ constexpr int kCityListId = 102;
 constexpr int kLongitudeFieldId = 103;
 constexpr int kLatitudeFieldId = 104;
 
-// Creates the dialog (not yet modal) over its owner, filled with the current local place.
-HWND CreateLocalCoordinatesDialog(HWND owner);
-// Shows the dialog modally; IDOK when the user confirmed a place (the settings then hold it), else
-// IDCANCEL. The owner redraws its views afterwards.
-int ShowLocalCoordinatesDialog(HWND owner);
+// Creates and shows the dialog (not yet modal) over its owner, on `place`. "确定" writes the chosen
+// place into it; `place` must outlive the dialog.
+HWND CreateLocalCoordinatesDialog(HWND owner, LocalPlace* place);
+// Asks modally; IDOK when the user confirmed a place (`place` then holds it), else IDCANCEL. The
+// owner redraws its views afterwards.
+int ShowLocalCoordinatesDialog(HWND owner, LocalPlace& place);
 
 }  // namespace places

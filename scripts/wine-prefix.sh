@@ -14,4 +14,9 @@ key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
 for face in "宋体" "SimSun" "新宋体" "NSimSun" "楷体_GB2312" "KaiTi_GB2312" "楷体" "KaiTi"; do
   wine reg add "$key" /v "$face" /t REG_SZ /d "$font" /f >/dev/null 2>&1
 done
+# No window manager runs on the virtual display. A window the X11 driver counts as managed waits 2 s
+# for the manager when it is hidden or destroyed, and an input-method context made for every
+# top-level window (each drop-down list is one) costs milliseconds that no Windows user pays.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXIM /t REG_SZ /d N /f >/dev/null 2>&1
 wineserver -w

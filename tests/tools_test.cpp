@@ -91,10 +91,24 @@ TEST(Calculators, JulianDayIntervalGanZhiAndConversion) {
     EXPECT_FALSE(later.hijri.empty());
     EXPECT_EQ(DateAfterDays(festival, "-8806").gregorian, "AD01-01-2000");
     EXPECT_EQ(DateAfterDays(festival, "0").gregorian, "AD02-10-2024");
-    // Beyond 9999-12-31 there is no date.
-    EXPECT_EQ(DateAfterDays(festival, "99999999").gregorian, "");
-    EXPECT_EQ(DateAfterDays(festival, "-").gregorian, "");
-    EXPECT_EQ(DateAfterDays(festival, "1x").gregorian, "");
+    EXPECT_EQ(later.message, "");
+    // A number of days the tool does not take, or a date beyond the day numbers (2024-02-10 is
+    // day 2460351, 9999-12-31 day 5373484, -9998-01-01 day -1930711): no date, and the reason.
+    const char* const kBadCount = "间隔日数格式不对，请输入整数，例如 100 或 -100";
+    const char* const kOutOfRange = "超出计算范围：所得日期不在可计算的日期之内";
+    const struct {
+        const char* days;
+        const char* gregorian;
+        const char* message;
+    } cases[] = {{"2913133", "AD12-31-9999", ""}, {"2913134", "", kOutOfRange}, {"99999999", "", kOutOfRange},
+                 {"-4391062", "BC01-01-9999", ""}, {"-4391063", "", kOutOfRange},   {"1-2", "", kBadCount},       {"-", "", kBadCount},
+                 {"", "", kBadCount},             {"1x", "", kBadCount},        {"+5", "", kBadCount},
+                 {"1234567890", "", kBadCount},   {"--1", "", kBadCount}};
+    for (const auto& c : cases) {
+        const ThreeCalendars t = DateAfterDays(festival, c.days);
+        EXPECT_EQ(t.gregorian, c.gregorian) << c.days;
+        EXPECT_EQ(t.message, c.message) << c.days;
+    }
     EXPECT_EQ(GanZhiResult(festival, 0), "甲辰(龙)年丙寅月甲辰日");
     EXPECT_EQ(GanZhiResult(EnteredDate{}, 0), "");
     const ThreeCalendars converted = ConvertResult(ParseEnteredDate("01-01-2024", false, EntryCalendar::kLunar));

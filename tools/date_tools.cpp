@@ -111,21 +111,26 @@ ThreeCalendars DayInThreeCalendars(astro::DayNumber n) {
     if (!InRange(n)) return {};
     const astro::CalendarDate d = astro::DayNumberToDate(n);
     return {astro::DayNumberToDateText(n), calendar::SolarToLunar(d.year, d.month, d.day),
-            calendar::DayNumberToHijriText(d.year, d.month, d.day)};
+            calendar::DayNumberToHijriText(d.year, d.month, d.day), ""};
 }
 
 ThreeCalendars DateAfterDays(const EnteredDate& date, const std::string& days) {
-    if (!date.ok() || days.empty() || days.size() > 9) return {};
-    size_t i = days[0] == '-' ? 1 : 0;
-    if (i == days.size()) return {};
-    long long n = 0;
-    for (; i < days.size(); ++i) {
-        if (days[i] < '0' || days[i] > '9') return {};
-        n = n * 10 + (days[i] - '0');
+    if (!date.ok()) return {};
+    const size_t sign = !days.empty() && days[0] == '-' ? 1 : 0;
+    const size_t digits = days.size() - sign;
+    if (digits == 0 || digits > 9 || days.find_first_not_of("0123456789", sign) != std::string::npos) {
+        ThreeCalendars refused;
+        refused.message = "间隔日数格式不对，请输入整数，例如 100 或 -100";
+        return refused;
     }
-    if (days[0] == '-') n = -n;
+    long long n = std::stoll(days.substr(sign));
+    if (sign) n = -n;
     const long long target = date.day + n;
-    if (target < astro::MinDayNumber || target > astro::MaxDayNumber) return {};
+    if (target < astro::MinDayNumber || target > astro::MaxDayNumber) {
+        ThreeCalendars refused;
+        refused.message = "超出计算范围：所得日期不在可计算的日期之内";
+        return refused;
+    }
     return DayInThreeCalendars(static_cast<astro::DayNumber>(target));
 }
 

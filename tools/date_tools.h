@@ -41,11 +41,13 @@ struct ThreeCalendars {
     std::string gregorian;  // date texts, empty where there is none
     std::string lunar;
     std::string hijri;
+    std::string message;    // why there is no date (GBK), for the number of days; empty otherwise
 };
 // The same day in the three calendars; all empty outside the range of day numbers.
 ThreeCalendars DayInThreeCalendars(astro::DayNumber day);
-// "计算间隔日", second form: the date `days` (a whole number, a leading "-" allowed) after the
-// entered date.
+// "计算间隔日", second form: the date `days` (a whole number of at most 9 digits, a leading "-"
+// allowed) after the entered date. A number of another form, or a date beyond the range of day
+// numbers, gives no date and says why in `message`.
 ThreeCalendars DateAfterDays(const EnteredDate& date, const std::string& days);
 // "计算干支历": the sexagenary date of the entered date, or empty.
 std::string GanZhiResult(const EnteredDate& date, int ganzhi_mode);

@@ -1,16 +1,15 @@
 #include "tools/date_tools_window.h"
 
+#include <memory>
 #include <string>
 
-#include "shell/app_win32.h"
 #include "tools/date_tools.h"
-#include "tools/tool_window_common.h"
+#include "win/controls.h"
 
 namespace tools {
 
 namespace {
 
-constexpr const wchar_t* kClassName = L"TempolineDateTools";
 constexpr const char* kModeNames[] = {"", "计算儒略日", "计算间隔日", "计算干支历", "公历农历回历互转"};
 constexpr const char* kDateCharacters = "1234567890-";
 constexpr int kDateLength = 10;
@@ -22,7 +21,7 @@ constexpr int kLabelWidth = 66;
 constexpr int kBoxX = 82;
 constexpr int kRowHeight = 32;
 constexpr int kBoxHeight = 24;
-constexpr int kBoxFontHeight = -16;
+constexpr int kBoxFontHeight = 16;
 constexpr COLORREF kMessageColour = RGB(192, 0, 0);
 
 struct DateRow {
@@ -34,12 +33,10 @@ struct DateRow {
     HWND hijri = nullptr;
 };
 
-struct Window {
-    HWND window = nullptr;
-    HWND owner = nullptr;
+struct DateToolsWindow : win::Window {
     int mode = 1;
-    HFONT font = nullptr;
-    HFONT box_font = nullptr;  // the boxes of dates and numbers: the fixed-width font of the tables
+    ToolContext context;
+    win::Font box_font = TableFont(kBoxFontHeight);  // the boxes of dates and numbers
     DateRow dates[2];
     int date_count = 1;
     HWND two_dates = nullptr;  // mode 2
@@ -51,225 +48,222 @@ struct Window {
     HWND lunar = nullptr;
     HWND hijri = nullptr;
     HWND status = nullptr;
-};
 
-Window* WindowOf(HWND window) { return reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
-
-bool Checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-HWND Label(Window& w, const char* caption, int y) {
-    return AddControl(w.window, w.font, L"STATIC", caption, SS_LEFT, kLabelX, y + 5, kLabelWidth, 16, -1);
-}
-
-// One date entry: label, box, 纪元前, and the calendar it is written in.
-void AddDateRow(Window& w, int index, const char* caption, int y, astro::DayNumber start) {
-    DateRow& r = w.dates[index];
-    const int id = index * kSecondDateOffset;
-    r.label = Label(w, caption, y);
-    r.box = AddControl(w.window, w.box_font, L"EDIT", "", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, kBoxX, y,
-                       kDateBoxWidth, kBoxHeight, kDateBoxId + id);
-    RestrictEntry(r.box, kDateCharacters, kDateLength);
-    r.bc = AddControl(w.window, w.font, L"BUTTON", "纪元前", WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX, 198, y + 3, 64, 18,
-                      kDateBcId + id);
-    r.gregorian = AddControl(w.window, w.font, L"BUTTON", "公历", WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 266,
-                             y + 3, 50, 18, kDateGregorianId + id);
-    r.lunar = AddControl(w.window, w.font, L"BUTTON", "农历", BS_AUTORADIOBUTTON, 318, y + 3, 50, 18, kDateLunarId + id);
-    r.hijri = AddControl(w.window, w.font, L"BUTTON", "回历", BS_AUTORADIOBUTTON, 370, y + 3, 50, 18, kDateHijriId + id);
-    SendMessageW(r.gregorian, BM_SETCHECK, BST_CHECKED, 0);
-    // The box starts with the day the calendar shows, as a Gregorian date: "AD02-10-2024" cut after
-    // its era tag, which sets 纪元前.
-    const std::string date = astro::DayNumberToDateText(start);
-    if (date.size() == 12) {
-        SetControlText(r.box, date.substr(2));
-        if (date.compare(0, 2, "BC") == 0) SendMessageW(r.bc, BM_SETCHECK, BST_CHECKED, 0);
+    HWND Label(const char* caption, int y) {
+        return AddControl(L"STATIC", caption, SS_LEFT, kLabelX, y + 5, kLabelWidth, 16);
     }
-}
 
-HWND AddResult(Window& w, const char* caption, int id, int y, int width) {
-    Label(w, caption, y);
-    return AddControl(w.window, w.box_font, L"EDIT", "", WS_GROUP | WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, kBoxX,
-                      y, width, kBoxHeight, id);
-}
-
-// The three result boxes of the conversion and of the date a number of days away.
-int AddThreeCalendars(Window& w, int y) {
-    w.gregorian = AddResult(w, "公历日期", kGregorianBoxId, y, 150);
-    w.lunar = AddResult(w, "农历日期", kLunarBoxId, y + kRowHeight, 150);
-    w.hijri = AddResult(w, "回历日期", kHijriBoxId, y + 2 * kRowHeight, 150);
-    return y + 3 * kRowHeight;
-}
-
-// Mode 2: the first form asks for two dates and answers in 间隔日数; the second takes 间隔日数 and
-// answers in the three calendars.
-void SetForm(Window& w, bool days_after) {
-    SendMessageW(w.two_dates, BM_SETCHECK, days_after ? BST_UNCHECKED : BST_CHECKED, 0);
-    SendMessageW(w.days_after, BM_SETCHECK, days_after ? BST_CHECKED : BST_UNCHECKED, 0);
-    const DateRow& second = w.dates[1];
-    for (HWND c : {second.label, second.box, second.bc, second.gregorian, second.lunar, second.hijri})
-        EnableWindow(c, !days_after);
-    SendMessageW(w.days, EM_SETREADONLY, days_after ? FALSE : TRUE, 0);
-    for (HWND c : {w.gregorian, w.lunar, w.hijri}) {
-        SetWindowTextW(c, L"");
-        EnableWindow(c, days_after);
+    HWND Box(int id, int y, int width, DWORD style) {
+        return AddControl(L"EDIT", "", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL | style, kBoxX, y, width, kBoxHeight, id,
+                          box_font.get(), WS_EX_CLIENTEDGE);
     }
-    if (!days_after) SetWindowTextW(w.days, L"");
-    SetWindowTextW(w.status, L"");
-}
 
-int CreateControls(Window& w) {
-    w.font = CreateDialogFont();
-    w.box_font = CreateTableFont(kBoxFontHeight);
-    const astro::DayNumber start = ToolStartDay();
-    int y = 14;
-    if (w.mode == 2) {
-        w.two_dates = AddControl(w.window, w.font, L"BUTTON", "计算两个日期的间隔日数",
-                                 WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, kLabelX, y, 190, 18, kTwoDatesFormId);
-        w.days_after = AddControl(w.window, w.font, L"BUTTON", "计算若干日后的日期", BS_AUTORADIOBUTTON, 220, y, 190,
-                                  18, kDaysAfterFormId);
-        y += 28;
-        w.date_count = 2;
-        AddDateRow(w, 0, "起始日期", y, start);
-        AddDateRow(w, 1, "终止日期", y + kRowHeight, start);
-        y += 2 * kRowHeight + 8;
-        Label(w, "间隔日数", y);
-        w.days = AddControl(w.window, w.box_font, L"EDIT", "", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, kBoxX, y,
-                            kDateBoxWidth, kBoxHeight, kDaysBoxId);
-        RestrictEntry(w.days, kDateCharacters, kDaysLength);
-        y = AddThreeCalendars(w, y + kRowHeight);
-        SetForm(w, false);
-    } else {
-        AddDateRow(w, 0, "日期", y, start);
-        y += kRowHeight + 8;
-        switch (w.mode) {
-            case 1:
-                w.julian_day = AddResult(w, "儒略日数", kJulianDayBoxId, y, 150);
-                y += kRowHeight;
-                break;
-            case 3:
-                w.ganzhi = AddResult(w, "干支历", kGanZhiBoxId, y, 220);
-                y += kRowHeight;
-                break;
-            default:
-                y = AddThreeCalendars(w, y);
-                break;
+    // One date entry: label, box, 纪元前, and the calendar it is written in.
+    void AddDateRow(int index, const char* caption, int y) {
+        DateRow& r = dates[index];
+        const int id = index * kSecondDateOffset;
+        r.label = Label(caption, y);
+        r.box = Box(kDateBoxId + id, y, kDateBoxWidth, 0);
+        win::RestrictEntry(r.box, kDateCharacters, kDateLength);
+        r.bc = AddControl(L"BUTTON", "纪元前", WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX, 198, y + 3, 64, 18,
+                          kDateBcId + id);
+        r.gregorian = AddControl(L"BUTTON", "公历", WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 266, y + 3, 50, 18,
+                                 kDateGregorianId + id);
+        r.lunar = AddControl(L"BUTTON", "农历", BS_AUTORADIOBUTTON, 318, y + 3, 50, 18, kDateLunarId + id);
+        r.hijri = AddControl(L"BUTTON", "回历", BS_AUTORADIOBUTTON, 370, y + 3, 50, 18, kDateHijriId + id);
+        win::SetChecked(r.gregorian, true);
+        // The box starts with the day the calendar shows, as a Gregorian date: "AD02-10-2024" cut after
+        // its era tag, which sets 纪元前.
+        const std::string date = astro::DayNumberToDateText(context.start_day);
+        if (date.size() == 12) {
+            win::SetText(r.box, date.substr(2));
+            win::SetChecked(r.bc, date.compare(0, 2, "BC") == 0);
         }
     }
-    w.status = AddControl(w.window, w.font, L"STATIC", "", SS_LEFT | SS_NOPREFIX, kLabelX, y + 2, kClientWidth - 24,
-                          16, kDateStatusId);
-    y += 26;
-    AddControl(w.window, w.font, L"BUTTON", w.mode == 4 ? "转换" : "计算", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON,
-               kClientWidth - 184, y, 80, 26, IDOK);
-    AddControl(w.window, w.font, L"BUTTON", "取消", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, kClientWidth - 92, y, 80, 26,
-               IDCANCEL);
-    return y + 26 + 12;
-}
 
-EnteredDate ReadDate(const Window& w, int index) {
-    const DateRow& r = w.dates[index];
-    const EntryCalendar calendar = Checked(r.lunar)   ? EntryCalendar::kLunar
-                                   : Checked(r.hijri) ? EntryCalendar::kHijri
-                                                      : EntryCalendar::kGregorian;
-    return ParseEnteredDate(ControlText(r.box), Checked(r.bc), calendar);
-}
-
-void ShowThreeCalendars(Window& w, const ThreeCalendars& days) {
-    SetControlText(w.gregorian, days.gregorian);
-    SetControlText(w.lunar, days.lunar);
-    SetControlText(w.hijri, days.hijri);
-}
-
-// The engine's answers; an entry it refuses empties the result and its reason shows in the status
-// line, with the box to correct selected.
-void Compute(Window& w) {
-    EnteredDate dates[2];
-    for (int i = 0; i < w.date_count; ++i) dates[i] = ReadDate(w, i);
-    const bool days_after = w.mode == 2 && Checked(w.days_after);
-    switch (w.mode) {
-        case 1: SetControlText(w.julian_day, JulianDayResult(dates[0])); break;
-        case 2:
-            if (days_after) {
-                ShowThreeCalendars(w, DateAfterDays(dates[0], ControlText(w.days)));
-            } else {
-                SetControlText(w.days, IntervalResult(dates[0], dates[1]));
-            }
-            break;
-        case 3: SetControlText(w.ganzhi, GanZhiResult(dates[0], shell::TheApp().settings.gan_zhi_from_chunjie_flag)); break;
-        default: ShowThreeCalendars(w, ConvertResult(dates[0])); break;
+    HWND AddResult(const char* caption, int id, int y, int width) {
+        Label(caption, y);
+        return Box(id, y, width, ES_READONLY);
     }
-    const int checked = days_after ? 1 : w.date_count;
-    for (int i = 0; i < checked; ++i) {
-        if (!dates[i].ok()) {
-            SetControlText(w.status, dates[i].message);
-            SetFocus(w.dates[i].box);
-            SendMessageW(w.dates[i].box, EM_SETSEL, 0, -1);
+
+    // The three result boxes of the conversion and of the date a number of days away.
+    int AddThreeCalendars(int y) {
+        gregorian = AddResult("公历日期", kGregorianBoxId, y, 150);
+        lunar = AddResult("农历日期", kLunarBoxId, y + kRowHeight, 150);
+        hijri = AddResult("回历日期", kHijriBoxId, y + 2 * kRowHeight, 150);
+        return y + 3 * kRowHeight;
+    }
+
+    // Mode 2: the first form asks for two dates and answers in 间隔日数; the second takes 间隔日数
+    // and answers in the three calendars.
+    void SetForm(bool after) {
+        win::SetChecked(two_dates, !after);
+        win::SetChecked(days_after, after);
+        const DateRow& second = dates[1];
+        for (HWND c : {second.label, second.box, second.bc, second.gregorian, second.lunar, second.hijri})
+            EnableWindow(c, !after);
+        SendMessageW(days, EM_SETREADONLY, after ? FALSE : TRUE, 0);
+        for (HWND c : {gregorian, lunar, hijri}) {
+            win::SetText(c, "");
+            EnableWindow(c, after);
+        }
+        if (!after) win::SetText(days, "");
+        win::SetText(status, "");
+    }
+
+    bool OnCreate() override {
+        int y = 14;
+        if (mode == 2) {
+            two_dates = AddControl(L"BUTTON", "计算两个日期的间隔日数", WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON,
+                                   kLabelX, y, 190, 18, kTwoDatesFormId);
+            days_after = AddControl(L"BUTTON", "计算若干日后的日期", BS_AUTORADIOBUTTON, 220, y, 190, 18,
+                                    kDaysAfterFormId);
+            y += 28;
+            date_count = 2;
+            AddDateRow(0, "起始日期", y);
+            AddDateRow(1, "终止日期", y + kRowHeight);
+            y += 2 * kRowHeight + 8;
+            Label("间隔日数", y);
+            days = Box(kDaysBoxId, y, kDateBoxWidth, 0);
+            win::RestrictEntry(days, kDateCharacters, kDaysLength);
+            y = AddThreeCalendars(y + kRowHeight);
+        } else {
+            AddDateRow(0, "日期", y);
+            y += kRowHeight + 8;
+            switch (mode) {
+                case 1:
+                    julian_day = AddResult("儒略日数", kJulianDayBoxId, y, 150);
+                    y += kRowHeight;
+                    break;
+                case 3:
+                    ganzhi = AddResult("干支历", kGanZhiBoxId, y, 220);
+                    y += kRowHeight;
+                    break;
+                default:
+                    y = AddThreeCalendars(y);
+                    break;
+            }
+        }
+        status = AddControl(L"STATIC", "", SS_LEFT | SS_NOPREFIX, kLabelX, y + 2, kClientWidth - 24, 16, kDateStatusId);
+        if (mode == 2) SetForm(false);
+        y += 26;
+        AddControl(L"BUTTON", mode == 4 ? "转换" : "计算", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, kClientWidth - 184, y,
+                   80, 26, IDOK);
+        AddControl(L"BUTTON", "取消", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, kClientWidth - 92, y, 80, 26, IDCANCEL);
+        PlaceCentred(kClientWidth, y + 26 + 12);
+        return true;
+    }
+
+    void OnShown() override {
+        SetFocus(dates[0].box);
+        SendMessageW(dates[0].box, EM_SETSEL, 0, -1);
+    }
+
+    EnteredDate ReadDate(int index) const {
+        const DateRow& r = dates[index];
+        const EntryCalendar calendar = win::Checked(r.lunar)   ? EntryCalendar::kLunar
+                                       : win::Checked(r.hijri) ? EntryCalendar::kHijri
+                                                               : EntryCalendar::kGregorian;
+        return ParseEnteredDate(win::Text(r.box), win::Checked(r.bc), calendar);
+    }
+
+    void ShowThreeCalendars(const ThreeCalendars& t) {
+        win::SetText(gregorian, t.gregorian);
+        win::SetText(lunar, t.lunar);
+        win::SetText(hijri, t.hijri);
+    }
+
+    // The engine's answers; an entry it refuses empties the result and its reason shows in the
+    // status line, with the box to correct selected.
+    void Compute() {
+        EnteredDate entered[2];
+        for (int i = 0; i < date_count; ++i) entered[i] = ReadDate(i);
+        const bool after = mode == 2 && win::Checked(days_after);
+        std::string days_message;
+        switch (mode) {
+            case 1: win::SetText(julian_day, JulianDayResult(entered[0])); break;
+            case 2:
+                if (after) {
+                    const ThreeCalendars t = DateAfterDays(entered[0], win::Text(days));
+                    ShowThreeCalendars(t);
+                    days_message = t.message;
+                } else {
+                    win::SetText(days, IntervalResult(entered[0], entered[1]));
+                }
+                break;
+            case 3: win::SetText(ganzhi, GanZhiResult(entered[0], context.ganzhi_from_chunjie)); break;
+            default: ShowThreeCalendars(ConvertResult(entered[0])); break;
+        }
+        const int checked = after ? 1 : date_count;
+        for (int i = 0; i < checked; ++i) {
+            if (!entered[i].ok()) {
+                Refuse(dates[i].box, entered[i].message);
+                return;
+            }
+        }
+        if (!days_message.empty()) {
+            Refuse(days, days_message);
             return;
         }
+        win::SetText(status, "");
     }
-    SetWindowTextW(w.status, L"");
-}
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    Window* w = WindowOf(window);
-    switch (message) {
-        case WM_COMMAND:
-            if (!w) break;
-            switch (LOWORD(wparam)) {
-                case IDOK: Compute(*w); return 0;
-                case IDCANCEL: DestroyWindow(window); return 0;
-                case kTwoDatesFormId:
-                case kDaysAfterFormId:
-                    if (HIWORD(wparam) == BN_CLICKED) SetForm(*w, LOWORD(wparam) == kDaysAfterFormId);
-                    return 0;
-                default: break;
-            }
-            break;
-        case WM_CTLCOLORSTATIC:
-            if (w && reinterpret_cast<HWND>(lparam) == w->status) {
-                HDC dc = reinterpret_cast<HDC>(wparam);
-                SetTextColor(dc, kMessageColour);
-                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-                return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-            }
-            break;
-        case WM_CLOSE: DestroyWindow(window); return 0;
-        case WM_DESTROY:
-            if (w) {
-                if (w->owner) EnableWindow(w->owner, TRUE);
-                DeleteObject(w->font);
-                DeleteObject(w->box_font);
-            }
-            return 0;
-        case WM_NCDESTROY:
-            delete w;
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            break;
-        default: break;
+    void Refuse(HWND box, const std::string& message) {
+        win::SetText(status, message);
+        SetFocus(box);
+        SendMessageW(box, EM_SETSEL, 0, -1);
     }
-    return DefWindowProcW(window, message, wparam, lparam);
-}
+
+    // Whether a control is part of an entry (a date, its calendar, 纪元前, the number of days).
+    bool IsEntry(HWND control) const {
+        if (control == nullptr) return false;
+        if (control == days) return !win::Checked(two_dates) || mode != 2;
+        for (const DateRow& r : dates)
+            for (HWND c : {r.box, r.bc, r.gregorian, r.lunar, r.hijri})
+                if (c == control) return true;
+        return false;
+    }
+
+    bool OnCommand(int id, int code, HWND control) override {
+        switch (id) {
+            case IDOK:
+                Compute();
+                return true;
+            case kTwoDatesFormId:
+            case kDaysAfterFormId:
+                if (code == BN_CLICKED) SetForm(id == kDaysAfterFormId);
+                return true;
+            default:
+                break;
+        }
+        // A reason shown for an entry no longer holds once the entry changes.
+        if ((code == EN_CHANGE || code == BN_CLICKED) && IsEntry(control)) {
+            win::SetText(status, "");
+            return true;
+        }
+        return false;
+    }
+
+    HBRUSH OnControlColour(HDC dc, HWND control) override {
+        if (control != status) return nullptr;
+        SetTextColor(dc, kMessageColour);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return GetSysColorBrush(COLOR_BTNFACE);
+    }
+};
 
 }  // namespace
 
-HWND CreateDateToolsWindow(HWND owner, int mode) {
+HWND CreateDateToolsWindow(HWND owner, int mode, const ToolContext& context) {
     if (mode < 1 || mode > 4) return nullptr;
-    HWND window = CreateToolFrame(kClassName, WindowProc, ToolWindowTitle(kModeNames[mode]), owner);
-    if (!window) return nullptr;
-    auto* w = new Window;
-    w->window = window;
-    w->owner = owner;
-    w->mode = mode;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
-    PlaceToolFrame(window, kClientWidth, CreateControls(*w));
-    ShowWindow(window, SW_SHOW);
-    SetFocus(w->dates[0].box);
-    SendMessageW(w->dates[0].box, EM_SETSEL, 0, -1);
-    return window;
+    auto window = std::make_unique<DateToolsWindow>();
+    window->mode = mode;
+    window->context = context;
+    return win::Create(std::move(window), ToolFrame(L"TempolineDateTools", kModeNames[mode], owner), owner);
 }
 
-int ShowDateToolsWindow(HWND owner, int mode) {
-    HWND window = CreateDateToolsWindow(owner, mode);
-    if (!window) return 0;
-    return RunToolWindow(window, owner);
+int ShowDateToolsWindow(HWND owner, int mode, const ToolContext& context) {
+    return RunToolWindow(CreateDateToolsWindow(owner, mode, context));
 }
 
 }  // namespace tools

@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include "tools/tool_window_common.h"
+
 namespace tools {
 
 // Control identifiers. The first date's controls; the second date's (mode 2) are these + 10.
@@ -29,13 +31,13 @@ constexpr int kGanZhiBoxId = 225;        // 干支历
 constexpr int kGregorianBoxId = 226;     // 公历日期
 constexpr int kLunarBoxId = 227;         // 农历日期
 constexpr int kHijriBoxId = 228;         // 回历日期
-constexpr int kDateStatusId = 229;       // why an entry was refused
+constexpr int kDateStatusId = 229;       // why an entry was refused; cleared when an entry changes
 // The buttons: IDOK "计算" ("转换" in mode 4), IDCANCEL "取消".
 
 // Creates and shows the window (not modal) for mode 1..4; nullptr for another mode.
-HWND CreateDateToolsWindow(HWND owner, int mode);
+HWND CreateDateToolsWindow(HWND owner, int mode, const ToolContext& context);
 // Shows the window modally to its owner (nullptr: the program's only window) and returns when it
 // is closed: IDCANCEL, or 0 when it could not be opened.
-int ShowDateToolsWindow(HWND owner, int mode);
+int ShowDateToolsWindow(HWND owner, int mode, const ToolContext& context);
 
 }  // namespace tools

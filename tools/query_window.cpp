@@ -9,10 +9,9 @@
 
 #include "calendar/cycles.h"
 #include "calendar/names.h"
-#include "shell/app_win32.h"
 #include "text/wide.h"
 #include "tools/condition_queries.h"
-#include "tools/tool_window_common.h"
+#include "win/controls.h"
 
 // The search runs on a worker thread. The engine's search is one call that only reports back
 // through its progress callback; running it on the window's thread would freeze the window for the
@@ -35,60 +34,17 @@ namespace tools {
 
 namespace {
 
-constexpr const wchar_t* kClassName = L"TempolineQuery";
 constexpr const char* kModeNames[] = {"", "查询条件日", "查询条件月"};
 constexpr const char* kAny = "不限";  // the first item of every criteria list
 constexpr int kClientWidth = 468;
 constexpr int kResultLines = 20;
-constexpr int kResultFontHeight = -16;
+constexpr int kResultFontHeight = 16;
 constexpr int kDefaultYearCount = 10;
 constexpr int kCriteriaCount = 12;
 constexpr UINT kProgressMessage = WM_APP + 1;  // lparam: std::string* (the status text)
 constexpr UINT kDoneMessage = WM_APP + 2;      // lparam: QueryResult*
 constexpr UINT kShowMessage = WM_APP + 3;      // the next part of the hits goes into the box
 constexpr size_t kShowPart = 65536;            // characters
-
-struct Window {
-    HWND window = nullptr;
-    HWND owner = nullptr;
-    int mode = 1;
-    HFONT font = nullptr;
-    HFONT result_font = nullptr;
-    HWND lists[kCriteriaCount] = {};
-    HWND options[4] = {};
-    HWND base_month = nullptr;
-    HWND start_year = nullptr;
-    HWND bc = nullptr;
-    HWND year_count = nullptr;
-    HWND search = nullptr;
-    HWND cancel = nullptr;
-    HWND status = nullptr;
-    HWND result = nullptr;
-    std::vector<std::string> festivals;
-    // The search, then the hits going into the box.
-    enum class State { kIdle, kSearching, kShowing } state = State::kIdle;
-    std::wstring hits;
-    size_t hits_shown = 0;
-    std::thread worker;
-    std::atomic<bool> stop{false};
-    std::atomic<bool> progress_posted{false};
-};
-
-Window* WindowOf(HWND window) { return reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
-
-bool Checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-int Selected(HWND list) { return static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0)); }
-
-HWND AddList(Window& w, const std::vector<std::string>& items, int x, int y, int width, int id) {
-    HWND list = AddControl(w.window, w.font, L"COMBOBOX", "", WS_GROUP | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                           x, y, width, 22 + 260, id);
-    SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text::GbkToWide(kAny).c_str()));
-    for (const std::string& item : items)
-        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text::GbkToWide(item).c_str()));
-    SendMessageW(list, CB_SETCURSEL, 0, 0);
-    return list;
-}
 
 std::vector<std::string> Numbers(int last) {
     std::vector<std::string> out;
@@ -118,236 +74,12 @@ std::vector<std::string> GanZhiNames() {
     return out;
 }
 
-void AddCriteria(Window& w) {
-    w.festivals = QueryFestivalNames();
-    const struct {
-        const char* label;
-        std::vector<std::string> items;
-        int id;
-    } criteria[kCriteriaCount] = {
-        {"公历月", Numbers(12), kSolarMonthListId},       {"农历月", LunarMonths(true), kLunarMonthListId},
-        {"回历月", Numbers(12), kHijriMonthListId},       {"公历日", Numbers(31), kSolarDayListId},
-        {"农历日", Numbers(30), kLunarDayListId},         {"回历日", Numbers(30), kHijriDayListId},
-        {"干支年", GanZhiNames(), kGanZhiYearListId},     {"干支月", GanZhiNames(), kGanZhiMonthListId},
-        {"干支日", GanZhiNames(), kGanZhiDayListId},      {"星期", Names(calendar::WeekdayNames, 7), kWeekdayListId},
-        {"节气", Names(calendar::SolarTermNames, 24), kTermListId}, {"节日", w.festivals, kFestivalListId},
-    };
-    for (int i = 0; i < kCriteriaCount; ++i) {
-        const int x = 12 + (i % 3) * 152;
-        const int y = 14 + (i / 3) * 30;
-        AddControl(w.window, w.font, L"STATIC", criteria[i].label, SS_LEFT, x, y + 4, 44, 16, -1);
-        w.lists[criteria[i].id - kSolarMonthListId] = AddList(w, criteria[i].items, x + 46, y, 98, criteria[i].id);
-    }
-    SendMessageW(w.lists[kFestivalListId - kSolarMonthListId], CB_SETDROPPEDWIDTH, 140, 0);
-}
-
-void AddMonthKinds(Window& w) {
-    const struct {
-        const char* caption;
-        int x;
-        int width;
-    } kinds[4] = {{"农历闰月", 12, 78}, {"三连大月", 186, 84}, {"三连小月", 274, 84}, {"四连大月", 362, 84}};
-    for (int i = 0; i < 4; ++i)
-        w.options[i] = AddControl(w.window, w.font, L"BUTTON", kinds[i].caption,
-                                  (i == 0 ? WS_GROUP | WS_TABSTOP : 0) | BS_AUTORADIOBUTTON, kinds[i].x, 16,
-                                  kinds[i].width, 18, kLeapMonthOptionId + i);
-    w.base_month = AddList(w, LunarMonths(false), 92, 14, 72, kBaseMonthListId);
-    SendMessageW(w.options[0], BM_SETCHECK, BST_CHECKED, 0);
-}
-
-int CreateControls(Window& w) {
-    w.font = CreateDialogFont();
-    w.result_font = CreateTableFont(kResultFontHeight);
-    int y = 0;
-    if (w.mode == 1) {
-        AddCriteria(w);
-        y = 14 + 4 * 30 + 6;
-    } else {
-        AddMonthKinds(w);
-        y = 48;
-    }
-    AddControl(w.window, w.font, L"STATIC", w.mode == 1 ? "起始公历年份" : "起始农历年份", SS_LEFT, 12, y + 4, 76, 16,
-               -1);
-    w.start_year = AddControl(w.window, w.font, L"EDIT", "", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, 90, y, 50, 22,
-                              kStartYearBoxId);
-    RestrictEntry(w.start_year, "1234567890", 4);
-    w.bc = AddControl(w.window, w.font, L"BUTTON", "纪元前", WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX, 146, y + 2, 60, 18,
-                      kQueryBcId);
-    AddControl(w.window, w.font, L"STATIC", "查询年份范围", SS_LEFT, 212, y + 4, 76, 16, -1);
-    w.year_count = AddControl(w.window, w.font, L"EDIT", "", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, 290, y, 40, 22,
-                              kYearCountBoxId);
-    RestrictEntry(w.year_count, "1234567890", 4);
-    w.search = AddControl(w.window, w.font, L"BUTTON", "查询", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 340, y - 2, 56,
-                          26, IDOK);
-    w.cancel = AddControl(w.window, w.font, L"BUTTON", "取消", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 400, y - 2, 56, 26,
-                          IDCANCEL);
-    y += 32;
-    w.status = AddControl(w.window, w.font, L"STATIC", "", SS_LEFT | SS_NOPREFIX, 12, y, kClientWidth - 24, 16,
-                          kQueryStatusId);
-    y += 22;
-    TEXTMETRICW metrics{};
-    HDC dc = GetDC(w.window);
-    HGDIOBJ old = SelectObject(dc, w.result_font);
-    GetTextMetricsW(dc, &metrics);
-    SelectObject(dc, old);
-    ReleaseDC(w.window, dc);
-    const int height = kResultLines * static_cast<int>(metrics.tmHeight) + 8 + GetSystemMetrics(SM_CYHSCROLL);
-    w.result = AddControl(w.window, w.result_font, L"EDIT", "",
-                          WS_GROUP | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
-                              ES_AUTOHSCROLL,
-                          12, y, kClientWidth - 24, height, kQueryResultId);
-    SendMessageW(w.result, EM_SETLIMITTEXT, 0, 0);
-
-    const int year = astro::DayNumberToDate(ToolStartDay()).year;
-    SetControlText(w.start_year, std::to_string(year >= 1 ? year : 1 - year));
-    if (year < 1) SendMessageW(w.bc, BM_SETCHECK, BST_CHECKED, 0);
-    SetControlText(w.year_count, std::to_string(kDefaultYearCount));
-    return y + height + 12;
-}
-
 // A number typed into a digits-only box; false when it is empty.
 bool Number(HWND box, int& n) {
-    const std::string digits = ControlText(box);
+    const std::string digits = win::Text(box);
     if (digits.empty() || digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos) return false;
     n = std::stoi(digits);
     return true;
-}
-
-// Everything but 取消 waits while a search runs.
-void EnableEntries(Window& w, bool on) {
-    for (HWND list : w.lists)
-        if (list) EnableWindow(list, on);
-    for (HWND option : w.options)
-        if (option) EnableWindow(option, on);
-    if (w.base_month) EnableWindow(w.base_month, on && Checked(w.options[0]));
-    for (HWND c : {w.start_year, w.bc, w.year_count, w.search}) EnableWindow(c, on);
-}
-
-void EndShowing(Window& w) {
-    w.state = Window::State::kIdle;
-    w.hits = std::wstring();
-    w.hits_shown = 0;
-    SendMessageW(w.result, WM_SETREDRAW, TRUE, 0);
-    SendMessageW(w.result, EM_SETSEL, 0, 0);
-    SendMessageW(w.result, EM_SCROLLCARET, 0, 0);
-    InvalidateRect(w.result, nullptr, TRUE);
-    EnableEntries(w, true);
-    SetFocus(w.search);
-}
-
-// Puts the next part of the hits into the box (whole lines), and asks for the part after it.
-void ShowNextPart(Window& w) {
-    if (w.state != Window::State::kShowing) return;
-    size_t end = w.hits.size();
-    if (end - w.hits_shown > kShowPart) {
-        const size_t line_end = w.hits.rfind(L'\n', w.hits_shown + kShowPart);
-        end = line_end != std::wstring::npos && line_end >= w.hits_shown ? line_end + 1 : w.hits_shown + kShowPart;
-    }
-    if (w.hits_shown == 0 && end == w.hits.size()) {
-        SetWindowTextW(w.result, w.hits.c_str());
-    } else {
-        const std::wstring part = w.hits.substr(w.hits_shown, end - w.hits_shown);
-        SendMessageW(w.result, EM_SETSEL, static_cast<WPARAM>(-1), -1);
-        SendMessageW(w.result, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(part.c_str()));
-    }
-    w.hits_shown = end;
-    if (w.hits_shown < w.hits.size()) {
-        PostMessageW(w.window, kShowMessage, 0, 0);
-    } else {
-        EndShowing(w);
-    }
-}
-
-void Finish(Window& w, const QueryResult& result) {
-    if (w.worker.joinable()) w.worker.join();
-    // The status line takes the engine's summary, the last line of the result.
-    const size_t last = result.text.rfind("\r\n");
-    SetControlText(w.status, last == std::string::npos ? result.text : result.text.substr(last + 2));
-    w.state = Window::State::kShowing;
-    w.hits = text::GbkToWide(result.text);
-    w.hits_shown = 0;
-    SetWindowTextW(w.result, L"");
-    if (w.hits.size() > kShowPart) SendMessageW(w.result, WM_SETREDRAW, FALSE, 0);
-    ShowNextPart(w);
-}
-
-void StartSearch(Window& w) {
-    if (w.state != Window::State::kIdle) return;
-    int first = 0;
-    int count = 0;
-    HWND wrong = !Number(w.start_year, first) ? w.start_year : !Number(w.year_count, count) ? w.year_count : nullptr;
-    if (wrong) {
-        MessageBeep(MB_OK);
-        SetFocus(wrong);
-        SendMessageW(wrong, EM_SETSEL, 0, -1);
-        return;
-    }
-    if (count > kMaxQueryYears) {
-        count = kMaxQueryYears;
-        SetControlText(w.year_count, std::to_string(count));
-    }
-    const int y0 = Checked(w.bc) ? 1 - first : first;
-
-    DayCriteria days;
-    MonthCondition condition = MonthCondition::kLeapMonth;
-    int base_month = 0;
-    if (w.mode == 1) {
-        const auto pick = [&w](int id) { return std::max(0, Selected(w.lists[id - kSolarMonthListId])); };
-        days.solar_month = pick(kSolarMonthListId);
-        days.solar_day = pick(kSolarDayListId);
-        days.lunar_month = pick(kLunarMonthListId);
-        days.lunar_day = pick(kLunarDayListId);
-        days.hijri_month = pick(kHijriMonthListId);
-        days.hijri_day = pick(kHijriDayListId);
-        days.ganzhi_year = pick(kGanZhiYearListId);
-        days.ganzhi_month = pick(kGanZhiMonthListId);
-        days.ganzhi_day = pick(kGanZhiDayListId);
-        days.weekday = pick(kWeekdayListId);
-        days.term = pick(kTermListId);
-        const int festival = pick(kFestivalListId);
-        if (festival >= 1 && festival <= static_cast<int>(w.festivals.size())) days.festival = w.festivals[festival - 1];
-    } else {
-        const MonthCondition kinds[4] = {MonthCondition::kLeapMonth, MonthCondition::kThreeBig,
-                                         MonthCondition::kThreeSmall, MonthCondition::kFourBig};
-        for (int i = 0; i < 4; ++i)
-            if (Checked(w.options[i])) condition = kinds[i];
-        if (condition == MonthCondition::kLeapMonth) base_month = std::max(0, Selected(w.base_month));
-    }
-    const int ganzhi_mode = shell::TheApp().settings.gan_zhi_from_chunjie_flag;
-
-    SetWindowTextW(w.result, L"");
-    SetWindowTextW(w.status, L"");
-    w.state = Window::State::kSearching;
-    w.stop = false;
-    w.progress_posted = false;
-    EnableEntries(w, false);
-    SetFocus(w.cancel);
-
-    HWND window = w.window;
-    std::atomic<bool>* stop = &w.stop;
-    std::atomic<bool>* posted = &w.progress_posted;
-    const int mode = w.mode;
-    w.worker = std::thread([=] {
-        const QueryProgress progress = [=](const std::string& status, double) {
-            if (posted->exchange(true)) return;  // the window has not shown the last one yet
-            auto* text = new std::string(status);
-            if (!PostMessageW(window, kProgressMessage, 0, reinterpret_cast<LPARAM>(text))) {
-                delete text;
-                posted->store(false);
-            }
-        };
-        auto* result = new QueryResult(mode == 1 ? QueryDays(y0, count, days, ganzhi_mode, progress, stop)
-                                                 : QueryMonths(y0, count, condition, base_month, progress, stop));
-        if (!PostMessageW(window, kDoneMessage, 0, reinterpret_cast<LPARAM>(result))) delete result;
-    });
-}
-
-// Raises the stop flag and waits for the search, which ends at the next day (or year) it looks at
-// and reports what it found.
-void StopSearch(Window& w) {
-    if (!w.worker.joinable()) return;
-    w.stop = true;
-    w.worker.join();
 }
 
 // Takes the posted messages of a search off the queue (their texts with them).
@@ -359,102 +91,336 @@ void DropSearchMessages(HWND window) {
     }
 }
 
-void Cancel(Window& w) {
-    if (w.state != Window::State::kSearching) {
-        DestroyWindow(w.window);
-        return;
-    }
-    StopSearch(w);
-    // The worker has posted its result before it ended: show it now.
-    MSG msg;
-    if (PeekMessageW(&msg, w.window, kDoneMessage, kDoneMessage, PM_REMOVE)) {
-        std::unique_ptr<QueryResult> result(reinterpret_cast<QueryResult*>(msg.lParam));
-        Finish(w, *result);
-    } else {
-        Finish(w, QueryResult{});
-    }
-}
+struct QueryWindow : win::Window {
+    int mode = 1;
+    ToolContext context;
+    win::Font result_font = TableFont(kResultFontHeight);
+    HWND lists[kCriteriaCount] = {};
+    HWND options[4] = {};
+    HWND base_month = nullptr;
+    HWND start_year = nullptr;
+    HWND bc = nullptr;
+    HWND year_count = nullptr;
+    HWND search = nullptr;
+    HWND cancel = nullptr;
+    HWND status = nullptr;
+    HWND result = nullptr;
+    std::vector<std::string> festivals;
+    // The search, then the hits going into the box.
+    enum class State { kIdle, kSearching, kShowing } state = State::kIdle;
+    std::wstring hits;
+    size_t hits_shown = 0;
+    std::thread worker;
+    std::atomic<bool> stop{false};
+    std::atomic<bool> progress_posted{false};
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    Window* w = WindowOf(window);
-    switch (message) {
-        case kProgressMessage: {
-            std::unique_ptr<std::string> status(reinterpret_cast<std::string*>(lparam));
-            if (w && w->state == Window::State::kSearching) {
-                SetControlText(w->status, *status);
-                w->progress_posted = false;
-            }
-            return 0;
-        }
-        case kDoneMessage: {
-            std::unique_ptr<QueryResult> result(reinterpret_cast<QueryResult*>(lparam));
-            if (w && w->state == Window::State::kSearching) Finish(*w, *result);
-            return 0;
-        }
-        case kShowMessage:
-            if (w) ShowNextPart(*w);
-            return 0;
-        case WM_COMMAND:
-            if (!w) break;
-            switch (LOWORD(wparam)) {
-                case IDOK: StartSearch(*w); return 0;
-                case IDCANCEL: Cancel(*w); return 0;
-                case kLeapMonthOptionId:
-                case kThreeBigOptionId:
-                case kThreeSmallOptionId:
-                case kFourBigOptionId:
-                    if (HIWORD(wparam) == BN_CLICKED) EnableWindow(w->base_month, Checked(w->options[0]));
-                    return 0;
-                default: break;
-            }
-            break;
-        case WM_CLOSE: DestroyWindow(window); return 0;
-        case WM_DESTROY:
-            if (w) {
-                // A search still running is stopped first: it must not outlive the window it reports to.
-                StopSearch(*w);
-                DropSearchMessages(window);
-                w->state = Window::State::kIdle;
-                if (w->owner) EnableWindow(w->owner, TRUE);
-                DeleteObject(w->font);
-                DeleteObject(w->result_font);
-            }
-            return 0;
-        case WM_NCDESTROY:
-            delete w;
-            SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-            break;
-        default: break;
+    ~QueryWindow() override { StopSearch(); }
+
+    HWND AddList(const std::vector<std::string>& items, int x, int y, int width, int id) {
+        HWND list = AddControl(L"COMBOBOX", "", WS_GROUP | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, x, y, width,
+                               22 + 260, id);
+        std::vector<std::string> all{kAny};
+        all.insert(all.end(), items.begin(), items.end());
+        win::FillList(list, all);
+        win::Select(list, 0);
+        return list;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
-}
+
+    void AddCriteria() {
+        festivals = QueryFestivalNames();
+        const struct {
+            const char* label;
+            std::vector<std::string> items;
+            int id;
+        } criteria[kCriteriaCount] = {
+            {"公历月", Numbers(12), kSolarMonthListId},       {"农历月", LunarMonths(true), kLunarMonthListId},
+            {"回历月", Numbers(12), kHijriMonthListId},       {"公历日", Numbers(31), kSolarDayListId},
+            {"农历日", Numbers(30), kLunarDayListId},         {"回历日", Numbers(30), kHijriDayListId},
+            {"干支年", GanZhiNames(), kGanZhiYearListId},     {"干支月", GanZhiNames(), kGanZhiMonthListId},
+            {"干支日", GanZhiNames(), kGanZhiDayListId},      {"星期", Names(calendar::WeekdayNames, 7), kWeekdayListId},
+            {"节气", Names(calendar::SolarTermNames, 24), kTermListId}, {"节日", festivals, kFestivalListId},
+        };
+        for (int i = 0; i < kCriteriaCount; ++i) {
+            const int x = 12 + (i % 3) * 152;
+            const int y = 14 + (i / 3) * 30;
+            AddControl(L"STATIC", criteria[i].label, SS_LEFT, x, y + 4, 44, 16);
+            lists[criteria[i].id - kSolarMonthListId] = AddList(criteria[i].items, x + 46, y, 98, criteria[i].id);
+        }
+        SendMessageW(lists[kFestivalListId - kSolarMonthListId], CB_SETDROPPEDWIDTH, 140, 0);
+    }
+
+    void AddMonthKinds() {
+        const struct {
+            const char* caption;
+            int x;
+            int width;
+        } kinds[4] = {{"农历闰月", 12, 78}, {"三连大月", 186, 84}, {"三连小月", 274, 84}, {"四连大月", 362, 84}};
+        for (int i = 0; i < 4; ++i)
+            options[i] = AddControl(L"BUTTON", kinds[i].caption, (i == 0 ? WS_GROUP | WS_TABSTOP : 0) | BS_AUTORADIOBUTTON,
+                                    kinds[i].x, 16, kinds[i].width, 18, kLeapMonthOptionId + i);
+        base_month = AddList(LunarMonths(false), 92, 14, 72, kBaseMonthListId);
+        win::SetChecked(options[0], true);
+    }
+
+    HWND NumberBox(int x, int y, int width, int id) {
+        HWND box = AddControl(L"EDIT", "", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, x, y, width, 22, id, nullptr,
+                              WS_EX_CLIENTEDGE);
+        win::RestrictEntry(box, "1234567890", 4);
+        return box;
+    }
+
+    bool OnCreate() override {
+        int y = 0;
+        if (mode == 1) {
+            AddCriteria();
+            y = 14 + 4 * 30 + 6;
+        } else {
+            AddMonthKinds();
+            y = 48;
+        }
+        AddControl(L"STATIC", mode == 1 ? "起始公历年份" : "起始农历年份", SS_LEFT, 12, y + 4, 76, 16);
+        start_year = NumberBox(90, y, 50, kStartYearBoxId);
+        bc = AddControl(L"BUTTON", "纪元前", WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX, 146, y + 2, 60, 18, kQueryBcId);
+        AddControl(L"STATIC", "查询年份范围", SS_LEFT, 212, y + 4, 76, 16);
+        year_count = NumberBox(290, y, 40, kYearCountBoxId);
+        search = AddControl(L"BUTTON", "查询", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 340, y - 2, 56, 26, IDOK);
+        cancel = AddControl(L"BUTTON", "取消", WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, 400, y - 2, 56, 26, IDCANCEL);
+        y += 32;
+        status = AddControl(L"STATIC", "", SS_LEFT | SS_NOPREFIX, 12, y, kClientWidth - 24, 16, kQueryStatusId);
+        y += 22;
+        const int height = kResultLines * win::LineHeight(result_font.get()) + 8 + GetSystemMetrics(SM_CYHSCROLL);
+        result = AddControl(L"EDIT", "",
+                            WS_GROUP | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                                ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                            12, y, kClientWidth - 24, height, kQueryResultId, result_font.get(), WS_EX_CLIENTEDGE);
+        SendMessageW(result, EM_SETLIMITTEXT, 0, 0);
+
+        const int year = astro::DayNumberToDate(context.start_day).year;
+        win::SetText(start_year, std::to_string(year >= 1 ? year : 1 - year));
+        win::SetChecked(bc, year < 1);
+        win::SetText(year_count, std::to_string(kDefaultYearCount));
+        PlaceCentred(kClientWidth, y + height + 12);
+        return true;
+    }
+
+    void OnShown() override { SetFocus(search); }
+
+    // Everything but 取消 waits while a search runs.
+    void EnableEntries(bool on) {
+        for (HWND list : lists)
+            if (list) EnableWindow(list, on);
+        for (HWND option : options)
+            if (option) EnableWindow(option, on);
+        if (base_month) EnableWindow(base_month, on && win::Checked(options[0]));
+        for (HWND c : {start_year, bc, year_count, search}) EnableWindow(c, on);
+    }
+
+    void EndShowing() {
+        state = State::kIdle;
+        hits = std::wstring();
+        hits_shown = 0;
+        SendMessageW(result, WM_SETREDRAW, TRUE, 0);
+        SendMessageW(result, EM_SETSEL, 0, 0);
+        SendMessageW(result, EM_SCROLLCARET, 0, 0);
+        InvalidateRect(result, nullptr, TRUE);
+        EnableEntries(true);
+        SetFocus(search);
+    }
+
+    // Puts the next part of the hits into the box (whole lines), and asks for the part after it.
+    void ShowNextPart() {
+        if (state != State::kShowing) return;
+        size_t end = hits.size();
+        if (end - hits_shown > kShowPart) {
+            const size_t line_end = hits.rfind(L'\n', hits_shown + kShowPart);
+            end = line_end != std::wstring::npos && line_end >= hits_shown ? line_end + 1 : hits_shown + kShowPart;
+        }
+        if (hits_shown == 0 && end == hits.size()) {
+            SetWindowTextW(result, hits.c_str());
+        } else {
+            const std::wstring part = hits.substr(hits_shown, end - hits_shown);
+            SendMessageW(result, EM_SETSEL, static_cast<WPARAM>(-1), -1);
+            SendMessageW(result, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(part.c_str()));
+        }
+        hits_shown = end;
+        if (hits_shown < hits.size()) {
+            PostMessageW(handle(), kShowMessage, 0, 0);
+        } else {
+            EndShowing();
+        }
+    }
+
+    void Finish(const QueryResult& found) {
+        if (worker.joinable()) worker.join();
+        // The status line takes the engine's summary, the last line of the result.
+        const size_t last = found.text.rfind("\r\n");
+        win::SetText(status, last == std::string::npos ? found.text : found.text.substr(last + 2));
+        state = State::kShowing;
+        hits = text::GbkToWide(found.text);
+        hits_shown = 0;
+        SetWindowTextW(result, L"");
+        if (hits.size() > kShowPart) SendMessageW(result, WM_SETREDRAW, FALSE, 0);
+        ShowNextPart();
+    }
+
+    void StartSearch() {
+        if (state != State::kIdle) return;
+        int first = 0;
+        int count = 0;
+        HWND wrong = !Number(start_year, first) ? start_year : !Number(year_count, count) ? year_count : nullptr;
+        if (wrong) {
+            MessageBeep(MB_OK);
+            SetFocus(wrong);
+            SendMessageW(wrong, EM_SETSEL, 0, -1);
+            return;
+        }
+        if (count > kMaxQueryYears) {
+            count = kMaxQueryYears;
+            win::SetText(year_count, std::to_string(count));
+        }
+        const int y0 = win::Checked(bc) ? 1 - first : first;
+
+        DayCriteria days;
+        MonthCondition condition = MonthCondition::kLeapMonth;
+        int base = 0;
+        if (mode == 1) {
+            const auto pick = [this](int id) { return std::max(0, win::Selection(lists[id - kSolarMonthListId])); };
+            days.solar_month = pick(kSolarMonthListId);
+            days.solar_day = pick(kSolarDayListId);
+            days.lunar_month = pick(kLunarMonthListId);
+            days.lunar_day = pick(kLunarDayListId);
+            days.hijri_month = pick(kHijriMonthListId);
+            days.hijri_day = pick(kHijriDayListId);
+            days.ganzhi_year = pick(kGanZhiYearListId);
+            days.ganzhi_month = pick(kGanZhiMonthListId);
+            days.ganzhi_day = pick(kGanZhiDayListId);
+            days.weekday = pick(kWeekdayListId);
+            days.term = pick(kTermListId);
+            const int festival = pick(kFestivalListId);
+            if (festival >= 1 && festival <= static_cast<int>(festivals.size())) days.festival = festivals[festival - 1];
+        } else {
+            const MonthCondition kinds[4] = {MonthCondition::kLeapMonth, MonthCondition::kThreeBig,
+                                             MonthCondition::kThreeSmall, MonthCondition::kFourBig};
+            for (int i = 0; i < 4; ++i)
+                if (win::Checked(options[i])) condition = kinds[i];
+            if (condition == MonthCondition::kLeapMonth) base = std::max(0, win::Selection(base_month));
+        }
+        const int ganzhi_mode = context.ganzhi_from_chunjie;
+
+        SetWindowTextW(result, L"");
+        SetWindowTextW(status, L"");
+        state = State::kSearching;
+        stop = false;
+        progress_posted = false;
+        EnableEntries(false);
+        SetFocus(cancel);
+
+        HWND window = handle();
+        std::atomic<bool>* stop_flag = &stop;
+        std::atomic<bool>* posted = &progress_posted;
+        const int query_mode = mode;
+        worker = std::thread([=] {
+            const QueryProgress progress = [=](const std::string& text, double) {
+                if (posted->exchange(true)) return;  // the window has not shown the last one yet
+                auto* copy = new std::string(text);
+                if (!PostMessageW(window, kProgressMessage, 0, reinterpret_cast<LPARAM>(copy))) {
+                    delete copy;
+                    posted->store(false);
+                }
+            };
+            auto* found = new QueryResult(query_mode == 1 ? QueryDays(y0, count, days, ganzhi_mode, progress, stop_flag)
+                                                          : QueryMonths(y0, count, condition, base, progress, stop_flag));
+            if (!PostMessageW(window, kDoneMessage, 0, reinterpret_cast<LPARAM>(found))) delete found;
+        });
+    }
+
+    // Raises the stop flag and waits for the search, which ends at the next day (or year) it looks
+    // at and reports what it found.
+    void StopSearch() {
+        if (!worker.joinable()) return;
+        stop = true;
+        worker.join();
+    }
+
+    void Cancel() {
+        if (state != State::kSearching) {
+            Close(IDCANCEL);
+            return;
+        }
+        StopSearch();
+        // The worker has posted its result before it ended: show it now.
+        MSG msg;
+        if (PeekMessageW(&msg, handle(), kDoneMessage, kDoneMessage, PM_REMOVE)) {
+            const std::unique_ptr<QueryResult> found(reinterpret_cast<QueryResult*>(msg.lParam));
+            Finish(*found);
+        } else {
+            Finish(QueryResult{});
+        }
+    }
+
+    bool OnCommand(int id, int code, HWND) override {
+        switch (id) {
+            case IDOK: StartSearch(); return true;
+            case IDCANCEL: Cancel(); return true;
+            case kLeapMonthOptionId:
+            case kThreeBigOptionId:
+            case kThreeSmallOptionId:
+            case kFourBigOptionId:
+                if (code == BN_CLICKED) EnableWindow(base_month, win::Checked(options[0]));
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    // A search still running is stopped first: it must not outlive the window it reports to.
+    void OnDestroy() override {
+        StopSearch();
+        DropSearchMessages(handle());
+        state = State::kIdle;
+    }
+
+    LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
+        switch (message) {
+            case kProgressMessage: {
+                const std::unique_ptr<std::string> text(reinterpret_cast<std::string*>(lparam));
+                if (state == State::kSearching) {
+                    win::SetText(status, *text);
+                    progress_posted = false;
+                }
+                return 0;
+            }
+            case kDoneMessage: {
+                const std::unique_ptr<QueryResult> found(reinterpret_cast<QueryResult*>(lparam));
+                if (state == State::kSearching) Finish(*found);
+                return 0;
+            }
+            case kShowMessage:
+                ShowNextPart();
+                return 0;
+            default:
+                return Window::OnMessage(message, wparam, lparam);
+        }
+    }
+};
 
 }  // namespace
 
-HWND CreateQueryWindow(HWND owner, int mode) {
+HWND CreateQueryWindow(HWND owner, int mode, const ToolContext& context) {
     if (mode < 1 || mode > 2) return nullptr;
-    HWND window = CreateToolFrame(kClassName, WindowProc, ToolWindowTitle(kModeNames[mode]), owner);
-    if (!window) return nullptr;
-    auto* w = new Window;
-    w->window = window;
-    w->owner = owner;
-    w->mode = mode;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
-    PlaceToolFrame(window, kClientWidth, CreateControls(*w));
-    ShowWindow(window, SW_SHOW);
-    SetFocus(w->search);
-    return window;
+    auto window = std::make_unique<QueryWindow>();
+    window->mode = mode;
+    window->context = context;
+    return win::Create(std::move(window), ToolFrame(L"TempolineQuery", kModeNames[mode], owner), owner);
 }
 
-int ShowQueryWindow(HWND owner, int mode) {
-    HWND window = CreateQueryWindow(owner, mode);
-    if (!window) return 0;
-    return RunToolWindow(window, owner);
+int ShowQueryWindow(HWND owner, int mode, const ToolContext& context) {
+    return RunToolWindow(CreateQueryWindow(owner, mode, context));
 }
 
 bool QueryRunning(HWND window) {
-    const Window* w = IsWindow(window) ? WindowOf(window) : nullptr;
-    return w != nullptr && w->state != Window::State::kIdle;
+    const QueryWindow* w = win::StateOf<QueryWindow>(window);
+    return w != nullptr && w->state != QueryWindow::State::kIdle;
 }
 
 }  // namespace tools

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include "tools/tool_window_common.h"
+
 namespace tools {
 
 // Control identifiers.
@@ -22,11 +24,11 @@ constexpr int kDawnOptionId = 258;      //   天亮天黑时刻
 constexpr int kTableBoxId = 259;        // the table (read-only, multi-line)
 // The buttons: IDOK "计算", IDCANCEL "取消".
 
-// Creates and shows the window (not modal) for mode 1..4, with the table of the year of the day the
-// calendar shows; nullptr for another mode.
-HWND CreateYearlyTablesWindow(HWND owner, int mode);
+// Creates and shows the window (not modal) for mode 1..4, with the table of the year of the start
+// day (the sun times at the local place); nullptr for another mode.
+HWND CreateYearlyTablesWindow(HWND owner, int mode, const ToolContext& context);
 // Shows the window modally to its owner (nullptr: the program's only window) and returns when it
 // is closed: IDCANCEL, or 0 when it could not be opened.
-int ShowYearlyTablesWindow(HWND owner, int mode);
+int ShowYearlyTablesWindow(HWND owner, int mode, const ToolContext& context);
 
 }  // namespace tools

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "astro/day_numbers.h"
+#include "views/calendar_page.h"
 #include "views/month_page_model.h"
 
 namespace views {
@@ -35,16 +36,19 @@ constexpr int kGridTop = kHeaderTop + kHeaderHeight - 1;  // the header row's lo
 // The frame of cell 1 .. 37 in client coordinates.
 RECT CellRect(int cell);
 
-// Creates and shows the month page on a day; it becomes the program's calendar window.
-HWND CreateMonthPage(astro::DayNumber day);
+// The timers the program's frame runs on the month page.
+constexpr UINT_PTR kMonthChimeTimer = 2997;
+constexpr UINT_PTR kMonthTransparencyTimer = 2998;
+constexpr UINT_PTR kMonthAlarmTimer = 2999;
 
-// The selected day.
+// Makes the month page on a day (hidden, see CalendarPage::create).
+HWND CreateMonthPage(astro::DayNumber day, const PageOptions& options);
+
+// The selected day (0 for a window that is no month page).
 astro::DayNumber MonthPageDay(HWND page);
 // Moves the page to a day: the month that holds it, with that day selected.
 void ShowDayOnMonthPage(HWND page, astro::DayNumber day);
-// Recomputes the cells, the moon line and the panel (after a change of an option or the place).
-void RefreshMonthPage(HWND page);
-// Shows the month of the system date with today selected.
-void MonthPageGoToToday(HWND page);
+// Recomputes the cells, the moon line and the panel with changed options.
+void RefreshMonthPage(HWND page, const PageOptions& options);
 
 }  // namespace views

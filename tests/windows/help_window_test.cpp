@@ -5,32 +5,20 @@
 
 #include <functional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "help/help_text.h"
 #include "help/help_window.h"
-#include "shell/confirm_dialog.h"
+#include "tests/windows/test_support.h"
 #include "text/wide.h"
+#include "win/confirm_dialog.h"
 
 namespace {
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+using test::FindByCaption;
+using test::Pump;
+using test::Text;
 
-std::string Text(HWND control) {
-    const int length = GetWindowTextLengthW(control);
-    std::wstring buf(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(control, buf.data(), length + 1);
-    buf.resize(static_cast<size_t>(length));
-    return text::WideToGbk(buf);
-}
+constexpr const char* kQuestion = "是否修改系统日期？";
 
 std::string FontFace(HWND control, LONG* height = nullptr, LONG* weight = nullptr) {
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
@@ -40,26 +28,6 @@ std::string FontFace(HWND control, LONG* height = nullptr, LONG* weight = nullpt
     if (weight) *weight = lf.lfWeight;
     return text::WideToGbk(lf.lfFaceName);
 }
-
-// Steps run by a thread timer while a modal loop runs: each step runs once, 50 ms after the last.
-std::vector<std::function<void()>> g_steps;
-size_t g_next_step = 0;
-
-void CALLBACK RunStep(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (g_next_step >= g_steps.size()) {
-        KillTimer(nullptr, timer);
-        return;
-    }
-    g_steps[g_next_step++]();
-}
-
-UINT_PTR StartSteps(std::vector<std::function<void()>> steps) {
-    g_steps = std::move(steps);
-    g_next_step = 0;
-    return SetTimer(nullptr, 0, 50, RunStep);
-}
-
-HWND FindByCaption(const char* caption) { return FindWindowW(nullptr, text::GbkToWide(caption).c_str()); }
 
 // A plain window standing for the calendar window that owns the dialogs.
 class DialogTest : public ::testing::Test {
@@ -195,7 +163,7 @@ TEST_F(HelpWindowTest, ClosesWithTheCloseBoxAndEsc) {
 TEST_F(DialogTest, ShowHelpDialogIsModalAndStartsOnPageOneEveryTime) {
     for (int round = 0; round < 2; ++round) {
         bool seen = false;
-        const UINT_PTR timer = StartSteps({
+        const test::ModalSteps steps({
             [&] {
                 HWND dialog = FindByCaption("帮助");
                 seen = dialog != nullptr && IsWindowVisible(dialog);
@@ -207,7 +175,6 @@ TEST_F(DialogTest, ShowHelpDialogIsModalAndStartsOnPageOneEveryTime) {
             [&] { PostMessageW(FindByCaption("帮助"), WM_CLOSE, 0, 0); },
         });
         EXPECT_EQ(help::ShowHelpDialog(owner_), IDOK);
-        KillTimer(nullptr, timer);
         EXPECT_TRUE(seen);
         EXPECT_TRUE(IsWindowEnabled(owner_));
         EXPECT_EQ(FindByCaption("帮助"), nullptr);
@@ -217,14 +184,14 @@ TEST_F(DialogTest, ShowHelpDialogIsModalAndStartsOnPageOneEveryTime) {
 // --- the confirmation ------------------------------------------------------------------------------
 
 TEST_F(DialogTest, ConfirmDialogAsksTheQuestionWithCancelAsDefault) {
-    HWND dialog = shell::CreateConfirmDialog(owner_, shell::SystemDateQuestion);
+    HWND dialog = win::CreateConfirmDialog(owner_, "警告", kQuestion);
     ASSERT_NE(dialog, nullptr);
     Pump();
     EXPECT_EQ(Text(dialog), "警告");
-    EXPECT_EQ(Text(GetDlgItem(dialog, shell::kConfirmQuestionId)), "是否修改系统日期？");
+    EXPECT_EQ(Text(GetDlgItem(dialog, win::kConfirmQuestionId)), "是否修改系统日期？");
     EXPECT_EQ(Text(GetDlgItem(dialog, IDOK)), "确定");
     EXPECT_EQ(Text(GetDlgItem(dialog, IDCANCEL)), "取消");
-    EXPECT_EQ(FontFace(GetDlgItem(dialog, shell::kConfirmQuestionId)), "宋体");
+    EXPECT_EQ(FontFace(GetDlgItem(dialog, win::kConfirmQuestionId)), "宋体");
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDCANCEL));
     EXPECT_EQ(GetWindowLongW(GetDlgItem(dialog, IDCANCEL), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
     EXPECT_EQ(GetWindowLongW(GetDlgItem(dialog, IDOK), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
@@ -237,14 +204,13 @@ TEST_F(DialogTest, ConfirmDialogAsksTheQuestionWithCancelAsDefault) {
 // Shows the question modally and answers it with `answer` (run inside the modal loop).
 bool Answered(HWND owner, std::function<void(HWND dialog)> answer) {
     bool seen = false;
-    const UINT_PTR timer = StartSteps({[&] {
+    const test::ModalSteps steps({[&] {
         HWND dialog = FindByCaption("警告");
         seen = dialog != nullptr && IsWindowVisible(dialog);
         EXPECT_FALSE(IsWindowEnabled(owner));
         if (dialog) answer(dialog);
     }});
-    const bool result = shell::ShowConfirmDialog(owner, shell::SystemDateQuestion);
-    KillTimer(nullptr, timer);
+    const bool result = win::AskConfirmation(owner, "警告", kQuestion);
     EXPECT_TRUE(seen);
     EXPECT_TRUE(IsWindowEnabled(owner));
     EXPECT_EQ(FindByCaption("警告"), nullptr);

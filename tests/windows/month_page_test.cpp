@@ -3,14 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
+#include <vector>
 
 #include "astro/day_numbers.h"
-#include "platform/clock.h"
-#include "platform/registry.h"
-#include "shell/app_win32.h"
-#include "text/wide.h"
+#include "tests/windows/test_support.h"
 #include "views/day_page_model.h"
 #include "views/month_page_model.h"
 #include "views/month_page_window.h"
@@ -18,30 +15,10 @@
 namespace {
 
 using astro::DateToDayNumber;
+using test::Pump;
+using test::Selected;
+using test::Text;
 using views::MonthList;
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));  // kept for the test that looks for it
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-std::string Text(HWND control) {
-    wchar_t buf[2048] = {};
-    GetWindowTextW(control, buf, 2048);
-    return text::WideToGbk(buf);
-}
-
-bool QuitPosted() {
-    MSG msg;
-    return PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
-}
 
 // Records whether a window entered a menu loop, and ends that loop at once.
 HWND g_menu_owner = nullptr;
@@ -58,43 +35,17 @@ LRESULT CALLBACK WatchMenus(int code, WPARAM wparam, LPARAM lparam) {
 
 void CALLBACK EndAnyMenu(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
 
-class MonthPageTest : public ::testing::Test {
+class MonthPageTest : public test::CalendarTest {
 protected:
-    void SetUp() override {
-        shell::App& app = shell::TheApp();
-        app = shell::App{};
-        registry_ = std::make_unique<platform::MemoryRegistry>();
-        clock_ = std::make_unique<platform::FixedClock>(platform::LocalDateTime{2024, 2, 10, 9, 0, 0});
-        app.registry = registry_.get();
-        app.clock = clock_.get();
-        app.window_placement = 'N';
-        app.calendar_view = 1;
-        page_ = views::CreateMonthPage(DateToDayNumber(2024, 2, 10));
-        ASSERT_NE(page_, nullptr);
-        Pump();
-    }
-    void TearDown() override {
-        if (IsWindow(page_)) DestroyWindow(page_);
-        Pump();
-        QuitPosted();  // the page's quit message
-        shell::TheApp().registry = nullptr;
-        shell::TheApp().clock = nullptr;
-    }
+    void SetUp() override { ASSERT_NE(Open(views::CalendarView::kMonth, DateToDayNumber(2024, 2, 10)), nullptr); }
 
-    HWND Item(int id) const { return GetDlgItem(page_, id); }
     HWND YearList() const { return Item(views::kMonthYearListId); }
     HWND MonthList() const { return Item(views::kMonthMonthListId); }
     std::string Number(int cell) const { return Text(Item(views::kCellNumberId + cell)); }
     std::string LunarLine(int cell) const { return Text(Item(views::kCellLunarId + cell)); }
     std::string Panel() const { return Text(Item(views::kMonthPanelId)); }
     std::string MoonLine() const { return Text(Item(views::kMonthMoonLineId)); }
-
-    std::string Selected(HWND combo) const {
-        const LRESULT i = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-        wchar_t buf[64] = {};
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(buf));
-        return text::WideToGbk(buf);
-    }
+    astro::DayNumber Day() const { return views::MonthPageDay(Window()); }
 
     // The used cells in order: their day numbers.
     std::vector<std::string> Numbers() const {
@@ -105,14 +56,7 @@ protected:
     }
 
     void Show(int year, int month, int day) {
-        views::ShowDayOnMonthPage(page_, DateToDayNumber(year, month, day));
-        Pump();
-    }
-
-    // Chooses an item as the user does: the selection changes and the page is told.
-    void Choose(HWND combo, int index) {
-        SendMessageW(combo, CB_SETCURSEL, index, 0);
-        SendMessageW(page_, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        views::ShowDayOnMonthPage(Window(), DateToDayNumber(year, month, day));
         Pump();
     }
 
@@ -122,43 +66,33 @@ protected:
     }
 
     std::string ExpectedPanel(astro::DayNumber day) const {
-        const shell::Settings& s = shell::TheApp().settings;
+        const shell::Settings& s = program_.settings;
         return views::DayPanelText(day, {s.gan_zhi_from_chunjie_flag, s.place.longitude, s.place.latitude}, {});
     }
-
-    std::unique_ptr<platform::MemoryRegistry> registry_;
-    std::unique_ptr<platform::FixedClock> clock_;
-    HWND page_ = nullptr;
 };
 
 TEST_F(MonthPageTest, TheWindowAsLaidOut) {
-    EXPECT_EQ(Text(page_), "橙鹿月历");
+    EXPECT_EQ(Text(Window()), "橙鹿月历");
     RECT r;
-    GetWindowRect(page_, &r);
+    GetWindowRect(Window(), &r);
     EXPECT_EQ(r.right - r.left, 528);
     EXPECT_EQ(r.bottom - r.top, 430);
-    const LONG_PTR style = GetWindowLongPtrW(page_, GWL_STYLE);
+    const LONG_PTR style = GetWindowLongPtrW(Window(), GWL_STYLE);
     const LONG_PTR wanted = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
                             WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     EXPECT_EQ(style & wanted, wanted);
     EXPECT_EQ(style & WS_THICKFRAME, 0);
-    const LONG_PTR ex = GetWindowLongPtrW(page_, GWL_EXSTYLE);
+    const LONG_PTR ex = GetWindowLongPtrW(Window(), GWL_EXSTYLE);
     EXPECT_EQ(ex & (WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE), WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE);
     EXPECT_EQ(ex & WS_EX_TOOLWINDOW, 0);
-    EXPECT_EQ(shell::TheApp().calendar_window, page_);
-    EXPECT_NE(GetClassLongPtrW(page_, GCLP_HICON), 0);
+    EXPECT_EQ(program_.view, views::CalendarView::kMonth);
+    EXPECT_NE(GetClassLongPtrW(Window(), GCLP_HICON), 0);
     // Centred on the screen when no centre is stored.
-    const shell::ScreenSize screen = shell::ScreenPixels();
-    EXPECT_EQ(r.left, screen.width / 2 - 264);
-    EXPECT_EQ(r.top, screen.height / 2 - 215);
+    EXPECT_EQ(r.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 264);
+    EXPECT_EQ(r.top, GetSystemMetrics(SM_CYSCREEN) / 2 - 215);
 
     // The lists at the top left, the title, the headers.
-    auto rect_of = [this](HWND control) {
-        RECT c;
-        GetWindowRect(control, &c);
-        MapWindowPoints(nullptr, page_, reinterpret_cast<POINT*>(&c), 2);
-        return c;
-    };
+    const auto rect_of = test::RectInParent;
     EXPECT_EQ(rect_of(YearList()).left, 17);
     EXPECT_EQ(rect_of(YearList()).right - rect_of(YearList()).left, 84);
     EXPECT_EQ(rect_of(MonthList()).left, 101);
@@ -190,8 +124,8 @@ TEST_F(MonthPageTest, TheWindowAsLaidOut) {
     EXPECT_LE(rect_of(YearList()).top + 20, header.top);
     // Everything fits inside the client area; the panel is 353 wide and lies below the fifth row.
     RECT client;
-    GetClientRect(page_, &client);
-    for (HWND child = GetWindow(page_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    GetClientRect(Window(), &client);
+    for (HWND child = GetWindow(Window(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const int id = GetDlgCtrlID(child);
         if (id == views::kMonthYearListId || id == views::kMonthMonthListId) continue;  // their drop-down part
         const RECT c = rect_of(child);
@@ -277,98 +211,98 @@ TEST_F(MonthPageTest, AClickOnACellSelectsItsDay) {
     // On the label of the 14th (cell 18) ...
     SendMessageW(Item(views::kCellLunarId + 18), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     Pump();
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2024, 2, 14));
-    EXPECT_EQ(shell::TheApp().displayed_day, DateToDayNumber(2024, 2, 14));
+    EXPECT_EQ(Day(), DateToDayNumber(2024, 2, 14));
+    EXPECT_EQ(shell::ToolContextOf(program_).start_day, DateToDayNumber(2024, 2, 14));
     EXPECT_EQ(Panel(), ExpectedPanel(DateToDayNumber(2024, 2, 14)));
     SendMessageW(Item(views::kCellNumberId + 33), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 10));
     Pump();
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2024, 2, 29));
+    EXPECT_EQ(Day(), DateToDayNumber(2024, 2, 29));
     // ... on the frame of a cell, away from its labels ...
     const RECT frame = views::CellRect(5);
-    SendMessageW(page_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(frame.left + 3, frame.bottom - 3));
+    SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(frame.left + 3, frame.bottom - 3));
     Pump();
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2024, 2, 1));
+    EXPECT_EQ(Day(), DateToDayNumber(2024, 2, 1));
     EXPECT_EQ(Panel(), ExpectedPanel(DateToDayNumber(2024, 2, 1)));
     // ... and on cells the month does not use, or outside the grid: nothing happens.
     const RECT unused = views::CellRect(34);
-    SendMessageW(page_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(unused.left + 30, unused.top + 20));
+    SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(unused.left + 30, unused.top + 20));
     SendMessageW(Item(views::kCellNumberId + 2), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    SendMessageW(page_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     Pump();
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2024, 2, 1));
+    EXPECT_EQ(Day(), DateToDayNumber(2024, 2, 1));
     // The month stays; so do the lists.
     EXPECT_EQ(Selected(MonthList()), "2月");
 }
 
 TEST_F(MonthPageTest, TheListsChangeTheMonthAndShrinkTheDay) {
     Show(2024, 1, 31);
-    Choose(MonthList(), 1);  // February: the 29th
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2024, 2, 29));
+    test::Choose(MonthList(), 1);  // February: the 29th
+    EXPECT_EQ(Day(), DateToDayNumber(2024, 2, 29));
     EXPECT_EQ(Numbers().size(), 29u);
-    Choose(YearList(), 2023 - views::kLowestShownYear);  // February 2023: the 28th
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2023, 2, 28));
+    test::Choose(YearList(), 2023 - views::kLowestShownYear);  // February 2023: the 28th
+    EXPECT_EQ(Day(), DateToDayNumber(2023, 2, 28));
     EXPECT_EQ(Selected(YearList()), "    2023年");
     EXPECT_EQ(Numbers().size(), 28u);
     EXPECT_EQ(MoonLine(), views::MoonLine(2023, 2));
     EXPECT_EQ(Panel(), ExpectedPanel(DateToDayNumber(2023, 2, 28)));
     // The days October 1582 lacks fall back to the 4th.
     Show(1582, 11, 12);
-    Choose(MonthList(), 9);
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(1582, 10, 4));
+    test::Choose(MonthList(), 9);
+    EXPECT_EQ(Day(), DateToDayNumber(1582, 10, 4));
     EXPECT_EQ(Selected(MonthList()), "10月");
 }
 
 TEST_F(MonthPageTest, KeysAndTheWheelStepAcrossTheYearsEnd) {
     Show(2023, 12, 31);
     Key(MonthList(), VK_RIGHT);
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2024, 1, 31));
+    EXPECT_EQ(Day(), DateToDayNumber(2024, 1, 31));
     EXPECT_EQ(Selected(YearList()), "    2024年");
     EXPECT_EQ(Selected(MonthList()), "1月");
     Key(MonthList(), VK_DOWN);
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2024, 2, 29));
+    EXPECT_EQ(Day(), DateToDayNumber(2024, 2, 29));
     Key(MonthList(), VK_UP);
     Key(MonthList(), VK_LEFT);
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2023, 12, 29));
+    EXPECT_EQ(Day(), DateToDayNumber(2023, 12, 29));
     EXPECT_EQ(Selected(YearList()), "    2023年");
     EXPECT_EQ(Selected(MonthList()), "12月");
     Key(YearList(), VK_DOWN);
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2024, 12, 29));
+    EXPECT_EQ(Day(), DateToDayNumber(2024, 12, 29));
     Key(YearList(), VK_LEFT);
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2023, 12, 29));
+    EXPECT_EQ(Day(), DateToDayNumber(2023, 12, 29));
     // The wheel: up is back, down is on.
     SendMessageW(MonthList(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
     Pump();
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2023, 11, 29));
+    EXPECT_EQ(Day(), DateToDayNumber(2023, 11, 29));
     SendMessageW(YearList(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
     Pump();
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2024, 11, 29));
+    EXPECT_EQ(Day(), DateToDayNumber(2024, 11, 29));
     // Nothing beyond the ends of the range.
     Show(4103, 12, 5);
     Key(MonthList(), VK_RIGHT);
     Key(YearList(), VK_RIGHT);
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(4103, 12, 5));
+    EXPECT_EQ(Day(), DateToDayNumber(4103, 12, 5));
     Show(-103, 1, 5);
     Key(MonthList(), VK_LEFT);
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(-103, 1, 5));
+    EXPECT_EQ(Day(), DateToDayNumber(-103, 1, 5));
     EXPECT_EQ(Selected(YearList()), "   前104年");
     // Escape hides the page.
     Key(MonthList(), VK_ESCAPE);
-    EXPECT_FALSE(IsWindowVisible(page_));
-    ShowWindow(page_, SW_SHOW);
+    EXPECT_FALSE(IsWindowVisible(Window()));
+    ShowWindow(Window(), SW_SHOW);
     Key(Item(views::kMonthPanelId), VK_ESCAPE);
-    EXPECT_FALSE(IsWindowVisible(page_));
-    EXPECT_TRUE(IsWindow(page_));
+    EXPECT_FALSE(IsWindowVisible(Window()));
+    EXPECT_TRUE(IsWindow(Window()));
 }
 
 TEST_F(MonthPageTest, EscapeMinimisesWhenCtrlAltRBelongsToAnotherWindow) {
     // Without its hotkey a hidden page could not come back (it has no tray icon).
     HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
-    ASSERT_TRUE(UnregisterHotKey(page_, shell::kHotkeyShow));
+    ASSERT_TRUE(UnregisterHotKey(Window(), shell::kHotkeyShow));
     ASSERT_TRUE(RegisterHotKey(other, shell::kHotkeyShow, MOD_CONTROL | MOD_ALT, 'R'));
     Key(MonthList(), VK_ESCAPE);
-    EXPECT_TRUE(IsWindowVisible(page_));
-    EXPECT_TRUE(IsIconic(page_));
+    EXPECT_TRUE(IsWindowVisible(Window()));
+    EXPECT_TRUE(IsIconic(Window()));
     UnregisterHotKey(other, shell::kHotkeyShow);
     DestroyWindow(other);
 }
@@ -376,13 +310,12 @@ TEST_F(MonthPageTest, EscapeMinimisesWhenCtrlAltRBelongsToAnotherWindow) {
 TEST_F(MonthPageTest, ThePanelFollowsTheOptionsAndToday) {
     Show(2024, 2, 5);  // after 立春, before the Spring Festival
     EXPECT_NE(Panel().find("甲辰(龙)年"), std::string::npos);
-    shell::TheApp().settings.gan_zhi_from_chunjie_flag = 1;
-    views::RefreshMonthPage(page_);
+    Command(shell::command::kGanZhiFromChunjie);
     EXPECT_NE(Panel().find("癸卯(兔)年"), std::string::npos);
     const std::string beijing = Panel();
-    shell::TheApp().settings.place.longitude = -87.68;  // 乌鲁木齐
-    shell::TheApp().settings.place.latitude = 43.77;
-    views::RefreshMonthPage(page_);
+    program_.settings.place.longitude = -87.68;  // 乌鲁木齐
+    program_.settings.place.latitude = 43.77;
+    shell::RefreshCalendarPage(program_);
     EXPECT_NE(Panel(), beijing);
     EXPECT_EQ(Panel(), ExpectedPanel(DateToDayNumber(2024, 2, 5)));
     // Pasting changes nothing; a double click selects everything.
@@ -396,31 +329,31 @@ TEST_F(MonthPageTest, ThePanelFollowsTheOptionsAndToday) {
     EXPECT_EQ(end, static_cast<DWORD>(GetWindowTextLengthW(panel)));
     // Going to today: the clock's date.
     Show(1999, 7, 1);
-    clock_->Set({2031, 8, 15, 12, 0, 0});
-    views::MonthPageGoToToday(page_);
-    Pump();
-    EXPECT_EQ(views::MonthPageDay(page_), DateToDayNumber(2031, 8, 15));
+    clock_.Set({2031, 8, 15, 12, 0, 0});
+    Command(shell::command::kGoToToday);
+    EXPECT_EQ(Day(), DateToDayNumber(2031, 8, 15));
     EXPECT_EQ(Selected(YearList()), "    2031年");
     EXPECT_EQ(Selected(MonthList()), "8月");
     EXPECT_EQ(MoonLine(), views::MoonLine(2031, 8));
 }
 
 TEST_F(MonthPageTest, TheRightButtonReachesThePageFromItsControls) {
-    shell::BuildPopupMenu();
-    shell::TheApp().move_lock = true;
+    // A right-button press sets the menu's check marks, from whichever control it lands on.
+    using namespace shell::command;
+    HMENU menu = program_.menu.get();
+    const auto checked = [menu](int id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0; };
+    program_.move_lock = true;
     SendMessageW(Item(views::kCellLunarId + 20), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
-    HMENU menu = shell::PopupMenu();
-    ASSERT_NE(menu, nullptr);
-    EXPECT_TRUE(GetMenuState(menu, 3026, MF_BYCOMMAND) & MF_CHECKED);
-    EXPECT_TRUE(GetMenuState(menu, 3037, MF_BYCOMMAND) & MF_CHECKED);
-    shell::TheApp().move_lock = false;
+    EXPECT_TRUE(checked(kMonthPage));
+    EXPECT_TRUE(checked(kMoveLock));
+    program_.move_lock = false;
     SendMessageW(YearList(), WM_RBUTTONDOWN, MK_RBUTTON, 0);
-    EXPECT_FALSE(GetMenuState(menu, 3037, MF_BYCOMMAND) & MF_CHECKED);
-    shell::TheApp().move_lock = true;
+    EXPECT_FALSE(checked(kMoveLock));
+    program_.move_lock = true;
     SendMessageW(Item(views::kMonthPanelId), WM_RBUTTONDOWN, MK_RBUTTON, 0);
-    EXPECT_TRUE(GetMenuState(menu, 3037, MF_BYCOMMAND) & MF_CHECKED);
+    EXPECT_TRUE(checked(kMoveLock));
     // Releasing the button over a label opens the menu (ended again at once here).
-    g_menu_owner = page_;
+    g_menu_owner = Window();
     g_menu_entered = false;
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchMenus, nullptr, GetCurrentThreadId());
     const UINT_PTR timer = SetTimer(nullptr, 0, 300, EndAnyMenu);  // in case the cancel is not enough
@@ -429,69 +362,68 @@ TEST_F(MonthPageTest, TheRightButtonReachesThePageFromItsControls) {
     UnhookWindowsHookEx(hook);
     Pump();
     EXPECT_TRUE(g_menu_entered);
-    EXPECT_TRUE(IsWindow(page_));
+    EXPECT_TRUE(IsWindow(Window()));
 }
 
 TEST_F(MonthPageTest, CaptionLockAndNoMaximise) {
     RECT before;
-    GetWindowRect(page_, &before);
-    SendMessageW(page_, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    GetWindowRect(Window(), &before);
+    SendMessageW(Window(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
     Pump();
-    EXPECT_FALSE(IsZoomed(page_));
+    EXPECT_FALSE(IsZoomed(Window()));
     RECT after;
-    GetWindowRect(page_, &after);
+    GetWindowRect(Window(), &after);
     EXPECT_EQ(after.right - after.left, 528);
     EXPECT_EQ(after.bottom - after.top, 430);
     // Locked: a press on the caption starts no move (it would not return before the button is up).
-    shell::TheApp().move_lock = true;
-    SendMessageW(page_, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(before.left + 100, before.top + 8));
-    SendMessageW(page_, WM_SYSCOMMAND, SC_MOVE, 0);
+    program_.move_lock = true;
+    SendMessageW(Window(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(before.left + 100, before.top + 8));
+    SendMessageW(Window(), WM_SYSCOMMAND, SC_MOVE, 0);
     Pump();
-    GetWindowRect(page_, &after);
+    GetWindowRect(Window(), &after);
     EXPECT_EQ(after.left, before.left);
     EXPECT_EQ(after.top, before.top);
     // Kept on the screen like the day page.
-    const shell::ScreenSize screen = shell::ScreenPixels();
-    SetWindowPos(page_, nullptr, -100, -50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    GetWindowRect(page_, &after);
+    SetWindowPos(Window(), nullptr, -100, -50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    GetWindowRect(Window(), &after);
     EXPECT_EQ(after.left, 0);
     EXPECT_EQ(after.top, 0);
-    SetWindowPos(page_, nullptr, screen.width, screen.height, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    GetWindowRect(page_, &after);
-    EXPECT_EQ(after.right, screen.width);
-    EXPECT_EQ(after.bottom, screen.height);
+    SetWindowPos(Window(), nullptr, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER);
+    GetWindowRect(Window(), &after);
+    EXPECT_EQ(after.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(after.bottom, GetSystemMetrics(SM_CYSCREEN));
 }
 
 TEST_F(MonthPageTest, ClosingSavesAndEndsTheProgram) {
-    shell::App& app = shell::TheApp();
-    app.settings.use_registry = 1;
-    app.settings.calendar_show_type_flag = 1;
-    SetWindowPos(page_, nullptr, 100, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    SendMessageW(page_, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(page_));
-    EXPECT_EQ(app.calendar_window, nullptr);
-    EXPECT_TRUE(QuitPosted());
-    EXPECT_EQ(registry_->StoredValue(platform::RegistryRoot::CurrentUser, shell::SettingsKey, "FormCenterX"), "364.0");
-    EXPECT_EQ(registry_->StoredValue(platform::RegistryRoot::CurrentUser, shell::SettingsKey, "FormCenterY"), "415.0");
-    EXPECT_EQ(registry_->StoredValue(platform::RegistryRoot::CurrentUser, shell::SettingsKey, "CalendarShowTypeFlag"), "1");
+    program_.settings.use_registry = 1;
+    HWND page = Window();
+    SetWindowPos(page, nullptr, 100, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageW(page, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(page));
+    EXPECT_EQ(Window(), nullptr);
+    EXPECT_EQ(test::TakeQuits(), 1);
+    EXPECT_EQ(Stored("FormCenterX"), "364.0");
+    EXPECT_EQ(Stored("FormCenterY"), "415.0");
+    EXPECT_EQ(Stored("CalendarShowTypeFlag"), "1");
 }
 
 TEST_F(MonthPageTest, ClosingForASwitchOfViewsKeepsTheProgramRunning) {
-    shell::App& app = shell::TheApp();
-    app.settings.use_registry = 1;
-    app.view_switching = true;
-    SendMessageW(page_, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(page_));
-    EXPECT_EQ(app.calendar_window, nullptr);
-    EXPECT_FALSE(QuitPosted());
-    EXPECT_EQ(registry_->StoredValue(platform::RegistryRoot::CurrentUser, shell::SettingsKey, "Version"), "");
+    program_.settings.use_registry = 1;
+    program_.view_switching = true;
+    HWND page = Window();
+    SetWindowPos(page, nullptr, 100, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageW(page, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(page));
+    EXPECT_EQ(Window(), nullptr);
+    EXPECT_EQ(test::TakeQuits(), 0);
+    EXPECT_EQ(Stored("Version"), "");
     // The next page is placed at the centre the old one kept.
-    app.view_switching = false;
-    page_ = views::CreateMonthPage(DateToDayNumber(2024, 2, 10));
+    ASSERT_NE(Open(views::CalendarView::kMonth, DateToDayNumber(2024, 2, 10)), nullptr);
     RECT r;
-    GetWindowRect(page_, &r);
-    EXPECT_EQ((r.left + r.right) / 2, app.settings.form_center_x);
-    EXPECT_EQ((r.top + r.bottom) / 2, app.settings.form_center_y);
+    GetWindowRect(Window(), &r);
+    EXPECT_EQ((r.left + r.right) / 2, 364);
+    EXPECT_EQ((r.top + r.bottom) / 2, 415);
 }
 
 }  // namespace

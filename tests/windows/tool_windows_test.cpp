@@ -5,14 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "astro/day_numbers.h"
-#include "platform/clock.h"
-#include "platform/registry.h"
-#include "shell/app_win32.h"
+#include "tests/windows/test_support.h"
 #include "text/wide.h"
 #include "tools/condition_queries.h"
 #include "tools/date_tools.h"
@@ -24,61 +21,14 @@
 namespace {
 
 using astro::DateToDayNumber;
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-// Pumps until the condition holds or the time is up; whether it holds.
-template <typename Condition>
-bool PumpUntil(Condition condition, DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > milliseconds) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        Pump();
-    }
-    return true;
-}
-
-std::string Text(HWND control) {
-    const int length = GetWindowTextLengthW(control);
-    std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-    const int got = GetWindowTextW(control, buffer.data(), length + 1);
-    buffer.resize(static_cast<size_t>(got));
-    return text::WideToGbk(buffer);
-}
-
-std::string Text(HWND window, int id) { return Text(GetDlgItem(window, id)); }
-
-void SetText(HWND window, int id, const std::string& gbk) {
-    SetWindowTextW(GetDlgItem(window, id), text::GbkToWide(gbk).c_str());
-}
-
-// A button pressed as the user does (check boxes and option buttons change their state too).
-void Click(HWND window, int id) {
-    SendMessageW(GetDlgItem(window, id), BM_CLICK, 0, 0);
-    Pump();
-}
-
-bool IsChecked(HWND window, int id) { return SendMessageW(GetDlgItem(window, id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
-void Choose(HWND window, int id, int index) {
-    HWND list = GetDlgItem(window, id);
-    SendMessageW(list, CB_SETCURSEL, index, 0);
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    Pump();
-}
-
-void Type(HWND window, int id, const std::string& keys) {
-    HWND box = GetDlgItem(window, id);
-    for (char c : keys) SendMessageW(box, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(c)), 1);
-    Pump();
-}
+using test::Click;
+using test::Choose;
+using test::IsChecked;
+using test::Pump;
+using test::PumpUntil;
+using test::SetText;
+using test::Text;
+using test::Type;
 
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
@@ -88,20 +38,9 @@ size_t Count(const std::string& text, const std::string& what) {
 
 class ToolWindowsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        shell::App& app = shell::TheApp();
-        app = shell::App{};
-        registry_ = std::make_unique<platform::MemoryRegistry>();
-        clock_ = std::make_unique<platform::FixedClock>(platform::LocalDateTime{2024, 2, 10, 9, 0, 0});
-        app.registry = registry_.get();
-        app.clock = clock_.get();
-        app.displayed_day = DateToDayNumber(2024, 2, 10);
-    }
     void TearDown() override {
         if (IsWindow(window_)) DestroyWindow(window_);
         Pump();
-        shell::TheApp().registry = nullptr;
-        shell::TheApp().clock = nullptr;
     }
 
     HWND Open(HWND window) {
@@ -110,8 +49,8 @@ protected:
         return window_;
     }
 
-    std::unique_ptr<platform::MemoryRegistry> registry_;
-    std::unique_ptr<platform::FixedClock> clock_;
+    // What the program hands the tools: the calendar shows 2024-02-10, the place is 北京 天安门.
+    tools::ToolContext context_{DateToDayNumber(2024, 2, 10), 0, 1, 1};
     HWND window_ = nullptr;
 };
 
@@ -122,13 +61,13 @@ constexpr const char* kNoSuchDate = "没有这个日期";
 constexpr const char* kBadFormat = "日期格式不对，请按“月-日-年”输入，例如 02-10-2024";
 
 TEST_F(ToolWindowsTest, DateToolsOnlyOpenInTheirFourModes) {
-    EXPECT_EQ(tools::CreateDateToolsWindow(nullptr, 0), nullptr);
-    EXPECT_EQ(tools::CreateDateToolsWindow(nullptr, 5), nullptr);
-    EXPECT_EQ(tools::ShowDateToolsWindow(nullptr, 9), 0);
+    EXPECT_EQ(tools::CreateDateToolsWindow(nullptr, 0, context_), nullptr);
+    EXPECT_EQ(tools::CreateDateToolsWindow(nullptr, 5, context_), nullptr);
+    EXPECT_EQ(tools::ShowDateToolsWindow(nullptr, 9, context_), 0);
 }
 
 TEST_F(ToolWindowsTest, JulianDayOfAValidAndOfRefusedEntries) {
-    HWND w = Open(tools::CreateDateToolsWindow(nullptr, 1));
+    HWND w = Open(tools::CreateDateToolsWindow(nullptr, 1, context_));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(Text(w), "橙鹿万年历：计算儒略日");
     EXPECT_EQ(Text(w, IDOK), "计算");
@@ -177,7 +116,7 @@ TEST_F(ToolWindowsTest, JulianDayOfAValidAndOfRefusedEntries) {
 }
 
 TEST_F(ToolWindowsTest, DateBoxesTakeOnlyDigitsAndHyphensUpToTenCharacters) {
-    HWND w = Open(tools::CreateDateToolsWindow(nullptr, 1));
+    HWND w = Open(tools::CreateDateToolsWindow(nullptr, 1, context_));
     ASSERT_NE(w, nullptr);
     SetText(w, tools::kDateBoxId, "");
     Type(w, tools::kDateBoxId, "0a2-1x0-/2024 ");
@@ -201,7 +140,7 @@ TEST_F(ToolWindowsTest, DateBoxesTakeOnlyDigitsAndHyphensUpToTenCharacters) {
 }
 
 TEST_F(ToolWindowsTest, IntervalBetweenTwoDatesAndTheDateDaysAway) {
-    HWND w = Open(tools::CreateDateToolsWindow(nullptr, 2));
+    HWND w = Open(tools::CreateDateToolsWindow(nullptr, 2, context_));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(Text(w), "橙鹿万年历：计算间隔日");
     EXPECT_TRUE(IsChecked(w, tools::kTwoDatesFormId));
@@ -263,29 +202,68 @@ TEST_F(ToolWindowsTest, IntervalBetweenTwoDatesAndTheDateDaysAway) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(w, tools::kGregorianBoxId)));
 }
 
+TEST_F(ToolWindowsTest, AReasonIsShownForABadNumberOfDaysAndGoesWhenAnEntryChanges) {
+    HWND w = Open(tools::CreateDateToolsWindow(nullptr, 2, context_));
+    ASSERT_NE(w, nullptr);
+    Click(w, tools::kDaysAfterFormId);
+    const struct {
+        const char* days;
+        const char* message;
+    } refused[] = {{"1-2", "间隔日数格式不对，请输入整数，例如 100 或 -100"},
+                   {"-", "间隔日数格式不对，请输入整数，例如 100 或 -100"},
+                   {"", "间隔日数格式不对，请输入整数，例如 100 或 -100"},
+                   {"99999999", "超出计算范围：所得日期不在可计算的日期之内"}};
+    for (const auto& r : refused) {
+        SetText(w, tools::kDaysBoxId, r.days);
+        Click(w, IDOK);
+        EXPECT_EQ(Text(w, tools::kGregorianBoxId), "") << r.days;
+        EXPECT_EQ(Text(w, tools::kDateStatusId), r.message) << r.days;
+        EXPECT_EQ(GetFocus(), GetDlgItem(w, tools::kDaysBoxId)) << r.days;
+    }
+    // Typing in the box takes the reason away.
+    Type(w, tools::kDaysBoxId, "1");
+    EXPECT_EQ(Text(w, tools::kDateStatusId), "");
+    // So do a changed date, a changed calendar and a changed 纪元前 after a refused date (no calendar
+    // has a 31st of its second month).
+    const int changes[] = {tools::kDateLunarId, tools::kDateBcId, tools::kDateGregorianId, tools::kDateBoxId};
+    for (int id : changes) {
+        SetText(w, tools::kDateBoxId, "02-31-2024");
+        SetText(w, tools::kDaysBoxId, "1");
+        Click(w, IDOK);
+        ASSERT_EQ(Text(w, tools::kDateStatusId), kNoSuchDate) << id;
+        if (id == tools::kDateBoxId)
+            Type(w, id, "\b");
+        else
+            Click(w, id);
+        EXPECT_EQ(Text(w, tools::kDateStatusId), "") << id;
+    }
+}
+
 TEST_F(ToolWindowsTest, GanZhiFollowsTheYearBoundaryOfTheSettings) {
-    HWND w = Open(tools::CreateDateToolsWindow(nullptr, 3));
+    HWND w = Open(tools::CreateDateToolsWindow(nullptr, 3, context_));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(Text(w), "橙鹿万年历：计算干支历");
     Click(w, IDOK);
     EXPECT_EQ(Text(w, tools::kGanZhiBoxId), "甲辰(龙)年丙寅月甲辰日");
-    // 2024-02-08 lies after 立春 but before the Spring Festival.
-    const tools::EnteredDate day = tools::ParseEnteredDate("02-08-2024", false, tools::EntryCalendar::kGregorian);
+    // 2024-02-08 lies after 立春 but before the Spring Festival: 甲辰 from 立春, 癸卯 until the
+    // Spring Festival.
     SetText(w, tools::kDateBoxId, "02-08-2024");
     Click(w, IDOK);
-    EXPECT_EQ(Text(w, tools::kGanZhiBoxId), tools::GanZhiResult(day, 0));
-    shell::TheApp().settings.gan_zhi_from_chunjie_flag = 1;
-    Click(w, IDOK);
-    EXPECT_EQ(Text(w, tools::kGanZhiBoxId), tools::GanZhiResult(day, 1));
-    EXPECT_NE(tools::GanZhiResult(day, 0), tools::GanZhiResult(day, 1));
+    EXPECT_EQ(Text(w, tools::kGanZhiBoxId).substr(0, 10), "甲辰(龙)年");
     SetText(w, tools::kDateBoxId, "02-10-");
     Click(w, IDOK);
     EXPECT_EQ(Text(w, tools::kGanZhiBoxId), "");
     EXPECT_EQ(Text(w, tools::kDateStatusId), kBadFormat);
+    DestroyWindow(w);
+    context_.ganzhi_from_chunjie = 1;
+    w = Open(tools::CreateDateToolsWindow(nullptr, 3, context_));
+    SetText(w, tools::kDateBoxId, "02-08-2024");
+    Click(w, IDOK);
+    EXPECT_EQ(Text(w, tools::kGanZhiBoxId).substr(0, 10), "癸卯(兔)年");
 }
 
 TEST_F(ToolWindowsTest, ConversionBetweenTheThreeCalendars) {
-    HWND w = Open(tools::CreateDateToolsWindow(nullptr, 4));
+    HWND w = Open(tools::CreateDateToolsWindow(nullptr, 4, context_));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(Text(w), "橙鹿万年历：公历农历回历互转");
     EXPECT_EQ(Text(w, IDOK), "转换");
@@ -318,7 +296,7 @@ TEST_F(ToolWindowsTest, EachTableIsTheEnginesTextByteForByte) {
     const char* titles[] = {"", "橙鹿万年历：计算农历月", "橙鹿万年历：计算节气日", "橙鹿万年历：计算塑望日",
                             "橙鹿万年历：计算太阳升降时刻"};
     for (int mode = 1; mode <= 4; ++mode) {
-        HWND w = Open(tools::CreateYearlyTablesWindow(nullptr, mode));
+        HWND w = Open(tools::CreateYearlyTablesWindow(nullptr, mode, context_));
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(Text(w), titles[mode]);
         EXPECT_EQ(Text(w, tools::kTableYearBoxId), "2024");
@@ -353,7 +331,7 @@ TEST_F(ToolWindowsTest, EachTableIsTheEnginesTextByteForByte) {
 }
 
 TEST_F(ToolWindowsTest, PreviousAndNextYearStepAcrossTheStartOfTheEra) {
-    HWND w = Open(tools::CreateYearlyTablesWindow(nullptr, 2));
+    HWND w = Open(tools::CreateYearlyTablesWindow(nullptr, 2, context_));
     ASSERT_NE(w, nullptr);
     Click(w, tools::kNextYearId);
     EXPECT_EQ(Text(w, tools::kTableYearBoxId), "2025");
@@ -381,9 +359,9 @@ TEST_F(ToolWindowsTest, PreviousAndNextYearStepAcrossTheStartOfTheEra) {
 }
 
 TEST_F(ToolWindowsTest, SunTimesFollowThePlaceAndTheOption) {
-    shell::TheApp().settings.place.prov_index = 5;
-    shell::TheApp().settings.place.city_index = 2;
-    HWND w = Open(tools::CreateYearlyTablesWindow(nullptr, 4));
+    context_.province = 5;
+    context_.city = 2;
+    HWND w = Open(tools::CreateYearlyTablesWindow(nullptr, 4, context_));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(SendMessageW(GetDlgItem(w, tools::kTableProvinceId), CB_GETCURSEL, 0, 0), 4);
     EXPECT_EQ(SendMessageW(GetDlgItem(w, tools::kTableCityId), CB_GETCURSEL, 0, 0), 1);
@@ -403,14 +381,12 @@ TEST_F(ToolWindowsTest, SunTimesFollowThePlaceAndTheOption) {
     const std::string text = Text(w, tools::kTableBoxId);
     EXPECT_EQ(text, tools::SunTimesTable(1582, 1, 4, true));
     EXPECT_EQ(Count(text, "\r\n"), 355u);
-    // The tool's place is its own: the settings keep theirs.
-    EXPECT_EQ(shell::TheApp().settings.place.prov_index, 5);
 }
 
 // --- condition queries ----------------------------------------------------------------------------
 
 TEST_F(ToolWindowsTest, QueryWindowsListTheirCriteria) {
-    HWND w = Open(tools::CreateQueryWindow(nullptr, 1));
+    HWND w = Open(tools::CreateQueryWindow(nullptr, 1, context_));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(Text(w), "橙鹿万年历：查询条件日");
     const auto count = [w](int id) { return SendMessageW(GetDlgItem(w, id), CB_GETCOUNT, 0, 0); };
@@ -429,7 +405,7 @@ TEST_F(ToolWindowsTest, QueryWindowsListTheirCriteria) {
     EXPECT_EQ(Text(w, tools::kStartYearBoxId), "2024");
     DestroyWindow(w);
 
-    w = Open(tools::CreateQueryWindow(nullptr, 2));
+    w = Open(tools::CreateQueryWindow(nullptr, 2, context_));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(Text(w), "橙鹿万年历：查询条件月");
     EXPECT_TRUE(IsChecked(w, tools::kLeapMonthOptionId));
@@ -437,11 +413,11 @@ TEST_F(ToolWindowsTest, QueryWindowsListTheirCriteria) {
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(w, tools::kBaseMonthListId)));
     Click(w, tools::kThreeBigOptionId);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(w, tools::kBaseMonthListId)));
-    EXPECT_EQ(tools::CreateQueryWindow(nullptr, 3), nullptr);
+    EXPECT_EQ(tools::CreateQueryWindow(nullptr, 3, context_), nullptr);
 }
 
 TEST_F(ToolWindowsTest, ConditionDaysAreTheEnginesHits) {
-    HWND w = Open(tools::CreateQueryWindow(nullptr, 1));
+    HWND w = Open(tools::CreateQueryWindow(nullptr, 1, context_));
     ASSERT_NE(w, nullptr);
     const std::vector<std::string> festivals = tools::QueryFestivalNames();
     int mid_autumn = 0;
@@ -464,7 +440,7 @@ TEST_F(ToolWindowsTest, ConditionDaysAreTheEnginesHits) {
 }
 
 TEST_F(ToolWindowsTest, ManyHitsGoIntoTheBoxWhole) {
-    HWND w = Open(tools::CreateQueryWindow(nullptr, 1));
+    HWND w = Open(tools::CreateQueryWindow(nullptr, 1, context_));
     ASSERT_NE(w, nullptr);
     // Every day of 20 years: megabytes of text, put into the box in parts.
     SetText(w, tools::kStartYearBoxId, "2000");
@@ -479,7 +455,7 @@ TEST_F(ToolWindowsTest, ManyHitsGoIntoTheBoxWhole) {
 }
 
 TEST_F(ToolWindowsTest, AYearCountAbove100Becomes100AndTheMonthsAreTheEngines) {
-    HWND w = Open(tools::CreateQueryWindow(nullptr, 2));
+    HWND w = Open(tools::CreateQueryWindow(nullptr, 2, context_));
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(Text(w), "橙鹿万年历：查询条件月");
     SetText(w, tools::kStartYearBoxId, "1950");
@@ -513,7 +489,7 @@ TEST_F(ToolWindowsTest, AYearCountAbove100Becomes100AndTheMonthsAreTheEngines) {
 }
 
 TEST_F(ToolWindowsTest, CancelStopsARunningSearchAndKeepsWhatWasFound) {
-    HWND w = Open(tools::CreateQueryWindow(nullptr, 1));
+    HWND w = Open(tools::CreateQueryWindow(nullptr, 1, context_));
     ASSERT_NE(w, nullptr);
     // Every day of 100 years matches: the longest search there is (some tenths of a second). The
     // buttons are pressed without pumping in between, so the window cannot learn of the search's
@@ -554,7 +530,7 @@ TEST_F(ToolWindowsTest, CancelStopsARunningSearchAndKeepsWhatWasFound) {
 }
 
 TEST_F(ToolWindowsTest, ClosingTheWindowStopsTheSearch) {
-    HWND w = Open(tools::CreateQueryWindow(nullptr, 1));
+    HWND w = Open(tools::CreateQueryWindow(nullptr, 1, context_));
     ASSERT_NE(w, nullptr);
     SetText(w, tools::kStartYearBoxId, "1800");
     SetText(w, tools::kYearCountBoxId, "100");
@@ -583,7 +559,7 @@ TEST_F(ToolWindowsTest, ModalWindowsDisableTheirOwnerUntilClosed) {
         KillTimer(nullptr, id);
         PostMessageW(tool, WM_CLOSE, 0, 0);
     });
-    EXPECT_EQ(tools::ShowYearlyTablesWindow(owner, 1), IDCANCEL);
+    EXPECT_EQ(tools::ShowYearlyTablesWindow(owner, 1, context_), IDCANCEL);
     KillTimer(nullptr, timer);
     EXPECT_TRUE(owner_was_disabled);
     EXPECT_TRUE(IsWindowEnabled(owner));

@@ -1,0 +1,284 @@
+// The calendar frame: what the calendar window does for the whole program rather than for its
+// page. It is installed on whichever page shows (a subclass of the page's window) and sees every
+// message before the page does: the tray icon, the hotkeys, the timers of the alarms, the chime and
+// the automatic transparency, dragging, staying on the screen, the popup menu and its commands, a
+// dropped background picture, putting the page away, and the orderly close.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <memory>
+
+#include "shell/command_ids.h"
+#include "shell/program_win32.h"
+#include "text/wide.h"
+#include "win/services.h"
+
+namespace shell {
+
+namespace {
+
+constexpr UINT_PTR kFrameSubclassId = 1;
+
+// What the frame of one calendar window knows: the program, and the page it is installed on.
+struct CalendarFrame {
+    Program* program;
+    const views::CalendarPage* page;
+};
+
+void AddTrayIcon(HWND window) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = window;
+    nid.uID = 0;
+    nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    nid.uCallbackMessage = kTrayMessage;
+    nid.hIcon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), L"FORM_APPICON", IMAGE_ICON, 32, 32, LR_SHARED));
+    lstrcpynW(nid.szTip, text::GbkToWide("橙鹿日历").c_str(), 64);
+    Shell_NotifyIconW(NIM_ADD, &nid);
+}
+
+void RemoveTrayIcon(HWND window) {
+    NOTIFYICONDATAW nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = window;
+    nid.uID = 0;
+    Shell_NotifyIconW(NIM_DELETE, &nid);
+}
+
+void BringToFront(HWND window) {
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+}
+
+// The alarm due at this minute of the day: A, B, C in turn, the first that is on and set to it.
+int DueAlarm(const Settings& settings, int minute_of_day) {
+    for (int i = 0; i < 3; ++i)
+        if (settings.alarms[i].open_flag && settings.alarms[i].time_minutes == minute_of_day) return i;
+    return -1;
+}
+
+void CheckAlarms(const Program& program) {
+    const platform::LocalDateTime now = program.clock->Now();
+    // The timer fires twice a second; the alarm sounds through its whole minute.
+    if (DueAlarm(program.settings, 60 * now.hour + now.minute) >= 0) MessageBeep(MB_ICONASTERISK);
+}
+
+// Whether a window belongs to the page: the page, its controls, and the windows it owns (its
+// tooltip, the list a drop-down list drops).
+bool OnPage(HWND page, HWND other) {
+    for (HWND h = other; h != nullptr; h = GetParent(h))
+        if (h == page) return true;
+    return false;
+}
+
+// Automatic transparency: opaque while the pointer is on the page, anywhere on it; once it has
+// left, 15 steps of 200 ms fade the page to alpha 30, and the timer stops until the pointer is
+// back.
+void PointerOnPage(Program& program, const views::CalendarPage& page, HWND window) {
+    if (program.transparency_level != kAutomaticTransparency) return;
+    if (win::Alpha(window) != 255) win::SetTransparency(window, 0);
+    program.fade_step = 0;
+    SetTimer(window, page.transparency_timer, 200, nullptr);
+}
+
+void FadeStep(Program& program, const views::CalendarPage& page, HWND window) {
+    if (GetCapture() != nullptr) return;  // a drag or a menu is in progress
+    POINT cursor;
+    GetCursorPos(&cursor);
+    if (OnPage(window, WindowFromPoint(cursor))) {
+        if (program.fade_step != 0) win::SetTransparency(window, 0);
+        program.fade_step = 0;
+        return;
+    }
+    if (program.fade_step < kFadeSteps) win::SetTransparency(window, 15 * ++program.fade_step);
+    if (program.fade_step >= kFadeSteps) KillTimer(window, page.transparency_timer);
+}
+
+void OnTimer(Program& program, const views::CalendarPage& page, HWND window, UINT_PTR timer) {
+    if (timer == page.alarm_timer) CheckAlarms(program);
+    if (timer == page.transparency_timer) FadeStep(program, page, window);
+    // page.chime_timer: the hourly chime sounds with the spoken time, which comes later.
+}
+
+// Keep the whole window on the screen (not while it is embedded in the desktop).
+void KeepOnScreen(HWND window, WINDOWPOS& pos) {
+    if ((pos.flags & SWP_NOMOVE) || GetParent(window) != nullptr) return;
+    RECT r;
+    GetWindowRect(window, &r);
+    const int width = (pos.flags & SWP_NOSIZE) ? r.right - r.left : pos.cx;
+    const int height = (pos.flags & SWP_NOSIZE) ? r.bottom - r.top : pos.cy;
+    const RECT kept = win::KeptOnScreen({pos.x, pos.y, pos.x + width, pos.y + height});
+    pos.x = kept.left;
+    pos.y = kept.top;
+}
+
+// Escape: hidden where the page can come back (the tray icon; Ctrl+Alt+R while the hotkey is the
+// page's own: another program may hold it), minimised to its task-bar button otherwise.
+void PutAway(const views::CalendarPage& page, HWND window) {
+    bool can_come_back = page.has_tray_icon;
+    if (!can_come_back && UnregisterHotKey(window, kHotkeyShow))
+        can_come_back = RegisterHotKey(window, kHotkeyShow, MOD_CONTROL | MOD_ALT, 'R') != FALSE;
+    ShowWindow(window, can_come_back ? SW_HIDE : SW_MINIMIZE);
+}
+
+// A file dropped on the page that names a bitmap becomes its background.
+void OnDropFiles(Program& program, const views::CalendarPage& page, HWND window, HDROP drop) {
+    wchar_t path[MAX_PATH] = {};
+    if (page.set_background_picture && DragQueryFileW(drop, 0, path, MAX_PATH) > 0) {
+        const std::string gbk = text::WideToGbk(path);
+        if (!AcceptBitmapPath(gbk, win::BitmapFileLoads).empty() && page.set_background_picture(window, gbk))
+            program.settings.dform_back_bitmap_name = gbk;
+    }
+    DragFinish(drop);
+}
+
+void OnTray(Program& program, HWND window, LPARAM event) {
+    if (!IsWindowEnabled(window)) return;  // a modal window of the program is open
+    if (event == WM_LBUTTONDOWN) BringToFront(window);
+    if (event == WM_RBUTTONDOWN) UpdateMenuChecks(program);
+    if (event == WM_RBUTTONUP) {
+        BringToFront(window);
+        ShowPopupMenu(program, window);
+    }
+}
+
+// The close: the centre kept, the settings saved unless the window only makes way for the other page.
+void OnClose(Program& program, HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    program.settings.form_center_x = (r.left + r.right) / 2;
+    program.settings.form_center_y = (r.top + r.bottom) / 2;
+    if (!program.view_switching) SaveSettings(*program.registry, program.settings, program.path, false);
+    DestroyWindow(window);
+}
+
+void OnDestroy(const CalendarFrame& frame, HWND window) {
+    if (frame.page->has_tray_icon) RemoveTrayIcon(window);
+    for (int id = kHotkeyShow; id <= kHotkeyExit; ++id) UnregisterHotKey(window, id);
+}
+
+bool IsMenuCommand(WPARAM wparam, LPARAM lparam) {
+    return lparam == 0 && HIWORD(wparam) == 0 && LOWORD(wparam) >= command::kFirst && LOWORD(wparam) <= command::kLast;
+}
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
+    auto* frame = reinterpret_cast<CalendarFrame*>(data);
+    Program& program = *frame->program;
+    const views::CalendarPage& page = *frame->page;
+    switch (message) {
+        case WM_TIMER:
+            if (wparam != page.alarm_timer && wparam != page.transparency_timer && wparam != page.chime_timer) break;
+            OnTimer(program, page, window, wparam);
+            return 0;
+        case WM_MOUSEMOVE: {
+            TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
+            TrackMouseEvent(&track);
+            PointerOnPage(program, page, window);
+            break;
+        }
+        case WM_SETCURSOR:  // the pointer moves over the page or any of its controls
+            PointerOnPage(program, page, window);
+            break;
+        case WM_LBUTTONDOWN:
+            if (!page.moved_by_body) break;
+            if (!program.move_lock) win::StartDrag(window);
+            return 0;
+        case WM_NCLBUTTONDOWN:
+            // Moved by its caption, unless it is locked in place.
+            if (wparam == HTCAPTION && program.move_lock) {
+                SetForegroundWindow(window);
+                return 0;
+            }
+            break;
+        case WM_SYSCOMMAND:
+            if ((wparam & 0xFFF0) == SC_MOVE && program.move_lock) return 0;  // nor from the keyboard
+            break;
+        case WM_WINDOWPOSCHANGING:
+            KeepOnScreen(window, *reinterpret_cast<WINDOWPOS*>(lparam));
+            program.fade_step = 0;
+            if (program.transparency_level == kAutomaticTransparency) SetTimer(window, page.transparency_timer, 200, nullptr);
+            break;
+        case WM_HOTKEY:
+            if (wparam == kHotkeyShow) BringToFront(window);
+            if (wparam == kHotkeyExit) PostMessageW(window, WM_CLOSE, 0, 0);
+            return 0;  // the music player, the weather viewer and the spoken time come later
+        case kTrayMessage:
+            OnTray(program, window, lparam);
+            return 0;
+        case WM_RBUTTONDOWN:
+            UpdateMenuChecks(program);
+            return 0;
+        case WM_RBUTTONUP:
+            ShowPopupMenu(program, window);
+            return 0;
+        case WM_COMMAND:
+            if (!IsMenuCommand(wparam, lparam)) break;
+            RunCommand(program, LOWORD(wparam));
+            return 0;
+        case WM_DROPFILES:
+            OnDropFiles(program, page, window, reinterpret_cast<HDROP>(wparam));
+            return 0;
+        case views::kPutAwayMessage:
+            PutAway(page, window);
+            return 0;
+        case WM_CLOSE:
+            OnClose(program, window);
+            return 0;
+        case WM_DESTROY:
+            OnDestroy(*frame, window);
+            break;
+        case WM_NCDESTROY: {
+            RemoveWindowSubclass(window, FrameProc, kFrameSubclassId);
+            const std::unique_ptr<CalendarFrame> owned(frame);
+            if (program.calendar_window == window) program.calendar_window = nullptr;
+            // Closed to make way for the other page: the program goes on.
+            if (!program.view_switching) PostQuitMessage(0);
+            return DefSubclassProc(window, message, wparam, lparam);
+        }
+        default:
+            break;
+    }
+    return DefSubclassProc(window, message, wparam, lparam);
+}
+
+}  // namespace
+
+void InstallCalendarFrame(Program& program, HWND window) {
+    auto frame = std::make_unique<CalendarFrame>(CalendarFrame{&program, program.page});
+    if (!SetWindowSubclass(window, FrameProc, kFrameSubclassId, reinterpret_cast<DWORD_PTR>(frame.get()))) return;
+    static_cast<void>(frame.release());  // freed at WM_NCDESTROY
+    const views::CalendarPage& page = *program.page;
+    if (page.has_tray_icon) {
+        AddTrayIcon(window);
+        DragAcceptFiles(window, TRUE);
+    }
+    const char keys[] = {'R', 'A', 'W', 'V', 'X'};
+    for (int i = 0; i < 5; ++i) RegisterHotKey(window, kHotkeyShow + i, MOD_CONTROL | MOD_ALT, keys[i]);
+    const Settings& s = program.settings;
+    if (s.whole_auto_report_time_flag) SetTimer(window, page.chime_timer, 500, nullptr);
+    if (s.alarms[0].open_flag || s.alarms[1].open_flag || s.alarms[2].open_flag) SetTimer(window, page.alarm_timer, 500, nullptr);
+    if (program.transparency_level == kAutomaticTransparency) SetTimer(window, page.transparency_timer, 200, nullptr);
+}
+
+void ApplyPlacement(Program& program, HWND window) {
+    if (program.placement == Placement::kOnTop && !win::SetTopmost(window, true)) program.placement = Placement::kNormal;
+    if (program.placement == Placement::kInDesktop && !win::EmbedInDesktop(window, true))
+        program.placement = Placement::kNormal;
+}
+
+void SetTransparencyLevel(Program& program, int level) {
+    HWND window = program.calendar_window;
+    program.transparency_level = level;
+    program.fade_step = 0;
+    if (level == kAutomaticTransparency) {
+        SetTimer(window, program.page->transparency_timer, 200, nullptr);
+    } else {
+        win::SetTransparency(window, 25 * level);
+        KillTimer(window, program.page->transparency_timer);
+    }
+}
+
+}  // namespace shell

@@ -1,0 +1,161 @@
+#include "shell/program_win32.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "calendar/lunar_year.h"
+#include "shell/command_line.h"
+#include "text/wide.h"
+#include "tools/date_tools_window.h"
+#include "tools/query_window.h"
+#include "tools/yearly_tables_window.h"
+#include "win/services.h"
+
+namespace shell {
+
+namespace {
+
+// The page's centre at the stored one (or the screen's centre), the whole page on the screen: a
+// centre stored near an edge, or one the other page left behind, must not put the caption out of
+// reach.
+void PlaceAtStoredCentre(HWND window, const Settings& settings) {
+    RECT r;
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    RECT placed = win::CentredOnScreen(width, height);
+    if (settings.form_center_x >= 0 && settings.form_center_y >= 0) {
+        const int left = settings.form_center_x - width / 2;
+        const int top = settings.form_center_y - height / 2;
+        placed = win::KeptOnScreen({left, top, left + width, top + height});
+    }
+    SetWindowPos(window, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// A switch of the command line that opens one tools window as the program's only window.
+int RunToolAlone(StartAction action, const tools::ToolContext& context) {
+    switch (action) {
+        case StartAction::kJulianDay: return tools::ShowDateToolsWindow(nullptr, 1, context);
+        case StartAction::kInterval: return tools::ShowDateToolsWindow(nullptr, 2, context);
+        case StartAction::kGanZhi: return tools::ShowDateToolsWindow(nullptr, 3, context);
+        case StartAction::kConversion: return tools::ShowDateToolsWindow(nullptr, 4, context);
+        case StartAction::kLunarMonths: return tools::ShowYearlyTablesWindow(nullptr, 1, context);
+        case StartAction::kSolarTerms: return tools::ShowYearlyTablesWindow(nullptr, 2, context);
+        case StartAction::kMoons: return tools::ShowYearlyTablesWindow(nullptr, 3, context);
+        case StartAction::kSunTimes: return tools::ShowYearlyTablesWindow(nullptr, 4, context);
+        case StartAction::kConditionDays: return tools::ShowQueryWindow(nullptr, 1, context);
+        case StartAction::kConditionMonths: return tools::ShowQueryWindow(nullptr, 2, context);
+        default: return 0;  // the music player and the weather viewer come later; their switches end quietly
+    }
+}
+
+}  // namespace
+
+views::PageOptions PageOptionsOf(const Settings& s) {
+    return views::PageOptions{
+        .ganzhi_from_chunjie = s.gan_zhi_from_chunjie_flag,
+        .show_era_names = s.dform_show_dynasty_flag != 0,
+        .info_type = s.dform_show_info_type_flag,
+        .longitude = s.place.longitude,
+        .latitude = s.place.latitude,
+        .background_picture = s.dform_back_bitmap_name,
+    };
+}
+
+astro::DayNumber Today(const Program& program) {
+    const platform::LocalDateTime now = program.clock->Now();
+    return astro::DateToDayNumber(now.year, now.month, now.day);
+}
+
+tools::ToolContext ToolContextOf(const Program& program) {
+    const bool calendar = program.calendar_window != nullptr && program.page != nullptr;
+    return tools::ToolContext{
+        .start_day = calendar ? program.page->day(program.calendar_window) : Today(program),
+        .ganzhi_from_chunjie = program.settings.gan_zhi_from_chunjie_flag,
+        .province = program.settings.place.prov_index,
+        .city = program.settings.place.city_index,
+    };
+}
+
+HWND OpenCalendarPage(Program& program, views::CalendarView view, astro::DayNumber day) {
+    const views::CalendarPage& page = views::PageOf(view);
+    HWND window = page.create(day, PageOptionsOf(program.settings));
+    if (window == nullptr) return nullptr;
+    program.view = view;
+    program.page = &page;
+    program.calendar_window = window;
+    program.settings.calendar_show_type_flag = static_cast<std::int16_t>(view);
+    InstallCalendarFrame(program, window);
+    PlaceAtStoredCentre(window, program.settings);
+    win::Show(window);
+    // Only now: under Wine a window made topmost while hidden loses it when it is shown.
+    ApplyPlacement(program, window);
+    program.view_switching = false;
+    return window;
+}
+
+void SwitchView(Program& program, views::CalendarView view) {
+    if (program.view == view || program.calendar_window == nullptr) return;
+    const astro::DayNumber day = program.page->day(program.calendar_window);
+    program.placement = Placement::kOnTop;
+    program.move_lock = false;
+    program.transparency_level = 0;
+    program.fade_step = 0;
+    program.view_switching = true;  // the close below must neither save nor end the program
+    SendMessageW(program.calendar_window, WM_CLOSE, 0, 0);
+    OpenCalendarPage(program, view, day);
+}
+
+void RefreshCalendarPage(Program& program) {
+    if (program.calendar_window) program.page->refresh(program.calendar_window, PageOptionsOf(program.settings));
+}
+
+int RunProgram(const std::string& command_line) {
+    const win::SingleInstance instance(kInstanceMutex);
+    if (instance.AlreadyRunning()) return 0;
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, 0x7FFF};  // every class, ICC_LISTVIEW_CLASSES .. 0x4000
+    InitCommonControlsEx(&controls);
+    InitCommonControls();
+
+    const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
+    const std::unique_ptr<platform::Clock> clock = platform::MakeSystemClock();
+    Program program;
+    program.registry = registry.get();
+    program.clock = clock.get();
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    program.path = SplitProgramPath(text::WideToGbk(module));
+
+    const SIZE screen = win::ScreenSize();
+    program.settings = LoadSettings(*program.registry, program.path, ScreenSize{screen.cx, screen.cy}, win::BitmapFileLoads);
+    calendar::SetModernCalculateAncientFlag(program.settings.modern_calculate_ancient_flag != 0);
+    program.picture_folder = program.settings.dform_back_bitmap_name.empty()
+                                 ? program.path.folder
+                                 : SplitProgramPath(program.settings.dform_back_bitmap_name).folder;
+
+    const StartOptions options = ParseCommandLine(ArgumentsOf(command_line));
+    if (options.action == StartAction::kUnregister) {
+        RemoveAllSettings(*program.registry);
+        return 0;
+    }
+    if (options.action != StartAction::kCalendar) {
+        RunToolAlone(options.action, ToolContextOf(program));
+        return 0;
+    }
+    const views::CalendarView view = options.view >= 0 ? static_cast<views::CalendarView>(options.view)
+                                                       : static_cast<views::CalendarView>(program.settings.calendar_show_type_flag);
+
+    BuildPopupMenu(program);
+    if (OpenCalendarPage(program, view, Today(program)) == nullptr) return 0;
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (program.calendar_window && IsDialogMessageW(program.calendar_window, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+}  // namespace shell

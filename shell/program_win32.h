@@ -1,0 +1,93 @@
+// The program on top of its windows: the start-up and the command line, the calendar window
+// (whichever page shows, with the frame the program installs on it: tray icon, hotkeys, timers,
+// dragging, staying on the screen, transparency, closing) and the popup menu with its commands.
+// The windows below know nothing of the program; it hands them what they need when it opens them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "astro/day_numbers.h"
+#include "platform/clock.h"
+#include "platform/registry.h"
+#include "shell/settings.h"
+#include "tools/tool_window_common.h"
+#include "views/calendar_page.h"
+#include "win/handles.h"
+
+namespace shell {
+
+// Identifiers fixed for the whole program.
+constexpr UINT kTrayMessage = WM_USER + 100;
+constexpr int kHotkeyShow = 0xB001;     // Ctrl+Alt+R
+constexpr int kHotkeyMusic = 0xB002;    // Ctrl+Alt+A
+constexpr int kHotkeyWeather = 0xB003;  // Ctrl+Alt+W
+constexpr int kHotkeySpeak = 0xB004;    // Ctrl+Alt+V
+constexpr int kHotkeyExit = 0xB005;     // Ctrl+Alt+X
+constexpr const wchar_t* kInstanceMutex = L"Tempoline4.0";
+constexpr int kAutomaticTransparency = 10;  // the transparency level of 自动(&A)
+constexpr int kFadeSteps = 15;              // an automatic fade: 15 steps of 200 ms to alpha 30
+
+// Where the calendar window stands among the other windows.
+enum class Placement {
+    kOnTop,      // 最前显示: always on top
+    kInDesktop,  // 嵌入桌面: a child of the desktop's icon view
+    kNormal,
+};
+
+// Everything the program keeps while it runs.
+struct Program {
+    Settings settings;
+    platform::Registry* registry = nullptr;
+    platform::Clock* clock = nullptr;
+    ProgramPath path;
+    views::CalendarView view = views::CalendarView::kDay;
+    const views::CalendarPage* page = nullptr;  // the page of the calendar window
+    HWND calendar_window = nullptr;
+    bool view_switching = false;  // the calendar window closes only to make way for the other page
+    Placement placement = Placement::kOnTop;
+    bool move_lock = false;
+    int transparency_level = 0;  // 0..9: 0%..90%; kAutomaticTransparency
+    int fade_step = 0;           // 0..kFadeSteps of an automatic fade
+    std::string picture_folder;  // where the picture dialog starts
+    win::Menu menu;              // the popup menu, built once
+};
+
+// The whole program: start-up, command line, the calendar window and the message loop. Returns the
+// process exit code.
+int RunProgram(const std::string& command_line);
+
+// Opens the calendar window on a day: the view's page with the program's frame on it, placed with
+// its centre at the stored centre (or centred) and kept whole on the screen, shown, and then put on
+// top or into the desktop as the placement says. Returns the window, or nullptr.
+HWND OpenCalendarPage(Program& program, views::CalendarView view, astro::DayNumber day);
+// Closes the calendar window and opens the other view on the same day: on top, movable and opaque
+// again, nothing saved.
+void SwitchView(Program& program, views::CalendarView view);
+// Shows the calendar page's day again after a change of a setting or of the place.
+void RefreshCalendarPage(Program& program);
+
+views::PageOptions PageOptionsOf(const Settings& settings);
+// What a tools window opens with: the day the calendar shows (today without a calendar window),
+// the sexagenary-year setting, the local place.
+tools::ToolContext ToolContextOf(const Program& program);
+// Today's date by the program's clock.
+astro::DayNumber Today(const Program& program);
+
+// The calendar frame (calendar_frame_win32.cpp): installed on a page by OpenCalendarPage; the
+// placement applied after the page is shown; the transparency of a fixed level (0..9) or
+// automatic (kAutomaticTransparency).
+void InstallCalendarFrame(Program& program, HWND window);
+void ApplyPlacement(Program& program, HWND window);
+void SetTransparencyLevel(Program& program, int level);
+
+// The popup menu and its commands (commands_win32.cpp).
+void BuildPopupMenu(Program& program);
+// Sets the check marks (and greys what the view lacks) from the program's state.
+void UpdateMenuChecks(Program& program);
+void ShowPopupMenu(Program& program, HWND window);
+// Carries out one command (shell/command_ids.h); nothing while a modal window of the program is open.
+void RunCommand(Program& program, int id);
+
+}  // namespace shell

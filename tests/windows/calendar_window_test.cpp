@@ -1,0 +1,157 @@
+// The calendar window as the program makes it, on both pages: always on top after the start and
+// after every switch of views, whole on the screen from any stored centre, and the automatic
+// transparency following the pointer over every kind of control.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "astro/day_numbers.h"
+#include "tests/windows/test_support.h"
+#include "views/day_page_window.h"
+#include "views/month_page_window.h"
+#include "win/services.h"
+
+namespace {
+
+using astro::DateToDayNumber;
+using namespace shell::command;
+using test::Pump;
+using test::PumpUntil;
+using views::CalendarView;
+
+const astro::DayNumber kDay = DateToDayNumber(2024, 2, 10);
+
+bool Topmost(HWND window) { return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
+// Moves the mouse pointer as the hardware does, so that the window system tells the windows under it.
+void MovePointer(POINT p) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+    Pump();
+}
+
+POINT CentreOf(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+class CalendarWindowTest : public test::CalendarTest {
+protected:
+    void Close() {
+        DestroyWindow(Window());
+        Pump();
+        test::TakeQuits();
+    }
+    bool Faded() const { return win::Alpha(Window()) == 30; }
+    bool Opaque() const { return win::Alpha(Window()) == 255; }
+
+    // With automatic transparency: the page fades once the pointer has left it, and its timer then
+    // stops; the pointer on a control of the page makes it opaque, and it stays so while the pointer
+    // rests there, however long; when the pointer leaves again, it fades again.
+    void ExpectFadingFollowsThePointer(const std::vector<int>& controls) {
+        const POINT away{2, GetSystemMetrics(SM_CYSCREEN) - 2};
+        Command(kTransparencyAuto);
+        MovePointer(away);
+        ASSERT_TRUE(PumpUntil([this] { return Faded(); }, 6000));
+        EXPECT_FALSE(KillTimer(Window(), program_.page->transparency_timer));  // already stopped
+        for (int id : controls) {
+            HWND control = Item(id);
+            ASSERT_NE(control, nullptr) << id;
+            MovePointer(CentreOf(control));
+            EXPECT_TRUE(PumpUntil([this] { return Opaque(); }, 2000)) << id;
+            PumpUntil([] { return false; }, 1500);  // resting on the control for longer than a step
+            EXPECT_TRUE(Opaque()) << id;
+            MovePointer(away);
+            EXPECT_TRUE(PumpUntil([this] { return Faded(); }, 6000)) << id;
+        }
+    }
+};
+
+TEST_F(CalendarWindowTest, OnTopAfterTheStartAndAfterEverySwitchOfViews) {
+    for (const CalendarView first : {CalendarView::kDay, CalendarView::kMonth}) {
+        program_.placement = shell::Placement::kOnTop;
+        ASSERT_NE(Open(first, kDay), nullptr);
+        EXPECT_TRUE(Topmost(Window()));
+        EXPECT_TRUE(Checked(kAlwaysOnTop));
+        for (int id : {kMonthPage, kDayPage, kMonthPage, kDayPage}) {
+            // Whatever the window was, the new one is on top.
+            if (id == kDayPage) Command(kAlwaysOnTop);
+            Command(id);
+            EXPECT_TRUE(Topmost(Window())) << id;
+            EXPECT_TRUE(Checked(kAlwaysOnTop)) << id;
+            EXPECT_TRUE(IsWindowVisible(Window())) << id;
+        }
+        Close();
+    }
+}
+
+TEST_F(CalendarWindowTest, BothPagesOpenWholeOnTheScreenFromAnyStoredCentre) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    const POINT centres[] = {{0, 0}, {130, 75}, {width, 0}, {0, height}, {width, height}, {width / 2, 3}};
+    for (const CalendarView view : {CalendarView::kDay, CalendarView::kMonth}) {
+        for (const POINT c : centres) {
+            program_.settings.form_center_x = c.x;
+            program_.settings.form_center_y = c.y;
+            ASSERT_NE(Open(view, kDay), nullptr);
+            RECT r;
+            GetWindowRect(Window(), &r);
+            EXPECT_GE(r.left, 0) << c.x << "," << c.y;
+            EXPECT_GE(r.top, 0) << c.x << "," << c.y;
+            EXPECT_LE(r.right, width) << c.x << "," << c.y;
+            EXPECT_LE(r.bottom, height) << c.x << "," << c.y;
+            Close();
+        }
+        // A centre well inside the screen is kept.
+        program_.settings.form_center_x = 400;
+        program_.settings.form_center_y = 300;
+        ASSERT_NE(Open(view, kDay), nullptr);
+        RECT r;
+        GetWindowRect(Window(), &r);
+        EXPECT_EQ((r.left + r.right) / 2, 400);
+        EXPECT_EQ((r.top + r.bottom) / 2, 300);
+        Close();
+    }
+    // The day page dragged into the top-left corner, then the month page: it opens whole, its
+    // caption within reach.
+    program_.settings.form_center_x = -1;
+    program_.settings.form_center_y = -1;
+    ASSERT_NE(Open(CalendarView::kDay, kDay), nullptr);
+    SetWindowPos(Window(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Command(kMonthPage);
+    RECT r;
+    GetWindowRect(Window(), &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(program_.settings.form_center_x, 130);
+    EXPECT_EQ(program_.settings.form_center_y, 75);
+}
+
+TEST_F(CalendarWindowTest, TheDayPageFadesAndComesBackOverEveryKindOfControl) {
+    ASSERT_NE(Open(CalendarView::kDay, kDay), nullptr);
+    // A list, the two text lines, and the picture behind them all (its free corner).
+    ExpectFadingFollowsThePointer({views::kFirstListId, views::kFirstListId + 4, views::kAttributeLineId,
+                                   views::kInformationLineId});
+    RECT page;
+    GetWindowRect(Window(), &page);
+    MovePointer({page.left + 4, page.top + 4});
+    EXPECT_EQ(WindowFromPoint({page.left + 4, page.top + 4}), Item(views::kPictureId));
+    EXPECT_TRUE(PumpUntil([this] { return Opaque(); }, 2000));
+}
+
+TEST_F(CalendarWindowTest, TheMonthPageFadesAndComesBackOverEveryKindOfControl) {
+    ASSERT_NE(Open(CalendarView::kMonth, kDay), nullptr);
+    // A list, the panel, the moon line, a cell's label, a weekday header.
+    ExpectFadingFollowsThePointer({views::kMonthMonthListId, views::kMonthPanelId, views::kMonthMoonLineId,
+                                   views::kCellLunarId + 12, views::kFirstWeekdayHeaderId});
+}
+
+}  // namespace

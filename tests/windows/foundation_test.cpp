@@ -1,0 +1,279 @@
+// The foundation every window is built on: the window skeleton (its state object attached at
+// creation and freed exactly once, the modal loop giving the owner back before the window goes), no
+// GDI object left behind by any window of the program, and every dialog's controls inside its
+// client area.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "help/help_window.h"
+#include "places/local_coordinates_dialog.h"
+#include "tests/windows/test_support.h"
+#include "text/wide.h"
+#include "tools/date_tools_window.h"
+#include "tools/query_window.h"
+#include "tools/yearly_tables_window.h"
+#include "views/day_page_window.h"
+#include "views/month_page_window.h"
+#include "win/confirm_dialog.h"
+#include "win/controls.h"
+#include "win/window.h"
+
+namespace {
+
+using test::Pump;
+
+// A window that counts its state objects' deaths and notes what it saw at its end.
+struct Probe : win::Window {
+    static int destroyed;
+    static bool owner_enabled_at_destroy;
+    bool refuse = false;
+
+    ~Probe() override { ++destroyed; }
+    bool OnCreate() override {
+        AddControl(L"BUTTON", "确定", BS_PUSHBUTTON, 10, 10, 80, 24, IDOK);
+        return !refuse;
+    }
+    bool OnCommand(int id, int, HWND) override {
+        if (id != IDOK) return false;
+        Close(42);
+        return true;
+    }
+    void OnDestroy() override { owner_enabled_at_destroy = owner() == nullptr || IsWindowEnabled(owner()); }
+};
+int Probe::destroyed = 0;
+bool Probe::owner_enabled_at_destroy = false;
+
+HWND MakeProbe(HWND owner, bool refuse = false) {
+    auto probe = std::make_unique<Probe>();
+    probe->refuse = refuse;
+    return win::Create(std::move(probe), win::Frame{.class_name = L"TempolineProbe", .title = "probe"}, owner);
+}
+
+class FoundationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Probe::destroyed = 0;
+        owner_ = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(owner_, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(owner_);
+        Pump();
+        test::TakeQuits();
+    }
+    HWND owner_ = nullptr;
+};
+
+TEST_F(FoundationTest, TheStateGoesWithItsWindowExactlyOnceHoweverTheWindowEnds) {
+    const std::vector<std::function<void(HWND)>> endings = {
+        [](HWND w) { SendMessageW(GetDlgItem(w, IDOK), BM_CLICK, 0, 0); },  // its own Close
+        [](HWND w) { SendMessageW(w, WM_CLOSE, 0, 0); },                   // the close box
+        [](HWND w) { SendMessageW(w, WM_COMMAND, IDCANCEL, 0); },          // Escape
+        [](HWND w) { DestroyWindow(w); },                                  // destroyed from outside
+    };
+    for (size_t i = 0; i < endings.size(); ++i) {
+        Probe::destroyed = 0;
+        HWND w = MakeProbe(owner_);
+        ASSERT_NE(w, nullptr);
+        EXPECT_NE(win::StateOf<Probe>(w), nullptr);
+        endings[i](w);
+        Pump();
+        EXPECT_FALSE(IsWindow(w)) << i;
+        EXPECT_EQ(Probe::destroyed, 1) << i;
+        EXPECT_EQ(win::StateOf<Probe>(w), nullptr) << i;
+    }
+    // The owner going takes its owned window and the state with it.
+    Probe::destroyed = 0;
+    HWND other_owner = CreateWindowExW(0, L"STATIC", L"o", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    MakeProbe(other_owner);
+    DestroyWindow(other_owner);
+    EXPECT_EQ(Probe::destroyed, 1);
+    // A window its OnCreate refuses is not made, and its state is freed all the same.
+    Probe::destroyed = 0;
+    EXPECT_EQ(MakeProbe(owner_, true), nullptr);
+    EXPECT_EQ(Probe::destroyed, 1);
+    // Windows made otherwise carry no state.
+    EXPECT_EQ(win::Window::Of(owner_), nullptr);
+    EXPECT_EQ(win::Window::Of(nullptr), nullptr);
+}
+
+TEST_F(FoundationTest, TheModalLoopGivesTheOwnerBackBeforeTheWindowGoes) {
+    // Closed by the window itself: its result comes back, the owner was enabled again before the
+    // window was destroyed (else Windows would activate some other program's window).
+    HWND w = MakeProbe(owner_);
+    bool disabled_meanwhile = false;
+    {
+        const test::ModalSteps steps({[&] {
+            disabled_meanwhile = !IsWindowEnabled(owner_);
+            SendMessageW(GetDlgItem(w, IDOK), BM_CLICK, 0, 0);
+            // Close only asks the loop to end the window: it is still there until the loop does.
+            EXPECT_TRUE(IsWindow(w));
+        }});
+        Probe::owner_enabled_at_destroy = false;
+        EXPECT_EQ(win::RunModal(w), 42);
+    }
+    EXPECT_TRUE(disabled_meanwhile);
+    EXPECT_TRUE(Probe::owner_enabled_at_destroy);
+    EXPECT_TRUE(IsWindowEnabled(owner_));
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_EQ(Probe::destroyed, 1);
+
+    // Destroyed from outside while modal: the loop ends, the owner comes back.
+    w = MakeProbe(owner_);
+    {
+        const test::ModalSteps steps({[w] { DestroyWindow(w); }});
+        EXPECT_EQ(win::RunModal(w), IDCANCEL);
+    }
+    EXPECT_TRUE(IsWindowEnabled(owner_));
+    EXPECT_EQ(Probe::destroyed, 2);
+
+    // The program ends while a modal window is open: the window goes and the quit is passed on.
+    w = MakeProbe(owner_);
+    {
+        const test::ModalSteps steps({[] { PostQuitMessage(7); }});
+        EXPECT_EQ(win::RunModal(w), IDCANCEL);
+    }
+    EXPECT_FALSE(IsWindow(w));
+    EXPECT_TRUE(IsWindowEnabled(owner_));
+    EXPECT_EQ(test::TakeQuits(), 1);
+    EXPECT_EQ(win::RunModal(owner_), -1);  // not a window of the skeleton
+}
+
+// A small 24-bit bitmap file, for the day page's background picture.
+std::string BitmapFile() {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"tempoline-test.bmp";
+    const int width = 4;
+    const int height = 2;
+    const int row = width * 3;  // a multiple of 4: no padding
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + row * height;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes.append(static_cast<size_t>(row * height), '\x80');
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(out);
+    return text::WideToGbk(path);
+}
+
+// Every window of the program, made and ended once.
+const std::vector<std::function<void(HWND owner)>>& EveryWindow() {
+    static places::LocalPlace place;
+    static const tools::ToolContext context{2460351, 0, 1, 1};
+    static const std::vector<std::function<void(HWND)>> windows = [] {
+        std::vector<std::function<void(HWND)>> all;
+        const auto end = [](HWND w) {
+            ASSERT_NE(w, nullptr);
+            SendMessageW(w, WM_CLOSE, 0, 0);
+            if (IsWindow(w)) DestroyWindow(w);  // the calendar pages leave closing to the program's frame
+            Pump();
+        };
+        const views::PageOptions options{};
+        const views::PageOptions picture{.background_picture = BitmapFile()};
+        all.push_back([=](HWND) { end(views::CreateDayPage(2460351, options)); });
+        all.push_back([=](HWND) {
+            HWND page = views::CreateDayPage(2460351, picture);
+            EXPECT_NE(SendMessageW(GetDlgItem(page, views::kPictureId), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+            end(page);
+        });
+        all.push_back([=](HWND) { end(views::CreateMonthPage(2460351, options)); });
+        all.push_back([=](HWND owner) { end(places::CreateLocalCoordinatesDialog(owner, &place)); });
+        all.push_back([=](HWND owner) { end(help::CreateHelpDialog(owner)); });
+        all.push_back([=](HWND owner) { end(win::CreateConfirmDialog(owner, "警告", "是否修改系统日期？")); });
+        for (int mode = 1; mode <= 4; ++mode) {
+            all.push_back([=](HWND owner) { end(tools::CreateDateToolsWindow(owner, mode, context)); });
+            all.push_back([=](HWND owner) { end(tools::CreateYearlyTablesWindow(owner, mode, context)); });
+        }
+        for (int mode = 1; mode <= 2; ++mode)
+            all.push_back([=](HWND owner) { end(tools::CreateQueryWindow(owner, mode, context)); });
+        return all;
+    }();
+    return windows;
+}
+
+TEST_F(FoundationTest, NoWindowLeavesAGdiObjectBehind) {
+    ASSERT_GT(test::GdiObjects(), 0);
+    for (const auto& open : EveryWindow()) open(owner_);  // classes, shared icons and caches made once
+    const int before = test::GdiObjects();
+    for (int round = 0; round < 20; ++round)
+        for (const auto& open : EveryWindow()) open(owner_);
+    EXPECT_EQ(test::GdiObjects(), before);
+}
+
+TEST_F(FoundationTest, TheGdiCountSeesALeak) {
+    // The count the test above relies on: one brush more while it lives, none after.
+    const int before = test::GdiObjects();
+    {
+        const win::Brush brush(CreateSolidBrush(RGB(1, 2, 3)));
+        EXPECT_EQ(test::GdiObjects(), before + 1);
+    }
+    EXPECT_EQ(test::GdiObjects(), before);
+}
+
+TEST_F(FoundationTest, EveryDialogHoldsItsControlsInsideItsClientArea) {
+    places::LocalPlace place;
+    const tools::ToolContext context{2460351, 0, 5, 1};
+    struct Dialog {
+        const char* name;
+        std::function<HWND()> open;
+    };
+    const std::vector<Dialog> dialogs = {
+        {"本地坐标", [&] { return places::CreateLocalCoordinatesDialog(owner_, &place); }},
+        {"帮助", [&] { return help::CreateHelpDialog(owner_); }},
+        {"警告", [&] { return win::CreateConfirmDialog(owner_, "警告", "是否修改系统日期？"); }},
+        {"计算儒略日", [&] { return tools::CreateDateToolsWindow(owner_, 1, context); }},
+        {"计算间隔日", [&] { return tools::CreateDateToolsWindow(owner_, 2, context); }},
+        {"计算干支历", [&] { return tools::CreateDateToolsWindow(owner_, 3, context); }},
+        {"公历农历回历互转", [&] { return tools::CreateDateToolsWindow(owner_, 4, context); }},
+        {"计算农历月", [&] { return tools::CreateYearlyTablesWindow(owner_, 1, context); }},
+        {"计算太阳升降时刻", [&] { return tools::CreateYearlyTablesWindow(owner_, 4, context); }},
+        {"查询条件日", [&] { return tools::CreateQueryWindow(owner_, 1, context); }},
+        {"查询条件月", [&] { return tools::CreateQueryWindow(owner_, 2, context); }},
+    };
+    const SIZE screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    for (const Dialog& d : dialogs) {
+        HWND w = d.open();
+        ASSERT_NE(w, nullptr) << d.name;
+        Pump();
+        RECT client;
+        GetClientRect(w, &client);
+        int children = 0;
+        for (HWND child = GetWindow(w, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++children) {
+            const RECT r = test::RectInParent(child);
+            EXPECT_GE(r.left, 0) << d.name << " " << GetDlgCtrlID(child);
+            EXPECT_GE(r.top, 0) << d.name << " " << GetDlgCtrlID(child);
+            EXPECT_LE(r.right, client.right) << d.name << " " << GetDlgCtrlID(child);
+            EXPECT_LE(r.bottom, client.bottom) << d.name << " " << GetDlgCtrlID(child);
+        }
+        EXPECT_GE(children, 3) << d.name;
+        // And the dialog itself lies on the screen.
+        RECT frame;
+        GetWindowRect(w, &frame);
+        EXPECT_GE(frame.left, 0) << d.name;
+        EXPECT_GE(frame.top, 0) << d.name;
+        EXPECT_LE(frame.right, screen.cx) << d.name;
+        EXPECT_LE(frame.bottom, screen.cy) << d.name;
+        DestroyWindow(w);
+        Pump();
+    }
+}
+
+}  // namespace

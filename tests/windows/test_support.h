@@ -1,0 +1,89 @@
+// What the Windows tests share: pumping messages, reading and driving controls as a user does,
+// answering modal windows from inside their loops, counting GDI objects, and a program with its
+// calendar window open on an in-memory registry and a fixed clock.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "astro/day_numbers.h"
+#include "platform/clock.h"
+#include "platform/registry.h"
+#include "shell/command_ids.h"
+#include "shell/program_win32.h"
+
+namespace test {
+
+// Dispatches every message waiting for this thread. A quit message is not dispatched but counted
+// (TakeQuits) and dropped, so that it cannot end a later modal loop.
+void Pump();
+// Pumps until the condition holds or the time is up; whether it holds.
+bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds);
+// The quit messages seen by Pump since the last call, and any still queued.
+int TakeQuits();
+
+// The text of a window or control, and of a dialog's control (GBK).
+std::string Text(HWND control);
+std::string Text(HWND window, int id);
+void SetText(HWND window, int id, const std::string& gbk);
+// The text of a drop-down list's selected item.
+std::string Selected(HWND combo);
+// A button pressed as the user does (check boxes and option buttons change their state too).
+void Click(HWND window, int id);
+bool IsChecked(HWND window, int id);
+// An item chosen as the user does: the selection changes and the list's parent is told.
+void Choose(HWND combo, int index);
+void Choose(HWND window, int id, int index);
+// Characters typed into a box, one WM_CHAR each.
+void Type(HWND window, int id, const std::string& keys);
+// A control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND control);
+
+// Runs steps from a thread timer while a modal loop runs: each step once, 50 ms after the last.
+// The timer stops with the object.
+class ModalSteps {
+public:
+    explicit ModalSteps(std::vector<std::function<void()>> steps);
+    ~ModalSteps();
+    ModalSteps(const ModalSteps&) = delete;
+    ModalSteps& operator=(const ModalSteps&) = delete;
+
+private:
+    UINT_PTR timer_;
+};
+
+// Runs `open_modal` and answers each modal window titled `caption` (GBK) that shows meanwhile by
+// pressing `button`; whether one showed.
+bool Answered(const std::function<void()>& open_modal, const char* caption, int button);
+HWND FindByCaption(const char* caption);
+
+// The GDI objects this process holds now.
+int GdiObjects();
+
+// A program as RunProgram makes it, on an in-memory registry and a clock fixed at 2024-02-10
+// 09:00, with its calendar window opened by Open.
+class CalendarTest : public ::testing::Test {
+protected:
+    CalendarTest();
+    void TearDown() override;
+
+    // Opens the calendar window (placement normal unless a test sets another first).
+    HWND Open(views::CalendarView view, astro::DayNumber day);
+    HWND Window() const { return program_.calendar_window; }
+    HWND Item(int id) const { return GetDlgItem(Window(), id); }
+    // A menu command as the menu sends it, and the check mark the menu would show for it.
+    void Command(int id);
+    bool Checked(int id);
+    std::string Stored(const char* name) const;
+
+    platform::MemoryRegistry registry_;
+    platform::FixedClock clock_;
+    shell::Program program_;
+};
+
+}  // namespace test

@@ -1,0 +1,23 @@
+// The drop-down lists of the calendar pages. Besides choosing an item, the arrow keys and the mouse
+// wheel step a list by one item (Left, Up and the wheel turned up go back); the page decides what
+// a step means. Escape and the right button reach the page as they would on its body.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace views {
+
+// Sent to the page when a list steps: wparam the list, lparam the step (-1 or +1).
+constexpr UINT kStepListMessage = WM_APP + 0x41;
+
+// Makes a page's drop-down list step; mouse messages on it are relayed to `tooltip` when one is given.
+void MakeSteppingList(HWND combo, HWND tooltip);
+// Replaces the items of such a list (made with the same tooltip). Its own procedure is taken off
+// meanwhile: thousands of items would each pass through it (under Wine that costs seconds for the
+// year lists).
+void FillSteppingList(HWND combo, const std::vector<std::string>& items, HWND tooltip);
+
+}  // namespace views

@@ -1,0 +1,55 @@
+// Child controls: making them, their text (GBK inside the program, UTF-16 for the window system),
+// lists, check boxes, entry boxes that take only some characters, read-only text boxes, and fonts,
+// including a fixed-width one found by measuring.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "win/handles.h"
+
+namespace win {
+
+// A child control of `parent` with a font; `id` -1 for labels that are never addressed.
+HWND AddControl(HWND parent, HFONT font, const wchar_t* control_class, const std::string& caption, DWORD style, int x,
+                int y, int width, int height, int id, DWORD ex_style = 0);
+
+// A font by face name (GBK), pixel height of its characters and weight (FW_NORMAL, FW_BOLD).
+Font MakeFont(const char* face, int height, int weight);
+// The first of the faces (GBK) at this pixel height in which every sample text (GBK) is exactly as
+// many columns wide as it has bytes, a Chinese character two digits, an ASCII character one: the
+// font that lines up text laid out by counting GBK bytes. The first face that exists when none
+// does; nullptr when none exists.
+Font ColumnFont(int height, const std::vector<const char*>& faces, const std::vector<const char*>& samples);
+// The width of a digit and the height of a line of a font, in pixels.
+int DigitWidth(HFONT font);
+int LineHeight(HFONT font);
+
+// The text of a control, and setting it (GBK).
+std::string Text(HWND control);
+void SetText(HWND control, const std::string& gbk);
+
+// A drop-down list: its items replaced (drawing held back meanwhile), the selected index (-1 for
+// none), selecting one, and the list box it drops down.
+void FillList(HWND combo, const std::vector<std::string>& items);
+int Selection(HWND combo);
+void Select(HWND combo, int index);
+HWND DropDownOf(HWND combo);
+
+// Check boxes and option buttons.
+bool Checked(HWND button);
+void SetChecked(HWND button, bool on);
+
+// Lets an edit box take only the characters of `allowed` (ASCII), typed or pasted, and at most
+// max_length characters in all. `allowed` must outlive the box.
+void RestrictEntry(HWND edit, const char* allowed, int max_length);
+// Makes an edit box a read-only text to read and copy: nothing can be pasted, a double click selects
+// the whole text, Escape goes to the parent as IDCANCEL (a multi-line edit would otherwise close
+// the parent), and the right button goes to the parent.
+void MakeReadOnlyText(HWND edit);
+// Passes the mouse buttons and moves that reach a control on to its parent, at the same place.
+void PassMouseToParent(HWND control);
+
+}  // namespace win

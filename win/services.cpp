@@ -1,0 +1,85 @@
+#include "win/services.h"
+
+#include <algorithm>
+
+#include "text/wide.h"
+
+namespace win {
+
+SIZE ScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+SIZE FrameSize(HWND window, int client_width, int client_height) {
+    RECT frame{0, 0, client_width, client_height};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+RECT CentredOnScreen(int width, int height) {
+    const SIZE screen = ScreenSize();
+    const int left = (screen.cx - width) / 2;
+    const int top = (screen.cy - height) / 2;
+    return KeptOnScreen({left, top, left + width, top + height});
+}
+
+RECT KeptOnScreen(RECT r) {
+    const SIZE screen = ScreenSize();
+    const int width = r.right - r.left;
+    const int height = r.bottom - r.top;
+    const int left = std::max(0, std::min<int>(r.left, screen.cx - width));
+    const int top = std::max(0, std::min<int>(r.top, screen.cy - height));
+    return {left, top, left + width, top + height};
+}
+
+bool SetTopmost(HWND window, bool on) {
+    return SetWindowPos(window, on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                        SWP_NOSIZE | SWP_NOMOVE | SWP_FRAMECHANGED) != FALSE;
+}
+
+bool EmbedInDesktop(HWND window, bool on) {
+    if (!on) {
+        SetParent(window, nullptr);
+        return true;
+    }
+    HWND manager = FindWindowW(L"Progman", L"Program Manager");
+    HWND view = manager ? FindWindowExW(manager, nullptr, L"SHELLDLL_DefView", nullptr) : nullptr;
+    HWND list = view ? FindWindowExW(view, nullptr, L"SysListView32", nullptr) : nullptr;
+    if (list == nullptr) return false;
+    return SetParent(window, list) != nullptr;
+}
+
+void SetTransparency(HWND window, int t) {
+    const LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
+    if (!(style & WS_EX_LAYERED)) SetWindowLongPtrW(window, GWL_EXSTYLE, style | WS_EX_LAYERED);
+    const int alpha = 255 - std::clamp(t, 0, 255);
+    SetLayeredWindowAttributes(window, 0, static_cast<BYTE>(alpha), LWA_ALPHA);
+}
+
+int Alpha(HWND window) {
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    if (!(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYERED)) return 255;
+    if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) || !(flags & LWA_ALPHA)) return 255;
+    return alpha;
+}
+
+void StartDrag(HWND window) {
+    ReleaseCapture();
+    SendMessageW(window, WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+bool IsWindowOrChild(HWND window, HWND other) { return other != nullptr && (other == window || IsChild(window, other)); }
+
+SingleInstance::SingleInstance(const wchar_t* name) : mutex_(CreateMutexW(nullptr, FALSE, name)) {
+    already_running_ = !mutex_ || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool BitmapFileLoads(const std::string& path) {
+    const std::wstring wide = text::GbkToWide(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    const Bitmap bitmap(static_cast<HBITMAP>(LoadImageW(nullptr, wide.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+    return static_cast<bool>(bitmap);
+}
+
+}  // namespace win
