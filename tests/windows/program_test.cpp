@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/registry.h"
+#include "shell/command_ids.h"
 #include "shell/settings.h"
 
 namespace {
@@ -55,13 +56,25 @@ int CountDayPages() {
     return count;
 }
 
-HWND WaitForDayPage(DWORD ms) {
+HWND WaitForPage(const wchar_t* page_class, DWORD ms) {
     for (DWORD waited = 0; waited < ms; waited += 100) {
-        HWND page = FindWindowW(L"TempolineDayPage", nullptr);
+        HWND page = FindWindowW(page_class, nullptr);
         if (page && IsWindowVisible(page)) return page;
         Sleep(100);
     }
     return nullptr;
+}
+
+HWND WaitForDayPage(DWORD ms) { return WaitForPage(L"TempolineDayPage", ms); }
+
+// Whether the window is (or within a moment becomes: the program puts it on top right after showing
+// it) always on top.
+bool Topmost(HWND window) {
+    for (int waited = 0; waited < 5000; waited += 50) {
+        if (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) return true;
+        Sleep(50);
+    }
+    return false;
 }
 
 class ProgramTest : public ::testing::Test {
@@ -86,6 +99,23 @@ TEST_F(ProgramTest, ASecondCopyEndsAtOnceWhileTheFirstRuns) {
     EXPECT_EQ(CountDayPages(), 1);
     PostMessageW(page, WM_CLOSE, 0, 0);
     EXPECT_TRUE(first->Ended(20000));
+}
+
+TEST_F(ProgramTest, TheCalendarIsOnTopAfterTheStartAndAfterEachSwitchOfViews) {
+    auto program = Start(L"");
+    HWND day = WaitForDayPage(60000);
+    ASSERT_NE(day, nullptr);
+    EXPECT_TRUE(Topmost(day));
+    PostMessageW(day, WM_COMMAND, shell::command::kMonthPage, 0);
+    HWND month = WaitForPage(L"TempolineMonthPage", 20000);
+    ASSERT_NE(month, nullptr);
+    EXPECT_TRUE(Topmost(month));
+    PostMessageW(month, WM_COMMAND, shell::command::kDayPage, 0);
+    day = WaitForDayPage(20000);
+    ASSERT_NE(day, nullptr);
+    EXPECT_TRUE(Topmost(day));
+    PostMessageW(day, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->Ended(20000));
 }
 
 TEST_F(ProgramTest, SettingsSurviveARestart) {

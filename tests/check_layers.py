@@ -1,0 +1,80 @@
+#!/usr/bin/env python3
+"""Checks that every #include of the program points down its layers, never up:
+
+    core        the portable code (astro/, calendar/, places/, tools/, views/ models, text/, the
+                portable parts of platform/, shell/ and help/)
+    foundation  win/: the windows' skeleton, controls and services; it knows no calendar, so it
+                includes only itself and text/
+    platform    platform/*_win32.cpp: the registry and the clock of Windows; includes only the core
+    windows     the windows (*_window.*, *_dialog.*, the page table and lists, the place lists, the
+                tools windows' common part); nothing of shell/
+    program     shell/*_win32.* and the command ids: the program on top
+    cli         tempo; includes only itself and the core
+
+Prints every include that climbs and exits 1 when there is one.
+    check_layers.py SOURCE_DIR
+"""
+import os
+import re
+import sys
+
+RANK = {"core": 0, "foundation": 1, "platform": 1, "windows": 2, "program": 3, "cli": 1}
+SOURCE_DIRS = ["astro", "calendar", "places", "tools", "views", "text", "platform", "shell", "help", "win", "cli"]
+WINDOW_FILE = re.compile(
+    r"(_window|_dialog)\.(h|cpp)$|^views/(stepping_list\.(h|cpp)|calendar_page\.h)$|"
+    r"^places/place_lists\.(h|cpp)$|^tools/tool_window_common\.(h|cpp)$")
+
+
+def layer(path):
+    if path.startswith("win/"):
+        return "foundation"
+    if path.startswith("platform/") and path.endswith("_win32.cpp"):
+        return "platform"
+    if path.startswith("shell/") and ("_win32" in path or path == "shell/command_ids.h"):
+        return "program"
+    if WINDOW_FILE.search(path):
+        return "windows"
+    if path.startswith("cli/"):
+        return "cli"
+    return "core"
+
+
+def allowed(source, target):
+    a, b = layer(source), layer(target)
+    if RANK[b] > RANK[a]:
+        return False
+    if a == "foundation":
+        return b == "foundation" or target.startswith("text/")
+    if a in ("platform", "cli"):
+        return b in ("core", a)
+    if a == "windows":
+        return not target.startswith("shell/")
+    if a == "core":
+        return b == "core"
+    return True
+
+
+def main():
+    root = sys.argv[1]
+    climbing = []
+    files = 0
+    for top in SOURCE_DIRS:
+        for folder, _, names in os.walk(os.path.join(root, top)):
+            for name in sorted(names):
+                if not name.endswith((".h", ".cpp")):
+                    continue
+                path = os.path.relpath(os.path.join(folder, name), root).replace(os.sep, "/")
+                files += 1
+                with open(os.path.join(root, path), encoding="utf-8") as f:
+                    for number, line in enumerate(f, 1):
+                        m = re.match(r'\s*#\s*include\s+"([^"]+)"', line)
+                        if m and not allowed(path, m.group(1)):
+                            climbing.append(f"{path}:{number}: {layer(path)} includes {m.group(1)} ({layer(m.group(1))})")
+    for c in climbing:
+        print(c)
+    print(f"{files} files, {len(climbing)} includes climbing")
+    return 1 if climbing or files == 0 else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
