@@ -125,11 +125,12 @@ void PutAway(const views::CalendarPage& page, HWND window) {
 }
 
 // A file dropped on the page that names a bitmap becomes its background.
-void OnDropFiles(Program& program, const views::CalendarPage& page, HWND window, HDROP drop) {
+void OnDropFiles(Program& program, HWND window, HDROP drop) {
     wchar_t path[MAX_PATH] = {};
-    if (page.set_background_picture && DragQueryFileW(drop, 0, path, MAX_PATH) > 0) {
+    views::PageWindow* page = views::PageWindowOf(window);
+    if (page && page->HasBackgroundPicture() && DragQueryFileW(drop, 0, path, MAX_PATH) > 0) {
         const std::string gbk = text::WideToGbk(path);
-        if (!AcceptBitmapPath(gbk, win::BitmapFileLoads).empty() && page.set_background_picture(window, gbk))
+        if (!AcceptBitmapPath(gbk, win::BitmapFileLoads).empty() && page->SetBackgroundPicture(gbk))
             program.settings.dform_back_bitmap_name = gbk;
     }
     DragFinish(drop);
@@ -219,7 +220,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
             RunCommand(program, LOWORD(wparam));
             return 0;
         case WM_DROPFILES:
-            OnDropFiles(program, page, window, reinterpret_cast<HDROP>(wparam));
+            OnDropFiles(program, window, reinterpret_cast<HDROP>(wparam));
             return 0;
         case views::kPutAwayMessage:
             PutAway(page, window);

@@ -44,7 +44,7 @@ bool ViewShown(const Program& p, int id) { return p.view == ViewOf(id); }
 
 // Windows that must stay above the calendar window when it stops being always on top.
 void KeepOthersOnTop(const Program& p) {
-    HWND other = p.page->kept_on_top ? p.page->kept_on_top(p.calendar_window) : nullptr;
+    HWND other = ShownPage(p) ? ShownPage(p)->KeptOnTop() : nullptr;
     if (other) SetWindowPos(other, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -106,12 +106,15 @@ void ChooseLocalPlace(Program& p, int) {
     if (places::ShowLocalCoordinatesDialog(p.calendar_window, p.settings.place) == IDOK) RefreshCalendarPage(p);
 }
 
-void OpenDateTools(Program& p, int id) { tools::ShowDateToolsWindow(p.calendar_window, id - kJulianDay + 1, ToolContextOf(p)); }
+// The tools windows, modal to the calendar window, each in the mode of its menu item.
+void OpenDateTools(Program& p, int id) {
+    tools::RunToolWindow(tools::CreateDateToolsWindow(p.calendar_window, id - kJulianDay + 1, ToolContextOf(p)));
+}
 void OpenYearlyTable(Program& p, int id) {
-    tools::ShowYearlyTablesWindow(p.calendar_window, id - kLunarMonths + 1, ToolContextOf(p));
+    tools::RunToolWindow(tools::CreateYearlyTablesWindow(p.calendar_window, id - kLunarMonths + 1, ToolContextOf(p)));
 }
 void OpenQuery(Program& p, int id) {
-    tools::ShowQueryWindow(p.calendar_window, id == kConditionDays ? 1 : 2, ToolContextOf(p));
+    tools::RunToolWindow(tools::CreateQueryWindow(p.calendar_window, id == kConditionDays ? 1 : 2, ToolContextOf(p)));
 }
 
 // A shortcut "NAME.LNK" in the program's folder that starts the program with one switch.
@@ -197,7 +200,7 @@ void SetInfoType(Program& p, int id) {
 }
 bool InfoTypeIs(const Program& p, int id) { return p.settings.dform_show_info_type_flag == id - kInfoFestivals; }
 
-bool HasBackgroundPicture(const Program& p) { return p.page != nullptr && p.page->set_background_picture != nullptr; }
+bool HasBackgroundPicture(const Program& p) { return ShownPage(p) != nullptr && ShownPage(p)->HasBackgroundPicture(); }
 
 void ChooseBackgroundPicture(Program& p, int) {
     wchar_t file[MAX_PATH] = {};
@@ -216,19 +219,18 @@ void ChooseBackgroundPicture(Program& p, int) {
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameW(&ofn)) return;
     const std::string path = text::WideToGbk(file);
-    if (AcceptBitmapPath(path, win::BitmapFileLoads).empty() || !p.page->set_background_picture(p.calendar_window, path))
-        return;
+    if (AcceptBitmapPath(path, win::BitmapFileLoads).empty() || !ShownPage(p)->SetBackgroundPicture(path)) return;
     p.settings.dform_back_bitmap_name = path;
     p.picture_folder = SplitProgramPath(path).folder;
 }
 
 // --- the date ------------------------------------------------------------------------------------
 
-void GoToToday(Program& p, int) { p.page->show_day(p.calendar_window, Today(p)); }
+void GoToToday(Program& p, int) { ShownPage(p)->ShowDay(Today(p)); }
 
 void ChangeSystemDate(Program& p, int) {
     HWND window = p.calendar_window;
-    const astro::CalendarDate d = astro::DayNumberToDate(p.page->day(window));
+    const astro::CalendarDate d = astro::DayNumberToDate(ShownPage(p)->Day());
     if (d.year < 1980 || d.year > 2099) return;  // the system clock's own range
     if (!win::AskConfirmation(window, "警告", "是否修改系统日期？")) return;
     if (!p.clock->SetDate(d.year, d.month, d.day))

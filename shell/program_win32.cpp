@@ -34,19 +34,19 @@ void PlaceAtStoredCentre(HWND window, const Settings& settings) {
 }
 
 // A switch of the command line that opens one tools window as the program's only window.
-int RunToolAlone(StartAction action, const tools::ToolContext& context) {
+HWND OpenToolAlone(StartAction action, const tools::ToolContext& context) {
     switch (action) {
-        case StartAction::kJulianDay: return tools::ShowDateToolsWindow(nullptr, 1, context);
-        case StartAction::kInterval: return tools::ShowDateToolsWindow(nullptr, 2, context);
-        case StartAction::kGanZhi: return tools::ShowDateToolsWindow(nullptr, 3, context);
-        case StartAction::kConversion: return tools::ShowDateToolsWindow(nullptr, 4, context);
-        case StartAction::kLunarMonths: return tools::ShowYearlyTablesWindow(nullptr, 1, context);
-        case StartAction::kSolarTerms: return tools::ShowYearlyTablesWindow(nullptr, 2, context);
-        case StartAction::kMoons: return tools::ShowYearlyTablesWindow(nullptr, 3, context);
-        case StartAction::kSunTimes: return tools::ShowYearlyTablesWindow(nullptr, 4, context);
-        case StartAction::kConditionDays: return tools::ShowQueryWindow(nullptr, 1, context);
-        case StartAction::kConditionMonths: return tools::ShowQueryWindow(nullptr, 2, context);
-        default: return 0;  // the music player and the weather viewer come later; their switches end quietly
+        case StartAction::kJulianDay: return tools::CreateDateToolsWindow(nullptr, 1, context);
+        case StartAction::kInterval: return tools::CreateDateToolsWindow(nullptr, 2, context);
+        case StartAction::kGanZhi: return tools::CreateDateToolsWindow(nullptr, 3, context);
+        case StartAction::kConversion: return tools::CreateDateToolsWindow(nullptr, 4, context);
+        case StartAction::kLunarMonths: return tools::CreateYearlyTablesWindow(nullptr, 1, context);
+        case StartAction::kSolarTerms: return tools::CreateYearlyTablesWindow(nullptr, 2, context);
+        case StartAction::kMoons: return tools::CreateYearlyTablesWindow(nullptr, 3, context);
+        case StartAction::kSunTimes: return tools::CreateYearlyTablesWindow(nullptr, 4, context);
+        case StartAction::kConditionDays: return tools::CreateQueryWindow(nullptr, 1, context);
+        case StartAction::kConditionMonths: return tools::CreateQueryWindow(nullptr, 2, context);
+        default: return nullptr;  // the music player and the weather viewer come later; their switches end quietly
     }
 }
 
@@ -68,10 +68,12 @@ astro::DayNumber Today(const Program& program) {
     return astro::DateToDayNumber(now.year, now.month, now.day);
 }
 
+views::PageWindow* ShownPage(const Program& program) { return views::PageWindowOf(program.calendar_window); }
+
 tools::ToolContext ToolContextOf(const Program& program) {
-    const bool calendar = program.calendar_window != nullptr && program.page != nullptr;
+    const views::PageWindow* page = ShownPage(program);
     return tools::ToolContext{
-        .start_day = calendar ? program.page->day(program.calendar_window) : Today(program),
+        .start_day = page ? page->Day() : Today(program),
         .ganzhi_from_chunjie = program.settings.gan_zhi_from_chunjie_flag,
         .province = program.settings.place.prov_index,
         .city = program.settings.place.city_index,
@@ -96,8 +98,9 @@ HWND OpenCalendarPage(Program& program, views::CalendarView view, astro::DayNumb
 }
 
 void SwitchView(Program& program, views::CalendarView view) {
-    if (program.view == view || program.calendar_window == nullptr) return;
-    const astro::DayNumber day = program.page->day(program.calendar_window);
+    const views::PageWindow* page = ShownPage(program);
+    if (program.view == view || page == nullptr) return;
+    const astro::DayNumber day = page->Day();
     program.placement = Placement::kOnTop;
     program.move_lock = false;
     program.transparency_level = 0;
@@ -108,7 +111,7 @@ void SwitchView(Program& program, views::CalendarView view) {
 }
 
 void RefreshCalendarPage(Program& program) {
-    if (program.calendar_window) program.page->refresh(program.calendar_window, PageOptionsOf(program.settings));
+    if (views::PageWindow* page = ShownPage(program)) page->Refresh(PageOptionsOf(program.settings));
 }
 
 int RunProgram(const std::string& command_line) {
@@ -141,7 +144,7 @@ int RunProgram(const std::string& command_line) {
         return 0;
     }
     if (options.action != StartAction::kCalendar) {
-        RunToolAlone(options.action, ToolContextOf(program));
+        tools::RunToolWindow(OpenToolAlone(options.action, ToolContextOf(program)));
         return 0;
     }
     const views::CalendarView view = options.view >= 0 ? static_cast<views::CalendarView>(options.view)

@@ -68,6 +68,8 @@ void SwitchView(Program& program, views::CalendarView view);
 // Shows the calendar page's day again after a change of a setting or of the place.
 void RefreshCalendarPage(Program& program);
 
+// The page of the calendar window; nullptr while there is none.
+views::PageWindow* ShownPage(const Program& program);
 views::PageOptions PageOptionsOf(const Settings& settings);
 // What a tools window opens with: the day the calendar shows (today without a calendar window),
 // the sexagenary-year setting, the local place.

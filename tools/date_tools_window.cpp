@@ -33,9 +33,7 @@ struct DateRow {
     HWND hijri = nullptr;
 };
 
-struct DateToolsWindow : win::Window {
-    int mode = 1;
-    ToolContext context;
+struct DateToolsWindow : ToolWindow {
     win::Font box_font = TableFont(kBoxFontHeight);  // the boxes of dates and numbers
     DateRow dates[2];
     int date_count = 1;
@@ -255,15 +253,7 @@ struct DateToolsWindow : win::Window {
 }  // namespace
 
 HWND CreateDateToolsWindow(HWND owner, int mode, const ToolContext& context) {
-    if (mode < 1 || mode > 4) return nullptr;
-    auto window = std::make_unique<DateToolsWindow>();
-    window->mode = mode;
-    window->context = context;
-    return win::Create(std::move(window), ToolFrame(L"TempolineDateTools", kModeNames[mode], owner), owner);
-}
-
-int ShowDateToolsWindow(HWND owner, int mode, const ToolContext& context) {
-    return RunToolWindow(CreateDateToolsWindow(owner, mode, context));
+    return CreateToolWindow<DateToolsWindow>(owner, mode, context, L"TempolineDateTools", kModeNames);
 }
 
 }  // namespace tools

@@ -36,8 +36,5 @@ constexpr int kDateStatusId = 229;       // why an entry was refused; cleared wh
 
 // Creates and shows the window (not modal) for mode 1..4; nullptr for another mode.
 HWND CreateDateToolsWindow(HWND owner, int mode, const ToolContext& context);
-// Shows the window modally to its owner (nullptr: the program's only window) and returns when it
-// is closed: IDCANCEL, or 0 when it could not be opened.
-int ShowDateToolsWindow(HWND owner, int mode, const ToolContext& context);
 
 }  // namespace tools

@@ -91,9 +91,7 @@ void DropSearchMessages(HWND window) {
     }
 }
 
-struct QueryWindow : win::Window {
-    int mode = 1;
-    ToolContext context;
+struct QueryWindow : ToolWindow {
     win::Font result_font = TableFont(kResultFontHeight);
     HWND lists[kCriteriaCount] = {};
     HWND options[4] = {};
@@ -342,7 +340,8 @@ struct QueryWindow : win::Window {
         worker.join();
     }
 
-    void Cancel() {
+    // 取消 (or Escape) stops a running search and keeps what it found; otherwise it closes the window.
+    void OnCancel() override {
         if (state != State::kSearching) {
             Close(IDCANCEL);
             return;
@@ -361,7 +360,6 @@ struct QueryWindow : win::Window {
     bool OnCommand(int id, int code, HWND) override {
         switch (id) {
             case IDOK: StartSearch(); return true;
-            case IDCANCEL: Cancel(); return true;
             case kLeapMonthOptionId:
             case kThreeBigOptionId:
             case kThreeSmallOptionId:
@@ -407,15 +405,7 @@ struct QueryWindow : win::Window {
 }  // namespace
 
 HWND CreateQueryWindow(HWND owner, int mode, const ToolContext& context) {
-    if (mode < 1 || mode > 2) return nullptr;
-    auto window = std::make_unique<QueryWindow>();
-    window->mode = mode;
-    window->context = context;
-    return win::Create(std::move(window), ToolFrame(L"TempolineQuery", kModeNames[mode], owner), owner);
-}
-
-int ShowQueryWindow(HWND owner, int mode, const ToolContext& context) {
-    return RunToolWindow(CreateQueryWindow(owner, mode, context));
+    return CreateToolWindow<QueryWindow>(owner, mode, context, L"TempolineQuery", kModeNames);
 }
 
 bool QueryRunning(HWND window) {

@@ -43,9 +43,6 @@ constexpr int kQueryResultId = 335;      // the hits (read-only, multi-line)
 
 // Creates and shows the window (not modal) for mode 1 or 2; nullptr for another mode.
 HWND CreateQueryWindow(HWND owner, int mode, const ToolContext& context);
-// Shows the window modally to its owner (nullptr: the program's only window) and returns when it
-// is closed: IDCANCEL, or 0 when it could not be opened.
-int ShowQueryWindow(HWND owner, int mode, const ToolContext& context);
 // Whether the window is busy: its search runs, or its hits are still going into the box.
 bool QueryRunning(HWND window);
 

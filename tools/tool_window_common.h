@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "astro/day_numbers.h"
@@ -29,8 +30,26 @@ win::Frame ToolFrame(const wchar_t* class_name, const char* item_name, HWND owne
 // otherwise the first of a few other monospaced Chinese faces that is. `height` in pixels.
 win::Font TableFont(int height);
 
+// The state object of a tools window: the mode its menu item chose, and what the program handed it.
+struct ToolWindow : win::Window {
+    int mode = 1;
+    ToolContext context;
+};
+
+// Makes and shows (not modally) a tools window of type `Window` in a mode 1..n-1, titled after
+// mode_names[mode], the name of the menu item that opens that mode; nullptr for another mode.
+template <typename Window, size_t n>
+HWND CreateToolWindow(HWND owner, int mode, const ToolContext& context, const wchar_t* class_name,
+                      const char* const (&mode_names)[n]) {
+    if (mode < 1 || mode >= static_cast<int>(n)) return nullptr;
+    auto window = std::make_unique<Window>();
+    window->mode = mode;
+    window->context = context;
+    return win::Create(std::move(window), ToolFrame(class_name, mode_names[mode], owner), owner);
+}
+
 // Runs a tools window modally to its owner (nullptr: the program's only window) until it closes.
-// Returns IDCANCEL, or 0 when the window could not be made.
+// Returns IDCANCEL, or 0 when there is no window (it could not be made).
 int RunToolWindow(HWND window);
 
 }  // namespace tools

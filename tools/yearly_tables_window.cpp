@@ -18,9 +18,7 @@ constexpr int kTableColumns = 54;  // the widest line of the tables is 51 column
 constexpr int kTableLines = 24;
 constexpr int kTableFontHeight = 16;
 
-struct YearlyTablesWindow : win::Window {
-    int mode = 1;
-    ToolContext context;
+struct YearlyTablesWindow : ToolWindow {
     win::Font table_font = TableFont(kTableFontHeight);
     HWND year = nullptr;
     HWND bc = nullptr;
@@ -147,15 +145,7 @@ struct YearlyTablesWindow : win::Window {
 }  // namespace
 
 HWND CreateYearlyTablesWindow(HWND owner, int mode, const ToolContext& context) {
-    if (mode < 1 || mode > 4) return nullptr;
-    auto window = std::make_unique<YearlyTablesWindow>();
-    window->mode = mode;
-    window->context = context;
-    return win::Create(std::move(window), ToolFrame(L"TempolineYearlyTables", kModeNames[mode], owner), owner);
-}
-
-int ShowYearlyTablesWindow(HWND owner, int mode, const ToolContext& context) {
-    return RunToolWindow(CreateYearlyTablesWindow(owner, mode, context));
+    return CreateToolWindow<YearlyTablesWindow>(owner, mode, context, L"TempolineYearlyTables", kModeNames);
 }
 
 }  // namespace tools

@@ -27,8 +27,5 @@ constexpr int kTableBoxId = 259;        // the table (read-only, multi-line)
 // Creates and shows the window (not modal) for mode 1..4, with the table of the year of the start
 // day (the sun times at the local place); nullptr for another mode.
 HWND CreateYearlyTablesWindow(HWND owner, int mode, const ToolContext& context);
-// Shows the window modally to its owner (nullptr: the program's only window) and returns when it
-// is closed: IDCANCEL, or 0 when it could not be opened.
-int ShowYearlyTablesWindow(HWND owner, int mode, const ToolContext& context);
 
 }  // namespace tools

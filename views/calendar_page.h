@@ -1,14 +1,16 @@
-// What the program needs of a calendar page, the day page or the month page, and what a page tells
-// the program. A page only shows days; the program installs its calendar frame (tray icon,
-// hotkeys, timers, dragging, transparency, closing) on whichever page is showing, and drives it
-// through the page's table below.
+// A calendar page, the day page or the month page, as the program drives it. A page only shows
+// days; the program installs its calendar frame (tray icon, hotkeys, timers, dragging,
+// transparency, closing) on whichever page is showing, learns from the page's table what differs
+// between them, and moves the page through the operations of its window below.
 #pragma once
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "astro/day_numbers.h"
+#include "win/window.h"
 
 namespace views {
 
@@ -26,26 +28,46 @@ struct PageOptions {
 // The calendar views, numbered as the setting "CalendarShowTypeFlag" stores them.
 enum class CalendarView { kDay = 0, kMonth = 1 };
 
+// The pages' background colour.
+constexpr COLORREF kPageBackground = RGB(79, 190, 223);
+
 // Sent by a page to itself when the user puts it away (Escape). The program's frame hides it where
 // it can be brought back (the tray icon, Ctrl+Alt+R) and minimises it otherwise; a page without
 // the frame hides.
 constexpr UINT kPutAwayMessage = WM_APP + 0x40;
 
-struct CalendarPage {
-    CalendarView view;
-    // Makes the page on a day, hidden, at the screen's origin: the program places and shows it.
-    HWND (*create)(astro::DayNumber day, const PageOptions& options);
-    // The day the page shows, and moving it to another.
-    astro::DayNumber (*day)(HWND page);
-    void (*show_day)(HWND page, astro::DayNumber day);
+// The state object of a page's window.
+class PageWindow : public win::Window {
+public:
+    // The day the page shows; moving it to another day.
+    virtual astro::DayNumber Day() const = 0;
+    virtual void ShowDay(astro::DayNumber day) = 0;
     // Shows the page's day again with changed options (a setting, the place, the rule of the
     // ancient calendars).
-    void (*refresh)(HWND page, const PageOptions& options);
-    // Loads a bitmap file as the page's background; false when it does not load. nullptr: the page
-    // has no background picture.
-    bool (*set_background_picture)(HWND page, const std::string& path);
+    virtual void Refresh(const PageOptions& options) = 0;
+    // Loads a bitmap file as the page's background; false when the page has none or it does not load.
+    virtual bool SetBackgroundPicture(const std::string&) { return false; }
+    virtual bool HasBackgroundPicture() const { return false; }
     // A window of the page that must stay on top when the page stops being so, or nullptr.
-    HWND (*kept_on_top)(HWND page);
+    virtual HWND KeptOnTop() const { return nullptr; }
+
+protected:
+    void OnCancel() override;  // Escape puts the page away
+    LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+};
+
+// The page of a calendar window; nullptr for any other window.
+PageWindow* PageWindowOf(HWND window);
+
+// Makes a page's window for its state, hidden, at the screen's origin: the program places and
+// shows it.
+HWND CreatePageWindow(std::unique_ptr<PageWindow> page, const wchar_t* class_name, const char* title, DWORD style,
+                      DWORD ex_style, SIZE size);
+
+// What differs between the pages for the program's frame.
+struct CalendarPage {
+    CalendarView view;
+    HWND (*create)(astro::DayNumber day, const PageOptions& options);
     // The timers the frame runs on the page: hourly chime, automatic transparency, alarms.
     UINT_PTR chime_timer;
     UINT_PTR transparency_timer;
@@ -54,9 +76,7 @@ struct CalendarPage {
     bool moved_by_body;  // a press anywhere on the page drags it (else only its caption does)
 };
 
-extern const CalendarPage kDayPage;
-extern const CalendarPage kMonthPage;
-
-inline const CalendarPage& PageOf(CalendarView view) { return view == CalendarView::kDay ? kDayPage : kMonthPage; }
+// The page of a view.
+const CalendarPage& PageOf(CalendarView view);
 
 }  // namespace views

@@ -16,9 +16,7 @@ namespace views {
 
 namespace {
 
-constexpr int kWidth = 260;
-constexpr int kHeight = 150;
-constexpr COLORREF kBackground = RGB(79, 190, 223);
+constexpr SIZE kSize{260, 150};
 constexpr COLORREF kListBackground = RGB(190, 255, 255);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
@@ -40,7 +38,9 @@ COLORREF TextColourOf(DayList list) {
     return list == DayList::kLunarYear || list == DayList::kLunarMonth || list == DayList::kLunarDay ? kMagenta : kBlue;
 }
 
-struct DayPage : win::Window {
+struct DayPage : PageWindow {
+    DayPage(astro::DayNumber day, const PageOptions& page_options) : options(page_options) { state.day = day; }
+
     PageOptions options;
     DayPageState state;
     std::array<HWND, kDayListCount> lists{};
@@ -52,7 +52,7 @@ struct DayPage : win::Window {
     HWND picture = nullptr;
     HWND tooltip = nullptr;
     win::Brush list_brush{CreateSolidBrush(kListBackground)};
-    win::Brush back_brush{CreateSolidBrush(kBackground)};
+    win::Brush back_brush{CreateSolidBrush(kPageBackground)};
     win::Bitmap bitmap;
 
     int IndexOf(HWND list) const {
@@ -92,7 +92,7 @@ struct DayPage : win::Window {
         picture = AddControl(L"STATIC", "", WS_CLIPSIBLINGS | SS_BITMAP | SS_NOTIFY, 0, 0, 265, 150, kPictureId);
         SetWindowPos(picture, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         win::PassMouseToParent(picture);
-        if (!options.background_picture.empty()) LoadPicture(options.background_picture);
+        if (!options.background_picture.empty()) SetBackgroundPicture(options.background_picture);
         SetDay(state.day);
         return true;
     }
@@ -131,7 +131,12 @@ struct DayPage : win::Window {
         ShowLines();
     }
 
-    void Refresh(const PageOptions& fresh) {
+    astro::DayNumber Day() const override { return state.day; }
+    void ShowDay(astro::DayNumber day) override { SetDay(day); }
+    bool HasBackgroundPicture() const override { return true; }
+    HWND KeptOnTop() const override { return tooltip; }
+
+    void Refresh(const PageOptions& fresh) override {
         const bool era_names_switched = fresh.show_era_names != items_with_era_names;
         options = fresh;
         // The lunar months depend on the rule of the ancient calendars, which may have changed.
@@ -140,9 +145,9 @@ struct DayPage : win::Window {
         ShowLines();
     }
 
-    bool LoadPicture(const std::string& path) {
+    bool SetBackgroundPicture(const std::string& path) override {
         win::Bitmap loaded(static_cast<HBITMAP>(
-            LoadImageW(nullptr, text::GbkToWide(path).c_str(), IMAGE_BITMAP, kWidth, kHeight, LR_LOADFROMFILE)));
+            LoadImageW(nullptr, text::GbkToWide(path).c_str(), IMAGE_BITMAP, kSize.cx, kSize.cy, LR_LOADFROMFILE)));
         if (!loaded) return false;
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(loaded.get()));
         bitmap = std::move(loaded);
@@ -150,11 +155,7 @@ struct DayPage : win::Window {
         return true;
     }
 
-    bool OnCommand(int id, int code, HWND control) override {
-        if (id == IDCANCEL && code == BN_CLICKED) {  // Escape
-            SendMessageW(handle(), kPutAwayMessage, 0, 0);
-            return true;
-        }
+    bool OnCommand(int, int code, HWND control) override {
         const int list = IndexOf(control);
         if (list < 0) return false;
         if (code == CBN_SELCHANGE) {
@@ -182,7 +183,7 @@ struct DayPage : win::Window {
             SetBkColor(dc, kListBackground);
             return list_brush.get();
         }
-        SetBkColor(dc, kBackground);
+        SetBkColor(dc, kPageBackground);
         return back_brush.get();
     }
 
@@ -195,72 +196,17 @@ struct DayPage : win::Window {
                 if (next != state.day) SetDay(next);
                 return 0;
             }
-            case kPutAwayMessage:
-                ShowWindow(handle(), SW_HIDE);
-                return 0;
             default:
-                return Window::OnMessage(message, wparam, lparam);
+                return PageWindow::OnMessage(message, wparam, lparam);
         }
     }
 };
 
-DayPage* DayPageOf(HWND window) { return win::StateOf<DayPage>(window); }
-
 }  // namespace
 
 HWND CreateDayPage(astro::DayNumber day, const PageOptions& options) {
-    auto page = std::make_unique<DayPage>();
-    page->options = options;
-    page->state.day = day;
-    return win::Create(std::move(page),
-                       win::Frame{.class_name = L"TempolineDayPage",
-                                  .title = "橙鹿日历",
-                                  .style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                                  .ex_style = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT,
-                                  .background = kBackground,
-                                  .class_style = CS_DBLCLKS,
-                                  .width = kWidth,
-                                  .height = kHeight,
-                                  .shown = false},
-                       nullptr);
+    return CreatePageWindow(std::make_unique<DayPage>(day, options), L"TempolineDayPage", "橙鹿日历",
+                            WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kSize);
 }
-
-astro::DayNumber DayPageDay(HWND window) {
-    const DayPage* page = DayPageOf(window);
-    return page ? page->state.day : 0;
-}
-
-void ShowDayOnPage(HWND window, astro::DayNumber day) {
-    if (DayPage* page = DayPageOf(window)) page->SetDay(day);
-}
-
-void RefreshDayPage(HWND window, const PageOptions& options) {
-    if (DayPage* page = DayPageOf(window)) page->Refresh(options);
-}
-
-bool SetBackgroundPicture(HWND window, const std::string& path) {
-    DayPage* page = DayPageOf(window);
-    return page != nullptr && page->LoadPicture(path);
-}
-
-HWND DayPageTooltip(HWND window) {
-    const DayPage* page = DayPageOf(window);
-    return page ? page->tooltip : nullptr;
-}
-
-const CalendarPage kDayPage = {
-    .view = CalendarView::kDay,
-    .create = CreateDayPage,
-    .day = DayPageDay,
-    .show_day = ShowDayOnPage,
-    .refresh = RefreshDayPage,
-    .set_background_picture = SetBackgroundPicture,
-    .kept_on_top = DayPageTooltip,
-    .chime_timer = kDayChimeTimer,
-    .transparency_timer = kDayTransparencyTimer,
-    .alarm_timer = kDayAlarmTimer,
-    .has_tray_icon = true,
-    .moved_by_body = true,
-};
 
 }  // namespace views

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "astro/day_numbers.h"
 #include "views/calendar_page.h"
 #include "views/day_page_model.h"
@@ -17,24 +15,10 @@ constexpr int kAttributeLineId = 2810;
 constexpr int kInformationLineId = 2811;
 constexpr int kPictureId = 2813;
 
-// The timers the program's frame runs on the day page.
-constexpr UINT_PTR kDayChimeTimer = 2814;
-constexpr UINT_PTR kDayTransparencyTimer = 2815;
-constexpr UINT_PTR kDayAlarmTimer = 2816;
-
-// Makes the day page on a day (hidden, see CalendarPage::create).
+// Makes the day page on a day (hidden, see CalendarPage::create). Its page operations: moving to a
+// day moves all nine lists and both lines; a refresh refills the lunar-year list when the era names
+// were switched, follows a change of the ancient rules in the lists, and recomposes both lines; the
+// background picture is loaded at the window's size; its tooltip window stays on top.
 HWND CreateDayPage(astro::DayNumber day, const PageOptions& options);
-
-// The day the page shows (0 for a window that is no day page).
-astro::DayNumber DayPageDay(HWND page);
-// Moves the page to a day: all nine lists and both lines follow.
-void ShowDayOnPage(HWND page, astro::DayNumber day);
-// Shows the page's day again with changed options: the lunar-year list is refilled when the era
-// names were switched, the lists follow a change of the ancient rules, both lines are recomposed.
-void RefreshDayPage(HWND page, const PageOptions& options);
-// Loads a bitmap file as the page's background (at the window's size); false when it does not load.
-bool SetBackgroundPicture(HWND page, const std::string& path);
-// The page's tooltip window (it stays on top when the page stops being so).
-HWND DayPageTooltip(HWND page);
 
 }  // namespace views

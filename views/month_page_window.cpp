@@ -44,7 +44,6 @@ constexpr int kLabelHeight = 16;
 constexpr int kNumberOffsetY = 6;  // the day number's label inside its cell
 constexpr int kLunarOffsetY = 26;  // the lunar line's label
 
-constexpr COLORREF kBackground = RGB(79, 190, 223);
 constexpr COLORREF kCellBackground = RGB(190, 255, 255);
 constexpr COLORREF kTitleBackground = RGB(248, 249, 200);
 constexpr COLORREF kSelectedBackground = RGB(255, 230, 160);
@@ -61,7 +60,9 @@ RECT HeaderRect(int column) {
     return RECT{x, kHeaderTop, x + kCellWidth, kHeaderTop + kHeaderHeight};
 }
 
-struct MonthPage : win::Window {
+struct MonthPage : PageWindow {
+    MonthPage(astro::DayNumber day, const PageOptions& page_options) : options(page_options) { state.day = day; }
+
     PageOptions options;
     MonthPageState state;
     std::array<MonthCell, kMonthCellCount> cells{};
@@ -81,7 +82,7 @@ struct MonthPage : win::Window {
     win::Font header_font = win::MakeFont("楷体_GB2312", 16, FW_BOLD);
     win::Font number_font = win::MakeFont("楷体_GB2312", 16, FW_BOLD);
     win::Font lunar_font = win::MakeFont("宋体", 12, FW_BOLD);
-    win::Brush back_brush{CreateSolidBrush(kBackground)};
+    win::Brush back_brush{CreateSolidBrush(kPageBackground)};
     win::Brush cell_brush{CreateSolidBrush(kCellBackground)};
     win::Brush title_brush{CreateSolidBrush(kTitleBackground)};
     win::Brush selected_brush{CreateSolidBrush(kSelectedBackground)};
@@ -205,6 +206,13 @@ struct MonthPage : win::Window {
         win::Select(month_list, MonthListSelection(state, MonthList::kMonth));
     }
 
+    astro::DayNumber Day() const override { return state.day; }
+    void ShowDay(astro::DayNumber day) override { SetDay(day, false); }
+    void Refresh(const PageOptions& fresh) override {
+        options = fresh;
+        SetDay(state.day, true);
+    }
+
     void SetDay(astro::DayNumber day, bool refill) {
         state = MonthPageAt(day);
         if (refill || state.date.year != shown_year || state.date.month != shown_month) FillMonth();
@@ -250,11 +258,7 @@ struct MonthPage : win::Window {
         }
     }
 
-    bool OnCommand(int id, int code, HWND control) override {
-        if (id == IDCANCEL && code == BN_CLICKED) {  // Escape
-            SendMessageW(handle(), kPutAwayMessage, 0, 0);
-            return true;
-        }
+    bool OnCommand(int, int code, HWND control) override {
         if (control != year_list && control != month_list) return false;
         if (code == CBN_SELCHANGE) {
             SetDay(MonthForChoice(state, ListOf(control), win::Selection(control)), false);
@@ -279,7 +283,7 @@ struct MonthPage : win::Window {
             SetTextColor(dc, IsWeekendColumn(ColumnOf(cell)) ? kWeekendText : kWeekdayText);
             const bool selected = cell == SelectedCell();
             const bool used = CellUsed(cell);
-            SetBkColor(dc, selected ? kSelectedBackground : used ? kCellBackground : kBackground);
+            SetBkColor(dc, selected ? kSelectedBackground : used ? kCellBackground : kPageBackground);
             return selected ? selected_brush.get() : used ? cell_brush.get() : back_brush.get();
         }
         if (id >= kFirstWeekdayHeaderId && id < kFirstWeekdayHeaderId + kWeekdayCount) {
@@ -292,7 +296,7 @@ struct MonthPage : win::Window {
             SetBkColor(dc, kTitleBackground);
             return title_brush.get();
         }
-        SetBkColor(dc, kBackground);
+        SetBkColor(dc, kPageBackground);
         return back_brush.get();
     }
 
@@ -313,17 +317,12 @@ struct MonthPage : win::Window {
                 if (next != state.day) SetDay(next, false);
                 return 0;
             }
-            case kPutAwayMessage:
-                ShowWindow(handle(), SW_HIDE);
-                return 0;
             default:
                 break;
         }
-        return Window::OnMessage(message, wparam, lparam);
+        return PageWindow::OnMessage(message, wparam, lparam);
     }
 };
-
-MonthPage* MonthPageOf(HWND window) { return win::StateOf<MonthPage>(window); }
 
 }  // namespace
 
@@ -334,52 +333,10 @@ RECT CellRect(int cell) {
 }
 
 HWND CreateMonthPage(astro::DayNumber day, const PageOptions& options) {
-    auto page = std::make_unique<MonthPage>();
-    page->options = options;
-    page->state.day = day;
-    return win::Create(std::move(page),
-                       win::Frame{.class_name = L"TempolineMonthPage",
-                                  .title = "橙鹿月历",
-                                  .style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
-                                           WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
-                                  .ex_style = WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE,
-                                  .background = kBackground,
-                                  .class_style = CS_DBLCLKS,
-                                  .width = kMonthPageWidth,
-                                  .height = kMonthPageHeight,
-                                  .shown = false},
-                       nullptr);
+    return CreatePageWindow(std::make_unique<MonthPage>(day, options), L"TempolineMonthPage", "橙鹿月历",
+                            WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
+                                WS_MAXIMIZEBOX,
+                            WS_EX_CONTROLPARENT | WS_EX_WINDOWEDGE, SIZE{kMonthPageWidth, kMonthPageHeight});
 }
-
-astro::DayNumber MonthPageDay(HWND window) {
-    const MonthPage* page = MonthPageOf(window);
-    return page ? page->state.day : 0;
-}
-
-void ShowDayOnMonthPage(HWND window, astro::DayNumber day) {
-    if (MonthPage* page = MonthPageOf(window)) page->SetDay(day, false);
-}
-
-void RefreshMonthPage(HWND window, const PageOptions& options) {
-    if (MonthPage* page = MonthPageOf(window)) {
-        page->options = options;
-        page->SetDay(page->state.day, true);
-    }
-}
-
-const CalendarPage kMonthPage = {
-    .view = CalendarView::kMonth,
-    .create = CreateMonthPage,
-    .day = MonthPageDay,
-    .show_day = ShowDayOnMonthPage,
-    .refresh = RefreshMonthPage,
-    .set_background_picture = nullptr,
-    .kept_on_top = nullptr,
-    .chime_timer = kMonthChimeTimer,
-    .transparency_timer = kMonthTransparencyTimer,
-    .alarm_timer = kMonthAlarmTimer,
-    .has_tray_icon = false,
-    .moved_by_body = false,
-};
 
 }  // namespace views

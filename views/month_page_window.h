@@ -36,19 +36,9 @@ constexpr int kGridTop = kHeaderTop + kHeaderHeight - 1;  // the header row's lo
 // The frame of cell 1 .. 37 in client coordinates.
 RECT CellRect(int cell);
 
-// The timers the program's frame runs on the month page.
-constexpr UINT_PTR kMonthChimeTimer = 2997;
-constexpr UINT_PTR kMonthTransparencyTimer = 2998;
-constexpr UINT_PTR kMonthAlarmTimer = 2999;
-
-// Makes the month page on a day (hidden, see CalendarPage::create).
+// Makes the month page on a day (hidden, see CalendarPage::create). Moving it to a day shows the
+// month that holds it with that day selected; a refresh recomputes the cells, the moon line and the
+// panel.
 HWND CreateMonthPage(astro::DayNumber day, const PageOptions& options);
-
-// The selected day (0 for a window that is no month page).
-astro::DayNumber MonthPageDay(HWND page);
-// Moves the page to a day: the month that holds it, with that day selected.
-void ShowDayOnMonthPage(HWND page, astro::DayNumber day);
-// Recomputes the cells, the moon line and the panel with changed options.
-void RefreshMonthPage(HWND page, const PageOptions& options);
 
 }  // namespace views

@@ -70,7 +70,7 @@ LRESULT Window::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
             if (OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam))) return 0;
             // Escape, or a 取消 button pressed (BN_CLICKED is 0, as is the code of a key).
             if (LOWORD(wparam) == IDCANCEL && HIWORD(wparam) == BN_CLICKED) {
-                OnClose();
+                OnCancel();
                 return 0;
             }
             break;
@@ -94,6 +94,8 @@ LRESULT Window::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 bool Window::OnCommand(int, int, HWND) { return false; }
+
+void Window::OnCancel() { OnClose(); }
 
 HBRUSH Window::OnControlColour(HDC, HWND) { return nullptr; }
 

@@ -65,9 +65,11 @@ protected:
     virtual bool OnCreate() { return true; }
     // Once the window has been shown: the place to set the focus.
     virtual void OnShown() {}
-    // WM_COMMAND from a control or a key; true when handled. IDCANCEL clicked (Escape, a 取消
-    // button) that the window leaves unhandled closes it as WM_CLOSE does.
+    // WM_COMMAND from a control or a key; true when handled.
     virtual bool OnCommand(int id, int code, HWND control);
+    // IDCANCEL clicked (Escape, a 取消 button) and not handled by OnCommand: ends the window as
+    // WM_CLOSE does.
+    virtual void OnCancel();
     // WM_CTLCOLOR*: the brush for a control's background, having set its colours on the DC;
     // nullptr for the system's colours.
     virtual HBRUSH OnControlColour(HDC dc, HWND control);

@@ -30,7 +30,6 @@ protected:
         SendMessageW(List(list), WM_KEYDOWN, key, 0);
         Pump();
     }
-    astro::DayNumber Day() const { return views::DayPageDay(Window()); }
     std::string Attribute() const { return Text(Item(views::kAttributeLineId)); }
     std::string Information() const { return Text(Item(views::kInformationLineId)); }
 };
@@ -87,21 +86,21 @@ TEST_F(DayPageTest, EveryListMovesTheThreeCalendarsTogether) {
 }
 
 TEST_F(DayPageTest, KeysStepAcrossTheReformALeapMonthAndTheYearsEnd) {
-    views::ShowDayOnPage(Window(), DateToDayNumber(1582, 10, 4));
+    ShowDay(DateToDayNumber(1582, 10, 4));
     Key(DayList::kSolarDay, VK_RIGHT);
     EXPECT_EQ(Day(), DateToDayNumber(1582, 10, 15));
     EXPECT_EQ(Selected(DayList::kSolarDay), "15日");
     Key(DayList::kSolarDay, VK_LEFT);
     EXPECT_EQ(Selected(DayList::kSolarDay), "4日");
 
-    views::ShowDayOnPage(Window(), DateToDayNumber(2023, 2, 25));  // 二月初六 2023
+    ShowDay(DateToDayNumber(2023, 2, 25));  // 二月初六 2023
     Key(DayList::kLunarMonth, VK_DOWN);
     EXPECT_EQ(Selected(DayList::kLunarMonth), "闰二月");
     EXPECT_EQ(Day(), DateToDayNumber(2023, 3, 27));
     Key(DayList::kLunarMonth, VK_DOWN);
     EXPECT_EQ(Selected(DayList::kLunarMonth), "  三月");
 
-    views::ShowDayOnPage(Window(), DateToDayNumber(2023, 12, 31));
+    ShowDay(DateToDayNumber(2023, 12, 31));
     Key(DayList::kSolarDay, VK_RIGHT);
     EXPECT_EQ(Selected(DayList::kSolarYear), "    2024年");
     EXPECT_EQ(Selected(DayList::kSolarMonth), "1月");
@@ -147,7 +146,7 @@ TEST_F(DayPageTest, StaysOnTheScreenWhenMovedPastAnEdge) {
 }
 
 TEST_F(DayPageTest, EraNamesAndInformationTypes) {
-    views::ShowDayOnPage(Window(), DateToDayNumber(1875, 6, 1));
+    ShowDay(DateToDayNumber(1875, 6, 1));
     EXPECT_EQ(Selected(DayList::kLunarYear), "  一八七五年");
     Command(shell::command::kShowEraNames);
     EXPECT_EQ(Selected(DayList::kLunarYear), "清代光绪01年");

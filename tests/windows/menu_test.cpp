@@ -154,7 +154,7 @@ TEST_F(MenuTest, TheViewsSwitchKeepingTheDay) {
     EXPECT_NE(month, page_);
     EXPECT_FALSE(IsWindow(page_));
     EXPECT_EQ(Text(month), "橙鹿月历");
-    EXPECT_EQ(views::MonthPageDay(month), DateToDayNumber(2024, 2, 10));
+    EXPECT_EQ(Day(), DateToDayNumber(2024, 2, 10));
     EXPECT_EQ(program_.view, views::CalendarView::kMonth);
     EXPECT_FALSE(program_.move_lock);
     EXPECT_EQ(win::Alpha(month), 255);
@@ -164,19 +164,19 @@ TEST_F(MenuTest, TheViewsSwitchKeepingTheDay) {
     // Nothing was saved by the switch.
     EXPECT_FALSE(registry_.HasValue(platform::RegistryRoot::CurrentUser, shell::SettingsKey, "FormCenterX"));
     Command(kGoToToday);  // today on the month page
-    EXPECT_EQ(views::MonthPageDay(Window()), DateToDayNumber(2025, 10, 6));
+    EXPECT_EQ(Day(), DateToDayNumber(2025, 10, 6));
     Command(kDayPage);
-    EXPECT_EQ(views::DayPageDay(Window()), DateToDayNumber(2025, 10, 6));
+    EXPECT_EQ(Day(), DateToDayNumber(2025, 10, 6));
     EXPECT_EQ(program_.view, views::CalendarView::kDay);
 }
 
 TEST_F(MenuTest, GoToAndChangeTheSystemDate) {
     Command(kGoToToday);
-    EXPECT_EQ(views::DayPageDay(Window()), DateToDayNumber(2025, 10, 6));
-    views::ShowDayOnPage(Window(), DateToDayNumber(1979, 5, 1));
+    EXPECT_EQ(Day(), DateToDayNumber(2025, 10, 6));
+    ShowDay(DateToDayNumber(1979, 5, 1));
     Command(kChangeSystemDate);  // outside 1980..2099: nothing at all
     EXPECT_EQ(clock_.DateChanges(), 0);
-    views::ShowDayOnPage(Window(), DateToDayNumber(2099, 12, 31));
+    ShowDay(DateToDayNumber(2099, 12, 31));
     EXPECT_TRUE(CommandAnswered(kChangeSystemDate, "警告", IDCANCEL));
     EXPECT_EQ(clock_.DateChanges(), 0);
     EXPECT_TRUE(IsWindowEnabled(Window()));
@@ -186,7 +186,7 @@ TEST_F(MenuTest, GoToAndChangeTheSystemDate) {
     EXPECT_EQ(clock_.Now().day, 31);
     // A refused change is told in a message box (titled 警告 too, answered by the same timer).
     clock_.RefuseChanges(true);
-    views::ShowDayOnPage(Window(), DateToDayNumber(2030, 1, 1));
+    ShowDay(DateToDayNumber(2030, 1, 1));
     EXPECT_TRUE(CommandAnswered(kChangeSystemDate, "警告", IDOK));
     EXPECT_EQ(clock_.DateChanges(), 2);
     EXPECT_EQ(clock_.Now().year, 2099);
@@ -219,7 +219,7 @@ TEST_F(MenuTest, ModalWindowsOpenFromTheMenuAndGiveTheCalendarBack) {
 }
 
 TEST_F(MenuTest, TheToolsStartFromThePagesDay) {
-    views::ShowDayOnPage(Window(), DateToDayNumber(1999, 12, 31));
+    ShowDay(DateToDayNumber(1999, 12, 31));
     EXPECT_EQ(shell::ToolContextOf(program_).start_day, DateToDayNumber(1999, 12, 31));
     bool seen = false;
     const test::ModalSteps steps({[&] {

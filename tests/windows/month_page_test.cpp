@@ -45,7 +45,6 @@ protected:
     std::string LunarLine(int cell) const { return Text(Item(views::kCellLunarId + cell)); }
     std::string Panel() const { return Text(Item(views::kMonthPanelId)); }
     std::string MoonLine() const { return Text(Item(views::kMonthMoonLineId)); }
-    astro::DayNumber Day() const { return views::MonthPageDay(Window()); }
 
     // The used cells in order: their day numbers.
     std::vector<std::string> Numbers() const {
@@ -56,7 +55,7 @@ protected:
     }
 
     void Show(int year, int month, int day) {
-        views::ShowDayOnMonthPage(Window(), DateToDayNumber(year, month, day));
+        ShowDay(DateToDayNumber(year, month, day));
         Pump();
     }
 

@@ -171,6 +171,16 @@ HWND CalendarTest::Open(views::CalendarView view, astro::DayNumber day) {
     return window;
 }
 
+astro::DayNumber CalendarTest::Day() const {
+    const views::PageWindow* page = views::PageWindowOf(Window());
+    return page ? page->Day() : 0;
+}
+
+void CalendarTest::ShowDay(astro::DayNumber day) {
+    views::PageWindowOf(Window())->ShowDay(day);
+    Pump();
+}
+
 void CalendarTest::Command(int id) {
     SendMessageW(Window(), WM_COMMAND, id, 0);
     Pump();

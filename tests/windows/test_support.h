@@ -76,6 +76,9 @@ protected:
     HWND Open(views::CalendarView view, astro::DayNumber day);
     HWND Window() const { return program_.calendar_window; }
     HWND Item(int id) const { return GetDlgItem(Window(), id); }
+    // The day the calendar page shows, and moving it to another.
+    astro::DayNumber Day() const;
+    void ShowDay(astro::DayNumber day);
     // A menu command as the menu sends it, and the check mark the menu would show for it.
     void Command(int id);
     bool Checked(int id);

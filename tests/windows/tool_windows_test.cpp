@@ -63,7 +63,7 @@ constexpr const char* kBadFormat = "日期格式不对，请按“月-日-年”
 TEST_F(ToolWindowsTest, DateToolsOnlyOpenInTheirFourModes) {
     EXPECT_EQ(tools::CreateDateToolsWindow(nullptr, 0, context_), nullptr);
     EXPECT_EQ(tools::CreateDateToolsWindow(nullptr, 5, context_), nullptr);
-    EXPECT_EQ(tools::ShowDateToolsWindow(nullptr, 9, context_), 0);
+    EXPECT_EQ(tools::RunToolWindow(tools::CreateDateToolsWindow(nullptr, 9, context_)), 0);
 }
 
 TEST_F(ToolWindowsTest, JulianDayOfAValidAndOfRefusedEntries) {
@@ -559,7 +559,7 @@ TEST_F(ToolWindowsTest, ModalWindowsDisableTheirOwnerUntilClosed) {
         KillTimer(nullptr, id);
         PostMessageW(tool, WM_CLOSE, 0, 0);
     });
-    EXPECT_EQ(tools::ShowYearlyTablesWindow(owner, 1, context_), IDCANCEL);
+    EXPECT_EQ(tools::RunToolWindow(tools::CreateYearlyTablesWindow(owner, 1, context_)), IDCANCEL);
     KillTimer(nullptr, timer);
     EXPECT_TRUE(owner_was_disabled);
     EXPECT_TRUE(IsWindowEnabled(owner));
