@@ -36,6 +36,7 @@ struct HelpDialog : win::Window {
     HWND page_box = nullptr;
     HWND labels[4] = {};
     win::Font bold = win::MakeFont("宋体", 12, FW_BOLD);  // the current page's label
+    win::Colours colours;
     int page = 0;                                       // 1..4 once filled
     int fills = 0;
 
@@ -93,14 +94,9 @@ struct HelpDialog : win::Window {
     // it stands on, the others on the dialog's colour in link blue.
     HBRUSH OnControlColour(HDC dc, HWND control) override {
         const int shown = LabelPage(GetDlgCtrlID(control));
-        if (shown == 0 || shown == page) {
-            SetTextColor(dc, shown == 0 ? GetSysColor(COLOR_WINDOWTEXT) : kCurrentLabelText);
-            SetBkColor(dc, RGB(255, 255, 255));
-            return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        }
-        SetTextColor(dc, kOtherLabelText);
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return GetSysColorBrush(COLOR_BTNFACE);
+        if (shown == 0) return colours.Use(dc, GetSysColor(COLOR_WINDOWTEXT), RGB(255, 255, 255));
+        if (shown == page) return colours.Use(dc, kCurrentLabelText, RGB(255, 255, 255));
+        return colours.Use(dc, kOtherLabelText, GetSysColor(COLOR_BTNFACE));
     }
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {

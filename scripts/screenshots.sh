@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the windows of Tempoline.exe under Wine on a virtual display, for looking at:
-# build-win/screenshots/*.png. The day page on 2024-02-10 and today: plain, with a background
-# picture, with era names.
+# build-win/screenshots/*.png: the day page (plain, with a background picture, with era names), the
+# popup menu, the month page, a table, the local-coordinates dialog, the help window, a date tool.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -15,8 +15,10 @@ export WINEPREFIX=$prefix WINEDEBUG=-all
 convert -size 260x150 gradient:'#ffd8a0'-'#ff8c1a' -fill '#ffffff80' -draw 'circle 200,40 230,40' BMP3:"$out/background.bmp"
 
 # shot NAME TITLE ARGUMENTS ACTION [registry values NAME=VALUE ...]: start the program with these
-# settings and arguments, wait for its window titled TITLE, do ACTION ("" or "menu": a right click
-# on the window, which opens the popup menu), photograph the window (with the menu: the screen).
+# settings and arguments, wait for its first window, do ACTION, then photograph the window titled
+# TITLE. ACTION: "" nothing; "menu" a right click on the window, which opens the popup menu (the
+# whole screen is photographed); "menu:KEYS" the same, then the keys of the menu items to choose
+# (their underlined letters), opening the window titled TITLE.
 shot() {
   local name=$1 title=$2 arguments=$3 action=$4
   shift 4
@@ -31,26 +33,36 @@ shot() {
   wineserver -k || true
   wineserver -w
   xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+    find_window() {
+      for i in $(seq 1 60); do
+        sleep 1
+        id=$(xwininfo -root -tree | grep "\"$1\"" | awk "{print \$1}" | head -n 1)
+        [ -n "$id" ] && xwininfo -id "$id" | grep -q IsViewable && return
+      done
+      id=""
+    }
     wine build-win/Tempoline.exe $3 &
-    id=""
-    for i in $(seq 1 60); do
-      sleep 1
-      id=$(xwininfo -root -tree | grep "\"$2\"" | awk "{print \$1}" | head -n 1)
-      [ -n "$id" ] && xwininfo -id "$id" | grep -q IsViewable && break
-    done
+    case "$4" in menu*) find_window 橙鹿日历 ;; *) find_window "$2" ;; esac
     sleep 2
-    if [ -n "$id" ]; then
-      geometry=$(xwininfo -id "$id" | awk "/Absolute upper-left X/{x=\$4} /Absolute upper-left Y/{y=\$4} /Width/{w=\$2} /Height/{h=\$2} END{print w\"x\"h\"+\"x\"+\"y}")
-      if [ "$4" = menu ]; then
+    case "$4" in
+      menu*)
         xdotool mousemove --window "$id" 60 40 click 3
         sleep 2
-        import -window root "$1"
-      else
-        import -window root -crop "$geometry" +repage "$1"
-      fi
-    else
-      echo "the window did not appear; the whole screen is saved" >&2
+        keys=${4#menu}
+        keys=${keys#:}
+        if [ -n "$keys" ]; then
+          for key in $(echo "$keys" | sed "s/./& /g"); do xdotool key "$key"; sleep 1; done
+          find_window "$2"
+          sleep 2
+        fi
+        ;;
+    esac
+    if [ "$4" = menu ] || [ -z "$id" ]; then
+      [ -z "$id" ] && echo "the window did not appear; the whole screen is saved" >&2
       import -window root "$1"
+    else
+      geometry=$(xwininfo -id "$id" | awk "/Absolute upper-left X/{x=\$4} /Absolute upper-left Y/{y=\$4} /Width/{w=\$2} /Height/{h=\$2} END{print w\"x\"h\"+\"x\"+\"y}")
+      import -window root -crop "$geometry" +repage "$1"
     fi
     wineserver -k' sh "$out/$name.png" "$title" "$arguments" "$action"
   echo "$out/$name.png"
@@ -62,3 +74,6 @@ shot day-page-era-names 橙鹿日历 "" "" DFORMShowDynastyFlag=1 DFORMShowInfoT
 shot popup-menu 橙鹿日历 "" menu
 shot month-page 橙鹿月历 /M ""
 shot solar-terms-table "橙鹿万年历：计算节气日" /U/T ""
+shot local-coordinates 本地坐标 "" menu:l
+shot help 帮助 "" menu:h
+shot date-tools-interval "橙鹿万年历：计算间隔日" /U/I ""

@@ -11,49 +11,43 @@ namespace tools {
 namespace {
 
 constexpr const char* kModeNames[] = {"", "计算儒略日", "计算间隔日", "计算干支历", "公历农历回历互转"};
+// A date as MM-DD-YYYY; a number of days as the engine takes it: a sign and eight digits, more
+// than any interval.
 constexpr const char* kDateCharacters = "1234567890-";
 constexpr int kDateLength = 10;
-constexpr int kDaysLength = 9;  // what the engine takes: a sign and eight digits, more than any interval
-constexpr int kClientWidth = 430;
-constexpr int kDateBoxWidth = 108;
-constexpr int kLabelX = 12;
-constexpr int kLabelWidth = 66;
-constexpr int kBoxX = 82;
-constexpr int kRowHeight = 32;
-constexpr int kBoxHeight = 24;
-constexpr int kBoxFontHeight = 16;
+constexpr int kDaysLength = 9;
 constexpr COLORREF kMessageColour = RGB(192, 0, 0);
+// The layout in client pixels: a column of labels at the left, the boxes after them in the fixed
+// font of the tables, a row of 32 pixels for each date and each result.
+constexpr int kClientWidth = 430;
+constexpr RECT kLabel{12, 5, 12 + 66, 5 + 16};  // in its row
+constexpr int kBoxX = 82;
+constexpr SIZE kDateBox{108, 24};
+constexpr int kRowHeight = 32;
 
 struct DateRow {
-    HWND label = nullptr;
-    HWND box = nullptr;
-    HWND bc = nullptr;
-    HWND gregorian = nullptr;
-    HWND lunar = nullptr;
-    HWND hijri = nullptr;
+    HWND label = nullptr, box = nullptr, bc = nullptr;
+    HWND gregorian = nullptr, lunar = nullptr, hijri = nullptr;  // the calendar it is written in
 };
 
 struct DateToolsWindow : ToolWindow {
-    win::Font box_font = TableFont(kBoxFontHeight);  // the boxes of dates and numbers
+    win::Font box_font = TableFont(16);  // the boxes of dates and numbers
+    win::Colours colours;
     DateRow dates[2];
     int date_count = 1;
-    HWND two_dates = nullptr;  // mode 2
-    HWND days_after = nullptr;
-    HWND days = nullptr;
-    HWND julian_day = nullptr;
-    HWND ganzhi = nullptr;
-    HWND gregorian = nullptr;
-    HWND lunar = nullptr;
-    HWND hijri = nullptr;
+    HWND two_dates = nullptr, days_after = nullptr, days = nullptr;  // mode 2: the two forms, 间隔日数
+    HWND julian_day = nullptr, ganzhi = nullptr;                      // the results of modes 1 and 3
+    HWND gregorian = nullptr, lunar = nullptr, hijri = nullptr;       // the three calendars
     HWND status = nullptr;
 
     HWND Label(const char* caption, int y) {
-        return AddControl(L"STATIC", caption, SS_LEFT, kLabelX, y + 5, kLabelWidth, 16);
+        return AddControl(L"STATIC", caption, SS_LEFT, kLabel.left, y + kLabel.top, kLabel.right - kLabel.left,
+                          kLabel.bottom - kLabel.top);
     }
 
     HWND Box(int id, int y, int width, DWORD style) {
-        return AddControl(L"EDIT", "", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL | style, kBoxX, y, width, kBoxHeight, id,
-                          box_font.get(), WS_EX_CLIENTEDGE);
+        return AddControl(L"EDIT", "", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL | style, kBoxX, y, width, kDateBox.cy,
+                          id, box_font.get(), WS_EX_CLIENTEDGE);
     }
 
     // One date entry: label, box, 纪元前, and the calendar it is written in.
@@ -61,7 +55,7 @@ struct DateToolsWindow : ToolWindow {
         DateRow& r = dates[index];
         const int id = index * kSecondDateOffset;
         r.label = Label(caption, y);
-        r.box = Box(kDateBoxId + id, y, kDateBoxWidth, 0);
+        r.box = Box(kDateBoxId + id, y, kDateBox.cx, 0);
         win::RestrictEntry(r.box, kDateCharacters, kDateLength);
         r.bc = AddControl(L"BUTTON", "纪元前", WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX, 198, y + 3, 64, 18,
                           kDateBcId + id);
@@ -113,7 +107,7 @@ struct DateToolsWindow : ToolWindow {
         int y = 14;
         if (mode == 2) {
             two_dates = AddControl(L"BUTTON", "计算两个日期的间隔日数", WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON,
-                                   kLabelX, y, 190, 18, kTwoDatesFormId);
+                                   kLabel.left, y, 190, 18, kTwoDatesFormId);
             days_after = AddControl(L"BUTTON", "计算若干日后的日期", BS_AUTORADIOBUTTON, 220, y, 190, 18,
                                     kDaysAfterFormId);
             y += 28;
@@ -122,7 +116,7 @@ struct DateToolsWindow : ToolWindow {
             AddDateRow(1, "终止日期", y + kRowHeight);
             y += 2 * kRowHeight + 8;
             Label("间隔日数", y);
-            days = Box(kDaysBoxId, y, kDateBoxWidth, 0);
+            days = Box(kDaysBoxId, y, kDateBox.cx, 0);
             win::RestrictEntry(days, kDateCharacters, kDaysLength);
             y = AddThreeCalendars(y + kRowHeight);
         } else {
@@ -142,7 +136,7 @@ struct DateToolsWindow : ToolWindow {
                     break;
             }
         }
-        status = AddControl(L"STATIC", "", SS_LEFT | SS_NOPREFIX, kLabelX, y + 2, kClientWidth - 24, 16, kDateStatusId);
+        status = AddControl(L"STATIC", "", SS_LEFT | SS_NOPREFIX, kLabel.left, y + 2, kClientWidth - 24, 16, kDateStatusId);
         if (mode == 2) SetForm(false);
         y += 26;
         AddControl(L"BUTTON", mode == 4 ? "转换" : "计算", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, kClientWidth - 184, y,
@@ -243,10 +237,7 @@ struct DateToolsWindow : ToolWindow {
     }
 
     HBRUSH OnControlColour(HDC dc, HWND control) override {
-        if (control != status) return nullptr;
-        SetTextColor(dc, kMessageColour);
-        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-        return GetSysColorBrush(COLOR_BTNFACE);
+        return control == status ? colours.Use(dc, kMessageColour, GetSysColor(COLOR_BTNFACE)) : nullptr;
     }
 };
 

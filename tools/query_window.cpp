@@ -93,16 +93,12 @@ void DropSearchMessages(HWND window) {
 
 struct QueryWindow : ToolWindow {
     win::Font result_font = TableFont(kResultFontHeight);
-    HWND lists[kCriteriaCount] = {};
-    HWND options[4] = {};
+    HWND lists[kCriteriaCount] = {};  // mode 1
+    HWND options[4] = {};             // mode 2: the kinds of month, and the leap month's base month
     HWND base_month = nullptr;
-    HWND start_year = nullptr;
-    HWND bc = nullptr;
-    HWND year_count = nullptr;
-    HWND search = nullptr;
-    HWND cancel = nullptr;
-    HWND status = nullptr;
-    HWND result = nullptr;
+    HWND start_year = nullptr, bc = nullptr, year_count = nullptr;  // the years searched
+    HWND search = nullptr, cancel = nullptr;
+    HWND status = nullptr, result = nullptr;
     std::vector<std::string> festivals;
     // The search, then the hits going into the box.
     enum class State { kIdle, kSearching, kShowing } state = State::kIdle;

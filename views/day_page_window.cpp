@@ -51,8 +51,7 @@ struct DayPage : PageWindow {
     HWND information = nullptr;
     HWND picture = nullptr;
     HWND tooltip = nullptr;
-    win::Brush list_brush{CreateSolidBrush(kListBackground)};
-    win::Brush back_brush{CreateSolidBrush(kPageBackground)};
+    win::Colours colours;
     win::Bitmap bitmap;
 
     int IndexOf(HWND list) const {
@@ -171,20 +170,11 @@ struct DayPage : PageWindow {
     }
 
     HBRUSH OnControlColour(HDC dc, HWND control) override {
-        for (int i = 0; i < kDayListCount; ++i) {
-            if (control == lists[i] || control == dropdowns[i]) {
-                SetTextColor(dc, TextColourOf(static_cast<DayList>(i)));
-                SetBkColor(dc, kListBackground);
-                return list_brush.get();
-            }
-        }
-        if (control == attribute || control == information) {
-            SetTextColor(dc, RGB(0, 0, 0));
-            SetBkColor(dc, kListBackground);
-            return list_brush.get();
-        }
-        SetBkColor(dc, kPageBackground);
-        return back_brush.get();
+        for (int i = 0; i < kDayListCount; ++i)
+            if (control == lists[i] || control == dropdowns[i])
+                return colours.Use(dc, TextColourOf(static_cast<DayList>(i)), kListBackground);
+        if (control == attribute || control == information) return colours.Use(dc, RGB(0, 0, 0), kListBackground);
+        return colours.Use(dc, kPageBackground);
     }
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {

@@ -26,23 +26,19 @@ namespace {
 //             the grid's right edge 513: 353 wide
 //   bottom    the moon line over the grid's whole width, 4 pixels above the client's lower edge,
 //             the panel reaching down to 3 pixels above it
-constexpr int kTopRowY = 5;
-constexpr int kTopRowHeight = 22;
-constexpr int kYearListX = 17;
-constexpr int kYearListWidth = 84;
-constexpr int kMonthListX = 101;
-constexpr int kMonthListWidth = 54;
 constexpr int kGridRight = kGridLeft + 6 * kCellPitchX + kCellWidth;  // 513
-constexpr int kPanelX = 160;
-constexpr int kPanelWidth = 353;
 constexpr int kPanelTop = kGridTop + 4 * kCellPitchY + kCellHeight + 1;  // just below the 5th row
-constexpr int kTitleX = kPanelX;
-constexpr int kTitleWidth = kPanelWidth;
 constexpr int kMoonLineHeight = 18;
-constexpr int kLabelWidth = 70;
-constexpr int kLabelHeight = 16;
-constexpr int kNumberOffsetY = 6;  // the day number's label inside its cell
-constexpr int kLunarOffsetY = 26;  // the lunar line's label
+// The top row: the two lists (their height is that of the dropped lists) and the title over the
+// panel's width.
+constexpr RECT kYearList{17, 5, 17 + 84, 5 + 300};
+constexpr RECT kMonthList{101, 5, 101 + 54, 5 + 300};
+constexpr RECT kTitle{160, 5, kGridRight, 5 + 22};
+// The two labels inside a cell, 1 pixel from its left frame: the day number, 6 pixels down, and the
+// lunar line, 26 pixels down.
+constexpr SIZE kCellLabel{70, 16};
+constexpr POINT kNumberOffset{1, 6};
+constexpr POINT kLunarOffset{1, 26};
 
 constexpr COLORREF kCellBackground = RGB(190, 255, 255);
 constexpr COLORREF kTitleBackground = RGB(248, 249, 200);
@@ -82,12 +78,7 @@ struct MonthPage : PageWindow {
     win::Font header_font = win::MakeFont("楷体_GB2312", 16, FW_BOLD);
     win::Font number_font = win::MakeFont("楷体_GB2312", 16, FW_BOLD);
     win::Font lunar_font = win::MakeFont("宋体", 12, FW_BOLD);
-    win::Brush back_brush{CreateSolidBrush(kPageBackground)};
-    win::Brush cell_brush{CreateSolidBrush(kCellBackground)};
-    win::Brush title_brush{CreateSolidBrush(kTitleBackground)};
-    win::Brush selected_brush{CreateSolidBrush(kSelectedBackground)};
-    win::Brush frame_brush{CreateSolidBrush(kFrame)};
-    win::Brush selected_frame_brush{CreateSolidBrush(kSelectedFrame)};
+    win::Colours colours;
 
     bool CellUsed(int cell) const { return cells[cell - 1].day != astro::InvalidDayNumber; }
     int SelectedCell() const { return CellOfDay(state.date.year, state.date.month, state.day); }
@@ -105,8 +96,9 @@ struct MonthPage : PageWindow {
         return label;
     }
 
-    HWND List(int id, int x, int width, HWND& dropdown) {
-        HWND combo = AddControl(L"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, x, kTopRowY, width, 300, id);
+    HWND List(int id, const RECT& r, HWND& dropdown) {
+        HWND combo = AddControl(L"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, r.left, r.top,
+                                r.right - r.left, r.bottom - r.top, id);
         dropdown = win::DropDownOf(combo);
         MakeSteppingList(combo, nullptr);
         return combo;
@@ -122,10 +114,9 @@ struct MonthPage : PageWindow {
     bool OnCreate() override {
         // The maximise box stays, greyed: the page has one size.
         EnableMenuItem(GetSystemMenu(handle(), FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
-        year_list = List(kMonthYearListId, kYearListX, kYearListWidth, year_dropdown);
-        month_list = List(kMonthMonthListId, kMonthListX, kMonthListWidth, month_dropdown);
-        title = Label(kMonthTitleId, RECT{kTitleX, kTopRowY, kTitleX + kTitleWidth, kTopRowY + kTopRowHeight},
-                      SS_CENTER | SS_CENTERIMAGE, title_font.get());
+        year_list = List(kMonthYearListId, kYearList, year_dropdown);
+        month_list = List(kMonthMonthListId, kMonthList, month_dropdown);
+        title = Label(kMonthTitleId, kTitle, SS_CENTER | SS_CENTERIMAGE, title_font.get());
         win::SetText(title, "公 历");
         for (int column = 0; column < kWeekdayCount; ++column) {
             RECT r = HeaderRect(column);
@@ -135,18 +126,19 @@ struct MonthPage : PageWindow {
         }
         for (int cell = 1; cell <= kMonthCellCount; ++cell) {
             const RECT frame = CellRect(cell);
-            const int x = frame.left + 1;
-            const auto label_at = [&](int offset) {
-                return RECT{x, frame.top + offset, x + kLabelWidth, frame.top + offset + kLabelHeight};
+            const auto label_at = [&frame](POINT offset) {
+                const int x = frame.left + offset.x;
+                const int y = frame.top + offset.y;
+                return RECT{x, y, x + kCellLabel.cx, y + kCellLabel.cy};
             };
-            numbers[cell - 1] = Label(kCellNumberId + cell, label_at(kNumberOffsetY), SS_CENTER, number_font.get());
-            lunar_lines[cell - 1] = Label(kCellLunarId + cell, label_at(kLunarOffsetY), SS_CENTER, lunar_font.get());
+            numbers[cell - 1] = Label(kCellNumberId + cell, label_at(kNumberOffset), SS_CENTER, number_font.get());
+            lunar_lines[cell - 1] = Label(kCellLunarId + cell, label_at(kLunarOffset), SS_CENTER, lunar_font.get());
         }
         // The panel and the moon line take the room left below the grid, whatever the caption's height.
         RECT client;
         GetClientRect(handle(), &client);
         const int moon_top = std::max<int>(client.bottom - 4 - kMoonLineHeight, kPanelTop + 3 * kMoonLineHeight);
-        panel = TextBox(kMonthPanelId, RECT{kPanelX, kPanelTop, kPanelX + kPanelWidth, moon_top - 3},
+        panel = TextBox(kMonthPanelId, RECT{kTitle.left, kPanelTop, kTitle.right, moon_top - 3},
                         ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL);
         moon_line = TextBox(kMonthMoonLineId, RECT{kGridLeft, moon_top, kGridRight, moon_top + kMoonLineHeight},
                             ES_AUTOHSCROLL);
@@ -221,28 +213,33 @@ struct MonthPage : PageWindow {
         RedrawGrid();
     }
 
+    // The selected day's cell, a day of the month, or a cell the month does not use.
+    COLORREF CellBackground(int cell) const {
+        return cell == SelectedCell() ? kSelectedBackground : CellUsed(cell) ? kCellBackground : kPageBackground;
+    }
+
     void Paint() {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(handle(), &ps);
         for (int column = 0; column < kWeekdayCount; ++column) {
             const RECT r = HeaderRect(column);
-            FillRect(dc, &r, title_brush.get());
-            FrameRect(dc, &r, frame_brush.get());
+            FillRect(dc, &r, colours.BrushOf(kTitleBackground));
+            FrameRect(dc, &r, colours.BrushOf(kFrame));
         }
         const int selected = SelectedCell();
         for (int cell = 1; cell <= kMonthCellCount; ++cell) {
             if (!CellDrawn(cell) || cell == selected) continue;
             const RECT r = CellRect(cell);
-            FillRect(dc, &r, CellUsed(cell) ? cell_brush.get() : back_brush.get());
-            FrameRect(dc, &r, frame_brush.get());
+            FillRect(dc, &r, colours.BrushOf(CellBackground(cell)));
+            FrameRect(dc, &r, colours.BrushOf(kFrame));
         }
         // The selected cell last: its double orange frame covers the lines it shares with its neighbours.
         if (selected > 0) {
             RECT r = CellRect(selected);
-            FillRect(dc, &r, selected_brush.get());
-            FrameRect(dc, &r, selected_frame_brush.get());
+            FillRect(dc, &r, colours.BrushOf(kSelectedBackground));
+            FrameRect(dc, &r, colours.BrushOf(kSelectedFrame));
             InflateRect(&r, -1, -1);
-            FrameRect(dc, &r, selected_frame_brush.get());
+            FrameRect(dc, &r, colours.BrushOf(kSelectedFrame));
         }
         EndPaint(handle(), &ps);
     }
@@ -272,32 +269,18 @@ struct MonthPage : PageWindow {
     }
 
     HBRUSH OnControlColour(HDC dc, HWND control) override {
-        if (control == year_list || control == month_list || control == year_dropdown || control == month_dropdown) {
-            SetTextColor(dc, kListText);
-            SetBkColor(dc, kCellBackground);
-            return cell_brush.get();
-        }
+        if (control == year_list || control == month_list || control == year_dropdown || control == month_dropdown)
+            return colours.Use(dc, kListText, kCellBackground);
         const int id = GetDlgCtrlID(control);
         const int cell = id > kCellLunarId ? id - kCellLunarId : id - kCellNumberId;
-        if (id > kCellNumberId && id <= kCellLunarId + kMonthCellCount && cell >= 1 && cell <= kMonthCellCount) {
-            SetTextColor(dc, IsWeekendColumn(ColumnOf(cell)) ? kWeekendText : kWeekdayText);
-            const bool selected = cell == SelectedCell();
-            const bool used = CellUsed(cell);
-            SetBkColor(dc, selected ? kSelectedBackground : used ? kCellBackground : kPageBackground);
-            return selected ? selected_brush.get() : used ? cell_brush.get() : back_brush.get();
-        }
-        if (id >= kFirstWeekdayHeaderId && id < kFirstWeekdayHeaderId + kWeekdayCount) {
-            SetTextColor(dc, IsWeekendColumn(id - kFirstWeekdayHeaderId) ? kWeekendText : kWeekdayText);
-            SetBkColor(dc, kTitleBackground);
-            return title_brush.get();
-        }
-        if (control == title || control == panel || control == moon_line) {
-            SetTextColor(dc, kWeekdayText);
-            SetBkColor(dc, kTitleBackground);
-            return title_brush.get();
-        }
-        SetBkColor(dc, kPageBackground);
-        return back_brush.get();
+        if (id > kCellNumberId && id <= kCellLunarId + kMonthCellCount && cell >= 1 && cell <= kMonthCellCount)
+            return colours.Use(dc, IsWeekendColumn(ColumnOf(cell)) ? kWeekendText : kWeekdayText, CellBackground(cell));
+        if (id >= kFirstWeekdayHeaderId && id < kFirstWeekdayHeaderId + kWeekdayCount)
+            return colours.Use(dc, IsWeekendColumn(id - kFirstWeekdayHeaderId) ? kWeekendText : kWeekdayText,
+                               kTitleBackground);
+        if (control == title || control == panel || control == moon_line)
+            return colours.Use(dc, kWeekdayText, kTitleBackground);
+        return colours.Use(dc, kPageBackground);
     }
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {

@@ -11,6 +11,12 @@ namespace win {
 
 namespace {
 
+// The rest of a control's messages go to its own procedure; the subclass comes off when it goes.
+LRESULT Default(HWND control, UINT message, WPARAM wparam, LPARAM lparam, SUBCLASSPROC subclass) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(control, subclass, 1);
+    return DefSubclassProc(control, message, wparam, lparam);
+}
+
 // Whether a character may be typed into a restricted box: control characters (Backspace, the
 // clipboard keys) always, others only when listed.
 bool Allowed(const char* allowed, WPARAM c) {
@@ -45,13 +51,10 @@ LRESULT CALLBACK RestrictedEntryProc(HWND edit, UINT message, WPARAM wparam, LPA
             SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kept.c_str()));
             return 0;
         }
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(edit, RestrictedEntryProc, 1);
-            break;
         default:
             break;
     }
-    return DefSubclassProc(edit, message, wparam, lparam);
+    return Default(edit, message, wparam, lparam, RestrictedEntryProc);
 }
 
 LRESULT ToParent(HWND control, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -80,29 +83,16 @@ LRESULT CALLBACK ReadOnlyTextProc(HWND edit, UINT message, WPARAM wparam, LPARAM
         case WM_RBUTTONDOWN:
         case WM_RBUTTONUP:
             return ToParent(edit, message, wparam, lparam);
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(edit, ReadOnlyTextProc, 1);
-            break;
         default:
             break;
     }
-    return DefSubclassProc(edit, message, wparam, lparam);
+    return Default(edit, message, wparam, lparam, ReadOnlyTextProc);
 }
 
 LRESULT CALLBACK PassMouseProc(HWND control, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
-    switch (message) {
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_RBUTTONUP:
-        case WM_MOUSEMOVE:
-            return ToParent(control, message, wparam, lparam);
-        case WM_NCDESTROY:
-            RemoveWindowSubclass(control, PassMouseProc, 1);
-            break;
-        default:
-            break;
-    }
-    return DefSubclassProc(control, message, wparam, lparam);
+    if (message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_RBUTTONUP || message == WM_MOUSEMOVE)
+        return ToParent(control, message, wparam, lparam);
+    return Default(control, message, wparam, lparam, PassMouseProc);
 }
 
 // Whether a font sets every sample on a grid of columns: ASCII one column, a Chinese character (two
@@ -226,5 +216,22 @@ void RestrictEntry(HWND edit, const char* allowed, int max_length) {
 void MakeReadOnlyText(HWND edit) { SetWindowSubclass(edit, ReadOnlyTextProc, 1, 0); }
 
 void PassMouseToParent(HWND control) { SetWindowSubclass(control, PassMouseProc, 1, 0); }
+
+HBRUSH Colours::Use(HDC dc, COLORREF text, COLORREF background) {
+    SetTextColor(dc, text);
+    return Use(dc, background);
+}
+
+HBRUSH Colours::Use(HDC dc, COLORREF background) {
+    SetBkColor(dc, background);
+    return BrushOf(background);
+}
+
+HBRUSH Colours::BrushOf(COLORREF colour) {
+    for (const auto& [c, brush] : brushes_)
+        if (c == colour) return brush.get();
+    brushes_.emplace_back(colour, Brush(CreateSolidBrush(colour)));
+    return brushes_.back().second.get();
+}
 
 }  // namespace win

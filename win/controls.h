@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "win/handles.h"
@@ -51,5 +52,19 @@ void RestrictEntry(HWND edit, const char* allowed, int max_length);
 void MakeReadOnlyText(HWND edit);
 // Passes the mouse buttons and moves that reach a control on to its parent, at the same place.
 void PassMouseToParent(HWND control);
+
+// The colours a window gives its controls (WM_CTLCOLOR*) and paints with: one solid brush per
+// colour, made on first use and freed with the object.
+class Colours {
+public:
+    // Sets the text and the background colour on a control's DC; the brush of the background.
+    HBRUSH Use(HDC dc, COLORREF text, COLORREF background);
+    // The background only (a control without text, or one that keeps its text colour).
+    HBRUSH Use(HDC dc, COLORREF background);
+    HBRUSH BrushOf(COLORREF colour);
+
+private:
+    std::vector<std::pair<COLORREF, Brush>> brushes_;
+};
 
 }  // namespace win

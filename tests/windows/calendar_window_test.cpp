@@ -1,6 +1,6 @@
 // The calendar window as the program makes it, on both pages: always on top after the start and
-// after every switch of views, whole on the screen from any stored centre, and the automatic
-// transparency following the pointer over every kind of control.
+// after every switch of views, whole on the screen from any stored centre and after any move, and
+// the automatic transparency following the pointer over every kind of control.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -133,6 +133,49 @@ TEST_F(CalendarWindowTest, BothPagesOpenWholeOnTheScreenFromAnyStoredCentre) {
     EXPECT_EQ(r.top, 0);
     EXPECT_EQ(program_.settings.form_center_x, 130);
     EXPECT_EQ(program_.settings.form_center_y, 75);
+}
+
+TEST_F(CalendarWindowTest, ClosingEitherPageKeepsItsCentreSavesTheSettingsAndEndsTheProgram) {
+    program_.settings.use_registry = 1;
+    program_.settings.dform_show_dynasty_flag = 1;
+    const struct {
+        CalendarView view;
+        const char* centre_x;  // the page's left edge at 100, its top at 200
+        const char* centre_y;
+    } pages[] = {{CalendarView::kDay, "230.0", "275.0"}, {CalendarView::kMonth, "364.0", "415.0"}};
+    for (const auto& page : pages) {
+        ASSERT_NE(Open(page.view, kDay), nullptr);
+        HWND window = Window();
+        SetWindowPos(window, nullptr, 100, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SendMessageW(window, WM_CLOSE, 0, 0);
+        Pump();
+        EXPECT_FALSE(IsWindow(window));
+        EXPECT_EQ(Window(), nullptr);
+        EXPECT_EQ(test::TakeQuits(), 1);
+        EXPECT_EQ(Stored("Version"), "4.2");
+        EXPECT_EQ(Stored("FormCenterX"), page.centre_x);
+        EXPECT_EQ(Stored("FormCenterY"), page.centre_y);
+        EXPECT_EQ(Stored("DFORMShowDynastyFlag"), "1");
+        EXPECT_EQ(Stored("CalendarShowTypeFlag"), page.view == CalendarView::kMonth ? "1" : "");
+    }
+}
+
+TEST_F(CalendarWindowTest, BothPagesStayOnTheScreenWhenMovedPastAnEdge) {
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    for (const CalendarView view : {CalendarView::kDay, CalendarView::kMonth}) {
+        ASSERT_NE(Open(view, kDay), nullptr);
+        RECT r;
+        SetWindowPos(Window(), nullptr, -100, -50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        GetWindowRect(Window(), &r);
+        EXPECT_EQ(r.left, 0);
+        EXPECT_EQ(r.top, 0);
+        SetWindowPos(Window(), nullptr, width - 100, height + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        GetWindowRect(Window(), &r);
+        EXPECT_EQ(r.right, width);
+        EXPECT_EQ(r.bottom, height);
+        Close();
+    }
 }
 
 TEST_F(CalendarWindowTest, TheDayPageFadesAndComesBackOverEveryKindOfControl) {

@@ -131,20 +131,6 @@ TEST_F(DayPageTest, AListClosedWithoutAChoiceShowsThePagesDayAgain) {
     EXPECT_EQ(Selected(DayList::kSolarMonth), "2月");
 }
 
-TEST_F(DayPageTest, StaysOnTheScreenWhenMovedPastAnEdge) {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
-    SetWindowPos(Window(), nullptr, -100, -50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    RECT r;
-    GetWindowRect(Window(), &r);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-    SetWindowPos(Window(), nullptr, width - 100, height + 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    GetWindowRect(Window(), &r);
-    EXPECT_EQ(r.right, width);
-    EXPECT_EQ(r.bottom, height);
-}
-
 TEST_F(DayPageTest, EraNamesAndInformationTypes) {
     ShowDay(DateToDayNumber(1875, 6, 1));
     EXPECT_EQ(Selected(DayList::kLunarYear), "  一八七五年");
@@ -157,22 +143,6 @@ TEST_F(DayPageTest, EraNamesAndInformationTypes) {
     EXPECT_EQ(Information().substr(0, 8), "天亮时刻");
     Command(shell::command::kShowEraNames);
     EXPECT_EQ(Selected(DayList::kLunarYear), "  一八七五年");
-}
-
-TEST_F(DayPageTest, ClosingSavesTheCentreAndTheSettings) {
-    program_.settings.use_registry = 1;
-    program_.settings.dform_show_dynasty_flag = 1;
-    SetWindowPos(Window(), nullptr, 100, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    HWND page = Window();
-    SendMessageW(page, WM_CLOSE, 0, 0);
-    Pump();
-    EXPECT_FALSE(IsWindow(page));
-    EXPECT_EQ(Window(), nullptr);
-    EXPECT_EQ(test::TakeQuits(), 1);
-    EXPECT_EQ(Stored("Version"), "4.2");
-    EXPECT_EQ(Stored("FormCenterX"), "230.0");
-    EXPECT_EQ(Stored("FormCenterY"), "275.0");
-    EXPECT_EQ(Stored("DFORMShowDynastyFlag"), "1");
 }
 
 TEST_F(DayPageTest, LocalCoordinatesDialogChoosesThePlace) {

@@ -382,29 +382,6 @@ TEST_F(MonthPageTest, CaptionLockAndNoMaximise) {
     GetWindowRect(Window(), &after);
     EXPECT_EQ(after.left, before.left);
     EXPECT_EQ(after.top, before.top);
-    // Kept on the screen like the day page.
-    SetWindowPos(Window(), nullptr, -100, -50, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    GetWindowRect(Window(), &after);
-    EXPECT_EQ(after.left, 0);
-    EXPECT_EQ(after.top, 0);
-    SetWindowPos(Window(), nullptr, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER);
-    GetWindowRect(Window(), &after);
-    EXPECT_EQ(after.right, GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(after.bottom, GetSystemMetrics(SM_CYSCREEN));
-}
-
-TEST_F(MonthPageTest, ClosingSavesAndEndsTheProgram) {
-    program_.settings.use_registry = 1;
-    HWND page = Window();
-    SetWindowPos(page, nullptr, 100, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    SendMessageW(page, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(page));
-    EXPECT_EQ(Window(), nullptr);
-    EXPECT_EQ(test::TakeQuits(), 1);
-    EXPECT_EQ(Stored("FormCenterX"), "364.0");
-    EXPECT_EQ(Stored("FormCenterY"), "415.0");
-    EXPECT_EQ(Stored("CalendarShowTypeFlag"), "1");
 }
 
 TEST_F(MonthPageTest, ClosingForASwitchOfViewsKeepsTheProgramRunning) {
