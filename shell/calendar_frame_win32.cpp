@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <optional>
 
 #include "shell/command_ids.h"
 #include "shell/program_win32.h"
@@ -165,65 +166,72 @@ bool IsMenuCommand(WPARAM wparam, LPARAM lparam) {
     return lparam == 0 && HIWORD(wparam) == 0 && LOWORD(wparam) >= command::kFirst && LOWORD(wparam) <= command::kLast;
 }
 
-LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
-    auto* frame = reinterpret_cast<CalendarFrame*>(data);
-    Program& program = *frame->program;
-    const views::CalendarPage& page = *frame->page;
+// The pointer and moving the page: a message handled only here gives a result.
+std::optional<LRESULT> OnPointerOrMove(Program& program, const views::CalendarPage& page, HWND window, UINT message,
+                                       WPARAM wparam, LPARAM lparam) {
     switch (message) {
-        case WM_TIMER:
-            if (wparam != page.alarm_timer && wparam != page.transparency_timer && wparam != page.chime_timer) break;
-            OnTimer(program, page, window, wparam);
-            return 0;
         case WM_MOUSEMOVE: {
             TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
             TrackMouseEvent(&track);
             PointerOnPage(program, page, window);
-            break;
+            return std::nullopt;
         }
         case WM_SETCURSOR:  // the pointer moves over the page or any of its controls
             PointerOnPage(program, page, window);
-            break;
+            return std::nullopt;
         case WM_LBUTTONDOWN:
-            if (!page.moved_by_body) break;
+            if (!page.moved_by_body) return std::nullopt;
             if (!program.move_lock) win::StartDrag(window);
             return 0;
-        case WM_NCLBUTTONDOWN:
-            // Moved by its caption, unless it is locked in place.
-            if (wparam == HTCAPTION && program.move_lock) {
-                SetForegroundWindow(window);
-                return 0;
-            }
-            break;
-        case WM_SYSCOMMAND:
-            if ((wparam & 0xFFF0) == SC_MOVE && program.move_lock) return 0;  // nor from the keyboard
-            break;
+        case WM_NCLBUTTONDOWN:  // moved by its caption, unless it is locked in place
+            if (wparam != HTCAPTION || !program.move_lock) return std::nullopt;
+            SetForegroundWindow(window);
+            return 0;
+        case WM_SYSCOMMAND:  // nor from the keyboard
+            if ((wparam & 0xFFF0) == SC_MOVE && program.move_lock) return 0;
+            return std::nullopt;
         case WM_WINDOWPOSCHANGING:
             KeepOnScreen(window, *reinterpret_cast<WINDOWPOS*>(lparam));
             program.fade_step = 0;
             if (program.transparency_level == kAutomaticTransparency) SetTimer(window, page.transparency_timer, 200, nullptr);
-            break;
-        case WM_HOTKEY:
+            return std::nullopt;
+        default:
+            return std::nullopt;
+    }
+}
+
+// What the user asks of the program through the page: hotkeys, the tray icon, the popup menu and
+// its commands, a dropped picture, putting the page away.
+std::optional<LRESULT> OnRequest(Program& program, const views::CalendarPage& page, HWND window, UINT message,
+                                 WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_HOTKEY:  // the music player, the weather viewer and the spoken time come later
             if (wparam == kHotkeyShow) BringToFront(window);
             if (wparam == kHotkeyExit) PostMessageW(window, WM_CLOSE, 0, 0);
-            return 0;  // the music player, the weather viewer and the spoken time come later
-        case kTrayMessage:
-            OnTray(program, window, lparam);
             return 0;
-        case WM_RBUTTONDOWN:
-            UpdateMenuChecks(program);
-            return 0;
-        case WM_RBUTTONUP:
-            ShowPopupMenu(program, window);
-            return 0;
+        case kTrayMessage: OnTray(program, window, lparam); return 0;
+        case WM_RBUTTONDOWN: UpdateMenuChecks(program); return 0;
+        case WM_RBUTTONUP: ShowPopupMenu(program, window); return 0;
         case WM_COMMAND:
-            if (!IsMenuCommand(wparam, lparam)) break;
+            if (!IsMenuCommand(wparam, lparam)) return std::nullopt;
             RunCommand(program, LOWORD(wparam));
             return 0;
-        case WM_DROPFILES:
-            OnDropFiles(program, window, reinterpret_cast<HDROP>(wparam));
-            return 0;
-        case views::kPutAwayMessage:
-            PutAway(page, window);
+        case WM_DROPFILES: OnDropFiles(program, window, reinterpret_cast<HDROP>(wparam)); return 0;
+        case views::kPutAwayMessage: PutAway(page, window); return 0;
+        default: return std::nullopt;
+    }
+}
+
+LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR data) {
+    auto* frame = reinterpret_cast<CalendarFrame*>(data);
+    Program& program = *frame->program;
+    const views::CalendarPage& page = *frame->page;
+    if (const auto result = OnPointerOrMove(program, page, window, message, wparam, lparam)) return *result;
+    if (const auto result = OnRequest(program, page, window, message, wparam, lparam)) return *result;
+    switch (message) {
+        case WM_TIMER:
+            if (wparam != page.alarm_timer && wparam != page.transparency_timer && wparam != page.chime_timer) break;
+            OnTimer(program, page, window, wparam);
             return 0;
         case WM_CLOSE:
             OnClose(program, window);
@@ -237,7 +245,7 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
             if (program.calendar_window == window) program.calendar_window = nullptr;
             // Closed to make way for the other page: the program goes on.
             if (!program.view_switching) PostQuitMessage(0);
-            return DefSubclassProc(window, message, wparam, lparam);
+            break;
         }
         default:
             break;

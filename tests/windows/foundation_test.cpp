@@ -174,47 +174,60 @@ std::string BitmapFile() {
     return text::WideToGbk(path);
 }
 
-// Every window of the program, made and ended once.
-const std::vector<std::function<void(HWND owner)>>& EveryWindow() {
+// Every window of the program, as its opener makes it (shown, not modal); the pages and the dialogs.
+struct Opener {
+    const char* name;
+    std::function<HWND(HWND owner)> open;
+    bool page = false;
+};
+
+const std::vector<Opener>& EveryWindow() {
     static places::LocalPlace place;
-    static const tools::ToolContext context{2460351, 0, 1, 1};
-    static const std::vector<std::function<void(HWND)>> windows = [] {
-        std::vector<std::function<void(HWND)>> all;
-        const auto end = [](HWND w) {
-            ASSERT_NE(w, nullptr);
-            SendMessageW(w, WM_CLOSE, 0, 0);
-            if (IsWindow(w)) DestroyWindow(w);  // the calendar pages leave closing to the program's frame
-            Pump();
-        };
+    static const tools::ToolContext context{2460351, 0, 5, 1};
+    static const std::vector<Opener> windows = [] {
         const views::PageOptions options{};
         const views::PageOptions picture{.background_picture = BitmapFile()};
-        all.push_back([=](HWND) { end(views::CreateDayPage(2460351, options)); });
-        all.push_back([=](HWND) {
-            HWND page = views::CreateDayPage(2460351, picture);
-            EXPECT_NE(SendMessageW(GetDlgItem(page, views::kPictureId), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
-            end(page);
-        });
-        all.push_back([=](HWND) { end(views::CreateMonthPage(2460351, options)); });
-        all.push_back([=](HWND owner) { end(places::CreateLocalCoordinatesDialog(owner, &place)); });
-        all.push_back([=](HWND owner) { end(help::CreateHelpDialog(owner)); });
-        all.push_back([=](HWND owner) { end(win::CreateConfirmDialog(owner, "警告", "是否修改系统日期？")); });
+        std::vector<Opener> all = {
+            {"日历", [=](HWND) { return views::CreateDayPage(2460351, options); }, true},
+            {"日历 with a picture",
+             [=](HWND) {
+                 HWND page = views::CreateDayPage(2460351, picture);
+                 EXPECT_NE(SendMessageW(GetDlgItem(page, views::kPictureId), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+                 return page;
+             },
+             true},
+            {"月历", [=](HWND) { return views::CreateMonthPage(2460351, options); }, true},
+            {"本地坐标", [](HWND owner) { return places::CreateLocalCoordinatesDialog(owner, &place); }},
+            {"帮助", [](HWND owner) { return help::CreateHelpDialog(owner); }},
+            {"警告", [](HWND owner) { return win::CreateConfirmDialog(owner, "警告", "是否修改系统日期？"); }},
+        };
         for (int mode = 1; mode <= 4; ++mode) {
-            all.push_back([=](HWND owner) { end(tools::CreateDateToolsWindow(owner, mode, context)); });
-            all.push_back([=](HWND owner) { end(tools::CreateYearlyTablesWindow(owner, mode, context)); });
+            all.push_back({"date tools", [=](HWND owner) { return tools::CreateDateToolsWindow(owner, mode, context); }});
+            all.push_back({"yearly tables", [=](HWND owner) { return tools::CreateYearlyTablesWindow(owner, mode, context); }});
         }
         for (int mode = 1; mode <= 2; ++mode)
-            all.push_back([=](HWND owner) { end(tools::CreateQueryWindow(owner, mode, context)); });
+            all.push_back({"queries", [=](HWND owner) { return tools::CreateQueryWindow(owner, mode, context); }});
         return all;
     }();
     return windows;
 }
 
+// Opens and ends every window once.
+void OpenAndEndEveryWindow(HWND owner) {
+    for (const Opener& o : EveryWindow()) {
+        HWND w = o.open(owner);
+        ASSERT_NE(w, nullptr) << o.name;
+        SendMessageW(w, WM_CLOSE, 0, 0);
+        if (IsWindow(w)) DestroyWindow(w);  // a page leaves closing to the program's frame
+        Pump();
+    }
+}
+
 TEST_F(FoundationTest, NoWindowLeavesAGdiObjectBehind) {
     ASSERT_GT(test::GdiObjects(), 0);
-    for (const auto& open : EveryWindow()) open(owner_);  // classes, shared icons and caches made once
+    OpenAndEndEveryWindow(owner_);  // classes, shared icons and caches made once
     const int before = test::GdiObjects();
-    for (int round = 0; round < 20; ++round)
-        for (const auto& open : EveryWindow()) open(owner_);
+    for (int round = 0; round < 20; ++round) OpenAndEndEveryWindow(owner_);
     EXPECT_EQ(test::GdiObjects(), before);
 }
 
@@ -229,48 +242,31 @@ TEST_F(FoundationTest, TheGdiCountSeesALeak) {
 }
 
 TEST_F(FoundationTest, EveryDialogHoldsItsControlsInsideItsClientArea) {
-    places::LocalPlace place;
-    const tools::ToolContext context{2460351, 0, 5, 1};
-    struct Dialog {
-        const char* name;
-        std::function<HWND()> open;
-    };
-    const std::vector<Dialog> dialogs = {
-        {"本地坐标", [&] { return places::CreateLocalCoordinatesDialog(owner_, &place); }},
-        {"帮助", [&] { return help::CreateHelpDialog(owner_); }},
-        {"警告", [&] { return win::CreateConfirmDialog(owner_, "警告", "是否修改系统日期？"); }},
-        {"计算儒略日", [&] { return tools::CreateDateToolsWindow(owner_, 1, context); }},
-        {"计算间隔日", [&] { return tools::CreateDateToolsWindow(owner_, 2, context); }},
-        {"计算干支历", [&] { return tools::CreateDateToolsWindow(owner_, 3, context); }},
-        {"公历农历回历互转", [&] { return tools::CreateDateToolsWindow(owner_, 4, context); }},
-        {"计算农历月", [&] { return tools::CreateYearlyTablesWindow(owner_, 1, context); }},
-        {"计算太阳升降时刻", [&] { return tools::CreateYearlyTablesWindow(owner_, 4, context); }},
-        {"查询条件日", [&] { return tools::CreateQueryWindow(owner_, 1, context); }},
-        {"查询条件月", [&] { return tools::CreateQueryWindow(owner_, 2, context); }},
-    };
     const SIZE screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    for (const Dialog& d : dialogs) {
-        HWND w = d.open();
-        ASSERT_NE(w, nullptr) << d.name;
+    for (const Opener& o : EveryWindow()) {
+        if (o.page) continue;  // the pages' layouts have tests of their own
+        HWND w = o.open(owner_);
+        ASSERT_NE(w, nullptr) << o.name;
         Pump();
         RECT client;
         GetClientRect(w, &client);
         int children = 0;
         for (HWND child = GetWindow(w, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++children) {
             const RECT r = test::RectInParent(child);
-            EXPECT_GE(r.left, 0) << d.name << " " << GetDlgCtrlID(child);
-            EXPECT_GE(r.top, 0) << d.name << " " << GetDlgCtrlID(child);
-            EXPECT_LE(r.right, client.right) << d.name << " " << GetDlgCtrlID(child);
-            EXPECT_LE(r.bottom, client.bottom) << d.name << " " << GetDlgCtrlID(child);
+            const std::string where = std::string(o.name) + " " + std::to_string(GetDlgCtrlID(child));
+            EXPECT_GE(r.left, 0) << where;
+            EXPECT_GE(r.top, 0) << where;
+            EXPECT_LE(r.right, client.right) << where;
+            EXPECT_LE(r.bottom, client.bottom) << where;
         }
-        EXPECT_GE(children, 3) << d.name;
+        EXPECT_GE(children, 3) << o.name;
         // And the dialog itself lies on the screen.
         RECT frame;
         GetWindowRect(w, &frame);
-        EXPECT_GE(frame.left, 0) << d.name;
-        EXPECT_GE(frame.top, 0) << d.name;
-        EXPECT_LE(frame.right, screen.cx) << d.name;
-        EXPECT_LE(frame.bottom, screen.cy) << d.name;
+        EXPECT_GE(frame.left, 0) << o.name;
+        EXPECT_GE(frame.top, 0) << o.name;
+        EXPECT_LE(frame.right, screen.cx) << o.name;
+        EXPECT_LE(frame.bottom, screen.cy) << o.name;
         DestroyWindow(w);
         Pump();
     }
