@@ -46,7 +46,12 @@ struct DayPage : PageWindow {
     std::array<HWND, kDayListCount> lists{};
     std::array<HWND, kDayListCount> dropdowns{};  // the list boxes the lists drop down
     std::array<std::vector<std::string>, kDayListCount> items;
-    bool items_with_era_names = false;  // what the lunar-year list holds
+    // A year list holds only its selected year until it first drops down: its thousands of items
+    // are slow to put into a list (a good part of the page's start under Wine), and stepping
+    // through the years needs none of them.
+    std::array<bool, kDayListCount> holds_all{};
+    std::array<int, kDayListCount> single_item{};  // the item a year list holds alone (-1: none yet)
+    bool items_with_era_names = false;             // what the lunar-year list holds
     HWND attribute = nullptr;
     HWND information = nullptr;
     HWND picture = nullptr;
@@ -105,7 +110,8 @@ struct DayPage : PageWindow {
                 std::vector<std::string> fresh = ListItems(state, list, options.show_era_names);
                 if (fresh != items[i]) {
                     items[i] = std::move(fresh);
-                    FillSteppingList(lists[i], items[i], tooltip);
+                    single_item[i] = -1;
+                    if (!IsYearList(list) || holds_all[i]) FillSteppingList(lists[i], items[i], tooltip);
                 }
             }
         }
@@ -114,7 +120,22 @@ struct DayPage : PageWindow {
     }
 
     void ShowSelection() {
-        for (int i = 0; i < kDayListCount; ++i) win::Select(lists[i], SelectedItem(state, static_cast<DayList>(i)));
+        for (int i = 0; i < kDayListCount; ++i) {
+            const int selected = SelectedItem(state, static_cast<DayList>(i));
+            if (holds_all[i] || !IsYearList(static_cast<DayList>(i))) {
+                win::Select(lists[i], selected);
+            } else if (single_item[i] != selected) {
+                FillSteppingList(lists[i], {items[i][selected]}, tooltip);
+                win::Select(lists[i], 0);
+                single_item[i] = selected;
+            }
+        }
+    }
+
+    // The selected item of a list as an index into all its items.
+    int ChosenItem(int i) const {
+        return holds_all[i] || !IsYearList(static_cast<DayList>(i)) ? win::Selection(lists[i])
+                                                                      : SelectedItem(state, static_cast<DayList>(i));
     }
 
     void ShowLines() {
@@ -157,8 +178,14 @@ struct DayPage : PageWindow {
     bool OnCommand(int, int code, HWND control) override {
         const int list = IndexOf(control);
         if (list < 0) return false;
+        if (code == CBN_DROPDOWN && !holds_all[list]) {  // a year list opens: all its years go in
+            holds_all[list] = true;
+            FillSteppingList(control, items[list], tooltip);
+            win::Select(control, SelectedItem(state, static_cast<DayList>(list)));
+            return true;
+        }
         if (code == CBN_SELCHANGE) {
-            SetDay(DayForChoice(state, static_cast<DayList>(list), win::Selection(control)));
+            SetDay(DayForChoice(state, static_cast<DayList>(list), ChosenItem(list)));
             return true;
         }
         // A list closed without a choice may still show the item the pointer last rested on.

@@ -70,9 +70,11 @@ TEST_F(DayPageTest, EveryListMovesTheThreeCalendarsTogether) {
     EXPECT_EQ(Selected(DayList::kSolarMonth), "2月");
     EXPECT_EQ(Selected(DayList::kSolarDay), "24日");
     EXPECT_EQ(Information().substr(0, 6), "元宵节");
-    const int year_2023 = static_cast<int>(SendMessageW(List(DayList::kSolarYear), CB_GETCURSEL, 0, 0)) - 1;
-    Choose(DayList::kSolarYear, year_2023);  // 2023-02-24
+    // A year list holds its years once it drops down: 前104年 .. 4103年.
+    Choose(DayList::kSolarYear, 2023 + 103);  // 2023-02-24
+    EXPECT_EQ(SendMessageW(List(DayList::kSolarYear), CB_GETCOUNT, 0, 0), 4207);
     EXPECT_EQ(Day(), DateToDayNumber(2023, 2, 24));
+    EXPECT_EQ(Selected(DayList::kSolarYear), "    2023年");
     // The leap month of 2023: 闰二月 in the lunar month list moves the Gregorian and Hijri rows.
     Choose(DayList::kLunarMonth, 2);
     EXPECT_EQ(Selected(DayList::kLunarMonth), "闰二月");

@@ -78,6 +78,9 @@ void Click(HWND window, int id) {
 bool IsChecked(HWND window, int id) { return win::Checked(GetDlgItem(window, id)); }
 
 void Choose(HWND combo, int index) {
+    // The list drops down first (its owner hears of it), as it does for the user's choice.
+    SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_DROPDOWN),
+                 reinterpret_cast<LPARAM>(combo));
     SendMessageW(combo, CB_SETCURSEL, index, 0);
     SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(combo));
