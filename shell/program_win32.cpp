@@ -107,7 +107,8 @@ void SwitchView(Program& program, views::CalendarView view) {
     program.fade_step = 0;
     program.view_switching = true;  // the close below must neither save nor end the program
     SendMessageW(program.calendar_window, WM_CLOSE, 0, 0);
-    OpenCalendarPage(program, view, day);
+    // Without a calendar window nothing could end the program: it ends now.
+    if (OpenCalendarPage(program, view, day) == nullptr) PostQuitMessage(0);
 }
 
 void RefreshCalendarPage(Program& program) {
