@@ -119,10 +119,25 @@ constexpr LateEveningRule kLateEvening[] = {
     {2185304, 2188936, 0.7460f},
 };
 
-// The one-day corrections of new moons, generated from the historical month starts.
+// The one-day corrections of new moons, generated from the historical month starts (620..1920).
 constexpr detail::DayCorrection kNewMoonCorrections[] = {
 #include "calendar/new_moon_corrections.inc"
 };
+
+// And from the official tables of the modern calendar (1901..2100): the few new moons within a
+// minute of midnight that the truncated series puts on the other side of it. They hold whichever
+// rule computes the ancient calendars: the modern calendar is no ancient one.
+constexpr detail::DayCorrection kOfficialNewMoonCorrections[] = {
+#include "calendar/official_new_moon_corrections.inc"
+};
+
+// The entry of a list for the new moon of an astronomical day, or nullptr.
+template <size_t n>
+const detail::DayCorrection* CorrectionOf(const detail::DayCorrection (&list)[n], DayNumber day) {
+    const auto* c = std::lower_bound(std::begin(list), std::end(list), day,
+                                     [](const detail::DayCorrection& e, DayNumber v) { return e.day < v; });
+    return c != std::end(list) && c->day == day ? c : nullptr;
+}
 
 // Solar-term days moved by the calendars: {day, shift in days}. 23 December 104 BC, the winter
 // solstice that opened the Taichu calendar, stands two days later.
@@ -350,17 +365,13 @@ detail::HistoricalNewMoon detail::UncorrectedHistoricalNewMoon(DayNumber d) {
 }
 
 DayNumber NewMoonDay(DayNumber d) {
-    if (g_modern_rule) return DayOf(detail::AstronomicalNewMoon(d));
-    const detail::HistoricalNewMoon h = detail::UncorrectedHistoricalNewMoon(d);
-    double when = h.when;
-    if (h.correctable) {
-        const DayNumber day = DayOf(when);
-        const auto* end = std::end(kNewMoonCorrections);
-        const auto* c = std::lower_bound(std::begin(kNewMoonCorrections), end, day,
-                                         [](const detail::DayCorrection& e, DayNumber v) { return e.day < v; });
-        if (c != end && c->day == day) when = ShiftDay(when, c->shift);
-    }
-    return DayOf(when);
+    const detail::HistoricalNewMoon h =
+        g_modern_rule ? detail::HistoricalNewMoon{detail::AstronomicalNewMoon(d), true} : detail::UncorrectedHistoricalNewMoon(d);
+    if (!h.correctable) return DayOf(h.when);
+    const DayNumber day = DayOf(h.when);
+    const detail::DayCorrection* c = CorrectionOf(kOfficialNewMoonCorrections, day);
+    if (c == nullptr && !g_modern_rule) c = CorrectionOf(kNewMoonCorrections, day);
+    return c ? DayOf(ShiftDay(h.when, c->shift)) : day;
 }
 
 DayNumber LastNewMoonDay(DayNumber d) {

@@ -230,9 +230,9 @@ TEST(LunarYear, HistoricalRuleFollowsTheMetonicCycle) {
     for (int y = -103; y <= 618; ++y) EXPECT_NE(YearType(y), 2) << y;
 }
 
-std::vector<DayNumber> RecordedMonthStarts() {
+std::vector<DayNumber> MonthStarts(const char* file) {
     std::vector<DayNumber> days;
-    std::ifstream in(TEMPO_DATA_DIR "/historical_month_starts_620_1920.tsv");
+    std::ifstream in(std::string(TEMPO_DATA_DIR "/") + file);
     std::string line;
     while (std::getline(in, line))
         if (!line.empty() && line[0] != '#') days.push_back(std::stoi(line));
@@ -240,7 +240,7 @@ std::vector<DayNumber> RecordedMonthStarts() {
 }
 
 TEST(HistoricalNewMoons, EveryRecordedFirstDayOf620To1920IsReproduced) {
-    const std::vector<DayNumber> recorded = RecordedMonthStarts();
+    const std::vector<DayNumber> recorded = MonthStarts("historical_month_starts_620_1920.tsv");
     ASSERT_GT(recorded.size(), 16000u);
     // The months opened by the new moons of 620-12-30 (recorded a day early) .. 1920-11-11.
     const auto first = std::lower_bound(recorded.begin(), recorded.end(), 1947876);
@@ -265,6 +265,42 @@ TEST(HistoricalNewMoons, EveryRecordedFirstDayOf620To1920IsReproduced) {
     std::set_symmetric_difference(wanted.begin(), wanted.end(), from_records.begin(), from_records.end(),
                                   std::back_inserter(missing));
     EXPECT_TRUE(missing.empty()) << missing.size() << " months differ, first " << astro::DayNumberToDateText(missing[0]);
+}
+
+// The official tables of the modern calendar, 1901..2100: every first day of a month, whichever
+// rule computes the ancient calendars (from 1921, where the historical corrections end; before,
+// the historical rule follows the records of the time, which the official tables repeat).
+TEST(OfficialNewMoons, EveryOfficialFirstDayOf1901To2100IsReproduced) {
+    const std::vector<DayNumber> official = MonthStarts("official_month_starts_1901_2100.tsv");
+    ASSERT_EQ(official.size(), 2474u);
+    for (const bool modern : {false, true}) {
+        SetModernCalculateAncientFlag(modern);
+        const DayNumber from = modern ? astro::DateToDayNumber(1921, 1, 1) : official.front();
+        int mismatches = 0;
+        for (size_t i = 0; i + 1 < official.size(); ++i) {
+            if (official[i] < from) continue;
+            const DayNumber next = NewMoonDay(official[i] + 20);
+            if (next != official[i + 1] && ++mismatches < 10)
+                ADD_FAILURE() << (modern ? "modern: " : "") << "after " << astro::DayNumberToDateText(official[i])
+                              << ": " << astro::DayNumberToDateText(next) << ", official "
+                              << astro::DayNumberToDateText(official[i + 1]);
+        }
+        EXPECT_EQ(mismatches, 0);
+        // Through the year records too.
+        std::set<DayNumber> from_records;
+        for (int y = modern ? 1921 : 1901; y <= 2099; ++y)
+            for (const Month& m : MonthsOf(y)) from_records.insert(m.first);
+        const std::set<DayNumber> wanted(std::lower_bound(official.begin(), official.end(), *from_records.begin()),
+                                         std::upper_bound(official.begin(), official.end(), *from_records.rbegin()));
+        EXPECT_EQ(wanted, from_records) << (modern ? "modern" : "historical");
+    }
+    SetModernCalculateAncientFlag(false);
+    // The one month the truncated series puts a day early: the new moon of 2057-09-28 23:59:51
+    // (UTC+8, 40 s after midnight by a rigorous ephemeris). 九月 begins on 09-29, so 2057-10-06 is
+    // 九月初八, not 初九 (重阳节).
+    EXPECT_EQ(SolarToLunar(2057, 9, 28), "AD08-30-2057");
+    EXPECT_EQ(SolarToLunar(2057, 9, 29), "AD09-01-2057");
+    EXPECT_EQ(SolarToLunar(2057, 10, 6), "AD09-08-2057");
 }
 
 TEST(HistoricalNewMoons, TheCorrectionListHoldsTheKnownEntries) {
