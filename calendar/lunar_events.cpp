@@ -219,6 +219,10 @@ inline int IndexAfterSolstice(long long steps) {
     return r == 0 ? 24 : r;
 }
 
+SolarTermInstant TheoryTerm(DayNumber d, bool principal_only);
+
+// The first mean term on or after day d by the calendar in force on the term's own day: a term
+// that the calendar of day d would put after that calendar's last day is the next calendar's.
 SolarTermInstant MeanTerm(DayNumber d, bool principal_only) {
     const MeanTermRow* row = kMeanTerms;
     for (const MeanTermRow& r : kMeanTerms)
@@ -231,6 +235,10 @@ SolarTermInstant MeanTerm(DayNumber d, bool principal_only) {
     if (DayOf(when) < d) {
         ++k;
         when = CorrectTerm(row->epoch + static_cast<double>(k) * step);
+    }
+    if (DayOf(when) > row->last) {
+        if (row->last == kMeanTermsLast) return TheoryTerm(row->last + 1, principal_only);
+        return MeanTerm(row->last + 1, principal_only);
     }
     return {when, IndexAfterSolstice(k * per_step)};
 }

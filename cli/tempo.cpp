@@ -39,24 +39,6 @@ namespace {
 using namespace cli;
 
 
-// The solar terms whose local day lies in the year, in time order, as the calendar counts them
-// (the historical terms of the calendar in force for old years, unless the modern rule is on). A
-// year of the Julian calendar can hold a term twice (on 1 January and again on 31 December of a
-// leap year), so the terms are followed one after another rather than taken once each.
-std::vector<calendar::SolarTermInstant> SolarTermsOfYear(int year) {
-    const astro::DayNumber last = astro::DateToDayNumber(year, 12, 31);
-    std::vector<calendar::SolarTermInstant> out;
-    for (astro::DayNumber d = astro::DateToDayNumber(year, 1, 1);;) {
-        const calendar::SolarTermInstant term = calendar::NextSolarTerm(d, false);
-        const auto day = static_cast<astro::DayNumber>(std::floor(term.when));
-        if (day > last || term.index == 0) break;
-        out.push_back(term);
-        d = day + 1;
-    }
-    return out;
-}
-
-
 struct SunTimes {
     std::string dawn, sunrise, transit, sunset, dusk, day_length, twilight_length;
 };
@@ -382,7 +364,7 @@ int main(int argc, char** argv) {
         } else if (terms_cmd->parsed()) {
             CheckYear(year);
             json doc = json::array();
-            for (const calendar::SolarTermInstant& t : SolarTermsOfYear(year)) {
+            for (const tools::TableEntry& t : tools::SolarTermsOfYear(year)) {
                 const std::string name = calendar::SolarTermNames[t.index];
                 const int longitude = astro::SolarTermLongitude(t.index);
                 const std::string local = astro::JulianDayToDateTimeText(t.when);

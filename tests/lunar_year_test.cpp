@@ -11,6 +11,7 @@
 #include "calendar/ancient_rules.h"
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
+#include "tools/yearly_tables.h"
 
 namespace {
 
@@ -383,6 +384,55 @@ TEST(SolarTerms, HistoricalTermsStayNearTheTrueOnes) {
     }
     // The winter solstice of 104 BC that opened the Taichu calendar stands two days later.
     EXPECT_EQ(SolarTermDay(1683400, 24), 1683431);
+}
+
+// The years in which the calendars changed their rule for the solar terms: each mean-term calendar
+// from the Taichu calendar (104 BC) to the Shoushi (1280), the Qing theories of 1645, 1684 and 1742,
+// and the astronomical terms from 1887.
+constexpr int kTermRuleYears[] = {-104, 84,   237,  444,  509,  589,  596,  618,  666,  728,  761,  783,  821,
+                                  892,  955,  963,  984,  1001, 1023, 1064, 1067, 1075, 1093, 1102, 1105, 1135,
+                                  1167, 1176, 1190, 1198, 1207, 1251, 1252, 1270, 1276, 1280, 1645, 1684, 1742,
+                                  1886, 1887};
+
+TEST(SolarTerms, EachTermOnceAndInTurnAcrossEveryChangeOfRule) {
+    for (const int year : kTermRuleYears) {
+        for (const int y : {year - 1, year, year + 1}) {
+            SCOPED_TRACE(y);
+            const std::vector<tools::TableEntry> terms = tools::SolarTermsOfYear(y);
+            // 24; 23 or 25 where the Julian calendar has drifted a term's day to 1 January or 31 December
+            // (964 holds 25, 985 23).
+            ASSERT_GE(terms.size(), 23u);
+            ASSERT_LE(terms.size(), 25u);
+            for (size_t i = 0; i < terms.size(); ++i) {
+                EXPECT_EQ(astro::DayNumberToDate(static_cast<DayNumber>(std::floor(terms[i].when))).year, y) << i;
+                if (i == 0) continue;
+                const tools::TableEntry& before = terms[i - 1];
+                EXPECT_EQ(terms[i].index, before.index % 24 + 1) << i;  // the next term, none twice
+                // Every rule keeps its terms 14.6 to 15.8 days apart; where one rule gives way to the
+                // next, the gap may grow by two days (a day of the 1645 change: 白露 by the mean terms,
+                // then 秋分 by the theory 17.2 days later).
+                EXPECT_GT(terms[i].when - before.when, 13.5) << i;
+                EXPECT_LT(terms[i].when - before.when, 17.5) << i;
+            }
+        }
+    }
+}
+
+TEST(SolarTerms, AMeanTermIsTheCalendarInForceOnItsDay) {
+    // Where one mean-term calendar gives way to the next, a term is the next calendar's once its day
+    // is the next calendar's, from whichever day it is looked for: 小寒 of 1207-12-30 falls after the
+    // switch of 1207-12-17 and is the same seen from 12-16 as from 12-20.
+    for (const int year : kTermRuleYears) {
+        if (year <= -104 || year > 1280) continue;  // (104 BC: the Taichu solstice stands two days late)
+        for (const tools::TableEntry& t : tools::SolarTermsOfYear(year)) {
+            const DayNumber day = static_cast<DayNumber>(std::floor(t.when));
+            for (DayNumber d = day - 13; d <= day; ++d) {
+                const SolarTermInstant seen = NextSolarTerm(d, false);
+                ASSERT_EQ(seen.index, t.index) << year << " from " << astro::DayNumberToDateText(d);
+                ASSERT_EQ(seen.when, t.when) << year << " from " << astro::DayNumberToDateText(d);
+            }
+        }
+    }
 }
 
 TEST(SolarTerms, CurrentAndNextTerm) {

@@ -74,6 +74,18 @@ class Events(unittest.TestCase):
         for m in moons:
             self.assertTrue(m["local"].endswith("2024", 0, 12))
 
+    def test_terms_where_the_calendar_changed_its_rule(self):
+        # 1645: the Qing theory replaced the mean terms a day before its own 白露; 1207: a new mean-term
+        # calendar from 12-17 gives 小寒 on 12-30. Each term once, as the table lists them.
+        for year in ("1645", "1207"):
+            terms = ok_json("terms", year)
+            self.assertEqual(len(terms), 24, year)
+            self.assertEqual(len({t["name"] for t in terms}), 24, year)
+            table = ok_json("table", "solar-terms", year)["terms"]
+            self.assertEqual([t["local"] for t in terms], [t["local"] for t in table], year)
+        self.assertEqual(ok_json("terms", "1645")[16]["local"][:12], "AD09-06-1645")
+        self.assertEqual(ok_json("terms", "1645")[17]["name"], "秋分")
+
     def test_terms_of_far_years(self):
         for year in ("-103", "400", "5000", "9999", "-9998"):
             terms = ok_json("terms", year)

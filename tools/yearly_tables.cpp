@@ -63,25 +63,16 @@ std::string LunarMonthsTable(int lunar_year) {
 std::vector<TableEntry> SolarTermsOfYear(int year) {
     std::vector<TableEntry> out;
     const astro::DayNumber first = astro::DateToDayNumber(year, 1, 1);
-    const astro::DayNumber next_year = astro::DateToDayNumber(year + 1, 1, 1);
+    const astro::DayNumber last = astro::DateToDayNumber(year, 12, 31);
     if (first == astro::InvalidDayNumber) return out;
-    const calendar::SolarTermInstant f = calendar::NextSolarTerm(first, false);
-    // The count: from the first term of this year to the one before the first term of next year
-    // (23, 24 or 25 terms: far from our era calendar years and tropical years drift apart).
-    int n = 24;
-    if (next_year != astro::InvalidDayNumber) {
-        const int after = calendar::NextSolarTerm(next_year, false).index;
-        const int l = after == 1 ? 24 : after - 1;
-        const int diff = l - f.index;
-        n = diff == 0 ? 25 : (diff == 23 || diff == -1) ? 24 : (diff == 22 || diff == -2) ? 23 : 24;
-    }
-    double when = f.when;
-    int index = f.index;
-    for (int i = 1; i <= n; ++i) {
-        out.push_back({index, when, true});
-        when = calendar::NextSolarTerm(DayOf(when) + 10, false).when;
-        index = index == 24 ? 1 : index + 1;
-    }
+    // One term after another, each looked for from 10 days after the one before: terms are at
+    // least 14.6 days apart, so none is passed over; and where the calendars change their rule
+    // (the mean terms of 1645 gave way to the Qing theory a day before the theory's own 白露),
+    // the new rule's copy of the term just counted is passed over. Far from our era a year of the
+    // Julian calendar can hold 23 or 25 terms (one on 1 January and again on 31 December).
+    for (calendar::SolarTermInstant t = calendar::NextSolarTerm(first, false); DayOf(t.when) <= last && t.index != 0;
+         t = calendar::NextSolarTerm(DayOf(t.when) + 10, false))
+        out.push_back({t.index, t.when, true});
     return out;
 }
 

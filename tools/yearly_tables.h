@@ -19,7 +19,9 @@ struct TableEntry {
     bool in_year = true;
 };
 
-// The solar terms whose day falls in the year, as the table counts and lists them.
+// The solar terms whose day falls in the year, in time order, as the calendar of the time counted
+// them (the historical terms for old years unless the modern rule is on): the table's and `tempo
+// terms`' list.
 std::vector<TableEntry> SolarTermsOfYear(int year);
 std::string SolarTermsTable(int year);
 
