@@ -4,19 +4,11 @@
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
+#include "calendar/range.h"
 
 namespace calendar {
 
 namespace {
-
-bool InRange(int year, int month, int day) {
-    return year >= -8999 && year <= 9000 && astro::IsValidDate(year, month, day);
-}
-
-inline int FloorMod(long long a, int n) {
-    const int r = static_cast<int>(a % n);
-    return r < 0 ? r + n : r;
-}
 
 // Index of the 寅 month (the first month) in a year whose stem is s (1..10): the "five tigers"
 // rule, 甲己之年丙作首.
@@ -34,7 +26,7 @@ int FirstMonthIndex(int stem) {
 
 YearBoundary YearBoundaryOf(int year, int mode) {
     YearBoundary b;
-    if (year < -8999 || year > 9000) return b;
+    if (!InCalendarRange(year)) return b;
     if (mode == kYearFromSpringFestival) {
         b.festival = SpringFestivalField(year);
         b.ok = b.festival != 0;
@@ -56,7 +48,7 @@ YearBoundary YearBoundaryOf(int year, int mode) {
 }
 
 GanZhiIndex YearGanZhiWith(int year, int month, int day, int mode, const YearBoundary& b) {
-    if (!InRange(year, month, day) || !b.ok) return 0;
+    if (!IsCalendarDate(year, month, day) || !b.ok) return 0;
     int y = year;
     if (mode == kYearFromSpringFestival) {
         if (b.festival > 100 * month + day) y = year - 1;
@@ -68,7 +60,7 @@ GanZhiIndex YearGanZhiWith(int year, int month, int day, int mode, const YearBou
 }
 
 GanZhiIndex YearGanZhi(int year, int month, int day, int mode) {
-    if (!InRange(year, month, day)) return 0;
+    if (!IsCalendarDate(year, month, day)) return 0;
     return YearGanZhiWith(year, month, day, mode, YearBoundaryOf(year, mode));
 }
 
@@ -100,7 +92,7 @@ GanZhiIndex MonthGanZhi(int year, int month, int day, int mode) {
 }
 
 GanZhiIndex DayGanZhi(int year, int month, int day) {
-    if (!InRange(year, month, day)) return 0;
+    if (!IsCalendarDate(year, month, day)) return 0;
     return FloorMod(astro::DateToDayNumber(year, month, day) - 11LL, 60) + 1;  // day number 11 was 甲子
 }
 
@@ -120,12 +112,12 @@ std::string GanZhiText(int year, int month, int day, int mode) {
 }
 
 std::string WeekdayName(int year, int month, int day) {
-    if (!InRange(year, month, day)) return {};
+    if (!IsCalendarDate(year, month, day)) return {};
     return WeekdayNames[FloorMod(astro::DateToDayNumber(year, month, day), 7) + 1];  // N mod 7 = 0 is a Monday
 }
 
 std::string ZodiacSignName(int year, int month, int day) {
-    if (!InRange(year, month, day)) return {};
+    if (!IsCalendarDate(year, month, day)) return {};
     struct Sign {
         int limit;
         const char* up_to;

@@ -9,6 +9,7 @@
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
+#include "calendar/range.h"
 
 namespace calendar {
 
@@ -24,12 +25,12 @@ std::string AttributeLine(int year, int month, int day, int ganzhi_mode) {
 }
 
 std::string NextSolarTermText(int year, int month, int day) {
-    if (year < -8999 || year > 9000 || !astro::IsValidDate(year, month, day)) return {};
+    if (!IsCalendarDate(year, month, day)) return {};
     return NextSolarTermTextFrom(year, month, day, NextSolarTerm(astro::DateToDayNumber(year, month, day), false));
 }
 
 std::string NextSolarTermTextFrom(int year, int month, int day, const SolarTermInstant& term) {
-    if (year < -8999 || year > 9000 || !astro::IsValidDate(year, month, day)) return {};
+    if (!IsCalendarDate(year, month, day)) return {};
     const DayNumber n = astro::DateToDayNumber(year, month, day);
     const std::string when = astro::JulianDayToDateTimeText(term.when);
     if (when.empty() || term.index < 1 || term.index > 24) return {};

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "calendar/names.h"
+#include "calendar/range.h"
 
 namespace calendar {
 
@@ -162,7 +163,7 @@ const EraRow* EraRowOfYear(int year) {
 }
 
 std::string EraName(int year) {
-    if (year < -8999 || year > 9000) return {};
+    if (!InCalendarRange(year)) return {};
     const EraRow* row = EraRowOfYear(year);
     if (row == nullptr) return ChineseYearNumberText(year);
     char ordinal[16];

@@ -8,19 +8,11 @@
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
+#include "calendar/range.h"
 
 namespace calendar {
 
 namespace {
-
-bool InRange(int year, int month, int day) {
-    return year >= -8999 && year <= 9000 && astro::IsValidDate(year, month, day);
-}
-
-inline int FloorMod(long long a, int n) {
-    const int r = static_cast<int>(a % n);
-    return r < 0 ? r + n : r;
-}
 
 struct FixedFestival {
     int month;
@@ -146,7 +138,7 @@ DayNumber FirstDayOfCycle(DayNumber z, int remainder, int modulus) {
 }  // namespace
 
 int EasterDay(int year) {
-    if (year < 325 || year > 9000) return 0;
+    if (year < 325 || year > kLastCalendarYear) return 0;
     const DayNumber e = SolarTermDay(astro::DateToDayNumber(year, 1, 1), 6);  // 春分
     const DayNumber f = PaschalFullMoonDay(e);
     // The first Sunday strictly after the full moon (day numbers with N mod 7 = 6 are Sundays).
@@ -154,12 +146,12 @@ int EasterDay(int year) {
 }
 
 std::string SolarFestivalName(int year, int month, int day, bool all_festivals) {
-    if (!InRange(year, month, day)) return {};
+    if (!IsCalendarDate(year, month, day)) return {};
     return SolarFestivalNameWith(year, month, day, all_festivals, EasterDay(year));
 }
 
 std::string SolarFestivalNameWith(int year, int month, int day, bool all_festivals, int easter_day) {
-    if (!InRange(year, month, day)) return {};
+    if (!IsCalendarDate(year, month, day)) return {};
     std::string text;
     for (const FixedFestival& f : kFixed) {
         if (f.month != month || f.day != day || year < f.from || (f.minor && !all_festivals)) continue;
@@ -201,7 +193,7 @@ std::string LunarFestivalName(int lunar_year, int month, int day) {
 }
 
 std::string NineNinesText(int year, int month, int day) {
-    if (!InRange(year, month, day)) return {};
+    if (!IsCalendarDate(year, month, day)) return {};
     const DayNumber n = astro::DateToDayNumber(year, month, day);
     const DayNumber s = SolarTermDay(n - 90, 24);  // the 冬至 that opens the count
     if (n - s < 0 || n - s > 80) return {};
@@ -211,7 +203,7 @@ std::string NineNinesText(int year, int month, int day) {
 }
 
 std::string DogDaysText(int year, int month, int day) {
-    if (!InRange(year, month, day)) return {};
+    if (!IsCalendarDate(year, month, day)) return {};
     const DayNumber n = astro::DateToDayNumber(year, month, day);
     const DayNumber x = SolarTermDay(n - 90, 12);  // 夏至
     const DayNumber y = SolarTermDay(x + 30, 15);  // 立秋
@@ -226,7 +218,7 @@ std::string DogDaysText(int year, int month, int day) {
 }
 
 std::string PlumRainText(int year, int month, int day) {
-    if (!InRange(year, month, day)) return {};
+    if (!IsCalendarDate(year, month, day)) return {};
     const DayNumber n = astro::DateToDayNumber(year, month, day);
     const DayNumber m = SolarTermDay(n - 15, 11);  // 芒种
     const DayNumber s = SolarTermDay(n - 15, 13);  // 小暑

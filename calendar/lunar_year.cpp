@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "calendar/ancient_rules.h"
+#include "calendar/range.h"
 
 namespace calendar {
 
@@ -223,7 +224,7 @@ int SpringFestivalField(int year) {
 }
 
 LunarDate SolarToLunarDate(int year, int month, int day) {
-    if (year < -8999 || year > 9000 || !astro::IsValidDate(year, month, day)) return {};
+    if (!IsCalendarDate(year, month, day)) return {};
     const DayNumber n = astro::DateToDayNumber(year, month, day);
     int lunar_year = year;
     RecordView r{LunarYearRecord(year)};

@@ -1,5 +1,7 @@
 #include "places/city_table.h"
 
+#include "text/numbers.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -711,21 +713,6 @@ std::int32_t WeatherCodeOf(int province, int city) {
     return SiteCode(Provinces[province].site, city, 1);
 }
 
-// The whole value of a text that is exactly the decimal form of an int: an optional '-', then digits
-// without leading zeros (just "0" for zero). Anything else is no index at all, even when its value
-// is whole: "03", "+3", " 3", "3 ", "3.0" and "3e0" are refused, because the settings writer only
-// ever stores the plain decimal form, so any other text was not written by the program. Returns
-// false for such a text, and for a number too large for an int.
-bool CanonicalInteger(const std::string& text, int& value) {
-    int parsed = 0;
-    const char* const first = text.data();
-    const char* const last = first + text.size();
-    const auto [end, error] = std::from_chars(first, last, parsed);
-    if (error != std::errc() || end != last || std::to_string(parsed) != text) return false;
-    value = parsed;
-    return true;
-}
-
 }  // namespace
 
 std::string CityText(int province, int city) {
@@ -795,14 +782,14 @@ std::string LatitudeText(double y) {
 }
 
 int AcceptProvinceIndex(const std::string& stored) {
-    int index = 0;
-    return CanonicalInteger(stored, index) && IsProvince(index) ? index : 1;
+    std::int32_t index = 0;
+    return text::ParseCanonicalInteger(stored, index) && IsProvince(index) ? index : 1;
 }
 
 int AcceptCityIndex(const std::string& stored, int province) {
     if (!IsProvince(province)) province = 1;
-    int index = 0;
-    return CanonicalInteger(stored, index) && index >= 1 && index <= Provinces[province].city_count ? index : 1;
+    std::int32_t index = 0;
+    return text::ParseCanonicalInteger(stored, index) && index >= 1 && index <= Provinces[province].city_count ? index : 1;
 }
 
 LocalPlace LoadLocalPlace(const std::string& stored_prov, const std::string& stored_city) {

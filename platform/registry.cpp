@@ -1,10 +1,14 @@
 #include "platform/registry.h"
 
+#include "text/gbk.h"
+
 namespace platform {
 
 namespace {
 
-bool IsGbkLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+using text::GbkPrefix;
+using text::IsGbkLeadByte;
+using text::UpperCaseAscii;
 
 bool NameFits(const std::string& subkey, const std::string& name) {
     return subkey.size() <= MaxRegistryNameBytes && name.size() <= MaxRegistryNameBytes;
@@ -23,7 +27,7 @@ bool IsValidKeyPath(std::string_view path) {
             continue;
         }
         component_empty = false;
-        if (IsGbkLeadByte(byte) && i + 1 < path.size()) ++i;
+        if (IsGbkLeadByte(path[i]) && i + 1 < path.size()) ++i;
     }
     return !component_empty;
 }
@@ -35,7 +39,7 @@ std::vector<std::string> ParentPaths(std::string_view path) {
         const auto byte = static_cast<unsigned char>(path[i]);
         if (byte == '\\') {
             parents.emplace_back(path.substr(0, i));
-        } else if (IsGbkLeadByte(byte) && i + 1 < path.size()) {
+        } else if (IsGbkLeadByte(path[i]) && i + 1 < path.size()) {
             ++i;
         }
     }
@@ -43,30 +47,6 @@ std::vector<std::string> ParentPaths(std::string_view path) {
 }
 
 }  // namespace
-
-std::string UpperCaseAscii(std::string_view gbk) {
-    std::string upper(gbk);
-    for (std::size_t i = 0; i < upper.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(upper[i]);
-        if (IsGbkLeadByte(byte)) {
-            ++i;  // skip the trail byte
-        } else if (byte >= 'a' && byte <= 'z') {
-            upper[i] = static_cast<char>(byte - 'a' + 'A');
-        }
-    }
-    return upper;
-}
-
-std::string_view GbkPrefix(std::string_view gbk, std::size_t max_bytes) {
-    if (gbk.size() <= max_bytes) return gbk;
-    std::size_t end = 0;
-    while (end < max_bytes) {
-        const std::size_t width = IsGbkLeadByte(static_cast<unsigned char>(gbk[end])) ? 2 : 1;
-        if (end + width > max_bytes) break;
-        end += width;
-    }
-    return gbk.substr(0, end);
-}
 
 // --- the store's operations ------------------------------------------------------------------------
 

@@ -68,15 +68,6 @@ bool DeleteRegistryValue(Registry& registry, RegistryRoot root, const std::strin
 // Deletes a key that has no subkeys of its own.
 bool DeleteRegistryKey(Registry& registry, RegistryRoot root, const std::string& subkey);
 
-// ASCII letters in upper case; the second byte of a GBK double-byte character (which may fall in the
-// ASCII range) is left alone. This is how key and value names, and file paths, compare on Windows
-// as far as the program needs.
-std::string UpperCaseAscii(std::string_view gbk);
-
-// The longest start of the text that has at most max_bytes bytes and does not split a GBK
-// double-byte character.
-std::string_view GbkPrefix(std::string_view gbk, std::size_t max_bytes);
-
 // --- an in-memory registry for tests ----------------------------------------------------------------
 
 // One operation on a MemoryRegistry, as the tests inspect them.

@@ -1,5 +1,8 @@
 #include "shell/settings.h"
 
+#include "text/gbk.h"
+#include "text/numbers.h"
+
 #include <charconv>
 #include <string_view>
 #include <system_error>
@@ -47,17 +50,12 @@ bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 
 bool IsPathSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
 
-bool IsGbkLeadByte(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x81 && byte <= 0xFE;
-}
-
 // The position of the last path separator, or npos. The second byte of a GBK double-byte character
 // may be 0x5C, the code of "\", and separates nothing.
 std::size_t LastSeparator(std::string_view path) {
     std::size_t last = std::string_view::npos;
     for (std::size_t i = 0; i < path.size(); ++i) {
-        if (IsGbkLeadByte(path[i])) {
+        if (text::IsGbkLeadByte(path[i])) {
             ++i;
         } else if (IsPathSeparator(path[i])) {
             last = i;
@@ -94,16 +92,6 @@ std::string ProgramFullPath(const ProgramPath& program) {
 
 // --- acceptance rules ------------------------------------------------------------------------------
 
-bool ParseCanonicalInteger(const std::string& text, std::int32_t& value) {
-    std::int32_t parsed = 0;
-    const char* const first = text.data();
-    const char* const last = first + text.size();
-    const auto [end, error] = std::from_chars(first, last, parsed);
-    if (error != std::errc() || end != last || std::to_string(parsed) != text) return false;
-    value = parsed;
-    return true;
-}
-
 std::int16_t AcceptFlag(const std::string& stored) { return stored == "1" ? 1 : 0; }
 
 std::int16_t AcceptInfoType(const std::string& stored) {
@@ -114,7 +102,7 @@ std::int16_t AcceptInfoType(const std::string& stored) {
 
 std::int32_t AcceptAlarmTime(const std::string& stored) {
     std::int32_t minutes = 0;
-    if (!ParseCanonicalInteger(stored, minutes) || minutes < 1 || minutes > LastMinuteOfDay) return 0;
+    if (!text::ParseCanonicalInteger(stored, minutes) || minutes < 1 || minutes > LastMinuteOfDay) return 0;
     return minutes;
 }
 
@@ -160,7 +148,7 @@ std::string AcceptLyricFolder(const std::string& stored, const PathPredicate& fo
 
 std::int32_t AcceptWindowTop(const std::string& stored) {
     std::int32_t top = 0;
-    return ParseCanonicalInteger(stored, top) ? top : -1;
+    return text::ParseCanonicalInteger(stored, top) ? top : -1;
 }
 
 // --- the start-with-Windows entry -------------------------------------------------------------------
@@ -173,7 +161,7 @@ std::string RunEntryText(const ProgramPath& program) {
 
 bool RunEntryNamesProgram(const std::string& stored, const ProgramPath& program) {
     if (stored.empty()) return false;
-    return platform::UpperCaseAscii(Unquoted(stored)) == platform::UpperCaseAscii(ProgramFullPath(program));
+    return text::UpperCaseAscii(Unquoted(stored)) == text::UpperCaseAscii(ProgramFullPath(program));
 }
 
 // --- loading, saving, removing ----------------------------------------------------------------------

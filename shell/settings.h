@@ -106,10 +106,6 @@ struct ScreenSize {
 
 // --- acceptance rules of the stored texts ---------------------------------------------------------
 
-// True when the text is the decimal form of a 32-bit integer exactly as the program writes it: no
-// blanks, no "+", no leading zeros, no fraction ("12.5", " 5", "05" and "-0" are not). Sets value.
-bool ParseCanonicalInteger(const std::string& text, std::int32_t& value);
-
 // "1" gives 1, anything else 0.
 std::int16_t AcceptFlag(const std::string& stored);
 // The information type of the day page: "1" or "2", else 0.

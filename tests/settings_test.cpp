@@ -1,4 +1,6 @@
 #include "shell/settings.h"
+#include "text/gbk.h"
+#include "text/numbers.h"
 
 #include <gtest/gtest.h>
 
@@ -243,21 +245,21 @@ TEST(RegistryStore, KeyWithSubkeysIsNotDeleted) {
 }
 
 TEST(RegistryStore, UpperCaseLeavesTheSecondByteOfChineseCharactersAlone) {
-    EXPECT_EQ(platform::UpperCaseAscii("c:\\Program Files\\tempoline.exe"), "C:\\PROGRAM FILES\\TEMPOLINE.EXE");
+    EXPECT_EQ(text::UpperCaseAscii("c:\\Program Files\\tempoline.exe"), "C:\\PROGRAM FILES\\TEMPOLINE.EXE");
     // GBK 0x81 0x61 is one character whose second byte is the code of "a"; "丂a" has a real "a".
     const std::string character_and_a = std::string("\x81\x61") + "a";
-    EXPECT_EQ(platform::UpperCaseAscii(character_and_a), std::string("\x81\x61") + "A");
-    EXPECT_EQ(platform::UpperCaseAscii("天安门x"), "天安门X");
-    EXPECT_EQ(platform::UpperCaseAscii(""), "");
+    EXPECT_EQ(text::UpperCaseAscii(character_and_a), std::string("\x81\x61") + "A");
+    EXPECT_EQ(text::UpperCaseAscii("天安门x"), "天安门X");
+    EXPECT_EQ(text::UpperCaseAscii(""), "");
 }
 
 TEST(RegistryStore, GbkPrefixKeepsWholeCharacters) {
-    EXPECT_EQ(platform::GbkPrefix("abc", 5), "abc");
-    EXPECT_EQ(platform::GbkPrefix("abc", 2), "ab");
-    EXPECT_EQ(platform::GbkPrefix("a天b", 2), "a");
-    EXPECT_EQ(platform::GbkPrefix("a天b", 3), "a天");
-    EXPECT_EQ(platform::GbkPrefix("天", 1), "");
-    EXPECT_EQ(platform::GbkPrefix("", 0), "");
+    EXPECT_EQ(text::GbkPrefix("abc", 5), "abc");
+    EXPECT_EQ(text::GbkPrefix("abc", 2), "ab");
+    EXPECT_EQ(text::GbkPrefix("a天b", 2), "a");
+    EXPECT_EQ(text::GbkPrefix("a天b", 3), "a天");
+    EXPECT_EQ(text::GbkPrefix("天", 1), "");
+    EXPECT_EQ(text::GbkPrefix("", 0), "");
 }
 
 // --- the in-memory registry behaves like the real one -----------------------------------------------
@@ -344,18 +346,18 @@ TEST(ProgramPathTest, ChineseFolderWhoseSecondByteIsABackslashIsNotCut) {
 
 TEST(AcceptanceRules, CanonicalIntegerIsTheTextTheProgramWrites) {
     std::int32_t value = 77;
-    EXPECT_TRUE(ParseCanonicalInteger("0", value));
+    EXPECT_TRUE(text::ParseCanonicalInteger("0", value));
     EXPECT_EQ(value, 0);
-    EXPECT_TRUE(ParseCanonicalInteger("-12", value));
+    EXPECT_TRUE(text::ParseCanonicalInteger("-12", value));
     EXPECT_EQ(value, -12);
-    EXPECT_TRUE(ParseCanonicalInteger("2147483647", value));
+    EXPECT_TRUE(text::ParseCanonicalInteger("2147483647", value));
     EXPECT_EQ(value, 2147483647);
     for (const char* text : {"", " 5", "5 ", "+5", "05", "-0", "12.5", "1e3", "abc", "2147483648", "0x10", "5\n"}) {
         value = 77;
-        EXPECT_FALSE(ParseCanonicalInteger(text, value)) << '"' << text << '"';
+        EXPECT_FALSE(text::ParseCanonicalInteger(text, value)) << '"' << text << '"';
         EXPECT_EQ(value, 77) << "left unchanged for \"" << text << '"';
     }
-    EXPECT_FALSE(ParseCanonicalInteger(std::string("5\0", 2), value));
+    EXPECT_FALSE(text::ParseCanonicalInteger(std::string("5\0", 2), value));
 }
 
 TEST(AcceptanceRules, FlagsAreOnOnlyForOne) {

@@ -7,6 +7,7 @@
 #include "calendar/hijri.h"
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
+#include "calendar/range.h"
 #include "tools/year_days.h"
 
 namespace tools {
@@ -75,7 +76,7 @@ QueryResult QueryDays(int y0, int count, const DayCriteria& criteria, int ganzhi
     QueryResult result;
     result.years = std::clamp(count, 0, kMaxQueryYears);
     std::vector<std::string> lines;
-    if (result.years > 0 && y0 >= -8999 && y0 + result.years - 1 <= 9000) {
+    if (result.years > 0 && calendar::InCalendarRange(y0) && calendar::InCalendarRange(y0 + result.years - 1)) {
         const astro::DayNumber first = astro::DateToDayNumber(y0, 1, 1);
         const astro::DayNumber last = astro::DateToDayNumber(y0 + result.years - 1, 12, 31);
         const double total = last - first + 1;

@@ -6,6 +6,7 @@
 #include "calendar/day_info.h"
 #include "calendar/festivals.h"
 #include "calendar/lunar_events.h"
+#include "calendar/range.h"
 
 namespace tools {
 
@@ -46,7 +47,7 @@ DayFacts FactsOfDay(astro::DayNumber n, int mode) {
 
 std::vector<DayFacts> FactsOfYear(int year, int mode) {
     std::vector<DayFacts> out;
-    if (year < -8999 || year > 9000) return out;
+    if (!calendar::InCalendarRange(year)) return out;
     const astro::DayNumber first = astro::DateToDayNumber(year, 1, 1);
     const astro::DayNumber last = astro::DateToDayNumber(year, 12, 31);
 
