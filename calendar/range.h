@@ -10,7 +10,7 @@ namespace calendar {
 constexpr int kFirstCalendarYear = -8999;
 constexpr int kLastCalendarYear = 9000;
 
-inline bool InCalendarRange(int year) { return year >= kFirstCalendarYear && year <= kLastCalendarYear; }
+constexpr bool InCalendarRange(long long year) { return year >= kFirstCalendarYear && year <= kLastCalendarYear; }
 // A date that exists (Julian calendar to 1582-10-04, Gregorian from 10-15) in the calendar's years.
 inline bool IsCalendarDate(int year, int month, int day) {
     return InCalendarRange(year) && astro::IsValidDate(year, month, day) != 0;

@@ -3,10 +3,48 @@
 #include <cstdio>
 #include <iostream>
 
+#include "calendar/range.h"
 #include "cli/date_arg.h"
 #include "text/encoding.h"
 
 namespace cli {
+
+CLI::App* Commands::Add(const std::string& name, const std::string& description, std::function<void()> run,
+                        CLI::App* parent) {
+    CLI::App* command = (parent ? parent : &app_)->add_subcommand(name, description);
+    commands_.emplace_back(command, std::move(run));
+    return command;
+}
+
+void Commands::TakesRuleFlag(CLI::App* command) {
+    command->add_flag("--modern-ancient", modern_ancient, "compute the ancient calendars with the modern algorithm");
+}
+
+void Commands::TakeJsonFlags() {
+    for (auto& [command, run] : commands_)
+        command->add_flag("--json", as_json, "Print one JSON document instead of text");
+}
+
+bool Commands::RunParsed() const {
+    // A group ("tool", "query") is parsed with its command and added before it: the last parsed one
+    // is the command itself.
+    for (auto it = commands_.rbegin(); it != commands_.rend(); ++it) {
+        if (it->first->parsed()) {
+            it->second();
+            return true;
+        }
+    }
+    return false;
+}
+
+CLI::Validator WholeNumber(long long min, long long max) {
+    return CLI::Validator([min, max](std::string& text) { return CheckWholeNumber(text, min, max); },
+                          "INTEGER in " + std::to_string(min) + ".." + std::to_string(max));
+}
+
+CLI::Validator DecimalNumber(double min, double max) {
+    return CLI::Validator([min, max](std::string& text) { return CheckDecimalNumber(text, min, max); }, "NUMBER");
+}
 
 std::string Utf8(const std::string& gbk) { return text::GbkToUtf8(gbk); }
 
@@ -34,11 +72,17 @@ astro::CalendarDate ParseDate(const std::string& arg) {
     return d;
 }
 
+astro::CalendarDate ParseCalendarDate(const std::string& arg) {
+    const astro::CalendarDate d = ParseDate(arg);
+    CheckCalendarYear(d.year);
+    return d;
+}
+
 astro::DayNumber DayNumberOf(const astro::CalendarDate& d) { return astro::DateToDayNumber(d.year, d.month, d.day); }
 
-void CheckYear(int year) {
+void CheckYear(long long year) {
     if (year < astro::MinYear || year > astro::MaxYear)
-        throw UsageError{"year " + std::to_string(year) + " is outside -9998..9999"};
+        throw UsageError{"year " + std::to_string(year) + " is outside the day numbers' years -9998..9999"};
 }
 
 astro::JulianDay LocalMidnight(astro::DayNumber n) { return n - 0.5 + astro::LocalTimeToDayFraction(0, 0, 0); }

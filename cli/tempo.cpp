@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,7 +27,6 @@
 #include "calendar/names.h"
 #include "cli/common.h"
 #include "cli/date_arg.h"
-#include "cli/tool_commands.h"
 #include "places/city_table.h"
 #include "text/encoding.h"
 #include "tools/yearly_tables.h"
@@ -72,8 +73,8 @@ struct DayOptions {
     bool ganzhi_from_chunjie = false;
 };
 
-void CmdDay(const std::string& date_arg, const DayOptions& options, bool as_json) {
-    const astro::CalendarDate d = date_arg.empty() ? Today() : ParseDate(date_arg);
+void CmdDay(const std::optional<std::string>& date_arg, const DayOptions& options, bool as_json) {
+    const astro::CalendarDate d = date_arg ? ParseCalendarDate(*date_arg) : Today();
     const places::CityRecord place = ParsePlace(options.place);
     const int mode = options.ganzhi_from_chunjie ? calendar::kYearFromSpringFestival : calendar::kYearFromLichun;
     const astro::DayNumber n = DayNumberOf(d);
@@ -191,19 +192,25 @@ void CmdConvert(const std::string& from, const std::string& date_arg, bool as_js
     astro::DayNumber n = astro::InvalidDayNumber;
     if (from == "gregorian") {
         n = astro::DateToDayNumber(in.year, in.month, in.day);
+        if (n == astro::InvalidDayNumber)
+            throw UsageError{"'" + date_arg + "': no such date (1582-10-05..14 were skipped by the reform)"};
     } else if (from == "lunar") {
+        CheckCalendarYear(in.year);
+        if (!calendar::IsValidLunarDate(in.year, in.month, in.day))
+            throw UsageError{"'" + date_arg + "': no such lunar date (that year's months 1..12, its leap month as "
+                             "month + 12 when it has one, and days 1..29 or 1..30)"};
         const astro::CalendarDate d = calendar::LunarToSolar(in.year, in.month, in.day);
-        if (d.month != 0) n = astro::DateToDayNumber(d.year, d.month, d.day);
+        n = astro::DateToDayNumber(d.year, d.month, d.day);
     } else {
+        if (!calendar::HijriDateValid(in.year, in.month, in.day))
+            throw UsageError{"'" + date_arg + "': no such Hijri date (months 1..12, days 1..29 or 1..30)"};
         n = calendar::HijriToDayNumber(in.year, in.month, in.day);
     }
-    std::string gregorian, lunar, hijri;
-    if (n >= astro::MinDayNumber && n <= astro::MaxDayNumber) {
-        const astro::CalendarDate d = astro::DayNumberToDate(n);
-        gregorian = astro::DayNumberToDateText(n);
-        lunar = calendar::SolarToLunar(d.year, d.month, d.day);
-        hijri = calendar::DayNumberToHijriText(d.year, d.month, d.day);
-    }
+    const astro::CalendarDate d = astro::DayNumberToDate(n);
+    CheckCalendarYear(d.year);
+    const std::string gregorian = astro::DayNumberToDateText(n);
+    const std::string lunar = calendar::SolarToLunar(d.year, d.month, d.day);
+    const std::string hijri = calendar::DayNumberToHijriText(d.year, d.month, d.day);
     if (as_json) {
         PrintJson({{"gregorian", gregorian}, {"lunar", lunar}, {"hijri", hijri}});
         return;
@@ -247,6 +254,201 @@ void CmdCities(const std::string& province_arg, bool as_json) {
     if (as_json) PrintJson(doc);
 }
 
+// --- the commands, each with its options ---------------------------------------------------------
+
+void AddJd(Commands& c) {
+    auto date = std::make_shared<std::string>();
+    CLI::App* cmd = c.Add("jd", "Day number of a date", [&c, date] {
+        const astro::DayNumber n = DayNumberOf(ParseDate(*date));
+        if (c.as_json)
+            PrintJson({{"date", astro::DayNumberToDateText(n)}, {"day_number", n}});
+        else
+            std::cout << n << '\n';
+    });
+    cmd->add_option("DATE", *date, "YYYY-MM-DD or ADMM-DD-YYYY / BCMM-DD-YYYY")->required();
+}
+
+void AddDate(Commands& c) {
+    auto number = std::make_shared<long long>(0);
+    CLI::App* cmd = c.Add("date", "Date text of a day number", [&c, number] {
+        const std::string text = astro::DayNumberToDateText(static_cast<astro::DayNumber>(*number));
+        if (c.as_json)
+            PrintJson({{"day_number", *number}, {"date", text}});
+        else
+            std::cout << text << '\n';
+    });
+    cmd->add_option("N", *number, "day number (2000-01-01 = 2451545)")
+        ->required()
+        ->check(WholeNumber(astro::MinDayNumber, astro::MaxDayNumber));
+}
+
+void AddDeltaT(Commands& c) {
+    auto date = std::make_shared<std::string>();
+    CLI::App* cmd = c.Add("deltat", "Delta T in seconds at 0h UT of a date", [&c, date] {
+        const astro::JulianDay jd0 = DayNumberOf(ParseDate(*date)) - 0.5;
+        const double dt = astro::DeltaTSeconds(jd0);
+        if (c.as_json)
+            PrintJson({{"jd_ut", jd0}, {"delta_t", dt}});
+        else
+            std::cout << Format("%.3f", dt) << '\n';
+    });
+    cmd->add_option("DATE", *date)->required();
+}
+
+// `tempo sun` and `tempo moon`. The series are good for some thousands of years around J2000;
+// beyond the day numbers' years -9998..9999 their values mean nothing, so such instants are refused.
+void AddLongitude(Commands& c, const char* name, const char* description, double (*longitude)(double)) {
+    auto jd = std::make_shared<double>(0.0);
+    CLI::App* cmd = c.Add(name, description, [&c, jd, longitude] {
+        const double v = longitude(*jd);
+        if (c.as_json)
+            PrintJson({{"jd_tt", *jd}, {"longitude", v}});
+        else
+            std::cout << Format("%.9f", v) << '\n';
+    });
+    cmd->add_option("--jd", *jd, "Julian date, TT")
+        ->required()
+        ->check(DecimalNumber(astro::MinDayNumber - 1.0, astro::MaxDayNumber + 1.0));
+}
+
+void AddTerms(Commands& c) {
+    auto year = std::make_shared<long long>(0);
+    CLI::App* cmd = c.Add("terms", "The solar terms of a year (UTC+8), as the calendar counted them", [&c, year] {
+        json doc = json::array();
+        for (const tools::TableEntry& t : tools::SolarTermsOfYear(static_cast<int>(*year))) {
+            const std::string name = calendar::SolarTermNames[t.index];
+            const int longitude = astro::SolarTermLongitude(t.index);
+            const std::string local = astro::JulianDayToDateTimeText(t.when);
+            const double jd_ut = t.when - 0.5 - astro::CalcTimeZone / 24.0;
+            if (c.as_json)
+                doc.push_back({{"name", Utf8(name)}, {"longitude", longitude}, {"jd_ut", jd_ut}, {"local", local}});
+            else
+                PrintLine(name + "  " + Format("%3.0f", longitude) + "  " + local);
+        }
+        if (c.as_json) PrintJson(doc);
+    });
+    cmd->add_option("YEAR", *year)->required()->check(WholeNumber(astro::MinYear, astro::MaxYear));
+    c.TakesRuleFlag(cmd);
+}
+
+void AddMoons(Commands& c) {
+    auto year = std::make_shared<long long>(0);
+    CLI::App* cmd = c.Add("moons", "The new and full moons of a year (UTC+8)", [&c, year] {
+        json doc = json::array();
+        // The phases of the moons table, those whose local day lies in the year, in time order.
+        for (const tools::TableEntry& e : tools::MoonPhasesOfYear(static_cast<int>(*year))) {
+            if (!e.in_year) continue;
+            const std::string local = astro::JulianDayToDateTimeText(e.when);
+            const double jd_ut = e.when - 0.5 - astro::CalcTimeZone / 24.0;
+            if (c.as_json)
+                doc.push_back({{"phase", e.index == 0 ? "new" : "full"}, {"jd_ut", jd_ut}, {"local", local}});
+            else
+                PrintLine(std::string(e.index == 0 ? "朔(新月)" : "望(满月)") + "  " + local);
+        }
+        if (c.as_json) PrintJson(doc);
+    });
+    cmd->add_option("YEAR", *year)->required()->check(WholeNumber(astro::MinYear, astro::MaxYear));
+}
+
+void AddSunTimes(Commands& c) {
+    struct Options {
+        std::string date;
+        double lon = -116.38;  // 天安门, east negative
+        double lat = 39.90;
+        int zone = astro::CalcTimeZone;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* cmd = c.Add("sun-times", "Dawn, sunrise, transit, sunset and dusk of a date", [&c, o] {
+        const SunTimes s = ComputeSunTimes(DayNumberOf(ParseDate(o->date)), o->lon, o->lat, o->zone);
+        if (c.as_json) {
+            PrintJson({{"dawn", s.dawn}, {"sunrise", s.sunrise}, {"transit", s.transit}, {"sunset", s.sunset},
+                       {"dusk", s.dusk}, {"day_length", s.day_length}, {"twilight_length", s.twilight_length}});
+            return;
+        }
+        PrintLine("黎明 " + s.dawn);
+        PrintLine("日出 " + s.sunrise);
+        PrintLine("中天 " + s.transit);
+        PrintLine("日落 " + s.sunset);
+        PrintLine("黄昏 " + s.dusk);
+        PrintLine("昼长 " + s.day_length);
+        PrintLine("晨昏长 " + s.twilight_length);
+    });
+    cmd->add_option("DATE", o->date)->required();
+    cmd->add_option("--lon", o->lon, "longitude in degrees, east negative (default -116.38)")
+        ->check(DecimalNumber(-180, 180));
+    cmd->add_option("--lat", o->lat, "latitude in degrees, north positive (default 39.90)")->check(DecimalNumber(-90, 90));
+    // The engine's zones are whole hours from -12 to 12, the zones of the city table.
+    cmd->add_option("--zone", o->zone, "time zone: whole hours east of Greenwich, -12..12 (default 8)")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+                if (WholeNumber(-12, 12)(text).empty()) return {};
+                return "--zone takes whole hours east of Greenwich from -12 to 12; zones such as 13, 14 or 5.5 "
+                       "are not supported, '" + text + "' is refused";
+            },
+            "INTEGER in -12..12"));
+}
+
+void AddDay(Commands& c) {
+    struct Options {
+        std::optional<std::string> date;
+        DayOptions day;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* cmd = c.Add("day", "What the calendar shows for a day (default today)",
+                          [&c, o] { CmdDay(o->date, o->day, c.as_json); });
+    cmd->add_option("DATE", o->date, "the day; today without it");
+    cmd->add_option("--place", o->day.place, Utf8("P/C by indexes (1/1) or names (北京/天安门); default 1/1"));
+    cmd->add_option("--info", o->day.info_type, "information line: 0 festivals, 1 sunrise/sunset, 2 dawn/dusk")
+        ->check(WholeNumber(0, 2));
+    cmd->add_flag("--ganzhi-from-chunjie", o->day.ganzhi_from_chunjie,
+                  Utf8("the sexagenary year begins at the Spring Festival, not at 立春"));
+    c.TakesRuleFlag(cmd);
+}
+
+void AddLunarYear(Commands& c) {
+    auto year = std::make_shared<long long>(0);
+    CLI::App* cmd = c.Add("lunar-year", "The months of a lunar year", [&c, year] {
+        CheckCalendarYear(*year);
+        CmdLunarYear(static_cast<int>(*year), c.as_json);
+    });
+    cmd->add_option("YEAR", *year)->required()->check(WholeNumber(-kAnyWhole, kAnyWhole));
+    c.TakesRuleFlag(cmd);
+}
+
+void AddConvert(Commands& c) {
+    struct Options {
+        std::string from = "gregorian";
+        std::string date;
+    };
+    auto o = std::make_shared<Options>();
+    CLI::App* cmd = c.Add("convert", "Gregorian, lunar and Hijri dates of the same day",
+                          [&c, o] { CmdConvert(o->from, o->date, c.as_json); });
+    cmd->add_option("--from", o->from, "gregorian, lunar (leap month = month + 12) or hijri")
+        ->check(CLI::IsMember({"gregorian", "lunar", "hijri"}));
+    cmd->add_option("DATE", o->date)->required();
+    c.TakesRuleFlag(cmd);
+}
+
+void AddEra(Commands& c) {
+    auto year = std::make_shared<long long>(0);
+    CLI::App* cmd = c.Add("era", Utf8("Era name (年号) of a year"), [&c, year] {
+        CheckCalendarYear(*year);
+        const std::string era = TrimBlanks(calendar::EraName(static_cast<int>(*year)));
+        if (c.as_json)
+            PrintJson({{"year", *year}, {"era", Utf8(era)}});
+        else
+            PrintLine(era);
+    });
+    cmd->add_option("YEAR", *year)->required()->check(WholeNumber(-kAnyWhole, kAnyWhole));
+}
+
+void AddCities(Commands& c) {
+    auto province = std::make_shared<std::string>();
+    CLI::App* cmd = c.Add("cities", "The provinces, or the places of province P",
+                          [&c, province] { CmdCities(*province, c.as_json); });
+    cmd->add_option("P", *province, "province index or name");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -256,65 +458,23 @@ int main(int argc, char** argv) {
     CLI::App app{"tempo: the Tempoline calendar calculator"};
     app.require_subcommand(1);
     app.set_help_all_flag("--help-all", "Show help for all commands");
-    bool as_json = false;
-    app.add_flag("--json", as_json, "Print one JSON document instead of text");
-
-    std::string date_arg;
-    long long number = 0;
-    double jd = 0.0;
-    int year = 0;
-    double lon = -116.38;  // 天安门, east negative
-    double lat = 39.90;
-    int zone = astro::CalcTimeZone;
-    bool modern_ancient = false;
-    DayOptions day_options;
-    std::string from = "gregorian";
-    std::string province_arg;
-
-    auto* jd_cmd = app.add_subcommand("jd", "Day number of a date");
-    jd_cmd->add_option("DATE", date_arg, "YYYY-MM-DD or ADMM-DD-YYYY / BCMM-DD-YYYY")->required();
-    auto* date_cmd = app.add_subcommand("date", "Date text of a day number");
-    date_cmd->add_option("N", number, "day number (2000-01-01 = 2451545)")->required();
-    auto* deltat_cmd = app.add_subcommand("deltat", "Delta T in seconds at 0h UT of a date");
-    deltat_cmd->add_option("DATE", date_arg)->required();
-    auto* sun_cmd = app.add_subcommand("sun", "Apparent longitude of the Sun (degrees)");
-    sun_cmd->add_option("--jd", jd, "Julian date, TT")->required();
-    auto* moon_cmd = app.add_subcommand("moon", "Longitude of the Moon (degrees)");
-    moon_cmd->add_option("--jd", jd, "Julian date, TT")->required();
-    auto* terms_cmd = app.add_subcommand("terms", "The solar terms of a year (UTC+8)");
-    terms_cmd->add_option("YEAR", year)->required();
-    auto* moons_cmd = app.add_subcommand("moons", "The new and full moons of a year (UTC+8)");
-    moons_cmd->add_option("YEAR", year)->required();
-    auto* times_cmd = app.add_subcommand("sun-times", "Dawn, sunrise, transit, sunset and dusk of a date");
-    times_cmd->add_option("DATE", date_arg)->required();
-    times_cmd->add_option("--lon", lon, "longitude in degrees, east negative (default -116.38)");
-    times_cmd->add_option("--lat", lat, "latitude in degrees, north positive (default 39.90)");
-    times_cmd->add_option("--zone", zone, "time zone, hours east of Greenwich (default 8)");
-    auto* day_cmd = app.add_subcommand("day", "What the calendar shows for a day (default today)");
-    day_cmd->add_option("DATE", date_arg);
-    day_cmd->add_option("--place", day_options.place, Utf8("P/C by indexes (1/1) or names (北京/天安门); default 1/1"));
-    day_cmd->add_option("--info", day_options.info_type, "information line: 0 festivals, 1 sunrise/sunset, 2 dawn/dusk")
-        ->check(CLI::Range(0, 2));
-    day_cmd->add_flag("--ganzhi-from-chunjie", day_options.ganzhi_from_chunjie,
-                      Utf8("the sexagenary year begins at the Spring Festival, not at 立春"));
-    auto* lunar_year_cmd = app.add_subcommand("lunar-year", "The months of a lunar year");
-    lunar_year_cmd->add_option("YEAR", year)->required();
-    auto* convert_cmd = app.add_subcommand("convert", "Gregorian, lunar and Hijri dates of the same day");
-    convert_cmd->add_option("--from", from, "gregorian, lunar (leap month = month + 12) or hijri")
-        ->check(CLI::IsMember({"gregorian", "lunar", "hijri"}));
-    convert_cmd->add_option("DATE", date_arg)->required();
-    auto* era_cmd = app.add_subcommand("era", Utf8("Era name (年号) of a year"));
-    era_cmd->add_option("YEAR", year)->required();
-    auto* cities_cmd = app.add_subcommand("cities", "The provinces, or the places of province P");
-    cities_cmd->add_option("P", province_arg, "province index or name");
-    for (auto* sub : {terms_cmd, day_cmd, lunar_year_cmd, convert_cmd})
-        sub->add_flag("--modern-ancient", modern_ancient, "compute the ancient calendars with the modern algorithm");
-    for (auto* sub : app.get_subcommands([](CLI::App*) { return true; }))
-        sub->add_flag("--json", as_json, "Print one JSON document instead of text");
-    ToolCommands tool_commands;
-    tool_commands.Register(app);
-    for (auto* sub : {app.get_subcommand("table"), app.get_subcommand("tool"), app.get_subcommand("query")})
-        sub->add_flag("--modern-ancient", modern_ancient, "compute the ancient calendars with the modern algorithm");
+    Commands commands(app);
+    app.add_flag("--json", commands.as_json, "Print one JSON document instead of text");
+    AddJd(commands);
+    AddDate(commands);
+    AddDeltaT(commands);
+    AddLongitude(commands, "sun", "Apparent longitude of the Sun (degrees)", astro::SunApparentLongitude);
+    AddLongitude(commands, "moon", "Longitude of the Moon (degrees)", astro::MoonLongitude);
+    AddTerms(commands);
+    AddMoons(commands);
+    AddSunTimes(commands);
+    AddDay(commands);
+    AddLunarYear(commands);
+    AddConvert(commands);
+    AddEra(commands);
+    AddCities(commands);
+    AddToolCommands(commands);
+    commands.TakeJsonFlags();
 
     try {
         app.parse(argc, argv);
@@ -326,105 +486,17 @@ int main(int argc, char** argv) {
         std::cerr << "tempo: " << e.what() << "\n";
         return kUsageError;
     }
-
     try {
-        calendar::SetModernCalculateAncientFlag(modern_ancient);
-        if (jd_cmd->parsed()) {
-            const astro::CalendarDate d = ParseDate(date_arg);
-            const astro::DayNumber n = DayNumberOf(d);
-            if (as_json)
-                PrintJson({{"date", astro::DayNumberToDateText(n)}, {"day_number", n}});
-            else
-                std::cout << n << '\n';
-        } else if (date_cmd->parsed()) {
-            if (number < astro::MinDayNumber || number > astro::MaxDayNumber)
-                throw UsageError{"day number " + std::to_string(number) + " is outside -1930711..5373484"};
-            const std::string text = astro::DayNumberToDateText(static_cast<astro::DayNumber>(number));
-            if (as_json)
-                PrintJson({{"day_number", number}, {"date", text}});
-            else
-                std::cout << text << '\n';
-        } else if (deltat_cmd->parsed()) {
-            const astro::JulianDay jd0 = DayNumberOf(ParseDate(date_arg)) - 0.5;
-            const double dt = astro::DeltaTSeconds(jd0);
-            if (as_json)
-                PrintJson({{"jd_ut", jd0}, {"delta_t", dt}});
-            else
-                std::cout << Format("%.3f", dt) << '\n';
-        } else if (sun_cmd->parsed() || moon_cmd->parsed()) {
-            // The series are good for some thousands of years around J2000; beyond the calendar's
-            // years -9998..9999 their values mean nothing, so such instants are refused.
-            if (!(jd >= astro::MinDayNumber - 1.0 && jd <= astro::MaxDayNumber + 1.0))
-                throw UsageError{"--jd must lie within -1930712 .. 5373485 (years -9998..9999)"};
-            const double v = sun_cmd->parsed() ? astro::SunApparentLongitude(jd) : astro::MoonLongitude(jd);
-            if (as_json)
-                PrintJson({{"jd_tt", jd}, {"longitude", v}});
-            else
-                std::cout << Format("%.9f", v) << '\n';
-        } else if (terms_cmd->parsed()) {
-            CheckYear(year);
-            json doc = json::array();
-            for (const tools::TableEntry& t : tools::SolarTermsOfYear(year)) {
-                const std::string name = calendar::SolarTermNames[t.index];
-                const int longitude = astro::SolarTermLongitude(t.index);
-                const std::string local = astro::JulianDayToDateTimeText(t.when);
-                const double jd_ut = t.when - 0.5 - astro::CalcTimeZone / 24.0;
-                if (as_json)
-                    doc.push_back({{"name", Utf8(name)}, {"longitude", longitude}, {"jd_ut", jd_ut}, {"local", local}});
-                else
-                    PrintLine(name + "  " + Format("%3.0f", longitude) + "  " + local);
-            }
-            if (as_json) PrintJson(doc);
-        } else if (moons_cmd->parsed()) {
-            CheckYear(year);
-            json doc = json::array();
-            // The phases of the moons table, those whose local day lies in the year, in time order.
-            for (const tools::TableEntry& e : tools::MoonPhasesOfYear(year)) {
-                if (!e.in_year) continue;
-                const std::string local = astro::JulianDayToDateTimeText(e.when);
-                const double jd_ut = e.when - 0.5 - astro::CalcTimeZone / 24.0;
-                if (as_json)
-                    doc.push_back({{"phase", e.index == 0 ? "new" : "full"}, {"jd_ut", jd_ut}, {"local", local}});
-                else
-                    PrintLine(std::string(e.index == 0 ? "朔(新月)" : "望(满月)") + "  " + local);
-            }
-            if (as_json) PrintJson(doc);
-        } else if (times_cmd->parsed()) {
-            const astro::DayNumber n = DayNumberOf(ParseDate(date_arg));
-            const SunTimes s = ComputeSunTimes(n, lon, lat, zone);
-            if (as_json) {
-                PrintJson({{"dawn", s.dawn}, {"sunrise", s.sunrise}, {"transit", s.transit}, {"sunset", s.sunset},
-                           {"dusk", s.dusk}, {"day_length", s.day_length}, {"twilight_length", s.twilight_length}});
-            } else {
-                PrintLine("黎明 " + s.dawn);
-                PrintLine("日出 " + s.sunrise);
-                PrintLine("中天 " + s.transit);
-                PrintLine("日落 " + s.sunset);
-                PrintLine("黄昏 " + s.dusk);
-                PrintLine("昼长 " + s.day_length);
-                PrintLine("晨昏长 " + s.twilight_length);
-            }
-        } else if (day_cmd->parsed()) {
-            CmdDay(date_arg, day_options, as_json);
-        } else if (lunar_year_cmd->parsed()) {
-            CheckYear(year);
-            CmdLunarYear(year, as_json);
-        } else if (convert_cmd->parsed()) {
-            CmdConvert(from, date_arg, as_json);
-        } else if (era_cmd->parsed()) {
-            CheckYear(year);
-            const std::string era = TrimBlanks(calendar::EraName(year));
-            if (as_json)
-                PrintJson({{"year", year}, {"era", Utf8(era)}});
-            else
-                PrintLine(era);
-        } else if (cities_cmd->parsed()) {
-            CmdCities(province_arg, as_json);
-        } else {
-            tool_commands.Run(as_json);
-        }
+        calendar::SetModernCalculateAncientFlag(commands.modern_ancient);
+        commands.RunParsed();
     } catch (const UsageError& e) {
         std::cerr << "tempo: " << e.message << "\n";
+        return kUsageError;
+    }
+    // Output that could not be written (a full disk, a closed pipe) is an error, not a success.
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "tempo: the output could not be written\n";
         return kUsageError;
     }
     return 0;

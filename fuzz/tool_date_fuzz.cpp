@@ -1,5 +1,5 @@
 // Fuzz target: the date entry of the tools window. Any text, with either BC flag and in each of
-// the three calendars, gives a day number in the tools' range with no message, or is refused with
+// the three calendars, gives a day number in the calendar's years with no message, or is refused with
 // a message; an accepted Gregorian entry is the date it names.
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <string>
 
 #include "astro/day_numbers.h"
+#include "calendar/range.h"
 #include "tools/date_tools.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (d.ok() == d.message.empty()) {
         if (d.ok()) {
             const int year = astro::DayNumberToDate(d.day).year;
-            if (year < tools::kToolFirstYear || year > tools::kToolLastYear) std::abort();
+            if (!calendar::InCalendarRange(year)) std::abort();
             if (tools::JulianDayResult(d) != std::to_string(d.day)) std::abort();
             if (tools::ConvertResult(d).gregorian != astro::DayNumberToDateText(d.day)) std::abort();
             if (tools::DateAfterDays(d, text).gregorian.size() > 12) std::abort();

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <limits>
 #include <regex>
 #include <string>
 #include <vector>
@@ -62,19 +63,37 @@ TEST(DateEntry, FormsCalendarsAndTheBcFlag) {
 }
 
 TEST(DateEntry, TheToolsRangeAndItsMessages) {
-    EXPECT_TRUE(ParseEnteredDate("01-01-0400", false, EntryCalendar::kGregorian).ok());
-    EXPECT_TRUE(ParseEnteredDate("12-31-5000", false, EntryCalendar::kGregorian).ok());
-    const EnteredDate early = ParseEnteredDate("12-31-0399", false, EntryCalendar::kGregorian);
-    EXPECT_FALSE(early.ok());
-    EXPECT_EQ(early.message, "超出计算范围：本工具适用于公历400～5000年");
-    EXPECT_FALSE(ParseEnteredDate("01-01-5001", false, EntryCalendar::kGregorian).ok());
-    EXPECT_FALSE(ParseEnteredDate("12-31-0001", true, EntryCalendar::kGregorian).ok());
+    // The tools take every date of the calendar's years, 9000 BC (year -8999) to AD 9000; with
+    // 纪元前 the year n is the astronomical year 1 - n, so 12-31-0001 BC is 0000-12-31, the day
+    // before 0001-01-01. Day numbers are Julian day numbers, counted in the Julian calendar before
+    // 1582-10-15 (hand-checked with the Fliegel-Van Flandern formulas).
+    const struct {
+        const char* text;
+        bool bc;
+        EntryCalendar calendar;
+        astro::DayNumber day;  // InvalidDayNumber: refused as out of range
+    } cases[] = {
+        {"12-31-0001", true, EntryCalendar::kGregorian, 1721423},
+        {"01-01-0400", false, EntryCalendar::kGregorian, 1867158},
+        {"12-31-0399", false, EntryCalendar::kGregorian, 1867157},
+        {"01-01-5001", false, EntryCalendar::kGregorian, 3547638},
+        {"12-31-9000", false, EntryCalendar::kGregorian, 5008607},
+        {"01-01-9001", false, EntryCalendar::kGregorian, astro::InvalidDayNumber},
+        {"01-01-9000", true, EntryCalendar::kGregorian, -1565826},
+        {"12-31-9001", true, EntryCalendar::kGregorian, astro::InvalidDayNumber},
+    };
+    for (const auto& c : cases) {
+        const EnteredDate d = ParseEnteredDate(c.text, c.bc, c.calendar);
+        EXPECT_EQ(d.day, c.day) << c.text << (c.bc ? " BC" : "");
+        EXPECT_EQ(d.message, c.day == astro::InvalidDayNumber ? kOutOfCalendar : "") << c.text;
+    }
+    EXPECT_EQ(std::string(kOutOfCalendar), "超出计算范围：本工具适用于公元前9000年～公元9000年");
     EXPECT_EQ(ParseEnteredDate("02-30-2024", false, EntryCalendar::kGregorian).message, "没有这个日期");
     EXPECT_NE(ParseEnteredDate("2024-02-10", false, EntryCalendar::kGregorian).message.find("格式"), std::string::npos);
     EXPECT_NE(ParseEnteredDate("01-01-0000", false, EntryCalendar::kGregorian).message.find("0年"), std::string::npos);
-    // A lunar or Hijri date is in range when its Gregorian day is.
-    EXPECT_TRUE(ParseEnteredDate("12-29-4999", false, EntryCalendar::kLunar).ok() ||
-                ParseEnteredDate("12-30-4999", false, EntryCalendar::kLunar).ok());
+    // Digits beyond the form are refused as a bad form, however many (no number is built from them).
+    EXPECT_NE(ParseEnteredDate("01-01-9999999999", false, EntryCalendar::kGregorian).message.find("格式"),
+              std::string::npos);
 }
 
 TEST(Calculators, JulianDayIntervalGanZhiAndConversion) {
@@ -311,6 +330,13 @@ TEST(ConditionDays, TheSpanIsCappedAtAHundredYears) {
     EXPECT_EQ(r.years, 100);
     EXPECT_EQ(r.days.size(), 25u);  // 1904 .. 1996 and 2000 (the years 1901..2000)
     EXPECT_EQ(r.days.back(), DateToDayNumber(2000, 2, 29));
+    // A span that leaves the calendar's years (-8999..9000) is not searched, however far out it
+    // starts; a span that ends on 9000 is.
+    EXPECT_EQ(QueryDays(9000, 1, DayCriteria{}, 0).days.size(), 365u);  // 9000 is no Gregorian leap year
+    for (int y0 : {9000, std::numeric_limits<int>::max(), -9000, std::numeric_limits<int>::min()}) {
+        EXPECT_TRUE(QueryDays(y0, 2, DayCriteria{}, 0).days.empty()) << y0;
+        EXPECT_TRUE(QueryMonths(y0, 2, MonthCondition::kThreeBig, 0).months.empty()) << y0;
+    }
 }
 
 TEST(ConditionDays, StoppingMidwayLeavesAConsistentText) {

@@ -76,7 +76,7 @@ QueryResult QueryDays(int y0, int count, const DayCriteria& criteria, int ganzhi
     QueryResult result;
     result.years = std::clamp(count, 0, kMaxQueryYears);
     std::vector<std::string> lines;
-    if (result.years > 0 && calendar::InCalendarRange(y0) && calendar::InCalendarRange(y0 + result.years - 1)) {
+    if (result.years > 0 && calendar::InCalendarRange(y0) && calendar::InCalendarRange(y0 + result.years - 1LL)) {
         const astro::DayNumber first = astro::DateToDayNumber(y0, 1, 1);
         const astro::DayNumber last = astro::DateToDayNumber(y0 + result.years - 1, 12, 31);
         const double total = last - first + 1;
@@ -119,7 +119,11 @@ QueryResult QueryMonths(int y0, int count, MonthCondition condition, int base_mo
     const bool big = condition != MonthCondition::kThreeSmall;
     const int run_length = condition == MonthCondition::kFourBig ? 4 : 3;
     std::vector<LunarMonth> run;  // the current run of months of the wanted size, across years
-    for (int i = 0; i < result.years; ++i) {
+    // A span that leaves the calendar's years is not searched (as for the days).
+    const int searched = calendar::InCalendarRange(y0) && calendar::InCalendarRange(y0 + result.years - 1LL)
+                             ? result.years
+                             : 0;
+    for (int i = 0; i < searched; ++i) {
         if (Stopped(stop)) {
             result.stopped = true;
             break;

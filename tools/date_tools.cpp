@@ -5,29 +5,30 @@
 #include "calendar/cycles.h"
 #include "calendar/hijri.h"
 #include "calendar/lunar_year.h"
+#include "calendar/range.h"
 
 namespace tools {
 
 namespace {
 
 // Splits "M-D-Y" into its three numbers (one or two digits for month and day, one to four for the
-// year); false for anything else.
+// year); false for anything else. The digits are counted before any is added up.
 bool SplitDate(const std::string& text, int& month, int& day, int& year) {
     int parts[3] = {0, 0, 0};
     int digits[3] = {0, 0, 0};
+    constexpr int kMostDigits[3] = {2, 2, 4};
     int k = 0;
     for (char c : text) {
         if (c == '-') {
             if (++k > 2) return false;
         } else if (c >= '0' && c <= '9') {
+            if (++digits[k] > kMostDigits[k]) return false;
             parts[k] = parts[k] * 10 + (c - '0');
-            ++digits[k];
         } else {
             return false;
         }
     }
-    if (k != 2 || digits[0] < 1 || digits[0] > 2 || digits[1] < 1 || digits[1] > 2 || digits[2] < 1 || digits[2] > 4)
-        return false;
+    if (k != 2 || digits[0] < 1 || digits[1] < 1 || digits[2] < 1) return false;
     month = parts[0];
     day = parts[1];
     year = parts[2];
@@ -92,9 +93,7 @@ EnteredDate ParseEnteredDate(const std::string& text, bool bc, EntryCalendar cal
         case EntryError::kNoSuchDate: return Refuse("没有这个日期");
         case EntryError::kNone: break;
     }
-    const int gregorian_year = astro::DayNumberToDate(n).year;
-    if (gregorian_year < kToolFirstYear || gregorian_year > kToolLastYear)
-        return Refuse("超出计算范围：本工具适用于公历400～5000年");
+    if (!calendar::InCalendarRange(astro::DayNumberToDate(n).year)) return Refuse(kOutOfCalendar);
     EnteredDate out;
     out.day = n;
     return out;

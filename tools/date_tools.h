@@ -12,9 +12,8 @@ namespace tools {
 
 enum class EntryCalendar { kGregorian, kLunar, kHijri };
 
-// The Gregorian years the tools cover.
-constexpr int kToolFirstYear = 400;
-constexpr int kToolLastYear = 5000;
+// A date outside the calendar's years (-8999..9000: 9000 BC to AD 9000) is refused with this.
+constexpr const char* kOutOfCalendar = "超出计算范围：本工具适用于公元前9000年～公元9000年";
 
 struct EnteredDate {
     astro::DayNumber day = astro::InvalidDayNumber;  // InvalidDayNumber when refused
@@ -27,9 +26,10 @@ struct EnteredDate {
 // year 1 - n (so 12-31-0001 BC is 31 December of year 0); the date must exist in its calendar.
 astro::DayNumber EnteredDateToDayNumber(const std::string& text, bool bc, EntryCalendar calendar);
 
-// The same for the tools, with a message when refused: the text must be 5..10 of the characters "1234567890-" in
-// the form month-day-year; with bc the year n means the astronomical year 1 - n. The date must
-// exist in its calendar and fall in the Gregorian years 400..5000.
+// The same for the tools, with a message when refused: the text must be 5..10 of the characters
+// "1234567890-" in the form month-day-year; with bc the year n means the astronomical year 1 - n.
+// The date must exist in its calendar (a lunar date in a year that has a record) and fall in the
+// calendar's years. (The help text still speaks of 400..5000, the years the tools were made for.)
 EnteredDate ParseEnteredDate(const std::string& text, bool bc, EntryCalendar calendar);
 
 // "计算儒略日": the day number in digits, or empty.

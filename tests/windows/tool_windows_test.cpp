@@ -56,7 +56,7 @@ protected:
 
 // --- date tools ------------------------------------------------------------------------------------
 
-constexpr const char* kOutOfRange = "超出计算范围：本工具适用于公历400～5000年";
+constexpr const char* kOutOfRange = "超出计算范围：本工具适用于公元前9000年～公元9000年";
 constexpr const char* kNoSuchDate = "没有这个日期";
 constexpr const char* kBadFormat = "日期格式不对，请按“月-日-年”输入，例如 02-10-2024";
 
@@ -83,7 +83,7 @@ TEST_F(ToolWindowsTest, JulianDayOfAValidAndOfRefusedEntries) {
     const struct {
         const char* entry;
         const char* message;
-    } refused[] = {{"13-10-2024", kNoSuchDate}, {"02-10-0300", kOutOfRange}, {"02-10-5001", kOutOfRange},
+    } refused[] = {{"13-10-2024", kNoSuchDate}, {"02-10-9001", kOutOfRange},
                    {"2-10", kBadFormat},        {"02-10-0000", "没有0年：公元前1年请勾选“纪元前”并输入1"}};
     for (const auto& r : refused) {
         SetText(w, tools::kDateBoxId, "01-01-2000");
@@ -97,10 +97,15 @@ TEST_F(ToolWindowsTest, JulianDayOfAValidAndOfRefusedEntries) {
                   tools::ParseEnteredDate(r.entry, false, tools::EntryCalendar::kGregorian).message);
     }
 
-    // 12-31-0001 纪元前 is year 0: outside the tools' years.
+    // 12-31-0001 纪元前 is year 0, the day before 0001-01-01 (Julian day 1721424); 9001 纪元前
+    // is before the calendar's years.
     SetText(w, tools::kDateBoxId, "12-31-0001");
     Click(w, tools::kDateBcId);
     EXPECT_TRUE(IsChecked(w, tools::kDateBcId));
+    Click(w, IDOK);
+    EXPECT_EQ(Text(w, tools::kJulianDayBoxId), "1721423");
+    EXPECT_EQ(Text(w, tools::kDateStatusId), "");
+    SetText(w, tools::kDateBoxId, "12-31-9001");
     Click(w, IDOK);
     EXPECT_EQ(Text(w, tools::kJulianDayBoxId), "");
     EXPECT_EQ(Text(w, tools::kDateStatusId), kOutOfRange);

@@ -1,0 +1,47 @@
+// The checks of tempo's arguments as they are typed, apart from the command-line library: numbers
+// (CLI11 by itself would read "" as 0, " 5" as 5 and "0x10" as 16), names, years and spans of
+// years. Every refusal is a UsageError with a message, which tempo prints with status 2.
+#pragma once
+
+#include <string>
+
+namespace cli {
+
+// Thrown by argument checks; main turns it into a message (UTF-8) and status 2.
+struct UsageError {
+    std::string message;
+};
+
+// A whole number: an optional "-", then 1..19 digits, within min..max. The empty text when it is
+// one (and *value set), else why not.
+std::string CheckWholeNumber(const std::string& text, long long min, long long max, long long* value = nullptr);
+// A decimal number: an optional "-", digits with an optional fraction, an optional exponent;
+// finite and within min..max. The empty text when it is one (and *value set), else why not.
+std::string CheckDecimalNumber(const std::string& text, double min, double max, double* value = nullptr);
+
+// A number 1..max, or one of the names (UTF-8) names[1..max]; 0 for the empty text (no
+// condition). `what` names the option in the message.
+int NumberOrName(const std::string& arg, int max, const char* const* names, const char* what);
+// A sexagenary number 1..60 or its name (甲子 .. 癸亥); 0 for the empty text.
+int GanZhiArg(const std::string& arg, const char* what);
+
+// Any whole number the command line can carry; a year is then checked against the calendar's years,
+// so that every year outside them gets the same message.
+constexpr long long kAnyWhole = 9223372036854775807LL;
+
+// Refuses a year outside the calendar's years -8999..9000.
+void CheckCalendarYear(long long year);
+
+// The astronomical year of a year typed with the 纪元前 flag: n, or 1 - n (n from 1).
+int EnteredYear(long long n, bool bc);
+
+// The span of a query: its first year (typed with --bc) and how many years, at most 100 (more are
+// cut to 100). Both ends must be years of the calendar.
+struct QuerySpan {
+    int first = 0;
+    int years = 0;
+    bool cut = false;  // more than 100 years were asked for
+};
+QuerySpan QueryYears(long long from, bool bc, long long years);
+
+}  // namespace cli
