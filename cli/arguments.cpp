@@ -7,6 +7,7 @@
 #include <regex>
 
 #include "calendar/cycles.h"
+#include "calendar/names.h"
 #include "calendar/range.h"
 #include "text/encoding.h"
 #include "tools/condition_queries.h"
@@ -86,6 +87,34 @@ QuerySpan QueryYears(long long from, bool bc, long long years) {
     span.years = static_cast<int>(span.cut ? tools::kMaxQueryYears : years);
     EnteredYear(static_cast<long long>(span.first) + span.years - 1, false);  // the last year, in the calendar too
     return span;
+}
+
+tools::DayCriteria DayCriteriaOf(const DayQueryOptions& o) {
+    tools::DayCriteria k;
+    k.solar_month = NumberOrName(o.solar_month, 12, nullptr, "--solar-month");
+    k.solar_day = NumberOrName(o.solar_day, 31, nullptr, "--solar-day");
+    k.lunar_month = NumberOrName(o.lunar_month, 24, nullptr, "--lunar-month");
+    k.lunar_day = NumberOrName(o.lunar_day, 30, nullptr, "--lunar-day");
+    k.hijri_month = NumberOrName(o.hijri_month, 12, nullptr, "--hijri-month");
+    k.hijri_day = NumberOrName(o.hijri_day, 30, nullptr, "--hijri-day");
+    k.ganzhi_year = GanZhiArg(o.ganzhi_year, "--ganzhi-year");
+    k.ganzhi_month = GanZhiArg(o.ganzhi_month, "--ganzhi-month");
+    k.ganzhi_day = GanZhiArg(o.ganzhi_day, "--ganzhi-day");
+    k.weekday = NumberOrName(o.weekday, 7, calendar::WeekdayNames, "--weekday");
+    k.term = NumberOrName(o.term, 24, calendar::SolarTermNames, "--term");
+    k.festival = text::Utf8ToGbk(o.festival);
+    return k;
+}
+
+tools::MonthCondition MonthConditionOf(const MonthQueryOptions& o) {
+    if (o.leap + o.three_big + o.three_small + o.four_big != 1)
+        throw UsageError{"give one of --leap, --three-big, --three-small, --four-big"};
+    if (o.base_month != 0 && !o.leap) throw UsageError{"--base-month goes with --leap"};
+    if (o.base_month < 0 || o.base_month > 12) throw UsageError{"--base-month is a month 1..12"};
+    return o.leap          ? tools::MonthCondition::kLeapMonth
+           : o.three_big   ? tools::MonthCondition::kThreeBig
+           : o.three_small ? tools::MonthCondition::kThreeSmall
+                           : tools::MonthCondition::kFourBig;
 }
 
 }  // namespace cli

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "tools/condition_queries.h"
+
 namespace cli {
 
 // Thrown by argument checks; main turns it into a message (UTF-8) and status 2.
@@ -43,5 +45,23 @@ struct QuerySpan {
     bool cut = false;  // more than 100 years were asked for
 };
 QuerySpan QueryYears(long long from, bool bc, long long years);
+
+// The criteria of "tempo query days" as typed (UTF-8); an empty text is no condition.
+struct DayQueryOptions {
+    std::string solar_month, solar_day, lunar_month, lunar_day, hijri_month, hijri_day;
+    std::string ganzhi_year, ganzhi_month, ganzhi_day, weekday, term, festival;
+};
+tools::DayCriteria DayCriteriaOf(const DayQueryOptions& o);
+
+// The condition of "tempo query months": exactly one of the four flags; a base month (1..12, 0 for
+// none) only with leap.
+struct MonthQueryOptions {
+    bool leap = false;
+    bool three_big = false;
+    bool three_small = false;
+    bool four_big = false;
+    long long base_month = 0;
+};
+tools::MonthCondition MonthConditionOf(const MonthQueryOptions& o);
 
 }  // namespace cli

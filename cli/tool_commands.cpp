@@ -286,26 +286,13 @@ void AddQueries(Commands& c) {
     query->require_subcommand(1);
 
     struct Days : SpanOptions {
-        std::string solar_month, solar_day, lunar_month, lunar_day, hijri_month, hijri_day;
-        std::string ganzhi_year, ganzhi_month, ganzhi_day, weekday, term, festival;
+        DayQueryOptions criteria;
         bool from_chunjie = false;
     };
     auto d = std::make_shared<Days>();
     CLI::App* days = c.Add("days", Utf8("查询条件日: the days that meet every given condition"), [&c, d] {
         const QuerySpan span = QueryYears(d->from, d->bc, d->years);
-        tools::DayCriteria k;
-        k.solar_month = NumberOrName(d->solar_month, 12, nullptr, "--solar-month");
-        k.solar_day = NumberOrName(d->solar_day, 31, nullptr, "--solar-day");
-        k.lunar_month = NumberOrName(d->lunar_month, 24, nullptr, "--lunar-month");
-        k.lunar_day = NumberOrName(d->lunar_day, 30, nullptr, "--lunar-day");
-        k.hijri_month = NumberOrName(d->hijri_month, 12, nullptr, "--hijri-month");
-        k.hijri_day = NumberOrName(d->hijri_day, 30, nullptr, "--hijri-day");
-        k.ganzhi_year = GanZhiArg(d->ganzhi_year, "--ganzhi-year");
-        k.ganzhi_month = GanZhiArg(d->ganzhi_month, "--ganzhi-month");
-        k.ganzhi_day = GanZhiArg(d->ganzhi_day, "--ganzhi-day");
-        k.weekday = NumberOrName(d->weekday, 7, calendar::WeekdayNames, "--weekday");
-        k.term = NumberOrName(d->term, 24, calendar::SolarTermNames, "--term");
-        k.festival = text::Utf8ToGbk(d->festival);
+        const tools::DayCriteria k = DayCriteriaOf(d->criteria);
         const int mode = d->from_chunjie ? calendar::kYearFromSpringFestival : calendar::kYearFromLichun;
         const InterruptStopsSearch interrupt;
         const tools::QueryResult r = RunSearch([&](const tools::QueryProgress& progress, const std::atomic<bool>* stop) {
@@ -316,41 +303,31 @@ void AddQueries(Commands& c) {
         PrintQuery(r, span, c.as_json, hits);
     }, query);
     AddSpanOptions(days, *d);
-    days->add_option("--solar-month", d->solar_month, "Gregorian month 1..12");
-    days->add_option("--solar-day", d->solar_day, "Gregorian day 1..31");
-    days->add_option("--lunar-month", d->lunar_month, "lunar month 1..24 (leap months as month + 12)");
-    days->add_option("--lunar-day", d->lunar_day, "lunar day 1..30");
-    days->add_option("--hijri-month", d->hijri_month, "Hijri month 1..12");
-    days->add_option("--hijri-day", d->hijri_day, "Hijri day 1..30");
-    days->add_option("--ganzhi-year", d->ganzhi_year, Utf8("sexagenary year: 1..60 or a name such as 甲子"));
-    days->add_option("--ganzhi-month", d->ganzhi_month, "sexagenary month: 1..60 or a name");
-    days->add_option("--ganzhi-day", d->ganzhi_day, "sexagenary day: 1..60 or a name");
-    days->add_option("--weekday", d->weekday, Utf8("1 (星期一) .. 7 (星期日), or the name"));
-    days->add_option("--term", d->term, Utf8("the day of a solar term: 1 (小寒) .. 24 (冬至), or the name"));
-    days->add_option("--festival", d->festival, Utf8("a festival name the day's festivals contain, e.g. 春节"));
+    days->add_option("--solar-month", d->criteria.solar_month, "Gregorian month 1..12");
+    days->add_option("--solar-day", d->criteria.solar_day, "Gregorian day 1..31");
+    days->add_option("--lunar-month", d->criteria.lunar_month, "lunar month 1..24 (leap months as month + 12)");
+    days->add_option("--lunar-day", d->criteria.lunar_day, "lunar day 1..30");
+    days->add_option("--hijri-month", d->criteria.hijri_month, "Hijri month 1..12");
+    days->add_option("--hijri-day", d->criteria.hijri_day, "Hijri day 1..30");
+    days->add_option("--ganzhi-year", d->criteria.ganzhi_year, Utf8("sexagenary year: 1..60 or a name such as 甲子"));
+    days->add_option("--ganzhi-month", d->criteria.ganzhi_month, "sexagenary month: 1..60 or a name");
+    days->add_option("--ganzhi-day", d->criteria.ganzhi_day, "sexagenary day: 1..60 or a name");
+    days->add_option("--weekday", d->criteria.weekday, Utf8("1 (星期一) .. 7 (星期日), or the name"));
+    days->add_option("--term", d->criteria.term, Utf8("the day of a solar term: 1 (小寒) .. 24 (冬至), or the name"));
+    days->add_option("--festival", d->criteria.festival, Utf8("a festival name the day's festivals contain, e.g. 春节"));
     days->add_flag("--ganzhi-from-chunjie", d->from_chunjie,
                    Utf8("the sexagenary year begins at the Spring Festival, not at 立春"));
 
     struct Months : SpanOptions {
-        bool leap = false;
-        long long base_month = 0;
-        bool three_big = false;
-        bool three_small = false;
-        bool four_big = false;
+        MonthQueryOptions condition;
     };
     auto m = std::make_shared<Months>();
     CLI::App* months = c.Add("months", Utf8("查询条件月: leap months, or runs of big or small months"), [&c, m] {
         const QuerySpan span = QueryYears(m->from, m->bc, m->years);
-        if (m->leap + m->three_big + m->three_small + m->four_big != 1)
-            throw UsageError{"give one of --leap, --three-big, --three-small, --four-big"};
-        if (m->base_month != 0 && !m->leap) throw UsageError{"--base-month goes with --leap"};
-        const tools::MonthCondition condition = m->leap          ? tools::MonthCondition::kLeapMonth
-                                                : m->three_big   ? tools::MonthCondition::kThreeBig
-                                                : m->three_small ? tools::MonthCondition::kThreeSmall
-                                                                 : tools::MonthCondition::kFourBig;
+        const tools::MonthCondition condition = MonthConditionOf(m->condition);
         const InterruptStopsSearch interrupt;
         const tools::QueryResult r = RunSearch([&](const tools::QueryProgress& progress, const std::atomic<bool>* stop) {
-            return tools::QueryMonths(span.first, span.years, condition, static_cast<int>(m->base_month), progress, stop);
+            return tools::QueryMonths(span.first, span.years, condition, static_cast<int>(m->condition.base_month), progress, stop);
         });
         json hits = json::array();
         for (const auto& group : r.months) {
@@ -361,12 +338,12 @@ void AddQueries(Commands& c) {
         PrintQuery(r, span, c.as_json, hits);
     }, query);
     AddSpanOptions(months, *m);
-    months->add_flag("--leap", m->leap, "leap months");
-    months->add_option("--base-month", m->base_month, "with --leap: only leap months after this month (1..12)")
+    months->add_flag("--leap", m->condition.leap, "leap months");
+    months->add_option("--base-month", m->condition.base_month, "with --leap: only leap months after this month (1..12)")
         ->check(WholeNumber(1, 12));
-    months->add_flag("--three-big", m->three_big, "three big months in a row");
-    months->add_flag("--three-small", m->three_small, "three small months in a row");
-    months->add_flag("--four-big", m->four_big, "four big months in a row");
+    months->add_flag("--three-big", m->condition.three_big, "three big months in a row");
+    months->add_flag("--three-small", m->condition.three_small, "three small months in a row");
+    months->add_flag("--four-big", m->condition.four_big, "four big months in a row");
     for (CLI::App* sub : {days, months}) c.TakesRuleFlag(sub);
 }
 
