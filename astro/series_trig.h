@@ -14,8 +14,10 @@
 
 // Where the C library dispatches by processor (glibc's ifunc), the series sums get an AVX2 version
 // too; it performs the same operations in the same order (no fused multiply-add), so the results
-// are identical to the bit.
-#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__)
+// are identical to the bit. Not under ThreadSanitizer: the dispatch runs while the program is
+// being loaded, before the sanitizer's runtime has started, and its instrumented code would crash.
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__) && defined(__linux__) && \
+    !defined(__SANITIZE_THREAD__)
 #define TEMPO_SERIES_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define TEMPO_SERIES_CLONES

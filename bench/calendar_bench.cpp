@@ -5,6 +5,7 @@
 #include "calendar/day_info.h"
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
+#include "calendar/memo.h"
 #include "tools/condition_queries.h"
 
 namespace {
@@ -15,8 +16,7 @@ using namespace calendar;
 void BM_Records1901To2100Cold(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
-        ClearLunarYearCache();
-        detail::ClearEventMemo();
+        detail::TheMemo().Forget();
         state.ResumeTiming();
         for (int y = 1901; y <= 2100; ++y) benchmark::DoNotOptimize(LunarYearRecord(y));
     }
@@ -73,8 +73,7 @@ BENCHMARK(BM_QueryDays100YearsAllCriteria)->Unit(benchmark::kMillisecond);
 void BM_QueryMonths100YearsCold(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
-        ClearLunarYearCache();
-        detail::ClearEventMemo();
+        detail::TheMemo().Forget();
         state.ResumeTiming();
         benchmark::DoNotOptimize(tools::QueryMonths(1900, 100, tools::MonthCondition::kThreeBig, 0));
     }

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 #include "astro/events.h"
 #include "astro/sun.h"
 #include "calendar/ancient_rules.h"
+#include "calendar/memo.h"
 
 namespace calendar {
 
@@ -14,49 +14,44 @@ namespace {
 
 using astro::JulianDay;
 
-bool g_modern_rule = false;
-
 inline DayNumber DayOf(double chronological) { return static_cast<DayNumber>(std::floor(chronological)); }
 
 // ---------------------------------------------------------------------------------------------
 // Astronomical events, computed once each. A new or full moon is identified by its phase number
 // p (new moons even, full moons odd; p = 0 is the new moon of 2000-01-06) and a solar term by its
 // term number j (the Sun at 15 j degrees; j = 0 is the March equinox of 2000). Each is solved
-// from a start three days before a good estimate, so the search cannot land on a neighbour.
-
-std::unordered_map<long long, double> g_phases;  // chronological day values (UTC+8)
-std::unordered_map<long long, double> g_terms;
+// from a start three days before a good estimate, so the search cannot land on a neighbour. Both
+// are kept in the memo: they are the same under either rule.
 
 constexpr double kSynodicMonth = 29.530588861;
 constexpr double kTropicalYear = 365.2421897;
 
 double PhaseInstant(long long p) {
-    const auto found = g_phases.find(p);
-    if (found != g_phases.end()) return found->second;
+    double when = 0.0;
+    if (detail::TheMemo().FindPhase(p, when)) return when;
     // Mean phase (Meeus, Astronomical Algorithms, 49.1) in TT, then to UT.
     const double k = static_cast<double>(p) / 2.0;
     const double t = k / 1236.85;
     const double jde = 2451550.09766 + kSynodicMonth * k + 0.00015437 * t * t;
     const double estimate_ut = jde - astro::DeltaTSeconds(jde) / 86400.0;
     const double target = (p % 2 == 0) ? 0.0 : 180.0;
-    const double when = astro::ToChronological(astro::FindEventTime(estimate_ut - 3.0, target, astro::kLunarPhase));
-    g_phases.emplace(p, when);
+    when = astro::ToChronological(astro::FindEventTime(estimate_ut - 3.0, target, astro::kLunarPhase));
+    detail::TheMemo().KeepPhase(p, when);
     return when;
 }
 
 inline int TermLongitude(long long j) { return static_cast<int>(((j % 24) + 24) % 24) * 15; }
 
 double TermInstant(long long j) {
-    const auto found = g_terms.find(j);
-    if (found != g_terms.end()) return found->second;
+    double when = 0.0;
+    if (detail::TheMemo().FindTerm(j, when)) return when;
     // Uniform motion from the March equinox of 2000, then one correction by the true longitude
     // (which also absorbs Delta T and the slow change of the year far from 2000).
     double estimate_ut = 2451623.81 + static_cast<double>(j) * (kTropicalYear / 24.0);
     const double lambda = astro::SunApparentLongitude(astro::UniversalToDynamical(estimate_ut));
     estimate_ut += astro::WrapToRange(TermLongitude(j) - lambda, 0, 180) * (kTropicalYear / 360.0);
-    const double when =
-        astro::ToChronological(astro::FindEventTime(estimate_ut - 3.0, TermLongitude(j), astro::kSolarEvent));
-    g_terms.emplace(j, when);
+    when = astro::ToChronological(astro::FindEventTime(estimate_ut - 3.0, TermLongitude(j), astro::kSolarEvent));
+    detail::TheMemo().KeepTerm(j, when);
     return when;
 }
 
@@ -328,14 +323,11 @@ double AstronomicalTermK(DayNumber d, int k) {
 
 }  // namespace
 
-bool ModernCalculateAncientFlag() { return g_modern_rule; }
+Rule CurrentRule() { return detail::TheMemo().rule(); }
 
-void detail::SetModernRule(bool on) { g_modern_rule = on; }
+bool ModernCalculateAncientFlag() { return CurrentRule() == Rule::kModern; }
 
-void detail::ClearEventMemo() {
-    g_phases.clear();
-    g_terms.clear();
-}
+void detail::SetRule(Rule rule) { TheMemo().set_rule(rule); }
 
 double detail::AstronomicalNewMoon(DayNumber d) {
     return PhaseInstant(FirstOnOrAfter(d, PhaseEstimate(d, 0), 2, kMinLunationGap, PhaseInstant));
@@ -372,25 +364,26 @@ detail::HistoricalNewMoon detail::UncorrectedHistoricalNewMoon(DayNumber d) {
     return {t, true};
 }
 
-DayNumber NewMoonDay(DayNumber d) {
+DayNumber NewMoonDay(DayNumber d, Rule rule) {
+    const bool modern = rule == Rule::kModern;
     const detail::HistoricalNewMoon h =
-        g_modern_rule ? detail::HistoricalNewMoon{detail::AstronomicalNewMoon(d), true} : detail::UncorrectedHistoricalNewMoon(d);
+        modern ? detail::HistoricalNewMoon{detail::AstronomicalNewMoon(d), true} : detail::UncorrectedHistoricalNewMoon(d);
     if (!h.correctable) return DayOf(h.when);
     const DayNumber day = DayOf(h.when);
     const detail::DayCorrection* c = CorrectionOf(kOfficialNewMoonCorrections, day);
-    if (c == nullptr && !g_modern_rule) c = CorrectionOf(kNewMoonCorrections, day);
+    if (c == nullptr && !modern) c = CorrectionOf(kNewMoonCorrections, day);
     return c ? DayOf(ShiftDay(h.when, c->shift)) : day;
 }
 
-DayNumber LastNewMoonDay(DayNumber d) {
-    const DayNumber x = NewMoonDay(d - 10);
-    return x <= d ? x : NewMoonDay(x - 40);
+DayNumber LastNewMoonDay(DayNumber d, Rule rule) {
+    const DayNumber x = NewMoonDay(d - 10, rule);
+    return x <= d ? x : NewMoonDay(x - 40, rule);
 }
 
 DayNumber FullMoonDay(DayNumber d) { return DayOf(detail::AstronomicalFullMoon(d)); }
 
-SolarTermInstant NextSolarTerm(DayNumber d, bool principal_only) {
-    if (!g_modern_rule) {
+SolarTermInstant NextSolarTerm(DayNumber d, bool principal_only, Rule rule) {
+    if (rule == Rule::kHistorical) {
         if (d >= kMeanTermsFirst && d <= kMeanTermsLast) return MeanTerm(d, principal_only);
         if (d > kMeanTermsLast && d <= kTheoriesLast) return TheoryTerm(d, principal_only);
         SolarTermInstant s = detail::AstronomicalTerm(d, principal_only);
@@ -400,21 +393,21 @@ SolarTermInstant NextSolarTerm(DayNumber d, bool principal_only) {
     return detail::AstronomicalTerm(d, principal_only);
 }
 
-DayNumber SolarTermDay(DayNumber d, int k) {
+DayNumber SolarTermDay(DayNumber d, int k, Rule rule) {
     k = std::clamp(k, 1, 24);
-    if (g_modern_rule) return DayOf(AstronomicalTermK(d, k));
+    if (rule == Rule::kModern) return DayOf(AstronomicalTermK(d, k));
     const DayNumber a = DayOf(CorrectTerm(AstronomicalTermK(d, k)));
     if (a >= 1683438 && a <= kTheoriesLast) {
         // The calendar's own term lies within a few days of the true one.
-        DayNumber r = DayOf(NextSolarTerm(a - 5, false).when);
-        if (r < d) r = DayOf(NextSolarTerm(a - 5 + 360, false).when);
+        DayNumber r = DayOf(NextSolarTerm(a - 5, false, Rule::kHistorical).when);
+        if (r < d) r = DayOf(NextSolarTerm(a - 5 + 360, false, Rule::kHistorical).when);
         return r;
     }
     return a;
 }
 
-int HasPrincipalTerm(DayNumber first, DayNumber last) {
-    const DayNumber day = DayOf(NextSolarTerm(first, true).when);
+int HasPrincipalTerm(DayNumber first, DayNumber last, Rule rule) {
+    const DayNumber day = DayOf(NextSolarTerm(first, true, rule).when);
     return day >= first && day <= last ? 1 : 0;
 }
 

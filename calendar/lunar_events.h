@@ -15,16 +15,21 @@ namespace calendar {
 
 using astro::DayNumber;
 
-// True when the ancient calendars are computed with the modern algorithm (the menu's
-// 按现代天文算法计算古历). Change it through SetModernCalculateAncientFlag (lunar_year.h), which
-// also empties the lunar-year cache.
+// How the ancient calendars are computed: by the historical rules (the default), or with the
+// modern algorithm (the menu's 按现代天文算法计算古历). The modern calendar is the same under both.
+enum class Rule { kHistorical, kModern };
+
+// The rule in force, which the functions without a rule argument follow. Change it through
+// SetModernCalculateAncientFlag (lunar_year.h).
+Rule CurrentRule();
+// True when the rule in force is the modern one.
 bool ModernCalculateAncientFlag();
 
 // The first day of the month that begins on or after day d: the day of the first new moon whose
-// day is d or later, after the historical day rules.
-DayNumber NewMoonDay(DayNumber d);
+// day is d or later, after the day rules of `rule` (or of the rule in force).
+DayNumber NewMoonDay(DayNumber d, Rule rule = CurrentRule());
 // The first day of the month that contains day d.
-DayNumber LastNewMoonDay(DayNumber d);
+DayNumber LastNewMoonDay(DayNumber d, Rule rule = CurrentRule());
 // The day (UTC+8) of the first astronomical full moon on or after day d.
 DayNumber FullMoonDay(DayNumber d);
 
@@ -36,19 +41,19 @@ struct SolarTermInstant {
 };
 
 // The first solar term on or after day d; principal_only selects 大寒, 雨水, 春分 ... 冬至.
-SolarTermInstant NextSolarTerm(DayNumber d, bool principal_only);
+SolarTermInstant NextSolarTerm(DayNumber d, bool principal_only, Rule rule = CurrentRule());
 // The day of the first solar term k (1..24, clamped) on or after day d.
-DayNumber SolarTermDay(DayNumber d, int k);
+DayNumber SolarTermDay(DayNumber d, int k, Rule rule = CurrentRule());
 // 1 if a principal term falls on one of the days first..last, else 0.
-int HasPrincipalTerm(DayNumber first, DayNumber last);
+int HasPrincipalTerm(DayNumber first, DayNumber last, Rule rule = CurrentRule());
 // The index 1..24 of the solar term in force on day n (the last one on or before it).
 int CurrentSolarTerm(DayNumber n);
 
 namespace detail {
 
-void SetModernRule(bool on);
+void SetRule(Rule rule);
 
-// The astronomical events, each computed once per process: the chronological day value (UTC+8)
+// The astronomical events, each computed once per process (and kept in the memo, memo.h): the chronological day value (UTC+8)
 // of the first new moon (or full moon) whose day is d or later, and of the first solar term
 // (every term, or principal terms only) whose day is d or later.
 double AstronomicalNewMoon(DayNumber d);
@@ -72,9 +77,6 @@ struct DayCorrection {
 };
 // The committed list, sorted by day.
 const DayCorrection* NewMoonCorrections(int& count);
-
-// Forgets every computed astronomical event (for measuring cold starts).
-void ClearEventMemo();
 
 }  // namespace detail
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "calendar/ancient_rules.h"
+#include "calendar/memo.h"
 #include "calendar/range.h"
 
 namespace calendar {
@@ -21,30 +22,33 @@ struct YearAnalysis {
 // The winter solstice always falls in the eleventh month (冬月). Between two eleventh months lie
 // twelve or thirteen lunations; with thirteen, one month has no principal term, and the first such
 // month is the leap month. 正月 is the third month after the eleventh.
-YearAnalysis AstronomicalYear(int year) {
+YearAnalysis AstronomicalYear(int year, Rule rule) {
     const DayNumber j1 = astro::DateToDayNumber(year, 1, 1);
-    const DayNumber w0 = SolarTermDay(j1 - 180, 24);  // 冬至 of December of the year before
-    const DayNumber w1 = SolarTermDay(w0 + 300, 24);
-    const DayNumber w2 = SolarTermDay(w1 + 300, 24);
-    const DayNumber m0 = LastNewMoonDay(w0);  // first days of the months 11 holding them
-    const DayNumber m1 = LastNewMoonDay(w1);
-    const DayNumber m2 = LastNewMoonDay(w2);
+    const DayNumber w0 = SolarTermDay(j1 - 180, 24, rule);  // 冬至 of December of the year before
+    const DayNumber w1 = SolarTermDay(w0 + 300, 24, rule);
+    const DayNumber w2 = SolarTermDay(w1 + 300, 24, rule);
+    const DayNumber m0 = LastNewMoonDay(w0, rule);  // first days of the months 11 holding them
+    const DayNumber m1 = LastNewMoonDay(w1, rule);
+    const DayNumber m2 = LastNewMoonDay(w2, rule);
+    // Whether the two months from day a1 on each hold a principal term (then neither is a leap month).
+    const auto both_hold_one = [rule](DayNumber a1, DayNumber a2, DayNumber a3) {
+        return HasPrincipalTerm(a1, a2 - 1, rule) == 1 && HasPrincipalTerm(a2, a3 - 1, rule) == 1;
+    };
     YearAnalysis out;
     if (m1 - m0 < 360) {
-        out.new_year = NewMoonDay(m0 + 50);
+        out.new_year = NewMoonDay(m0 + 50, rule);
         if (m2 - m1 >= 360) {
             // Thirteen months up to the next 冬月: is the leap month before or after this year's end?
-            const DayNumber a1 = NewMoonDay(m1 + 20);
-            const DayNumber a2 = NewMoonDay(a1 + 20);
-            const DayNumber a3 = NewMoonDay(a2 + 20);
-            const bool both = HasPrincipalTerm(a1, a2 - 1) == 1 && HasPrincipalTerm(a2, a3 - 1) == 1;
-            out.type = both ? 0 : 2;
+            const DayNumber a1 = NewMoonDay(m1 + 20, rule);
+            const DayNumber a2 = NewMoonDay(a1 + 20, rule);
+            const DayNumber a3 = NewMoonDay(a2 + 20, rule);
+            out.type = both_hold_one(a1, a2, a3) ? 0 : 2;
         }
     } else {
-        const DayNumber a1 = NewMoonDay(m0 + 20);
-        const DayNumber a2 = NewMoonDay(a1 + 20);
-        const DayNumber a3 = NewMoonDay(a2 + 20);
-        if (HasPrincipalTerm(a1, a2 - 1) == 1 && HasPrincipalTerm(a2, a3 - 1) == 1) {
+        const DayNumber a1 = NewMoonDay(m0 + 20, rule);
+        const DayNumber a2 = NewMoonDay(a1 + 20, rule);
+        const DayNumber a3 = NewMoonDay(a2 + 20, rule);
+        if (both_hold_one(a1, a2, a3)) {
             out.type = 1;
             out.new_year = a2;
         } else {
@@ -65,22 +69,17 @@ YearAnalysis HistoricalYear(const AncientRule& r, int year) {
     return out;
 }
 
-YearAnalysis AnalyseYear(int year) {
-    if (!ModernCalculateAncientFlag()) {
-        if (const AncientRule* rule = AncientRuleForYear(year)) return HistoricalYear(*rule, year);
+YearAnalysis AnalyseYear(int year, Rule rule) {
+    if (rule == Rule::kHistorical) {
+        if (const AncientRule* ancient = AncientRuleForYear(year)) return HistoricalYear(*ancient, year);
     }
-    return AstronomicalYear(year);
-}
-
-std::vector<std::string>& Cache() {
-    static std::vector<std::string> cache(kLastRecordYear - kFirstRecordYear + 1);
-    return cache;
+    return AstronomicalYear(year, rule);
 }
 
 char SizeChar(DayNumber first, DayNumber next) { return next - first == 30 ? '1' : '0'; }
 
-std::string BuildRecord(int year) {
-    const YearAnalysis y = AnalyseYear(year);
+std::string BuildRecord(int year, Rule rule) {
+    const YearAnalysis y = AnalyseYear(year, rule);
     std::string record(17, '0');
     const astro::CalendarDate nd = astro::DayNumberToDate(y.new_year);
     char field[8];
@@ -89,11 +88,11 @@ std::string BuildRecord(int year) {
 
     DayNumber s[15];  // s[1] .. s[14]: the starts of fourteen consecutive months
     s[1] = y.new_year;
-    for (int k = 2; k <= 14; ++k) s[k] = NewMoonDay(s[k - 1] + 20);
+    for (int k = 2; k <= 14; ++k) s[k] = NewMoonDay(s[k - 1] + 20, rule);
 
     if (y.type == 2) {
         for (int k = 1; k <= 11; ++k) record[k - 1] = SizeChar(s[k], s[k + 1]);
-        if (HasPrincipalTerm(s[12], s[13] - 1) == 1) {
+        if (HasPrincipalTerm(s[12], s[13] - 1, rule) == 1) {
             record[11] = SizeChar(s[12], s[13]);
             record[12] = 'C';
             record[13] = SizeChar(s[13], s[14]);
@@ -107,7 +106,7 @@ std::string BuildRecord(int year) {
         bool leap_found = false;
         for (int k = 1; k <= 13; ++k) {
             // The first month of the year is 正月 itself and cannot be a leap month.
-            if (!leap_found && k > 1 && HasPrincipalTerm(s[k], s[k + 1] - 1) == 0) {
+            if (!leap_found && k > 1 && HasPrincipalTerm(s[k], s[k + 1] - 1, rule) == 0) {
                 leap_found = true;
                 record[12] = "0123456789ABC"[k - 1];
                 record[13] = SizeChar(s[k], s[k + 1]);
@@ -150,24 +149,19 @@ bool WalkMonths(const RecordView& r, F f) {
 
 }  // namespace
 
-void SetModernCalculateAncientFlag(bool on) {
-    if (on == ModernCalculateAncientFlag()) return;
-    detail::SetModernRule(on);
-    ClearLunarYearCache();
-}
+void SetModernCalculateAncientFlag(bool on) { detail::SetRule(on ? Rule::kModern : Rule::kHistorical); }
 
-void ClearLunarYearCache() {
-    for (std::string& r : Cache()) r.clear();
-}
+int YearType(int year) { return AnalyseYear(year, CurrentRule()).type; }
+DayNumber NewYearDay(int year) { return AnalyseYear(year, CurrentRule()).new_year; }
 
-int YearType(int year) { return AnalyseYear(year).type; }
-DayNumber NewYearDay(int year) { return AnalyseYear(year).new_year; }
-
-std::string LunarYearRecord(int year) {
+std::string LunarYearRecord(int year, Rule rule) {
     if (year < kFirstRecordYear || year > kLastRecordYear) return {};
-    std::string& slot = Cache()[static_cast<size_t>(year - kFirstRecordYear)];
-    if (slot.empty()) slot = BuildRecord(year);
-    return slot;
+    std::string record = detail::TheMemo().Record(rule, year);
+    if (record.empty()) {
+        record = BuildRecord(year, rule);
+        detail::TheMemo().KeepRecord(rule, year, record);
+    }
+    return record;
 }
 
 int LunarMonthLength(int year, int month) {

@@ -29,7 +29,7 @@ constexpr int kFirstRecordYear = -9997;
 constexpr int kLastRecordYear = 9998;
 
 // Switches between the historical rules (off, the default) and the modern algorithm for ancient
-// years; a change empties the record cache so that records never mix the two.
+// years. The records of both are kept apart, so switching back and forth recomputes nothing.
 void SetModernCalculateAncientFlag(bool on);
 
 // 0 = 12 months; 1 = 13 months, the leap month inside the year; 2 = 13 months, ending with
@@ -38,9 +38,9 @@ int YearType(int year);
 // The day number of 正月初一.
 DayNumber NewYearDay(int year);
 
-// The record of a year, computed on first request and kept; empty outside -9997..9998.
-std::string LunarYearRecord(int year);
-void ClearLunarYearCache();
+// The record of a year under a rule (by default the rule in force), computed on first request and
+// kept; empty outside -9997..9998.
+std::string LunarYearRecord(int year, Rule rule = CurrentRule());
 
 int LunarMonthLength(int year, int month);  // 30, 29, or 0 when the year has no such month
 int IsValidLunarDate(int year, int month, int day);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native build (unit tests, table checks, tempo, benchmark smoke
-# run), the Windows build of the core and its unit tests under Wine, and the fuzz targets.
+# run), the core's unit tests under ThreadSanitizer, the Windows build and its tests under Wine,
+# and the fuzz targets.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -10,6 +11,15 @@ echo "== native build and tests"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== the core's unit tests under ThreadSanitizer (the engine's memo is shared between threads)"
+cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS=-fsanitize=thread \
+  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \
+  -DTEMPO_CLI=OFF -DTEMPO_BENCHMARKS=OFF >/dev/null
+cmake --build build-tsan --target core_tests -j "$jobs"
+# Without address randomisation: ThreadSanitizer cannot map its shadow memory on kernels with more
+# random bits than it expects.
+setarch "$(uname -m)" -R build-tsan/tests/core_tests --gtest_brief=1
 
 echo "== Windows build (MinGW-w64) and tests under Wine"
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -388,7 +388,7 @@ void ShowPopupMenu(Program& program, HWND window) {
 
 void RunCommand(Program& program, int id) {
     // While a modal window of the program is open the calendar window is disabled; a command from
-    // the tray menu must not reach the calendar then (a search may be using it on another thread).
+    // the tray menu must not change the calendar or its settings behind that window's back.
     if (program.calendar_window == nullptr || !IsWindowEnabled(program.calendar_window)) return;
     const CommandRow* row = Find(kMainMenu, id);
     if (row == nullptr || row->run == nullptr || (row->available && !row->available(program))) return;

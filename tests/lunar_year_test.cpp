@@ -5,12 +5,14 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "astro/day_numbers.h"
 #include "calendar/ancient_rules.h"
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
+#include "calendar/memo.h"
 #include "tools/yearly_tables.h"
 
 namespace {
@@ -206,7 +208,7 @@ TEST(LunarYear, TheRuleSwitchesAtTheEdgesOfTheMeanLunationCalendars) {
     const std::string historical_2024 = LunarYearRecord(2024);
     SetModernCalculateAncientFlag(true);
     EXPECT_TRUE(ModernCalculateAncientFlag());
-    // Switching empties the cache: old years change, modern ones stay.
+    // Each rule has its own records: old years change, modern ones stay.
     int differing = 0;
     for (int y = -103; y <= 618; ++y) {
         SetModernCalculateAncientFlag(false);
@@ -218,6 +220,46 @@ TEST(LunarYear, TheRuleSwitchesAtTheEdgesOfTheMeanLunationCalendars) {
     EXPECT_EQ(LunarYearRecord(2024), historical_2024);
     SetModernCalculateAncientFlag(false);
     EXPECT_EQ(LunarYearRecord(300), historical_300);
+}
+
+// The condition queries compute on a worker thread while the window's thread may draw a page.
+// Threads that fill the memo at the same time, under both rules, and a thread that switches the
+// rule in force meanwhile, must get the records one thread alone gets. 601..760 holds mean
+// lunations, the Tang calendars' late-evening rule and one-day corrections, where the rules differ.
+TEST(LunarYear, ManyThreadsFillingTheMemoAtOnceGetTheRecordsOfOne) {
+    RuleGuard guard;
+    constexpr int kFirst = 601, kLast = 760;
+    const Rule rules[] = {Rule::kHistorical, Rule::kModern};
+    std::vector<std::string> alone[2];
+    detail::TheMemo().Forget();
+    for (int r = 0; r < 2; ++r)
+        for (int y = kFirst; y <= kLast; ++y) alone[r].push_back(LunarYearRecord(y, rules[r]));
+    int differing = 0;
+    for (int i = 0; i <= kLast - kFirst; ++i) differing += alone[0][i] != alone[1][i];
+    ASSERT_GT(differing, 50);  // the two rules do give different years here
+
+    detail::TheMemo().Forget();
+    constexpr int kThreads = 4;
+    std::vector<std::string> together[kThreads];
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            // Threads 0 and 1 walk up, 2 and 3 down, each rule walked both ways.
+            for (int i = 0; i <= kLast - kFirst; ++i) {
+                const int y = t < 2 ? kFirst + i : kLast - i;
+                together[t].push_back(LunarYearRecord(y, rules[t % 2]));
+            }
+            if (t >= 2) std::reverse(together[t].begin(), together[t].end());
+        });
+    }
+    threads.emplace_back([] {
+        for (int i = 0; i < 2000; ++i) {
+            SetModernCalculateAncientFlag(i % 2 == 0);
+            LunarYearRecord(kFirst + i % (kLast - kFirst + 1));
+        }
+    });
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(together[t], alone[t % 2]) << "thread " << t;
 }
 
 TEST(LunarYear, HistoricalRuleFollowsTheMetonicCycle) {

@@ -27,8 +27,8 @@
 // text, which an edit box takes seconds to lay out. The hits are therefore put into the box in
 // parts, one posted message each, so that the window keeps answering (and can be closed) meanwhile.
 //
-// The engine's caches (the lunar years, the solved terms and moons) belong to one thread at a time:
-// while the search runs the window makes no engine call and its owner stays disabled.
+// The engine's memo (the lunar years, the solved terms and moons) is safe to share with the window's
+// thread, which may draw a calendar page meanwhile; the owner stays disabled as for any modal window.
 
 namespace tools {
 
