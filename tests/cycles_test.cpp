@@ -79,12 +79,33 @@ TEST(Texts, GanZhiTextWeekdayAndZodiac) {
     EXPECT_EQ(WeekdayName(2000, 1, 1), "星期六");
     EXPECT_EQ(WeekdayName(2026, 12, 7), "星期一");
     EXPECT_EQ(WeekdayName(2026, 12, 6), "星期日");
-    EXPECT_EQ(ZodiacSignName(2024, 1, 19), "摩羯座");
-    EXPECT_EQ(ZodiacSignName(2024, 1, 20), "水瓶座");
-    EXPECT_EQ(ZodiacSignName(2024, 12, 21), "射手座");
-    EXPECT_EQ(ZodiacSignName(2024, 12, 22), "摩羯座");
-    EXPECT_EQ(ZodiacSignName(1000, 6, 22), "巨蟹座");  // no astronomy: the same limits every year
     EXPECT_EQ(ZodiacSignName(2024, 13, 1), "");
+}
+
+// The twelve signs by the conventional dates (the Sun's entry into each sign, the same limits in
+// every year): the last day of each sign and the first day of the next, and the first and last
+// day of every month.
+TEST(Texts, EveryZodiacBoundary) {
+    const struct {
+        int month, last_day;
+        const char* before;
+        const char* after;
+        int days_in_month;
+    } limits[] = {
+        {1, 19, "摩羯座", "水瓶座", 31},  {2, 18, "水瓶座", "双鱼座", 29},  {3, 20, "双鱼座", "白羊座", 31},
+        {4, 20, "白羊座", "金牛座", 30},  {5, 20, "金牛座", "双子座", 31},  {6, 21, "双子座", "巨蟹座", 30},
+        {7, 22, "巨蟹座", "狮子座", 31},  {8, 22, "狮子座", "处女座", 31},  {9, 22, "处女座", "天秤座", 30},
+        {10, 22, "天秤座", "天蝎座", 31}, {11, 21, "天蝎座", "射手座", 30}, {12, 21, "射手座", "摩羯座", 31},
+    };
+    for (const auto& l : limits) {
+        for (int year : {2024, 1000, -500}) {  // no astronomy: the same limits in every year
+            if (l.month == 2 && year != 2024) continue;  // 2024 has 2-29
+            EXPECT_EQ(ZodiacSignName(year, l.month, 1), l.before) << year << "-" << l.month;
+            EXPECT_EQ(ZodiacSignName(year, l.month, l.last_day), l.before) << year << "-" << l.month;
+            EXPECT_EQ(ZodiacSignName(year, l.month, l.last_day + 1), l.after) << year << "-" << l.month;
+            EXPECT_EQ(ZodiacSignName(year, l.month, l.days_in_month), l.after) << year << "-" << l.month;
+        }
+    }
 }
 
 TEST(Texts, NameTexts) {

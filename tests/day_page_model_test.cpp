@@ -97,10 +97,28 @@ TEST(DayPage, SteppingAcrossMonthsYearsAndTheReform) {
     EXPECT_EQ(step(DateToDayNumber(2023, 2, 20), DayList::kLunarMonth, 1), DateToDayNumber(2023, 3, 22));
     EXPECT_EQ(step(DateToDayNumber(2024, 1, 11), DayList::kLunarMonth, 1), DateToDayNumber(2024, 2, 10));
     EXPECT_EQ(step(DateToDayNumber(2024, 2, 10), DayList::kLunarMonth, -1), DateToDayNumber(2024, 1, 11));
-    // Hijri months wrap at the year's end.
-    const DayPageState dhu = DayPageAt(DateToDayNumber(2024, 6, 20));
-    const DayPageState after = DayPageAt(StepList(dhu, DayList::kHijriMonth, 1));
-    EXPECT_EQ(after.hijri.month, dhu.hijri.month == 12 ? 1 : dhu.hijri.month + 1);
+    // Across the end of the Hijri year 1445 (a leap year: 30 days in Dhu al-Hijja; 1446 is a common
+    // year, Safar has 29 days). The Gregorian days by the arithmetic calendar, counted by hand from
+    // 1 Muharram 1 = 622-07-16 (Julian).
+    const struct {
+        int year, month, day;  // Gregorian
+        DayList list;
+        int delta;
+        int to_year, to_month, to_day;
+    } hijri_steps[] = {
+        {2024, 7, 7, DayList::kHijriDay, 1, 2024, 7, 8},       // 1445-12-30 -> 1446-01-01
+        {2024, 7, 8, DayList::kHijriDay, -1, 2024, 7, 7},
+        {2024, 6, 7, DayList::kHijriMonth, 1, 2024, 7, 7},     // 1445-11-30 -> 1445-12-30
+        {2024, 7, 7, DayList::kHijriMonth, 1, 2024, 8, 6},     // -> 1446-01-30
+        {2024, 8, 6, DayList::kHijriMonth, -1, 2024, 7, 7},    // and back
+        {2024, 8, 6, DayList::kHijriMonth, 1, 2024, 9, 4},     // -> 1446-02-29, Safar is short
+        {2024, 7, 7, DayList::kHijriYear, 1, 2025, 6, 26},     // -> 1446-12-29, no 30th
+        {2024, 8, 6, DayList::kHijriYear, -1, 2023, 8, 17},    // 1446-01-30 -> 1445-01-30
+    };
+    for (const auto& s : hijri_steps)
+        EXPECT_EQ(step(DateToDayNumber(s.year, s.month, s.day), s.list, s.delta),
+                  DateToDayNumber(s.to_year, s.to_month, s.to_day))
+            << s.year << "-" << s.month << "-" << s.day << " list " << static_cast<int>(s.list) << " by " << s.delta;
     // Nothing happens at the ends of the range.
     EXPECT_EQ(step(FirstShownDay(), DayList::kSolarDay, -1), FirstShownDay());
     EXPECT_EQ(step(LastShownDay(), DayList::kHijriDay, 1), LastShownDay());

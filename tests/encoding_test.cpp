@@ -35,4 +35,26 @@ TEST(Encoding, BrokenInputIsReplacedNotLost) {
     EXPECT_EQ(text::Utf8ToGbk("a\xF0\x9F\x98\x80" "b").back(), 'b');
 }
 
+// The conversion works through a buffer of its own: texts longer than it, characters cut by its
+// edge and a bad byte anywhere must come through whole. 历 is C0 FA in GBK and E5 8E 86 in UTF-8.
+TEST(Encoding, LongTextsComeThroughWhole) {
+    const std::string li_gbk = "\xC0\xFA";
+    const std::string li_utf8 = "\xE5\x8E\x86";
+    for (int count : {85, 86, 127, 128, 129, 300, 5000}) {
+        std::string gbk, utf8;
+        for (int i = 0; i < count; ++i) {
+            gbk += li_gbk;
+            utf8 += li_utf8;
+        }
+        EXPECT_EQ(text::GbkToUtf8(gbk), utf8) << count;
+        EXPECT_EQ(text::Utf8ToGbk(utf8), gbk) << count;
+        if (count >= 100) {
+            // A bad byte after a buffer's worth of output: replaced, everything around it intact.
+            const std::string broken = gbk.substr(0, 200) + "\xFF" + gbk.substr(200);
+            const std::string expected = utf8.substr(0, 300) + "\xEF\xBF\xBD" + utf8.substr(300);
+            EXPECT_EQ(text::GbkToUtf8(broken), expected) << count;
+        }
+    }
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """End-to-end tests of the tempo command line: text and JSON output, errors, exit statuses."""
+import datetime
 import json
+import math
 import subprocess
 import sys
 import unittest
@@ -105,6 +107,161 @@ class SunTimes(unittest.TestCase):
         t = ok_json("sun-times", "2024-12-21", "--lon", "0", "--lat", "90", "--zone", "0")
         self.assertEqual(t["sunrise"], "00:00:00")
         self.assertEqual(t["day_length"], "00:00:00")
+
+
+# --- independent computations -------------------------------------------------------------------
+
+def hijri_day_number(y, m, d):
+    """The day number of a date of the arithmetic (civil) Hijri calendar: 354 days a year, 11 leap
+    years in 30, months alternately 30 and 29 days, 1 Muharram 1 = day 1948440 (622-07-16 Julian)."""
+    return d + math.ceil(29.5 * (m - 1)) + (y - 1) * 354 + (3 + 11 * y) // 30 + 1948439
+
+
+def date_text(day_number):
+    """The program's date text of a day number after 1582 (Gregorian): ADMM-DD-YYYY."""
+    g = datetime.date.fromordinal(day_number - 1721425)
+    return "AD%02d-%02d-%04d" % (g.month, g.day, g.year)
+
+
+def sun_events(date, lon, lat, zone):
+    """Dawn, sunrise, transit, sunset, dusk, day length and dawn-to-dusk length in seconds (or the
+    marker texts), by the single-pass method with the Sun of Meeus's low-accuracy theory (ch. 25,
+    about 0.01 degree): the Sun's place at 0h UT, hour angles in closed form; rise and set at
+    -50', civil twilight at -6 degrees; longitude east negative."""
+    jd0 = date.toordinal() + 1721424.5
+    t = (jd0 + 69.0 / 86400 - 2451545.0) / 36525  # TT; Delta T is about 69 s in the 2020s
+    l0 = 280.46646 + 36000.76983 * t + 0.0003032 * t * t
+    m = math.radians(357.52911 + 35999.05029 * t - 0.0001537 * t * t)
+    c = ((1.914602 - 0.004817 * t) * math.sin(m) + (0.019993 - 0.000101 * t) * math.sin(2 * m)
+         + 0.000289 * math.sin(3 * m))
+    omega = math.radians(125.04 - 1934.136 * t)
+    lam = math.radians(l0 + c - 0.00569 - 0.00478 * math.sin(omega))
+    eps = math.radians(23.43929111 - 0.01300417 * t)  # mean obliquity
+    alpha = math.degrees(math.atan2(math.cos(eps) * math.sin(lam), math.cos(lam)))
+    delta = math.asin(math.sin(eps) * math.sin(lam))
+    tu = (jd0 - 2451545.0) / 36525
+    theta = 280.46061837 + 360.98564736629 * (jd0 - 2451545.0) + 0.000387933 * tu * tu  # Meeus 12.4
+    k = (theta - lon - alpha) % 360.0 - 180.0
+    phi = math.radians(lat)
+
+    def hour_angle(h0):
+        x = (math.sin(math.radians(h0)) - math.sin(delta) * math.sin(phi)) / (math.cos(delta) * math.cos(phi))
+        return -180.0 if x <= -1 else 180.0 if x >= 1 else math.degrees(math.acos(x))
+
+    def clock(v):
+        return (v % 1.0) * 86400
+
+    h1, h2 = hour_angle(-50 / 60), hour_angle(-6.0)
+    out = {"transit": "00:00:00" if h1 == 180 else clock(zone / 24 + (180 - k) / 360)}
+    for name, h, start, end, length in (("day", h1, "sunrise", "sunset", "day_length"),
+                                        ("twilight", h2, "dawn", "dusk", "twilight_length")):
+        if h == -180:
+            out.update({start: "00:00:00", end: "24:00:00", length: "24:00:00"})
+        elif h == 180:
+            out.update({start: "00:00:00", end: "00:00:00", length: "00:00:00"})
+        else:
+            out.update({start: clock(zone / 24 + (180 - h - k) / 360), end: clock(zone / 24 + (180 + h - k) / 360),
+                        length: 2 * h / 360 * 86400})
+    return out
+
+
+class AgainstIndependentComputations(unittest.TestCase):
+    def assertClock(self, got, expected, what):
+        if isinstance(expected, str):
+            self.assertEqual(got, expected, what)
+        else:
+            # The program cuts the seconds; the low-accuracy Sun is good to a few seconds.
+            self.assertLessEqual(abs(seconds(got) - expected), 8, (what, got, expected))
+
+    def test_sun_times_of_every_kind_of_place(self):
+        # (date, --lon, --lat, --zone): Beijing, New York, Sydney, Quito, Reykjavik in its white
+        # night (no civil dusk), Svalbard in polar day and polar night.
+        places = [("2024-06-21", -116.38, 39.90, 8), ("2024-03-15", 74.006, 40.713, -5),
+                  ("2024-12-25", -151.21, -33.87, 10), ("2024-09-22", 78.47, -0.18, -5),
+                  ("2024-06-21", 21.94, 64.15, 0), ("2024-06-21", -15.6, 78.2, 1), ("2024-12-21", -15.6, 78.2, 1)]
+        for date, lon, lat, zone in places:
+            got = ok_json("sun-times", date, "--lon", str(lon), "--lat", str(lat), "--zone", str(zone))
+            expected = sun_events(datetime.date.fromisoformat(date), lon, lat, zone)
+            self.assertEqual(set(got), set(expected))
+            for name, value in expected.items():
+                self.assertClock(got[name], value, (date, lon, lat, name))
+
+    def test_the_places_of_a_province_to_its_last(self):
+        # (P/C, longitude east negative, latitude) from the place table; the day's four sun times
+        # follow the place's coordinates in UTC+8. 彭水 .. 秀山 of 重庆 have no coordinates (0, 0).
+        places = [("1/1", -116.38, 39.90), ("1/16", -117.10, 40.13), ("4/34", 0.0, 0.0), ("31/20", -109.52, 18.78),
+                  ("32/1", -114.18, 22.20), ("35/1", 0.0, -90.0), ("35/2", 0.0, 90.0)]
+        for place, lon, lat in places:
+            got = ok_json("day", "2024-06-21", "--place", place)["sun_times"]
+            expected = sun_events(datetime.date(2024, 6, 21), lon, lat, 8)
+            for name in ("dawn", "sunrise", "sunset", "dusk"):
+                self.assertClock(got[name], expected[name], (place, name))
+        for place in ("1/17", "4/35", "31/21", "35/3", "35/0", "0/1", "36/1"):
+            code, out, err = run("day", "2024-06-21", "--place", place)
+            self.assertEqual(code, 2, place)
+            self.assertIn("no place", err, place)
+
+    def test_hijri_criteria_of_the_condition_days(self):
+        # (criteria, first year, years, the Hijri dates (y, m, d) that must be hit)
+        cases = [
+            (("--hijri-month", "9", "--hijri-day", "1"), 2020, 10, [(y, 9, 1) for y in range(1441, 1452)]),
+            # The 30th of Dhu al-Hijja only in leap years: 1445 and 1448 of 1441..1451.
+            (("--hijri-month", "12", "--hijri-day", "30"), 2020, 10,
+             [(y, 12, 30) for y in range(1441, 1452) if (14 + 11 * y) % 30 < 11]),
+            # Every 30th of 2024: the odd months, and the twelfth of a leap year.
+            (("--hijri-day", "30"), 2024, 1,
+             [(y, mo, 30) for y in (1445, 1446) for mo in range(1, 13) if mo % 2 == 1 or (mo == 12 and y == 1445)]),
+            (("--hijri-month", "1", "--hijri-day", "10", "--weekday", "星期五"), 2000, 30,
+             [(y, 1, 10) for y in range(1420, 1452)]),
+        ]
+        for criteria, first, years, hijri in cases:
+            got = ok_json("query", "days", "--from", str(first), "--years", str(years), *criteria)["hits"]
+            days = (hijri_day_number(*h) for h in hijri)
+            span = range(datetime.date(first, 1, 1).toordinal() + 1721425,
+                         datetime.date(first + years, 1, 1).toordinal() + 1721425)
+            weekday = "--weekday" in criteria
+            # Day numbers mod 7: 0 is a Monday (2000-01-01, day 2451545, was a Saturday), 4 a Friday.
+            expected = [date_text(n) for n in days if n in span and (not weekday or n % 7 == 4)]
+            self.assertEqual(got, expected, criteria)
+            self.assertTrue(got, criteria)
+        for criteria in (("--hijri-day", "31"), ("--hijri-month", "13"), ("--hijri-day", "0")):
+            self.assertEqual(run("query", "days", "--from", "2024", "--years", "1", *criteria)[0], 2, criteria)
+
+    def test_the_values_of_a_day(self):
+        # 2024-02-10 (day 2460351): 正月初一 甲辰; 1445-07-30 of the arithmetic Hijri calendar; a
+        # Saturday; 水瓶座 (01-20 .. 02-18); sexagenary year 41 (甲辰), month 3 (丙寅), day 41 (甲辰:
+        # (2460351 - 11) mod 60 + 1).
+        d = ok_json("day", "2024-02-10")
+        self.assertEqual(hijri_day_number(1445, 7, 30), 2460351)
+        self.assertEqual(d["hijri"], {"year": 1445, "month": 7, "day": 30, "text": "AD07-30-1445"})
+        self.assertEqual(d["lunar"], {"year": 2024, "month": 1, "day": 1, "text": "AD01-01-2024", "month_name": "正月",
+                                      "day_name": "初一", "leap": False})
+        self.assertEqual(d["ganzhi"]["year"], 41)
+        self.assertEqual(d["ganzhi"]["month"], 3)
+        self.assertEqual(d["ganzhi"]["day"], (2460351 - 11) % 60 + 1)
+        self.assertEqual(d["zodiac_sign"], "水瓶座")
+        self.assertEqual(d["next_term"], "2月19日雨水")
+        self.assertEqual(d["periods"]["nine_nines"], "六九第6天")  # 冬至 2023-12-22: day 51 = 6th of the 6th nine
+        # A leap month: 2023-04-19 is 闰二月廿九.
+        leap = ok_json("day", "2023-04-19")["lunar"]
+        self.assertEqual((leap["month"], leap["day"], leap["leap"], leap["month_name"], leap["day_name"]),
+                         (14, 29, True, "闰二月", "廿九"))
+        # tempo jd and date agree with Python's calendar.
+        for iso in ("2024-02-10", "1582-10-15", "9000-12-31"):
+            n = datetime.date.fromisoformat(iso).toordinal() + 1721425
+            self.assertEqual(ok_json("jd", iso)["day_number"], n, iso)
+            self.assertEqual(ok_json("date", str(n))["date"], date_text(n), iso)
+
+    def test_a_long_text_comes_through_the_conversion_whole(self):
+        # A year's sunrise table is some 14,000 bytes of UTF-8, far beyond one conversion buffer.
+        out = run("table", "sun-times", "2024")[1]
+        self.assertGreater(len(out.encode("utf-8")), 10000)
+        self.assertNotIn("\ufffd", out)
+        lines = out.splitlines()
+        self.assertEqual(len(lines), 367)
+        for line, day in zip(lines[1:], range(366)):
+            g = datetime.date(2024, 1, 1) + datetime.timedelta(days=day)
+            self.assertRegex(line, r"^%02d-%02d 日出时刻\d\d:\d\d:\d\d 日落时刻\d\d:\d\d:\d\d$" % (g.month, g.day))
 
 
 class Errors(unittest.TestCase):

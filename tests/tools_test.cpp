@@ -230,6 +230,25 @@ TEST(YearlyTables, SunTimesOfEveryDay) {
     EXPECT_EQ(lines[173], "06-21 日出时刻" + astro::SunEventTime(june21, -116.38, 39.90, 8, 1) + " 日落时刻" +
                               astro::SunEventTime(june21, -116.38, 39.90, 8, 3));
     EXPECT_TRUE(StartsWith(lines[173], "06-21 日出时刻04:46:1"));
+    // The twilight table: dawn first, dusk second (Beijing at midsummer: civil twilight begins at
+    // 04:13:22 and ends at 20:19:11); at the North Pole in midwinter neither comes, in midsummer
+    // dawn is at the day's start and dusk at its end.
+    const struct {
+        int province, city;
+        int line;  // 1 = 01-01
+        const char* expected;
+    } twilight[] = {
+        {1, 1, 173, "06-21 天亮时刻04:13:2? 天黑时刻20:19:1?"},
+        {35, 2, 356, "12-21 天亮时刻00:00:00 天黑时刻00:00:00"},
+        {35, 2, 173, "06-21 天亮时刻00:00:00 天黑时刻24:00:00"},
+    };
+    for (const auto& t : twilight) {
+        const std::string line = Lines(SunTimesTable(2024, t.province, t.city, true))[t.line];
+        const std::string pattern = t.expected;
+        bool same = line.size() == pattern.size();
+        for (size_t i = 0; same && i < line.size(); ++i) same = pattern[i] == '?' || pattern[i] == line[i];
+        EXPECT_TRUE(same) << line << " vs " << pattern;
+    }
     // 1582 has 355 days: 4 October is followed by 15 October.
     const std::vector<std::string> l1582 = Lines(SunTimesTable(1582, 1, 1, true));
     ASSERT_EQ(l1582.size(), 356u);

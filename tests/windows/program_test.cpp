@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/registry.h"
+#include "text/wide.h"
 #include "shell/command_ids.h"
 #include "shell/settings.h"
 
@@ -152,6 +153,37 @@ TEST_F(ProgramTest, WithoutTheRegistryNothingIsWritten) {
     ASSERT_TRUE(program->Ended(20000));
     EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SettingsKey, "FormCenterX"), "");
     EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SettingsKey, "Version"), "");
+}
+
+// Each /U/ switch opens one page of the tools alone, whatever the case it is typed in; the program
+// ends when that window closes. The captions are the pages' titles.
+TEST_F(ProgramTest, EachToolSwitchOpensItsPageAloneAndEndsWithIt) {
+    const struct {
+        const wchar_t* arguments;
+        const char* caption;
+    } cases[] = {
+        {L"/U/J", "橙鹿万年历：计算儒略日"},     {L"/u/i", "橙鹿万年历：计算间隔日"},
+        {L"/U/G", "橙鹿万年历：计算干支历"},     {L"/U/c", "橙鹿万年历：公历农历回历互转"},
+        {L"/U/L", "橙鹿万年历：计算农历月"},     {L"/u/T", "橙鹿万年历：计算节气日"},
+        {L"/U/N", "橙鹿万年历：计算塑望日"},     {L"/U/S", "橙鹿万年历：计算太阳升降时刻"},
+        {L"/U/D", "橙鹿万年历：查询条件日"},     {L"/u/m", "橙鹿万年历：查询条件月"},
+    };
+    for (const auto& c : cases) {
+        auto program = Start(c.arguments);
+        ASSERT_TRUE(program->started);
+        const std::wstring caption = text::GbkToWide(c.caption);
+        HWND tool = nullptr;
+        for (int waited = 0; waited < 60000 && tool == nullptr; waited += 100) {
+            HWND found = FindWindowW(nullptr, caption.c_str());
+            if (found && IsWindowVisible(found)) tool = found;
+            else Sleep(100);
+        }
+        ASSERT_NE(tool, nullptr) << c.caption;
+        EXPECT_EQ(CountDayPages(), 0) << c.caption;
+        EXPECT_EQ(FindWindowW(L"TempolineMonthPage", nullptr), nullptr) << c.caption;
+        PostMessageW(tool, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(program->Ended(20000)) << c.caption;
+    }
 }
 
 TEST_F(ProgramTest, UnregisterRemovesEverythingAndEndsQuietly) {
