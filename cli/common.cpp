@@ -38,8 +38,12 @@ bool Commands::RunParsed() const {
 }
 
 CLI::Validator WholeNumber(long long min, long long max) {
+    // A year is read whole and checked against the calendar afterwards: its help says no range.
+    std::string range = max < kAnyWhole ? " in " + std::to_string(min) + ".." + std::to_string(max)
+                        : min > -kAnyWhole ? " from " + std::to_string(min)
+                                           : "";
     return CLI::Validator([min, max](std::string& text) { return CheckWholeNumber(text, min, max); },
-                          "INTEGER in " + std::to_string(min) + ".." + std::to_string(max));
+                          "INTEGER" + range);
 }
 
 CLI::Validator DecimalNumber(double min, double max) {

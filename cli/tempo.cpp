@@ -411,7 +411,7 @@ void AddLunarYear(Commands& c) {
         CheckCalendarYear(*year);
         CmdLunarYear(static_cast<int>(*year), c.as_json);
     });
-    cmd->add_option("YEAR", *year)->required()->check(WholeNumber(-kAnyWhole, kAnyWhole));
+    cmd->add_option("YEAR", *year, "a year of -8999..9000 (0 is 1 BC)")->required()->check(WholeNumber(-kAnyWhole, kAnyWhole));
     c.TakesRuleFlag(cmd);
 }
 
@@ -439,7 +439,7 @@ void AddEra(Commands& c) {
         else
             PrintLine(era);
     });
-    cmd->add_option("YEAR", *year)->required()->check(WholeNumber(-kAnyWhole, kAnyWhole));
+    cmd->add_option("YEAR", *year, "a year of -8999..9000 (0 is 1 BC)")->required()->check(WholeNumber(-kAnyWhole, kAnyWhole));
 }
 
 void AddCities(Commands& c) {

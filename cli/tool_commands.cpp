@@ -158,7 +158,7 @@ void AddTable(Commands& c) {
     cmd->add_option("KIND", o->kind, "lunar-months, solar-terms, moons or sun-times")
         ->required()
         ->check(CLI::IsMember({"lunar-months", "solar-terms", "moons", "sun-times"}));
-    cmd->add_option("YEAR", o->year, "the year (with --bc: the year before Christ)")
+    cmd->add_option("YEAR", o->year, "the year, -8999..9000 (with --bc: the year before Christ, 1..9000)")
         ->required()
         ->check(WholeNumber(-kAnyWhole, kAnyWhole));
     cmd->add_flag("--bc", o->bc, Utf8("the year is before Christ (纪元前)"));
@@ -265,7 +265,7 @@ struct SpanOptions {
 };
 
 void AddSpanOptions(CLI::App* cmd, SpanOptions& o) {
-    cmd->add_option("--from", o.from, "the first year")->required()->check(WholeNumber(-kAnyWhole, kAnyWhole));
+    cmd->add_option("--from", o.from, "the first year, -8999..9000 (with --bc: before Christ, 1..9000)")->required()->check(WholeNumber(-kAnyWhole, kAnyWhole));
     cmd->add_flag("--bc", o.bc, "the first year is before Christ");
     cmd->add_option("--years", o.years, "how many years (at most 100; more are cut to 100)")
         ->required()
