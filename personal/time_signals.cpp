@@ -1,0 +1,52 @@
+#include "personal/time_signals.h"
+
+#include <string>
+#include <vector>
+
+#include "personal/spoken_time.h"
+
+namespace personal {
+
+TimeSignals::~TimeSignals() {
+    ending_ = true;
+    player_.Stop();
+    if (speech_.joinable()) speech_.join();
+    if (alarm_.joinable()) alarm_.join();
+}
+
+void TimeSignals::StartSpeech(bool with_minutes) {
+    if (speech_state_.load() == 1) return;  // still speaking: the request is ignored
+    if (speech_.joinable()) speech_.join();  // the last speech has ended
+    speech_state_ = 1;
+    speech_ = std::thread([this, with_minutes] {
+        player_.PlayResource("SoundRing");
+        const platform::LocalDateTime now = clock_.Now();  // the time when the signal has sounded
+        const std::vector<std::string> sounds = SpokenTimeSounds(now.hour, now.minute, with_minutes);
+        for (size_t i = 1; i < sounds.size() && !ending_; ++i) player_.PlayResource(sounds[i]);
+        speech_state_ = 2;
+    });
+}
+
+void TimeSignals::RequestSpokenTime() { StartSpeech(true); }
+
+void TimeSignals::HourlyChimeTick() {
+    const platform::LocalDateTime now = clock_.Now();
+    if (now.minute == 0 && now.second == 0) StartSpeech(false);
+}
+
+void TimeSignals::AlarmTick(const std::array<shell::Alarm, 3>& alarms) {
+    const platform::LocalDateTime now = clock_.Now();
+    const int minute_of_day = 60 * now.hour + now.minute;
+    if (DueAlarmSounds(alarms, minute_of_day).empty() || alarm_running_.load()) return;
+    if (alarm_.joinable()) alarm_.join();  // the last alarm has ended
+    alarm_running_ = true;
+    alarm_ = std::thread([this, alarms, minute_of_day] {
+        for (int sound : DueAlarmSounds(alarms, minute_of_day)) {
+            if (ending_) break;
+            if (speech_state_.load() != 1) player_.PlayResource(AlarmSoundResource(sound));
+        }
+        alarm_running_ = false;
+    });
+}
+
+}  // namespace personal

@@ -1,0 +1,93 @@
+// Sounds embedded in the program (WAVE resources), played by name, and the Media Control Interface
+// that plays sound files. Both are small interfaces: the program uses the Windows ones
+// (platform/sound_win32.cpp), the tests of the core record what would have been played.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>  // std::chrono's clocks and durations too (<chrono> itself cannot be read as GBK)
+#include <vector>
+
+namespace platform {
+
+// Plays the program's WAVE resources.
+class SoundPlayer {
+public:
+    virtual ~SoundPlayer() = default;
+    // Plays the resource to its end and returns then; a missing resource plays nothing. May be
+    // called from any thread, one sound at a time.
+    virtual void PlayResource(const std::string& name) = 0;
+    // Cuts short the sound that plays now, from another thread.
+    virtual void Stop() = 0;
+};
+
+// The Media Control Interface: command strings sent to devices named by an alias.
+class MciDevice {
+public:
+    virtual ~MciDevice() = default;
+    // Sends one command string; true when the device accepted it, and its answer in *reply.
+    virtual bool Send(const std::string& command, std::string* reply = nullptr) = 0;
+    // The path as a command string can carry it (the short path under Windows: no blanks).
+    virtual std::string DevicePath(const std::string& path) { return path; }
+};
+
+// The program's sound player and MCI of Windows. Defined only in the Windows build.
+std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer();
+std::unique_ptr<MciDevice> MakeSystemMci();
+
+// --- for tests --------------------------------------------------------------------------------------
+
+// Records the resources played, in order; each takes `duration`, cut short by Stop.
+class RecordingSoundPlayer final : public SoundPlayer {
+public:
+    explicit RecordingSoundPlayer(std::chrono::milliseconds duration = std::chrono::milliseconds(0))
+        : duration_(duration) {}
+    void PlayResource(const std::string& name) override {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            played_.push_back(name);
+            stopped_ = false;
+        }
+        const auto end = std::chrono::steady_clock::now() + duration_;
+        while (std::chrono::steady_clock::now() < end) {
+            {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                if (stopped_) return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    void Stop() override {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        stopped_ = true;
+    }
+    std::vector<std::string> Played() const {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return played_;
+    }
+    void Clear() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        played_.clear();
+    }
+
+private:
+    std::chrono::milliseconds duration_;
+    mutable std::mutex mutex_;
+    std::vector<std::string> played_;
+    bool stopped_ = false;
+};
+
+// Records the command strings sent; every command succeeds, `status ... length` answers `length`.
+class RecordingMci final : public MciDevice {
+public:
+    bool Send(const std::string& command, std::string* reply = nullptr) override {
+        commands.push_back(command);
+        if (reply) *reply = command.rfind("status ", 0) == 0 ? length : "";
+        return true;
+    }
+    std::vector<std::string> commands;
+    std::string length = "1000";
+};
+
+}  // namespace platform

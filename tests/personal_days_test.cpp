@@ -1,0 +1,343 @@
+// The user's memorial, reminder and countdown days: how a day finds them in the registry, and how
+// the editor's list is stored without ever losing a day.
+#include "personal/personal_days.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "astro/day_numbers.h"
+#include "shell/settings.h"
+
+namespace {
+
+using namespace personal;
+using platform::MemoryRegistry;
+using platform::RegistryRoot;
+using Kind = PersonalDay::Kind;
+
+constexpr RegistryRoot User = RegistryRoot::CurrentUser;
+
+const std::set<std::string> kFiles = {"C:\\音乐\\生日歌.mp3", "D:\\a.Wav", "C:\\notes.txt"};
+
+}  // namespace
+
+namespace personal {
+void PrintTo(const PersonalDay& day, std::ostream* os) { *os << RowText(day); }
+}  // namespace personal
+
+namespace {
+
+PersonalStore StoreOf(const MemoryRegistry& registry) {
+    return PersonalStore{&registry, [](const std::string& path) { return kFiles.count(path) > 0; }};
+}
+
+// A title as the pages show it: right-aligned in 20 bytes, a blank, the audio path.
+std::string Shown(const std::string& title, const std::string& audio = "") {
+    return std::string(20 - title.size(), ' ') + title + " " + audio;
+}
+
+// A memorial value as the editor writes it.
+std::string Memorial(const std::string& era_year, const std::string& title, const std::string& audio = "") {
+    return era_year + Shown(title, audio);
+}
+
+TEST(Memorials, WhatALookupTakesAndWhatItSkips) {
+    const struct {
+        Calendar calendar;
+        const char* name;   // the value's name in its calendar's subkey
+        std::string value;  // as stored
+        std::string found;  // what the lookup gives
+    } cases[] = {
+        {Calendar::kGregorian, "05-12", Memorial("AD1990", "生日"), Memorial("AD1990", "生日")},
+        {Calendar::kGregorian, "05-13", Memorial("AD1990", "生日", "C:\\音乐\\生日歌.mp3"),
+         Memorial("AD1990", "生日", "C:\\音乐\\生日歌.mp3")},
+        {Calendar::kGregorian, "05-14", Memorial("AD1990", "生日", "D:\\a.Wav"), Memorial("AD1990", "生日", "D:\\a.Wav")},
+        // an audio file that is gone, or that is no audio, is dropped; the day stays
+        {Calendar::kGregorian, "05-15", Memorial("AD1990", "生日", "C:\\gone.mp3"), Memorial("AD1990", "生日")},
+        {Calendar::kGregorian, "05-16", Memorial("AD1990", "生日", "C:\\notes.txt"), Memorial("AD1990", "生日")},
+        // a title written without its padding, and one too long for its 20 bytes (cut whole)
+        {Calendar::kGregorian, "05-17", "AD1990结婚", Memorial("AD1990", "结婚")},
+        {Calendar::kGregorian, "05-18", "AD1990x一二三四五六七八九十", Memorial("AD1990", "x一二三四五六七八九")},
+        // malformed: era, digits, year 0, no title, years outside 1800..2200
+        {Calendar::kGregorian, "06-01", Memorial("CE1990", "生日"), ""},
+        {Calendar::kGregorian, "06-02", Memorial("AD19x0", "生日"), ""},
+        {Calendar::kGregorian, "06-03", Memorial("AD0000", "生日"), ""},
+        {Calendar::kGregorian, "06-04", Memorial("AD1990", ""), ""},
+        {Calendar::kGregorian, "06-05", Memorial("AD1799", "生日"), ""},
+        {Calendar::kGregorian, "06-06", Memorial("AD2201", "生日"), ""},
+        {Calendar::kGregorian, "06-07", Memorial("BC0100", "生日"), ""},
+        {Calendar::kGregorian, "06-08", "AD19", ""},
+        {Calendar::kGregorian, "06-09", "", ""},
+        // the date must exist in the event's year: 2023-02-29 does not, 2000-02-29 does
+        {Calendar::kGregorian, "02-29", Memorial("AD2000", "闰日"), Memorial("AD2000", "闰日")},
+        {Calendar::kGregorian, "02-30", Memorial("AD2000", "生日"), ""},
+        // lunar: 2023 has 闰二月 (month 14), 2024 has no leap month; 2024 正月 has 29 days
+        {Calendar::kLunar, "14-05", Memorial("AD2023", "闰月生日"), Memorial("AD2023", "闰月生日")},
+        {Calendar::kLunar, "13-05", Memorial("AD2023", "生日"), ""},
+        {Calendar::kLunar, "01-30", Memorial("AD2024", "生日"), ""},
+        {Calendar::kLunar, "02-30", Memorial("AD2024", "生日"), Memorial("AD2024", "生日")},
+        // Hijri: 1445 is a leap year (12-30 exists), 1446 is not; years 1215..1627
+        {Calendar::kHijri, "12-30", Memorial("AD1445", "纪念"), Memorial("AD1445", "纪念")},
+        {Calendar::kHijri, "12-29", Memorial("AD1214", "纪念"), ""},
+        {Calendar::kHijri, "11-30", Memorial("AD1446", "纪念"), Memorial("AD1446", "纪念")},
+    };
+    MemoryRegistry registry;
+    const char* keys[] = {shell::SolarMemorialKey, shell::LunarMemorialKey, shell::MuharramMemorialKey};
+    for (const auto& c : cases) registry.SetValue(User, keys[static_cast<int>(c.calendar)], c.name, c.value);
+    for (const auto& c : cases) {
+        const int month = std::stoi(std::string(c.name).substr(0, 2));
+        const int day = std::stoi(std::string(c.name).substr(3, 2));
+        EXPECT_EQ(MemorialLookup(StoreOf(registry), c.calendar, month, day), c.found) << c.name << " " << c.value;
+    }
+    EXPECT_EQ(MemorialLookup(PersonalStore{}, Calendar::kGregorian, 5, 12), "");  // no registry in use
+}
+
+TEST(Memorials, ADayShowsThoseBegunByItsYearAndCatchesTheDaysItsYearLacks) {
+    MemoryRegistry r;
+    r.SetValue(User, shell::SolarMemorialKey, "02-29", Memorial("AD2000", "闰日生日"));
+    r.SetValue(User, shell::SolarMemorialKey, "02-28", Memorial("AD2010", "开业"));
+    r.SetValue(User, shell::SolarMemorialKey, "10-01", Memorial("AD2030", "未来"));
+    r.SetValue(User, shell::LunarMemorialKey, "14-05", Memorial("AD2023", "闰月生日"));     // 闰二月初五
+    r.SetValue(User, shell::LunarMemorialKey, "12-30", Memorial("AD2023", "除夕生日"));     // 2023 腊月 has 30 days
+    r.SetValue(User, shell::MuharramMemorialKey, "12-30", Memorial("AD1445", "纪念日"));
+    const PersonalStore s = StoreOf(r);
+    const std::string both = Shown("开业") + "   " + Shown("闰日生日");
+    const struct {
+        const char* what;
+        std::string text;
+        std::string expected;
+    } cases[] = {
+        // 2023 has no 29 February: with 近似定位纪念日 its memorials show on the 28th
+        {"2023-02-28", SolarMemorialText(s, 2023, 2, 28, false), Shown("开业")},
+        {"2023-02-28 near", SolarMemorialText(s, 2023, 2, 28, true), both},
+        {"2024-02-28 near", SolarMemorialText(s, 2024, 2, 28, true), Shown("开业")},
+        {"2024-02-29", SolarMemorialText(s, 2024, 2, 29, false), Shown("闰日生日")},
+        // a memorial shows from its own year on
+        {"2029-10-01", SolarMemorialText(s, 2029, 10, 1, false), ""},
+        {"2030-10-01", SolarMemorialText(s, 2030, 10, 1, false), Shown("未来")},
+        // 2024 has no 闰二月: its memorials show in 二月 only with the flag
+        {"lunar 2024 二月初五", LunarMemorialText(s, 2024, 2, 5, false), ""},
+        {"lunar 2024 二月初五 near", LunarMemorialText(s, 2024, 2, 5, true), Shown("闰月生日")},
+        {"lunar 2023 闰二月初五", LunarMemorialText(s, 2023, 14, 5, false), Shown("闰月生日")},
+        {"lunar 2023 二月初五 near", LunarMemorialText(s, 2023, 2, 5, true), ""},  // 2023 has its 闰二月
+        {"lunar 2022 闰二月初五", LunarMemorialText(s, 2022, 14, 5, true), ""},     // before the event
+        // 2024 腊月 has 29 days: its 29th (2025-01-28) catches the 30th with the flag
+        {"lunar 2024 腊月廿九", LunarMemorialText(s, 2024, 12, 29, false), ""},
+        {"lunar 2024 腊月廿九 near", LunarMemorialText(s, 2024, 12, 29, true), Shown("除夕生日")},
+        {"lunar 2024 腊月廿八 near", LunarMemorialText(s, 2024, 12, 28, true), ""},
+        // Hijri 1446 is a common year: 12-29 catches 12-30 with the flag
+        {"hijri 1446-12-29", HijriMemorialText(s, 1446, 12, 29, false), ""},
+        {"hijri 1446-12-29 near", HijriMemorialText(s, 1446, 12, 29, true), Shown("纪念日")},
+        {"hijri 1448-12-30", HijriMemorialText(s, 1448, 12, 30, false), Shown("纪念日")},  // 1448 is a leap year
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.text, c.expected) << c.what;
+}
+
+TEST(Reminders, EverySlotOfTheDateInOrder) {
+    MemoryRegistry r;
+    const auto reminder = [](const std::string& date, const std::string& title, const std::string& audio = "") {
+        return date + title + std::string(20 - title.size(), ' ') + " " + audio;
+    };
+    r.SetValue(User, shell::SolarRemindedKey, "A", reminder("AD03-15-2025", "交房租"));
+    r.SetValue(User, shell::SolarRemindedKey, "C", reminder("AD03-15-2025", "体检", "D:\\a.Wav"));
+    r.SetValue(User, shell::SolarRemindedKey, "D", reminder("AD03-16-2025", "别的日子"));
+    r.SetValue(User, shell::SolarRemindedKey, "T", reminder("AD03-15-2025", "最后一格"));
+    r.SetValue(User, shell::SolarRemindedKey, "U", reminder("AD03-15-2025", "第21格不算"));
+    r.SetValue(User, shell::SolarRemindedKey, "E", reminder("AD03-15-2025", ""));
+    r.SetValue(User, shell::SolarRemindedKey, "F", reminder("AD03-15-2301", "太远"));
+    const PersonalStore s = StoreOf(r);
+    EXPECT_EQ(ReminderText(s, 2025, 3, 15), Shown("交房租") + "   " + Shown("体检", "D:\\a.Wav") + "   " + Shown("最后一格"));
+    EXPECT_EQ(ReminderText(s, 2025, 3, 16), Shown("别的日子"));
+    EXPECT_EQ(ReminderText(s, 2025, 3, 17), "");
+    EXPECT_EQ(ReminderText(s, 2301, 3, 15), "");
+}
+
+TEST(Countdown, FromAThousandDaysBeforeToTheDayItself) {
+    MemoryRegistry r;
+    r.SetValue(User, shell::SettingsKey, "MyCountdownDay", "AD01-29-2025春节");  // 2025-01-29 is day 2460705
+    const PersonalStore s = StoreOf(r);
+    const struct {
+        int year, month, day;
+        const char* expected;
+    } cases[] = {
+        {2025, 1, 29, "距春节还有0天"},    {2025, 1, 30, ""},
+        {2025, 1, 28, "距春节还有1天"},    {2022, 5, 5, "距春节还有1000天"},  // day 2459705
+        {2022, 5, 4, ""},                  {2024, 12, 31, "距春节还有29天"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CountdownText(s, c.year, c.month, c.day), c.expected) << c.month << "-" << c.day;
+    for (const char* bad : {"XX01-29-2025春节", "AD02-30-2025春节", "AD01-29-2025", "AD01-29-2025   ", "AD1-29-2025春节",
+                            "AD01-29-2201春节"}) {
+        r.SetValue(User, shell::SettingsKey, "MyCountdownDay", bad);
+        EXPECT_EQ(CountdownText(s, 2025, 1, 29), "") << bad;
+    }
+    // Only the first 20 bytes of the title count.
+    r.SetValue(User, shell::SettingsKey, "MyCountdownDay", "AD01-29-2025一二三四五六七八九十十一");
+    EXPECT_EQ(CountdownText(s, 2025, 1, 29), "距一二三四五六七八九十还有0天");
+}
+
+TEST(PersonalDays, ADayCollectsAllKindsInOrderAndPlaysTheFirstSound) {
+    // 2024-02-10: 正月初一 of 2024, Hijri 1445-07-30.
+    MemoryRegistry r;
+    r.SetValue(User, shell::SettingsKey, "MyCountdownDay", "AD02-10-2024春节");
+    r.SetValue(User, shell::SolarRemindedKey, "A", "AD02-10-2024拜年" + std::string(16, ' ') + " C:\\gone.mp3");
+    r.SetValue(User, shell::SolarMemorialKey, "02-10", Memorial("AD2000", "公历纪念"));
+    r.SetValue(User, shell::LunarMemorialKey, "01-01", Memorial("AD1990", "农历纪念", "C:\\音乐\\生日歌.mp3"));
+    r.SetValue(User, shell::MuharramMemorialKey, "07-30", Memorial("AD1440", "回历纪念", "D:\\a.Wav"));
+    const DayTexts t = PersonalDaysOf(StoreOf(r), astro::DateToDayNumber(2024, 2, 10), false);
+    const std::vector<std::string> expected = {"距春节还有0天", Shown("拜年"), Shown("公历纪念"),
+                                               Shown("农历纪念", "C:\\音乐\\生日歌.mp3"), Shown("回历纪念", "D:\\a.Wav")};
+    EXPECT_EQ(t.texts, expected);
+    EXPECT_EQ(t.audio, "C:\\音乐\\生日歌.mp3");
+    EXPECT_EQ(t.Joined(), expected[0] + "   " + expected[1] + "   " + expected[2] + "   " + expected[3] + "   " + expected[4]);
+    // Without the registry in use there is nothing.
+    EXPECT_TRUE(PersonalDaysOf(PersonalStore{}, astro::DateToDayNumber(2024, 2, 10), false).texts.empty());
+    EXPECT_TRUE(PersonalDaysOf(StoreOf(r), astro::DateToDayNumber(2024, 2, 11), false).texts.empty());
+}
+
+// --- the editor ------------------------------------------------------------------------------------
+
+TEST(Editor, RowsChecksAndMessages) {
+    const PersonalDay birthday{Kind::kSolarMemorial, 1990, 5, 12, "生日", ""};
+    EXPECT_EQ(RowText(birthday), "公历05月12日（AD1990年）：" + Shown("生日"));
+    EXPECT_EQ(RowText({Kind::kLunarMemorial, 2023, 14, 5, "闰月生日", "D:\\a.Wav"}),
+              "农历14月05日（AD2023年）：" + Shown("闰月生日", "D:\\a.Wav"));
+    EXPECT_EQ(RowText({Kind::kReminder, 2025, 3, 15, "交房租", ""}), "提醒03月15日（AD2025年）：" + Shown("交房租"));
+    EXPECT_EQ(RowText({Kind::kCountdown, 2025, 1, 29, "春节", ""}), "倒计01月29日（AD2025年）：" + Shown("春节"));
+    const struct {
+        PersonalDay day;
+        const char* message;
+    } checks[] = {
+        {birthday, ""},
+        {{Kind::kSolarMemorial, 1990, 5, 12, "", ""}, "请输入纪念事项"},
+        {{Kind::kReminder, 2025, 5, 12, "", ""}, "请输入提醒事项"},
+        {{Kind::kCountdown, 2025, 5, 12, "", ""}, "请输入倒计事项"},
+        {{Kind::kSolarMemorial, 1990, 5, 12, "一二三四五六七八九十x", ""}, "纪念事项最多20个字节（10个汉字）"},
+        {{Kind::kSolarMemorial, 1799, 5, 12, "生日", ""}, "公历年份须在1800～2200之间"},
+        {{Kind::kLunarMemorial, 2201, 5, 12, "生日", ""}, "农历年份须在1800～2200之间"},
+        {{Kind::kHijriMemorial, 1214, 5, 12, "生日", ""}, "回历年份须在1215～1627之间"},
+        {{Kind::kSolarMemorial, 2023, 2, 29, "生日", ""}, "公历2023年没有2月29日"},
+        {{Kind::kLunarMemorial, 2024, 14, 1, "生日", ""}, "农历2024年没有闰2月1日"},
+        {{Kind::kLunarMemorial, 2024, 1, 30, "生日", ""}, "农历2024年没有1月30日"},
+        {{Kind::kHijriMemorial, 1446, 12, 30, "生日", ""}, "回历1446年没有12月30日"},
+        {{Kind::kReminder, 2025, 4, 31, "交房租", ""}, "公历2025年没有4月31日"},
+    };
+    for (const auto& c : checks) EXPECT_EQ(CheckPersonalDay(c.day), c.message) << RowText(c.day);
+
+    std::vector<PersonalDay> list = {birthday, {Kind::kLunarMemorial, 1990, 5, 12, "农历生日", ""}};
+    EXPECT_EQ(CheckAgainstList(list, {Kind::kSolarMemorial, 2000, 5, 12, "另一个", ""}, -1),
+              "公历05月12日已有纪念日，同一天只能有一个");
+    EXPECT_EQ(CheckAgainstList(list, {Kind::kSolarMemorial, 2000, 5, 12, "改了", ""}, 0), "");  // replacing itself
+    EXPECT_EQ(CheckAgainstList(list, {Kind::kHijriMemorial, 1440, 5, 12, "回历", ""}, -1), "");
+    std::vector<PersonalDay> reminders(20, PersonalDay{Kind::kReminder, 2025, 3, 15, "x", ""});
+    EXPECT_EQ(CheckAgainstList(reminders, reminders[0], -1), "提醒日最多20个");
+    EXPECT_EQ(CheckAgainstList(reminders, reminders[0], 3), "");
+    const std::vector<PersonalDay> countdown = {{Kind::kCountdown, 2025, 1, 29, "春节", ""}};
+    EXPECT_EQ(CheckAgainstList(countdown, countdown[0], -1), "只能有一个倒计日，请修改或删除原有的一个");
+}
+
+// A registry that refuses every change after a number of them, like a disk that fills up.
+class FailingRegistry final : public platform::Registry {
+public:
+    explicit FailingRegistry(MemoryRegistry& inner, int changes_allowed) : inner_(inner), left_(changes_allowed) {}
+    std::string ReadValue(RegistryRoot root, const std::string& key, const std::string& name) const override {
+        return inner_.ReadValue(root, key, name);
+    }
+    bool SetValue(RegistryRoot root, const std::string& key, const std::string& name, const std::string& value) override {
+        return left_-- > 0 && inner_.SetValue(root, key, name, value);
+    }
+    bool DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) override {
+        return left_-- > 0 && inner_.DeleteValue(root, key, name);
+    }
+    bool DeleteKey(RegistryRoot root, const std::string& key) override { return left_-- > 0 && inner_.DeleteKey(root, key); }
+
+private:
+    MemoryRegistry& inner_;
+    int left_;
+};
+
+bool Contains(const std::vector<PersonalDay>& list, const PersonalDay& day) {
+    for (const PersonalDay& d : list)
+        if (d == day) return true;
+    return false;
+}
+
+// The same days, in any order (the editor lists memorials by calendar and date).
+bool SameDays(const std::vector<PersonalDay>& a, const std::vector<PersonalDay>& b) {
+    if (a.size() != b.size()) return false;
+    for (const PersonalDay& d : a)
+        if (!Contains(b, d)) return false;
+    return true;
+}
+
+TEST(Editor, SavingNeverLosesAKeptDayWhereverWritingStops) {
+    const PersonalDay a{Kind::kSolarMemorial, 1990, 5, 12, "生日", "C:\\音乐\\生日歌.mp3"};
+    const PersonalDay b{Kind::kLunarMemorial, 2023, 14, 5, "闰月生日", ""};
+    const PersonalDay c{Kind::kHijriMemorial, 1445, 12, 30, "纪念日", ""};
+    const PersonalDay d{Kind::kSolarMemorial, 2000, 2, 29, "闰日", ""};
+    const PersonalDay r1{Kind::kReminder, 2025, 3, 15, "交房租", ""};
+    const PersonalDay r2{Kind::kReminder, 2025, 4, 1, "体检", "D:\\a.Wav"};
+    const PersonalDay r3{Kind::kReminder, 2025, 5, 1, "出游", ""};
+    const PersonalDay r4{Kind::kReminder, 2025, 6, 1, "开会", ""};
+    const PersonalDay k1{Kind::kCountdown, 2025, 1, 29, "春节", ""};
+    const PersonalDay k2{Kind::kCountdown, 2026, 2, 17, "马年春节", ""};
+    const PersonalDay a_moved{Kind::kSolarMemorial, 1990, 5, 13, "生日", ""};  // the row edited to another day
+    const struct {
+        EditorMode mode;
+        std::vector<PersonalDay> before, after;
+    } edits[] = {
+        {EditorMode::kMemorials, {a, b, c}, {a_moved, b, c, d}},
+        {EditorMode::kMemorials, {a, b, c, d}, {b}},
+        {EditorMode::kReminders, {r1, r2, r3}, {r2, r3, r4}},  // the first deleted, one added
+        {EditorMode::kReminders, {r1, r2, r3, r4}, {r1, r4}},
+        {EditorMode::kCountdown, {k1}, {k2}},
+        {EditorMode::kCountdown, {k1}, {}},
+    };
+    for (const auto& e : edits) {
+        for (int allowed = 0;; ++allowed) {
+            MemoryRegistry registry;
+            ASSERT_TRUE(SavePersonalDays(registry, e.mode, e.before));
+            ASSERT_TRUE(SameDays(ReadPersonalDays(registry, e.mode), e.before));
+            FailingRegistry failing(registry, allowed);
+            const bool saved = SavePersonalDays(failing, e.mode, e.after);
+            const std::vector<PersonalDay> stored = ReadPersonalDays(registry, e.mode);
+            // Every day kept by the edit is there, whatever happened; an unchanged day of the
+            // list before is either kept or was deleted on purpose.
+            for (const PersonalDay& day : e.after) {
+                if (!Contains(e.before, day)) continue;
+                EXPECT_TRUE(Contains(stored, day)) << RowText(day) << " after " << allowed << " changes";
+            }
+            if (saved) {
+                EXPECT_TRUE(SameDays(stored, e.after)) << allowed;
+                break;
+            }
+            ASSERT_LT(allowed, 2000);
+        }
+    }
+}
+
+TEST(Editor, ListsReadBackAsStoredAndOthersAreLeftAlone) {
+    MemoryRegistry registry;
+    registry.SetValue(User, shell::SettingsKey, "Version", "4.2");
+    registry.SetValue(User, shell::SolarMemorialKey, "07-01", "malformed");
+    const std::vector<PersonalDay> memorials = {{Kind::kSolarMemorial, 1990, 5, 12, "生日", ""},
+                                                {Kind::kLunarMemorial, 2023, 14, 5, "闰月生日", "D:\\a.Wav"}};
+    ASSERT_TRUE(SavePersonalDays(registry, EditorMode::kMemorials, memorials));
+    EXPECT_EQ(ReadPersonalDays(registry, EditorMode::kMemorials), memorials);
+    // What the pages read is what the editor wrote.
+    EXPECT_EQ(registry.StoredValue(User, shell::SolarMemorialKey, "05-12"), Memorial("AD1990", "生日"));
+    EXPECT_EQ(registry.StoredValue(User, shell::LunarMemorialKey, "14-05"), Memorial("AD2023", "闰月生日", "D:\\a.Wav"));
+    EXPECT_FALSE(registry.HasValue(User, shell::SolarMemorialKey, "07-01"));  // the list is the whole truth
+    const std::vector<PersonalDay> reminders = {{Kind::kReminder, 2025, 3, 15, "交房租", ""}};
+    ASSERT_TRUE(SavePersonalDays(registry, EditorMode::kReminders, reminders));
+    EXPECT_EQ(registry.StoredValue(User, shell::SolarRemindedKey, "A"), "AD03-15-2025" + Shown("交房租"));
+    ASSERT_TRUE(SavePersonalDays(registry, EditorMode::kCountdown, {{Kind::kCountdown, 2025, 1, 29, "春节", ""}}));
+    EXPECT_EQ(registry.StoredValue(User, shell::SettingsKey, "MyCountdownDay"), "AD01-29-2025春节");
+    // Each mode leaves the others' values and the settings alone.
+    EXPECT_EQ(ReadPersonalDays(registry, EditorMode::kMemorials), memorials);
+    EXPECT_EQ(registry.StoredValue(User, shell::SettingsKey, "Version"), "4.2");
+}
+
+}  // namespace
