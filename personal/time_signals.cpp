@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "personal/alarms.h"
 #include "personal/spoken_time.h"
 
 namespace personal {
@@ -34,7 +35,7 @@ void TimeSignals::HourlyChimeTick() {
     if (now.minute == 0 && now.second == 0) StartSpeech(false);
 }
 
-void TimeSignals::AlarmTick(const std::array<shell::Alarm, 3>& alarms) {
+void TimeSignals::AlarmTick(const Alarms& alarms) {
     const platform::LocalDateTime now = clock_.Now();
     const int minute_of_day = 60 * now.hour + now.minute;
     if (DueAlarmSounds(alarms, minute_of_day).empty() || alarm_running_.load()) return;

@@ -15,7 +15,7 @@
 
 #include "platform/clock.h"
 #include "platform/sound.h"
-#include "shell/settings.h"
+#include "personal/alarms.h"
 
 namespace personal {
 
@@ -32,7 +32,7 @@ public:
     // The hourly chime's timer: at minute 0, second 0 the hour alone.
     void HourlyChimeTick();
     // The alarm timer: the alarms due this minute, unless the last alarm still sounds.
-    void AlarmTick(const std::array<shell::Alarm, 3>& alarms);
+    void AlarmTick(const Alarms& alarms);
 
     // 0 before the first speech, 1 while speaking, 2 when done.
     std::int16_t SpeechState() const { return speech_state_.load(); }

@@ -21,6 +21,7 @@
 #include <functional>
 #include <string>
 
+#include "personal/alarms.h"
 #include "places/city_table.h"
 #include "platform/registry.h"
 
@@ -45,12 +46,7 @@ constexpr const char* RunValueName = "Tempoline";
 
 // --- the settings ---------------------------------------------------------------------------------
 
-// One alarm (A, B, C): switched on, its minute of the day 1..1439 (0 = not set), its sound 0..4.
-struct Alarm {
-    std::int16_t open_flag = 0;
-    std::int32_t time_minutes = 0;
-    std::int16_t sound_index = 0;
-};
+using Alarm = personal::Alarm;  // A, B, C: on, minute of the day, sound
 
 // The program-wide settings, named after their registry values. The defaults are the settings of a
 // program that does not use the registry.
@@ -68,7 +64,7 @@ struct Settings {
     std::string dform_back_bitmap_name;            // background picture of the day page, or ""
     std::int16_t calendar_show_type_flag = 0;      // start with 0 the day page, 1 the month page
 
-    std::array<Alarm, 3> alarms{};  // A, B, C
+    personal::Alarms alarms{};  // A, B, C
 
     std::int32_t form_center_x = -1;  // centre of the calendar window in screen pixels; -1 centres
     std::int32_t form_center_y = -1;  // the window on the screen

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """Checks that every #include of the program points down its layers, never up:
 
-    core        the portable code (astro/, calendar/, places/, tools/, views/ models, text/, the
-                portable parts of platform/, shell/ and help/)
+    core        the portable code (astro/, calendar/, places/, tools/, views/ models, personal/, text/,
+                the portable parts of platform/, shell/ and help/)
     foundation  win/: the windows' skeleton, controls and services; it knows no calendar, so it
                 includes only itself and text/
     platform    platform/*_win32.cpp: the registry and the clock of Windows; includes only the core
-    windows     the windows (*_window.*, *_dialog.*, the page table and lists, the place lists, the
+    windows     the windows (*_window.*, *_dialog.*, *_editor.*, the page table and lists, the place lists, the
                 tools windows' common part); nothing of shell/
     program     shell/*_win32.* and the command ids: the program on top
     cli         tempo; includes only itself and the core
@@ -19,9 +19,10 @@ import re
 import sys
 
 RANK = {"core": 0, "foundation": 1, "platform": 1, "windows": 2, "program": 3, "cli": 1}
-SOURCE_DIRS = ["astro", "calendar", "places", "tools", "views", "text", "platform", "shell", "help", "win", "cli"]
+SOURCE_DIRS = ["astro", "calendar", "places", "tools", "views", "text", "platform", "shell", "help", "win", "cli",
+               "personal"]
 WINDOW_FILE = re.compile(
-    r"(_window|_dialog)\.(h|cpp)$|^views/(stepping_list|calendar_page)\.(h|cpp)$|"
+    r"(_window|_dialog|_editor)\.(h|cpp)$|^views/(stepping_list|calendar_page)\.(h|cpp)$|"
     r"^places/place_lists\.(h|cpp)$|^tools/tool_window_common\.(h|cpp)$")
 
 

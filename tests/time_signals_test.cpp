@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "personal/alarms.h"
 #include "personal/spoken_time.h"
 #include "personal/time_signals.h"
 #include "platform/clock.h"
@@ -100,7 +101,7 @@ TEST(Alarms, TimesOfTheEditorAndTheAlarmsDue) {
     EXPECT_EQ(AlarmTimeText(450), "07:30");
     EXPECT_EQ(AlarmTimeText(1439), "23:59");
     EXPECT_EQ(AlarmTimeText(0), "00:00");
-    const std::array<shell::Alarm, 3> alarms = {shell::Alarm{1, 450, 2}, shell::Alarm{0, 450, 3}, shell::Alarm{1, 450, 4}};
+    const std::array<personal::Alarm, 3> alarms = {personal::Alarm{1, 450, 2}, personal::Alarm{0, 450, 3}, personal::Alarm{1, 450, 4}};
     EXPECT_EQ(DueAlarmSounds(alarms, 450), (std::vector<int>{2, 4}));  // B is off
     EXPECT_TRUE(DueAlarmSounds(alarms, 451).empty());
     EXPECT_EQ(AlarmSoundResource(4), "SoundAlarm4");
@@ -144,7 +145,7 @@ TEST(TimeSignals, AnAlarmSoundsThroughItsMinuteButNotOverTheSpokenTime) {
     platform::FixedClock clock({2025, 3, 15, 7, 30, 0});
     platform::RecordingSoundPlayer player(std::chrono::milliseconds(30));
     TimeSignals signals(clock, player);
-    const std::array<shell::Alarm, 3> alarms = {shell::Alarm{1, 450, 2}, shell::Alarm{}, shell::Alarm{1, 450, 0}};
+    const std::array<personal::Alarm, 3> alarms = {personal::Alarm{1, 450, 2}, personal::Alarm{}, personal::Alarm{1, 450, 0}};
     signals.AlarmTick(alarms);
     signals.AlarmTick(alarms);  // still sounding: no second worker
     ASSERT_TRUE(Eventually([&] { return !signals.AlarmSounding(); }));
@@ -157,7 +158,7 @@ TEST(TimeSignals, AnAlarmSoundsThroughItsMinuteButNotOverTheSpokenTime) {
     clock.Set({2025, 3, 15, 7, 31, 0});
     signals.AlarmTick(alarms);
     clock.Set({2025, 3, 15, 7, 30, 0});
-    signals.AlarmTick({shell::Alarm{0, 450, 2}, shell::Alarm{}, shell::Alarm{}});
+    signals.AlarmTick({personal::Alarm{0, 450, 2}, personal::Alarm{}, personal::Alarm{}});
     EXPECT_FALSE(signals.AlarmSounding());
     // While the time is spoken the alarm keeps quiet.
     signals.RequestSpokenTime();
