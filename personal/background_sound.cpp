@@ -28,6 +28,12 @@ long SoundFile::Status(const char* what) {
     return std::strtol(reply.c_str(), nullptr, 10);
 }
 
+std::string SoundFile::Mode() {
+    std::string reply;
+    if (!open_ || !mci_.Send("status " + alias_ + " mode", &reply)) return {};
+    return reply;
+}
+
 long SoundFile::LengthMs() { return Status("length"); }
 long SoundFile::PositionMs() { return Status("position"); }
 bool SoundFile::Pause() { return open_ && mci_.Send("Pause " + alias_); }

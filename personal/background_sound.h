@@ -32,6 +32,8 @@ public:
     // going on.
     long LengthMs();
     long PositionMs();
+    // "playing", "paused", "stopped" (at the end, or never started); "" when nothing is open.
+    std::string Mode();
     bool Pause();
     bool Resume();
 

@@ -78,16 +78,26 @@ private:
     bool stopped_ = false;
 };
 
-// Records the command strings sent; every command succeeds, `status ... length` answers `length`.
+// Records the command strings sent; every command succeeds. A status command is answered by what
+// it asks: `length`, `position` or `mode`.
 class RecordingMci final : public MciDevice {
 public:
     bool Send(const std::string& command, std::string* reply = nullptr) override {
         commands.push_back(command);
-        if (reply) *reply = command.rfind("status ", 0) == 0 ? length : "";
+        if (reply) {
+            const std::string asked = command.substr(command.rfind(' ') + 1);
+            *reply = command.rfind("status ", 0) != 0 ? ""
+                     : asked == "length"              ? length
+                     : asked == "position"            ? position
+                     : asked == "mode"                ? mode
+                                                      : "";
+        }
         return true;
     }
     std::vector<std::string> commands;
     std::string length = "1000";
+    std::string position = "0";
+    std::string mode = "playing";
 };
 
 }  // namespace platform

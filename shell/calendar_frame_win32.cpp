@@ -54,19 +54,6 @@ void BringToFront(HWND window) {
     SetForegroundWindow(window);
 }
 
-// The alarm due at this minute of the day: A, B, C in turn, the first that is on and set to it.
-int DueAlarm(const Settings& settings, int minute_of_day) {
-    for (int i = 0; i < 3; ++i)
-        if (settings.alarms[i].open_flag && settings.alarms[i].time_minutes == minute_of_day) return i;
-    return -1;
-}
-
-void CheckAlarms(const Program& program) {
-    const platform::LocalDateTime now = program.clock->Now();
-    // The timer fires twice a second; the alarm sounds through its whole minute.
-    if (DueAlarm(program.settings, 60 * now.hour + now.minute) >= 0) MessageBeep(MB_ICONASTERISK);
-}
-
 // Whether a window belongs to the page: the page, its controls, and the windows it owns (its
 // tooltip, the list a drop-down list drops).
 bool OnPage(HWND page, HWND other) {
@@ -99,9 +86,10 @@ void FadeStep(Program& program, const views::CalendarPage& page, HWND window) {
 }
 
 void OnTimer(Program& program, const views::CalendarPage& page, HWND window, UINT_PTR timer) {
-    if (timer == page.alarm_timer) CheckAlarms(program);
     if (timer == page.transparency_timer) FadeStep(program, page, window);
-    // page.chime_timer: the hourly chime sounds with the spoken time, which comes later.
+    if (!program.time_signals) return;
+    if (timer == page.alarm_timer) program.time_signals->AlarmTick(program.settings.alarms);
+    if (timer == page.chime_timer) program.time_signals->HourlyChimeTick();
 }
 
 // Keep the whole window on the screen (not while it is embedded in the desktop).
@@ -147,8 +135,10 @@ void OnTray(Program& program, HWND window, LPARAM event) {
     }
 }
 
-// The close: the centre kept, the settings saved unless the window only makes way for the other page.
+// The close: the background sound stopped, the centre kept, the settings saved unless the window only
+// makes way for the other page.
 void OnClose(Program& program, HWND window) {
+    if (program.background) program.background->Close();
     RECT r;
     GetWindowRect(window, &r);
     program.settings.form_center_x = (r.left + r.right) / 2;
@@ -205,8 +195,9 @@ std::optional<LRESULT> OnPointerOrMove(Program& program, const views::CalendarPa
 std::optional<LRESULT> OnRequest(Program& program, const views::CalendarPage& page, HWND window, UINT message,
                                  WPARAM wparam, LPARAM lparam) {
     switch (message) {
-        case WM_HOTKEY:  // the music player, the weather viewer and the spoken time come later
+        case WM_HOTKEY:  // the music player and the weather viewer come later
             if (wparam == kHotkeyShow) BringToFront(window);
+            if (wparam == kHotkeySpeak && program.time_signals) program.time_signals->RequestSpokenTime();
             if (wparam == kHotkeyExit) PostMessageW(window, WM_CLOSE, 0, 0);
             return 0;
         case kTrayMessage: OnTray(program, window, lparam); return 0;

@@ -11,6 +11,8 @@
 
 #include "calendar/lunar_year.h"
 #include "help/help_window.h"
+#include "personal/alarm_editor.h"
+#include "personal/personal_days_editor.h"
 #include "places/local_coordinates_dialog.h"
 #include "shell/command_ids.h"
 #include "shell/program_win32.h"
@@ -153,6 +155,33 @@ void MakeShortcut(Program& p, int id) {
 
 void OpenHelp(Program& p, int) { help::ShowHelpDialog(p.calendar_window); }
 
+// --- the personal days, the alarms, the spoken time ---------------------------------------------------
+
+// The editor of memorial, reminder or countdown days; the page shows the days again afterwards.
+void EditPersonalDays(Program& p, int id) {
+    if (p.background) p.background->Close();
+    const personal::EditorMode mode = id == kMemorialDays   ? personal::EditorMode::kMemorials
+                                      : id == kReminderDays ? personal::EditorMode::kReminders
+                                                            : personal::EditorMode::kCountdown;
+    personal::ShowPersonalDaysEditor(
+        p.calendar_window, personal::EditorContext{mode, p.registry, p.mci, p.settings.use_registry != 0});
+    RefreshCalendarPage(p);
+}
+
+// The alarm editor; the alarm timer runs while at least one alarm is on.
+void EditAlarms(Program& p, int) {
+    if (personal::ShowAlarmEditor(p.calendar_window, p.settings.alarms) != IDOK) return;
+    const personal::Alarms& a = p.settings.alarms;
+    if (a[0].open_flag || a[1].open_flag || a[2].open_flag)
+        SetTimer(p.calendar_window, p.page->alarm_timer, 500, nullptr);
+    else
+        KillTimer(p.calendar_window, p.page->alarm_timer);
+}
+
+void SpeakTime(Program& p, int) {
+    if (p.time_signals) p.time_signals->RequestSpokenTime();
+}
+
 // --- the options ---------------------------------------------------------------------------------
 
 // The setting an option item toggles (a const one for the check mark).
@@ -254,13 +283,12 @@ constexpr CommandRow kTransparencyMenu[] = {
     {"自动(&A)", kTransparencyAuto, {}, SetLevel, LevelIs},
 };
 
-// The personal-day editors and the alarm editor come later: their items are shown greyed.
 constexpr CommandRow kToolsMenu[] = {
-    {"编辑纪念日(&E)...", kMemorialDays},
-    {"编辑提醒日(&R)...", kReminderDays},
-    {"编辑倒计日(&O)...", kCountdownDays},
+    {"编辑纪念日(&E)...", kMemorialDays, {}, EditPersonalDays},
+    {"编辑提醒日(&R)...", kReminderDays, {}, EditPersonalDays},
+    {"编辑倒计日(&O)...", kCountdownDays, {}, EditPersonalDays},
     kSeparator,
-    {"编辑闹钟(&A)...", kAlarms},
+    {"编辑闹钟(&A)...", kAlarms, {}, EditAlarms},
     kSeparator,
     {"计算儒略日(&J)...", kJulianDay, {}, OpenDateTools},
     {"计算间隔日(&I)...", kInterval, {}, OpenDateTools},
@@ -319,7 +347,7 @@ constexpr CommandRow kMainMenu[] = {
     kSeparator,
     {"实用工具(&U)", 0, kToolsMenu},
     kSeparator,
-    {"语音报时(&V)", kSpeakTime},
+    {"语音报时(&V)", kSpeakTime, {}, SpeakTime},
     kSeparator,
     {"选项(&O)", 0, kOptionsMenu},
     kSeparator,

@@ -52,7 +52,9 @@ HWND OpenToolAlone(StartAction action, const tools::ToolContext& context) {
 
 }  // namespace
 
-views::PageOptions PageOptionsOf(const Settings& s) {
+views::PageOptions PageOptionsOf(const Program& program) {
+    const Settings& s = program.settings;
+    const Program* p = &program;
     return views::PageOptions{
         .ganzhi_from_chunjie = s.gan_zhi_from_chunjie_flag,
         .show_era_names = s.dform_show_dynasty_flag != 0,
@@ -60,7 +62,28 @@ views::PageOptions PageOptionsOf(const Settings& s) {
         .longitude = s.place.longitude,
         .latitude = s.place.latitude,
         .background_picture = s.dform_back_bitmap_name,
+        .personal_days =
+            [p](astro::DayNumber day) {
+                if (!p->settings.use_registry || p->registry == nullptr) return personal::DayTexts{};
+                return personal::PersonalDaysOf({p->registry, win::FileExists}, day,
+                                                p->settings.near_locate_memorial_flag != 0);
+            },
+        .background_sound =
+            [p](const std::string& audio, HWND page) {
+                if (!p->background) return;
+                if (audio.empty())
+                    p->background->Close();
+                else if (!p->settings.close_back_audio_play_flag)
+                    p->background->Play(audio, reinterpret_cast<std::uintptr_t>(page));
+            },
     };
+}
+
+void StartSounds(Program& program, platform::SoundPlayer& player, platform::MciDevice& mci) {
+    program.sound_player = &player;
+    program.mci = &mci;
+    program.time_signals = std::make_unique<personal::TimeSignals>(*program.clock, player);
+    program.background = std::make_unique<personal::SoundFile>(mci, personal::kBackgroundAlias);
 }
 
 astro::DayNumber Today(const Program& program) {
@@ -82,7 +105,7 @@ tools::ToolContext ToolContextOf(const Program& program) {
 
 HWND OpenCalendarPage(Program& program, views::CalendarView view, astro::DayNumber day) {
     const views::CalendarPage& page = views::PageOf(view);
-    HWND window = page.create(day, PageOptionsOf(program.settings));
+    HWND window = page.create(day, PageOptionsOf(program));
     if (window == nullptr) return nullptr;
     program.view = view;
     program.page = &page;
@@ -112,7 +135,7 @@ void SwitchView(Program& program, views::CalendarView view) {
 }
 
 void RefreshCalendarPage(Program& program) {
-    if (views::PageWindow* page = ShownPage(program)) page->Refresh(PageOptionsOf(program.settings));
+    if (views::PageWindow* page = ShownPage(program)) page->Refresh(PageOptionsOf(program));
 }
 
 int RunProgram(const std::string& command_line) {
@@ -125,9 +148,12 @@ int RunProgram(const std::string& command_line) {
 
     const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
     const std::unique_ptr<platform::Clock> clock = platform::MakeSystemClock();
+    const std::unique_ptr<platform::SoundPlayer> player = platform::MakeSystemSoundPlayer();
+    const std::unique_ptr<platform::MciDevice> mci = platform::MakeSystemMci();
     Program program;
     program.registry = registry.get();
     program.clock = clock.get();
+    StartSounds(program, *player, *mci);
     wchar_t module[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, module, MAX_PATH);
     program.path = SplitProgramPath(text::WideToGbk(module));

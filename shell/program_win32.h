@@ -6,11 +6,15 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "astro/day_numbers.h"
+#include "personal/background_sound.h"
+#include "personal/time_signals.h"
 #include "platform/clock.h"
 #include "platform/registry.h"
+#include "platform/sound.h"
 #include "shell/settings.h"
 #include "tools/tool_window_common.h"
 #include "views/calendar_page.h"
@@ -52,7 +56,17 @@ struct Program {
     int fade_step = 0;           // 0..kFadeSteps of an automatic fade
     std::string picture_folder;  // where the picture dialog starts
     win::Menu menu;              // the popup menu, built once
+
+    // The sounds: the spoken time, the chime and the alarms, and the background sound of a
+    // personal day (StartSounds makes them on the player and the MCI device).
+    platform::SoundPlayer* sound_player = nullptr;
+    platform::MciDevice* mci = nullptr;
+    std::unique_ptr<personal::TimeSignals> time_signals;
+    std::unique_ptr<personal::SoundFile> background;
 };
+
+// Makes the program's time signals and background sound on its clock, sound player and MCI device.
+void StartSounds(Program& program, platform::SoundPlayer& player, platform::MciDevice& mci);
 
 // The whole program: start-up, command line, the calendar window and the message loop. Returns the
 // process exit code.
@@ -70,7 +84,9 @@ void RefreshCalendarPage(Program& program);
 
 // The page of the calendar window; nullptr while there is none.
 views::PageWindow* ShownPage(const Program& program);
-views::PageOptions PageOptionsOf(const Settings& settings);
+// What a page shows its days with: the settings, the user's own days while the registry is in use,
+// and the background sound unless it is switched off.
+views::PageOptions PageOptionsOf(const Program& program);
 // What a tools window opens with: the day the calendar shows (today without a calendar window),
 // the sexagenary-year setting, the local place.
 tools::ToolContext ToolContextOf(const Program& program);

@@ -22,6 +22,13 @@ const CalendarPage kPages[] = {
     {CalendarView::kMonth, CreateMonthPage, 2997, 2998, 2999, false, false},
 };
 
+personal::DayTexts ShowPersonalDays(const PageOptions& options, astro::DayNumber day, HWND page) {
+    if (options.background_sound) options.background_sound("", page);
+    personal::DayTexts texts = options.personal_days ? options.personal_days(day) : personal::DayTexts{};
+    if (options.background_sound && !texts.audio.empty()) options.background_sound(texts.audio, page);
+    return texts;
+}
+
 const CalendarPage& PageOf(CalendarView view) { return kPages[view == CalendarView::kDay ? 0 : 1]; }
 
 PageWindow* PageWindowOf(HWND window) { return win::StateOf<PageWindow>(window); }

@@ -6,10 +6,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "astro/day_numbers.h"
+#include "personal/personal_days.h"
 #include "win/window.h"
 
 namespace views {
@@ -23,7 +25,16 @@ struct PageOptions {
     double longitude = 0;         // the place of the sun times: degrees, east negative
     double latitude = 0;          // degrees, north positive
     std::string background_picture;  // the day page's background bitmap file (GBK), or ""
+    // The user's own days of a day (memorials, reminders, the countdown); none when unset, as
+    // while the registry is not in use.
+    std::function<personal::DayTexts(astro::DayNumber)> personal_days;
+    // Plays a day's audio file in the background for the page; "" stops what plays.
+    std::function<void(const std::string& audio, HWND page)> background_sound;
 };
+
+// The personal days of the day a page is about to show: the background sound stopped, the texts
+// asked for, the first audio file among them played.
+personal::DayTexts ShowPersonalDays(const PageOptions& options, astro::DayNumber day, HWND page);
 
 // The calendar views, numbered as the setting "CalendarShowTypeFlag" stores them.
 enum class CalendarView { kDay = 0, kMonth = 1 };

@@ -79,6 +79,7 @@ struct DayPage : PageWindow {
     bool OnCreate() override {
         tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                   handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, 360);  // a long list of days wraps
         for (int i = 0; i < kDayListCount; ++i) {
             const Placement& p = kListPlacement[i];
             lists[i] = AddControl(L"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, p.x, p.y, p.width, 240,
@@ -143,6 +144,26 @@ struct DayPage : PageWindow {
         win::SetText(attribute, calendar::AttributeLine(d.year, d.month, d.day, options.ganzhi_from_chunjie));
         win::SetText(information, calendar::InformationLine(d.year, d.month, d.day, options.info_type,
                                                             options.longitude, options.latitude));
+        SetPersonalTooltip(ShowPersonalDays(options, state.day, handle()).Joined());
+    }
+
+    // The personal days of the day as the information line's tooltip, several lines wide when
+    // they are many; no tooltip when there are none.
+    void SetPersonalTooltip(const std::string& tip) {
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;  // the line is a plain edit: the tooltip listens itself
+        info.hwnd = handle();
+        info.uId = reinterpret_cast<UINT_PTR>(information);
+        std::wstring wide = text::GbkToWide(tip);
+        info.lpszText = wide.data();
+        const bool shown = SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
+        info.lpszText = wide.data();
+        if (tip.empty()) {
+            if (shown) SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        } else {
+            SendMessageW(tooltip, shown ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        }
     }
 
     void SetDay(astro::DayNumber day) {

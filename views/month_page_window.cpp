@@ -168,9 +168,8 @@ struct MonthPage : PageWindow {
 
     void FillPanel() {
         const DayPanelOptions panel_options{options.ganzhi_from_chunjie, options.longitude, options.latitude};
-        // The personal days of the selected day (countdown, reminder, memorial days) join the panel
-        // as its last line once their store exists; until then there are none to show.
-        win::SetText(panel, DayPanelText(state.day, panel_options, {}));
+        const personal::DayTexts personal = ShowPersonalDays(options, state.day, handle());
+        win::SetText(panel, DayPanelText(state.day, panel_options, personal.texts));
         FitPanelScrollBar();
     }
 

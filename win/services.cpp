@@ -74,10 +74,14 @@ SingleInstance::SingleInstance(const wchar_t* name) : mutex_(CreateMutexW(nullpt
     already_running_ = !mutex_ || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+bool FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(text::GbkToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool BitmapFileLoads(const std::string& path) {
+    if (!FileExists(path)) return false;
     const std::wstring wide = text::GbkToWide(path);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
     const Bitmap bitmap(static_cast<HBITMAP>(LoadImageW(nullptr, wide.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
     return static_cast<bool>(bitmap);
 }

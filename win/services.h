@@ -50,5 +50,7 @@ private:
 
 // Whether the file (a GBK path) exists, is no folder, and loads as a bitmap.
 bool BitmapFileLoads(const std::string& path);
+// Whether the path (GBK) names an existing file, not a folder.
+bool FileExists(const std::string& path);
 
 }  // namespace win

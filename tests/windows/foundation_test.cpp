@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "help/help_window.h"
+#include "personal/alarm_editor.h"
+#include "personal/personal_days_editor.h"
 #include "places/local_coordinates_dialog.h"
 #include "tests/windows/test_support.h"
 #include "text/wide.h"
@@ -183,10 +185,14 @@ struct Opener {
 
 const std::vector<Opener>& EveryWindow() {
     static places::LocalPlace place;
+    static personal::Alarms alarms;
+    static platform::MemoryRegistry registry;
+    static platform::RecordingMci mci;
     static const tools::ToolContext context{2460351, 0, 5, 1};
     static const std::vector<Opener> windows = [] {
         const views::PageOptions options{};
-        const views::PageOptions picture{.background_picture = BitmapFile()};
+        views::PageOptions picture;
+        picture.background_picture = BitmapFile();
         std::vector<Opener> all = {
             {"日历", [=](HWND) { return views::CreateDayPage(2460351, options); }, true},
             {"日历 with a picture",
@@ -200,7 +206,12 @@ const std::vector<Opener>& EveryWindow() {
             {"本地坐标", [](HWND owner) { return places::CreateLocalCoordinatesDialog(owner, &place); }},
             {"帮助", [](HWND owner) { return help::CreateHelpDialog(owner); }},
             {"警告", [](HWND owner) { return win::CreateConfirmDialog(owner, "警告", "是否修改系统日期？"); }},
+            {"编辑闹钟", [](HWND owner) { return personal::CreateAlarmEditor(owner, &alarms); }},
         };
+        for (auto mode : {personal::EditorMode::kMemorials, personal::EditorMode::kReminders, personal::EditorMode::kCountdown})
+            all.push_back({"personal days", [=](HWND owner) {
+                               return personal::CreatePersonalDaysEditor(owner, {mode, &registry, &mci, true});
+                           }});
         for (int mode = 1; mode <= 4; ++mode) {
             all.push_back({"date tools", [=](HWND owner) { return tools::CreateDateToolsWindow(owner, mode, context); }});
             all.push_back({"yearly tables", [=](HWND owner) { return tools::CreateYearlyTablesWindow(owner, mode, context); }});

@@ -158,6 +158,7 @@ CalendarTest::CalendarTest() : clock_(platform::LocalDateTime{2024, 2, 10, 9, 0,
     GetModuleFileNameW(nullptr, module, MAX_PATH);
     program_.path = shell::SplitProgramPath(text::WideToGbk(module));
     program_.placement = shell::Placement::kNormal;
+    shell::StartSounds(program_, sounds_, mci_);
     shell::BuildPopupMenu(program_);
 }
 

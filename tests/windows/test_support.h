@@ -14,6 +14,7 @@
 #include "astro/day_numbers.h"
 #include "platform/clock.h"
 #include "platform/registry.h"
+#include "platform/sound.h"
 #include "shell/command_ids.h"
 #include "shell/program_win32.h"
 
@@ -86,6 +87,9 @@ protected:
 
     platform::MemoryRegistry registry_;
     platform::FixedClock clock_;
+    // What the program would play: the time signals' sounds (each 5 ms), the MCI commands.
+    platform::RecordingSoundPlayer sounds_{std::chrono::milliseconds(5)};
+    platform::RecordingMci mci_;
     shell::Program program_;
 };
 

@@ -1,0 +1,499 @@
+// The personal days, the alarms and the spoken time under Wine: the editors driven as a user drives
+// them, the days on the pages, and what the program really plays (ALSA's default device is a file
+// here: see tests/CMakeLists.txt).
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "astro/day_numbers.h"
+#include "personal/alarm_editor.h"
+#include "personal/personal_days_editor.h"
+#include "personal/spoken_time.h"
+#include "personal/time_signals.h"
+#include "tests/windows/test_support.h"
+#include "text/wide.h"
+#include "views/calendar_page.h"
+#include "views/day_page_window.h"
+#include "views/month_page_window.h"
+
+namespace {
+
+using astro::DateToDayNumber;
+using namespace personal;
+using namespace shell::command;
+using platform::RegistryRoot;
+using test::Click;
+using test::Pump;
+using test::PumpUntil;
+using test::Text;
+
+constexpr RegistryRoot User = RegistryRoot::CurrentUser;
+
+// A title as the pages show it: right-aligned in 20 bytes, a blank, the audio path.
+std::string Shown(const std::string& title, const std::string& audio = "") {
+    return std::string(20 - title.size(), ' ') + title + " " + audio;
+}
+
+std::vector<std::string> Rows(HWND editor) {
+    HWND list = GetDlgItem(editor, kDayListId);
+    std::vector<std::string> rows;
+    const int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        wchar_t row[512] = {};
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(row));
+        rows.push_back(text::WideToGbk(row));
+    }
+    return rows;
+}
+
+void ChooseRow(HWND editor, int row) {
+    HWND list = GetDlgItem(editor, kDayListId);
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    SendMessageW(editor, WM_COMMAND, MAKEWPARAM(kDayListId, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    Pump();
+}
+
+struct Entry {
+    const char* year;
+    const char* month;
+    const char* day;
+    bool leap;
+    const char* title;
+};
+
+void Enter(HWND editor, const Entry& e) {
+    test::SetText(editor, kYearBoxId, e.year);
+    test::SetText(editor, kMonthBoxId, e.month);
+    test::SetText(editor, kDayBoxId, e.day);
+    if (test::IsChecked(editor, kLeapMonthId) != e.leap) Click(editor, kLeapMonthId);
+    test::SetText(editor, kTitleBoxId, e.title);
+}
+
+// A file the pages and the editor may name as a day's sound.
+std::string SoundFile() {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"tempoline 生日.wav";
+    if (FILE* f = _wfopen(path.c_str(), L"wb")) {
+        std::fputs("RIFF", f);
+        std::fclose(f);
+    }
+    return text::WideToGbk(path);
+}
+
+// Does `action` to the window titled `caption` once it shows, from inside a modal loop (for up to
+// ten seconds).
+test::ModalSteps InModal(const char* caption, std::function<void(HWND)> action) {
+    auto done = std::make_shared<bool>(false);
+    std::vector<std::function<void()>> steps;
+    for (int i = 0; i < 200; ++i) {
+        steps.push_back([=] {
+            HWND window = test::FindByCaption(caption);
+            if (*done || !window || !IsWindowVisible(window)) return;
+            *done = true;
+            action(window);
+        });
+    }
+    return test::ModalSteps(std::move(steps));
+}
+
+class PersonalTest : public test::CalendarTest {
+protected:
+    HWND OpenEditor(EditorMode mode, bool registry_in_use = true) {
+        HWND w = CreatePersonalDaysEditor(nullptr, EditorContext{mode, &registry_, &mci_, registry_in_use});
+        Pump();
+        return w;
+    }
+};
+
+TEST_F(PersonalTest, TheMemorialEditorAddsChecksChangesAndSaves) {
+    registry_.SetValue(User, shell::SolarMemorialKey, "05-12", "AD1990" + Shown("生日"));
+    HWND editor = OpenEditor(EditorMode::kMemorials);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(editor), "编辑纪念日");
+    EXPECT_EQ(Rows(editor), std::vector<std::string>{"公历05月12日（AD1990年）：" + Shown("生日")});
+    EXPECT_EQ(Text(editor, kYearLabelId), "公历年");
+
+    // Each refusal says why, and nothing joins the list.
+    const struct {
+        Entry entry;
+        int button;
+        const char* why;
+    } refused[] = {
+        {{"2024", "1", "30", false, "生日"}, kAddLunarId, "农历2024年没有1月30日"},  // 2024 正月 has 29 days
+        {{"2024", "2", "1", true, "生日"}, kAddLunarId, "农历2024年没有闰2月1日"},
+        {{"2023", "2", "29", false, "生日"}, kAddSolarId, "公历2023年没有2月29日"},
+        {{"1799", "5", "1", false, "生日"}, kAddSolarId, "公历年份须在1800～2200之间"},
+        {{"1446", "12", "30", false, "生日"}, kAddHijriId, "回历1446年没有12月30日"},
+        {{"2000", "13", "1", false, "生日"}, kAddSolarId, "公历月份须在1～12之间"},
+        {{"2000", "5", "12", false, "另一个"}, kAddSolarId, "公历05月12日已有纪念日，同一天只能有一个"},
+        {{"2000", "5", "1", false, ""}, kAddSolarId, "请输入纪念事项"},
+        {{"", "5", "1", false, "生日"}, kAddSolarId, "请输入年、月、日"},
+    };
+    for (const auto& r : refused) {
+        Enter(editor, r.entry);
+        Click(editor, r.button);
+        EXPECT_EQ(Text(editor, kEditorStatusId), r.why) << r.entry.year << "-" << r.entry.month << "-" << r.entry.day;
+        EXPECT_EQ(Rows(editor).size(), 1u);
+    }
+    // 2023 has 闰二月: its 初五 is a lunar memorial.
+    Enter(editor, {"2023", "2", "5", true, "小明生日"});
+    Click(editor, kAddLunarId);
+    EXPECT_EQ(Text(editor, kEditorStatusId), "");
+    ASSERT_EQ(Rows(editor).size(), 2u);
+    EXPECT_EQ(Rows(editor)[1], "农历14月05日（AD2023年）：" + Shown("小明生日"));
+    EXPECT_EQ(registry_.StoredValue(User, shell::LunarMemorialKey, "14-05"), "");  // nothing stored before 保存
+
+    // A chosen row goes into the fields, in its calendar; 修改 puts them back.
+    ChooseRow(editor, 1);
+    EXPECT_EQ(Text(editor, kYearLabelId), "农历年");
+    EXPECT_EQ(Text(editor, kMonthBoxId), "2");
+    EXPECT_TRUE(test::IsChecked(editor, kLeapMonthId));
+    ChooseRow(editor, 0);
+    EXPECT_EQ(Text(editor, kYearLabelId), "公历年");
+    EXPECT_EQ(Text(editor, kTitleBoxId), "生日");
+    test::SetText(editor, kTitleBoxId, "妈妈生日");
+    Click(editor, kChangeId);
+    EXPECT_EQ(Rows(editor)[0], "公历05月12日（AD1990年）：" + Shown("妈妈生日"));
+
+    Click(editor, kSaveId);
+    EXPECT_FALSE(IsWindow(editor));
+    EXPECT_EQ(registry_.StoredValue(User, shell::SolarMemorialKey, "05-12"), "AD1990" + Shown("妈妈生日"));
+    EXPECT_EQ(registry_.StoredValue(User, shell::LunarMemorialKey, "14-05"), "AD2023" + Shown("小明生日"));
+
+    // 删除 and 取消: the list goes, but nothing is stored.
+    editor = OpenEditor(EditorMode::kMemorials);
+    ChooseRow(editor, 0);
+    Click(editor, kDeleteId);
+    EXPECT_EQ(Rows(editor).size(), 1u);
+    Click(editor, IDCANCEL);
+    EXPECT_FALSE(IsWindow(editor));
+    EXPECT_EQ(registry_.StoredValue(User, shell::SolarMemorialKey, "05-12"), "AD1990" + Shown("妈妈生日"));
+}
+
+TEST_F(PersonalTest, RemindersAndTheCountdownAndAnEditPutBackBySaving) {
+    HWND editor = OpenEditor(EditorMode::kReminders, false);
+    EXPECT_EQ(Text(editor), "编辑提醒日");
+    EXPECT_EQ(Text(editor, kAddSolarId), "添加公历提醒日");
+    EXPECT_EQ(GetDlgItem(editor, kAddLunarId), nullptr);
+    Enter(editor, {"2025", "3", "15", false, "交房租"});
+    Click(editor, kAddSolarId);
+    Enter(editor, {"2025", "4", "1", false, "体检"});
+    Click(editor, kAddSolarId);
+    ChooseRow(editor, 0);
+    test::SetText(editor, kTitleBoxId, "交房租和水费");  // changed, not put back with 修改
+    Click(editor, kSaveId);
+    EXPECT_FALSE(IsWindow(editor));
+    EXPECT_EQ(registry_.StoredValue(User, shell::SolarRemindedKey, "A"), "AD03-15-2025" + Shown("交房租和水费"));
+    EXPECT_EQ(registry_.StoredValue(User, shell::SolarRemindedKey, "B"), "AD04-01-2025" + Shown("体检"));
+
+    editor = OpenEditor(EditorMode::kCountdown);
+    EXPECT_EQ(Text(editor), "编辑倒计日");
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(editor, kAudioBoxId)));  // a countdown has no sound
+    Enter(editor, {"2026", "2", "17", false, "马年春节"});
+    Click(editor, kAddSolarId);
+    Click(editor, kAddSolarId);
+    EXPECT_EQ(Text(editor, kEditorStatusId), "只能有一个倒计日，请修改或删除原有的一个");
+    Click(editor, kSaveId);
+    EXPECT_EQ(registry_.StoredValue(User, shell::SettingsKey, "MyCountdownDay"), "AD02-17-2026马年春节");
+}
+
+TEST_F(PersonalTest, TheEditorHearsAFileAndTakesOneDropped) {
+    HWND editor = OpenEditor(EditorMode::kMemorials);
+    const std::string file = SoundFile();
+    // A file dropped on the editor: its path goes into the audio field.
+    const std::wstring wide = text::GbkToWide(file);
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + (wide.size() + 2) * sizeof(wchar_t));
+    auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    wcscpy(reinterpret_cast<wchar_t*>(files + 1), wide.c_str());
+    GlobalUnlock(drop);
+    SendMessageW(editor, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+    EXPECT_EQ(Text(editor, kAudioBoxId), file);
+
+    mci_.commands.clear();
+    Click(editor, kPreviewId);
+    const std::string open = "Open " + file + " Alias EAudioMCI Type MPEGVideo Parent " +
+                             std::to_string(reinterpret_cast<std::uintptr_t>(editor)) + " Style Child";
+    ASSERT_GE(mci_.commands.size(), 3u);
+    EXPECT_EQ(mci_.commands[0], open);
+    EXPECT_EQ(mci_.commands[2], "Play EAudioMCI");
+    EXPECT_EQ(Text(editor, kPreviewId), "暂停");
+    Click(editor, kPreviewId);
+    EXPECT_EQ(mci_.commands.back(), "Pause EAudioMCI");
+    EXPECT_EQ(Text(editor, kPreviewId), "播放");
+    Click(editor, kPreviewId);
+    EXPECT_EQ(mci_.commands.back(), "Resume EAudioMCI");
+    // The end: the device says it stopped; the editor shows 结束 and closes it.
+    mci_.mode = "stopped";
+    EXPECT_TRUE(PumpUntil([&] { return Text(editor, kPreviewStateId) == "结束"; }, 3000));
+    EXPECT_EQ(mci_.commands.back(), "Close EAudioMCI");
+    EXPECT_EQ(Text(editor, kPreviewId), "试听");
+    DestroyWindow(editor);
+}
+
+TEST_F(PersonalTest, TheAlarmEditorKeepsOnlyTimesThatRing) {
+    Alarms alarms = {Alarm{1, 450, 1}, Alarm{}, Alarm{}};
+    HWND editor = CreateAlarmEditor(nullptr, &alarms);
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(editor), "编辑闹钟");
+    EXPECT_TRUE(test::IsChecked(editor, kAlarmCheckId));
+    EXPECT_EQ(Text(editor, kAlarmTimeId), "07:30");
+    EXPECT_EQ(test::Selected(GetDlgItem(editor, kAlarmSoundId)), "号角声");
+    EXPECT_EQ(Text(editor, kAlarmTimeId + 1), "00:00");
+    Click(editor, kAlarmCheckId + 1);
+    const struct {
+        const char* time;
+        const char* why;
+    } refused[] = {{"", "闹钟2的时间不对：请按“时:分”输入，例如 07:30"},
+                   {"24:00", "闹钟2的时间不对：请按“时:分”输入，例如 07:30"},
+                   {"00:00", "闹钟2的时间须在 00:01～23:59 之间"}};
+    for (const auto& r : refused) {
+        test::SetText(editor, kAlarmTimeId + 1, r.time);
+        Click(editor, IDOK);
+        EXPECT_EQ(Text(editor, kAlarmStatusId), r.why) << r.time;
+        ASSERT_TRUE(IsWindow(editor));
+    }
+    test::SetText(editor, kAlarmTimeId + 1, "21:05");
+    test::Choose(editor, kAlarmSoundId + 1, 4);
+    Click(editor, IDOK);
+    EXPECT_FALSE(IsWindow(editor));
+    EXPECT_EQ(alarms[1].open_flag, 1);
+    EXPECT_EQ(alarms[1].time_minutes, 21 * 60 + 5);
+    EXPECT_EQ(alarms[1].sound_index, 4);
+    EXPECT_EQ(alarms[0].time_minutes, 450);
+    EXPECT_EQ(alarms[2].open_flag, 0);
+}
+
+// The pages show the day's personal days and play its sound; the alarm and the spoken time run
+// from the calendar window.
+class PersonalCalendarTest : public PersonalTest {
+protected:
+    void SetUp() override {
+        program_.settings.use_registry = 1;
+        audio_ = SoundFile();
+        // 2025-02-12 is 正月十五 of 2025.
+        registry_.SetValue(User, shell::LunarMemorialKey, "01-15", "AD2020" + Shown("元宵生日", audio_));
+    }
+    // The day page's tooltip on its information line: the day's personal days, "" when none.
+    std::string Tooltip() {
+        HWND tooltip = views::PageWindowOf(Window())->KeptOnTop();
+        wchar_t text[512] = {};
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.hwnd = Window();
+        info.uId = reinterpret_cast<UINT_PTR>(Item(views::kInformationLineId));
+        info.lpszText = text;
+        if (!SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info))) return "";
+        SendMessageW(tooltip, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&info));
+        return text::WideToGbk(text);
+    }
+    std::string OpenCommand() const {
+        return "Open " + audio_ + " Alias XAudioMCI Type MPEGVideo Parent " +
+               std::to_string(reinterpret_cast<std::uintptr_t>(Window())) + " Style Child";
+    }
+    std::string audio_;
+};
+
+TEST_F(PersonalCalendarTest, ALunarBirthdayOnTheDayAndMonthPagesWithItsSound) {
+    ASSERT_NE(Open(views::CalendarView::kDay, DateToDayNumber(2025, 2, 12)), nullptr);
+    EXPECT_EQ(Tooltip(), Shown("元宵生日", audio_));
+    ASSERT_GE(mci_.commands.size(), 3u);
+    EXPECT_EQ(mci_.commands[mci_.commands.size() - 3], OpenCommand());
+    EXPECT_EQ(mci_.commands.back(), "Play XAudioMCI");
+    // Another day: the sound stops, the tooltip goes.
+    ShowDay(DateToDayNumber(2025, 2, 13));
+    EXPECT_EQ(mci_.commands.back(), "Close XAudioMCI");
+    EXPECT_EQ(Tooltip(), "");
+    // 关闭背景音乐播放功能: the day still shows, silently.
+    ShowDay(DateToDayNumber(2025, 2, 12));
+    Command(kNoBackgroundMusic);
+    mci_.commands.clear();
+    ShowDay(DateToDayNumber(2025, 2, 12));
+    EXPECT_EQ(Tooltip(), Shown("元宵生日", audio_));
+    for (const std::string& c : mci_.commands) EXPECT_NE(c.rfind("Open ", 0), 0u) << c;
+    // The month page's panel has the day too.
+    Command(kMonthPage);
+    Pump();
+    EXPECT_NE(Text(Item(views::kMonthPanelId)).find("元宵生日"), std::string::npos);
+    // Without the registry in use the personal days are gone at once.
+    Command(kUseRegistry);
+    EXPECT_EQ(Text(Item(views::kMonthPanelId)).find("元宵生日"), std::string::npos);
+}
+
+TEST_F(PersonalCalendarTest, AUserAddsALunarBirthdayAndSeesItNextYear) {
+    ASSERT_NE(Open(views::CalendarView::kDay, DateToDayNumber(2024, 6, 1)), nullptr);
+    // 编辑纪念日: 农历 2024-05-05 (端午, 2024-06-10) becomes a birthday.
+    const test::ModalSteps steps = InModal("编辑纪念日", [](HWND editor) {
+        Enter(editor, {"2024", "5", "5", false, "端午生日"});
+        Click(editor, kAddLunarId);
+        Click(editor, kSaveId);
+    });
+    Command(kMemorialDays);
+    EXPECT_EQ(registry_.StoredValue(User, shell::LunarMemorialKey, "05-05"), "AD2024" + Shown("端午生日"));
+    // 端午 of 2025 is 2025-05-31.
+    ShowDay(DateToDayNumber(2025, 5, 31));
+    EXPECT_EQ(Tooltip(), Shown("端午生日"));
+    Command(kMonthPage);
+    Pump();
+    EXPECT_NE(Text(Item(views::kMonthPanelId)).find("端午生日"), std::string::npos);
+}
+
+TEST_F(PersonalCalendarTest, TheAlarmEditorSetsTheAlarmThatTheTimerRings) {
+    ASSERT_NE(Open(views::CalendarView::kDay, DateToDayNumber(2025, 3, 15)), nullptr);
+    const test::ModalSteps steps = InModal("编辑闹钟", [](HWND editor) {
+        Click(editor, kAlarmCheckId + 2);
+        test::SetText(editor, kAlarmTimeId + 2, "07:30");
+        test::Choose(editor, kAlarmSoundId + 2, 3);
+        Click(editor, IDOK);
+    });
+    Command(kAlarms);
+    EXPECT_EQ(program_.settings.alarms[2].time_minutes, 450);
+    // The timer's tick at that minute rings 锣鼓声; at the next minute nothing.
+    clock_.Set({2025, 3, 15, 7, 30, 10});
+    SendMessageW(Window(), WM_TIMER, program_.page->alarm_timer, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !program_.time_signals->AlarmSounding(); }, 3000));
+    EXPECT_EQ(sounds_.Played(), std::vector<std::string>{"SoundAlarm3"});
+    clock_.Set({2025, 3, 15, 7, 31, 0});
+    SendMessageW(Window(), WM_TIMER, program_.page->alarm_timer, 0);
+    Pump();
+    EXPECT_EQ(sounds_.Played().size(), 1u);
+    // 语音报时 speaks through the same sounds.
+    sounds_.Clear();
+    Command(kSpeakTime);
+    EXPECT_TRUE(PumpUntil([&] { return program_.time_signals->SpeechState() == 2; }, 5000));
+    EXPECT_EQ(sounds_.Played(), SpokenTimeSounds(7, 31, true));
+}
+
+// --- what is really played ------------------------------------------------------------------------
+
+// ALSA's default device writes what the program plays into a file (16-bit mono at 11025 Hz): the
+// sound since `Mark`, measured from its first to its last loud 10 ms.
+class Capture {
+public:
+    bool Available() const { return Size() >= 0; }
+    void Mark() { start_ = Size(); }
+    double LoudSeconds() const {
+        std::vector<short> samples;
+        if (FILE* f = _wfopen(TEMPO_SOUND_CAPTURE, L"rb")) {
+            std::fseek(f, start_, SEEK_SET);
+            short s;
+            while (std::fread(&s, sizeof s, 1, f) == 1) samples.push_back(s);
+            std::fclose(f);
+        }
+        constexpr size_t window = 110;
+        long first = -1, last = -1;
+        for (size_t i = 0; i + window <= samples.size(); i += window) {
+            double energy = 0;
+            for (size_t j = i; j < i + window; ++j) energy += static_cast<double>(samples[j]) * samples[j];
+            if (energy / window > 300.0 * 300.0) {
+                if (first < 0) first = static_cast<long>(i);
+                last = static_cast<long>(i + window);
+            }
+        }
+        return first < 0 ? 0.0 : (last - first) / 11025.0;
+    }
+
+private:
+    static long Size() {
+        FILE* f = _wfopen(TEMPO_SOUND_CAPTURE, L"rb");
+        if (!f) return -1;
+        std::fseek(f, 0, SEEK_END);
+        const long size = std::ftell(f);
+        std::fclose(f);
+        return size;
+    }
+    long start_ = 0;
+};
+
+// The length of an embedded WAVE resource, from its header: data bytes over bytes per second.
+double ResourceSeconds(const std::string& name) {
+    HRSRC found = FindResourceW(nullptr, text::GbkToWide(name).c_str(), L"WAVE");
+    if (!found) return 0;
+    const auto* wav = static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
+    const DWORD size = SizeofResource(nullptr, found);
+    const auto u32 = [wav](DWORD at) { return wav[at] | wav[at + 1] << 8 | wav[at + 2] << 16 | static_cast<DWORD>(wav[at + 3]) << 24; };
+    DWORD bytes_per_second = 0;
+    for (DWORD at = 12; at + 8 <= size; at += 8 + u32(at + 4)) {
+        if (std::memcmp(wav + at, "fmt ", 4) == 0) bytes_per_second = u32(at + 16);
+        if (std::memcmp(wav + at, "data", 4) == 0 && bytes_per_second) return static_cast<double>(u32(at + 4)) / bytes_per_second;
+    }
+    return 0;
+}
+
+TEST(Sounds, EveryResourceIsThereAndShort) {
+    std::vector<std::string> names = {"SoundRing", "SoundTime", "Sound10", "Sound20", "Sound30", "Sound40", "Sound50",
+                                      "SoundTwo", "SoundHour", "SoundMinute"};
+    for (int i = 0; i < 10; ++i) names.push_back("Sound" + std::to_string(i));
+    for (int i = 0; i < kAlarmSoundCount; ++i) names.push_back(AlarmSoundResource(i));
+    for (const std::string& n : names) {
+        const double seconds = ResourceSeconds(n);
+        EXPECT_GT(seconds, 0.2) << n;
+        EXPECT_LT(seconds, n.find("Alarm") != std::string::npos ? 6.0 : 2.5) << n;
+    }
+}
+
+TEST(Sounds, TheSpokenTimeAndAnAlarmSoundAsLongAsTheirRecordings) {
+    Capture capture;
+    ASSERT_TRUE(capture.Available()) << "ALSA's default device is no file: run with the test HOME";
+    const std::unique_ptr<platform::SoundPlayer> player = platform::MakeSystemSoundPlayer();
+    platform::FixedClock clock({2025, 3, 15, 14, 35, 0});
+    TimeSignals signals(clock, *player);
+    // 14:35: eight recordings one after the other.
+    capture.Mark();
+    signals.RequestSpokenTime();
+    ASSERT_TRUE(PumpUntil([&] { return signals.SpeechState() == 2; }, 30000));
+    double expected = 0;
+    for (const std::string& s : SpokenTimeSounds(14, 35, true)) expected += ResourceSeconds(s);
+    EXPECT_NEAR(capture.LoudSeconds(), expected, 0.15 * expected);
+    // 空袭警报 at 07:30 while its alarm is set.
+    clock.Set({2025, 3, 15, 7, 30, 0});
+    capture.Mark();
+    signals.AlarmTick({Alarm{1, 450, 4}, Alarm{}, Alarm{}});
+    ASSERT_TRUE(PumpUntil([&] { return !signals.AlarmSounding(); }, 30000));
+    EXPECT_NEAR(capture.LoudSeconds(), ResourceSeconds("SoundAlarm4"), 0.15 * ResourceSeconds("SoundAlarm4"));
+}
+
+// Ctrl+Alt+V pressed twice in a row: one spoken time, not two.
+TEST_F(PersonalCalendarTest, CtrlAltVTwiceSpeaksOnce) {
+    Capture capture;
+    ASSERT_TRUE(capture.Available()) << "ALSA's default device is no file: run with the test HOME";
+    static const std::unique_ptr<platform::SoundPlayer> player = platform::MakeSystemSoundPlayer();
+    shell::StartSounds(program_, *player, mci_);
+    clock_.Set({2025, 3, 15, 9, 5, 0});
+    ASSERT_NE(Open(views::CalendarView::kDay, DateToDayNumber(2025, 3, 15)), nullptr);
+    SetForegroundWindow(Window());
+    Pump();
+    capture.Mark();
+    const auto press = [] {
+        INPUT keys[6] = {};
+        const WORD vks[3] = {VK_CONTROL, VK_MENU, 'V'};
+        for (int i = 0; i < 3; ++i) {
+            keys[i].type = keys[5 - i].type = INPUT_KEYBOARD;
+            keys[i].ki.wVk = keys[5 - i].ki.wVk = vks[i];
+            keys[5 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+        }
+        SendInput(6, keys, sizeof(INPUT));
+    };
+    press();
+    press();
+    EXPECT_TRUE(PumpUntil([&] { return program_.time_signals->SpeechState() == 1; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return program_.time_signals->SpeechState() == 2; }, 30000));
+    Pump();
+    double once = 0;
+    for (const std::string& s : SpokenTimeSounds(9, 5, true)) once += ResourceSeconds(s);
+    EXPECT_NEAR(capture.LoudSeconds(), once, 0.15 * once);
+}
+
+}  // namespace
