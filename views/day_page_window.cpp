@@ -56,6 +56,7 @@ struct DayPage : PageWindow {
     HWND information = nullptr;
     HWND picture = nullptr;
     HWND tooltip = nullptr;
+    bool tooltip_added = false;  // the information line has a tooltip of personal days
     win::Colours colours;
     win::Bitmap bitmap;
 
@@ -157,13 +158,12 @@ struct DayPage : PageWindow {
         info.uId = reinterpret_cast<UINT_PTR>(information);
         std::wstring wide = text::GbkToWide(tip);
         info.lpszText = wide.data();
-        const bool shown = SendMessageW(tooltip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
-        info.lpszText = wide.data();
         if (tip.empty()) {
-            if (shown) SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+            if (tooltip_added) SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         } else {
-            SendMessageW(tooltip, shown ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+            SendMessageW(tooltip, tooltip_added ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         }
+        tooltip_added = !tip.empty();
     }
 
     void SetDay(astro::DayNumber day) {
