@@ -20,7 +20,7 @@ namespace {
 
 using Kind = PersonalDay::Kind;
 
-constexpr int kClientWidth = 600;
+constexpr int kClientWidth = 640;
 constexpr int kClientHeight = 372;
 constexpr int kListHeight = 178;
 constexpr COLORREF kMessageColour = RGB(192, 0, 0);
@@ -70,10 +70,11 @@ struct PersonalDaysEditor : win::Window {
         SendMessageW(title, EM_SETLIMITTEXT, static_cast<WPARAM>(kTitleBytes), 0);
         y += 32;
         AddControl(L"STATIC", "音频文件", SS_RIGHT, 0, y + 4, 56, 16);
-        audio = AddControl(L"EDIT", "", box, 60, y, 330, 22, kAudioBoxId, nullptr, WS_EX_CLIENTEDGE);
-        AddControl(L"BUTTON", "选择音频文件", WS_TABSTOP, 396, y, 96, 24, kChooseAudioId);
-        preview_button = AddControl(L"BUTTON", "试听", WS_TABSTOP, 498, y, 50, 24, kPreviewId);
-        preview_state = AddControl(L"STATIC", "", SS_LEFT, 552, y + 5, 40, 16, kPreviewStateId);
+        const int right = kClientWidth - 12;  // the file buttons and the preview's state end here
+        audio = AddControl(L"EDIT", "", box, 60, y, right - 266, 22, kAudioBoxId, nullptr, WS_EX_CLIENTEDGE);
+        AddControl(L"BUTTON", "选择音频文件", WS_TABSTOP, right - 200, y, 96, 24, kChooseAudioId);
+        preview_button = AddControl(L"BUTTON", "试听", WS_TABSTOP, right - 98, y, 50, 24, kPreviewId);
+        preview_state = AddControl(L"STATIC", "", SS_LEFT, right - 44, y + 5, 44, 16, kPreviewStateId);
         if (context.mode == EditorMode::kCountdown) {  // a countdown day has no sound
             for (int id : {kAudioBoxId, kChooseAudioId, kPreviewId}) EnableWindow(Item(id), FALSE);
         }
@@ -87,12 +88,12 @@ struct PersonalDaysEditor : win::Window {
         };
         switch (context.mode) {
             case EditorMode::kMemorials:
-                button("添加公历纪念日", kAddSolarId, 112);
-                button("添加农历纪念日", kAddLunarId, 112);
-                button("添加回历纪念日", kAddHijriId, 112);
+                button("添加公历纪念日", kAddSolarId, 104);
+                button("添加农历纪念日", kAddLunarId, 104);
+                button("添加回历纪念日", kAddHijriId, 104);
                 break;
-            case EditorMode::kReminders: button("添加公历提醒日", kAddSolarId, 112); break;
-            case EditorMode::kCountdown: button("添加公历倒计日", kAddSolarId, 112); break;
+            case EditorMode::kReminders: button("添加公历提醒日", kAddSolarId, 104); break;
+            case EditorMode::kCountdown: button("添加公历倒计日", kAddSolarId, 104); break;
         }
         button("修改", kChangeId, 56);
         button("删除", kDeleteId, 56);

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Screenshots of the windows of Tempoline.exe under Wine on a virtual display, for looking at:
 # build-win/screenshots/*.png: the day page (plain, with a background picture, with era names), the
-# popup menu, the month page, a table, the local-coordinates dialog, the help window, a date tool.
+# popup menu, the month page, a table, the local-coordinates dialog, the help window, a date tool,
+# the personal days of today (the day page's tooltip, the month panel), their editor and the alarms.
+#   scripts/screenshots.sh [NAME ...]   only the shots of these names (day-page-default, ...)
 set -euo pipefail
+only=" $* "
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -18,15 +21,20 @@ convert -size 260x150 gradient:'#ffd8a0'-'#ff8c1a' -fill '#ffffff80' -draw 'circ
 # settings and arguments, wait for its first window, do ACTION, then photograph the window titled
 # TITLE. ACTION: "" nothing; "menu" a right click on the window, which opens the popup menu (the
 # whole screen is photographed); "menu:KEYS" the same, then the keys of the menu items to choose
-# (their underlined letters), opening the window titled TITLE.
+# (their underlined letters), opening the window titled TITLE; "hover:X,Y" the pointer resting at
+# X,Y of the window, whose tooltip then shows (the whole screen is photographed). A registry value
+# named SUBKEY\NAME goes into that subkey of the program's key.
 shot() {
   local name=$1 title=$2 arguments=$3 action=$4
   shift 4
+  [ "$only" = "  " ] || [[ $only == *" $name "* ]] || return 0
   wine reg delete 'HKCU\Software\Tempoline' /f >/dev/null 2>&1 || true
   if [ $# -gt 0 ]; then
     wine reg add 'HKCU\Software\Tempoline' /v Version /t REG_SZ /d 4.2 /f >/dev/null
     for kv in "$@"; do
-      wine reg add 'HKCU\Software\Tempoline' /v "${kv%%=*}" /t REG_SZ /d "${kv#*=}" /f >/dev/null
+      local value=${kv%%=*} key='HKCU\Software\Tempoline'
+      if [[ $value == *\\* ]]; then key="$key\\${value%%\\*}" value=${value#*\\}; fi
+      wine reg add "$key" /v "$value" /t REG_SZ /d "${kv#*=}" /f >/dev/null
     done
   fi
   # A Wine server started without a display would keep the program's windows off the virtual one.
@@ -56,8 +64,13 @@ shot() {
           sleep 2
         fi
         ;;
+      hover:*)
+        position=${4#hover:}
+        xdotool mousemove --window "$id" "${position%,*}" "${position#*,}"
+        sleep 3
+        ;;
     esac
-    if [ "$4" = menu ] || [ -z "$id" ]; then
+    if [ "$4" = menu ] || [ "${4%%:*}" = hover ] || [ -z "$id" ]; then
       [ -z "$id" ] && echo "the window did not appear; the whole screen is saved" >&2
       import -window root "$1"
     else
@@ -77,3 +90,19 @@ shot solar-terms-table "橙鹿万年历：计算节气日" /U/T ""
 shot local-coordinates 本地坐标 "" menu:l
 shot help 帮助 "" menu:h
 shot date-tools-interval "橙鹿万年历：计算间隔日" /U/I ""
+
+# The personal days of today: a Gregorian memorial, a reminder and the countdown to New Year's Day.
+today=$(date +%m-%d)
+year=$(date +%Y)
+pad() { printf '%*s%s' $((20 - $(printf '%s' "$1" | iconv -t GBK | wc -c))) '' "$1"; }
+personal=("SolarMemorial\\$today=AD2016$(pad 结婚纪念日) "
+          "SolarMemorial\\05-12=AD1990$(pad 妈妈生日) "
+          "LunarMemorial\\08-15=AD2020$(pad 全家团圆) "
+          "SolarReminded\\A=AD$today-$year$(pad 交水电费) "
+          "SolarReminded\\B=AD12-31-$year$(pad 年终总结) "
+          "MyCountdownDay=AD01-01-$((year + 1))元旦")
+shot day-page-personal-tooltip 橙鹿日历 "" hover:120,99 "${personal[@]}"
+shot month-page-personal 橙鹿月历 /M "" "${personal[@]}"
+shot memorial-editor 编辑纪念日 "" menu:ue "${personal[@]}"
+shot reminder-editor 编辑提醒日 "" menu:ur "${personal[@]}"
+shot alarm-editor 编辑闹钟 "" menu:ua OpenAlarmClockAFlag=1 DefiniteAlarmATime=450 DefiniteAlarmASoundIndex=2

@@ -1,7 +1,7 @@
 // The foundation every window is built on: the window skeleton (its state object attached at
 // creation and freed exactly once, the modal loop giving the owner back before the window goes), no
 // GDI object left behind by any window of the program, and every dialog's controls inside its
-// client area.
+// client area, none covering another.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -252,7 +252,7 @@ TEST_F(FoundationTest, TheGdiCountSeesALeak) {
     EXPECT_EQ(test::GdiObjects(), before);
 }
 
-TEST_F(FoundationTest, EveryDialogHoldsItsControlsInsideItsClientArea) {
+TEST_F(FoundationTest, EveryDialogHoldsItsControlsApartInsideItsClientArea) {
     const SIZE screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     for (const Opener& o : EveryWindow()) {
         if (o.page) continue;  // the pages' layouts have tests of their own
@@ -271,6 +271,23 @@ TEST_F(FoundationTest, EveryDialogHoldsItsControlsInsideItsClientArea) {
             EXPECT_LE(r.bottom, client.bottom) << where;
         }
         EXPECT_GE(children, 3) << o.name;
+        // No visible control covers another (a group box frames others and is left out).
+        std::vector<HWND> shown;
+        for (HWND child = GetWindow(w, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t class_name[16] = {};
+            GetClassNameW(child, class_name, 16);
+            const bool group_box = _wcsicmp(class_name, L"Button") == 0 &&
+                                   (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+            if (IsWindowVisible(child) && !group_box) shown.push_back(child);
+        }
+        for (size_t i = 0; i < shown.size(); ++i) {
+            for (size_t j = i + 1; j < shown.size(); ++j) {
+                const RECT a = test::RectInParent(shown[i]), b = test::RectInParent(shown[j]);
+                RECT both;
+                EXPECT_FALSE(IntersectRect(&both, &a, &b))
+                    << o.name << ": " << GetDlgCtrlID(shown[i]) << " and " << GetDlgCtrlID(shown[j]) << " overlap";
+            }
+        }
         // And the dialog itself lies on the screen.
         RECT frame;
         GetWindowRect(w, &frame);

@@ -350,7 +350,7 @@ TEST_F(PersonalCalendarTest, AUserAddsALunarBirthdayAndSeesItNextYear) {
     EXPECT_NE(Text(Item(views::kMonthPanelId)).find("端午生日"), std::string::npos);
 }
 
-TEST_F(PersonalCalendarTest, TheAlarmEditorSetsTheAlarmThatTheTimerRings) {
+TEST_F(PersonalCalendarTest, TheAlarmRingsInItsMinuteAndTheTimeIsSpoken) {
     ASSERT_NE(Open(views::CalendarView::kDay, DateToDayNumber(2025, 3, 15)), nullptr);
     const test::ModalSteps steps = InModal("编辑闹钟", [](HWND editor) {
         Click(editor, kAlarmCheckId + 2);
@@ -374,6 +374,15 @@ TEST_F(PersonalCalendarTest, TheAlarmEditorSetsTheAlarmThatTheTimerRings) {
     Command(kSpeakTime);
     EXPECT_TRUE(PumpUntil([&] { return program_.time_signals->SpeechState() == 2; }, 5000));
     EXPECT_EQ(sounds_.Played(), SpokenTimeSounds(7, 31, true));
+    // 整点自动报时 switched on: its timer speaks the hour at 08:00:00, and only then.
+    sounds_.Clear();
+    Command(kHourlyChime);
+    clock_.Set({2025, 3, 15, 7, 59, 59});
+    SendMessageW(Window(), WM_TIMER, program_.page->chime_timer, 0);
+    clock_.Set({2025, 3, 15, 8, 0, 0});
+    SendMessageW(Window(), WM_TIMER, program_.page->chime_timer, 0);
+    EXPECT_TRUE(PumpUntil([&] { return program_.time_signals->SpeechState() == 2; }, 5000));
+    EXPECT_EQ(sounds_.Played(), SpokenTimeSounds(8, 0, false));
 }
 
 // --- what is really played ------------------------------------------------------------------------
