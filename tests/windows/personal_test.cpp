@@ -465,12 +465,14 @@ TEST(Sounds, TheSpokenTimeAndAnAlarmSoundAsLongAsTheirRecordings) {
     ASSERT_TRUE(PumpUntil([&] { return signals.SpeechState() == 2; }, 30000));
     double expected = 0;
     for (const std::string& s : SpokenTimeSounds(14, 35, true)) expected += ResourceSeconds(s);
+    std::printf("spoken 14:35: %.3f s captured, %.3f s recorded\n", capture.LoudSeconds(), expected);
     EXPECT_NEAR(capture.LoudSeconds(), expected, 0.15 * expected);
     // 空袭警报 at 07:30 while its alarm is set.
     clock.Set({2025, 3, 15, 7, 30, 0});
     capture.Mark();
     signals.AlarmTick({Alarm{1, 450, 4}, Alarm{}, Alarm{}});
     ASSERT_TRUE(PumpUntil([&] { return !signals.AlarmSounding(); }, 30000));
+    std::printf("alarm sound 4 (siren): %.3f s captured, %.3f s recorded\n", capture.LoudSeconds(), ResourceSeconds("SoundAlarm4"));
     EXPECT_NEAR(capture.LoudSeconds(), ResourceSeconds("SoundAlarm4"), 0.15 * ResourceSeconds("SoundAlarm4"));
 }
 
@@ -502,6 +504,7 @@ TEST_F(PersonalCalendarTest, CtrlAltVTwiceSpeaksOnce) {
     Pump();
     double once = 0;
     for (const std::string& s : SpokenTimeSounds(9, 5, true)) once += ResourceSeconds(s);
+    std::printf("Ctrl+Alt+V twice at 09:05: %.3f s captured, %.3f s recorded once\n", capture.LoudSeconds(), once);
     EXPECT_NEAR(capture.LoudSeconds(), once, 0.15 * once);
 }
 
