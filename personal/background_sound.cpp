@@ -10,7 +10,8 @@ std::string MciOpenCommand(const std::string& device_path, const std::string& al
 
 bool SoundFile::Play(const std::string& path, std::uintptr_t window) {
     Close();
-    if (!mci_.Send(MciOpenCommand(mci_.DevicePath(path), alias_, window))) return false;
+    const std::string device_path = mci_.DevicePath(path);
+    if (device_path.empty() || !mci_.Send(MciOpenCommand(device_path, alias_, window))) return false;
     open_ = true;
     mci_.Send("set " + alias_ + " time format ms");
     return mci_.Send("Play " + alias_);

@@ -28,8 +28,16 @@ public:
     virtual ~MciDevice() = default;
     // Sends one command string; true when the device accepted it, and its answer in *reply.
     virtual bool Send(const std::string& command, std::string* reply = nullptr) = 0;
-    // The path as a command string can carry it (the short path under Windows: no blanks).
-    virtual std::string DevicePath(const std::string& path) { return path; }
+    // The path as a command string can carry it (the short path under Windows: no blanks), or ""
+    // when the file cannot be named.
+    virtual std::string DevicePath(const std::string& path) { return CommandPath(path); }
+
+    // A command string ends a path at its first blank. Volumes without short names give back the
+    // long path with its blanks; in double quotes MCI reads it whole.
+    static std::string CommandPath(const std::string& path) {
+        if (path.find(' ') == std::string::npos || path.find('"') != std::string::npos) return path;
+        return '"' + path + '"';
+    }
 };
 
 // The program's sound player and MCI of Windows. Defined only in the Windows build.
@@ -78,26 +86,29 @@ private:
     bool stopped_ = false;
 };
 
-// Records the command strings sent; every command succeeds. A status command is answered by what
-// it asks: `length`, `position` or `mode`.
+// Records the command strings sent; every command succeeds but those beginning with `refused`. A
+// status command (any case) is answered by what it asks: `length`, `position` or `mode`.
 class RecordingMci final : public MciDevice {
 public:
     bool Send(const std::string& command, std::string* reply = nullptr) override {
         commands.push_back(command);
+        std::string lower = command;
+        for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
         if (reply) {
-            const std::string asked = command.substr(command.rfind(' ') + 1);
-            *reply = command.rfind("status ", 0) != 0 ? ""
-                     : asked == "length"              ? length
-                     : asked == "position"            ? position
-                     : asked == "mode"                ? mode
-                                                      : "";
+            const std::string asked = lower.substr(lower.rfind(' ') + 1);
+            *reply = lower.rfind("status ", 0) != 0 ? ""
+                     : asked == "length"            ? length
+                     : asked == "position"          ? position
+                     : asked == "mode"              ? mode
+                                                    : "";
         }
-        return true;
+        return refused.empty() || command.rfind(refused, 0) != 0;
     }
     std::vector<std::string> commands;
     std::string length = "1000";
     std::string position = "0";
     std::string mode = "playing";
+    std::string refused;
 };
 
 }  // namespace platform

@@ -29,12 +29,17 @@ public:
         if (reply) *reply = text::WideToGbk(answer);
         return error == 0;
     }
-    // A command string ends a path at its first blank; the short form of the path has none.
+    // The short form of the path has no blanks and only characters of the code page; where the
+    // volume keeps no short names it is the long path, quoted when it has blanks.
     std::string DevicePath(const std::string& path) override {
         const std::wstring wide = text::GbkToWide(path);
-        wchar_t short_path[MAX_PATH] = {};
-        const DWORD n = GetShortPathNameW(wide.c_str(), short_path, MAX_PATH);
-        return n > 0 && n < MAX_PATH ? text::WideToGbk(short_path) : path;
+        const DWORD size = GetShortPathNameW(wide.c_str(), nullptr, 0);
+        if (size == 0) return {};
+        std::wstring short_path(size, L'\0');
+        const DWORD n = GetShortPathNameW(wide.c_str(), short_path.data(), size);
+        if (n == 0 || n >= size) return {};
+        short_path.resize(n);
+        return CommandPath(text::WideToGbk(short_path));
     }
 };
 

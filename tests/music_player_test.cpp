@@ -1,0 +1,326 @@
+// The music player apart from its window: the list of recent files, the rules that move through
+// it, the MCI command strings and the play modes, driven through a recording MCI device.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "music/play_list.h"
+#include "music/player.h"
+
+namespace {
+
+using music::EndOfRange;
+using music::Player;
+using music::PlayList;
+
+std::vector<std::string> Files(int first, int last) {
+    std::vector<std::string> files;
+    for (int i = first; i <= last; ++i) files.push_back("C:\\Music\\" + std::to_string(i) + ".mp3");
+    return files;
+}
+
+const personal::FileExists kAllExist = [](const std::string&) { return true; };
+
+TEST(PlayList, TheStoredListKeepsExistingAudioFilesOnceAndAtMostThirty) {
+    const std::set<std::string> existing = {"C:\\a.mp3", "D:\\My Music\\\"b\".WAV", "C:\\c.wma", "C:\\d.mid",
+                                            "C:\\e.txt", "C:\\f.MP3"};
+    const personal::FileExists exists = [&](const std::string& p) { return existing.count(p) > 0; };
+    EXPECT_EQ(music::ReadAudioList("C:\\a.mp3|C:\\gone.mp3|D:\\My Music\\\"b\".WAV|C:\\e.txt|C:\\a.mp3|C:\\c.wma|"
+                                   "C:\\d.mid|C:\\f.MP3",  // the last has no "|": no entry
+                                   exists),
+              (std::vector<std::string>{"C:\\a.mp3", "D:\\My Music\\\"b\".WAV", "C:\\c.wma", "C:\\d.mid"}));
+    // 5,000 bytes of 40 entries: the first 30.
+    const std::vector<std::string> forty = Files(1, 40);
+    std::string stored = music::AudioListText(forty);
+    while (stored.size() < 5000) stored = "C:\\missing\\" + std::string(100, 'x') + ".mp3|" + stored;
+    const personal::FileExists outside_missing = [](const std::string& p) { return p.find("missing") == std::string::npos; };
+    EXPECT_EQ(music::ReadAudioList(stored, outside_missing), Files(1, 30));
+    EXPECT_EQ(music::ReadAudioList("", kAllExist), std::vector<std::string>{});
+    EXPECT_EQ(music::ReadAudioList("|||", kAllExist), std::vector<std::string>{});
+}
+
+TEST(PlayList, ChosenFilesGoInFrontWithoutDoublesAndTheOldestFallsOff) {
+    PlayList list;
+    list.PutInFront(Files(1, 30));
+    EXPECT_EQ(list.entries, Files(1, 30));
+    // A 31st file: the oldest (the last) goes.
+    list.PutInFront(Files(31, 31));
+    EXPECT_EQ(list.Count(), 30);
+    EXPECT_EQ(list.entries.front(), Files(31, 31)[0]);
+    EXPECT_EQ(list.entries.back(), Files(29, 29)[0]);
+    // A file already listed moves to the front; nothing falls off.
+    list.PutInFront(Files(10, 10));
+    EXPECT_EQ(list.Count(), 30);
+    EXPECT_EQ(list.entries[0], Files(10, 10)[0]);
+    EXPECT_EQ(list.entries[1], Files(31, 31)[0]);
+    EXPECT_EQ(list.Find(Files(29, 29)[0]), 30);
+    // Several at once keep their order in front.
+    list.PutInFront({Files(40, 40)[0], Files(41, 41)[0]});
+    EXPECT_EQ(list.entries[0], Files(40, 40)[0]);
+    EXPECT_EQ(list.entries[1], Files(41, 41)[0]);
+}
+
+TEST(PlayList, EditsKeepTheIndexOnThePlayingFile) {
+    PlayList list;
+    list.entries = Files(1, 5);
+    list.current = 3;  // 3.mp3 plays
+    const std::string playing = list.Entry(3);
+    EXPECT_EQ(list.MoveUp(3), 2);
+    EXPECT_EQ(list.Entry(list.current), playing);
+    EXPECT_EQ(list.MoveDown(1), 2);  // 1.mp3 swaps with the playing one
+    EXPECT_EQ(list.Entry(list.current), playing);
+    EXPECT_EQ(list.MoveUp(1), 0);
+    EXPECT_EQ(list.MoveDown(5), 0);
+    EXPECT_EQ(list.InsertBefore(1, {Files(6, 6)[0], Files(1, 1)[0], Files(7, 7)[0]}), 2);  // 1.mp3 is listed
+    EXPECT_EQ(list.entries[0], Files(6, 6)[0]);
+    EXPECT_EQ(list.entries[1], Files(7, 7)[0]);
+    EXPECT_EQ(list.Entry(list.current), playing);
+    EXPECT_TRUE(list.Remove(1));
+    EXPECT_EQ(list.Entry(list.current), playing);
+    EXPECT_TRUE(list.Remove(list.current));
+    EXPECT_EQ(list.current, 0);
+    EXPECT_EQ(list.Find(playing), 0);
+    // 添加 stops at 30; 插入 beyond 30 drops the last.
+    list.entries = Files(1, 29);
+    EXPECT_EQ(list.Append(Files(28, 40)), 1);
+    EXPECT_EQ(list.Count(), 30);
+    list.current = 30;
+    EXPECT_EQ(list.InsertBefore(2, Files(50, 50)), 1);
+    EXPECT_EQ(list.Count(), 30);
+    EXPECT_EQ(list.current, 0);  // the playing last entry fell off
+}
+
+TEST(PlayList, NextAndPreviousEntries) {
+    const struct {
+        int count, current;
+        bool chosen;
+        int next, previous;
+    } cases[] = {
+        {0, 0, false, 0, 0}, {3, 0, false, 1, 1}, {3, 1, true, 2, 3}, {3, 2, true, 3, 1},
+        {3, 3, true, 1, 2},  {3, 5, true, 1, 1},  {3, 2, false, 1, 1}, {1, 1, true, 1, 1},
+    };
+    for (const auto& c : cases) {
+        PlayList list;
+        list.entries = Files(1, c.count);
+        list.current = c.current;
+        EXPECT_EQ(list.NextIndex(c.chosen), c.next) << c.count << " " << c.current;
+        EXPECT_EQ(list.PreviousIndex(c.chosen), c.previous) << c.count << " " << c.current;
+    }
+}
+
+TEST(PlayList, TheEndOfTheRangeByThePlayModes) {
+    const struct {
+        bool list, loop;
+        int current, count;
+        EndOfRange action;
+    } cases[] = {
+        {false, false, 1, 3, EndOfRange::kHalt},      {false, false, 3, 3, EndOfRange::kHalt},
+        {false, true, 1, 3, EndOfRange::kRestart},    {false, true, 3, 3, EndOfRange::kRestart},
+        {true, false, 1, 3, EndOfRange::kNextTrack},  {true, false, 3, 3, EndOfRange::kHalt},
+        {true, true, 1, 3, EndOfRange::kNextTrack},   {true, true, 3, 3, EndOfRange::kNextTrack},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(music::EndOfRangeAction(c.list, c.loop, c.current, c.count), c.action) << c.list << c.loop << c.current;
+}
+
+TEST(MusicNumbers, RepliesBarsAndTimes) {
+    EXPECT_EQ(music::NumericReply("183456"), 183450);
+    EXPECT_EQ(music::NumericReply(std::string("183456\0junk", 11)), 183450);
+    for (const char* bad : {"", "7", "12a4", "-500", " 1234"}) EXPECT_EQ(music::NumericReply(bad), 0) << bad;
+    EXPECT_EQ(music::NumericReply("99999999999999999999"), 0);
+    // 240 pixels over 183450 ms: pixel 100 is 76437.5 ms, truncated; 76437 ms is pixel 99.99..
+    EXPECT_EQ(music::BarToMs(100, 183450), 76437);
+    EXPECT_EQ(music::MsToBar(76437, 183450), 99);
+    EXPECT_EQ(music::MsToBar(183450, 183450), 240);
+    EXPECT_EQ(music::MsToBar(5000, 0), 0);
+    EXPECT_EQ(music::TimeText(187999), "3:07");
+    EXPECT_EQ(music::TimeText(0), "0:00");
+    EXPECT_EQ(music::TimeText(3723000), "62:03");
+    EXPECT_EQ(music::TimeText(-1), "");
+}
+
+class PlayerTest : public ::testing::Test {
+protected:
+    PlayerTest() : player_(mci_, 4242, kAllExist) { mci_.length = "183456"; }
+    // The commands sent since the last call.
+    std::vector<std::string> Sent() {
+        std::vector<std::string> sent(mci_.commands.begin() + static_cast<long>(seen_), mci_.commands.end());
+        seen_ = mci_.commands.size();
+        return sent;
+    }
+    void At(std::int32_t ms) { mci_.position = std::to_string(ms / 10) + "0"; }
+    platform::RecordingMci mci_;
+    Player player_;
+    size_t seen_ = 0;
+};
+
+TEST_F(PlayerTest, OpeningAFileSendsTheCommandsInOrder) {
+    player_.AddFiles({"C:\\Music\\1.mp3"});
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"Open C:\\Music\\1.mp3 Alias AudioMCI Type MPEGVideo Parent 4242 Style Child",
+                                                "Set AudioMCI Time Format MS", "Status AudioMCI Length",
+                                                "Setaudio AudioMCI Volume TO 600", "Set AudioMCI Audio All Off",
+                                                "Set AudioMCI Audio All On", "Play AudioMCI", "Setaudio AudioMCI On"}));
+    EXPECT_EQ(player_.total_length(), 183450);
+    EXPECT_EQ(player_.PlayButtonText(), "||");
+    EXPECT_EQ(player_.TitleText(), "1.mp3");
+    EXPECT_FALSE(player_.list_play());
+    EXPECT_TRUE(player_.timer_running());
+    // A path with blanks where the volume has no short names goes in quotes.
+    EXPECT_EQ(platform::MciDevice::CommandPath("D:\\My Music\\a b.mp3"), "\"D:\\My Music\\a b.mp3\"");
+    EXPECT_EQ(platform::MciDevice::CommandPath("D:\\MYMUSI~1\\AB~1.MP3"), "D:\\MYMUSI~1\\AB~1.MP3");
+}
+
+TEST_F(PlayerTest, ARefusedFileOrOneWithoutLengthLeavesNothingOpen) {
+    mci_.length = "0";
+    player_.AddFiles({"C:\\Music\\empty.wav"});
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"Open C:\\Music\\empty.wav Alias AudioMCI Type MPEGVideo Parent 4242 Style Child",
+                                                "Set AudioMCI Time Format MS", "Status AudioMCI Length", "Close AudioMCI"}));
+    EXPECT_FALSE(player_.file_open());
+    EXPECT_EQ(player_.PlayButtonText(), "＞");
+    EXPECT_FALSE(player_.timer_running());
+    mci_.length = "183456";
+    mci_.refused = "Open";
+    player_.AddFiles({"C:\\Music\\broken.mp3"});
+    EXPECT_EQ(Sent().size(), 1u);
+    EXPECT_FALSE(player_.file_open());
+    EXPECT_EQ(player_.play_state(), music::kNothing);
+}
+
+TEST_F(PlayerTest, TheEndOfTheLastEntryHaltsUnlessLoopingThenTheFirstStarts) {
+    player_.AddFiles(Files(1, 3));  // several: list play
+    EXPECT_TRUE(player_.list_play());
+    EXPECT_EQ(player_.current_path(), Files(1, 1)[0]);
+    At(100000);
+    player_.Tick();
+    EXPECT_EQ(player_.bar(), 130);
+    EXPECT_EQ(player_.TimeLabel(), "1:39/3:03");  // pixel 130 is 99368 ms
+    At(183450);
+    player_.Tick();
+    EXPECT_EQ(player_.current_path(), Files(2, 2)[0]);
+    player_.NextTrack();
+    EXPECT_EQ(player_.list().current, 3);
+    Sent();
+    player_.Tick();  // the position is still at the end
+    EXPECT_EQ(Sent().back(), "Pause AudioMCI");
+    EXPECT_EQ(player_.play_state(), music::kHalted);
+    EXPECT_EQ(player_.PlayButtonText(), "＞");
+    // 循环播放 switched on while halted: the first entry starts at once.
+    player_.SetLoopPlay(true);
+    EXPECT_EQ(player_.current_path(), Files(1, 1)[0]);
+    EXPECT_EQ(player_.play_state(), music::kPlaying);
+    // Loop alone: the same file again from the start of its range.
+    player_.SetListPlay(false);
+    Sent();
+    player_.Tick();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"Status AudioMCI Position", "Seek AudioMCI To 0", "Play AudioMCI"}));
+    EXPECT_EQ(player_.current_path(), Files(1, 1)[0]);
+}
+
+TEST_F(PlayerTest, APartOfTheFile) {
+    player_.AddFiles(Files(1, 1));
+    player_.MarkRangeStart(50);  // off: nothing
+    EXPECT_EQ(player_.range_start(), 0);
+    player_.SetPartialPlay(true);
+    player_.MarkRangeStart(5);
+    EXPECT_EQ(player_.range_start(), 0);
+    player_.MarkRangeEnd(300);
+    EXPECT_EQ(player_.range_end(), 240);
+    player_.MarkRangeEnd(108);
+    EXPECT_EQ(player_.range_end(), 100);
+    player_.MarkRangeStart(108);  // at the end mark: ignored
+    EXPECT_EQ(player_.range_start(), 0);
+    Sent();
+    player_.MarkRangeStart(48);  // beyond the position: playback goes there
+    EXPECT_EQ(player_.range_start(), 40);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"Seek AudioMCI To 30575", "Play AudioMCI"}));
+    // Before the start the position is held at it; past the end it halts there.
+    At(1000);
+    player_.Tick();
+    EXPECT_EQ(player_.bar(), 40);
+    At(150000);
+    player_.Tick();
+    EXPECT_EQ(player_.bar(), 100);
+    EXPECT_EQ(player_.play_state(), music::kHalted);
+    // Partial play off: the whole file again, and playing on from where it halted.
+    Sent();
+    player_.SetPartialPlay(false);
+    EXPECT_EQ(Sent(), std::vector<std::string>{"Play AudioMCI"});
+    EXPECT_EQ(player_.range_end(), 240);
+    EXPECT_EQ(player_.play_state(), music::kPlaying);
+    // Closing resets partial play; it cannot be switched on with nothing open.
+    player_.Stop();
+    player_.SetPartialPlay(true);
+    EXPECT_FALSE(player_.partial_play());
+}
+
+TEST_F(PlayerTest, ButtonsDragVolumeMuteAndChannels) {
+    player_.AddFiles(Files(1, 2));
+    Sent();
+    player_.PlayPause();
+    player_.PlayPause();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"Pause AudioMCI", "Play AudioMCI"}));
+    player_.BeginDrag();
+    EXPECT_FALSE(player_.timer_running());
+    player_.EndDrag(120);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"Pause AudioMCI", "Seek AudioMCI To 91725", "Play AudioMCI"}));
+    EXPECT_TRUE(player_.timer_running());
+    player_.JumpToRangeEnd();  // list play: the next entry
+    EXPECT_EQ(player_.current_path(), Files(2, 2)[0]);
+    player_.PreviousTrack();
+    EXPECT_EQ(player_.current_path(), Files(1, 1)[0]);
+    player_.PreviousTrack();  // from the first to the last
+    EXPECT_EQ(player_.current_path(), Files(2, 2)[0]);
+    Sent();
+    player_.SetVolume(98);
+    player_.VolumeUp();
+    player_.VolumeUp();
+    EXPECT_EQ(player_.volume(), 100);
+    player_.SetVolume(0);
+    player_.VolumeDown();
+    EXPECT_EQ(player_.volume(), 0);
+    player_.ToggleMute();
+    player_.ToggleMute();
+    player_.SetChannel(1);
+    player_.SetChannel(2);
+    player_.SetChannel(0);
+    EXPECT_EQ(Sent(), (std::vector<std::string>{
+                          "Setaudio AudioMCI Volume TO 980", "Setaudio AudioMCI Volume TO 1000",
+                          "Setaudio AudioMCI Volume TO 0", "Setaudio AudioMCI OFF", "Setaudio AudioMCI ON",
+                          "Set AudioMCI Audio All Off", "Set AudioMCI Audio Left On", "Set AudioMCI Audio All Off",
+                          "Set AudioMCI Audio Right On", "Set AudioMCI Audio All Off", "Set AudioMCI Audio All On"}));
+    // Muted and on the left, the next file opens that way.
+    player_.ToggleMute();
+    player_.SetChannel(1);
+    player_.PlayEntry(1);
+    EXPECT_FALSE(player_.list_play());
+    const std::vector<std::string> sent = Sent();
+    EXPECT_EQ(sent[sent.size() - 3], "Set AudioMCI Audio Left On");
+    EXPECT_EQ(sent.back(), "Setaudio AudioMCI Off");
+    // □: nothing open, no entry playing, the list kept.
+    player_.Stop();
+    EXPECT_EQ(Sent(), std::vector<std::string>{"Close AudioMCI"});
+    EXPECT_EQ(player_.list().current, 0);
+    EXPECT_EQ(player_.TitleText(), "");
+    EXPECT_EQ(player_.list().Count(), 2);
+    // ＞ with nothing open plays the first entry; 清空列表 empties.
+    player_.PlayPause();
+    EXPECT_EQ(player_.current_path(), Files(1, 1)[0]);
+    player_.ClearList();
+    EXPECT_EQ(player_.list().Count(), 0);
+    EXPECT_FALSE(player_.file_open());
+}
+
+TEST_F(PlayerTest, AFileAddedWhileHaltedAtTheEndOfTheListStarts) {
+    player_.AddFiles(Files(1, 2));
+    player_.NextTrack();
+    At(183450);
+    player_.Tick();
+    EXPECT_EQ(player_.play_state(), music::kHalted);
+    player_.AppendFiles(Files(3, 3));
+    EXPECT_EQ(player_.current_path(), Files(3, 3)[0]);
+    EXPECT_EQ(player_.play_state(), music::kPlaying);
+}
+
+}  // namespace
