@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks that every #include of the program points down its layers, never up:
 
-    core        the portable code (astro/, calendar/, places/, tools/, views/ models, personal/, text/,
+    core        the portable code (astro/, calendar/, places/, tools/, views/ models, personal/, music/, text/,
                 the portable parts of platform/, shell/ and help/)
     foundation  win/: the windows' skeleton, controls and services; it knows no calendar, so it
                 includes only itself and text/
@@ -20,7 +20,7 @@ import sys
 
 RANK = {"core": 0, "foundation": 1, "platform": 1, "windows": 2, "program": 3, "cli": 1}
 SOURCE_DIRS = ["astro", "calendar", "places", "tools", "views", "text", "platform", "shell", "help", "win", "cli",
-               "personal"]
+               "personal", "music"]
 WINDOW_FILE = re.compile(
     r"(_window|_dialog|_editor)\.(h|cpp)$|^views/(stepping_list|calendar_page)\.(h|cpp)$|"
     r"^places/place_lists\.(h|cpp)$|^tools/tool_window_common\.(h|cpp)$")
