@@ -150,22 +150,29 @@ void Player::ClearList() {
 void Player::NextTrack() { OpenEntry(list_.NextIndex(!current_path_.empty())); }
 void Player::PreviousTrack() { OpenEntry(list_.PreviousIndex(!current_path_.empty())); }
 
-void Player::SeekTo(int bar) {
+void Player::SeekTo(int bar, bool then_play) {
     position_ms_ = BarToMs(bar, total_length_);
-    mci_.Send("Seek AudioMCI To " + std::to_string(position_ms_));
+    const std::string ms = std::to_string(position_ms_);
+    if (mci_.Send("Seek AudioMCI To " + ms)) {
+        if (then_play) mci_.Send("Play AudioMCI");
+    } else {
+        // Some MCI drivers of the MPEGVideo type (Wine's) cannot seek but play from a position:
+        // the same place reached by playing from it, and pausing there unless it plays on.
+        mci_.Send("Play AudioMCI From " + ms);
+        if (!then_play) mci_.Send("Pause AudioMCI");
+    }
     bar_ = bar;
 }
 
 void Player::RestartRange() {
     if (!file_open_) return;
-    SeekTo(range_start_);
-    mci_.Send("Play AudioMCI");
+    SeekTo(range_start_, true);
     play_state_ = kPlaying;
 }
 
 void Player::JumpToRangeEnd() {
     if (!file_open_ || (play_state_ != kPlaying && play_state_ != kPaused)) return;
-    SeekTo(range_end_);
+    SeekTo(range_end_, false);
     ApplyEndOfRange();
 }
 
@@ -236,10 +243,7 @@ void Player::MarkRangeStart(int x) {
     const int start = std::max(0, x - 8);
     if (start >= range_end_) return;
     range_start_ = start;
-    if (range_start_ > bar_) {
-        SeekTo(range_start_);
-        if (play_state_ == kPlaying) mci_.Send("Play AudioMCI");
-    }
+    if (range_start_ > bar_) SeekTo(range_start_, play_state_ == kPlaying);
 }
 
 void Player::MarkRangeEnd(int x) {
@@ -260,8 +264,7 @@ void Player::EndDrag(int bar) {
     if (!dragging_) return;
     dragging_ = false;
     if (!file_open_) return;
-    SeekTo(std::clamp(bar, 0, kBarPixels));
-    if (playing_before_drag_) mci_.Send("Play AudioMCI");
+    SeekTo(std::clamp(bar, 0, kBarPixels), playing_before_drag_);
     timer_running_ = true;
 }
 

@@ -105,7 +105,8 @@ private:
     bool OpenAndPlay(const std::string& path);
     void OpenEntry(int k);
     void ApplyEndOfRange();
-    void SeekTo(int bar);
+    // Moves playback to a bar pixel; playing on from there when then_play.
+    void SeekTo(int bar, bool then_play);
     void SendVolume();
     void SendChannel();
 

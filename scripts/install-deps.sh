@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs everything the build and the tests need on a fresh Debian/Ubuntu machine.
+# Installs everything the build and the tests need on a fresh Debian/Ubuntu machine. sox makes the
+# sounds the music player's tests play; Wine's MCI plays MP3 and WAV files through GStreamer.
 set -euo pipefail
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -11,4 +12,5 @@ $sudo apt-get install -y -qq --no-install-recommends \
   g++-mingw-w64-x86-64-posix wine wine64 \
   clang libclang-rt-14-dev \
   xvfb xauth imagemagick xdotool fonts-wqy-zenhei \
+  sox libsox-fmt-mp3 gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
   >/dev/null

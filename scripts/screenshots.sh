@@ -15,6 +15,11 @@ mkdir -p "$out"
 prefix=$root/build-win/wineprefix-shots
 scripts/wine-prefix.sh "$prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all
+# No sound card on a virtual display: ALSA's default device of this HOME swallows what is played,
+# so that the music player can open its files.
+export HOME=$root/build-win/shots-home
+mkdir -p "$HOME"
+printf 'pcm.!default {\n  type file\n  slave.pcm "null"\n  file "/dev/null"\n  format "raw"\n}\n' >"$HOME/.asoundrc"
 convert -size 260x150 gradient:'#ffd8a0'-'#ff8c1a' -fill '#ffffff80' -draw 'circle 200,40 230,40' BMP3:"$out/background.bmp"
 
 # shot NAME TITLE ARGUMENTS ACTION [registry values NAME=VALUE ...]: start the program with these
@@ -22,7 +27,9 @@ convert -size 260x150 gradient:'#ffd8a0'-'#ff8c1a' -fill '#ffffff80' -draw 'circ
 # TITLE. ACTION: "" nothing; "menu" a right click on the window, which opens the popup menu (the
 # whole screen is photographed); "menu:KEYS" the same, then the keys of the menu items to choose
 # (their underlined letters), opening the window titled TITLE; "hover:X,Y" the pointer resting at
-# X,Y of the window, whose tooltip then shows (the whole screen is photographed). A registry value
+# X,Y of the window, whose tooltip then shows (the whole screen is photographed); "click:X,Y;X,Y"
+# left clicks at those points of the window, then 3 s to settle ("clickscreen:..." the same, the
+# whole screen photographed). A registry value
 # named SUBKEY\NAME goes into that subkey of the program's key.
 shot() {
   local name=$1 title=$2 arguments=$3 action=$4
@@ -64,13 +71,20 @@ shot() {
           sleep 2
         fi
         ;;
+      click*:*)
+        for position in $(echo "${4#*:}" | tr ";" " "); do
+          xdotool mousemove --window "$id" "${position%,*}" "${position#*,}" click 1
+          sleep 1
+        done
+        sleep 3
+        ;;
       hover:*)
         position=${4#hover:}
         xdotool mousemove --window "$id" "${position%,*}" "${position#*,}"
         sleep 3
         ;;
     esac
-    if [ "$4" = menu ] || [ "${4%%:*}" = hover ] || [ -z "$id" ]; then
+    if [ "$4" = menu ] || [ "${4%%:*}" = hover ] || [ "${4%%:*}" = clickscreen ] || [ -z "$id" ]; then
       [ -z "$id" ] && echo "the window did not appear; the whole screen is saved" >&2
       import -window root "$1"
     else
@@ -106,3 +120,15 @@ shot month-page-personal 橙鹿月历 /M "" "${personal[@]}"
 shot memorial-editor 编辑纪念日 "" menu:ue "${personal[@]}"
 shot reminder-editor 编辑提醒日 "" menu:ur "${personal[@]}"
 shot alarm-editor 编辑闹钟 "" menu:ua OpenAlarmClockAFlag=1 DefiniteAlarmATime=450 DefiniteAlarmASoundIndex=2
+
+# The music player on two generated sounds with a lyric file: started with ＞, its list shown, the
+# lyrics as karaoke.
+audio=$out/audio
+mkdir -p "$audio"
+sox -q -n -r 44100 -c 2 "$audio/晨曲.wav" synth 30 sine 440 vol 0.3
+sox -q -n -r 44100 -c 2 "$audio/夜曲.wav" synth 20 sine 660 vol 0.3
+printf '[ti:晨曲]\r\n[00:00.50]清晨的第一缕阳光\r\n[00:20.00]照在窗前\r\n' | iconv -f UTF-8 -t GBK >"$audio/晨曲.lrc"
+songs="Z:${audio//\//\\}\\晨曲.wav|Z:${audio//\//\\}\\夜曲.wav|"
+shot music-player 橙鹿音乐 /A "click:50,84" "HistoryAudioList=$songs" ShowLyricWindowFlag=2
+shot music-player-karaoke 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=$songs" ShowLyricWindowFlag=3
+shot music-player-list-lyrics 橙鹿音乐 /A "clickscreen:50,84;78,57" "HistoryAudioList=$songs" ShowLyricWindowFlag=1

@@ -153,6 +153,8 @@ void MakeShortcut(Program& p, int id) {
         CreateShortcut(p, "橙鹿天气", L"/W", "橙鹿天气：Tempoline 的天气预报");
 }
 
+void OpenMusic(Program& p, int) { OpenMusicPlayer(p, p.calendar_window); }
+
 void OpenHelp(Program& p, int) { help::ShowHelpDialog(p.calendar_window); }
 
 // --- the personal days, the alarms, the spoken time ---------------------------------------------------
@@ -333,7 +335,7 @@ constexpr CommandRow kMainMenu[] = {
     {"橙鹿日历(&D)", kDayPage, {}, ShowView, ViewShown},
     {"橙鹿月历(&M)", kMonthPage, {}, ShowView, ViewShown},
     kSeparator,
-    {"橙鹿音频(&A)...", kMusicPlayer},
+    {"橙鹿音频(&A)...", kMusicPlayer, {}, OpenMusic},
     {"查询天气(&W)...", kWeather},
     kSeparator,
     {"最前显示(&T)", kAlwaysOnTop, {}, ToggleOnTop, PlacedAs},

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "calendar/lunar_year.h"
+#include "music/player_window.h"
 #include "shell/command_line.h"
 #include "text/wide.h"
 #include "tools/date_tools_window.h"
@@ -46,7 +47,7 @@ HWND OpenToolAlone(StartAction action, const tools::ToolContext& context) {
         case StartAction::kSunTimes: return tools::CreateYearlyTablesWindow(nullptr, 4, context);
         case StartAction::kConditionDays: return tools::CreateQueryWindow(nullptr, 1, context);
         case StartAction::kConditionMonths: return tools::CreateQueryWindow(nullptr, 2, context);
-        default: return nullptr;  // the music player and the weather viewer come later; their switches end quietly
+        default: return nullptr;  // the weather viewer comes later; its switch ends quietly
     }
 }
 
@@ -129,9 +130,42 @@ void SwitchView(Program& program, views::CalendarView view) {
     program.transparency_level = 0;
     program.fade_step = 0;
     program.view_switching = true;  // the close below must neither save nor end the program
+    // The music player belongs to the calendar window; it moves to the new page instead of going
+    // with the old one.
+    if (program.music_player) SetWindowLongPtrW(program.music_player, GWLP_HWNDPARENT, 0);
     SendMessageW(program.calendar_window, WM_CLOSE, 0, 0);
     // Without a calendar window nothing could end the program: it ends now.
-    if (OpenCalendarPage(program, view, day) == nullptr) PostQuitMessage(0);
+    if (OpenCalendarPage(program, view, day) == nullptr) {
+        PostQuitMessage(0);
+        return;
+    }
+    if (program.music_player)
+        SetWindowLongPtrW(program.music_player, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(program.calendar_window));
+}
+
+HWND OpenMusicPlayer(Program& program, HWND owner) {
+    if (program.music_player && IsWindow(program.music_player)) {
+        ShowWindow(program.music_player, SW_RESTORE);
+        SetForegroundWindow(program.music_player);
+        return program.music_player;
+    }
+    Settings& s = program.settings;
+    if (s.use_registry && program.registry) LoadMusicSettings(*program.registry, s, win::FolderExists);
+    music::PlayerContext context;
+    context.mci = program.mci;
+    context.history = &s.history_audio_list;
+    context.lyric_style = &s.show_lyric_window_flag;
+    context.lyric_folder = &s.lyric_file_find_path;
+    context.lyric_top = &s.lform_top;
+    context.esc_closes = owner != nullptr;  // alone, it is the program
+    Program* p = &program;
+    context.closed = [p] {
+        p->music_player = nullptr;
+        // Written as the player closes, so that its list is kept however the program ends later.
+        if (p->settings.use_registry && p->registry) SaveMusicSettings(*p->registry, p->settings);
+    };
+    program.music_player = music::OpenPlayer(owner, context);
+    return program.music_player;
 }
 
 void RefreshCalendarPage(Program& program) {
@@ -168,6 +202,10 @@ int RunProgram(const std::string& command_line) {
     const StartOptions options = ParseCommandLine(ArgumentsOf(command_line));
     if (options.action == StartAction::kUnregister) {
         RemoveAllSettings(*program.registry);
+        return 0;
+    }
+    if (options.action == StartAction::kMusicPlayer) {
+        if (HWND player = OpenMusicPlayer(program, nullptr)) win::RunModal(player);
         return 0;
     }
     if (options.action != StartAction::kCalendar) {

@@ -63,6 +63,7 @@ struct Program {
     platform::MciDevice* mci = nullptr;
     std::unique_ptr<personal::TimeSignals> time_signals;
     std::unique_ptr<personal::SoundFile> background;
+    HWND music_player = nullptr;  // the music player while it is open
 };
 
 // Makes the program's time signals and background sound on its clock, sound player and MCI device.
@@ -99,6 +100,11 @@ astro::DayNumber Today(const Program& program);
 void InstallCalendarFrame(Program& program, HWND window);
 void ApplyPlacement(Program& program, HWND window);
 void SetTransparencyLevel(Program& program, int level);
+
+// Opens the music player owned by `owner` (nullptr: a window of its own), or brings the open one to
+// the front. Its list and lyric options are read from the registry first when it is in use, and
+// written back when it closes.
+HWND OpenMusicPlayer(Program& program, HWND owner);
 
 // The popup menu and its commands (commands_win32.cpp).
 void BuildPopupMenu(Program& program);

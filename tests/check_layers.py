@@ -6,7 +6,7 @@
     foundation  win/: the windows' skeleton, controls and services; it knows no calendar, so it
                 includes only itself and text/
     platform    platform/*_win32.cpp: the registry and the clock of Windows; includes only the core
-    windows     the windows (*_window.*, *_dialog.*, *_editor.*, the page table and lists, the place lists, the
+    windows     the windows (*_window.*, *_dialog.*, *_editor.*, *_view.*, the page table and lists, the place lists, the
                 tools windows' common part); nothing of shell/
     program     shell/*_win32.* and the command ids: the program on top
     cli         tempo; includes only itself and the core
@@ -22,7 +22,7 @@ RANK = {"core": 0, "foundation": 1, "platform": 1, "windows": 2, "program": 3, "
 SOURCE_DIRS = ["astro", "calendar", "places", "tools", "views", "text", "platform", "shell", "help", "win", "cli",
                "personal", "music"]
 WINDOW_FILE = re.compile(
-    r"(_window|_dialog|_editor)\.(h|cpp)$|^views/(stepping_list|calendar_page)\.(h|cpp)$|"
+    r"(_window|_dialog|_editor|_view)\.(h|cpp)$|^views/(stepping_list|calendar_page)\.(h|cpp)$|"
     r"^places/place_lists\.(h|cpp)$|^tools/tool_window_common\.(h|cpp)$")
 
 

@@ -312,6 +312,19 @@ TEST_F(PlayerTest, ButtonsDragVolumeMuteAndChannels) {
     EXPECT_FALSE(player_.file_open());
 }
 
+TEST_F(PlayerTest, ADeviceThatCannotSeekPlaysFromThePlace) {
+    mci_.refused = "Seek";
+    player_.AddFiles(Files(1, 1));
+    player_.PlayPause();
+    Sent();
+    player_.BeginDrag();
+    player_.EndDrag(120);  // paused: it stays paused there
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"Seek AudioMCI To 91725", "Play AudioMCI From 91725", "Pause AudioMCI"}));
+    player_.PlayPause();
+    player_.RestartRange();
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"Play AudioMCI", "Seek AudioMCI To 0", "Play AudioMCI From 0"}));
+}
+
 TEST_F(PlayerTest, AFileAddedWhileHaltedAtTheEndOfTheListStarts) {
     player_.AddFiles(Files(1, 2));
     player_.NextTrack();

@@ -79,6 +79,11 @@ bool FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool FolderExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(text::GbkToWide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool BitmapFileLoads(const std::string& path) {
     if (!FileExists(path)) return false;
     const std::wstring wide = text::GbkToWide(path);

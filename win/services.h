@@ -52,5 +52,7 @@ private:
 bool BitmapFileLoads(const std::string& path);
 // Whether the path (GBK) names an existing file, not a folder.
 bool FileExists(const std::string& path);
+// True for an existing folder (GBK path).
+bool FolderExists(const std::string& path);
 
 }  // namespace win

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "help/help_window.h"
+#include "music/player_window.h"
 #include "personal/alarm_editor.h"
 #include "personal/personal_days_editor.h"
 #include "places/local_coordinates_dialog.h"
@@ -207,6 +208,17 @@ const std::vector<Opener>& EveryWindow() {
             {"帮助", [](HWND owner) { return help::CreateHelpDialog(owner); }},
             {"警告", [](HWND owner) { return win::CreateConfirmDialog(owner, "警告", "是否修改系统日期？"); }},
             {"编辑闹钟", [](HWND owner) { return personal::CreateAlarmEditor(owner, &alarms); }},
+            // A skin that draws its own buttons: its layout is the music tests'.
+            {"橙鹿音乐",
+             [](HWND owner) {
+                 static std::string history;
+                 static std::string folder;
+                 static std::int16_t style = 2;
+                 static std::int32_t top = -1;
+                 music::PlayerContext player{&mci, &history, &style, &folder, &top};
+                 return music::OpenPlayer(owner, player);
+             },
+             true},
         };
         for (auto mode : {personal::EditorMode::kMemorials, personal::EditorMode::kReminders, personal::EditorMode::kCountdown})
             all.push_back({"personal days", [=](HWND owner) {

@@ -1,0 +1,266 @@
+#include "music/lyric_view.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "text/wide.h"
+#include "win/controls.h"
+#include "win/services.h"
+
+namespace music {
+
+namespace {
+
+constexpr const wchar_t* kLyricClass = L"TempolineLyric";
+constexpr COLORREF kListBackground = RGB(160, 255, 255);
+constexpr COLORREF kListBand = RGB(255, 255, 160);
+constexpr COLORREF kWaiting = RGB(0, 64, 128);   // a line still to be sung
+constexpr COLORREF kSung = RGB(230, 40, 40);     // the part sung
+constexpr COLORREF kOtherLine = RGB(40, 40, 40);  // the list's other lines
+
+void RegisterLyricClass(WNDPROC procedure) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), kLyricClass, &wc)) return;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kLyricClass;
+    RegisterClassExW(&wc);
+}
+
+void Text(HDC dc, const std::string& s, int x, int y) {
+    const std::wstring w = text::GbkToWide(s);
+    TextOutW(dc, x, y, w.c_str(), static_cast<int>(w.size()));
+}
+
+}  // namespace
+
+void LyricView::Start(HWND player, std::int16_t* style, std::int32_t* top) {
+    player_ = player;
+    style_ = style;
+    top_ = top;
+    list_font_ = win::MakeFont("宋体", 20, FW_NORMAL);     // 10 pixels a byte
+    karaoke_font_ = win::MakeFont("宋体", 36, FW_BOLD);    // 18 pixels a byte
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
+                               0, player, nullptr, GetModuleHandleW(nullptr), nullptr);
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    info.hwnd = player;
+    info.uId = 1;
+    info.lpszText = const_cast<wchar_t*>(L"");
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void LyricView::Stop() {
+    if (window_) DestroyWindow(window_);
+    window_ = nullptr;
+    if (tooltip_) DestroyWindow(tooltip_);
+    tooltip_ = nullptr;
+}
+
+void LyricView::Load(const std::string& audio_path, const std::string& folder, std::int32_t total_ms) {
+    lyric_ = LoadLyricFile(audio_path, folder, [](const std::string& p) { return win::FileExists(p); }, total_ms);
+    total_ms_ = total_ms;
+    position_ms_ = 0;
+    Rebuild();
+}
+
+void LyricView::Unload() {
+    lyric_ = Lyric{};
+    total_ms_ = 0;
+    Rebuild();
+}
+
+void LyricView::SetStyle(int style) {
+    if (style < 0 || style >= kLyricStyleCount || !style_) return;
+    *style_ = static_cast<std::int16_t>(style);
+    Rebuild();
+}
+
+void LyricView::SetHidden(bool hidden) {
+    hidden_ = hidden;
+    Rebuild();
+}
+
+void LyricView::Rebuild() {
+    if (window_) DestroyWindow(window_);
+    window_ = nullptr;
+    tooltip_text_.clear();
+    if (tooltip_) {
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.hwnd = player_;
+        info.uId = 1;
+        SendMessageW(tooltip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&info));
+    }
+    if (!lyric_.loaded || hidden_ || !player_) return;
+    const auto kind = static_cast<LyricStyle>(style());
+    if (kind == LyricStyle::kTooltip) {
+        Show(position_ms_, total_ms_);
+        return;
+    }
+    const WindowSize size = LyricWindowSize(kind, LongestLineBytes(lyric_));
+    const SIZE screen = win::ScreenSize();
+    const int top = LyricWindowTop(top_ ? *top_ : -1, size.height, screen.cy);
+    if (top_) *top_ = top;
+    RegisterLyricClass(Procedure);
+    window_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kLyricClass, L"", WS_POPUP,
+                              (screen.cx - size.width) / 2, top, size.width, size.height, player_, nullptr,
+                              GetModuleHandleW(nullptr), this);
+    if (!window_) return;
+    SetLayeredWindowAttributes(window_, kLyricKeyColour, 255, LWA_COLORKEY);
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    Show(position_ms_, total_ms_);
+}
+
+void LyricView::Show(std::int32_t position_ms, std::int32_t total_ms) {
+    position_ms_ = position_ms;
+    total_ms_ = total_ms;
+    if (!lyric_.loaded) return;
+    lyric_.current = CurrentLine(lyric_, position_ms, total_ms);
+    if (hidden_) return;
+    if (style() == static_cast<int>(LyricStyle::kTooltip)) {
+        const std::string line = lyric_.current >= 1 ? lyric_.texts[static_cast<size_t>(lyric_.current - 1)] : "";
+        if (line == tooltip_text_ || !tooltip_) return;
+        tooltip_text_ = line;
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.hwnd = player_;
+        info.uId = 1;
+        std::wstring wide = text::GbkToWide(line);
+        info.lpszText = wide.data();
+        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+        // Just above the player, at its left edge.
+        RECT r;
+        GetWindowRect(player_, &r);
+        SendMessageW(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(r.left, std::max(0L, r.top - 24)));
+        SendMessageW(tooltip_, TTM_TRACKACTIVATE, !line.empty(), reinterpret_cast<LPARAM>(&info));
+        return;
+    }
+    if (window_) InvalidateRect(window_, nullptr, FALSE);
+}
+
+void LyricView::Paint(HDC dc) {
+    RECT client;
+    GetClientRect(window_, &client);
+    const auto kind = static_cast<LyricStyle>(style());
+    HBRUSH background = CreateSolidBrush(kind == LyricStyle::kList ? kListBackground : kLyricKeyColour);
+    FillRect(dc, &client, background);
+    DeleteObject(background);
+    SetBkMode(dc, TRANSPARENT);
+    const int line = lyric_.current;
+    if (kind == LyricStyle::kList) {
+        HGDIOBJ old = SelectObject(dc, list_font_.get());
+        RECT band{0, 120, client.right, 140};
+        HBRUSH b = CreateSolidBrush(kListBand);
+        FillRect(dc, &band, b);
+        DeleteObject(b);
+        const int top = ListTop(lyric_, position_ms_, total_ms_);
+        const int left = ListLeft(client.right, LongestLineBytes(lyric_));
+        for (int n = 1; n <= LineCount(lyric_); ++n) {
+            const int y = top + 20 * (n - 1);
+            if (y < -20 || y > client.bottom) continue;
+            SetTextColor(dc, n == line ? kSung : kOtherLine);
+            Text(dc, lyric_.texts[static_cast<size_t>(n - 1)], left, y);
+        }
+        SelectObject(dc, old);
+        return;
+    }
+    // Karaoke: the line in the waiting colour, then its sung part over it in the other colour. In
+    // two rows the odd lines take the upper row from the left, the even ones the lower row ending
+    // at the right, so that the next line already stands in the other row.
+    HGDIOBJ old = SelectObject(dc, karaoke_font_.get());
+    const auto draw = [&](int n, int x, int y) {
+        const std::string s = KaraokeText(lyric_, n);
+        if (s.empty()) return;
+        SetTextColor(dc, kWaiting);
+        Text(dc, s, x, y);
+        if (n != line) return;
+        const int sung = SungWidth(lyric_, n, position_ms_, total_ms_);
+        const HRGN clip = CreateRectRgn(x, y, x + sung, y + 40);
+        SelectClipRgn(dc, clip);
+        SetTextColor(dc, kSung);
+        Text(dc, s, x, y);
+        SelectClipRgn(dc, nullptr);
+        DeleteObject(clip);
+    };
+    if (kind == LyricStyle::kKaraoke) {
+        draw(line, 20, 18);
+    } else {
+        const int upper = line % 2 == 1 ? line : line + 1;
+        const int lower = line % 2 == 0 ? line : line + 1;
+        draw(upper, 20, 14);
+        const int width = static_cast<int>(KaraokeText(lyric_, lower).size()) * 18;
+        draw(lower, client.right - 20 - width, 74);
+    }
+    SelectObject(dc, old);
+}
+
+LRESULT CALLBACK LyricView::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<LyricView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    switch (message) {
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(window, &ps);
+            if (self && self->window_ == window) {
+                RECT client;
+                GetClientRect(window, &client);
+                HDC buffer = CreateCompatibleDC(dc);
+                HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+                HGDIOBJ old = SelectObject(buffer, bitmap);
+                self->Paint(buffer);
+                BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
+                SelectObject(buffer, old);
+                DeleteObject(bitmap);
+                DeleteDC(buffer);
+            }
+            EndPaint(window, &ps);
+            return 0;
+        }
+        case WM_ERASEBKGND: return 1;
+        case WM_LBUTTONDOWN: win::StartDrag(window); return 0;
+        case WM_MOVE:  // the top is kept for the next time
+            if (self && self->window_ == window && self->top_) {
+                RECT r;
+                GetWindowRect(window, &r);
+                *self->top_ = r.top;
+            }
+            return 0;
+        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+        default: return DefWindowProcW(window, message, wparam, lparam);
+    }
+}
+
+void LyricView::ShiftOffset(int delta_ms) {
+    if (music::ShiftOffset(lyric_, delta_ms)) Show(position_ms_, total_ms_);
+}
+
+void LyricView::ResetOffset() {
+    if (music::ResetOffset(lyric_)) Show(position_ms_, total_ms_);
+}
+
+void LyricView::Failed() {
+    MessageBoxW(player_, text::GbkToWide("无法写入歌词文件，原文件没有改动：\n" + lyric_.path).c_str(),
+                text::GbkToWide("橙鹿音乐").c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void LyricView::SaveOffset() {
+    if (lyric_.loaded && !lyric_.path.empty() && !SaveOffsetToFile(lyric_)) Failed();
+}
+
+void LyricView::Bake(std::int32_t total_ms) {
+    if (BakeOffset(lyric_, total_ms)) Show(position_ms_, total_ms_);
+}
+
+void LyricView::Write(std::int32_t total_ms) {
+    if (lyric_.loaded && !lyric_.path.empty() && SongTakesLyrics(total_ms) && !WriteLyricFile(lyric_, total_ms)) Failed();
+}
+
+}  // namespace music

@@ -1,0 +1,258 @@
+// The lyrics of the music player: what an LRC file gives, the line that plays, the lyric window's
+// geometry, the offset and the file written back.
+#include "music/lyrics.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace music;
+using Lines = std::vector<std::pair<int, std::string>>;
+
+// The lines after the leading entry, checking the entry itself.
+Lines LinesOf(const Lyric& lyric) {
+    EXPECT_EQ(lyric.times.size(), lyric.texts.size());
+    if (lyric.times.empty()) return {};
+    EXPECT_EQ(lyric.times[0], -10000000);
+    EXPECT_EQ(lyric.texts[0], "");
+    Lines lines;
+    for (std::size_t i = 1; i < lyric.times.size(); ++i) lines.emplace_back(lyric.times[i], lyric.texts[i]);
+    return lines;
+}
+
+TEST(Lyrics, WhatALoadTakes) {
+    const struct {
+        std::string text;
+        int total;
+        Lines lines;
+        int offset;
+    } cases[] = {
+        {"[00:12.50][01:30.00]Hello", 200000, {{12500, "Hello"}, {90000, "Hello"}}, 0},
+        {"[00:20.00]b\r\n[00:10.00]a", 60000, {{10000, "a"}, {20000, "b"}}, 0},
+        {"[offset:+250]", 60000, {}, 200},
+        {"[offset:-99]", 60000, {}, 0},
+        {"[offset:20000]", 60000, {}, 10000},
+        {"[offset:-123456789012345678901234567890]", 60000, {}, -10000},
+        {"[OFFSET:300]\r\n[offset:1-2][offset:][offset:+][offset: 5][offset:x]", 60000, {}, 300},
+        // at or past the song's end; a time already read keeps its first line
+        {"[00:59.99]a\r\n[01:00.00]b\r\n[02:00]c", 60000, {{59990, "a"}}, 0},
+        {"[00:05.00]first\r\n[00:05]second\r\n[0:5.000][00:06]third", 60000, {{5000, "first"}, {6000, "third"}}, 0},
+        // decimals read as whole ms, hours, minutes past 59
+        {"[00:01.5]a\r\n[00:02.05]b\r\n[00:03.005]c\r\n[00:04.1239]d\r\n[00:06.]e", 60000,
+         {{1500, "a"}, {2050, "b"}, {3005, "c"}, {4123, "d"}, {6000, "e"}}, 0},
+        {"[1:02:03.5]x\r\n[75:00]y", 9999999, {{3723500, "x"}, {4500000, "y"}}, 0},
+        // malformed times are dropped, other tags passed over
+        {"[:12.5]a\r\n[1:]b\r\n[1:.5]c\r\n[1:2.3.4]d\r\n[1:2:3:4]e\r\n[12]f\r\n[1.5:00]g\r\n[99999999999999999999:00]h\r\n[]i",
+         9999999, {}, 0},
+        {"[la:x][00:01.00][xx:yy]a", 60000, {{1000, "a"}}, 0},
+        // tags only at the line's start; an unclosed "[" is text
+        {"[00:01.00] [00:02.00]x\r\n[00:03.00][00:04.00", 60000, {{1000, " [00:02.00]x"}, {3000, "[00:04.00"}}, 0},
+        {"[00:01.00]a[00:02.00]b", 60000, {{1000, "a[00:02.00]b"}}, 0},
+        // bare LF ends a line too
+        {"[00:01.00]a\n[00:02.00]b\r\n[00:03.00]c\r", 60000, {{1000, "a"}, {2000, "b"}, {3000, "c"}}, 0},
+        // "竇" ends in the byte of "]", which closes no tag
+        {"[xx竇][00:01.00]a", 60000, {{1000, "a"}}, 0},
+        // broken GBK: lead bytes without trail bytes
+        {"\x81\r\n[00:01.00]\xFF\x80\x81\r\n[00:02.00\x81]b", 60000, {{1000, "\xFF\x80\x81"}}, 0},
+    };
+    for (const auto& c : cases) {
+        const Lyric lyric = ParseLyric(c.text, c.total);
+        EXPECT_TRUE(lyric.loaded) << c.text;
+        EXPECT_EQ(LinesOf(lyric), c.lines) << c.text;
+        EXPECT_EQ(lyric.offset, c.offset) << c.text;
+    }
+}
+
+TEST(Lyrics, OnlySongsOfAcceptedLengthsLoad) {
+    const std::pair<int, bool> cases[] = {{-1, false}, {0, false}, {10000, false}, {10001, true},
+                                          {9999999, true}, {10000000, false}};
+    for (const auto& [total, loads] : cases) {
+        const Lyric lyric = ParseLyric("[00:01.00]a", total);
+        EXPECT_EQ(lyric.loaded, loads) << total;
+        EXPECT_EQ(LineCount(lyric), loads ? 2 : 0) << total;
+    }
+    EXPECT_EQ(LineCount(ParseLyric("no tags at all", 60000)), 1);
+}
+
+TEST(Lyrics, CurrentLine) {
+    Lyric lyric = ParseLyric("[00:10.00]a\r\n[00:10.50]b\r\n[00:20.00]c", 30000);
+    const struct {
+        int offset, position, line;
+    } cases[] = {
+        {0, 0, 1},     {0, 30000, 4},   {0, 9999, 1},     {0, 10000, 2},    {0, 10499, 2},     {0, 10500, 3},
+        {0, 29999, 4}, {500, 10500, 2}, {500, 11000, 3},  {-500, 9500, 2},  {-1000, 0, 1},     {1000, 30000, 4},
+    };
+    for (const auto& c : cases) {
+        lyric.offset = c.offset;
+        EXPECT_EQ(CurrentLine(lyric, c.position, 30000), c.line) << c.offset << " " << c.position;
+    }
+    EXPECT_EQ(CurrentLine(Lyric{}, 5000, 30000), 0);
+}
+
+TEST(Lyrics, FindsTheFileBesideTheSongOrInTheFolder) {
+    const std::set<std::string> files = {"C:\\歌\\song.lrc", "D:\\lrc\\other.lrc", "D:\\lrc\\a.b.lrc",
+                                         "C:\\a.b\\song.lrc", "D:\\lrc\\籠.lrc"};
+    const FileExists exists = [&](const std::string& path) { return files.count(path) > 0; };
+    const std::string cases[][3] = {
+        {"C:\\歌\\song.mp3", "D:\\lrc", "C:\\歌\\song.lrc"},
+        {"C:\\歌\\other.mp3", "D:\\lrc", "D:\\lrc\\other.lrc"},
+        {"C:\\歌\\other.mp3", "D:\\lrc\\", "D:\\lrc\\other.lrc"},
+        {"C:\\歌\\other.mp3", "", ""},
+        {"C:\\歌\\missing.mp3", "D:\\lrc", ""},
+        {"C:\\a.b\\song", "", "C:\\a.b\\song.lrc"},
+        {"E:\\x\\a.b.wma", "D:\\lrc", "D:\\lrc\\a.b.lrc"},
+        // "籠" ends in the byte of "\", which separates no folder
+        {"C:\\x\\籠.mp3", "D:\\lrc", "D:\\lrc\\籠.lrc"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FindLyricFile(c[0], c[1], exists), c[2]) << c[0];
+    EXPECT_EQ(LyricPathOf("song."), "song.lrc");
+}
+
+TEST(Lyrics, WindowGeometry) {
+    const std::pair<WindowSize, WindowSize> sizes[] = {
+        {LyricWindowSize(LyricStyle::kList, 30), {340, 220}},         {LyricWindowSize(LyricStyle::kList, 73), {760, 220}},
+        {LyricWindowSize(LyricStyle::kKaraoke, 30), {580, 76}},       {LyricWindowSize(LyricStyle::kDoubleKaraoke, 30), {640, 132}},
+        {LyricWindowSize(LyricStyle::kTooltip, 30), {0, 0}},
+    };
+    for (const auto& [size, expected] : sizes) EXPECT_EQ(size, expected) << expected.width;
+    const std::pair<int, int> numbers[] = {
+        {LyricWindowTop(100, 220, 768), 100}, {LyricWindowTop(448, 220, 768), 448},
+        {LyricWindowTop(449, 220, 768), 448}, {LyricWindowTop(-1, 76, 768), 592},
+        {ListLeft(340, 30), 20},              {ListLeft(760, 100), -120},
+    };
+    for (const auto& [value, expected] : numbers) EXPECT_EQ(value, expected);
+    EXPECT_STREQ(LyricStyleName(LyricStyle::kDoubleKaraoke), "双行卡拉ＯＫ");
+}
+
+TEST(Lyrics, ScrollingAndSinging) {
+    // lines: 1 leading, 2 at 10 s "ab", 3 at 20 s empty, 4 at 30 s "end"; the song lasts 40 s
+    Lyric lyric = ParseLyric("[00:10.00]ab\r\n[00:20.00]\r\n[00:30.00]end", 40000);
+    const struct {
+        int offset, position, top, line, sung;
+    } cases[] = {
+        {0, 0, 101, 2, 0},        // 20 x 10000000 / 10010000 = 19.98 scrolled on the leading entry
+        {0, 12345, 96, 2, 8},     // 4.69 pixels scrolled; 2345 / 10000 of 36 sung
+        {0, 15000, 90, 2, 18},    {500, 15500, 90, 2, 18},  {0, 20000, 80, 2, 36},
+        {0, 25000, 70, 3, 90},    // the empty middle line sings its five dots
+        {0, 35000, 40, 4, 27},    // the last line stands 20 on and ends with the song
+        {0, 40000, -120, 4, 54},
+    };
+    for (const auto& c : cases) {
+        lyric.offset = c.offset;
+        EXPECT_EQ(ListTop(lyric, c.position, 40000), c.top) << c.position;
+        EXPECT_EQ(SungWidth(lyric, c.line, c.position, 40000), c.sung) << c.position;
+    }
+    EXPECT_EQ(KaraokeText(lyric, 3), "●●●●●");
+    EXPECT_EQ(KaraokeText(ParseLyric("[00:10.00]", 40000), 2), "");  // the last line stays empty
+    EXPECT_EQ(LongestLineBytes(lyric), 3);
+}
+
+TEST(Lyrics, Offset) {
+    const struct {
+        int start, delta, offset;
+        const char* caption;
+    } cases[] = {
+        {0, -500, -500, "歌词偏移量：提前0.5秒"},   {700, 500, 1200, "歌词偏移量：滞后1.2秒"},
+        {9800, 500, 10000, "歌词偏移量：滞后10.0秒"}, {-9900, -200, -10000, "歌词偏移量：提前10.0秒"},
+        {-200, 200, 0, "歌词偏移量：0.0秒"},
+    };
+    for (const auto& c : cases) {
+        Lyric lyric = ParseLyric("", 60000);
+        lyric.offset = c.start;
+        EXPECT_TRUE(ShiftOffset(lyric, c.delta));
+        EXPECT_EQ(lyric.offset, c.offset);
+        EXPECT_EQ(OffsetCaption(lyric.offset), c.caption);
+        EXPECT_TRUE(ResetOffset(lyric));
+        EXPECT_EQ(lyric.offset, 0);
+    }
+    Lyric none;
+    EXPECT_FALSE(ShiftOffset(none, 500));
+    EXPECT_FALSE(ResetOffset(none));
+    EXPECT_EQ(none.offset, 0);
+}
+
+TEST(Lyrics, OffsetSavedIntoTheText) {
+    const struct {
+        std::string text;
+        int offset;
+        std::string saved;
+    } cases[] = {
+        {"[ti:x]\r\n[00:01.00]a", 500, "[offset:500]\r\n[ti:x]\r\n[00:01.00]a"},
+        {"[ti:x]\r\n[offset:100]\r\n[00:01.00]a", -300, "[ti:x]\r\n[offset:-300]\r\n[00:01.00]a"},
+        {"[Offset:+7][offset:9]", 0, "[Offset:0][offset:9]"},
+        {"[offset:12\r\n[00:01.00]a]", 200, "[offset:200]\r\n[offset:12\r\n[00:01.00]a]"},
+        {"[00:01.00]a\x81\n[offset:1]", 500, "[00:01.00]a\x81\n[offset:500]"},
+        // "癧" ends in the byte of "[", which opens no tag
+        {"[00:01.00]癧offset:1]", 300, "[offset:300]\r\n[00:01.00]癧offset:1]"},
+        {"a", 10100, "a"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(WithOffsetTag(c.text, c.offset), c.saved) << c.text;
+}
+
+TEST(Lyrics, BakingTheOffsetMovesTheLines) {
+    const struct {
+        int offset;
+        Lines lines;
+    } cases[] = {
+        {500, {{1500, "a"}, {5500, "b"}, {29500, "c"}}},
+        {-2000, {{0, "a"}, {3000, "b"}, {27000, "c"}}},
+        {2000, {{3000, "a"}, {7000, "b"}, {30000, "c"}}},
+    };
+    for (const auto& c : cases) {
+        Lyric lyric = ParseLyric("[00:01.00]a\r\n[00:05.00]b\r\n[00:29.00]c", 30000);
+        lyric.offset = c.offset;
+        EXPECT_TRUE(BakeOffset(lyric, 30000));
+        EXPECT_EQ(LinesOf(lyric), c.lines) << c.offset;
+        EXPECT_EQ(lyric.offset, 0);
+        EXPECT_FALSE(BakeOffset(lyric, 30000));
+    }
+}
+
+TEST(Lyrics, WrittenAndReadBack) {
+    Lyric lyric = ParseLyric("[TI:歌][Ar:人]\r\n[al:集][offset:-300][by:某人]", 4000000);
+    lyric.path = "C:\\歌.lrc";
+    for (const auto& [time, text] : Lines{{0, "起"}, {12345, "a"}, {12349, "dropped: same hundredth"},
+                                          {3599999, "b"}, {3600000, "一小时"}, {3723450, ""}, {4000000, "at the end"}}) {
+        lyric.times.push_back(time);
+        lyric.texts.push_back(text);
+    }
+    std::string text;
+    ASSERT_TRUE(WriteLyricText(lyric, 4000000, text));
+    EXPECT_EQ(text,
+              "[ti:歌]\r\n[ar:人]\r\n[al:集]\r\n[by:橙鹿]\r\n[offset:-300]\r\n[00:00.00]起\r\n[00:12.34]a\r\n"
+              "[00:12.34]dropped: same hundredth\r\n[59:59.99]b\r\n[01:00:00.00]一小时\r\n[01:02:03.45]\r\n");
+    const Lyric back = ParseLyric(text, 4000000);
+    EXPECT_EQ(LinesOf(back), (Lines{{0, "起"}, {12340, "a"}, {3599990, "b"}, {3600000, "一小时"}, {3723450, ""}}));
+    EXPECT_EQ(back.offset, -300);
+    EXPECT_EQ(back.title + back.artist + back.album + back.by, "歌人集橙鹿");
+
+    EXPECT_FALSE(WriteLyricText(lyric, 10000, text));
+    lyric.path.clear();
+    EXPECT_FALSE(WriteLyricText(lyric, 4000000, text));
+}
+
+TEST(Lyrics, HostileFilesLoad) {
+    // 100,000 time tags on one line
+    std::string tags;
+    for (int i = 0; i < 100000; ++i) tags += TimeTag(i * 10);
+    Lyric lyric = ParseLyric(tags + "x", 1000000);
+    ASSERT_EQ(LineCount(lyric), 100001);
+    EXPECT_EQ(lyric.times.back(), 999990);
+    EXPECT_EQ(lyric.texts.back(), "x");
+    // a 10 MB line, and a 1 MB text shared by 100,000 tags: the texts stay within their bound
+    EXPECT_EQ(ParseLyric("[00:01.00]" + std::string(10 << 20, 'a'), 60000).texts.at(1).size(), 10u << 20);
+    lyric = ParseLyric(tags + std::string(1 << 20, 'a'), 1000000);
+    std::size_t bytes = 0;
+    for (const std::string& t : lyric.texts) bytes += t.size();
+    EXPECT_EQ(LineCount(lyric), 100001);
+    EXPECT_EQ(bytes, kMaxLyricBytes);
+    // 10 MB of unclosed brackets
+    EXPECT_EQ(LineCount(ParseLyric(std::string(10 << 20, '['), 60000)), 1);
+}
+
+}  // namespace

@@ -1,0 +1,416 @@
+// The music player for real: Wine's MCI playing WAV and MP3 files made by sox, the window's buttons,
+// bar and menus driven with messages, the lyrics of the position, the files a user may have that
+// are broken, and the player as the program opens it (menu, hotkey, /A, shortcut).
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "music/lyrics.h"
+#include "music/player.h"
+#include "music/player_window.h"
+#include "shell/command_ids.h"
+#include "shell/program_win32.h"
+#include "tests/windows/test_support.h"
+#include "text/wide.h"
+
+namespace {
+
+using namespace music;
+using test::Pump;
+using test::PumpUntil;
+
+std::string Folder(const char* path) {
+    std::string s = path;
+    for (char& c : s) c = c == '/' ? '\\' : c;
+    return s;
+}
+
+const std::string kAudio = Folder(TEMPO_TEST_AUDIO);
+
+bool CopyTo(const std::string& from, const std::string& to) {
+    return CopyFileW(text::GbkToWide(from).c_str(), text::GbkToWide(to).c_str(), FALSE) != 0;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(text::GbkToWide(path).c_str(), std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(text::GbkToWide(path).c_str(), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Clicks a point of the window as the mouse would: pressed, released.
+void ClickAt(HWND window, int x, int y) {
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
+
+void Press(HWND window, int button) {
+    const RECT r = ButtonRect(button);
+    ClickAt(window, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+void Command(HWND window, int id) { SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+// Files dropped on a window, as Explorer hands them over.
+void Drop(HWND window, const std::vector<std::string>& paths) {
+    std::wstring list;
+    for (const std::string& p : paths) list += text::GbkToWide(p) + L'\0';
+    list += L'\0';
+    HGLOBAL drop = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() * sizeof(wchar_t));
+    auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), list.data(), list.size() * sizeof(wchar_t));
+    GlobalUnlock(drop);
+    SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+}
+
+class MusicTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        folder_ = text::WideToGbk(temp) + "tempo-music\\";
+        CreateDirectoryW(text::GbkToWide(folder_).c_str(), nullptr);
+        mci_ = platform::MakeSystemMci();
+        context_.mci = mci_.get();
+        context_.history = &history_;
+        context_.lyric_style = &style_;
+        context_.lyric_folder = &lyric_folder_;
+        context_.lyric_top = &top_;
+    }
+    void TearDown() override {
+        if (window_ && IsWindow(window_)) DestroyWindow(window_);
+        Pump();
+        for (const std::string& f : made_) {
+            SetFileAttributesW(text::GbkToWide(f).c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(text::GbkToWide(f).c_str());
+        }
+    }
+    HWND Open() {
+        window_ = OpenPlayer(nullptr, context_);
+        Pump();
+        return window_;
+    }
+    Player& P() { return *PlayerOf(window_); }
+    // A copy of a test sound under a name of this test's folder.
+    std::string Copy(const char* source, const std::string& name) {
+        const std::string path = folder_ + name;
+        EXPECT_TRUE(CopyTo(kAudio + "\\" + source, path)) << name;
+        made_.push_back(path);
+        return path;
+    }
+    std::string Made(const std::string& name, const std::string& bytes) {
+        const std::string path = folder_ + name;
+        WriteFile(path, bytes);
+        made_.push_back(path);
+        return path;
+    }
+    // The device's position now, asked directly.
+    std::int32_t DevicePosition() {
+        std::string reply;
+        mci_->Send("Status AudioMCI Position", &reply);
+        return NumericReply(reply);
+    }
+    void Wait(DWORD ms) { PumpUntil([] { return false; }, ms); }
+
+    std::unique_ptr<platform::MciDevice> mci_;
+    PlayerContext context_;
+    std::string history_, lyric_folder_, folder_;
+    std::int16_t style_ = 0;
+    std::int32_t top_ = -1;
+    HWND window_ = nullptr;
+    std::vector<std::string> made_;
+};
+
+TEST_F(MusicTest, AWavAndAnMp3PlayForTheirLengthPauseSeekAndHalt) {
+    ASSERT_NE(Open(), nullptr);
+    const std::string wav = Copy("tone15.wav", "tone15.wav");
+    Drop(window_, {wav});
+    ASSERT_TRUE(P().file_open());
+    EXPECT_NEAR(P().total_length(), 15000, 60);
+    EXPECT_EQ(P().TitleText(), "tone15.wav");
+    EXPECT_EQ(P().PlayButtonText(), "||");
+    EXPECT_FALSE(P().list_play());
+    // The 100 ms timer moves the bar as the sound plays.
+    Wait(1500);
+    EXPECT_GT(P().position_ms(), 500);
+    EXPECT_LT(P().position_ms(), 4000);
+    EXPECT_EQ(P().bar(), MsToBar(P().position_ms(), P().total_length()));
+    // ＞: paused, the position stands.
+    Press(window_, kPlayButton);
+    EXPECT_EQ(P().play_state(), kPaused);
+    const std::int32_t paused_at = DevicePosition();
+    Wait(600);
+    EXPECT_NEAR(DevicePosition(), paused_at, 60);
+    // The thumb dragged to pixel 120 of the bar: 7.5 s.
+    const RECT bar = ProgressBarRect();
+    const int y = (bar.top + bar.bottom) / 2;
+    SendMessageW(window_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(bar.left + 8 + 60, y));
+    SendMessageW(window_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(bar.left + 8 + 120, y));
+    SendMessageW(window_, WM_LBUTTONUP, 0, MAKELPARAM(bar.left + 8 + 120, y));
+    EXPECT_NEAR(DevicePosition(), 7500, 100);
+    EXPECT_EQ(P().play_state(), kPaused);
+    Press(window_, kPlayButton);
+    Wait(500);
+    EXPECT_GT(DevicePosition(), 7600);
+    // >|: one file, no play mode: it halts at the end.
+    Press(window_, kEndButton);
+    EXPECT_EQ(P().play_state(), kHalted);
+    EXPECT_EQ(P().PlayButtonText(), "＞");
+    EXPECT_EQ(P().bar(), kBarPixels);
+
+    // An MP3 of 12 s.
+    const std::string mp3 = Copy("tone12.mp3", "tone12.mp3");
+    Drop(window_, {mp3});
+    ASSERT_TRUE(P().file_open());
+    EXPECT_NEAR(P().total_length(), 12000, 150);
+    Wait(1200);
+    EXPECT_GT(P().position_ms(), 300);
+    EXPECT_EQ(P().list().entries, (std::vector<std::string>{mp3, wav}));
+    // Closing writes the list back.
+    SendMessageW(window_, WM_COMMAND, kExitCommand, 0);
+    Pump();
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_EQ(history_, mp3 + "|" + wav + "|");
+}
+
+TEST_F(MusicTest, ThreeDroppedSongsPlayInOrderWithTheirLyricsShiftedAndSaved) {
+    style_ = 2;  // 卡拉ＯＫ
+    const std::string first = Copy("tone15.wav", "一.wav"), second = Copy("tone15.wav", "二.wav"),
+                      third = Copy("tone12.mp3", "三.mp3");
+    const std::string lrc = "[ti:一]\r\n[00:01.00]第一行\r\n[00:05.50][00:14.00]第二行\r\n[00:10.00]第三行\r\n";
+    const std::string lrc_path = Made("一.lrc", lrc);
+    ASSERT_NE(Open(), nullptr);
+    Drop(window_, {first, second, third});
+    EXPECT_TRUE(P().list_play());
+    EXPECT_EQ(P().list().entries, (std::vector<std::string>{first, second, third}));
+    EXPECT_EQ(P().current_path(), first);
+    ASSERT_NE(LyricOf(window_), nullptr);
+    EXPECT_TRUE(LyricOf(window_)->loaded);
+    HWND lyric_window = LyricWindowOf(window_);
+    ASSERT_NE(lyric_window, nullptr);
+    EXPECT_TRUE(IsWindowVisible(lyric_window));
+    RECT r;
+    GetWindowRect(lyric_window, &r);
+    EXPECT_EQ(r.right - r.left, 18 * 6 + 40);  // the longest line has 6 bytes
+    EXPECT_EQ(r.bottom - r.top, 76);
+    // At 6 s the line of 5.5 s sings.
+    const RECT bar = ProgressBarRect();
+    const int y = (bar.top + bar.bottom) / 2;
+    const int at6s = MsToBar(6000, P().total_length()) + 1;
+    SendMessageW(window_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(bar.left + 8 + at6s, y));
+    SendMessageW(window_, WM_LBUTTONUP, 0, MAKELPARAM(bar.left + 8 + at6s, y));
+    Wait(300);
+    EXPECT_EQ(LyricOf(window_)->texts[static_cast<size_t>(LyricOf(window_)->current - 1)], "第二行");
+    // Half a second later, and saved into the file as its first line.
+    Command(window_, kLyricLater);
+    EXPECT_EQ(LyricOf(window_)->offset, 500);
+    Command(window_, kLyricOffsetSave);
+    EXPECT_EQ(ReadFile(lrc_path), "[offset:500]\r\n" + lrc);
+    // Ctrl+Right: 0.2 s more; the menu says so.
+    SendMessageW(window_, WM_KEYDOWN, VK_CONTROL, 0);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(window_, WM_KEYUP, VK_RIGHT, 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(LyricOf(window_)->offset, 700);
+    EXPECT_EQ(OffsetCaption(LyricOf(window_)->offset), "歌词偏移量：滞后0.7秒");
+    // 修改时间标签 and 保存歌词文件: the times carry the offset, the file is written whole.
+    Command(window_, kLyricBake);
+    Command(window_, kLyricWrite);
+    EXPECT_EQ(ReadFile(lrc_path), "[ti:一]\r\n[ar:]\r\n[al:]\r\n[by:橙鹿]\r\n[offset:0]\r\n[00:01.70]第一行\r\n"
+                                  "[00:06.20]第二行\r\n[00:10.70]第三行\r\n[00:14.70]第二行\r\n");
+    // >|: the end of the first song, the second starts, without lyrics.
+    Press(window_, kEndButton);
+    EXPECT_EQ(P().current_path(), second);
+    EXPECT_FALSE(LyricOf(window_)->loaded);
+    EXPECT_EQ(LyricWindowOf(window_), nullptr);
+    Press(window_, kEndButton);
+    EXPECT_EQ(P().current_path(), third);
+    Press(window_, kEndButton);  // the last one ends: halted
+    EXPECT_EQ(P().play_state(), kHalted);
+    EXPECT_EQ(P().current_path(), third);
+}
+
+TEST_F(MusicTest, ALyricFileThatCannotBeWrittenIsLeftAsItWas) {
+    const std::string song = Copy("tone15.wav", "ro.wav");
+    const std::string lrc = "[00:01.00]x\r\n";
+    const std::string lrc_path = Made("ro.lrc", lrc);
+    ASSERT_NE(Open(), nullptr);
+    Drop(window_, {song});
+    ASSERT_TRUE(LyricOf(window_)->loaded);
+    Command(window_, kLyricLater);
+    // Another program holds the file open, sharing nothing.
+    HANDLE held = CreateFileW(text::GbkToWide(lrc_path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(test::Answered([&] { Command(window_, kLyricOffsetSave); }, "橙鹿音乐", IDOK));
+    EXPECT_TRUE(test::Answered([&] { Command(window_, kLyricWrite); }, "橙鹿音乐", IDOK));
+    CloseHandle(held);
+    EXPECT_EQ(ReadFile(lrc_path), lrc);
+    // Nothing is left beside it.
+    WIN32_FIND_DATAW found;
+    int files = 0;
+    HANDLE search = FindFirstFileW(text::GbkToWide(folder_ + "ro.*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do ++files;
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ(files, 2);
+}
+
+TEST_F(MusicTest, BrokenFilesAndListsNeverStopThePlayer) {
+    // A stored list of 5,000 bytes: 40 entries, most missing, quotes and blanks in paths.
+    const std::string blanks = Copy("tone15.wav", "a b c.wav");
+    std::string stored = blanks + "|";
+    for (int i = 0; i < 40; ++i) stored += folder_ + "\"missing\" " + std::to_string(i) + ".mp3|";
+    while (stored.size() < 5000) stored += "C:\\nowhere\\" + std::string(50, 'x') + ".wav|";
+    history_ = stored;
+    ASSERT_NE(Open(), nullptr);
+    EXPECT_EQ(P().list().entries, std::vector<std::string>{blanks});
+    // Its blanks need quotes where the volume keeps no short names; either way it plays.
+    PlayerOf(window_)->PlayEntry(1);
+    EXPECT_TRUE(P().file_open());
+
+    const std::string empty = Copy("empty.wav", "empty.wav");
+    const std::string letter = Copy("notsound.mp3", "letter.mp3");
+    const std::string mp3 = ReadFile(kAudio + "\\tone12.mp3");
+    const std::string cut = Made("cut.mp3", mp3.substr(0, 1500));
+    for (const std::string& bad : {empty, letter}) {
+        Drop(window_, {bad});
+        EXPECT_FALSE(P().file_open()) << bad;
+        EXPECT_EQ(P().PlayButtonText(), "＞") << bad;
+    }
+    Drop(window_, {cut});  // a few frames: it plays them or nothing
+    if (P().file_open()) {
+        EXPECT_LT(P().total_length(), 2000);
+    }
+    Wait(300);
+    // A 10 MB lyric of one line with bytes that are no GBK, and another of 100,000 tags.
+    std::string huge(10u << 20, '\xFF');
+    huge.replace(0, 10, "[00:01.00]");
+    const std::string song = Copy("tone15.wav", "huge.wav");
+    Made("huge.lrc", huge);
+    Drop(window_, {song});
+    EXPECT_TRUE(P().file_open());
+    EXPECT_TRUE(LyricOf(window_)->loaded);
+    std::string tags;
+    for (int i = 0; i < 100000; ++i) tags += "[00:0" + std::to_string(i % 10) + "." + std::to_string(i % 100) + "]";
+    const std::string many = Copy("tone15.wav", "many.wav");
+    Made("many.lrc", tags + "la\n[00:02.00]no CR LF\n");
+    Drop(window_, {many});
+    EXPECT_TRUE(LyricOf(window_)->loaded);
+    Wait(300);
+    // The playing file deleted: the device keeps it or loses it, the player goes on.
+    const std::string gone = Copy("tone15.wav", "gone.wav");
+    Drop(window_, {gone});
+    DeleteFileW(text::GbkToWide(gone).c_str());
+    Wait(500);
+    Press(window_, kNextButton);
+    Press(window_, kStopButton);
+    EXPECT_FALSE(P().file_open());
+    EXPECT_TRUE(IsWindow(window_));
+}
+
+// The player as the program opens it.
+class MusicProgramTest : public test::CalendarTest {};
+
+TEST_F(MusicProgramTest, TheMenuAndTheHotkeyOpenOnePlayerThatOutlivesAViewSwitch) {
+    program_.settings.use_registry = 1;
+    ASSERT_NE(Open(views::CalendarView::kDay, 2460351), nullptr);
+    Command(shell::command::kMusicPlayer);
+    HWND player = program_.music_player;
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(GetWindow(player, GW_OWNER), Window());
+    SendMessageW(Window(), WM_HOTKEY, shell::kHotkeyMusic, 0);
+    EXPECT_EQ(program_.music_player, player);
+    Command(shell::command::kMonthPage);
+    Pump();
+    ASSERT_TRUE(IsWindow(player));
+    EXPECT_EQ(GetWindow(player, GW_OWNER), Window());
+    // Closing it keeps its list in the registry.
+    PlayerOf(player)->AddFiles({kAudio + "\\tone15.wav"});
+    SendMessageW(player, WM_COMMAND, kExitCommand, 0);
+    Pump();
+    EXPECT_EQ(program_.music_player, nullptr);
+    EXPECT_EQ(Stored("HistoryAudioList"), kAudio + "\\tone15.wav|");
+}
+
+TEST_F(MusicProgramTest, TheShortcutOpensThePlayerAloneAndItsCloseEndsTheProgram) {
+    // The link the command makes, beside the program.
+    program_.path = shell::SplitProgramPath(text::WideToGbk(TEMPO_PROGRAM_PATH));
+    ASSERT_NE(Open(views::CalendarView::kDay, 2460351), nullptr);
+    Command(shell::command::kMusicShortcut);
+    const std::wstring link_path = text::GbkToWide(program_.path.folder) + L"\\" + text::GbkToWide("橙鹿音乐") + L".LNK";
+    CoInitialize(nullptr);
+    IShellLinkW* link = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                           reinterpret_cast<void**>(&link))));
+    IPersistFile* file = nullptr;
+    link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+    ASSERT_TRUE(SUCCEEDED(file->Load(link_path.c_str(), STGM_READ)));
+    wchar_t target[MAX_PATH] = {}, arguments[MAX_PATH] = {};
+    link->GetPath(target, MAX_PATH, nullptr, 0);
+    link->GetArguments(arguments, MAX_PATH);
+    file->Release();
+    link->Release();
+    DeleteFileW(link_path.c_str());
+    EXPECT_EQ(std::wstring(arguments), L"/A");
+    // Started as the link says: the player is the program's window.
+    std::wstring command = L"\"" + std::wstring(target) + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    HWND player = nullptr;
+    for (int waited = 0; waited < 20000 && !player; waited += 100) {
+        Sleep(100);
+        player = FindWindowW(L"TempolineMusic", nullptr);
+    }
+    ASSERT_NE(player, nullptr);
+    DWORD owner_process = 0;
+    GetWindowThreadProcessId(player, &owner_process);
+    EXPECT_EQ(owner_process, info.dwProcessId);
+    // Alone: no calendar page of that program.
+    struct Search {
+        DWORD process;
+        int pages = 0;
+    } search{info.dwProcessId};
+    EnumWindows(
+        [](HWND w, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t name[64] = {};
+            GetClassNameW(w, name, 64);
+            DWORD process = 0;
+            GetWindowThreadProcessId(w, &process);
+            if (process == s->process && std::wstring(name).find(L"Page") != std::wstring::npos) ++s->pages;
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    EXPECT_EQ(search.pages, 0);
+    PostMessageW(player, WM_COMMAND, kExitCommand, 0);
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, 10000), WAIT_OBJECT_0);
+    TerminateProcess(info.hProcess, 1);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+}
+
+}  // namespace
