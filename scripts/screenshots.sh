@@ -121,14 +121,17 @@ shot memorial-editor 编辑纪念日 "" menu:ue "${personal[@]}"
 shot reminder-editor 编辑提醒日 "" menu:ur "${personal[@]}"
 shot alarm-editor 编辑闹钟 "" menu:ua OpenAlarmClockAFlag=1 DefiniteAlarmATime=450 DefiniteAlarmASoundIndex=2
 
-# The music player on two generated sounds with a lyric file: started with ＞, its list shown, the
-# lyrics as karaoke.
+# The music player on two generated sounds with a lyric file: before it plays, paused, and playing
+# with its lyrics in each of the four styles (the scrolling list with the play list shown).
 audio=$out/audio
 mkdir -p "$audio"
 sox -q -n -r 44100 -c 2 "$audio/晨曲.wav" synth 30 sine 440 vol 0.3
 sox -q -n -r 44100 -c 2 "$audio/夜曲.wav" synth 20 sine 660 vol 0.3
 printf '[ti:晨曲]\r\n[00:00.50]清晨的第一缕阳光\r\n[00:20.00]照在窗前\r\n' | iconv -f UTF-8 -t GBK >"$audio/晨曲.lrc"
 songs="Z:${audio//\//\\}\\晨曲.wav|Z:${audio//\//\\}\\夜曲.wav|"
-shot music-player 橙鹿音乐 /A "click:50,84" "HistoryAudioList=$songs" ShowLyricWindowFlag=2
-shot music-player-karaoke 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=$songs" ShowLyricWindowFlag=3
-shot music-player-list-lyrics 橙鹿音乐 /A "clickscreen:50,84;78,57" "HistoryAudioList=$songs" ShowLyricWindowFlag=1
+shot music-player-idle 橙鹿音乐 /A "" "HistoryAudioList=$songs"
+shot music-player-paused 橙鹿音乐 /A "click:50,84;50,84" "HistoryAudioList=$songs"
+shot music-player-tooltip 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=$songs" ShowLyricWindowFlag=0
+shot music-player-list-scrolling 橙鹿音乐 /A "clickscreen:50,84;78,57" "HistoryAudioList=$songs" ShowLyricWindowFlag=1
+shot music-player-karaoke 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=$songs" ShowLyricWindowFlag=2
+shot music-player-double-karaoke 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=$songs" ShowLyricWindowFlag=3

@@ -224,7 +224,8 @@ TEST_F(PersonalTest, TheEditorHearsAFileAndTakesOneDropped) {
 
     mci_.commands.clear();
     Click(editor, kPreviewId);
-    const std::string open = "Open " + file + " Alias EAudioMCI Type MPEGVideo Parent " +
+    // Its path has a blank: quoted, as where a volume keeps no short names.
+    const std::string open = "Open \"" + file + "\" Alias EAudioMCI Type MPEGVideo Parent " +
                              std::to_string(reinterpret_cast<std::uintptr_t>(editor)) + " Style Child";
     ASSERT_GE(mci_.commands.size(), 3u);
     EXPECT_EQ(mci_.commands[0], open);
@@ -300,7 +301,7 @@ protected:
         return text::WideToGbk(text);
     }
     std::string OpenCommand() const {
-        return "Open " + audio_ + " Alias XAudioMCI Type MPEGVideo Parent " +
+        return "Open \"" + audio_ + "\" Alias XAudioMCI Type MPEGVideo Parent " +
                std::to_string(reinterpret_cast<std::uintptr_t>(Window())) + " Style Child";
     }
     std::string audio_;
