@@ -104,15 +104,6 @@ constexpr WeekdayFestival kWeekdayRules[] = {
     {11, 4, 4, "感恩节", 1863},
 };
 
-// Joins a festival to the text so far: alone when the text is empty, else after a blank, and
-// then only when every festival is shown.
-void Join(std::string& text, const char* name, bool all_festivals) {
-    if (text.empty())
-        text = name;
-    else if (all_festivals)
-        text += std::string(" ") + name;
-}
-
 // The day of the first full moon on or after day e. Where the historical calendars counted mean
 // lunations, their mean full moon (half a mean lunation after the mean conjunction) is used.
 DayNumber PaschalFullMoonDay(DayNumber e) {
@@ -151,19 +142,28 @@ std::string SolarFestivalName(int year, int month, int day, bool all_festivals) 
 }
 
 std::string SolarFestivalNameWith(int year, int month, int day, bool all_festivals, int easter_day) {
-    if (!IsCalendarDate(year, month, day)) return {};
-    std::string text;
+    const std::vector<std::string> names = SolarFestivalsWith(year, month, day, all_festivals, easter_day);
+    if (names.empty()) return {};
+    if (!all_festivals) return names.front();
+    std::string text = names.front();
+    for (size_t i = 1; i < names.size(); ++i) text += " " + names[i];
+    return text;
+}
+
+std::vector<std::string> SolarFestivalsWith(int year, int month, int day, bool all_festivals, int easter_day) {
+    std::vector<std::string> names;
+    if (!IsCalendarDate(year, month, day)) return names;
     for (const FixedFestival& f : kFixed) {
         if (f.month != month || f.day != day || year < f.from || (f.minor && !all_festivals)) continue;
-        text = all_festivals ? f.long_name : f.name;
-        if (month == 7 && day == 1 && year >= 1999 && all_festivals) text = "建党节 香港回归纪念日";
+        names.push_back(all_festivals ? f.long_name : f.name);
+        if (month == 7 && day == 1 && year >= 1999 && all_festivals) names.back() = "建党节 香港回归纪念日";
         break;
     }
     for (const WeekdayFestival& w : kWeekdayRules)
         if (w.month == month && year >= w.from && astro::NthWeekdayOfMonth(year, month, w.nth, w.weekday) == day)
-            Join(text, w.name, all_festivals);
-    if (easter_day != 0 && astro::DateToDayNumber(year, month, day) == easter_day) Join(text, "复活节", all_festivals);
-    return text;
+            names.push_back(w.name);
+    if (easter_day != 0 && astro::DateToDayNumber(year, month, day) == easter_day) names.push_back("复活节");
+    return names;
 }
 
 std::string LunarFestivalName(int lunar_year, int month, int day) {

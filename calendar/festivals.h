@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace calendar {
 
@@ -12,6 +13,11 @@ namespace calendar {
 std::string SolarFestivalName(int year, int month, int day, bool all_festivals);
 // The same with the year's Easter day (EasterDay) computed once by the caller.
 std::string SolarFestivalNameWith(int year, int month, int day, bool all_festivals, int easter_day);
+// Each solar festival of a date apart, in that order: the fixed-date one, the weekday-rule ones,
+// Easter. Without all_festivals only the main ones, with their short names; with it the minor days
+// too and the long names. The names above show the first of these, or (all_festivals) all joined
+// by blanks.
+std::vector<std::string> SolarFestivalsWith(int year, int month, int day, bool all_festivals, int easter_day);
 // The day number of Easter in a year (the first Sunday after the first full moon on or after the
 // March equinox, from 325), or 0.
 int EasterDay(int year);

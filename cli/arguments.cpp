@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <regex>
 
+#include "astro/day_numbers.h"
 #include "calendar/cycles.h"
 #include "calendar/names.h"
 #include "calendar/range.h"
@@ -20,6 +21,32 @@ std::string Range(double min, double max) {
     char text[64];
     std::snprintf(text, sizeof text, "%.15g..%.15g", min, max);
     return text;
+}
+
+// True for well-formed UTF-8: no stray or missing continuation bytes, no overlong forms, no
+// surrogates, nothing above U+10FFFF.
+bool IsUtf8(const std::string& text) {
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const int length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        unsigned long code = length == 1 ? c : c & (0x7F >> length);
+        for (int k = 1; k < length; ++k) {
+            const unsigned char more = static_cast<unsigned char>(text[i + k]);
+            if ((more & 0xC0) != 0x80) return false;
+            code = (code << 6) | (more & 0x3F);
+        }
+        constexpr unsigned long kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kLeast[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string TrimmedBlanks(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 }  // namespace
@@ -115,6 +142,80 @@ tools::MonthCondition MonthConditionOf(const MonthQueryOptions& o) {
            : o.three_big   ? tools::MonthCondition::kThreeBig
            : o.three_small ? tools::MonthCondition::kThreeSmall
                            : tools::MonthCondition::kFourBig;
+}
+
+IcsSpan IcsYears(long long from, long long years) {
+    if (years < 1 || years > kMaxIcsYears)
+        throw UsageError{"--years takes 1.." + std::to_string(kMaxIcsYears) + " years, not " + std::to_string(years)};
+    if (from < kFirstIcsYear || from > kLastIcsYear - years + 1)
+        throw UsageError{"the years " + std::to_string(from) + ".." + std::to_string(from + years - 1) + " leave " +
+                         std::to_string(kFirstIcsYear) + ".." + std::to_string(kLastIcsYear) +
+                         ": iCalendar dates are Gregorian, as the calendar is only from 1582-10-15, and libical "
+                         "writes no date after 3000"};
+    return {static_cast<int>(from), static_cast<int>(years)};
+}
+
+std::string CheckTitleText(const std::string& title) {
+    if (title.empty()) return "the title is empty";
+    if (!IsUtf8(title)) return "the title is not UTF-8 text";
+    for (char c : title)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "the title holds a control character";
+    return {};
+}
+
+std::string CheckBirthday(const std::string& entry, bool lunar, Birthday* out) {
+    static const std::regex month_day("([0-9]{1,2})-([0-9]{1,2})");
+    const size_t colon = entry.find(':');
+    if (colon == std::string::npos) return "wants MM-DD:TITLE, e.g. 08-15:" + text::GbkToUtf8("妈妈生日");
+    const std::string date = entry.substr(0, colon);
+    std::smatch m;
+    if (!std::regex_match(date, m, month_day)) return "'" + date + "' is no month-day MM-DD";
+    Birthday b;
+    b.lunar = lunar;
+    b.month = std::stoi(m[1].str());
+    b.day = std::stoi(m[2].str());
+    b.title = TrimmedBlanks(entry.substr(colon + 1));
+    if (lunar) {
+        if (b.month < 1 || b.month > 24)
+            return "no lunar month " + std::to_string(b.month) + " in " + date +
+                   " (months 1..12, a leap month as month + 12: 13..24)";
+        if (b.day < 1 || b.day > 30) return "no lunar day " + std::to_string(b.day) + " in " + date + " (days 1..30)";
+    } else if (b.month < 1 || b.month > 12 || b.day < 1 || !astro::IsValidDate(2000, b.month, b.day)) {
+        return "no date " + date + " in any year";
+    }
+    if (b.title.empty()) return "the title after ':' is empty";
+    const std::string why = CheckTitleText(b.title);
+    if (!why.empty()) return why;
+    if (out) *out = b;
+    return {};
+}
+
+std::vector<Birthday> ReadBirthdays(const std::string& contents, const std::string& file_name) {
+    std::vector<Birthday> out;
+    size_t start = contents.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    for (int number = 1; start <= contents.size(); ++number) {
+        size_t end = contents.find('\n', start);
+        if (end == std::string::npos) end = contents.size();
+        std::string line = contents.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        line = TrimmedBlanks(line);
+        if (line.empty() || line[0] == '#') continue;
+        const std::string where = file_name + ":" + std::to_string(number) + ": ";
+        // "--" is optional; then the kind, then blanks or "=" before the entry.
+        std::string rest = line.compare(0, 2, "--") == 0 ? line.substr(2) : line;
+        const bool lunar = rest.compare(0, 15, "lunar-birthday ") == 0 || rest.compare(0, 15, "lunar-birthday=") == 0;
+        const bool solar = rest.compare(0, 15, "solar-birthday ") == 0 || rest.compare(0, 15, "solar-birthday=") == 0;
+        if (!lunar && !solar)
+            throw UsageError{where + "wants lunar-birthday MM-DD:TITLE or solar-birthday MM-DD:TITLE, not '" +
+                             line + "'"};
+        rest = rest[14] == '=' ? rest.substr(15) : TrimmedBlanks(rest.substr(15));
+        Birthday b;
+        const std::string why = CheckBirthday(rest, lunar, &b);
+        if (!why.empty()) throw UsageError{where + why};
+        out.push_back(b);
+    }
+    return out;
 }
 
 }  // namespace cli

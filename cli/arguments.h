@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tools/condition_queries.h"
 
@@ -63,5 +64,38 @@ struct MonthQueryOptions {
     long long base_month = 0;
 };
 tools::MonthCondition MonthConditionOf(const MonthQueryOptions& o);
+
+// The years of `tempo ics`, at most 200 of 1583..2999: iCalendar dates are Gregorian, and so is
+// the calendar only from 1582-10-15; libical writes no date after the year 3000, and an all-day
+// event ends on the day after it.
+struct IcsSpan {
+    int first = 0;
+    int years = 0;
+};
+constexpr int kFirstIcsYear = 1583;
+constexpr int kLastIcsYear = 2999;
+constexpr int kMaxIcsYears = 200;
+IcsSpan IcsYears(long long from, long long years);
+
+// A yearly birthday "MM-DD:TITLE" (1..2 digits each; a lunar leap month as month + 12), the title
+// UTF-8 as typed, without the blanks around it.
+struct Birthday {
+    bool lunar = false;
+    int month = 0;
+    int day = 0;
+    std::string title;
+};
+// Why a title (or a calendar name) cannot go into a calendar file: empty, not UTF-8, or holding a
+// control character; the empty text when it can.
+std::string CheckTitleText(const std::string& title);
+// The birthday "MM-DD:TITLE" of an entry, or why there is none (an empty text when *out is set): no ':', no
+// MM-DD, a month or day that no year has, an empty title, a title that is not UTF-8 or holds a
+// control character.
+std::string CheckBirthday(const std::string& entry, bool lunar, Birthday* out);
+// The birthdays of a file, one a line in the forms of the options: "lunar-birthday MM-DD:TITLE" or
+// "solar-birthday MM-DD:TITLE" (with or without "--", the entry after blanks or "="). Blank lines
+// and lines starting with "#" are skipped, a UTF-8 byte-order mark and CR line ends are taken. A
+// bad line is a UsageError naming the file and the line.
+std::vector<Birthday> ReadBirthdays(const std::string& contents, const std::string& file_name);
 
 }  // namespace cli

@@ -70,5 +70,7 @@ places::CityRecord ParsePlace(const std::string& arg);
 
 // The tools of the program: `tempo table`, `tempo tool` and `tempo query` (tool_commands.cpp).
 void AddToolCommands(Commands& commands);
+// `tempo ics` (ics_command.cpp): native builds only, where libical is.
+void AddIcsCommand(Commands& commands);
 
 }  // namespace cli

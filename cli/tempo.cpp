@@ -474,6 +474,9 @@ int main(int argc, char** argv) {
     AddEra(commands);
     AddCities(commands);
     AddToolCommands(commands);
+#ifdef TEMPO_ICS
+    AddIcsCommand(commands);
+#endif
     commands.TakeJsonFlags();
 
     try {

@@ -92,11 +92,34 @@ void CheckCriteria(const std::vector<std::string>& fields) {
     }
 }
 
+// A birthday entry is taken with a month-day some year has and a title without blanks at its ends
+// or control characters, or refused with a message; a file of them gives its birthdays or a
+// message naming the file.
+void CheckBirthdays(const std::string& text, bool lunar) {
+    cli::Birthday b;
+    const std::string why = cli::CheckBirthday(text, lunar, &b);
+    if (why.empty()) {
+        const bool date = lunar ? b.month >= 1 && b.month <= 24 && b.day >= 1 && b.day <= 30
+                                : b.month >= 1 && b.month <= 12 && b.day >= 1 && b.day <= 31;
+        if (!date || b.lunar != lunar || b.title.empty() || b.title.front() == ' ' || b.title.back() == ' ' ||
+            text.find(':') == std::string::npos || text.find(b.title) == std::string::npos)
+            std::abort();
+        for (char c : b.title)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) std::abort();
+    }
+    try {
+        for (const cli::Birthday& read : cli::ReadBirthdays(text, "f"))
+            if (read.title.empty() || read.month < 1 || read.month > 24) std::abort();
+    } catch (const cli::UsageError& e) {
+        if (e.message.compare(0, 2, "f:") != 0) std::abort();
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
-    const int what = data[0] % 5;
+    const int what = data[0] % 6;
     ++data;
     --size;
     switch (what) {
@@ -149,6 +172,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             } catch (const cli::UsageError& e) {
                 if (valid || e.message.empty()) std::abort();
             }
+            break;
+        }
+        case 5: {
+            const bool lunar = size > 0 && (data[0] & 1);
+            if (size > 0) ++data, --size;
+            CheckBirthdays(std::string(reinterpret_cast<const char*>(data), size), lunar);
             break;
         }
     }

@@ -15,6 +15,7 @@ constexpr int VersionMinor = 2;
 // The page on the program's own site that the new-version check reads (HTTP/1.0 GET on port 80),
 // and that site's host, used both to connect and in the Referer header.
 constexpr const char* DownloadHost = "www.tempoline.org";
+constexpr const char* DownloadPath = "/download/index.html";
 constexpr const char* DownloadUrl = "http://www.tempoline.org/download/index.html";
 
 // The pages behind the four labels, in label order.

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "help/help_text.h"
+#include "help/version_check.h"
 #include "win/controls.h"
 #include "win/window.h"
 
@@ -31,7 +32,11 @@ constexpr const char* kLabelCaptions[4] = {"功能", "说明", "快捷键", "关
 
 int LabelPage(int id) { return id >= kFirstLabelId && id <= kLastLabelId ? id - kFirstLabelId + 1 : 0; }
 
+constexpr UINT kNewVersionMessage = WM_APP + 1;  // lparam: the line (a new std::string)
+
 struct HelpDialog : win::Window {
+    VersionSource source;
+    std::unique_ptr<VersionCheck> check;
     HWND title = nullptr;
     HWND page_box = nullptr;
     HWND labels[4] = {};
@@ -52,7 +57,22 @@ struct HelpDialog : win::Window {
                               WS_EX_CLIENTEDGE);
         ShowPage(FirstLabelPage);
         PlaceCentred(kClientWidth, kClientHeight);
+        if (source.network) {
+            HWND window = handle();
+            check = std::make_unique<VersionCheck>(*source.network, source.host_port, source.url, [window](const std::string& line) {
+                PostMessageW(window, kNewVersionMessage, 0, reinterpret_cast<LPARAM>(new std::string(line)));
+            });
+            check->Start();
+        }
         return true;
+    }
+
+    // The check is waited for before the boxes go; a line it posted that was not yet shown is freed.
+    void OnDestroy() override {
+        check.reset();
+        MSG pending;
+        while (PeekMessageW(&pending, handle(), kNewVersionMessage, kNewVersionMessage, PM_REMOVE))
+            delete reinterpret_cast<std::string*>(pending.lParam);
     }
 
     // The reader starts in the page; no text is selected.
@@ -100,6 +120,11 @@ struct HelpDialog : win::Window {
     }
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
+        if (message == kNewVersionMessage) {
+            const std::unique_ptr<std::string> line(reinterpret_cast<std::string*>(lparam));
+            win::SetText(title, win::Text(title) + "\r\n" + *line);
+            return 0;
+        }
         if (message == WM_SETCURSOR) {
             HWND over = reinterpret_cast<HWND>(wparam);
             const int shown = LabelPage(GetDlgCtrlID(over));
@@ -114,12 +139,14 @@ struct HelpDialog : win::Window {
 
 }  // namespace
 
-HWND CreateHelpDialog(HWND owner) {
-    return win::Create(std::make_unique<HelpDialog>(), win::Frame{.class_name = L"TempolineHelp", .title = "帮助"}, owner);
+HWND CreateHelpDialog(HWND owner, const VersionSource& source) {
+    auto dialog = std::make_unique<HelpDialog>();
+    dialog->source = source;
+    return win::Create(std::move(dialog), win::Frame{.class_name = L"TempolineHelp", .title = "帮助"}, owner);
 }
 
-int ShowHelpDialog(HWND owner) {
-    HWND dialog = CreateHelpDialog(owner);
+int ShowHelpDialog(HWND owner, const VersionSource& source) {
+    HWND dialog = CreateHelpDialog(owner, source);
     if (!dialog) return -1;
     win::RunModal(dialog);
     return IDOK;

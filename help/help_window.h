@@ -4,7 +4,18 @@
 
 #include <windows.h>
 
+#include <string>
+
+#include "platform/network.h"
+
 namespace help {
+
+// Where the new-version check reads the download page; no network: no check.
+struct VersionSource {
+    platform::Network* network = nullptr;
+    std::string host_port;  // connected to, and named in the Referer
+    std::string url;        // the page, as requested and as shown in the line
+};
 
 // Control ids. The label of page k (1..4) has the id kFirstLabelId - 1 + k.
 constexpr int kTitleBoxId = 101;  // upper read-only box: page 0 (and later the new-version line)
@@ -12,10 +23,10 @@ constexpr int kPageBoxId = 102;   // lower read-only box: the current page
 constexpr int kFirstLabelId = 111;
 constexpr int kLastLabelId = kFirstLabelId + 3;
 
-// Creates the dialog (not yet modal) over its owner, on page 1.
-HWND CreateHelpDialog(HWND owner);
+// Creates the dialog (not yet modal) over its owner, on page 1, and starts the new-version check.
+HWND CreateHelpDialog(HWND owner, const VersionSource& source = {});
 // Shows the dialog modally until the user closes it; IDOK then, -1 when it could not be created.
-int ShowHelpDialog(HWND owner);
+int ShowHelpDialog(HWND owner, const VersionSource& source = {});
 
 // The page the lower box shows, 1..4 (0 for a window that is not a help dialog).
 int HelpDialogPage(HWND dialog);

@@ -141,34 +141,22 @@ void AddMemorial(FoundDays& out, const PersonalStore& store, Calendar calendar, 
     out.push_back({found.substr(6), found.substr(6 + kTitleBytes + 1)});
 }
 
-FoundDays SolarMemorials(const PersonalStore& store, int year, int month, int day, bool near_locate) {
+// The memorials of a calendar that fall on a day: the one of its month-day and, with near_locate,
+// those of the dates the year lacks that PlaceYearlyDay puts on it. A date can only be moved back
+// by a day (02-29, a 30th, Hijri 12-30) or out of the leap month of the day's month number, so
+// these are the only candidates.
+FoundDays MemorialsOn(const PersonalStore& store, Calendar calendar, int year, int month, int day, bool near_locate) {
     FoundDays out;
-    AddMemorial(out, store, Calendar::kGregorian, year, month, day);
-    if (near_locate && month == 2 && day == 28 && !astro::IsValidDate(year, 2, 29))
-        AddMemorial(out, store, Calendar::kGregorian, year, 2, 29);
-    return out;
-}
-
-FoundDays LunarMemorials(const PersonalStore& store, int year, int month, int day, bool near_locate) {
-    FoundDays out;
-    AddMemorial(out, store, Calendar::kLunar, year, month, day);
+    AddMemorial(out, store, calendar, year, month, day);
     if (!near_locate) return out;
-    // A year without the leap month of this number: its memorials fall in the month itself.
-    const bool leap_missing = month <= 12 && calendar::LeapMonth(year) != month;
-    if (leap_missing) AddMemorial(out, store, Calendar::kLunar, year, month + 12, day);
-    // A month of 29 days: the memorials of the 30th fall on the 29th.
-    if (day == 29 && calendar::LunarMonthLength(year, month) == 29) {
-        AddMemorial(out, store, Calendar::kLunar, year, month, 30);
-        if (leap_missing) AddMemorial(out, store, Calendar::kLunar, year, month + 12, 30);
+    const bool leap_candidates = calendar == Calendar::kLunar && month <= 12;
+    const int candidates[][2] = {{month + 12, day}, {month, day + 1}, {month + 12, day + 1}};
+    for (const auto& [m, d] : candidates) {
+        if (m > 12 && !leap_candidates) continue;
+        const PlacedDay placed = PlaceYearlyDay(calendar, year, m, d);
+        if (placed.month == month && placed.day == day && (placed.month != m || placed.day != d))
+            AddMemorial(out, store, calendar, year, m, d);
     }
-    return out;
-}
-
-FoundDays HijriMemorials(const PersonalStore& store, int year, int month, int day, bool near_locate) {
-    FoundDays out;
-    AddMemorial(out, store, Calendar::kHijri, year, month, day);
-    if (near_locate && month == 12 && day == 29 && !calendar::HijriLeapYear(year))
-        AddMemorial(out, store, Calendar::kHijri, year, 12, 30);
     return out;
 }
 
@@ -220,16 +208,51 @@ std::string MemorialLookup(const PersonalStore& store, Calendar calendar, int mo
     return value.substr(0, 6) + RightAligned(title) + " " + AudioOf(value, 27, store.file_exists);
 }
 
+PlacedDay PlaceYearlyDay(Calendar calendar, int year, int month, int day) {
+    PlacedDay p;
+    switch (calendar) {
+        case Calendar::kGregorian:
+            if (month == 2 && day == 29 && !astro::IsValidDate(year, 2, 29) && astro::IsValidDate(year, 2, 28)) {
+                p.common_year = true;
+                day = 28;
+            }
+            if (!astro::IsValidDate(year, month, day)) return {};
+            break;
+        case Calendar::kLunar:
+            if (month < 1 || month > 24 || day < 1 || day > 30) return {};
+            if (month > 12 && calendar::LeapMonth(year) != month - 12) {
+                p.no_leap_month = true;
+                month -= 12;
+            }
+            if (day == 30 && calendar::LunarMonthLength(year, month) == 29) {
+                p.short_month = true;
+                day = 29;
+            }
+            if (!calendar::IsValidLunarDate(year, month, day)) return {};
+            break;
+        case Calendar::kHijri:
+            if (month == 12 && day == 30 && !calendar::HijriLeapYear(year) && calendar::HijriDateValid(year, 12, 29)) {
+                p.common_year = true;
+                day = 29;
+            }
+            if (!calendar::HijriDateValid(year, month, day)) return {};
+            break;
+    }
+    p.month = month;
+    p.day = day;
+    return p;
+}
+
 std::string SolarMemorialText(const PersonalStore& store, int year, int month, int day, bool near_locate) {
-    return Joined(SolarMemorials(store, year, month, day, near_locate));
+    return Joined(MemorialsOn(store, Calendar::kGregorian, year, month, day, near_locate));
 }
 
 std::string LunarMemorialText(const PersonalStore& store, int year, int month, int day, bool near_locate) {
-    return Joined(LunarMemorials(store, year, month, day, near_locate));
+    return Joined(MemorialsOn(store, Calendar::kLunar, year, month, day, near_locate));
 }
 
 std::string HijriMemorialText(const PersonalStore& store, int year, int month, int day, bool near_locate) {
-    return Joined(HijriMemorials(store, year, month, day, near_locate));
+    return Joined(MemorialsOn(store, Calendar::kHijri, year, month, day, near_locate));
 }
 
 std::string ReminderText(const PersonalStore& store, int year, int month, int day) {
@@ -267,9 +290,9 @@ DayTexts PersonalDaysOf(const PersonalStore& store, astro::DayNumber day, bool n
     if (!countdown.empty()) out.texts.push_back(countdown);
     const FoundDays found[] = {
         Reminders(store, g.year, g.month, g.day),
-        SolarMemorials(store, g.year, g.month, g.day, near_locate),
-        l.month ? LunarMemorials(store, l.year, l.month, l.day, near_locate) : FoundDays{},
-        h.month ? HijriMemorials(store, h.year, h.month, h.day, near_locate) : FoundDays{},
+        MemorialsOn(store, Calendar::kGregorian, g.year, g.month, g.day, near_locate),
+        l.month ? MemorialsOn(store, Calendar::kLunar, l.year, l.month, l.day, near_locate) : FoundDays{},
+        h.month ? MemorialsOn(store, Calendar::kHijri, h.year, h.month, h.day, near_locate) : FoundDays{},
     };
     for (const FoundDays& days : found) {
         if (!days.empty()) out.texts.push_back(Joined(days));

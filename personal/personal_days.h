@@ -48,6 +48,21 @@ struct PersonalStore {
 // or it is malformed.
 std::string MemorialLookup(const PersonalStore& store, Calendar calendar, int month, int day);
 
+// Where a yearly day of a calendar (a memorial, a birthday) falls in a year, by the rule of
+// 近似定位纪念日: on the date itself when the year has it; else 02-29 on 28 February of a common
+// year, a leap-month date in the month of that number when the year has no such leap month, day 30
+// on the 29th of a 29-day month (a leap-month 30th moved to a 29-day month takes both moves), Hijri
+// 12-30 on 12-29 of a common year. Month 0 when the date is placed nowhere: a month-day that no year
+// has, a lunar year without a record, a Gregorian date of the days skipped by the 1582 reform.
+struct PlacedDay {
+    int month = 0;  // 1..12, a lunar leap month 13..24 (only when the year has it)
+    int day = 0;
+    bool no_leap_month = false;  // a leap-month date moved to the month of its number
+    bool short_month = false;    // a lunar 30th moved to the 29th
+    bool common_year = false;    // Gregorian 02-29 or Hijri 12-30 moved to the day before
+};
+PlacedDay PlaceYearlyDay(Calendar calendar, int year, int month, int day);
+
 // The memorial texts of a day in each calendar (the title right-aligned in 20 bytes, a blank, the
 // audio path), for memorials whose event year is not after the day's year. With near_locate, days
 // that the year lacks are caught too: the memorials of 02-29 on 28 February of a common year; of a

@@ -20,10 +20,12 @@ void FillCities(HWND list, int province) {
 }  // namespace
 
 void PlaceLists::Show(int province_index, int city_index) {
-    province = std::clamp(province_index, 1, ProvinceCount);
+    const int offered = province_count > 0 ? std::min(province_count, ProvinceCount) : ProvinceCount;
+    if (province_count > 0 && province_index > offered) province_index = city_index = 1;  // not offered here
+    province = std::clamp(province_index, 1, offered);
     city = std::clamp(city_index, 1, std::max(1, CityCount(province)));
     std::vector<std::string> names;
-    for (int k = 1; k <= ProvinceCount; ++k) names.push_back(CityText(k, -1));
+    for (int k = 1; k <= offered; ++k) names.push_back(CityText(k, -1));
     win::FillList(provinces, names);
     win::Select(provinces, province - 1);
     FillCities(cities, province);

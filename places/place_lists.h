@@ -11,6 +11,7 @@ struct PlaceLists {
     HWND cities = nullptr;
     int province = 1;          // the place chosen (1-based, as in the city table)
     int city = 1;
+    int province_count = 0;    // the provinces offered, 1..province_count; 0 for all of them
 
     // Fills both lists and selects the place (indexes out of range fall back to the first).
     void Show(int province_index, int city_index);

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs everything the build and the tests need on a fresh Debian/Ubuntu machine. sox makes the
 # sounds the music player's tests play; Wine's MCI plays MP3 and WAV files through GStreamer.
+# libical writes the files of `tempo ics`; python3-icalendar (for /usr/bin/python3) reads them back
+# in its tests.
 set -euo pipefail
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -9,6 +11,7 @@ $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends \
   cmake make g++ python3 ca-certificates \
   googletest libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev \
+  pkg-config libical-dev python3-icalendar \
   g++-mingw-w64-x86-64-posix wine wine64 \
   clang libclang-rt-14-dev \
   xvfb xauth imagemagick xdotool fonts-wqy-zenhei \

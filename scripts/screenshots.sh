@@ -29,7 +29,7 @@ convert -size 260x150 gradient:'#ffd8a0'-'#ff8c1a' -fill '#ffffff80' -draw 'circ
 # (their underlined letters), opening the window titled TITLE; "hover:X,Y" the pointer resting at
 # X,Y of the window, whose tooltip then shows (the whole screen is photographed); "click:X,Y;X,Y"
 # left clicks at those points of the window, then 3 s to settle ("clickscreen:..." the same, the
-# whole screen photographed). A registry value
+# whole screen photographed); "key:K1;K2" those keys pressed. A registry value
 # named SUBKEY\NAME goes into that subkey of the program's key.
 shot() {
   local name=$1 title=$2 arguments=$3 action=$4
@@ -76,6 +76,10 @@ shot() {
           xdotool mousemove --window "$id" "${position%,*}" "${position#*,}" click 1
           sleep 1
         done
+        sleep 3
+        ;;
+      key:*)
+        for key in $(echo "${4#key:}" | tr ";" " "); do xdotool key "$key"; sleep 1; done
         sleep 3
         ;;
       hover:*)
@@ -135,3 +139,15 @@ shot music-player-tooltip 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=
 shot music-player-list-scrolling 橙鹿音乐 /A "clickscreen:50,84;78,57" "HistoryAudioList=$songs" ShowLyricWindowFlag=1
 shot music-player-karaoke 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=$songs" ShowLyricWindowFlag=2
 shot music-player-double-karaoke 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=$songs" ShowLyricWindowFlag=3
+
+# The weather viewer filled from tempoline-web's demonstration forecast for 上海 市区, and the help
+# window naming the newer version the service offers.
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build -j "$(nproc)" --target tempoline-web >/dev/null
+build/tempoline-web --address 127.0.0.1 --port 18081 --source "file:$root/web/demo-forecast.json" \
+  --version-offered 4.3 2>/dev/null &
+web=$!
+sleep 1
+shot weather-viewer 橙鹿天气 /W "key:Return" WebHost=127.0.0.1:18081 NowProvIndex=2 NowCityIndex=1
+shot help-new-version 帮助 "" menu:h WebHost=127.0.0.1:18081
+kill "$web"

@@ -22,7 +22,9 @@ cmake --build build-tsan --target core_tests -j "$jobs"
 setarch "$(uname -m)" -R build-tsan/tests/core_tests --gtest_brief=1
 
 echo "== Windows build (MinGW-w64) and tests under Wine"
-cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The weather viewer's tests read the native tempoline-web built above.
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DTEMPO_WEB_PROGRAM="$root/build/tempoline-web" >/dev/null
 cmake --build build-win -j "$jobs"
 ctest --test-dir build-win --output-on-failure
 

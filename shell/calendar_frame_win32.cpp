@@ -195,9 +195,10 @@ std::optional<LRESULT> OnPointerOrMove(Program& program, const views::CalendarPa
 std::optional<LRESULT> OnRequest(Program& program, const views::CalendarPage& page, HWND window, UINT message,
                                  WPARAM wparam, LPARAM lparam) {
     switch (message) {
-        case WM_HOTKEY:  // the weather viewer comes later
+        case WM_HOTKEY:
             if (wparam == kHotkeyShow) BringToFront(window);
             if (wparam == kHotkeyMusic) OpenMusicPlayer(program, window);
+            if (wparam == kHotkeyWeather) OpenWeather(program, window);
             if (wparam == kHotkeySpeak && program.time_signals) program.time_signals->RequestSpokenTime();
             if (wparam == kHotkeyExit) PostMessageW(window, WM_CLOSE, 0, 0);
             return 0;

@@ -155,7 +155,8 @@ void MakeShortcut(Program& p, int id) {
 
 void OpenMusic(Program& p, int) { OpenMusicPlayer(p, p.calendar_window); }
 
-void OpenHelp(Program& p, int) { help::ShowHelpDialog(p.calendar_window); }
+void OpenHelp(Program& p, int) { help::ShowHelpDialog(p.calendar_window, VersionSourceOf(p)); }
+void OpenWeatherCommand(Program& p, int) { OpenWeather(p, p.calendar_window); }
 
 // --- the personal days, the alarms, the spoken time ---------------------------------------------------
 
@@ -336,7 +337,7 @@ constexpr CommandRow kMainMenu[] = {
     {"橙鹿月历(&M)", kMonthPage, {}, ShowView, ViewShown},
     kSeparator,
     {"橙鹿音频(&A)...", kMusicPlayer, {}, OpenMusic},
-    {"查询天气(&W)...", kWeather},
+    {"查询天气(&W)...", kWeather, {}, OpenWeatherCommand},
     kSeparator,
     {"最前显示(&T)", kAlwaysOnTop, {}, ToggleOnTop, PlacedAs},
     {"嵌入桌面(&I)", kEmbedInDesktop, {}, ToggleInDesktop, PlacedAs},

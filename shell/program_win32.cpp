@@ -5,7 +5,10 @@
 #include <memory>
 
 #include "calendar/lunar_year.h"
+#include "help/help_text.h"
 #include "music/player_window.h"
+#include "weather/weather_window.h"
+#include "weather/weather_worker.h"
 #include "shell/command_line.h"
 #include "text/wide.h"
 #include "tools/date_tools_window.h"
@@ -47,7 +50,7 @@ HWND OpenToolAlone(StartAction action, const tools::ToolContext& context) {
         case StartAction::kSunTimes: return tools::CreateYearlyTablesWindow(nullptr, 4, context);
         case StartAction::kConditionDays: return tools::CreateQueryWindow(nullptr, 1, context);
         case StartAction::kConditionMonths: return tools::CreateQueryWindow(nullptr, 2, context);
-        default: return nullptr;  // the weather viewer comes later; its switch ends quietly
+        default: return nullptr;
     }
 }
 
@@ -168,6 +171,29 @@ HWND OpenMusicPlayer(Program& program, HWND owner) {
     return program.music_player;
 }
 
+HWND OpenWeather(Program& program, HWND owner) {
+    if (program.weather_viewer && IsWindow(program.weather_viewer)) {
+        ShowWindow(program.weather_viewer, SW_RESTORE);
+        SetForegroundWindow(program.weather_viewer);
+        return program.weather_viewer;
+    }
+    if (!program.network) return nullptr;
+    weather::WeatherContext context;
+    context.network = program.network;
+    const std::string host = program.registry ? LoadWebHost(*program.registry) : std::string();
+    context.host = host.empty() ? weather::kWeatherHost : host;
+    context.province = program.settings.place.prov_index;
+    context.city = program.settings.place.city_index;
+    program.weather_viewer = weather::OpenWeatherViewer(owner, context);
+    return program.weather_viewer;
+}
+
+help::VersionSource VersionSourceOf(const Program& program) {
+    const std::string host = program.registry ? LoadWebHost(*program.registry) : std::string();
+    if (host.empty()) return {program.network, help::DownloadHost, help::DownloadUrl};
+    return {program.network, host, "http://" + host + help::DownloadPath};
+}
+
 void RefreshCalendarPage(Program& program) {
     if (views::PageWindow* page = ShownPage(program)) page->Refresh(PageOptionsOf(program));
 }
@@ -202,6 +228,12 @@ int RunProgram(const std::string& command_line) {
     const StartOptions options = ParseCommandLine(ArgumentsOf(command_line));
     if (options.action == StartAction::kUnregister) {
         RemoveAllSettings(*program.registry);
+        return 0;
+    }
+    const std::unique_ptr<platform::Network> network = platform::MakeSystemNetwork();
+    program.network = network.get();
+    if (options.action == StartAction::kWeather) {
+        if (HWND viewer = OpenWeather(program, nullptr)) win::RunModal(viewer);
         return 0;
     }
     if (options.action == StartAction::kMusicPlayer) {

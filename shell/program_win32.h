@@ -10,9 +10,11 @@
 #include <string>
 
 #include "astro/day_numbers.h"
+#include "help/help_window.h"
 #include "personal/background_sound.h"
 #include "personal/time_signals.h"
 #include "platform/clock.h"
+#include "platform/network.h"
 #include "platform/registry.h"
 #include "platform/sound.h"
 #include "shell/settings.h"
@@ -64,6 +66,9 @@ struct Program {
     std::unique_ptr<personal::TimeSignals> time_signals;
     std::unique_ptr<personal::SoundFile> background;
     HWND music_player = nullptr;  // the music player while it is open
+    // The network of the weather viewer and the new-version check; none in most tests.
+    platform::Network* network = nullptr;
+    HWND weather_viewer = nullptr;  // the weather viewer while it is open
 };
 
 // Makes the program's time signals and background sound on its clock, sound player and MCI device.
@@ -105,6 +110,12 @@ void SetTransparencyLevel(Program& program, int level);
 // the front. Its list and lyric options are read from the registry first when it is in use, and
 // written back when it closes.
 HWND OpenMusicPlayer(Program& program, HWND owner);
+
+// Opens the weather viewer owned by `owner` (nullptr: alone), on the local place, or brings the
+// open one to the front.
+HWND OpenWeather(Program& program, HWND owner);
+// Where the help window's new-version check reads the download page ("WebHost" when it is set).
+help::VersionSource VersionSourceOf(const Program& program);
 
 // The popup menu and its commands (commands_win32.cpp).
 void BuildPopupMenu(Program& program);

@@ -268,6 +268,24 @@ void LoadMusicSettings(const Registry& registry, Settings& settings, const PathP
     settings.lform_top = AcceptWindowTop(Read(registry, "LFORMTop"));
 }
 
+bool IsWebHost(const std::string& text) {
+    if (text.empty() || text.size() > 255) return false;
+    const size_t colon = text.find(':');
+    const std::string name = text.substr(0, colon);
+    if (name.empty() || name.front() == '.' || name.front() == '-') return false;
+    for (char c : name) {
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-')) return false;
+    }
+    if (colon == std::string::npos) return true;
+    std::int32_t port = 0;
+    return text::ParseCanonicalInteger(text.substr(colon + 1), port) && port >= 1 && port <= 65535;
+}
+
+std::string LoadWebHost(const Registry& registry) {
+    const std::string stored = Read(registry, WebHostValue);
+    return IsWebHost(stored) ? stored : std::string();
+}
+
 void SaveMusicSettings(Registry& registry, const Settings& settings) {
     if (settings.use_registry == 0) return;
     Write(registry, "HistoryAudioList", settings.history_audio_list);

@@ -151,6 +151,14 @@ void SaveSettings(platform::Registry& registry, const Settings& settings, const 
 void LoadMusicSettings(const platform::Registry& registry, Settings& settings, const PathPredicate& folder_exists);
 void SaveMusicSettings(platform::Registry& registry, const Settings& settings);
 
+// "WebHost": another host (and port) for the weather service and the download page, as
+// "host" or "host:port"; read whether or not the registry is in use, so that a user or a test can
+// point the program at their own tempoline-web. "" when it is not set or not a plain host name
+// (letters, digits, ".", "-", and one ":" before a port of 1..65535).
+constexpr const char* WebHostValue = "WebHost";
+std::string LoadWebHost(const platform::Registry& registry);
+bool IsWebHost(const std::string& text);
+
 // Deletes everything the program stored: the four subkeys of the personal days, the settings key and
 // the Run entries. Quiet when nothing is there.
 void RemoveAllSettings(platform::Registry& registry);

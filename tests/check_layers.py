@@ -20,7 +20,7 @@ import sys
 
 RANK = {"core": 0, "foundation": 1, "platform": 1, "windows": 2, "program": 3, "cli": 1}
 SOURCE_DIRS = ["astro", "calendar", "places", "tools", "views", "text", "platform", "shell", "help", "win", "cli",
-               "personal", "music"]
+               "personal", "music", "weather", "web"]
 WINDOW_FILE = re.compile(
     r"(_window|_dialog|_editor|_view)\.(h|cpp)$|^views/(stepping_list|calendar_page)\.(h|cpp)$|"
     r"^places/place_lists\.(h|cpp)$|^tools/tool_window_common\.(h|cpp)$")

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "astro/day_numbers.h"
 #include "calendar/festivals.h"
@@ -11,6 +12,20 @@ namespace {
 
 using namespace calendar;
 using astro::DateToDayNumber;
+
+TEST(SolarFestivals, EachFestivalOfADayApart) {
+    // Easter 2018 fell on 1 April; 母亲节 2024 on 12 May, the day of 国际护士节.
+    const int easter_2018 = EasterDay(2018);
+    ASSERT_EQ(easter_2018, DateToDayNumber(2018, 4, 1));
+    const std::vector<std::string> both{"愚人节", "复活节"};
+    EXPECT_EQ(SolarFestivalsWith(2018, 4, 1, false, easter_2018), both);
+    EXPECT_EQ(SolarFestivalNameWith(2018, 4, 1, false, easter_2018), "愚人节");
+    EXPECT_EQ(SolarFestivalNameWith(2018, 4, 1, true, easter_2018), "愚人节 复活节");
+    EXPECT_EQ(SolarFestivalsWith(2024, 5, 12, false, 0), std::vector<std::string>{"母亲节"});
+    const std::vector<std::string> all{"国际护士节", "母亲节"};
+    EXPECT_EQ(SolarFestivalsWith(2024, 5, 12, true, 0), all);
+    EXPECT_TRUE(SolarFestivalsWith(2024, 5, 13, true, 0).empty());
+}
 
 TEST(SolarFestivals, FixedDatesFlagsAndFirstYears) {
     EXPECT_EQ(SolarFestivalName(2024, 1, 1, false), "元旦节");

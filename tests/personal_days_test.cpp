@@ -136,6 +136,42 @@ TEST(Memorials, ADayShowsThoseBegunByItsYearAndCatchesTheDaysItsYearLacks) {
     for (const auto& c : cases) EXPECT_EQ(c.text, c.expected) << c.what;
 }
 
+TEST(Memorials, AYearlyDayIsPlacedOnTheDayItsYearHasOrTheNearestBefore) {
+    // Month lengths and leap months from the published lunar tables: 2021 八月 has 29 days, 2023 has
+    // a 闰二月 of 29 days (2023-03-22..04-19) after a 二月 of 30, 2024 has no leap month and a
+    // 腊月 of 29 days, 2025 a 二月 of 29 days.
+    const struct {
+        Calendar calendar;
+        int year, month, day;
+        PlacedDay expected;
+    } cases[] = {
+        {Calendar::kLunar, 2021, 8, 30, {8, 29, false, true, false}},
+        {Calendar::kLunar, 2024, 8, 30, {8, 30, false, false, false}},
+        {Calendar::kLunar, 2023, 14, 10, {14, 10, false, false, false}},
+        {Calendar::kLunar, 2024, 14, 10, {2, 10, true, false, false}},
+        {Calendar::kLunar, 2023, 14, 30, {14, 29, false, true, false}},
+        {Calendar::kLunar, 2023, 2, 30, {2, 30, false, false, false}},
+        {Calendar::kLunar, 2025, 14, 30, {2, 29, true, true, false}},
+        {Calendar::kLunar, 2024, 12, 30, {12, 29, false, true, false}},
+        {Calendar::kLunar, 2024, 25, 1, {}},
+        {Calendar::kLunar, 2024, 8, 31, {}},
+        {Calendar::kGregorian, 2023, 2, 29, {2, 28, false, false, true}},
+        {Calendar::kGregorian, 2024, 2, 29, {2, 29, false, false, false}},
+        {Calendar::kGregorian, 1900, 2, 29, {2, 28, false, false, true}},
+        {Calendar::kGregorian, 2023, 4, 31, {}},
+        {Calendar::kGregorian, 1582, 10, 10, {}},  // skipped by the reform
+        {Calendar::kHijri, 1446, 12, 30, {12, 29, false, false, true}},
+        {Calendar::kHijri, 1447, 12, 30, {12, 30, false, false, false}},  // 1447 is a leap year
+    };
+    for (const auto& c : cases) {
+        const PlacedDay p = PlaceYearlyDay(c.calendar, c.year, c.month, c.day);
+        EXPECT_TRUE(p.month == c.expected.month && p.day == c.expected.day &&
+                    p.no_leap_month == c.expected.no_leap_month && p.short_month == c.expected.short_month &&
+                    p.common_year == c.expected.common_year)
+            << c.year << "-" << c.month << "-" << c.day << " placed on " << p.month << "-" << p.day;
+    }
+}
+
 TEST(Reminders, EverySlotOfTheDateInOrder) {
     MemoryRegistry r;
     const auto reminder = [](const std::string& date, const std::string& title, const std::string& audio = "") {

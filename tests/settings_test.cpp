@@ -989,4 +989,21 @@ TEST(RemoveAllSettingsTest, AKeyWithASubkeyOfUnknownKindStays) {
     EXPECT_FALSE(registry.HasValue(Machine, MachineRunKey, "Tempoline"));
 }
 
+TEST(WebHostTest, OnlyAPlainHostAndPortIsTaken) {
+    const struct {
+        const char* stored;
+        const char* taken;
+    } cases[] = {
+        {"127.0.0.1:8080", "127.0.0.1:8080"}, {"weather.example.org", "weather.example.org"}, {"h-1:1", "h-1:1"},
+        {"", ""}, {"h:0", ""}, {"h:65536", ""}, {"h:080", ""}, {"h:", ""}, {"a b", ""}, {"h/x", ""},
+        {"-h", ""}, {"h:1:2", ""}, {"http://h", ""}, {"主机", ""},
+    };
+    for (const auto& c : cases) {
+        MemoryRegistry registry;
+        Store(registry, WebHostValue, c.stored);
+        EXPECT_EQ(LoadWebHost(registry), c.taken) << c.stored;
+    }
+    EXPECT_EQ(LoadWebHost(MemoryRegistry()), "");
+}
+
 }  // namespace

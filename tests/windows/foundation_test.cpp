@@ -215,7 +215,12 @@ const std::vector<Opener>& EveryWindow() {
                  static std::string folder;
                  static std::int16_t style = 2;
                  static std::int32_t top = -1;
-                 music::PlayerContext player{&mci, &history, &style, &folder, &top};
+                 music::PlayerContext player;
+                 player.mci = &mci;
+                 player.history = &history;
+                 player.lyric_style = &style;
+                 player.lyric_folder = &folder;
+                 player.lyric_top = &top;
                  return music::OpenPlayer(owner, player);
              },
              true},

@@ -1,0 +1,309 @@
+#include "cli/ics.h"
+
+#include <libical/ical.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <set>
+
+#include "astro/day_numbers.h"
+#include "astro/events.h"
+#include "calendar/cycles.h"
+#include "calendar/festivals.h"
+#include "calendar/lunar_year.h"
+#include "calendar/names.h"
+#include "personal/personal_days.h"
+#include "text/encoding.h"
+#include "tools/yearly_tables.h"
+
+namespace cli {
+
+namespace {
+
+constexpr const char* kProductId = "-//Tempoline//tempo ics//ZH";
+
+// DTSTAMP says when the object was made. Made now, it would change every file and defeat "the
+// same input gives the same file"; calendar programs match a re-imported event by its UID (and
+// SEQUENCE), not by DTSTAMP. So every event carries this one instant, the start of the year
+// `tempo ics` was written in.
+constexpr int kStampYear = 2026;
+
+enum class Kind { kTerm, kLunarFestival, kSolarFestival, kMonth, kLunarBirthday, kSolarBirthday };
+
+// One event, its texts in UTF-8. An all-day event has second -1; a timed one is at `second`
+// (0..86399) of the UTC day `day`.
+struct Event {
+    astro::DayNumber day = 0;
+    int second = -1;
+    Kind kind = Kind::kTerm;
+    std::string summary, description, category;
+    std::string key;  // what the event is, for its UID: kind, year and name, never the date found
+};
+
+std::string Utf8(const std::string& gbk) { return text::GbkToUtf8(gbk); }
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// "八月三十", "闰二月初一" (GBK).
+std::string LunarMonthDay(int month, int day) {
+    return Trimmed(calendar::LunarMonthName(month)) + calendar::LunarDayName(day);
+}
+
+// The sexagenary name of the lunar year that contains day n ("甲辰").
+std::string LunarYearName(astro::DayNumber n) {
+    const astro::CalendarDate d = astro::DayNumberToDate(n);
+    return calendar::GanZhiName(calendar::YearGanZhi(d.year, d.month, d.day, calendar::kYearFromSpringFestival));
+}
+
+// "农历甲辰年八月十五" (GBK) for day n.
+std::string LunarDateOf(astro::DayNumber n) {
+    const astro::CalendarDate d = astro::DayNumberToDate(n);
+    const calendar::LunarDate l = calendar::SolarToLunarDate(d.year, d.month, d.day);
+    return "农历" + LunarYearName(n) + "年" + LunarMonthDay(l.month, l.day);
+}
+
+// "2024年2月10日" (GBK).
+std::string GregorianText(astro::DayNumber n) {
+    const astro::CalendarDate d = astro::DayNumberToDate(n);
+    return std::to_string(d.year) + "年" + std::to_string(d.month) + "月" + std::to_string(d.day) + "日";
+}
+
+std::string TwoDigits(int n) {
+    char out[8];
+    std::snprintf(out, sizeof out, "%02d", n);
+    return out;
+}
+
+// The first and last day of the span's Gregorian years.
+struct Days {
+    astro::DayNumber first, last;
+    bool Holds(astro::DayNumber n) const { return n >= first && n <= last; }
+};
+
+void AddTerms(std::vector<Event>& out, const IcsSpan& span) {
+    for (int year = span.first; year < span.first + span.years; ++year) {
+        for (const tools::TableEntry& t : tools::SolarTermsOfYear(year)) {
+            // The instant as the calendar shows it, UTC+8 to the second (cut, like every clock time
+            // of the program), then moved back by the eight hours of the zone.
+            const astro::DayNumber local_day = static_cast<astro::DayNumber>(std::floor(t.when));
+            const int local_second = std::min(86399, static_cast<int>(std::floor(astro::DayFraction(t.when) * 86400.0)));
+            const long long utc = static_cast<long long>(local_day) * 86400 + local_second - astro::CalcTimeZone * 3600LL;
+            Event e;
+            e.day = static_cast<astro::DayNumber>(utc / 86400);  // day numbers of these years are positive
+            e.second = static_cast<int>(utc - static_cast<long long>(e.day) * 86400);
+            e.kind = Kind::kTerm;
+            const std::string name = calendar::SolarTermNames[t.index];
+            e.summary = Utf8(name);
+            char clock[16];
+            std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", local_second / 3600, local_second / 60 % 60,
+                          local_second % 60);
+            e.description = Utf8("太阳黄经" + std::to_string(astro::SolarTermLongitude(t.index)) + "°，北京时间" +
+                                 GregorianText(local_day) + " " + clock);
+            e.category = Utf8("节气");
+            e.key = "term " + std::to_string(year) + " " + std::to_string(t.index);
+            out.push_back(std::move(e));
+        }
+    }
+}
+
+void AddFestivals(std::vector<Event>& out, const Days& days) {
+    int easter_year = 0, easter_day = 0;
+    for (astro::DayNumber n = days.first; n <= days.last; ++n) {
+        const astro::CalendarDate d = astro::DayNumberToDate(n);
+        const calendar::LunarDate l = calendar::SolarToLunarDate(d.year, d.month, d.day);
+        const std::string lunar = calendar::LunarFestivalName(l.year, l.month, l.day);
+        if (!lunar.empty()) {
+            Event e;
+            e.day = n;
+            e.kind = Kind::kLunarFestival;
+            e.summary = Utf8(lunar);
+            e.description = Utf8(LunarDateOf(n));
+            e.category = Utf8("农历节日");
+            e.key = "lunar-festival " + std::to_string(l.year) + " " + e.summary;
+            out.push_back(std::move(e));
+        }
+        if (d.year != easter_year) {
+            easter_year = d.year;
+            easter_day = calendar::EasterDay(d.year);
+        }
+        for (const std::string& solar : calendar::SolarFestivalsWith(d.year, d.month, d.day, false, easter_day)) {
+            Event e;
+            e.day = n;
+            e.kind = Kind::kSolarFestival;
+            e.summary = Utf8(solar);
+            e.description = Utf8("公历" + GregorianText(n) + "，" + LunarDateOf(n));
+            e.category = Utf8("公历节日");
+            e.key = "solar-festival " + std::to_string(d.year) + " " + e.summary;
+            out.push_back(std::move(e));
+        }
+    }
+}
+
+void AddMonths(std::vector<Event>& out, const IcsSpan& span, const Days& days) {
+    // The lunar year before the span ends in it (its last months fall in January or February).
+    for (int year = span.first - 1; year < span.first + span.years; ++year) {
+        astro::DayNumber n = calendar::NewYearDay(year);
+        for (int place = 1; place <= calendar::LunarMonthCount(year); ++place) {
+            const int month = calendar::MonthAtPlace(year, place);
+            const int length = calendar::LunarMonthLength(year, month);
+            if (days.Holds(n)) {
+                Event e;
+                e.day = n;
+                e.kind = Kind::kMonth;
+                e.summary = Utf8(LunarMonthDay(month, 1));
+                e.description = Utf8("农历" + LunarYearName(n) + "年" + Trimmed(calendar::LunarMonthName(month)) +
+                                     (length == 30 ? "，大月（30天）" : "，小月（29天）"));
+                e.category = Utf8("农历月");
+                e.key = "month " + std::to_string(year) + " " + std::to_string(month);
+                out.push_back(std::move(e));
+            }
+            n += length;
+        }
+    }
+}
+
+void AddBirthday(std::vector<Event>& out, const Birthday& b, const IcsSpan& span, const Days& days) {
+    const personal::Calendar calendar = b.lunar ? personal::Calendar::kLunar : personal::Calendar::kGregorian;
+    const std::string month_day = TwoDigits(b.month) + "-" + TwoDigits(b.day);
+    for (int year = b.lunar ? span.first - 1 : span.first; year < span.first + span.years; ++year) {
+        const personal::PlacedDay placed = personal::PlaceYearlyDay(calendar, year, b.month, b.day);
+        if (placed.month == 0) continue;
+        astro::DayNumber n;
+        if (b.lunar) {
+            const astro::CalendarDate d = calendar::LunarToSolar(year, placed.month, placed.day);
+            n = astro::DateToDayNumber(d.year, d.month, d.day);
+        } else {
+            n = astro::DateToDayNumber(year, placed.month, placed.day);
+        }
+        if (!days.Holds(n)) continue;
+        std::string description;
+        if (b.lunar) {
+            description = "农历" + LunarMonthDay(b.month, b.day) + "。";
+            if (placed.no_leap_month || placed.short_month) {
+                description += LunarYearName(n) + "年";
+                if (placed.no_leap_month) description += "没有" + Trimmed(calendar::LunarMonthName(b.month)) + "，";
+                if (placed.short_month) description += Trimmed(calendar::LunarMonthName(placed.month)) + "只有二十九天，";
+                description += "近似定位到" + LunarMonthDay(placed.month, placed.day) + "。";
+            }
+        } else {
+            description = "公历" + std::to_string(b.month) + "月" + std::to_string(b.day) + "日。";
+            if (placed.common_year)
+                description += std::to_string(year) + "年不是闰年，近似定位到2月28日。";
+            description += "这天是" + LunarDateOf(n) + "。";
+        }
+        Event e;
+        e.day = n;
+        e.kind = b.lunar ? Kind::kLunarBirthday : Kind::kSolarBirthday;
+        e.summary = b.title;
+        e.description = Utf8(description);
+        e.category = Utf8("生日");
+        e.key = std::string(b.lunar ? "lunar-birthday " : "solar-birthday ") + month_day + " " + std::to_string(year) + " " +
+                b.title;
+        out.push_back(std::move(e));
+    }
+}
+
+// FNV-1a, 64 bits: the same key gives the same UID on every machine and in every run.
+std::string Uid(const std::string& key) {
+    std::uint64_t h = 14695981039346656037ULL;
+    for (unsigned char c : key) {
+        h ^= c;
+        h *= 1099511628211ULL;
+    }
+    char out[40];
+    std::snprintf(out, sizeof out, "%016llx@tempoline", static_cast<unsigned long long>(h));
+    return out;
+}
+
+icaltimetype DateOf(astro::DayNumber n) {
+    const astro::CalendarDate d = astro::DayNumberToDate(n);
+    icaltimetype t = icaltime_null_date();
+    t.year = d.year;
+    t.month = d.month;
+    t.day = d.day;
+    return t;
+}
+
+icaltimetype UtcTime(astro::DayNumber n, int second) {
+    const astro::CalendarDate d = astro::DayNumberToDate(n);
+    icaltimetype t = icaltime_null_time();
+    t.year = d.year;
+    t.month = d.month;
+    t.day = d.day;
+    t.hour = second / 3600;
+    t.minute = second / 60 % 60;
+    t.second = second % 60;
+    return icaltime_set_timezone(&t, icaltimezone_get_utc_timezone());
+}
+
+struct ComponentDeleter {
+    void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+};
+
+}  // namespace
+
+std::string IcsCalendar(const IcsRequest& request) {
+    const IcsSpan& span = request.span;
+    const Days days{astro::DateToDayNumber(span.first, 1, 1), astro::DateToDayNumber(span.first + span.years - 1, 12, 31)};
+    std::vector<Event> events;
+    if (request.terms) AddTerms(events, span);
+    if (request.festivals) AddFestivals(events, days);
+    if (request.months) AddMonths(events, span, days);
+    for (const Birthday& b : request.birthdays) AddBirthday(events, b, span, days);
+    // In time order, all-day events before the timed ones of their day, then in the order of the
+    // kinds above.
+    std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
+        if (a.day != b.day) return a.day < b.day;
+        return a.second < b.second;
+    });
+
+    std::unique_ptr<icalcomponent, ComponentDeleter> calendar(icalcomponent_new_vcalendar());
+    icalcomponent* cal = calendar.get();
+    icalcomponent_add_property(cal, icalproperty_new_version("2.0"));
+    icalcomponent_add_property(cal, icalproperty_new_prodid(kProductId));
+    icalcomponent_add_property(cal, icalproperty_new_calscale("GREGORIAN"));
+    icalproperty* name = icalproperty_new_x(request.name.c_str());
+    icalproperty_set_x_name(name, "X-WR-CALNAME");
+    icalcomponent_add_property(cal, name);
+
+    icaltimetype stamp = icaltime_null_time();
+    stamp.year = kStampYear;
+    stamp.month = 1;
+    stamp.day = 1;
+    stamp = icaltime_set_timezone(&stamp, icaltimezone_get_utc_timezone());
+    std::set<std::string> uids;
+    for (const Event& e : events) {
+        // The same birthday given twice is one event.
+        const std::string uid = Uid(e.key);
+        if (!uids.insert(uid).second) continue;
+        icalcomponent* event = icalcomponent_new_vevent();
+        icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
+        icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
+        if (e.second < 0) {
+            icalcomponent_add_property(event, icalproperty_new_dtstart(DateOf(e.day)));
+            icalcomponent_add_property(event, icalproperty_new_dtend(DateOf(e.day + 1)));
+        } else {
+            // An instant: DTSTART alone, an event of no duration.
+            icalcomponent_add_property(event, icalproperty_new_dtstart(UtcTime(e.day, e.second)));
+        }
+        icalcomponent_add_property(event, icalproperty_new_summary(e.summary.c_str()));
+        icalcomponent_add_property(event, icalproperty_new_description(e.description.c_str()));
+        icalcomponent_add_property(event, icalproperty_new_categories(e.category.c_str()));
+        // Days to know, not appointments: they leave the time free.
+        icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+        icalcomponent_add_component(cal, event);
+    }
+    char* text = icalcomponent_as_ical_string_r(cal);
+    std::string out = text ? text : "";
+    icalmemory_free_buffer(text);
+    return out;
+}
+
+}  // namespace cli

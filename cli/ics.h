@@ -1,0 +1,31 @@
+// `tempo ics`: the Chinese calendar and yearly birthdays as an iCalendar file (RFC 5545), for the
+// phone and web calendars that cannot repeat an event by the lunar calendar.
+//
+// Every event lies in the Gregorian years of the span: the solar terms as timed events at their
+// instants (UTC), the festivals, the first days of the lunar months and the birthdays as all-day
+// events. A birthday is placed in each lunar (or Gregorian) year by the rule of 近似定位纪念日
+// (personal::PlaceYearlyDay). libical builds and writes the file, so lines are folded and text
+// escaped by it. Built natively only: the Windows build has no libical.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/arguments.h"
+
+namespace cli {
+
+struct IcsRequest {
+    IcsSpan span;
+    bool terms = false;
+    bool festivals = false;
+    bool months = false;
+    std::vector<Birthday> birthdays;
+    std::string name;  // X-WR-CALNAME, UTF-8
+};
+
+// The calendar file (UTF-8, CR LF line ends). The same request gives the same bytes: every UID is
+// a hash of what the event is, and DTSTAMP is a fixed instant.
+std::string IcsCalendar(const IcsRequest& request);
+
+}  // namespace cli

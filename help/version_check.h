@@ -1,0 +1,44 @@
+// The help window's new-version check: one GET of the download page on its own thread; when the
+// page names a newer version, the line that says so is handed to the window (which shows it on its
+// own thread). Every failure ends the check silently. Stopped and joined when the window closes.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "platform/network.h"
+
+namespace help {
+
+class VersionCheck {
+public:
+    using Post = std::function<void(const std::string& line)>;
+    // `host_port` is where the page is fetched from; `url` the page's address, as sent and shown.
+    VersionCheck(platform::Network& network, std::string host_port, std::string url, Post post)
+        : network_(network), host_(std::move(host_port)), url_(std::move(url)), post_(std::move(post)) {}
+    ~VersionCheck() { Stop(); }
+    VersionCheck(const VersionCheck&) = delete;
+    VersionCheck& operator=(const VersionCheck&) = delete;
+
+    void Start();
+    void Stop();
+    bool Finished() const { return finished_.load(); }
+
+private:
+    void Run();
+
+    platform::Network& network_;
+    std::string host_, url_;
+    Post post_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
+    std::thread thread_;
+};
+
+// "GET " + url + " HTTP/1.0", "Referer: http://" + host + "/", "User-Agent: nvk HTTP FILE DOWNLOAD",
+// and an empty line, each ended by CR LF.
+std::string DownloadRequest(const std::string& host_port, const std::string& url);
+
+}  // namespace help

@@ -1,0 +1,324 @@
+#!/usr/bin/python3
+"""tempo ics end to end. Every file is read back by two parsers, libical (through ctypes) and Debian's
+python3-icalendar, which must agree on every event to the second; the values are checked against
+published tables; libical's restriction check must find nothing missing from the calendar.
+Run with the system's interpreter (/usr/bin/python3), the one that has python3-icalendar."""
+import ctypes
+import ctypes.util
+import datetime
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import icalendar
+
+TEMPO = sys.argv.pop(1) if len(sys.argv) > 1 else "build/tempo"
+DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+UTC = datetime.timezone.utc
+
+
+def tempo(*args):
+    p = subprocess.run([TEMPO, "ics", *args], capture_output=True)
+    return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
+
+
+# --- libical through ctypes ------------------------------------------------------------------------
+
+class IcalTime(ctypes.Structure):
+    _fields_ = [(name, ctypes.c_int) for name in ("year", "month", "day", "hour", "minute", "second", "is_date",
+                                                   "is_daylight")] + [("zone", ctypes.c_void_p)]
+
+
+ical = ctypes.CDLL(ctypes.util.find_library("ical"))
+for fn, res, args in [
+        ("icalparser_parse_string", ctypes.c_void_p, [ctypes.c_char_p]),
+        ("icalcomponent_get_first_component", ctypes.c_void_p, [ctypes.c_void_p, ctypes.c_int]),
+        ("icalcomponent_get_next_component", ctypes.c_void_p, [ctypes.c_void_p, ctypes.c_int]),
+        ("icalcomponent_get_first_property", ctypes.c_void_p, [ctypes.c_void_p, ctypes.c_int]),
+        ("icalcomponent_get_next_property", ctypes.c_void_p, [ctypes.c_void_p, ctypes.c_int]),
+        ("icalproperty_get_property_name", ctypes.c_char_p, [ctypes.c_void_p]),
+        ("icalproperty_get_value_as_string", ctypes.c_char_p, [ctypes.c_void_p]),
+        ("icalcomponent_get_dtstart", IcalTime, [ctypes.c_void_p]),
+        ("icalcomponent_get_dtend", IcalTime, [ctypes.c_void_p]),
+        ("icalcomponent_get_uid", ctypes.c_char_p, [ctypes.c_void_p]),
+        ("icalcomponent_get_summary", ctypes.c_char_p, [ctypes.c_void_p]),
+        ("icalcomponent_get_description", ctypes.c_char_p, [ctypes.c_void_p]),
+        ("icaltime_is_utc", ctypes.c_int, [IcalTime]),
+        ("icalrestriction_check", ctypes.c_int, [ctypes.c_void_p]),
+        ("icalcomponent_count_errors", ctypes.c_int, [ctypes.c_void_p]),
+        ("icalcomponent_free", None, [ctypes.c_void_p])]:
+    getattr(ical, fn).restype = res
+    getattr(ical, fn).argtypes = args
+VEVENT, ANY_PROPERTY = 4, 0
+
+
+def libical_time(t):
+    if t.is_date:
+        return datetime.date(t.year, t.month, t.day)
+    assert ical.icaltime_is_utc(t), "a timed event that is not in UTC"
+    return datetime.datetime(t.year, t.month, t.day, t.hour, t.minute, t.second, tzinfo=UTC)
+
+
+def read_with_libical(data):
+    """The calendar's properties and its events, and the number of errors libical finds."""
+    root = ical.icalparser_parse_string(data)
+    assert root, "libical could not parse the file"
+    try:
+        checked = ical.icalrestriction_check(root)
+        errors = ical.icalcomponent_count_errors(root)
+
+        def properties(c):
+            out = {}
+            p = ical.icalcomponent_get_first_property(c, ANY_PROPERTY)
+            while p:
+                out[ical.icalproperty_get_property_name(p).decode()] = \
+                    (ical.icalproperty_get_value_as_string(p) or b"").decode()
+                p = ical.icalcomponent_get_next_property(c, ANY_PROPERTY)
+            return out
+
+        events = []
+        e = ical.icalcomponent_get_first_component(root, VEVENT)
+        while e:
+            # (libical would make up an end from DTSTART when there is no DTEND.)
+            has_end = "DTEND" in properties(e)
+            events.append({"uid": ical.icalcomponent_get_uid(e).decode(),
+                           "start": libical_time(ical.icalcomponent_get_dtstart(e)),
+                           "end": libical_time(ical.icalcomponent_get_dtend(e)) if has_end else None,
+                           "summary": ical.icalcomponent_get_summary(e).decode(),
+                           "description": ical.icalcomponent_get_description(e).decode()})
+            e = ical.icalcomponent_get_next_component(root, VEVENT)
+        return properties(root), events, checked, errors
+    finally:
+        ical.icalcomponent_free(root)
+
+
+def read_with_icalendar(data):
+    cal = icalendar.Calendar.from_ical(data)
+    events = []
+    for e in cal.walk("VEVENT"):
+        categories = e["CATEGORIES"]
+        events.append({"uid": str(e["UID"]), "start": e["DTSTART"].dt,
+                       "end": e["DTEND"].dt if "DTEND" in e else None,
+                       "summary": str(e["SUMMARY"]), "description": str(e["DESCRIPTION"]),
+                       "categories": [str(c) for c in getattr(categories, "cats", [categories])],
+                       "stamp": e["DTSTAMP"].dt})
+    return cal, events
+
+
+class Ics:
+    """One run of tempo ics, read by both parsers, which must agree on every event."""
+
+    def __init__(self, test, *args):
+        code, self.data, err = tempo(*args)
+        test.assertEqual(code, 0, err)
+        if "--output" in args:
+            test.assertEqual(self.data, b"")
+            with open(args[args.index("--output") + 1], "rb") as f:
+                self.data = f.read()
+        self.calendar, self.events, checked, errors = read_with_libical(self.data)
+        test.assertTrue(checked, "libical's restriction check refused the file")
+        test.assertEqual(errors, 0)
+        self.cal, other = read_with_icalendar(self.data)
+        key = ("uid", "start", "end", "summary", "description")
+        test.assertEqual([tuple(e[k] for k in key) for e in self.events], [tuple(e[k] for k in key) for e in other])
+        for mine, theirs in zip(self.events, other):
+            mine["categories"], mine["stamp"] = theirs["categories"], theirs["stamp"]
+
+    def on(self, summary):
+        return [e["start"] for e in self.events if e["summary"] == summary]
+
+
+def official_month_starts():
+    """The first days of the lunar months 1901..2100 as published (data/, independent of the engine)."""
+    with open(os.path.join(DATA, "official_month_starts_1901_2100.tsv")) as f:
+        return [datetime.date.fromisoformat(line.split()[1]) for line in f if not line.startswith("#")]
+
+
+# 春节 and the leap month of each year, from the published lunar calendar tables.
+SPRING_FESTIVAL = {2020: "01-25", 2021: "02-12", 2022: "02-01", 2023: "01-22", 2024: "02-10", 2025: "01-29",
+                   2026: "02-17", 2027: "02-06", 2028: "01-26", 2029: "02-13", 2030: "02-03"}
+LEAP_MONTH = {2020: 4, 2023: 2, 2025: 6, 2028: 5}
+
+
+def lunar_birthday(year, month, day, starts):
+    """The day a lunar month-day falls on in a lunar year, by the rule as written: a leap month the
+    year lacks falls in the month of its number, a 30th of a 29-day month on the 29th."""
+    first = starts.index(datetime.date.fromisoformat("%d-%s" % (year, SPRING_FESTIVAL[year])))
+    leap = LEAP_MONTH.get(year, 0)
+    base = month - 12 if month > 12 else month
+    place = first + base - 1 + (1 if leap and leap < base else 0) + (1 if month > 12 and leap == base else 0)
+    length = (starts[place + 1] - starts[place]).days
+    return starts[place] + datetime.timedelta(days=min(day, length) - 1)
+
+
+class Terms(unittest.TestCase):
+    # Purple Mountain Observatory's instants of 2024 as the almanacs print them: UTC+8, to the minute
+    # (five of them are also in tests/events_test.cpp).
+    PUBLISHED_2024 = """小寒 01-06 04:49  大寒 01-20 22:07  立春 02-04 16:27  雨水 02-19 12:13  惊蛰 03-05 10:23
+        春分 03-20 11:06  清明 04-04 15:02  谷雨 04-19 21:59  立夏 05-05 08:10  小满 05-20 20:59  芒种 06-05 12:10
+        夏至 06-21 04:51  小暑 07-06 22:20  大暑 07-22 15:44  立秋 08-07 08:09  处暑 08-22 22:55  白露 09-07 11:11
+        秋分 09-22 20:44  寒露 10-08 03:00  霜降 10-23 06:15  立冬 11-07 06:20  小雪 11-22 03:56  大雪 12-06 23:17
+        冬至 12-21 17:21"""
+
+    def test_the_24_terms_of_2024_at_their_published_instants_in_utc(self):
+        ics = Ics(self, "--from", "2024", "--years", "1", "--terms")
+        words = self.PUBLISHED_2024.split()
+        published = {words[i]: datetime.datetime.fromisoformat("2024-%s %s+08:00" % (words[i + 1], words[i + 2]))
+                     for i in range(0, len(words), 3)}
+        self.assertEqual([e["summary"] for e in ics.events], list(published))
+        for e in ics.events:
+            # Both parsers read the same second (Ics checks it) in UTC; the published minute is met
+            # within its own precision.
+            self.assertEqual(e["start"].utcoffset(), datetime.timedelta(0), e)
+            self.assertIsNone(e["end"])
+            self.assertLess(abs((e["start"] - published[e["summary"]]).total_seconds()), 60, e)
+            self.assertEqual(e["categories"], ["节气"])
+
+
+class AllDayEvents(unittest.TestCase):
+    def test_festivals_of_2024(self):
+        ics = Ics(self, "--from", "2024", "--festivals")
+        # The published dates of 2024.
+        for name, day in [("春节", "02-10"), ("除夕", "02-09"), ("元宵节", "02-24"), ("端午节", "06-10"),
+                          ("七夕节", "08-10"), ("中秋节", "09-17"), ("重阳节", "10-11"), ("国庆节", "10-01"),
+                          ("母亲节", "05-12"), ("复活节", "03-31")]:
+            self.assertEqual(ics.on(name), [datetime.date.fromisoformat("2024-" + day)], name)
+        spring = next(e for e in ics.events if e["summary"] == "春节")
+        self.assertEqual(spring["end"], datetime.date(2024, 2, 11))
+        self.assertEqual(spring["categories"], ["农历节日"])
+        self.assertIn("甲辰年正月初一", spring["description"])
+
+    def test_the_months_of_2023_open_on_the_published_days(self):
+        ics = Ics(self, "--from", "2023", "--months")
+        starts = [d for d in official_month_starts() if d.year == 2023]
+        self.assertEqual([e["start"] for e in ics.events], starts)
+        self.assertEqual([e["summary"][:-2] for e in ics.events],
+                         ["正月", "二月", "闰二月", "三月", "四月", "五月", "六月", "七月", "八月", "九月", "十月", "冬月"])
+        self.assertTrue(all(e["summary"].endswith("初一") for e in ics.events))
+        self.assertIn("小月（29天）", ics.events[2]["description"])  # 闰二月: 03-22 .. 04-19
+
+
+class Birthdays(unittest.TestCase):
+    def test_lunar_birthdays_of_2020_to_2030_on_the_published_months(self):
+        # 八月三十 falls on the 29th where 八月 is small; 闰二月初十 in 二月 except in 2023, which has
+        # a 闰二月. Hand-checked: 2021-10-05 (八月 of 2021 is small), 2024-10-02, 2023-03-31.
+        ics = Ics(self, "--from", "2020", "--years", "11", "--lunar-birthday", "08-30:奶奶生日",
+                  "--lunar-birthday", "14-10:闰月生日")
+        starts = official_month_starts()
+        for title, month, day, checked in [("奶奶生日", 8, 30, ["2021-10-05", "2024-10-02"]),
+                                           ("闰月生日", 14, 10, ["2023-03-31"])]:
+            self.assertEqual(ics.on(title), [lunar_birthday(y, month, day, starts) for y in range(2020, 2031)])
+            self.assertTrue(set(map(datetime.date.fromisoformat, checked)) <= set(ics.on(title)))
+        for e in ics.events:
+            year = e["start"].year
+            if e["summary"] == "奶奶生日":
+                small = lunar_birthday(year, 8, 30, starts) == lunar_birthday(year, 8, 29, starts)
+                self.assertTrue(e["description"].startswith("农历八月三十。"), e)
+                self.assertEqual("八月只有二十九天" in e["description"], small, e)
+            else:
+                self.assertEqual("没有闰二月" in e["description"], year != 2023, e)
+            self.assertEqual(e["categories"], ["生日"])
+
+    def test_solar_birthdays_and_the_29th_of_february(self):
+        ics = Ics(self, "--from", "2023", "--years", "3", "--solar-birthday", "02-29:闰日", "--solar-birthday",
+                  "3-1:三月")
+        self.assertEqual(ics.on("闰日"), [datetime.date(2023, 2, 28), datetime.date(2024, 2, 29),
+                                          datetime.date(2025, 2, 28)])
+        self.assertEqual(ics.on("三月"), [datetime.date(y, 3, 1) for y in (2023, 2024, 2025)])
+        notes = [e["description"] for e in ics.events if e["summary"] == "闰日"]
+        self.assertIn("不是闰年", notes[0])
+        self.assertNotIn("不是闰年", notes[1])
+        self.assertIn("农历甲辰年正月二十", notes[1])
+
+    def test_a_birthdays_file_takes_the_forms_of_the_options(self):
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "family.txt")
+            with open(path, "wb") as f:
+                f.write("\ufeff# 家人\r\nlunar-birthday 08-15:妈妈生日\r\n\r\n--solar-birthday=05-04:爸爸生日\n"
+                        .encode("utf-8"))
+            out = os.path.join(d, "family.ics")
+            ics = Ics(self, "--from", "2024", "--birthdays", path, "--output", out)
+            self.assertEqual(ics.data, tempo("--from", "2024", "--lunar-birthday", "08-15:妈妈生日",
+                                             "--solar-birthday", "05-04:爸爸生日")[1])
+            self.assertEqual([(e["summary"], e["start"]) for e in ics.events],
+                             [("爸爸生日", datetime.date(2024, 5, 4)), ("妈妈生日", datetime.date(2024, 9, 17))])
+
+
+class TheFile(unittest.TestCase):
+    README = ["--from", "2025", "--years", "10", "--terms", "--festivals", "--lunar-birthday", "08-15:妈妈生日"]
+
+    def test_the_readme_command_gives_a_valid_file(self):
+        ics = Ics(self, *self.README)
+        self.assertEqual(ics.calendar["VERSION"], "2.0")
+        self.assertEqual(ics.calendar["X-WR-CALNAME"], "橙鹿万年历")
+        self.assertEqual(str(ics.cal["X-WR-CALNAME"]), "橙鹿万年历")
+        self.assertIn("PRODID", ics.calendar)
+        for e in ics.events:
+            self.assertTrue(e["uid"].endswith("@tempoline") and e["summary"] and e["categories"], e)
+            self.assertEqual(e["stamp"].utcoffset(), datetime.timedelta(0))
+        self.assertEqual(len(ics.on("立春")), 10)
+        # 八月十五 is 中秋节: the birthday falls on it every year, 2025-10-06 the first.
+        self.assertEqual(ics.on("妈妈生日"), ics.on("中秋节"))
+        self.assertEqual(ics.on("妈妈生日")[0], datetime.date(2025, 10, 6))
+        lines = ics.data.split(b"\r\n")
+        self.assertEqual(lines[-1], b"")
+        self.assertTrue(all(len(line) <= 75 and b"\n" not in line for line in lines))
+
+    def test_the_same_input_gives_the_same_file_and_uids_that_outlive_the_span(self):
+        args = ["--terms", "--festivals", "--months", "--lunar-birthday", "08-30:奶奶生日"]
+        first = Ics(self, "--from", "2025", "--years", "3", *args)
+        self.assertEqual(first.data, tempo("--from", "2025", "--years", "3", *args)[1])
+        uids = [e["uid"] for e in first.events]
+        self.assertEqual(len(uids), len(set(uids)))
+        # A file of 2026 alone names 2026's events as the longer file does, so importing it updates them.
+        alone = Ics(self, "--from", "2026", *args)
+        of_2026 = {(e["uid"], e["summary"], e["start"]) for e in first.events if e["start"].year == 2026}
+        self.assertEqual({(e["uid"], e["summary"], e["start"]) for e in alone.events}, of_2026)
+
+
+    def test_the_first_and_the_last_year(self):
+        for year in (1583, 2999):
+            ics = Ics(self, "--from", str(year), "--terms", "--festivals", "--months", "--solar-birthday", "12-31:x")
+            self.assertEqual({e["start"].year for e in ics.events}, {year})
+            self.assertEqual(ics.on("x"), [datetime.date(year, 12, 31)])
+
+
+class Refusals(unittest.TestCase):
+    def test_bad_input_is_refused_with_status_2_and_what_is_wrong(self):
+        with tempfile.TemporaryDirectory() as d:
+            bad = os.path.join(d, "bad.txt")
+            with open(bad, "w", encoding="utf-8") as f:
+                f.write("# ok\nlunar-birthday 08-15:妈妈\nlunar-birthday 08-31:错\n")
+            wrong_form = os.path.join(d, "form.txt")
+            with open(wrong_form, "w", encoding="utf-8") as f:
+                f.write("birthday 08-15:妈妈\n")
+            for args, said in [
+                    (["--lunar-birthday", "08-31:x"], "no lunar day 31"),
+                    (["--lunar-birthday", "25-01:x"], "no lunar month 25"),
+                    (["--solar-birthday", "02-30:x"], "no date 02-30"),
+                    (["--solar-birthday", "08-15"], "wants MM-DD:TITLE"),
+                    (["--solar-birthday", "0815:x"], "'0815' is no month-day"),
+                    (["--solar-birthday", "8/15:x"], "'8/15' is no month-day"),
+                    (["--lunar-birthday", "08-15:  "], "title after ':' is empty"),
+                    (["--lunar-birthday", b"08-15:\xff".decode("utf-8", "surrogateescape")], "not UTF-8"),
+                    (["--lunar-birthday", "08-15:a\tb"], "control character"),
+                    (["--birthdays", bad], bad + ":3: no lunar day 31"),
+                    (["--birthdays", wrong_form], wrong_form + ":1: wants lunar-birthday"),
+                    (["--birthdays", os.path.join(d, "missing.txt")], "cannot read"),
+                    (["--terms", "--years", "201"], "1..200"),
+                    (["--terms", "--from", "1582"], "1583..2999"),
+                    (["--terms", "--from", "2998", "--years", "3"], "1583..2999"),
+                    (["--terms", "--json"], "--json"),
+                    ([], "nothing to put"),
+                    (["--terms", "--output", os.path.join(d, "no", "such", "dir.ics")], "cannot write")]:
+                if "--from" not in args:
+                    args = ["--from", "2024", *args]
+                code, out, err = tempo(*args)
+                self.assertEqual((code, out), (2, b""), args)
+                self.assertIn(said, err, args)
+
+
+if __name__ == "__main__":
+    unittest.main()

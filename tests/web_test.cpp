@@ -1,0 +1,570 @@
+// tempoline-web: its pages read back by the viewer's own parser, its sources, and the service
+// over HTTP on 127.0.0.1 (httplib's client and raw sockets, as the viewer sends).
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <cmath>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>  // std::chrono's durations too (<chrono> itself cannot be read as GBK)
+#include <vector>
+
+#include "help/help_text.h"
+#include "places/city_table.h"
+#include "platform/files.h"
+#include "text/encoding.h"
+#include "weather/weather_page.h"
+#include "web/forecast_file.h"
+#include "web/open_meteo.h"
+#include "web/service.h"
+
+namespace {
+
+std::string Gbk(const char8_t* utf8) { return text::Utf8ToGbk(reinterpret_cast<const char*>(utf8)); }
+std::string Utf8(const char8_t* utf8) { return reinterpret_cast<const char*>(utf8); }
+
+constexpr std::time_t kMay12 = 1715473800;  // 2024-05-12 08:30 in China, a Sunday
+constexpr std::time_t kDec30 = 1735524000;  // 2024-12-30 10:00 in China, a Monday
+
+std::string DemoFile() {
+    std::string text;
+    EXPECT_TRUE(platform::ReadWholeFile(TEMPO_SOURCE_DIR "/web/demo-forecast.json", text, 1 << 20));
+    return text;
+}
+
+std::unique_ptr<web::FileSource> DemoSource() {
+    std::string why;
+    auto source = web::FileSource::FromText(DemoFile(), why);
+    EXPECT_TRUE(source) << why;
+    return source;
+}
+
+// The lines a service logs, from any thread.
+struct LogLines {
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    web::Log Sink() {
+        return [this](const std::string& line) {
+            const std::lock_guard<std::mutex> lock(mutex);
+            lines.push_back(line);
+        };
+    }
+    // The lines once there are `count` of them (the server logs a request just after answering it),
+    // or after two seconds.
+    std::vector<std::string> Taken(std::size_t count = 0) {
+        for (int wait = 0; wait < 2000; ++wait) {
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                if (lines.size() >= count) return lines;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        const std::lock_guard<std::mutex> lock(mutex);
+        return lines;
+    }
+};
+
+void ExpectHalfRead(const web::HalfForecast& sent, const weather::Half& read, const std::string& where) {
+    EXPECT_TRUE(read.found) << where;
+    EXPECT_EQ(read.values, 4) << where;
+    EXPECT_EQ(read.weather, sent.weather) << where;
+    EXPECT_EQ(read.temperature, sent.temperature) << where;
+    EXPECT_EQ(read.wind_direction, sent.wind_direction) << where;
+    EXPECT_EQ(read.wind_force, sent.wind_force) << where;
+}
+
+// --- pages read back by the viewer ------------------------------------------------------------------
+
+// Every code of the city table gets a page, and the viewer reads back from it exactly what the
+// source gave, on a date with two-digit days and on one whose days cross into a new year.
+TEST(WebWeatherPage, EveryCodeReadsBackWhatTheSourceGave) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    std::set<std::int32_t> codes;
+    for (int p = 1; p <= places::ChineseProvinceCount; ++p)
+        for (int c = 1; c <= places::CityCount(p); ++c) codes.insert(places::CityWeatherCode(p, c));
+    ASSERT_EQ(web::EveryPlace().size(), codes.size());
+    ASSERT_GT(codes.size(), 300u);
+
+    const struct {
+        std::time_t now;
+        int year, month, day;
+        const char8_t* labels[5];
+    } dates[] = {{kMay12, 2024, 5, 12, {u8"12日", u8"13日", u8"14日", u8"15日", u8"16日"}},
+                 {kDec30, 2024, 12, 30, {u8"30日", u8"31日", u8"1日", u8"2日", u8"3日"}}};
+    for (const auto& date : dates) {
+        web::Service service(*source, "4.2", [&] { return date.now; }, [](const std::string&) {});
+        for (const std::int32_t code : codes) {
+            const web::Reply reply = service.Answer("GET", "/weather/" + std::to_string(code) + ".shtml");
+            ASSERT_EQ(reply.status, 200) << code;
+            const weather::WeatherPage page = weather::ParseWeatherPage(weather::Utf8ToLocal(reply.body));
+            ASSERT_TRUE(page.ok) << code;
+            EXPECT_EQ(page.year, date.year);
+            EXPECT_EQ(page.month, date.month);
+            EXPECT_EQ(page.day, date.day);
+            const web::Forecast& sent = source->ForecastOf(code);
+            EXPECT_EQ(page.published, sent.published) << code;
+            for (int k = 0; k < 5; ++k) {
+                EXPECT_EQ(page.days[k].date_label, Gbk(date.labels[k])) << code;
+                ExpectHalfRead(sent.days[k].day, page.days[k].day, std::to_string(code) + " day " + std::to_string(k));
+                ExpectHalfRead(sent.days[k].night, page.days[k].night, std::to_string(code) + " night " + std::to_string(k));
+            }
+        }
+    }
+}
+
+TEST(WebWeatherPage, ChinaDatesAndWeekdays) {
+    const struct {
+        std::time_t moment;
+        int year, month, day, hour, minute;
+    } cases[] = {{0, 1970, 1, 1, 8, 0},
+                 {-60, 1970, 1, 1, 7, 59},
+                 {kMay12, 2024, 5, 12, 8, 30},
+                 {1735660740, 2024, 12, 31, 23, 59},
+                 {1735660800, 2025, 1, 1, 0, 0}};
+    for (const auto& c : cases) {
+        const web::ChinaTime t = web::ChinaTimeAt(c.moment);
+        EXPECT_EQ(t.date.year, c.year) << c.moment;
+        EXPECT_EQ(t.date.month, c.month) << c.moment;
+        EXPECT_EQ(t.date.day, c.day) << c.moment;
+        EXPECT_EQ(t.hour, c.hour) << c.moment;
+        EXPECT_EQ(t.minute, c.minute) << c.moment;
+    }
+    EXPECT_EQ(web::WeekdayName({2024, 5, 12}), Gbk(u8"星期日"));
+    EXPECT_EQ(web::WeekdayName({2024, 12, 30}), Gbk(u8"星期一"));
+    EXPECT_EQ(web::WeekdayName({2025, 1, 1}), Gbk(u8"星期三"));
+}
+
+// --- the forecast file ------------------------------------------------------------------------------
+
+// A half of the file (UTF-8, as the file is written).
+std::string HalfJson(const char8_t* weather, int temperature, const char8_t* direction = u8"北风",
+                     const char8_t* force = u8"3级") {
+    return "{\"weather\": \"" + Utf8(weather) + "\", \"temperature\": " + std::to_string(temperature) +
+           ", \"wind_direction\": \"" + Utf8(direction) + "\", \"wind_force\": \"" + Utf8(force) + "\"}";
+}
+
+std::string DaysJson(const std::string& first_day, int count = 5) {
+    std::string days = "[";
+    for (int k = 0; k < count; ++k) {
+        if (k > 0) days += ", ";
+        days += "{\"day\": " + (k == 0 ? first_day : HalfJson(u8"晴", 20 + k)) + ", \"night\": " + HalfJson(u8"多云", k) + "}";
+    }
+    return days + "]";
+}
+
+TEST(WebForecastFile, TakesACommonForecastAndPlacesOfTheirOwn) {
+    const std::string file = Utf8(u8"{\"published\": \"08:00\", \"days\": ") + DaysJson(Utf8(u8"{\"weather\": \"小雨\", \"temperature\": -3, \"wind_direction\": \"东北风\", \"wind_force\": \"4级\"}")) +
+                             Utf8(u8", \"places\": {\"101020100\": {\"published\": \"11:00\", \"days\": ") +
+                             DaysJson(Utf8(u8"{\"weather\": \"雷阵雨\", \"temperature\": 31, \"wind_direction\": \"南风\", \"wind_force\": \"2级\"}")) + "}}}";
+    std::string why;
+    const auto source = web::FileSource::FromText(file, why);
+    ASSERT_TRUE(source) << why;
+    const web::Forecast& common = source->ForecastOf(101010100);
+    EXPECT_EQ(common.published, "08:00");
+    EXPECT_EQ(common.days[0].day, (web::HalfForecast{Gbk(u8"小雨"), -3, Gbk(u8"东北风"), Gbk(u8"4级")}));
+    EXPECT_EQ(common.days[4].day, (web::HalfForecast{Gbk(u8"晴"), 24, Gbk(u8"北风"), Gbk(u8"3级")}));
+    EXPECT_EQ(common.days[3].night, (web::HalfForecast{Gbk(u8"多云"), 3, Gbk(u8"北风"), Gbk(u8"3级")}));
+    const web::Forecast& shanghai = source->ForecastOf(101020100);
+    EXPECT_EQ(shanghai.published, "11:00");
+    EXPECT_EQ(shanghai.days[0].day.weather, Gbk(u8"雷阵雨"));
+    EXPECT_EQ(source->Credit(), Gbk(u8"演示数据"));
+}
+
+TEST(WebForecastFile, RefusesWhatTheViewerCouldNotReadBack) {
+    const std::string good_day = HalfJson(u8"晴", 20);
+    const struct {
+        std::string file;
+        const char* why;  // a piece of the reason
+    } cases[] = {
+        {"", "not JSON"},
+        {"{\"published\": \"08:00\", \"days\": " + DaysJson(good_day, 4) + "}", "five days"},
+        {"{\"published\": \"08:00\", \"days\": " + DaysJson(good_day) + ", \"credits\": \"x\"}", "unknown key \"credits\""},
+        {"{\"published\": \"08:00\", \"days\": " + DaysJson(Utf8(u8"{\"weather\": \"晴\", \"temprature\": 20, \"wind_direction\": \"北风\", \"wind_force\": \"3级\"}")) + "}", "temperature"},
+        {"{\"published\": \"08:00\", \"days\": " + DaysJson(HalfJson(u8"雷阵雨伴有冰雹", 20)) + "}", "longer than 12 bytes"},
+        {"{\"published\": \"08:00\", \"days\": " + DaysJson(HalfJson(u8"晴", 100)) + "}", "-99..99"},
+        {"{\"published\": \"08:00\", \"days\": " + DaysJson(HalfJson(u8"<b>晴", 20)) + "}", "markup"},
+        {"{\"published\": \"08:00\", \"days\": " + DaysJson(HalfJson(u8"晴", 20, u8"北风\\r\\n")) + "}", "line end"},
+        {"{\"published\": \"08:00\", \"days\": " + DaysJson(HalfJson(u8"晴", 20, u8"北风", u8"")) + "}", "empty"},
+        {"{\"published\": \"08:00\", \"days\": " + DaysJson(HalfJson(u8"ก", 20)) + "}", "GBK"},
+        {"{\"published\": \"8 o'clock sharp\", \"days\": " + DaysJson(good_day) + "}", "publication time"},
+        {"{\"published\": \"08:00\", \"days\": " + DaysJson(good_day) + ", \"places\": {\"999\": {\"days\": " + DaysJson(good_day) + "}}}", "not the weather code"},
+        {"{\"published\": \"08:00\", \"days\": " + DaysJson(good_day) + ", \"places\": {\"0\": {\"days\": " + DaysJson(good_day) + "}}}", "not the weather code"},
+    };
+    for (const auto& c : cases) {
+        std::string why;
+        EXPECT_FALSE(web::FileSource::FromText(c.file, why)) << c.file;
+        EXPECT_NE(why.find(c.why), std::string::npos) << why;
+    }
+    std::string why;
+    EXPECT_FALSE(web::FileSource::FromFile(TEMPO_SOURCE_DIR "/web/no-such-file.json", why));
+    EXPECT_NE(why.find("cannot be read"), std::string::npos) << why;
+}
+
+// --- Open-Meteo ---------------------------------------------------------------------------------------
+
+TEST(WebOpenMeteo, WordsDirectionsAndForces) {
+    const struct {
+        int code;
+        const char8_t* word;
+    } words[] = {{0, u8"晴"},   {2, u8"多云"}, {3, u8"阴"},     {45, u8"雾"},   {53, u8"小雨"},       {57, u8"冻雨"},
+                 {63, u8"中雨"}, {65, u8"大雨"}, {75, u8"大雪"},   {81, u8"阵雨"}, {82, u8"暴雨"},       {86, u8"阵雪"},
+                 {95, u8"雷阵雨"}, {99, u8"雷阵雨冰雹"}, {4, u8"未知"}, {-1, u8"未知"}};
+    for (const auto& w : words) EXPECT_EQ(web::WeatherWordOfCode(w.code), Gbk(w.word)) << w.code;
+    const struct {
+        double degrees;
+        const char8_t* word;
+    } directions[] = {{0, u8"北风"},     {22.4, u8"北风"},   {22.5, u8"东北风"}, {90, u8"东风"},  {135, u8"东南风"},
+                      {180, u8"南风"},   {225, u8"西南风"}, {270, u8"西风"},     {337.4, u8"西北风"}, {337.5, u8"北风"},
+                      {-45, u8"西北风"}, {720, u8"北风"}};
+    for (const auto& d : directions) EXPECT_EQ(web::WindDirectionWord(d.degrees), Gbk(d.word)) << d.degrees;
+    const struct {
+        double speed;
+        int force;
+    } forces[] = {{0, 0},     {0.2, 0},    {0.3, 1},    {1.5, 1},    {1.55, 2},    {1.6, 2},     {5.4, 3},
+                  {5.5, 4},   {10.7, 5},   {10.8, 6},   {32.6, 11},  {32.7, 12},   {56.0, 16},   {56.1, 17},
+                  {500, 17},  {-5, 0},     {NAN, 0}};
+    for (const auto& f : forces) EXPECT_EQ(web::WindForceOf(f.speed), f.force) << f.speed;
+}
+
+// An hourly answer for 2024-05-12..17 (China time). Everywhere 晴 (code 1), 15 °C, an east wind of
+// 4 m/s (force 3); then: rain at 14:00 on the 12th, overcast at 22:00; day k's high 20.4 + k at
+// 15:00, night k's low -2.6 - k at 03:00 of the next day; night 1 winds from north and south in
+// turn (they cancel out); a gust of 11 m/s from the south-west at 10:00 on the 14th (force 6).
+std::string HourlyAnswer(bool missing_night_codes = false) {
+    nlohmann::json time = nlohmann::json::array(), code = nlohmann::json::array(), temperature = nlohmann::json::array(),
+                   speed = nlohmann::json::array(), direction = nlohmann::json::array();
+    for (int d = 0; d < 6; ++d) {
+        for (int h = 0; h < 24; ++h) {
+            char stamp[32];
+            std::snprintf(stamp, sizeof stamp, "2024-05-%02dT%02d:00", 12 + d, h);
+            time.push_back(stamp);
+            const bool night_one = (d == 1 && h >= 20) || (d == 2 && h < 8);
+            if (missing_night_codes && ((d == 3 && h >= 20) || (d == 4 && h < 8)))
+                code.push_back(nullptr);
+            else
+                code.push_back(d == 0 && h == 14 ? 61 : d == 0 && h == 22 ? 3 : 1);
+            temperature.push_back(h == 15 ? 20.4 + d : h == 3 && d > 0 ? -2.6 - (d - 1) : 15.0);
+            speed.push_back(d == 2 && h == 10 ? 11.0 : 4.0);
+            direction.push_back(night_one ? (h % 2 ? 0.0 : 180.0) : d == 2 && h == 10 ? 225.0 : 90.0);
+        }
+    }
+    nlohmann::json answer = {{"latitude", 39.875}, {"longitude", 116.375}, {"utc_offset_seconds", 28800},
+                             {"timezone", "Asia/Shanghai"},
+                             {"hourly", {{"time", time}, {"weather_code", code}, {"temperature_2m", temperature},
+                                         {"wind_speed_10m", speed}, {"wind_direction_10m", direction}}}};
+    return answer.dump();
+}
+
+web::Forecast HourlyForecast() {
+    const auto half = [](const char8_t* weather, int t, const char8_t* direction, const char8_t* force) {
+        return web::HalfForecast{Gbk(weather), t, Gbk(direction), Gbk(force)};
+    };
+    web::Forecast f;
+    f.days[0] = {half(u8"小雨", 20, u8"东风", u8"3级"), half(u8"阴", -3, u8"东风", u8"3级")};
+    f.days[1] = {half(u8"晴", 21, u8"东风", u8"3级"), half(u8"晴", -4, u8"无持续风向", u8"3级")};
+    f.days[2] = {half(u8"晴", 22, u8"东风", u8"6级"), half(u8"晴", -5, u8"东风", u8"3级")};
+    f.days[3] = {half(u8"晴", 23, u8"东风", u8"3级"), half(u8"晴", -6, u8"东风", u8"3级")};
+    f.days[4] = {half(u8"晴", 24, u8"东风", u8"3级"), half(u8"晴", -7, u8"东风", u8"3级")};
+    return f;
+}
+
+TEST(WebOpenMeteo, ReadsTheHalvesOfEachDay) {
+    const web::SourceAnswer answer = web::ForecastFromOpenMeteo(HourlyAnswer(), {2024, 5, 12});
+    ASSERT_TRUE(answer.ok) << answer.failure;
+    const web::Forecast expected = HourlyForecast();
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(answer.forecast.days[k].day, expected.days[k].day) << k << " " << text::GbkToUtf8(answer.forecast.days[k].day.weather);
+        EXPECT_EQ(answer.forecast.days[k].night, expected.days[k].night) << k;
+    }
+    const struct {
+        std::string json;
+        const char* why;
+    } refused[] = {{HourlyAnswer(true), "no values for 2024-05-15 night"},
+                   {"{\"hourly\": 5}", "no hourly times"},
+                   {"<html>busy</html>", "not JSON"},
+                   {std::string(100000, '['), "not JSON"}};
+    for (const auto& r : refused) {
+        const web::SourceAnswer a = web::ForecastFromOpenMeteo(r.json, {2024, 5, 12});
+        EXPECT_FALSE(a.ok);
+        EXPECT_NE(a.failure.find(r.why), std::string::npos) << a.failure;
+    }
+    // The days are those from the date asked for: from the 13th, the second day comes first; from
+    // the 14th, the answer has no hour of the fifth day (the 18th).
+    const web::SourceAnswer later = web::ForecastFromOpenMeteo(HourlyAnswer(), {2024, 5, 13});
+    ASSERT_TRUE(later.ok);
+    EXPECT_EQ(later.forecast.days[0], expected.days[1]);
+    EXPECT_EQ(later.forecast.days[3], expected.days[4]);
+    EXPECT_FALSE(web::ForecastFromOpenMeteo(HourlyAnswer(), {2024, 5, 14}).ok);
+}
+
+// A stand-in for Open-Meteo on 127.0.0.1, counting what it is asked.
+struct FakeOpenMeteo {
+    httplib::Server server;
+    std::thread thread;
+    int port = 0;
+    std::atomic<int> asked{0};
+    std::atomic<int> mode{0};  // 0 the hourly answer, 1 status 500, 2 an endless answer
+    std::mutex mutex;
+    std::string last_target;
+
+    FakeOpenMeteo() {
+        server.Get("/v1/forecast", [this](const httplib::Request& request, httplib::Response& response) {
+            ++asked;
+            {
+                const std::lock_guard<std::mutex> lock(mutex);
+                last_target = request.target;
+            }
+            if (mode == 1) {
+                response.status = 500;
+            } else if (mode == 2) {
+                response.set_content(std::string(3 << 20, ' '), "application/json");
+            } else {
+                response.set_content(HourlyAnswer(), "application/json");
+            }
+        });
+        port = server.bind_to_any_port("127.0.0.1");
+        thread = std::thread([this] { server.listen_after_bind(); });
+        while (!server.is_running()) std::this_thread::yield();
+    }
+    ~FakeOpenMeteo() {
+        server.stop();
+        thread.join();
+    }
+};
+
+web::Place Beijing() {
+    web::Place place;
+    EXPECT_TRUE(web::FindPlace("101010100", place));
+    return place;
+}
+
+TEST(WebOpenMeteo, AsksByCoordinatesAndKeepsTheAnswerHalfAnHour) {
+    FakeOpenMeteo fake;
+    web::OpenMeteoSource source({"127.0.0.1", fake.port, 30, 5});
+    const web::Place beijing = Beijing();
+    EXPECT_EQ(beijing.east_longitude, 116.38);
+    EXPECT_EQ(beijing.latitude, 39.90);
+
+    web::SourceAnswer a = source.ForecastFor(beijing, kMay12);
+    ASSERT_TRUE(a.ok) << a.failure;
+    EXPECT_EQ(fake.asked.load(), 1);
+    EXPECT_EQ(fake.last_target,
+              "/v1/forecast?latitude=39.90&longitude=116.38&hourly=weather_code,temperature_2m,wind_speed_10m,"
+              "wind_direction_10m&wind_speed_unit=ms&timezone=Asia%2FShanghai&start_date=2024-05-12&end_date=2024-05-17");
+    web::Forecast expected = HourlyForecast();
+    expected.published = "08:30";
+    EXPECT_EQ(a.forecast, expected);
+
+    a = source.ForecastFor(beijing, kMay12 + 29 * 60);  // kept
+    EXPECT_EQ(fake.asked.load(), 1);
+    EXPECT_EQ(a.forecast.published, "08:30");
+    a = source.ForecastFor(beijing, kMay12 + 31 * 60);  // asked again
+    EXPECT_EQ(fake.asked.load(), 2);
+    EXPECT_EQ(a.forecast.published, "09:01");
+
+    // Another place is asked for by its own coordinates; 彭水 has none in the table and is asked
+    // for at the first place of 重庆.
+    web::Place pengshui;
+    ASSERT_TRUE(web::FindPlace(std::to_string(places::CityWeatherCode(4, 31)), pengshui));
+    EXPECT_EQ(pengshui.city_name, Gbk(u8"彭水"));
+    EXPECT_EQ(pengshui.east_longitude, -places::CityLongitude(4, 1));
+    EXPECT_EQ(pengshui.latitude, places::CityLatitude(4, 1));
+
+    // Failures are answered in-band, and not kept.
+    web::OpenMeteoSource fresh({"127.0.0.1", fake.port, 30, 5});
+    fake.mode = 1;
+    a = fresh.ForecastFor(beijing, kMay12);
+    EXPECT_FALSE(a.ok);
+    EXPECT_NE(a.failure.find("answered status 500"), std::string::npos) << a.failure;
+    fake.mode = 2;
+    a = fresh.ForecastFor(beijing, kMay12);
+    EXPECT_FALSE(a.ok);
+    EXPECT_NE(a.failure.find("more than 2 MiB"), std::string::npos) << a.failure;
+}
+
+// A port on 127.0.0.1 that nothing listens on (bound, then let go).
+int ClosedPort() {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+    close(fd);
+    return ntohs(address.sin_port);
+}
+
+// --- the service over HTTP ----------------------------------------------------------------------------
+
+// The service on 127.0.0.1 and a free port, answering on its own thread while the test runs.
+struct RunningService {
+    LogLines log;
+    web::Service service;
+    web::HttpServer server;
+    std::thread thread;
+    int port = 0;
+
+    RunningService(web::ForecastSource& source, const std::string& version)
+        : service(source, version, [] { return kMay12; }, log.Sink()), server(service, [] { return kMay12; }, log.Sink()) {
+        port = server.Bind("127.0.0.1", 0);
+        EXPECT_GT(port, 0);
+        thread = std::thread([this] { server.Run(); });
+        while (!server.Running()) std::this_thread::yield();
+    }
+    ~RunningService() {
+        server.Stop();
+        thread.join();
+    }
+    std::string Host() const { return "127.0.0.1:" + std::to_string(port); }
+};
+
+// What a raw connection receives for `request`, until the service closes it.
+std::string Exchange(int port, const std::string& request) {
+    const int fd = socket(AF_INET, SOCK_STREAM, 0);
+    timeval wait{5, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string answer;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+        char piece[4096];
+        ssize_t n;
+        while ((n = recv(fd, piece, sizeof piece, 0)) > 0) answer.append(piece, static_cast<std::size_t>(n));
+    }
+    close(fd);
+    return answer;
+}
+
+TEST(WebService, AnswersTheViewerInBothFormsOfTheTarget) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    RunningService running(*source, "4.2");
+    const web::Forecast& harbin = source->ForecastOf(101050101);
+
+    // The viewer's own request, absolute form over HTTP/1.0; it reads the whole answer, headers too.
+    const std::string answer = Exchange(running.port, weather::RequestText(running.Host(), 101050101));
+    EXPECT_EQ(answer.substr(0, 15), "HTTP/1.1 200 OK");
+    EXPECT_NE(answer.find("Content-Type: text/html; charset=utf-8\r\n"), std::string::npos);
+    const weather::WeatherPage page = weather::ParseWeatherPage(weather::Utf8ToLocal(answer));
+    ASSERT_TRUE(page.ok);
+    EXPECT_EQ(page.published, "07:30");
+    ExpectHalfRead(harbin.days[0].night, page.days[0].night, "Harbin");
+    EXPECT_EQ(weather::FormatCells(page)[5], Gbk(u8"最低-19℃"));
+
+    // The path form, raw and through httplib's client; the absolute form through the client too.
+    const std::string path_form = Exchange(running.port, "GET /weather/101050101.shtml HTTP/1.0\r\n\r\n");
+    EXPECT_EQ(path_form.substr(path_form.find("\r\n\r\n")), answer.substr(answer.find("\r\n\r\n")));
+    httplib::Client client("127.0.0.1", running.port);
+    for (const std::string& target : std::vector<std::string>{"/weather/101050101.shtml",
+                                                               "http://" + running.Host() + "/weather/101050101.shtml",
+                                                               "HTTP://elsewhere/weather/101050101.shtml?x=1"}) {
+        const httplib::Result result = client.Get(target);
+        ASSERT_TRUE(result) << target;
+        EXPECT_EQ(result->status, 200) << target;
+        EXPECT_EQ(result->get_header_value("Content-Type"), "text/html; charset=utf-8");
+        EXPECT_EQ(result->body, answer.substr(answer.find("\r\n\r\n") + 4)) << target;
+    }
+    const struct {
+        std::string target;
+        int status;
+    } others[] = {{"/weather/1.shtml", 404},          {"/weather/0101050101.shtml", 404}, {"/weather/.shtml", 404},
+                  {"/weather/101050101.html", 404},   {"http://h/nothing", 404},          {"/help/778.php", 200},
+                  {"/", 200}};
+    for (const auto& o : others) {
+        const httplib::Result result = client.Get(o.target);
+        ASSERT_TRUE(result) << o.target;
+        EXPECT_EQ(result->status, o.status) << o.target;
+    }
+    const httplib::Result posted = client.Post("/weather/101050101.shtml", "x", "text/plain");
+    ASSERT_TRUE(posted);
+    EXPECT_EQ(posted->status, 405);
+    // One line per request: the raw two, three forms, seven others, the post.
+    EXPECT_EQ(running.log.Taken(13).size(), 13u);
+    EXPECT_NE(running.log.Taken()[0].find("\"GET http://" + running.Host() + "/weather/101050101.shtml HTTP/1.0\" 200"),
+              std::string::npos)
+        << running.log.Taken()[0];
+}
+
+TEST(WebService, TheDownloadPageOffersItsVersionToTheHelpWindow) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    const std::string url = help::DownloadUrl;
+    const struct {
+        const char* offered;
+        std::string line;
+    } cases[] = {{"4.2", ""}, {"4.3", Gbk(u8"    下载4.3版→") + url}, {"4.2.1", ""}, {".5", ""}, {"10.0", Gbk(u8"    下载10.0版→") + url}};
+    for (const auto& c : cases) {
+        RunningService running(*source, c.offered);
+        httplib::Client client("127.0.0.1", running.port);
+        for (const char* path : {"/download/tempoline.html", "/download/index.html"}) {
+            const httplib::Result result = client.Get(path);
+            ASSERT_TRUE(result);
+            EXPECT_EQ(result->status, 200);
+            EXPECT_EQ(help::NewVersionLine(weather::Utf8ToLocal(result->body), help::VersionText(), url), c.line)
+                << c.offered;
+        }
+    }
+}
+
+TEST(WebService, ASourceThatCannotBeReachedGives502AndALogLine) {
+    web::OpenMeteoSource down({"127.0.0.1", ClosedPort(), 30, 2});
+    RunningService running(down, "4.2");
+    httplib::Client client("127.0.0.1", running.port);
+    const httplib::Result result = client.Get("/weather/101010100.shtml");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, 502);
+    EXPECT_FALSE(weather::ParseWeatherPage(weather::Utf8ToLocal(result->body)).ok);
+    const std::vector<std::string> lines = running.log.Taken(2);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("forecast for 101010100"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("cannot be reached (Connection)"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("502"), std::string::npos) << lines[1];
+}
+
+TEST(WebService, TargetsAndOptions) {
+    const struct {
+        const char* target;
+        const char* path;
+    } targets[] = {{"/a/b?c#d", "/a/b"}, {"http://h/x", "/x"}, {"HTTP://h:80/x?y", "/x"}, {"http://h", "/"},
+                   {"http://h?x", "/"},  {"http:///x", ""},    {"ftp://h/x", ""},        {"*", ""},
+                   {"", ""}};
+    for (const auto& t : targets) EXPECT_EQ(web::PathOfTarget(t.target), t.path) << t.target;
+
+    web::Options o;
+    EXPECT_EQ(web::ParseOptions({"--address", "127.0.0.1", "--port=0", "--source", "file:demo.json", "--cache-minutes",
+                                 "5", "--version-offered=4.3"},
+                                o),
+              "");
+    EXPECT_EQ(o.address, "127.0.0.1");
+    EXPECT_EQ(o.port, 0);
+    EXPECT_EQ(o.source, "file:demo.json");
+    EXPECT_EQ(o.cache_minutes, 5);
+    EXPECT_EQ(o.version_offered, "4.3");
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"--port", "65536"}, {"--port", "80x"}, {"--port"}, {"--source", "ftp"},
+                                               {"--source", "file:"}, {"--cache-minutes", "-1"},
+                                               {"--version-offered", "v4"}, {"--verbose"}}) {
+        web::Options ignored;
+        EXPECT_NE(web::ParseOptions(bad, ignored), "") << bad[0];
+    }
+    std::string why;
+    o.source = "api:127.0.0.1:99999";
+    EXPECT_FALSE(web::MakeSource(o, why));
+    o.source = "file:" TEMPO_SOURCE_DIR "/web/demo-forecast.json";
+    EXPECT_TRUE(web::MakeSource(o, why)) << why;
+}
+
+}  // namespace

@@ -1,0 +1,233 @@
+#include "web/service.h"
+
+#include <httplib.h>
+
+#include <charconv>
+#include <cstdio>
+
+#include "text/encoding.h"
+#include "web/forecast_file.h"
+#include "web/open_meteo.h"
+#include "web/weather_html.h"
+
+namespace web {
+
+namespace {
+
+constexpr std::string_view kWeatherPrefix = "/weather/";
+constexpr std::string_view kWeatherSuffix = ".shtml";
+constexpr std::size_t kMaxPayloadBytes = 64 * 1024;  // only GET is answered; nothing needs a body
+constexpr std::size_t kMaxLoggedBytes = 300;
+
+Reply Html(int status, const std::string& gbk) { return Reply{status, "text/html; charset=utf-8", text::GbkToUtf8(gbk)}; }
+
+Reply NotFound() { return Html(404, MessagePageHtml("404 没有这个网页", "这个地址没有网页。天气预报的地址是 /weather/城市代码.shtml。")); }
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        char c = s[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != prefix[i]) return false;
+    }
+    return true;
+}
+
+// A request's text as the log shows it: printable ASCII kept, every other byte "?", cut short.
+std::string Printable(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size() && i < kMaxLoggedBytes; ++i) out += s[i] >= 0x20 && s[i] < 0x7F ? s[i] : '?';
+    if (s.size() > kMaxLoggedBytes) out += "...";
+    return out;
+}
+
+std::string UtcText(std::time_t moment) {
+    std::tm t{};
+    gmtime_r(&moment, &t);
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                  t.tm_hour, t.tm_min, t.tm_sec);
+    return text;
+}
+
+bool WholeNumber(const std::string& text, int low, int high, int& value) {
+    int v = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), v);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || v < low || v > high) return false;
+    value = v;
+    return true;
+}
+
+std::string IndexPageHtml() {
+    return MessagePageHtml("tempoline-web",
+                           "橙鹿万年历的天气服务：<a href=\"/weather/101010100.shtml\">北京五日天气预报</a>"
+                           "（/weather/城市代码.shtml）、<a href=\"/download/tempoline.html\">橙鹿万年历</a>、"
+                           "<a href=\"/help/778.php\">风力等级</a>。");
+}
+
+}  // namespace
+
+std::string PathOfTarget(std::string_view target) {
+    std::string_view path;
+    if (!target.empty() && target[0] == '/') {
+        path = target;
+    } else if (StartsWithNoCase(target, "http://")) {
+        const std::string_view rest = target.substr(7);
+        const std::size_t end = rest.find_first_of("/?#");
+        if (end == 0) return {};  // no host
+        path = end == std::string_view::npos || rest[end] != '/' ? std::string_view("/") : rest.substr(end);
+    } else {
+        return {};
+    }
+    return std::string(path.substr(0, path.find_first_of("?#")));
+}
+
+bool IsOfferableVersion(const std::string& version) {
+    return !version.empty() && version.size() <= 10 && version.find_first_not_of("0123456789.") == std::string::npos;
+}
+
+Reply Service::Answer(std::string_view method, std::string_view target) {
+    if (method != "GET" && method != "HEAD")
+        return Html(405, MessagePageHtml("405 只接受 GET", "这个服务只回答 GET 和 HEAD 请求。"));
+    const std::string path = PathOfTarget(target);
+    if (path == "/") return Html(200, IndexPageHtml());
+    if (path == "/download/tempoline.html" || path == "/download/index.html")
+        return Html(200, DownloadPageHtml(version_));
+    if (path == "/help/778.php") return Html(200, WindScalePageHtml());
+    if (path.size() > kWeatherPrefix.size() + kWeatherSuffix.size() && path.starts_with(kWeatherPrefix) &&
+        path.ends_with(kWeatherSuffix))
+        return WeatherPage(path.substr(kWeatherPrefix.size(), path.size() - kWeatherPrefix.size() - kWeatherSuffix.size()));
+    return NotFound();
+}
+
+Reply Service::WeatherPage(const std::string& code) {
+    Place place;
+    if (!FindPlace(code, place)) return NotFound();
+    const std::time_t now = now_();
+    const SourceAnswer answer = source_.ForecastFor(place, now);
+    std::string problem = answer.ok ? CheckForecast(answer.forecast) : answer.failure;
+    if (!problem.empty()) {
+        log_("forecast for " + code + " (" + place.province_name + " " + place.city_name + ") unavailable: " + problem);
+        return Html(502, MessagePageHtml("502 天气数据暂时无法获取", "天气预报的来源现在没有回答，请稍后再试。"));
+    }
+    return Html(200, WeatherPageHtml(place, ChinaTimeAt(now).date, answer.forecast, source_.Credit()));
+}
+
+struct HttpServer::Impl {
+    httplib::Server server;
+};
+
+HttpServer::HttpServer(Service& service, Now now, Log log) : impl_(std::make_unique<Impl>()) {
+    impl_->server.set_payload_max_length(kMaxPayloadBytes);
+    impl_->server.set_pre_routing_handler([&service](const httplib::Request& request, httplib::Response& response) {
+        Reply reply = service.Answer(request.method, request.target);
+        response.status = reply.status;
+        if (reply.status == 405) response.set_header("Allow", "GET, HEAD");
+        response.set_content(std::move(reply.body), reply.content_type.c_str());
+        return httplib::Server::HandlerResponse::Handled;
+    });
+    impl_->server.set_logger([now = std::move(now), log = std::move(log)](const httplib::Request& request,
+                                                                          const httplib::Response& response) {
+        log(UtcText(now()) + " " + Printable(request.remote_addr) + " \"" + Printable(request.method) + " " +
+            Printable(request.target) + " " + Printable(request.version) + "\" " + std::to_string(response.status) +
+            " " + std::to_string(response.body.size()));
+    });
+}
+
+HttpServer::~HttpServer() = default;
+
+int HttpServer::Bind(const std::string& address, int port) {
+    if (port == 0) return impl_->server.bind_to_any_port(address);
+    return impl_->server.bind_to_port(address, port) ? port : -1;
+}
+
+bool HttpServer::Run() { return impl_->server.listen_after_bind(); }
+
+bool HttpServer::Running() const { return impl_->server.is_running(); }
+
+void HttpServer::Stop() { impl_->server.stop(); }
+
+std::string ParseOptions(const std::vector<std::string>& args, Options& options) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i], value;
+        bool has_value = false;
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            continue;
+        }
+        const std::size_t equals = name.find('=');
+        if (equals != std::string::npos) {
+            value = name.substr(equals + 1);
+            name.resize(equals);
+            has_value = true;
+        }
+        if (name != "--address" && name != "--port" && name != "--source" && name != "--cache-minutes" &&
+            name != "--version-offered")
+            return "unknown option " + args[i];
+        if (!has_value) {
+            if (i + 1 >= args.size()) return name + " needs a value";
+            value = args[++i];
+        }
+        if (name == "--address") {
+            if (value.empty()) return "--address needs an address";
+            options.address = value;
+        } else if (name == "--port") {
+            if (!WholeNumber(value, 0, 65535, options.port)) return "--port takes 0..65535, not '" + value + "'";
+        } else if (name == "--source") {
+            if (value != "api" && !value.starts_with("api:") && !(value.starts_with("file:") && value.size() > 5))
+                return "--source takes api, api:HOST[:PORT] or file:PATH, not '" + value + "'";
+            options.source = value;
+        } else if (name == "--cache-minutes") {
+            if (!WholeNumber(value, 0, 1440, options.cache_minutes))
+                return "--cache-minutes takes 0..1440, not '" + value + "'";
+        } else {
+            if (!IsOfferableVersion(value)) return "--version-offered takes 1..10 digits and dots, not '" + value + "'";
+            options.version_offered = value;
+        }
+    }
+    return {};
+}
+
+std::string UsageText() {
+    return "tempoline-web: the weather pages and the download page Tempoline reads\n"
+           "\n"
+           "  --address A          listen on address A (default 0.0.0.0)\n"
+           "  --port N             listen on port N (default 8080; 0 picks a free one)\n"
+           "  --source S           api: Open-Meteo (api.open-meteo.com, plain HTTP);\n"
+           "                       api:HOST[:PORT]: an Open-Meteo server elsewhere;\n"
+           "                       file:PATH: the forecasts of a JSON file (see web/demo-forecast.json)\n"
+           "  --cache-minutes N    keep each place's Open-Meteo forecast N minutes (default 30)\n"
+           "  --version-offered V  the version the download page offers (default 4.2)\n"
+           "  --help               this text\n";
+}
+
+std::unique_ptr<ForecastSource> MakeSource(const Options& options, std::string& why) {
+    if (options.source.starts_with("file:")) {
+        std::unique_ptr<ForecastSource> source = FileSource::FromFile(options.source.substr(5), why);
+        return source;
+    }
+    OpenMeteoSource::Settings settings;
+    settings.cache_minutes = options.cache_minutes;
+    if (options.source.starts_with("api:")) {
+        std::string host = options.source.substr(4);
+        const std::size_t colon = host.rfind(':');
+        if (colon != std::string::npos) {
+            if (!WholeNumber(host.substr(colon + 1), 1, 65535, settings.port)) {
+                why = "the port of --source " + options.source + " is not 1..65535";
+                return nullptr;
+            }
+            host.resize(colon);
+        }
+        if (host.empty()) {
+            why = "--source " + options.source + " names no host";
+            return nullptr;
+        }
+        settings.host = host;
+    } else if (options.source != "api") {
+        why = "--source takes api, api:HOST[:PORT] or file:PATH";
+        return nullptr;
+    }
+    return std::make_unique<OpenMeteoSource>(settings);
+}
+
+}  // namespace web
