@@ -11,7 +11,7 @@ $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends \
   cmake make g++ python3 ca-certificates \
   googletest libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev \
-  pkg-config libical-dev python3-icalendar \
+  pkg-config libical-dev python3-icalendar libcpp-httplib-dev \
   g++-mingw-w64-x86-64-posix wine wine64 \
   clang libclang-rt-14-dev \
   xvfb xauth imagemagick xdotool fonts-wqy-zenhei \
