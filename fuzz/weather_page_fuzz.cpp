@@ -60,7 +60,9 @@ void CheckConversion(std::string_view in, const std::string& out) {
     Check(j == out.size());
 }
 
-bool FromPage(std::string_view page, const std::string& part) { return part.empty() || page.find(part) != std::string_view::npos; }
+bool FromPage(std::string_view page, const std::string& part) {
+    return part.empty() || page.find(part) != std::string_view::npos;
+}
 
 void CheckHalf(std::string_view page, const weather::Half& h) {
     Check(h.values >= 0 && h.values <= 4);

@@ -21,7 +21,9 @@ constexpr std::size_t kMaxLoggedBytes = 300;
 
 Reply Html(int status, const std::string& gbk) { return Reply{status, "text/html; charset=utf-8", text::GbkToUtf8(gbk)}; }
 
-Reply NotFound() { return Html(404, MessagePageHtml("404 没有这个网页", "这个地址没有网页。天气预报的地址是 /weather/城市代码.shtml。")); }
+Reply NotFound() {
+    return Html(404, MessagePageHtml("404 没有这个网页", "这个地址没有网页。天气预报的地址是 /weather/城市代码.shtml。"));
+}
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size()) return false;
@@ -108,7 +110,8 @@ Reply Service::WeatherPage(const std::string& code) {
     std::string problem = answer.ok ? CheckForecast(answer.forecast) : answer.failure;
     if (!problem.empty()) {
         log_("forecast for " + code + " (" + place.province_name + " " + place.city_name + ") unavailable: " + problem);
-        return Html(502, MessagePageHtml("502 天气数据暂时无法获取", "天气预报的来源现在没有回答，请稍后再试。"));
+        return Html(502, MessagePageHtml("502 天气数据暂时无法获取", "天气预报的来源现在没有回答，"
+                                                                     "请稍后再试。"));
     }
     return Html(200, WeatherPageHtml(place, ChinaTimeAt(now).date, answer.forecast, source_.Credit()));
 }
