@@ -42,7 +42,11 @@ void LyricView::Start(HWND player, std::int16_t* style, std::int32_t* top) {
     style_ = style;
     top_ = top;
     list_font_ = win::MakeFont("宋体", 20, FW_NORMAL);     // 10 pixels a byte
-    karaoke_font_ = win::MakeFont("宋体", 36, FW_BOLD);    // 18 pixels a byte
+    // 18 pixels a byte. Unsmoothed: over the see-through key colour, smoothed edges would leave a
+    // fringe of that colour around every character.
+    karaoke_font_ = win::Font(CreateFontW(-36, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                                          CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH,
+                                          text::GbkToWide("宋体").c_str()));
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
                                0, player, nullptr, GetModuleHandleW(nullptr), nullptr);
     TTTOOLINFOW info{};

@@ -250,6 +250,30 @@ TEST_F(MusicTest, ThreeDroppedSongsPlayInOrderWithTheirLyricsShiftedAndSaved) {
     EXPECT_EQ(P().current_path(), third);
 }
 
+TEST_F(MusicTest, CtrlUpAndDownMoveTheChosenEntryAndTheVolumeBarSetsTheVolume) {
+    const std::string a = Copy("tone15.wav", "a.wav"), b = Copy("tone15.wav", "b.wav"), c = Copy("tone15.wav", "c.wav");
+    history_ = a + "|" + b + "|" + c + "|";
+    ASSERT_NE(Open(), nullptr);
+    HWND list = GetDlgItem(window_, kPlayListId);
+    SendMessageW(list, LB_SETCURSEL, 2, 0);  // c
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(list, WM_KEYDOWN, VK_UP, 0);  // swallowed: the selection stays
+    EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 2);
+    SendMessageW(list, WM_KEYUP, VK_UP, 0);
+    SendMessageW(list, WM_KEYUP, VK_UP, 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(P().list().entries, (std::vector<std::string>{c, a, b}));
+    EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
+    // A press on the volume bar at 190 + 20 pixels: volume 40.
+    const RECT volume = VolumeBarRect();
+    ClickAt(window_, volume.left + 20, (volume.top + volume.bottom) / 2);
+    EXPECT_EQ(P().volume(), 40);
+}
+
 TEST_F(MusicTest, ALyricFileThatCannotBeWrittenIsLeftAsItWas) {
     const std::string song = Copy("tone15.wav", "ro.wav");
     const std::string lrc = "[00:01.00]x\r\n";
