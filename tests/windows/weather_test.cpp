@@ -131,8 +131,11 @@ protected:
     }
     void Query() { SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(weather::kQueryId, BN_CLICKED), 0); }
     std::string Status() { return Text(viewer_, weather::kStatusId); }
+    // The worker has ended and what it posted last is shown.
     bool Finished(DWORD ms) {
-        return PumpUntil([&] { return weather::WeatherFetchState(viewer_) == weather::kFinished; }, ms);
+        const bool ended = PumpUntil([&] { return weather::WeatherFetchState(viewer_) == weather::kFinished; }, ms);
+        Pump();
+        return ended;
     }
     std::unique_ptr<platform::Network> network_;
     HWND viewer_ = nullptr;
