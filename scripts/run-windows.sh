@@ -20,6 +20,8 @@ build/tempoline-web --address 127.0.0.1 --port "$port" --source "file:$root/web/
 web=$!
 trap 'kill "$web" 2>/dev/null || true' EXIT
 wine reg add 'HKCU\Software\Tempoline' /v WebHost /t REG_SZ /d "127.0.0.1:$port" /f >/dev/null 2>&1
+# A Wine server started without the display would keep the program's windows off it: let it end.
+wineserver -w
 if [ -n "${DISPLAY:-}" ]; then
   wine build-win/Tempoline.exe "$@"
   exit
