@@ -147,7 +147,7 @@ void SwitchView(Program& program, views::CalendarView view) {
 }
 
 HWND OpenMusicPlayer(Program& program, HWND owner) {
-    if (program.music_player && IsWindow(program.music_player)) {
+    if (program.music_player && music::PlayerOf(program.music_player) != nullptr) {
         ShowWindow(program.music_player, SW_RESTORE);
         SetForegroundWindow(program.music_player);
         return program.music_player;
@@ -172,7 +172,8 @@ HWND OpenMusicPlayer(Program& program, HWND owner) {
 }
 
 HWND OpenWeather(Program& program, HWND owner) {
-    if (program.weather_viewer && IsWindow(program.weather_viewer)) {
+    // Still the viewer (a handle of a window that has gone may name another window by now).
+    if (program.weather_viewer && weather::WeatherFetchState(program.weather_viewer) >= 0) {
         ShowWindow(program.weather_viewer, SW_RESTORE);
         SetForegroundWindow(program.weather_viewer);
         return program.weather_viewer;
