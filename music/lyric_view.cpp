@@ -3,32 +3,22 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "text/wide.h"
 #include "win/controls.h"
 #include "win/services.h"
+#include "win/window.h"
 
 namespace music {
 
 namespace {
 
-constexpr const wchar_t* kLyricClass = L"TempolineLyric";
 constexpr COLORREF kListBackground = RGB(160, 255, 255);
 constexpr COLORREF kListBand = RGB(255, 255, 160);
 constexpr COLORREF kWaiting = RGB(0, 64, 128);   // a line still to be sung
 constexpr COLORREF kSung = RGB(230, 40, 40);     // the part sung
 constexpr COLORREF kOtherLine = RGB(40, 40, 40);  // the list's other lines
-
-void RegisterLyricClass(WNDPROC procedure) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    if (GetClassInfoExW(GetModuleHandleW(nullptr), kLyricClass, &wc)) return;
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kLyricClass;
-    RegisterClassExW(&wc);
-}
 
 void Text(HDC dc, const std::string& s, int x, int y) {
     const std::wstring w = text::GbkToWide(s);
@@ -36,6 +26,35 @@ void Text(HDC dc, const std::string& s, int x, int y) {
 }
 
 }  // namespace
+
+// The lyric window: painted by its view, moved by a press anywhere, never activated; its top is
+// kept for the next time.
+struct LyricWindow : win::Window {
+    LyricView* view = nullptr;
+
+    void OnDestroy() override {
+        if (view->window_ == handle()) view->window_ = nullptr;  // gone some other way than Rebuild
+    }
+
+    LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
+        switch (message) {
+            case WM_PAINT:
+                win::PaintOffScreen(handle(), [this](HDC dc, const RECT& client) { view->Paint(dc, client); });
+                return 0;
+            case WM_ERASEBKGND: return 1;
+            case WM_LBUTTONDOWN: win::StartDrag(handle()); return 0;
+            case WM_MOVE:
+                if (view->top_) {
+                    RECT r;
+                    GetWindowRect(handle(), &r);
+                    *view->top_ = r.top;
+                }
+                return 0;
+            case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+            default: return Window::OnMessage(message, wparam, lparam);
+        }
+    }
+};
 
 void LyricView::Start(HWND player, std::int16_t* style, std::int32_t* top) {
     player_ = player;
@@ -110,10 +129,18 @@ void LyricView::Rebuild() {
     const SIZE screen = win::ScreenSize();
     const int top = LyricWindowTop(top_ ? *top_ : -1, size.height, screen.cy);
     if (top_) *top_ = top;
-    RegisterLyricClass(Procedure);
-    window_ = CreateWindowExW(WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kLyricClass, L"", WS_POPUP,
-                              (screen.cx - size.width) / 2, top, size.width, size.height, player_, nullptr,
-                              GetModuleHandleW(nullptr), this);
+    auto state = std::make_unique<LyricWindow>();
+    state->view = this;
+    win::Frame frame;
+    frame.class_name = L"TempolineLyric";
+    frame.style = WS_POPUP;
+    frame.ex_style = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+    frame.x = (screen.cx - size.width) / 2;
+    frame.y = top;
+    frame.width = size.width;
+    frame.height = size.height;
+    frame.shown = false;  // shown below without taking the focus from the player
+    window_ = win::Create(std::move(state), frame, player_);
     if (!window_) return;
     SetLayeredWindowAttributes(window_, kLyricKeyColour, 255, LWA_COLORKEY);
     ShowWindow(window_, SW_SHOWNOACTIVATE);
@@ -147,9 +174,7 @@ void LyricView::Show(std::int32_t position_ms, std::int32_t total_ms) {
     if (window_) InvalidateRect(window_, nullptr, FALSE);
 }
 
-void LyricView::Paint(HDC dc) {
-    RECT client;
-    GetClientRect(window_, &client);
+void LyricView::Paint(HDC dc, const RECT& client) {
     const auto kind = static_cast<LyricStyle>(style());
     HBRUSH background = CreateSolidBrush(kind == LyricStyle::kList ? kListBackground : kLyricKeyColour);
     FillRect(dc, &client, background);
@@ -201,45 +226,6 @@ void LyricView::Paint(HDC dc) {
         draw(lower, client.right - 20 - width, 74);
     }
     SelectObject(dc, old);
-}
-
-LRESULT CALLBACK LyricView::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<LyricView*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(window, &ps);
-            if (self && self->window_ == window) {
-                RECT client;
-                GetClientRect(window, &client);
-                HDC buffer = CreateCompatibleDC(dc);
-                HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-                HGDIOBJ old = SelectObject(buffer, bitmap);
-                self->Paint(buffer);
-                BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
-                SelectObject(buffer, old);
-                DeleteObject(bitmap);
-                DeleteDC(buffer);
-            }
-            EndPaint(window, &ps);
-            return 0;
-        }
-        case WM_ERASEBKGND: return 1;
-        case WM_LBUTTONDOWN: win::StartDrag(window); return 0;
-        case WM_MOVE:  // the top is kept for the next time
-            if (self && self->window_ == window && self->top_) {
-                RECT r;
-                GetWindowRect(window, &r);
-                *self->top_ = r.top;
-            }
-            return 0;
-        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-        default: return DefWindowProcW(window, message, wparam, lparam);
-    }
 }
 
 void LyricView::ShiftOffset(int delta_ms) {

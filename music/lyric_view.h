@@ -51,9 +51,9 @@ public:
     const std::string& tooltip_text() const { return tooltip_text_; }
 
 private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    friend struct LyricWindow;
     void Rebuild();  // the display of the style made again: the window, or the tooltip
-    void Paint(HDC dc);
+    void Paint(HDC dc, const RECT& client);
     void Failed();
 
     HWND player_ = nullptr;

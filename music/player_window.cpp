@@ -544,23 +544,9 @@ struct PlayerWindow : win::Window {
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
         const POINT p{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
         switch (message) {
-            case WM_PAINT: {
-                PAINTSTRUCT ps;
-                HDC dc = BeginPaint(handle(), &ps);
-                RECT client;
-                GetClientRect(handle(), &client);
-                // Drawn off screen first: the 100 ms tick would flicker otherwise.
-                HDC buffer = CreateCompatibleDC(dc);
-                HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-                HGDIOBJ old = SelectObject(buffer, bitmap);
-                Paint(buffer);
-                BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
-                SelectObject(buffer, old);
-                DeleteObject(bitmap);
-                DeleteDC(buffer);
-                EndPaint(handle(), &ps);
+            case WM_PAINT:  // drawn off screen first: the 100 ms tick would flicker otherwise
+                win::PaintOffScreen(handle(), [this](HDC dc, const RECT&) { Paint(dc); });
                 return 0;
-            }
             case WM_ERASEBKGND: return 1;
             case WM_TIMER:
                 if (wparam == kTickTimer) Act([this] { player->Tick(); });

@@ -217,6 +217,22 @@ void MakeReadOnlyText(HWND edit) { SetWindowSubclass(edit, ReadOnlyTextProc, 1, 
 
 void PassMouseToParent(HWND control) { SetWindowSubclass(control, PassMouseProc, 1, 0); }
 
+void PaintOffScreen(HWND window, const std::function<void(HDC, const RECT&)>& draw) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    HDC buffer = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    HGDIOBJ old = SelectObject(buffer, bitmap);
+    draw(buffer, client);
+    BitBlt(dc, 0, 0, client.right, client.bottom, buffer, 0, 0, SRCCOPY);
+    SelectObject(buffer, old);
+    DeleteObject(bitmap);
+    DeleteDC(buffer);
+    EndPaint(window, &ps);
+}
+
 HBRUSH Colours::Use(HDC dc, COLORREF text, COLORREF background) {
     SetTextColor(dc, text);
     return Use(dc, background);

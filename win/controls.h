@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,6 +53,11 @@ void RestrictEntry(HWND edit, const char* allowed, int max_length);
 void MakeReadOnlyText(HWND edit);
 // Passes the mouse buttons and moves that reach a control on to its parent, at the same place.
 void PassMouseToParent(HWND control);
+
+// Answers WM_PAINT by drawing the whole client area into a bitmap first and copying it at once, so
+// that a window redrawn often (a timer's tick) does not flicker. `draw` gets the bitmap's DC and the
+// client rectangle.
+void PaintOffScreen(HWND window, const std::function<void(HDC, const RECT&)>& draw);
 
 // The colours a window gives its controls (WM_CTLCOLOR*) and paints with: one solid brush per
 // colour, made on first use and freed with the object.
