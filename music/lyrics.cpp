@@ -40,16 +40,6 @@ std::size_t FindChar(std::string_view s, std::size_t from, char c) {
     return npos;
 }
 
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = s[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
-}
-
 bool OnlyOf(std::string_view s, std::string_view allowed) { return s.find_first_not_of(allowed) == npos; }
 
 // Digits, at least one, read up to kNumberCap.
@@ -116,15 +106,15 @@ void ReadLine(std::string_view line, int total_ms, Lyric& lyric, std::vector<Tim
         if (close == npos) break;
         const std::string_view tag = line.substr(at + 1, close - at - 1);
         at = close + 1;
-        if (StartsWithNoCase(tag, "ti:")) {
+        if (text::StartsWithNoCase(tag, "ti:")) {
             lyric.title = tag.substr(3);
-        } else if (StartsWithNoCase(tag, "ar:")) {
+        } else if (text::StartsWithNoCase(tag, "ar:")) {
             lyric.artist = tag.substr(3);
-        } else if (StartsWithNoCase(tag, "al:")) {
+        } else if (text::StartsWithNoCase(tag, "al:")) {
             lyric.album = tag.substr(3);
-        } else if (StartsWithNoCase(tag, "by:")) {
+        } else if (text::StartsWithNoCase(tag, "by:")) {
             lyric.by = tag.substr(3);
-        } else if (StartsWithNoCase(tag, "offset:")) {
+        } else if (text::StartsWithNoCase(tag, "offset:")) {
             const std::string_view value = tag.substr(7);
             if (OnlyOf(value, "1234567890+-")) ParseOffset(value, lyric.offset);
         } else if (OnlyOf(tag, "1234567890:.")) {
@@ -322,7 +312,7 @@ std::string WithOffsetTag(const std::string& text, int offset_ms) {
     const std::string value = std::to_string(offset_ms);
     constexpr std::string_view kOpen = "[offset:";
     for (std::size_t at = FindChar(text, 0, '['); at != npos; at = FindChar(text, at + 1, '[')) {
-        if (!StartsWithNoCase(std::string_view(text).substr(at + 1), kOpen.substr(1))) continue;
+        if (!text::StartsWithNoCase(std::string_view(text).substr(at + 1), kOpen.substr(1))) continue;
         // Only the first such tag counts; when it does not close on its line, a new tag goes first.
         const std::size_t from = at + kOpen.size();
         const std::size_t close = FindChar(text, from, ']');

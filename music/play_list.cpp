@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/gbk.h"
+
 namespace music {
 
 std::vector<std::string> ReadAudioList(const std::string& stored, const personal::FileExists& exists) {
@@ -33,17 +35,8 @@ std::vector<std::string> AcceptedFiles(const std::vector<std::string>& paths, co
 }
 
 std::string FileNameOf(const std::string& path) {
-    // GBK: a trail byte can be 0x5C ('\'), so the folder's end is found character by character.
-    size_t name = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        const auto c = static_cast<unsigned char>(path[i]);
-        if (c >= 0x81 && c <= 0xFE && i + 1 < path.size()) {
-            ++i;
-        } else if (c == '\\' || c == '/' || c == ':') {
-            name = i + 1;
-        }
-    }
-    return path.substr(name);
+    const size_t separator = text::LastPathSeparator(path);
+    return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 
 int PlayList::Find(const std::string& path) const {

@@ -48,22 +48,6 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsDriveLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool IsPathSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
-
-// The position of the last path separator, or npos. The second byte of a GBK double-byte character
-// may be 0x5C, the code of "\", and separates nothing.
-std::size_t LastSeparator(std::string_view path) {
-    std::size_t last = std::string_view::npos;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        if (text::IsGbkLeadByte(path[i])) {
-            ++i;
-        } else if (IsPathSeparator(path[i])) {
-            last = i;
-        }
-    }
-    return last;
-}
-
 // The entry without one pair of surrounding double quotes.
 std::string_view Unquoted(std::string_view entry) {
     if (entry.size() >= 2 && entry.front() == '"' && entry.back() == '"') return entry.substr(1, entry.size() - 2);
@@ -75,7 +59,7 @@ std::string_view Unquoted(std::string_view entry) {
 // --- the program's path ---------------------------------------------------------------------------
 
 ProgramPath SplitProgramPath(const std::string& module_path) {
-    const std::size_t cut = LastSeparator(module_path);
+    const std::size_t cut = text::LastPathSeparator(module_path);
     if (cut == std::string::npos) return {"", module_path};
     ProgramPath program{module_path.substr(0, cut), module_path.substr(cut + 1)};
     const bool bare_drive = program.folder.size() == 2 && program.folder[1] == ':';
@@ -85,7 +69,7 @@ ProgramPath SplitProgramPath(const std::string& module_path) {
 
 std::string ProgramFullPath(const ProgramPath& program) {
     const bool ends_in_separator =
-        !program.folder.empty() && LastSeparator(program.folder) == program.folder.size() - 1;
+        !program.folder.empty() && text::LastPathSeparator(program.folder) == program.folder.size() - 1;
     if (program.folder.empty() || ends_in_separator) return program.folder + program.file_name;
     return program.folder + "\\" + program.file_name;
 }

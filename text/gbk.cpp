@@ -14,6 +14,22 @@ std::string UpperCaseAscii(std::string_view gbk) {
     return upper;
 }
 
+bool StartsWithNoCase(std::string_view gbk, std::string_view prefix) {
+    return gbk.size() >= prefix.size() && UpperCaseAscii(gbk.substr(0, prefix.size())) == UpperCaseAscii(prefix);
+}
+
+std::size_t LastPathSeparator(std::string_view path) {
+    std::size_t last = std::string_view::npos;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (IsGbkLeadByte(path[i])) {
+            ++i;
+        } else if (path[i] == '\\' || path[i] == '/' || path[i] == ':') {
+            last = i;
+        }
+    }
+    return last;
+}
+
 std::string_view GbkPrefix(std::string_view gbk, std::size_t max_bytes) {
     if (gbk.size() <= max_bytes) return gbk;
     std::size_t end = 0;

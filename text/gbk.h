@@ -18,6 +18,13 @@ inline bool IsGbkLeadByte(char c) {
 // how key and value names, and file paths, compare on Windows as far as the program needs.
 std::string UpperCaseAscii(std::string_view gbk);
 
+// Whether the text starts with `prefix`, ASCII letters compared without regard to case.
+bool StartsWithNoCase(std::string_view gbk, std::string_view prefix);
+
+// The position of the last "\", "/" or ":" that ends a path's folder or drive (the second byte of a
+// double-byte character, which may be 0x5C, is none), or npos.
+std::size_t LastPathSeparator(std::string_view path);
+
 // The longest start of the text that has at most max_bytes bytes and does not split a double-byte
 // character.
 std::string_view GbkPrefix(std::string_view gbk, std::size_t max_bytes);

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "text/encoding.h"
+#include "text/gbk.h"
 #include "web/forecast_file.h"
 #include "web/open_meteo.h"
 #include "web/weather_html.h"
@@ -23,16 +24,6 @@ Reply Html(int status, const std::string& gbk) { return Reply{status, "text/html
 
 Reply NotFound() {
     return Html(404, MessagePageHtml("404 没有这个网页", "这个地址没有网页。天气预报的地址是 /weather/城市代码.shtml。"));
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = s[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != prefix[i]) return false;
-    }
-    return true;
 }
 
 // A request's text as the log shows it: printable ASCII kept, every other byte "?", cut short.
@@ -73,7 +64,7 @@ std::string PathOfTarget(std::string_view target) {
     std::string_view path;
     if (!target.empty() && target[0] == '/') {
         path = target;
-    } else if (StartsWithNoCase(target, "http://")) {
+    } else if (text::StartsWithNoCase(target, "http://")) {
         const std::string_view rest = target.substr(7);
         const std::size_t end = rest.find_first_of("/?#");
         if (end == 0) return {};  // no host
