@@ -161,11 +161,12 @@ struct PlayerWindow : win::Window {
 
     int SelectedEntry() const { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) + 1; }
 
+    // Carries out an action of the player, then shows what changed: the list box when the list
+    // did, and the rest.
     void Act(const std::function<void()>& action) {
-        const size_t before = player->list().entries.size();
-        const std::vector<std::string> entries_before = player->list().entries;
+        const std::vector<std::string> before = player->list().entries;
         action();
-        if (player->list().entries != entries_before || before != player->list().entries.size()) RefreshList();
+        if (player->list().entries != before) RefreshList();
         Sync();
     }
 
