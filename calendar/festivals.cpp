@@ -1,10 +1,8 @@
 #include "calendar/festivals.h"
 
-#include <cmath>
 
 #include "astro/day_numbers.h"
 #include "astro/events.h"
-#include "calendar/ancient_rules.h"
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
@@ -104,22 +102,6 @@ constexpr WeekdayFestival kWeekdayRules[] = {
     {11, 4, 4, "感恩节", 1863},
 };
 
-// The day of the first full moon on or after day e. Where the historical calendars counted mean
-// lunations, their mean full moon (half a mean lunation after the mean conjunction) is used.
-DayNumber PaschalFullMoonDay(DayNumber e) {
-    if (!ModernCalculateAncientFlag()) {
-        // The mean-lunation spans shifted half a lunation later hold the mean full moons.
-        const AncientRule* rule = MeanLunationRuleAt(e - 29.53 / 2);
-        if (rule && MeanLunationRuleAt(e - rule->l / 2) == rule) {
-            const double a = rule->a + rule->l / 2;
-            const double k = std::floor((e - a) / rule->l);
-            const double x = a + k * rule->l;
-            return static_cast<DayNumber>(std::floor(std::floor(x) >= e ? x : a + (k + 1) * rule->l));
-        }
-    }
-    return FullMoonDay(e);
-}
-
 // The first day on or after z whose day number leaves `remainder` modulo `modulus`: the first
 // 庚 day (N mod 10 = 7), 丙 day (N mod 10 = 3) or 未 day (N mod 12 = 6).
 DayNumber FirstDayOfCycle(DayNumber z, int remainder, int modulus) {
@@ -128,12 +110,32 @@ DayNumber FirstDayOfCycle(DayNumber z, int remainder, int modulus) {
 
 }  // namespace
 
+// Easter is not an astronomical date: the churches fixed it by the computus, a table of the moon
+// over the 19-year cycle with the equinox set on 21 March, so that every parish could find it
+// without watching the sky. Easter is the Sunday after the paschal full moon of that table. The
+// Julian computus holds until the reform of 1582; from 1583 the Gregorian one, whose epacts also
+// correct the Julian calendar's drift (the dropped leap years) and the table moon's (Clavius).
 int EasterDay(int year) {
     if (year < 325 || year > kLastCalendarYear) return 0;
-    const DayNumber e = SolarTermDay(astro::DateToDayNumber(year, 1, 1), 6);  // 春分
-    const DayNumber f = PaschalFullMoonDay(e);
+    DayNumber full_moon = 0;
+    if (year < 1583) {
+        // The paschal full moon of the Julian table: 21 March plus the age-based offset of the
+        // golden number.
+        full_moon = astro::DateToDayNumber(year, 3, 21) + (19 * (year % 19) + 15) % 30;
+    } else {
+        // Knuth's form of the Gregorian computus (The Art of Computer Programming, 1.3.2).
+        const int golden = year % 19 + 1;
+        const int century = year / 100 + 1;
+        const int dropped_leap_days = 3 * century / 4 - 12;
+        const int moon_correction = (8 * century + 5) / 25 - 5;
+        int epact = (11 * golden + 20 + moon_correction - dropped_leap_days) % 30;
+        if ((epact == 25 && golden > 11) || epact == 24) ++epact;
+        int march_day = 44 - epact;  // the paschal full moon, a day of March (or of April past 31)
+        if (march_day < 21) march_day += 30;
+        full_moon = astro::DateToDayNumber(year, 3, 1) + march_day - 1;
+    }
     // The first Sunday strictly after the full moon (day numbers with N mod 7 = 6 are Sundays).
-    return FloorMod(f, 7) == 6 ? f + 7 : f + 6 - FloorMod(f, 7);
+    return FloorMod(full_moon, 7) == 6 ? full_moon + 7 : full_moon + 6 - FloorMod(full_moon, 7);
 }
 
 std::string SolarFestivalName(int year, int month, int day, bool all_festivals) {

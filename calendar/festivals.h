@@ -18,8 +18,8 @@ std::string SolarFestivalNameWith(int year, int month, int day, bool all_festiva
 // too and the long names. The names above show the first of these, or (all_festivals) all joined
 // by blanks.
 std::vector<std::string> SolarFestivalsWith(int year, int month, int day, bool all_festivals, int easter_day);
-// The day number of Easter in a year (the first Sunday after the first full moon on or after the
-// March equinox, from 325), or 0.
+// The day number of Easter in a year as the churches keep it (the Julian computus until 1582, the
+// Gregorian from 1583), from 325; 0 outside the calendar's years.
 int EasterDay(int year);
 // Lunar month 1..24 (13..24 leap months) and day; the lunar date must exist.
 std::string LunarFestivalName(int lunar_year, int month, int day);

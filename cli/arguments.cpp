@@ -51,22 +51,76 @@ std::string TrimmedBlanks(const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+// Appends one character of the text at i (a whole UTF-8 sequence, or one escaped byte) and returns
+// the index after it.
+size_t AppendEscaped(const std::string& text, size_t i, std::string& out) {
+    static const char kHex[] = "0123456789abcdef";
+    auto escape = [&](unsigned char byte) {
+        out += "\\x";
+        out += kHex[byte >> 4];
+        out += kHex[byte & 15];
+    };
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20 || c == 0x7F) {
+        escape(c);
+        return i + 1;
+    }
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return i + 1;
+    }
+    const size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 0;
+    if (length == 0 || i + length > text.size() || !IsUtf8(text.substr(i, length)) ||
+        (c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0)) {  // C1 controls U+0080..U+009F
+        escape(c);
+        return i + 1;
+    }
+    out.append(text, i, length);
+    return i + length;
+}
+
+}  // namespace
+
+std::string Quoted(const std::string& typed) {
+    constexpr int kShown = 60;
+    std::string out = "'";
+    size_t i = 0;
+    for (int shown = 0; i < typed.size() && shown < kShown; ++shown) i = AppendEscaped(typed, i, out);
+    out += "'";
+    if (i < typed.size()) out += "...";
+    return out;
+}
+
+std::string EscapeControls(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] == '\n') {
+            out += text[i++];
+        } else {
+            i = AppendEscaped(text, i, out);
+        }
+    }
+    return out;
+}
+
 std::string CheckWholeNumber(const std::string& text, long long min, long long max, long long* value) {
     static const std::regex whole("-?[0-9]{1,19}");
-    if (!std::regex_match(text, whole)) return "'" + text + "' is no whole number";
+    if (!std::regex_match(text, whole)) return Quoted(text) + " is no whole number";
     errno = 0;
     const long long n = std::strtoll(text.c_str(), nullptr, 10);
     if (errno == ERANGE || n < min || n > max)
-        return "'" + text + "' is outside " + std::to_string(min) + ".." + std::to_string(max);
+        return Quoted(text) + " is outside " + std::to_string(min) + ".." + std::to_string(max);
     if (value) *value = n;
     return {};
 }
 
 std::string CheckDecimalNumber(const std::string& text, double min, double max, double* value) {
     static const std::regex decimal("-?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][-+]?[0-9]+)?");
-    if (text.size() > 64 || !std::regex_match(text, decimal)) return "'" + text + "' is no number";
+    if (text.size() > 64 || !std::regex_match(text, decimal)) return Quoted(text) + " is no number";
     const double x = std::strtod(text.c_str(), nullptr);
-    if (!std::isfinite(x) || x < min || x > max) return "'" + text + "' is outside " + Range(min, max);
+    if (!std::isfinite(x) || x < min || x > max) return Quoted(text) + " is outside " + Range(min, max);
     if (value) *value = x;
     return {};
 }
@@ -80,7 +134,7 @@ int NumberOrName(const std::string& arg, int max, const char* const* names, cons
         for (int i = 1; i <= max; ++i)
             if (gbk == names[i]) return i;
     }
-    throw UsageError{std::string("bad ") + what + " '" + arg + "' (1.." + std::to_string(max) +
+    throw UsageError{std::string("bad ") + what + " " + Quoted(arg) + " (1.." + std::to_string(max) +
                      (names ? " or a name" : "") + ")"};
 }
 
@@ -169,7 +223,7 @@ std::string CheckBirthday(const std::string& entry, bool lunar, Birthday* out) {
     if (colon == std::string::npos) return "wants MM-DD:TITLE, e.g. 08-15:" + text::GbkToUtf8("妈妈生日");
     const std::string date = entry.substr(0, colon);
     std::smatch m;
-    if (!std::regex_match(date, m, month_day)) return "'" + date + "' is no month-day MM-DD";
+    if (!std::regex_match(date, m, month_day)) return Quoted(date) + " is no month-day MM-DD";
     Birthday b;
     b.lunar = lunar;
     b.month = std::stoi(m[1].str());
@@ -207,8 +261,8 @@ std::vector<Birthday> ReadBirthdays(const std::string& contents, const std::stri
         const bool lunar = rest.compare(0, 15, "lunar-birthday ") == 0 || rest.compare(0, 15, "lunar-birthday=") == 0;
         const bool solar = rest.compare(0, 15, "solar-birthday ") == 0 || rest.compare(0, 15, "solar-birthday=") == 0;
         if (!lunar && !solar)
-            throw UsageError{where + "wants lunar-birthday MM-DD:TITLE or solar-birthday MM-DD:TITLE, not '" +
-                             line + "'"};
+            throw UsageError{where + "wants lunar-birthday MM-DD:TITLE or solar-birthday MM-DD:TITLE, not " +
+                             Quoted(line)};
         rest = rest[14] == '=' ? rest.substr(15) : TrimmedBlanks(rest.substr(15));
         Birthday b;
         const std::string why = CheckBirthday(rest, lunar, &b);

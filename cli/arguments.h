@@ -15,6 +15,15 @@ struct UsageError {
     std::string message;
 };
 
+// What the user typed, as a message quotes it: in single quotes, control characters (a terminal's
+// escape sequences, line breaks) and bytes that are no UTF-8 written as \xNN, and cut after the first
+// 60 characters ("..." then marks the cut), so that a hostile or huge argument cannot take over the
+// terminal or flood it.
+std::string Quoted(const std::string& typed);
+// The same escaping without quotes or cut (line breaks kept), for whole messages that may hold
+// typed text.
+std::string EscapeControls(const std::string& text);
+
 // A whole number: an optional "-", then 1..19 digits, within min..max. The empty text when it is
 // one (and *value set), else why not.
 std::string CheckWholeNumber(const std::string& text, long long min, long long max, long long* value = nullptr);

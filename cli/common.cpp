@@ -72,7 +72,7 @@ std::string Format(const char* fmt, double value) {
 astro::CalendarDate ParseDate(const std::string& arg) {
     astro::CalendarDate d;
     std::string error;
-    if (!ParseDateArg(arg, d, error)) throw UsageError{"'" + arg + "': " + error};
+    if (!ParseDateArg(arg, d, error)) throw UsageError{Quoted(arg) + ": " + error};
     return d;
 }
 

@@ -249,6 +249,34 @@ struct ComponentDeleter {
 
 }  // namespace
 
+std::string TextLine(const std::string& name, const std::string& value) {
+    std::string line = name + ":";
+    for (const char c : value) {
+        if (c == '\\' || c == ';' || c == ',') {
+            line += '\\';
+            line += c;
+        } else if (c == '\n') {
+            line += "\\n";
+        } else if (c != '\r') {
+            line += c;
+        }
+    }
+    // Folded after at most 75 octets, never inside a UTF-8 sequence; a continuation starts with a
+    // blank, which counts.
+    std::string out;
+    std::size_t start = 0, limit = 75;
+    while (line.size() - start > limit) {
+        std::size_t cut = start + limit;
+        while (cut > start && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        out.append(line, start, cut - start);
+        out += "\r\n ";
+        start = cut;
+        limit = 74;
+    }
+    out.append(line, start, std::string::npos);
+    return out + "\r\n";
+}
+
 std::string IcsCalendar(const IcsRequest& request) {
     const IcsSpan& span = request.span;
     const Days days{astro::DateToDayNumber(span.first, 1, 1), astro::DateToDayNumber(span.first + span.years - 1, 12, 31)};
@@ -269,9 +297,6 @@ std::string IcsCalendar(const IcsRequest& request) {
     icalcomponent_add_property(cal, icalproperty_new_version("2.0"));
     icalcomponent_add_property(cal, icalproperty_new_prodid(kProductId));
     icalcomponent_add_property(cal, icalproperty_new_calscale("GREGORIAN"));
-    icalproperty* name = icalproperty_new_x(request.name.c_str());
-    icalproperty_set_x_name(name, "X-WR-CALNAME");
-    icalcomponent_add_property(cal, name);
 
     icaltimetype stamp = icaltime_null_time();
     stamp.year = kStampYear;
@@ -303,6 +328,11 @@ std::string IcsCalendar(const IcsRequest& request) {
     char* text = icalcomponent_as_ical_string_r(cal);
     std::string out = text ? text : "";
     icalmemory_free_buffer(text);
+    // The calendar's name goes after the header. libical leaves "," and ";" of an X- property as
+    // they are (they may be structured there), so the line is written here, as TEXT.
+    const std::string header_end = "CALSCALE:GREGORIAN\r\n";
+    const std::size_t at = out.find(header_end);
+    if (at != std::string::npos) out.insert(at + header_end.size(), TextLine("X-WR-CALNAME", request.name));
     return out;
 }
 

@@ -28,4 +28,8 @@ struct IcsRequest {
 // a hash of what the event is, and DTSTAMP is a fixed instant.
 std::string IcsCalendar(const IcsRequest& request);
 
+// One content line of a TEXT property: "\\", ";", "," and line breaks escaped, folded after 75
+// octets without splitting a UTF-8 character, ending in CR LF.
+std::string TextLine(const std::string& name, const std::string& value);
+
 }  // namespace cli

@@ -31,7 +31,7 @@ void AddBirthdayEntries(std::vector<Birthday>& out, const std::vector<std::strin
         Birthday b;
         const std::string why = CheckBirthday(entry, lunar, &b);
         if (!why.empty())
-            throw UsageError{std::string(lunar ? "--lunar-birthday" : "--solar-birthday") + " '" + entry + "': " + why};
+            throw UsageError{std::string(lunar ? "--lunar-birthday" : "--solar-birthday") + " " + Quoted(entry) + ": " + why};
         out.push_back(b);
     }
 }
@@ -60,8 +60,8 @@ void RunIcs(const IcsOptions& o, bool as_json) {
     const std::string file = IcsCalendar(request);
     if (o.output.empty()) {
         std::cout << file;
-    } else if (!platform::ReplaceFileContents(o.output, file)) {
-        throw UsageError{"cannot write " + o.output};
+    } else if (const platform::ReplaceResult written = platform::ReplaceFileContents(o.output, file); !written) {
+        throw UsageError{"cannot write " + o.output + ": " + platform::ReplaceErrorText(written.error)};
     }
 }
 

@@ -188,22 +188,22 @@ void CmdLunarYear(int year, bool as_json) {
 void CmdConvert(const std::string& from, const std::string& date_arg, bool as_json) {
     astro::CalendarDate in;
     std::string error;
-    if (!cli::ParseDateFields(date_arg, in, error)) throw UsageError{"'" + date_arg + "': " + error};
+    if (!cli::ParseDateFields(date_arg, in, error)) throw UsageError{Quoted(date_arg) + ": " + error};
     astro::DayNumber n = astro::InvalidDayNumber;
     if (from == "gregorian") {
         n = astro::DateToDayNumber(in.year, in.month, in.day);
         if (n == astro::InvalidDayNumber)
-            throw UsageError{"'" + date_arg + "': no such date (1582-10-05..14 were skipped by the reform)"};
+            throw UsageError{Quoted(date_arg) + ": no such date (1582-10-05..14 were skipped by the reform)"};
     } else if (from == "lunar") {
         CheckCalendarYear(in.year);
         if (!calendar::IsValidLunarDate(in.year, in.month, in.day))
-            throw UsageError{"'" + date_arg + "': no such lunar date (that year's months 1..12, its leap month as "
+            throw UsageError{Quoted(date_arg) + ": no such lunar date (that year's months 1..12, its leap month as "
                              "month + 12 when it has one, and days 1..29 or 1..30)"};
         const astro::CalendarDate d = calendar::LunarToSolar(in.year, in.month, in.day);
         n = astro::DateToDayNumber(d.year, d.month, d.day);
     } else {
         if (!calendar::HijriDateValid(in.year, in.month, in.day))
-            throw UsageError{"'" + date_arg + "': no such Hijri date (months 1..12, days 1..29 or 1..30)"};
+            throw UsageError{Quoted(date_arg) + ": no such Hijri date (months 1..12, days 1..29 or 1..30)"};
         n = calendar::HijriToDayNumber(in.year, in.month, in.day);
     }
     const astro::CalendarDate d = astro::DayNumberToDate(n);
@@ -383,7 +383,7 @@ void AddSunTimes(Commands& c) {
             [](std::string& text) -> std::string {
                 if (WholeNumber(-12, 12)(text).empty()) return {};
                 return "--zone takes whole hours east of Greenwich from -12 to 12; zones such as 13, 14 or 5.5 "
-                       "are not supported, '" + text + "' is refused";
+                       "are not supported, " + Quoted(text) + " is refused";
             },
             "INTEGER in -12..12"));
 }
@@ -486,14 +486,21 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        std::cerr << "tempo: " << e.what() << "\n";
+        // CLI11 quotes what was typed whole: escaped and cut like our own quotes.
+        std::string message = cli::EscapeControls(e.what());
+        if (message.size() > 300) {
+            std::size_t cut = 300;
+            while (cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80) --cut;
+            message = message.substr(0, cut) + "...";
+        }
+        std::cerr << "tempo: " << message << "\n";
         return kUsageError;
     }
     try {
         calendar::SetModernCalculateAncientFlag(commands.modern_ancient);
         commands.RunParsed();
     } catch (const UsageError& e) {
-        std::cerr << "tempo: " << e.message << "\n";
+        std::cerr << "tempo: " << cli::EscapeControls(e.message) << "\n";
         return kUsageError;
     }
     // Output that could not be written (a full disk, a closed pipe) is an error, not a success.

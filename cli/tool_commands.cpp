@@ -43,7 +43,7 @@ tools::EntryCalendar CalendarOf(const std::string& name) {
 
 tools::EnteredDate Entered(const std::string& text, bool bc, const std::string& calendar) {
     tools::EnteredDate d = tools::ParseEnteredDate(text, bc, CalendarOf(calendar));
-    if (!d.ok()) throw UsageError{"'" + text + "': " + Utf8(d.message)};
+    if (!d.ok()) throw UsageError{Quoted(text) + ": " + Utf8(d.message)};
     return d;
 }
 

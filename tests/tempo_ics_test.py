@@ -278,6 +278,29 @@ class TheFile(unittest.TestCase):
         self.assertEqual({(e["uid"], e["summary"], e["start"]) for e in alone.events}, of_2026)
 
 
+    def test_a_calendar_name_with_separators_and_many_characters_reads_back_whole(self):
+        for name in ["家,人;日历\\备份", "农历,生日;" * 12]:
+            ics = Ics(self, "--from", "2024", "--terms", "--name", name)
+            self.assertEqual(str(ics.cal["X-WR-CALNAME"]), name)
+            # libical reads an escaped backslash of an X- property back as two (its parser leaves them
+            # escaped there), so it is asked only about the separators.
+            self.assertEqual(ics.calendar["X-WR-CALNAME"].replace("\\\\", "\\"), name)
+            self.assertTrue(all(len(line) <= 75 for line in ics.data.split(b"\r\n")))
+
+    def test_output_goes_through_a_symlink_and_keeps_the_file_private(self):
+        with tempfile.TemporaryDirectory() as d:
+            real, link = os.path.join(d, "real.ics"), os.path.join(d, "cal.ics")
+            with open(real, "w") as f:
+                f.write("old")
+            os.chmod(real, 0o600)
+            os.symlink("real.ics", link)
+            ics = Ics(self, "--from", "2024", "--terms", "--output", link)
+            self.assertTrue(os.path.islink(link))
+            with open(real, "rb") as f:
+                self.assertEqual(f.read(), ics.data)
+            self.assertEqual(os.stat(real).st_mode & 0o777, 0o600)
+            self.assertEqual(sorted(os.listdir(d)), ["cal.ics", "real.ics"])
+
     def test_the_first_and_the_last_year(self):
         for year in (1583, 2999):
             ics = Ics(self, "--from", str(year), "--terms", "--festivals", "--months", "--solar-birthday", "12-31:x")
@@ -294,6 +317,10 @@ class Refusals(unittest.TestCase):
             wrong_form = os.path.join(d, "form.txt")
             with open(wrong_form, "w", encoding="utf-8") as f:
                 f.write("birthday 08-15:妈妈\n")
+            read_only = os.path.join(d, "locked.ics")
+            with open(read_only, "w") as f:
+                f.write("mine")
+            os.chmod(read_only, 0o444)
             for args, said in [
                     (["--lunar-birthday", "08-31:x"], "no lunar day 31"),
                     (["--lunar-birthday", "25-01:x"], "no lunar month 25"),
@@ -312,12 +339,34 @@ class Refusals(unittest.TestCase):
                     (["--terms", "--from", "2998", "--years", "3"], "1583..2999"),
                     (["--terms", "--json"], "--json"),
                     ([], "nothing to put"),
-                    (["--terms", "--output", os.path.join(d, "no", "such", "dir.ics")], "cannot write")]:
+                    (["--terms", "--output", os.path.join(d, "no", "such", "dir.ics")], "folder does not exist"),
+                    (["--terms", "--output", read_only], "read-only"),
+                    (["--terms", "--output", d], "is a folder")]:
                 if "--from" not in args:
                     args = ["--from", "2024", *args]
                 code, out, err = tempo(*args)
                 self.assertEqual((code, out), (2, b""), args)
                 self.assertIn(said, err, args)
+            with open(read_only) as f:
+                self.assertEqual(f.read(), "mine")
+
+    def test_what_was_typed_is_echoed_escaped_and_cut(self):
+        with tempfile.TemporaryDirectory() as d:
+            hostile = os.path.join(d, "hostile.txt")
+            with open(hostile, "w", encoding="utf-8") as f:
+                f.write("solar-birthday \x1b]0;owned\x07\x1b[2J08-15:x\n")
+            huge = os.path.join(d, "huge.txt")
+            with open(huge, "w", encoding="utf-8") as f:
+                f.write("birthday " + "长" * 300000 + "\n")
+            for args, shown in [(["--birthdays", hostile], "'\\x1b]0;owned\\x07\\x1b[2J08-15'"),
+                                (["--birthdays", huge], "'birthday " + "长" * 51 + "'..."),
+                                (["--solar-birthday", "\x1b[31m08-15:x"], "'\\x1b[31m08-15'")]:
+                code, out, err = tempo("--from", "2024", *args)
+                self.assertEqual(code, 2, args)
+                message = err
+                self.assertIn(shown, message, args)
+                self.assertNotIn("\x1b", message, args)
+                self.assertLess(len(message), 400, args)
 
 
 if __name__ == "__main__":
