@@ -1,0 +1,338 @@
+#include "calendar/holidays.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <utility>
+
+#include "text/encoding.h"
+
+namespace calendar {
+
+namespace {
+
+struct BuiltInRow {
+    int year, month, day;
+    HolidayKind kind;
+    const char* name;
+};
+
+constexpr BuiltInRow kBuiltIn[] = {
+#include "calendar/holiday_table.inc"
+};
+
+constexpr const char* kJoint = "中秋节、国庆节";
+
+bool IsWeekend(astro::DayNumber day) {
+    const int weekday = astro::Weekday(day);
+    return weekday == 0 || weekday == 6;
+}
+
+// The joint span of 中秋节 and 国庆节: the days before 1 October are 中秋's, the rest 国庆's.
+std::string DisplayName(const std::string& name, astro::DayNumber day) {
+    if (name != kJoint) return name;
+    return astro::DayNumberToDate(day).month < 10 ? "中秋节" : "国庆节";
+}
+
+// The notice years of a table's rows: the year of each holiday's last day off. A holiday is the
+// listed days of one name that lie within a month of each other.
+struct Grouped {
+    std::vector<int> group_of_row;
+    std::vector<int> year_of_group;
+};
+
+Grouped GroupRows(const std::vector<HolidayRow>& rows) {
+    Grouped g;
+    std::vector<std::pair<std::string, astro::DayNumber>> open;  // per group: name, last listed day
+    std::vector<astro::DayNumber> last_off;
+    for (const HolidayRow& row : rows) {
+        int group = -1;
+        for (int i = static_cast<int>(open.size()) - 1; i >= 0; --i) {
+            if (open[i].first == row.name && row.day - open[i].second <= 31) {
+                group = i;
+                break;
+            }
+        }
+        if (group < 0) {
+            group = static_cast<int>(open.size());
+            open.emplace_back(row.name, row.day);
+            last_off.push_back(0);
+        }
+        open[group].second = row.day;
+        if (row.kind == HolidayKind::kOff) last_off[group] = row.day;
+        g.group_of_row.push_back(group);
+    }
+    for (std::size_t i = 0; i < open.size(); ++i)
+        g.year_of_group.push_back(last_off[i] == 0 ? 0 : astro::DayNumberToDate(last_off[i]).year);
+    return g;
+}
+
+std::vector<int> YearsOf(const std::vector<HolidayRow>& rows) {
+    const Grouped g = GroupRows(rows);
+    std::set<int> years;
+    for (int year : g.year_of_group)
+        if (year != 0) years.insert(year);
+    return {years.begin(), years.end()};
+}
+
+std::string Line(int number) { return "第" + std::to_string(number) + "行："; }
+
+bool ReadDate(std::string_view text, int& year, int& month, int& day) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (text[i] < '0' || text[i] > '9') return false;
+    auto number = [&](int at, int length) {
+        int n = 0;
+        for (int i = at; i < at + length; ++i) n = n * 10 + (text[i] - '0');
+        return n;
+    };
+    year = number(0, 4);
+    month = number(5, 2);
+    day = number(8, 2);
+    return true;
+}
+
+}  // namespace
+
+std::string HolidayNameOf(std::string_view notice_name) {
+    static const std::pair<const char*, const char*> kNames[] = {
+        {"“五一”", "劳动节"},   {"“五一”国际劳动节", "劳动节"}, {"五一", "劳动节"},       {"五一国际劳动节", "劳动节"},
+        {"“十一”", "国庆节"},   {"十一", "国庆节"},             {"清明", "清明节"},       {"端午", "端午节"},
+        {"中秋", "中秋节"},     {"国庆节、中秋节", kJoint},     {"中秋节、国庆节", kJoint},
+    };
+    for (const auto& [written, read] : kNames)
+        if (notice_name == written) return read;
+    return std::string(notice_name);
+}
+
+const HolidayTable& BuiltInHolidays() {
+    static const HolidayTable table = [] {
+        HolidayTable t;
+        for (const BuiltInRow& r : kBuiltIn)
+            t.rows.push_back({astro::DateToDayNumber(r.year, r.month, r.day), r.kind, r.name});
+        t.years = YearsOf(t.rows);
+        return t;
+    }();
+    return table;
+}
+
+bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& why) {
+    why.clear();
+    if (tsv.size() > kMaxHolidayFileBytes) {
+        why = "节假日表超过64KB";
+        return false;
+    }
+    if (tsv.substr(0, 3) == "\xEF\xBB\xBF") tsv.remove_prefix(3);
+    HolidayTable out;
+    std::set<astro::DayNumber> seen;
+    int number = 0;
+    while (!tsv.empty()) {
+        ++number;
+        const std::size_t end = tsv.find('\n');
+        std::string_view line = tsv.substr(0, end);
+        tsv.remove_prefix(end == std::string_view::npos ? tsv.size() : end + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty() || line[0] == '#') continue;
+        const std::size_t tab1 = line.find('\t');
+        const std::size_t tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
+        if (tab2 == std::string_view::npos || line.find('\t', tab2 + 1) != std::string_view::npos) {
+            why = Line(number) + "应为“日期<TAB>休或班<TAB>节日名称”";
+            return false;
+        }
+        int year = 0, month = 0, day = 0;
+        if (!ReadDate(line.substr(0, tab1), year, month, day) || year < 1949 || year > 2200 ||
+            !astro::IsValidDate(year, month, day)) {
+            why = Line(number) + "日期不对（应为1949..2200年的YYYY-MM-DD）";
+            return false;
+        }
+        const std::string_view kind = line.substr(tab1 + 1, tab2 - tab1 - 1);
+        HolidayRow row;
+        row.day = astro::DateToDayNumber(year, month, day);
+        if (kind == text::GbkToUtf8("休")) {
+            row.kind = HolidayKind::kOff;
+        } else if (kind == text::GbkToUtf8("班")) {
+            row.kind = HolidayKind::kWork;
+        } else {
+            why = Line(number) + "第二栏只能是“休”或“班”";
+            return false;
+        }
+        const std::string_view name = line.substr(tab2 + 1);
+        const std::string gbk = text::Utf8ToGbk(name);
+        bool plain = !name.empty() && name.size() <= 90 && text::GbkToUtf8(gbk) == name;
+        for (const char c : name) plain = plain && (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
+        if (!plain) {
+            why = Line(number) + "节日名称应为1..30个字的文字";
+            return false;
+        }
+        if (!seen.insert(row.day).second) {
+            why = Line(number) + "这一天列了两次";
+            return false;
+        }
+        row.name = HolidayNameOf(gbk);
+        out.rows.push_back(std::move(row));
+    }
+    std::stable_sort(out.rows.begin(), out.rows.end(),
+                     [](const HolidayRow& a, const HolidayRow& b) { return a.day < b.day; });
+    const Grouped g = GroupRows(out.rows);
+    for (std::size_t i = 0; i < g.year_of_group.size(); ++i) {
+        if (g.year_of_group[i] == 0) {
+            why = "有一个节日只有调休上班的日子，没有放假的日子";
+            return false;
+        }
+    }
+    out.years = YearsOf(out.rows);
+    if (out.years.empty()) {
+        why = "节假日表是空的";
+        return false;
+    }
+    table = std::move(out);
+    return true;
+}
+
+std::string HolidayTableText(const HolidayTable& table) {
+    std::string out = text::GbkToUtf8("# 节假日安排（国务院办公厅通知）：日期<TAB>休或班<TAB>节日名称\n");
+    for (const HolidayRow& row : table.rows) {
+        const astro::CalendarDate d = astro::DayNumberToDate(row.day);
+        char date[16];
+        std::snprintf(date, sizeof date, "%04d-%02d-%02d", d.year, d.month, d.day);
+        out += date;
+        out += '\t';
+        out += text::GbkToUtf8(row.kind == HolidayKind::kOff ? "休" : "班");
+        out += '\t';
+        out += text::GbkToUtf8(row.name);
+        out += '\n';
+    }
+    return out;
+}
+
+HolidayTable MergeHolidays(const HolidayTable& base, const HolidayTable& newer) {
+    // The rows of base's holidays whose year newer also holds go; newer's rows come in.
+    const Grouped g = GroupRows(base.rows);
+    HolidayTable merged;
+    std::set<astro::DayNumber> taken;
+    for (const HolidayRow& row : newer.rows) taken.insert(row.day);
+    for (std::size_t i = 0; i < base.rows.size(); ++i) {
+        const int year = g.year_of_group[g.group_of_row[i]];
+        if (std::binary_search(newer.years.begin(), newer.years.end(), year)) continue;
+        if (taken.count(base.rows[i].day)) continue;  // the newer notice speaks of that day
+        merged.rows.push_back(base.rows[i]);
+    }
+    merged.rows.insert(merged.rows.end(), newer.rows.begin(), newer.rows.end());
+    std::stable_sort(merged.rows.begin(), merged.rows.end(),
+                     [](const HolidayRow& a, const HolidayRow& b) { return a.day < b.day; });
+    merged.years = YearsOf(merged.rows);
+    return merged;
+}
+
+HolidayCalendar::HolidayCalendar(HolidayTable table) : table_(std::move(table)) {
+    const Grouped g = GroupRows(table_.rows);
+    std::set<astro::DayNumber> listed;
+    for (const HolidayRow& row : table_.rows) listed.insert(row.day);
+    for (std::size_t i = 0; i < table_.rows.size(); ++i) {
+        const HolidayRow& row = table_.rows[i];
+        const int group = g.group_of_row[i];
+        if (row.kind == HolidayKind::kWork) {
+            if (IsWeekend(row.day)) marks_[row.day] = {{HolidayKind::kWork, DisplayName(row.name, row.day)}, group};
+            continue;
+        }
+        marks_[row.day] = {{HolidayKind::kOff, DisplayName(row.name, row.day)}, group};
+        // The weekend next to a day off joins the holiday, up to a listed day.
+        for (const int step : {-1, 1}) {
+            for (astro::DayNumber d = row.day + step; IsWeekend(d) && !listed.count(d); d += step)
+                marks_[d] = {{HolidayKind::kOff, DisplayName(row.name, d)}, group};
+        }
+    }
+}
+
+bool HolidayCalendar::HoldsYear(int year) const {
+    return std::binary_search(table_.years.begin(), table_.years.end(), year);
+}
+
+HolidayMark HolidayCalendar::MarkOf(astro::DayNumber day) const {
+    const auto it = marks_.find(day);
+    return it == marks_.end() ? HolidayMark{} : it->second.mark;
+}
+
+bool HolidayCalendar::IsWorkday(astro::DayNumber day) const {
+    const HolidayKind kind = MarkOf(day).kind;
+    if (kind == HolidayKind::kWork) return true;
+    return kind != HolidayKind::kOff && !IsWeekend(day);
+}
+
+std::vector<HolidaySpan> HolidayCalendar::SpansOf(int year) const {
+    std::vector<HolidaySpan> spans;
+    if (!HoldsYear(year)) return spans;
+    const Grouped g = GroupRows(table_.rows);
+    std::vector<std::pair<int, std::size_t>> first_span_of_group;  // group, index of its first span
+    for (int group = 0; group < static_cast<int>(g.year_of_group.size()); ++group) {
+        if (g.year_of_group[group] != year) continue;
+        const std::size_t first = spans.size();
+        std::vector<std::pair<astro::DayNumber, std::string>> work;
+        for (const auto& [day, marked] : marks_) {
+            if (marked.group != group) continue;
+            if (marked.mark.kind == HolidayKind::kWork) {
+                work.emplace_back(day, marked.mark.name);
+            } else if (spans.size() > first && spans.back().last == day - 1 && spans.back().name == marked.mark.name) {
+                spans.back().last = day;
+            } else {
+                spans.push_back({marked.mark.name, day, day, {}});
+            }
+        }
+        // A make-up day belongs to the span of its name, else to the holiday's first span.
+        for (const auto& [day, name] : work) {
+            std::size_t to = first;
+            for (std::size_t i = first; i < spans.size(); ++i)
+                if (spans[i].name == name) to = i;
+            if (to < spans.size()) spans[to].work_days.push_back(day);
+        }
+    }
+    std::stable_sort(spans.begin(), spans.end(),
+                     [](const HolidaySpan& a, const HolidaySpan& b) { return a.first < b.first; });
+    return spans;
+}
+
+int HolidayCalendar::WorkdaysIn(int year) const {
+    int count = 0;
+    for (astro::DayNumber d = astro::DateToDayNumber(year, 1, 1), end = astro::DateToDayNumber(year + 1, 1, 1); d < end;
+         ++d)
+        count += IsWorkday(d);
+    return count;
+}
+
+bool HolidayCalendar::AddWorkdays(astro::DayNumber from, long long count, astro::DayNumber& result) const {
+    const int step = count < 0 ? -1 : 1;
+    astro::DayNumber day = from;
+    for (long long left = count < 0 ? -count : count; left > 0;) {
+        day += step;
+        if (!HoldsYear(astro::DayNumberToDate(day).year)) return false;
+        if (IsWorkday(day)) --left;
+    }
+    result = day;
+    return true;
+}
+
+namespace {
+
+std::mutex installed_mutex;
+std::shared_ptr<const HolidayCalendar>& Installed() {
+    static std::shared_ptr<const HolidayCalendar> installed = std::make_shared<const HolidayCalendar>(BuiltInHolidays());
+    return installed;
+}
+
+}  // namespace
+
+std::shared_ptr<const HolidayCalendar> Holidays() {
+    std::lock_guard<std::mutex> lock(installed_mutex);
+    return Installed();
+}
+
+void InstallHolidays(HolidayTable table) {
+    auto calendar = std::make_shared<const HolidayCalendar>(std::move(table));
+    std::lock_guard<std::mutex> lock(installed_mutex);
+    Installed() = std::move(calendar);
+}
+
+std::string HolidaysNotHeldText(int year) { return std::to_string(year) + "年的节假日安排尚未收录"; }
+
+}  // namespace calendar

@@ -1,0 +1,111 @@
+// Public holidays of mainland China: the days off (休) and the make-up working days (班) of the State
+// Council's yearly arrangement. This is data, not astronomy: every November or so a notice fixes
+// the next year's days, so the program carries the published table (calendar/holiday_table.inc,
+// generated from data/) and can take a newer one in the same format (a TSV file: date, 休 or 班,
+// the holiday's name; UTF-8).
+//
+// A notice lists only the days it moves: the days off, and the weekend days that become working
+// days. A holiday's span also takes the weekend next to it ("与周末连休"): the Saturdays and Sundays
+// directly before or after a listed day off, up to a listed working day. A make-up day is shown
+// only when it falls on a weekend; a listed working day on a weekday changes nothing.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "astro/day_numbers.h"
+
+namespace calendar {
+
+enum class HolidayKind : char { kNone, kOff, kWork };
+
+// One listed day. `name` is the holiday under the name users read (GBK): 元旦, 春节, 清明节, 劳动节,
+// 端午节, 中秋节, 国庆节, the joint "中秋节、国庆节" of the years they fall together, or another
+// holiday under its own name.
+struct HolidayRow {
+    astro::DayNumber day = 0;
+    HolidayKind kind = HolidayKind::kNone;
+    std::string name;
+};
+
+// A table of listed days, in date order, and the years whose arrangement it holds (a notice's year
+// is that of its holiday's last day off: the 元旦 of 2023 began on 2022-12-31).
+struct HolidayTable {
+    std::vector<HolidayRow> rows;
+    std::vector<int> years;  // ascending
+};
+
+// The table published with the program.
+const HolidayTable& BuiltInHolidays();
+
+// The name users read for a name as a notice writes it ("“五一”" → 劳动节, "“十一”" → 国庆节, either
+// order of 中秋节 and 国庆节 → "中秋节、国庆节"); other names unchanged. GBK.
+std::string HolidayNameOf(std::string_view notice_name);
+
+// Reads a table in the data file's format (UTF-8, "#" comment lines, rows "YYYY-MM-DD<TAB>休|班<TAB>
+// name"). Refused whole, with the reason (GBK) in `why`, when it is over 64 KiB, a line is
+// malformed, a date does not exist or lies outside 1949..2200, a day is listed twice, a name is
+// empty, longer than 90 bytes (30 characters) or not text, or a year has no day off.
+bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& why);
+constexpr std::size_t kMaxHolidayFileBytes = 64 * 1024;
+
+// The table in the data file's format (UTF-8), as a file or the service offers it.
+std::string HolidayTableText(const HolidayTable& table);
+
+// `newer`'s years replace the same years of `base`; the other years of both are kept.
+HolidayTable MergeHolidays(const HolidayTable& base, const HolidayTable& newer);
+
+// What a day is under the arrangement: 休 or 班 with the holiday's name (GBK); kNone for an ordinary
+// day. The joint 中秋节、国庆节 span names its days before 1 October 中秋节 and the others 国庆节.
+struct HolidayMark {
+    HolidayKind kind = HolidayKind::kNone;
+    std::string name;
+};
+
+// One holiday of a year as it is read out: its span of days off and its make-up weekend days.
+struct HolidaySpan {
+    std::string name;  // GBK
+    astro::DayNumber first = 0, last = 0;
+    std::vector<astro::DayNumber> work_days;  // 班 days (weekends) that belong to it
+};
+
+// The arrangement as the calendar asks it: the marks of every day, worked out once from a table.
+class HolidayCalendar {
+public:
+    explicit HolidayCalendar(HolidayTable table);
+
+    const HolidayTable& Table() const { return table_; }
+    // Whether the table holds the arrangement of the Gregorian year.
+    bool HoldsYear(int year) const;
+    HolidayMark MarkOf(astro::DayNumber day) const;
+    // A working day: Monday..Friday not off, or a make-up (班) day.
+    bool IsWorkday(astro::DayNumber day) const;
+    // The holidays of a notice year in date order; empty for a year the table does not hold.
+    std::vector<HolidaySpan> SpansOf(int year) const;
+    // The working days of a Gregorian year.
+    int WorkdaysIn(int year) const;
+    // The day `count` working days after (count > 0) or before (count < 0) `from`; 0 steps give
+    // `from` itself. False when the count would pass a year the table does not hold.
+    bool AddWorkdays(astro::DayNumber from, long long count, astro::DayNumber& result) const;
+
+private:
+    struct Marked {
+        HolidayMark mark;
+        int group = 0;  // the holiday (listed days of one name close together) it belongs to
+    };
+    HolidayTable table_;
+    std::map<astro::DayNumber, Marked> marks_;
+};
+
+// The arrangement the program uses: the built-in table until another is installed (a fetched table
+// merged with the built-in one). Safe to read from any thread while the user interface installs.
+std::shared_ptr<const HolidayCalendar> Holidays();
+void InstallHolidays(HolidayTable table);
+
+// "2027年的节假日安排尚未收录" (GBK).
+std::string HolidaysNotHeldText(int year);
+
+}  // namespace calendar

@@ -1,0 +1,267 @@
+// The public holiday arrangement: the days off and the make-up working days of whole years, written
+// from the State Council's notices in their own words, against the rules applied to the table; a
+// newer table merged by year; a bad table refused whole.
+#include "calendar/holidays.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "text/encoding.h"
+
+namespace {
+
+using astro::DateToDayNumber;
+using astro::DayNumber;
+using calendar::HolidayCalendar;
+using calendar::HolidayKind;
+
+// A span "MM-DD..MM-DD" or a day "MM-DD" of a year, as the notices write them.
+std::vector<DayNumber> Days(int year, const std::string& span) {
+    auto day = [year](const std::string& md) {
+        return DateToDayNumber(year, std::stoi(md.substr(0, 2)), std::stoi(md.substr(3, 2)));
+    };
+    const std::size_t dots = span.find("..");
+    std::vector<DayNumber> out;
+    const DayNumber first = day(span.substr(0, 5)), last = dots == std::string::npos ? first : day(span.substr(dots + 2));
+    for (DayNumber d = first; d <= last; ++d) out.push_back(d);
+    return out;
+}
+
+struct Notice {
+    int year;
+    std::vector<std::string> off;   // the spans of days off, weekends joined ("与周末连休") included
+    std::vector<std::string> work;  // the weekend days worked ("上班")
+};
+
+// From the notices of the General Office of the State Council.
+const Notice kNotices[] = {
+    // 2015: 元旦 1月1日至3日, 1月4日（星期日）上班; 春节 2月18日至24日, 2月15日（星期日）、2月28日（星期六）
+    // 上班; 清明节 4月5日放假, 4月6日（星期一）补休 (with Saturday the 4th); 劳动节 5月1日放假，与周末连休;
+    // 端午节 6月20日放假, 6月22日（星期一）补休; 抗战胜利70周年纪念日 9月3日至5日, 9月6日（星期日）上班;
+    // 中秋节 9月27日放假 (a Sunday, with Saturday the 26th); 国庆节 10月1日至7日, 10月10日（星期六）上班.
+    {2015,
+     {"01-01..01-03", "02-18..02-24", "04-04..04-06", "05-01..05-03", "06-20..06-22", "09-03..09-05", "09-26..09-27",
+      "10-01..10-07"},
+     {"01-04", "02-15", "02-28", "09-06", "10-10"}},
+    // 2020: 元旦 1月1日; 春节 1月24日至30日, 1月19日（星期日）上班, extended to 2月2日 (so 2月1日 is off);
+    // 清明节 4月4日至6日; 劳动节 5月1日至5日, 4月26日（星期日）、5月9日（星期六）上班; 端午节 6月25日至27日,
+    // 6月28日（星期日）上班; 国庆节、中秋节 10月1日至8日, 9月27日（星期日）、10月10日（星期六）上班.
+    {2020,
+     {"01-01", "01-24..02-02", "04-04..04-06", "05-01..05-05", "06-25..06-27", "10-01..10-08"},
+     {"01-19", "04-26", "05-09", "06-28", "09-27", "10-10"}},
+    // 2024: 元旦 1月1日放假，与周末连休 (the weekend of 2023); 春节 2月10日至17日, 2月4日（星期日）、2月18日
+    // （星期日）上班; 清明节 4月4日至6日, 4月7日（星期日）上班; 劳动节 5月1日至5日, 4月28日（星期日）、
+    // 5月11日（星期六）上班; 端午节 6月10日放假，与周末连休; 中秋节 9月15日至17日, 9月14日（星期六）上班;
+    // 国庆节 10月1日至7日, 9月29日（星期日）、10月12日（星期六）上班.
+    {2024,
+     {"01-01", "02-10..02-17", "04-04..04-06", "05-01..05-05", "06-08..06-10", "09-15..09-17", "10-01..10-07"},
+     {"02-04", "02-18", "04-07", "04-28", "05-11", "09-14", "09-29", "10-12"}},
+    // 2025: 元旦 1月1日; 春节 1月28日至2月4日, 1月26日（周日）、2月8日（周六）上班; 清明节 4月4日至6日;
+    // 劳动节 5月1日至5日, 4月27日（周日）上班; 端午节 5月31日至6月2日; 国庆节、中秋节 10月1日至8日,
+    // 9月28日（周日）、10月11日（周六）上班.
+    {2025,
+     {"01-01", "01-28..02-04", "04-04..04-06", "05-01..05-05", "05-31..06-02", "10-01..10-08"},
+     {"01-26", "02-08", "04-27", "09-28", "10-11"}},
+    // 2026: 元旦 1月1日至3日, 1月4日（周日）上班; 春节 2月15日至23日, 2月14日（周六）、2月28日（周六）上班;
+    // 清明节 4月4日至6日; 劳动节 5月1日至5日, 5月9日（周六）上班; 端午节 6月19日至21日; 中秋节 9月25日至
+    // 27日; 国庆节 10月1日至7日, 9月20日（周日）、10月10日（周六）上班.
+    {2026,
+     {"01-01..01-03", "02-15..02-23", "04-04..04-06", "05-01..05-05", "06-19..06-21", "09-25..09-27", "10-01..10-07"},
+     {"01-04", "02-14", "02-28", "05-09", "09-20", "10-10"}},
+};
+
+std::map<DayNumber, HolidayKind> Expected(const Notice& n) {
+    std::map<DayNumber, HolidayKind> out;
+    for (const auto& span : n.off)
+        for (DayNumber d : Days(n.year, span)) out[d] = HolidayKind::kOff;
+    for (const auto& day : n.work)
+        for (DayNumber d : Days(n.year, day)) out[d] = HolidayKind::kWork;
+    return out;
+}
+
+TEST(Holidays, WholeYearsAsTheNoticesSayThem) {
+    const HolidayCalendar holidays(calendar::BuiltInHolidays());
+    for (const Notice& n : kNotices) {
+        const std::map<DayNumber, HolidayKind> expected = Expected(n);
+        for (DayNumber d = DateToDayNumber(n.year, 1, 1); d < DateToDayNumber(n.year + 1, 1, 1); ++d) {
+            const auto it = expected.find(d);
+            const HolidayKind want = it == expected.end() ? HolidayKind::kNone : it->second;
+            EXPECT_EQ(holidays.MarkOf(d).kind, want) << astro::DayNumberToDateText(d);
+        }
+        EXPECT_TRUE(holidays.HoldsYear(n.year));
+    }
+    // 2024's 元旦 joined the weekend before it, in 2023; 2020-02-03, a Monday listed as a working
+    // day, is an ordinary day.
+    EXPECT_EQ(holidays.MarkOf(DateToDayNumber(2023, 12, 30)).kind, HolidayKind::kOff);
+    EXPECT_EQ(holidays.MarkOf(DateToDayNumber(2023, 12, 31)).name, "元旦");
+    EXPECT_EQ(holidays.MarkOf(DateToDayNumber(2020, 2, 3)).kind, HolidayKind::kNone);
+    EXPECT_TRUE(holidays.IsWorkday(DateToDayNumber(2020, 2, 3)));
+    EXPECT_FALSE(holidays.HoldsYear(2006));
+    EXPECT_FALSE(holidays.HoldsYear(2027));
+    EXPECT_EQ(holidays.MarkOf(DateToDayNumber(2027, 1, 1)).kind, HolidayKind::kNone);
+    EXPECT_EQ(calendar::HolidaysNotHeldText(2027), "2027年的节假日安排尚未收录");
+}
+
+// The names users read, whatever the notice wrote; the joint span of 2012 names 中秋 and 国庆 apart.
+TEST(Holidays, NamesAsUsersReadThem) {
+    const HolidayCalendar holidays(calendar::BuiltInHolidays());
+    const struct {
+        int year, month, day;
+        const char* name;
+    } cases[] = {
+        {2007, 5, 1, "劳动节"},  // “五一”
+        {2008, 10, 1, "国庆节"},  // “十一”
+        {2009, 5, 1, "劳动节"},  {2012, 9, 30, "中秋节"}, {2012, 10, 1, "国庆节"}, {2012, 9, 29, "中秋节"},
+        {2015, 9, 3, "抗日战争暨世界反法西斯战争胜利70周年纪念日"}, {2024, 6, 8, "端午节"}, {2026, 2, 14, "春节"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(holidays.MarkOf(DateToDayNumber(c.year, c.month, c.day)).name, c.name) << c.year << "-" << c.month;
+    // The built-in table reads the published file as a fetched one would be read: the two
+    // normalisations (the generator's and the program's) agree.
+    std::ifstream file(std::string(TEMPO_DATA_DIR) + "/cn_public_holidays_2007_2026.tsv", std::ios::binary);
+    std::stringstream raw;
+    raw << file.rdbuf();
+    calendar::HolidayTable parsed;
+    std::string why;
+    ASSERT_TRUE(calendar::ParseHolidayTable(raw.str(), parsed, why)) << text::GbkToUtf8(why);
+    ASSERT_EQ(parsed.rows.size(), calendar::BuiltInHolidays().rows.size());
+    for (std::size_t i = 0; i < parsed.rows.size(); ++i) {
+        EXPECT_EQ(parsed.rows[i].day, calendar::BuiltInHolidays().rows[i].day);
+        EXPECT_EQ(parsed.rows[i].name, calendar::BuiltInHolidays().rows[i].name) << i;
+    }
+    EXPECT_EQ(parsed.years, calendar::BuiltInHolidays().years);
+    EXPECT_EQ(parsed.years.front(), 2007);
+    EXPECT_EQ(parsed.years.back(), 2026);
+    EXPECT_EQ(parsed.years.size(), 20u);
+}
+
+// A year read out: each holiday's span and its make-up days, and the working days of the year
+// (365 days, 104 of them weekend days; counted by hand from the notice above).
+TEST(Holidays, SpansWorkdaysAndCountingWorkdays) {
+    const HolidayCalendar holidays(calendar::BuiltInHolidays());
+    const std::vector<calendar::HolidaySpan> spans = holidays.SpansOf(2026);
+    const struct {
+        const char* name;
+        const char* span;
+        std::vector<const char*> work;
+    } expected[] = {
+        {"元旦", "01-01..01-03", {"01-04"}},  {"春节", "02-15..02-23", {"02-14", "02-28"}},
+        {"清明节", "04-04..04-06", {}},       {"劳动节", "05-01..05-05", {"05-09"}},
+        {"端午节", "06-19..06-21", {}},       {"中秋节", "09-25..09-27", {}},
+        {"国庆节", "10-01..10-07", {"09-20", "10-10"}},
+    };
+    ASSERT_EQ(spans.size(), std::size(expected));
+    for (std::size_t i = 0; i < spans.size(); ++i) {
+        const std::vector<DayNumber> days = Days(2026, expected[i].span);
+        EXPECT_EQ(spans[i].name, expected[i].name);
+        EXPECT_EQ(spans[i].first, days.front()) << expected[i].name;
+        EXPECT_EQ(spans[i].last, days.back()) << expected[i].name;
+        std::vector<DayNumber> work;
+        for (const char* w : expected[i].work) work.push_back(Days(2026, w).front());
+        EXPECT_EQ(spans[i].work_days, work) << expected[i].name;
+    }
+    // 261 weekdays, 19 of them off, 6 weekend days worked; 2025: 261 - 18 + 5.
+    EXPECT_EQ(holidays.WorkdaysIn(2026), 248);
+    EXPECT_EQ(holidays.WorkdaysIn(2025), 248);
+    EXPECT_TRUE(holidays.SpansOf(2027).empty());
+
+    // Counting working days, both ways, through a holiday with its make-up days.
+    const struct {
+        int from_month, from_day;
+        long long count;
+        int month, day;
+    } steps[] = {
+        {2, 13, 1, 2, 14},  {2, 13, 2, 2, 24},  {2, 24, -1, 2, 14}, {2, 24, -2, 2, 13}, {2, 13, 0, 2, 13},
+        {2, 27, 1, 2, 28},  {2, 28, 1, 3, 2},   {9, 30, 1, 10, 8},  {10, 9, 1, 10, 10},
+    };
+    for (const auto& s : steps) {
+        DayNumber result = 0;
+        ASSERT_TRUE(holidays.AddWorkdays(DateToDayNumber(2026, s.from_month, s.from_day), s.count, result));
+        EXPECT_EQ(result, DateToDayNumber(2026, s.month, s.day)) << s.from_month << "-" << s.from_day << " " << s.count;
+    }
+    DayNumber result = 0;
+    EXPECT_FALSE(holidays.AddWorkdays(DateToDayNumber(2026, 12, 31), 1, result));
+    // Back from 2007-01-04: 01-01..03 are off, and 2006 is a year the table does not hold.
+    EXPECT_FALSE(holidays.AddWorkdays(DateToDayNumber(2007, 1, 4), -1, result));
+    EXPECT_FALSE(holidays.AddWorkdays(DateToDayNumber(2026, 1, 5), 1000000000000LL, result));
+}
+
+std::string Tsv(const std::string& gbk) { return text::GbkToUtf8(gbk); }
+
+// A newer table replaces the years it holds and keeps the others; a bad one is refused whole.
+TEST(Holidays, NewerTablesMergedByYearAndBadOnesRefused) {
+    calendar::HolidayTable newer;
+    std::string why;
+    ASSERT_TRUE(calendar::ParseHolidayTable(Tsv("# 2027 and a changed 2026\n"
+                                                "2026-02-16\t休\t春节\r\n"
+                                                "2026-02-17\t休\t春节\n"
+                                                "2027-01-01\t休\t元旦\n"
+                                                "2027-02-05\t休\t春节\n"
+                                                "2027-02-06\t休\t春节\n"
+                                                "2027-02-07\t班\t春节\n"
+                                                "2027-05-01\t休\t“五一”\n"),
+                                            newer, why))
+        << text::GbkToUtf8(why);
+    EXPECT_EQ(newer.years, (std::vector<int>{2026, 2027}));
+    const HolidayCalendar merged(calendar::MergeHolidays(calendar::BuiltInHolidays(), newer));
+    EXPECT_TRUE(merged.HoldsYear(2027));
+    EXPECT_EQ(merged.MarkOf(DateToDayNumber(2027, 1, 1)).name, "元旦");
+    EXPECT_EQ(merged.MarkOf(DateToDayNumber(2027, 5, 1)).name, "劳动节");
+    EXPECT_EQ(merged.MarkOf(DateToDayNumber(2027, 2, 7)).kind, HolidayKind::kWork);
+    // 2027-01-02/03 are the weekend after a Friday off.
+    EXPECT_EQ(merged.MarkOf(DateToDayNumber(2027, 1, 3)).kind, HolidayKind::kOff);
+    // 2026 is the newer table's alone: 02-15 (a Sunday) joins 02-16 as a weekend day, 02-14 is no
+    // longer a working day, 10-01 is no longer off.
+    EXPECT_EQ(merged.MarkOf(DateToDayNumber(2026, 2, 15)).kind, HolidayKind::kOff);
+    EXPECT_EQ(merged.MarkOf(DateToDayNumber(2026, 2, 18)).kind, HolidayKind::kNone);
+    EXPECT_EQ(merged.MarkOf(DateToDayNumber(2026, 2, 14)).kind, HolidayKind::kOff);  // Saturday before the 15th
+    EXPECT_EQ(merged.MarkOf(DateToDayNumber(2026, 10, 1)).kind, HolidayKind::kNone);
+    // 2025 stays the built-in one.
+    EXPECT_EQ(merged.MarkOf(DateToDayNumber(2025, 10, 8)).kind, HolidayKind::kOff);
+    EXPECT_EQ(merged.Table().years.front(), 2007);
+    EXPECT_EQ(merged.Table().years.back(), 2027);
+
+    // The service's text reads back as the same table.
+    calendar::HolidayTable again;
+    ASSERT_TRUE(calendar::ParseHolidayTable(calendar::HolidayTableText(merged.Table()), again, why));
+    EXPECT_EQ(again.years, merged.Table().years);
+    ASSERT_EQ(again.rows.size(), merged.Table().rows.size());
+    for (std::size_t i = 0; i < again.rows.size(); ++i) {
+        EXPECT_EQ(again.rows[i].day, merged.Table().rows[i].day);
+        EXPECT_EQ(again.rows[i].kind, merged.Table().rows[i].kind);
+        EXPECT_EQ(again.rows[i].name, merged.Table().rows[i].name);
+    }
+
+    const struct {
+        std::string tsv;
+        const char* why;
+    } bad[] = {
+        {Tsv("2027-01-01\t休\n"), "第1行"},
+        {Tsv("2027-01-01 休 元旦\n"), "第1行"},
+        {Tsv("2027-02-30\t休\t春节\n"), "日期不对"},
+        {Tsv("1900-01-01\t休\t元旦\n"), "日期不对"},
+        {Tsv("27-01-01\t休\t元旦\n"), "日期不对"},
+        {Tsv("2027-01-01\t放\t元旦\n"), "第二栏"},
+        {Tsv("2027-01-01\t休\t\n"), "节日名称"},
+        {Tsv("2027-01-01\t休\t元\x1b[2J旦\n"), "节日名称"},
+        {Tsv("2027-01-01\t休\t") + std::string("\xff\xfe", 2) + "\n", "节日名称"},
+        {Tsv("2027-01-01\t休\t元旦\n2027-01-01\t休\t元旦\n"), "两次"},
+        {Tsv("2027-02-07\t班\t春节\n"), "没有放假"},
+        {Tsv("# nothing\n"), "空"},
+        {std::string(calendar::kMaxHolidayFileBytes + 1, '#'), "64KB"},
+    };
+    for (const auto& b : bad) {
+        calendar::HolidayTable table = newer;
+        why.clear();
+        EXPECT_FALSE(calendar::ParseHolidayTable(b.tsv, table, why)) << b.tsv.substr(0, 40);
+        EXPECT_NE(why.find(b.why), std::string::npos) << text::GbkToUtf8(why);
+        EXPECT_EQ(table.years, newer.years);  // refused whole: the table given is left as it was
+    }
+}
+
+}  // namespace
