@@ -14,6 +14,6 @@ $sudo apt-get install -y -qq --no-install-recommends \
   pkg-config libical-dev python3-icalendar libcpp-httplib-dev \
   g++-mingw-w64-x86-64-posix wine wine64 \
   clang libclang-rt-14-dev \
-  xvfb xauth imagemagick xdotool fonts-wqy-zenhei \
+  xvfb xauth imagemagick xdotool fonts-wqy-zenhei faketime \
   sox libsox-fmt-mp3 gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
   >/dev/null

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the windows of Tempoline.exe under Wine on a virtual display, for looking at:
 # build-win/screenshots/*.png: the day page (plain, with a background picture, with era names), the
-# popup menu, the month page, a table, the local-coordinates dialog, the help window, a date tool,
+# popup menu, the month page, both pages on a public holiday, a table, the local-coordinates dialog, the help window, a date tool,
 # the personal days of today (the day page's tooltip, the month panel), their editor and the alarms.
 #   scripts/screenshots.sh [NAME ...]   only the shots of these names (day-page-default, ...)
 set -euo pipefail
@@ -56,7 +56,7 @@ shot() {
       done
       id=""
     }
-    wine build-win/Tempoline.exe $3 &
+    ${SHOT_TIME:+faketime "$SHOT_TIME"} wine build-win/Tempoline.exe $3 &
     case "$4" in menu*) find_window 橙鹿日历 ;; *) find_window "$2" ;; esac
     sleep 2
     case "$4" in
@@ -108,6 +108,13 @@ shot solar-terms-table "橙鹿万年历：计算节气日" /U/T ""
 shot local-coordinates 本地坐标 "" menu:l
 shot help 帮助 "" menu:h
 shot date-tools-interval "橙鹿万年历：计算间隔日" /U/I ""
+
+# The public holidays of February 2026 (the clock set to the first day of 春节's span): 休 from
+# 02-15 to 02-23, 班 on 02-14 and 02-28.
+export SHOT_TIME="2026-02-15 10:00:00"
+shot holidays-day-page 橙鹿日历 "" ""
+shot holidays-month-page 橙鹿月历 /M ""
+unset SHOT_TIME
 
 # The personal days of today: a Gregorian memorial, a reminder and the countdown to New Year's Day.
 today=$(date +%m-%d)

@@ -40,11 +40,13 @@ enum Id : int {
     kNoBackgroundMusic = 3091,     // 关闭背景音乐播放功能(&C)
     kModernAncient = 3092,         // 按现代天文算法计算古历(&M)
     kNearLocateMemorial = 3093,    // 近似定位纪念日(&N)
+    kShowHolidays = 3094,          // 显示节假日安排(&H)
     kShowEraNames = 3095,          // 橙鹿日历显示年号纪年(&D)
     kInfoFestivals = 3096,         // 橙鹿日历显示节日节气(&G)
     kInfoSunTimes = 3097,          // 橙鹿日历显示日出日落时刻(&R)
     kInfoTwilight = 3098,          // 橙鹿日历显示天亮天黑时刻(&B)
     kBackgroundPicture = 3100,     // 选择橙鹿日历背景图片(&S)...
+    kUpdateHolidays = 3101,        // 更新节假日安排(&J)
     kGoToToday = 3105,             // 转到系统日期(&G)
     kChangeSystemDate = 3106,      // 修改系统日期(&S)
     kHelp = 3110,                  // 帮助(&H)

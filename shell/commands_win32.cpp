@@ -225,6 +225,13 @@ void ToggleOption(Program& p, int id) {
 
 bool OptionOn(const Program& p, int id) { return OptionFlag(p.settings, id) != 0; }
 
+// On by default, so stored as its opposite (Settings::hide_holidays_flag).
+void ToggleHolidays(Program& p, int) {
+    p.settings.hide_holidays_flag = p.settings.hide_holidays_flag ? 0 : 1;
+    RefreshCalendarPage(p);
+}
+bool HolidaysShown(const Program& p, int) { return p.settings.hide_holidays_flag == 0; }
+
 void SetInfoType(Program& p, int id) {
     if (p.settings.dform_show_info_type_flag == id - kInfoFestivals) return;
     p.settings.dform_show_info_type_flag = static_cast<std::int16_t>(id - kInfoFestivals);
@@ -322,6 +329,8 @@ constexpr CommandRow kOptionsMenu[] = {
     {"关闭背景音乐播放功能(&C)", kNoBackgroundMusic, {}, ToggleOption, OptionOn},
     {"按现代天文算法计算古历(&M)", kModernAncient, {}, ToggleOption, OptionOn},
     {"近似定位纪念日(&N)", kNearLocateMemorial, {}, ToggleOption, OptionOn},
+    kSeparator,
+    {"显示节假日安排(&H)", kShowHolidays, {}, ToggleHolidays, HolidaysShown},
     kSeparator,
     {"橙鹿日历显示年号纪年(&D)", kShowEraNames, {}, ToggleOption, OptionOn},
     kSeparator,

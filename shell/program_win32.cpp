@@ -66,6 +66,7 @@ views::PageOptions PageOptionsOf(const Program& program) {
         .longitude = s.place.longitude,
         .latitude = s.place.latitude,
         .background_picture = s.dform_back_bitmap_name,
+        .show_holidays = s.hide_holidays_flag == 0,
         .personal_days =
             [p](astro::DayNumber day) {
                 if (!p->settings.use_registry || p->registry == nullptr) return personal::DayTexts{};

@@ -171,6 +171,7 @@ Settings LoadSettings(const Registry& registry, const ProgramPath& program, Scre
     settings.dform_show_info_type_flag = AcceptInfoType(Read(registry, "DFORMShowInfoTypeFlag"));
     settings.dform_back_bitmap_name = AcceptBitmapPath(Read(registry, "DFORMBackBitmapName"), bitmap_loads);
     settings.calendar_show_type_flag = AcceptFlag(Read(registry, "CalendarShowTypeFlag"));
+    settings.hide_holidays_flag = AcceptFlag(Read(registry, "HideHolidaysFlag"));
 
     for (std::size_t i = 0; i < settings.alarms.size(); ++i) {
         Alarm& alarm = settings.alarms[i];
@@ -219,6 +220,7 @@ void SaveSettings(Registry& registry, const Settings& settings, const ProgramPat
     WriteNumber(registry, "DFORMShowInfoTypeFlag", settings.dform_show_info_type_flag);
     Write(registry, "DFORMBackBitmapName", settings.dform_back_bitmap_name);
     WriteNumber(registry, "CalendarShowTypeFlag", settings.calendar_show_type_flag);
+    WriteNumber(registry, "HideHolidaysFlag", settings.hide_holidays_flag);
 
     for (std::size_t i = 0; i < settings.alarms.size(); ++i) {
         const Alarm& alarm = settings.alarms[i];

@@ -63,6 +63,9 @@ struct Settings {
     std::int16_t dform_show_info_type_flag = 0;    // 0 festivals and terms, 1 sunrise/sunset, 2 dawn/dusk
     std::string dform_back_bitmap_name;            // background picture of the day page, or ""
     std::int16_t calendar_show_type_flag = 0;      // start with 0 the day page, 1 the month page
+    // The public holidays (休/班) are shown unless this is set: an option on by default is stored
+    // as its opposite, so that a cleared flag still leaves no value behind.
+    std::int16_t hide_holidays_flag = 0;           // "显示节假日安排(&H)" switched off
 
     personal::Alarms alarms{};  // A, B, C
 

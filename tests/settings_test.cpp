@@ -27,8 +27,8 @@ constexpr ScreenSize Screen{1024, 768};
 const std::vector<std::string> ValuesInLoadingOrder = {
     "WholeAutoReportTimeFlag", "GanZhiFromChunjieFlag", "CloseBackAudioPlayFlag", "ModernCalculateAncientFlag",
     "NearLocateMemorialFlag", "DFORMShowDynastyFlag", "DFORMShowInfoTypeFlag", "DFORMBackBitmapName",
-    "CalendarShowTypeFlag", "OpenAlarmClockAFlag", "DefiniteAlarmATime", "DefiniteAlarmASoundIndex",
-    "OpenAlarmClockBFlag", "DefiniteAlarmBTime", "DefiniteAlarmBSoundIndex", "OpenAlarmClockCFlag",
+    "CalendarShowTypeFlag", "HideHolidaysFlag", "OpenAlarmClockAFlag", "DefiniteAlarmATime",
+    "DefiniteAlarmASoundIndex", "OpenAlarmClockBFlag", "DefiniteAlarmBTime", "DefiniteAlarmBSoundIndex", "OpenAlarmClockCFlag",
     "DefiniteAlarmCTime", "DefiniteAlarmCSoundIndex", "FormCenterX", "FormCenterY", "NowProvIndex", "NowCityIndex",
 };
 
@@ -56,7 +56,8 @@ void StoreValidValues(MemoryRegistry& registry) {
     Store(registry, "Version", "4.2");
     for (const char* flag : {"WholeAutoReportTimeFlag", "GanZhiFromChunjieFlag", "CloseBackAudioPlayFlag",
                              "ModernCalculateAncientFlag", "NearLocateMemorialFlag", "DFORMShowDynastyFlag",
-                             "CalendarShowTypeFlag", "OpenAlarmClockAFlag", "OpenAlarmClockBFlag", "OpenAlarmClockCFlag"}) {
+                             "CalendarShowTypeFlag", "HideHolidaysFlag", "OpenAlarmClockAFlag", "OpenAlarmClockBFlag",
+                             "OpenAlarmClockCFlag"}) {
         Store(registry, flag, "1");
     }
     Store(registry, "DFORMShowInfoTypeFlag", "2");
@@ -87,6 +88,7 @@ void ExpectSameSettings(const Settings& actual, const Settings& expected) {
     EXPECT_EQ(actual.dform_show_info_type_flag, expected.dform_show_info_type_flag);
     EXPECT_EQ(actual.dform_back_bitmap_name, expected.dform_back_bitmap_name);
     EXPECT_EQ(actual.calendar_show_type_flag, expected.calendar_show_type_flag);
+    EXPECT_EQ(actual.hide_holidays_flag, expected.hide_holidays_flag);
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(actual.alarms[i].open_flag, expected.alarms[i].open_flag) << "alarm " << i;
         EXPECT_EQ(actual.alarms[i].time_minutes, expected.alarms[i].time_minutes) << "alarm " << i;
@@ -500,6 +502,7 @@ TEST(LoadSettingsTest, StoredValidValuesAreAllLoaded) {
     expected.dform_show_info_type_flag = 2;
     expected.dform_back_bitmap_name = "D:\\图片\\背景.bmp";
     expected.calendar_show_type_flag = 1;
+    expected.hide_holidays_flag = 1;
     expected.alarms = {{{1, 1, 1}, {1, 720, 3}, {1, 1439, 4}}};
     expected.form_center_x = 512;
     expected.form_center_y = 300;
@@ -541,7 +544,7 @@ TEST(LoadSettingsTest, EveryRefusedValueFallsBackAndLeavesTheOthers) {
         {"WholeAutoReportTimeFlag", "2"},   {"GanZhiFromChunjieFlag", " 1"},  {"CloseBackAudioPlayFlag", "yes"},
         {"ModernCalculateAncientFlag", "01"}, {"NearLocateMemorialFlag", "1.0"}, {"DFORMShowDynastyFlag", "-1"},
         {"DFORMShowInfoTypeFlag", "3"},     {"DFORMBackBitmapName", "D:\\图片\\没有.bmp"},
-        {"CalendarShowTypeFlag", "11"},     {"OpenAlarmClockAFlag", "on"},   {"DefiniteAlarmATime", "0"},
+        {"CalendarShowTypeFlag", "11"},     {"HideHolidaysFlag", "Y"},       {"OpenAlarmClockAFlag", "on"},   {"DefiniteAlarmATime", "0"},
         {"DefiniteAlarmATime", "1440"},     {"DefiniteAlarmATime", "12.5"},  {"DefiniteAlarmATime", " 5"},
         {"DefiniteAlarmATime", "abc"},      {"DefiniteAlarmBTime", "-30"},   {"DefiniteAlarmASoundIndex", "5"},
         {"DefiniteAlarmCSoundIndex", "0"},  {"FormCenterX", "-5.0"},         {"FormCenterX", "1025.0"},
@@ -566,6 +569,7 @@ TEST(LoadSettingsTest, EveryRefusedValueFallsBackAndLeavesTheOthers) {
         if (name == "DFORMShowInfoTypeFlag") expected.dform_show_info_type_flag = 0;
         if (name == "DFORMBackBitmapName") expected.dform_back_bitmap_name = "";
         if (name == "CalendarShowTypeFlag") expected.calendar_show_type_flag = 0;
+        if (name == "HideHolidaysFlag") expected.hide_holidays_flag = 0;
         if (name == "OpenAlarmClockAFlag") expected.alarms[0].open_flag = 0;
         if (name == "DefiniteAlarmATime") expected.alarms[0].time_minutes = 0;
         if (name == "DefiniteAlarmBTime") expected.alarms[1].time_minutes = 0;
@@ -689,6 +693,7 @@ Settings ChangedSettings() {
     s.dform_show_info_type_flag = 1;
     s.dform_back_bitmap_name = "C:\\pics\\sky.bmp";
     s.calendar_show_type_flag = 1;
+    s.hide_holidays_flag = 1;
     s.alarms = {{{1, 90, 2}, {1, 1, 4}, {1, 1439, 1}}};
     s.form_center_x = 1024;
     s.form_center_y = 0;
@@ -763,7 +768,7 @@ TEST(SaveSettingsTest, ClearedSettingsDeleteTheirValuesInsteadOfWritingZero) {
     for (const char* name : {"WholeAutoReportTimeFlag", "GanZhiFromChunjieFlag", "CloseBackAudioPlayFlag",
                              "ModernCalculateAncientFlag", "NearLocateMemorialFlag", "DFORMShowDynastyFlag",
                              "DFORMShowInfoTypeFlag", "DFORMBackBitmapName", "CalendarShowTypeFlag",
-                             "OpenAlarmClockAFlag", "DefiniteAlarmATime", "DefiniteAlarmASoundIndex",
+                             "HideHolidaysFlag", "OpenAlarmClockAFlag", "DefiniteAlarmATime", "DefiniteAlarmASoundIndex",
                              "OpenAlarmClockBFlag", "DefiniteAlarmBTime", "DefiniteAlarmBSoundIndex",
                              "OpenAlarmClockCFlag", "DefiniteAlarmCTime", "DefiniteAlarmCSoundIndex",
                              "HistoryAudioList", "ShowLyricWindowFlag", "LyricFileFindPath", "LFORMTop"}) {

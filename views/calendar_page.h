@@ -25,6 +25,7 @@ struct PageOptions {
     double longitude = 0;         // the place of the sun times: degrees, east negative
     double latitude = 0;          // degrees, north positive
     std::string background_picture;  // the day page's background bitmap file (GBK), or ""
+    bool show_holidays = true;    // the public holidays' 休 and 班
     // The user's own days of a day (memorials, reminders, the countdown); none when unset, as
     // while the registry is not in use.
     std::function<personal::DayTexts(astro::DayNumber)> personal_days;

@@ -8,6 +8,7 @@
 
 #include "calendar/day_info.h"
 #include "text/wide.h"
+#include "views/holiday_marks.h"
 #include "views/stepping_list.h"
 #include "win/controls.h"
 #include "win/window.h"
@@ -20,6 +21,12 @@ constexpr SIZE kSize{260, 150};
 constexpr COLORREF kListBackground = RGB(190, 255, 255);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
+// The 休 and 班 marks: white on red for a day off, white on a dark grey for a weekend day worked.
+constexpr COLORREF kHolidayOff = RGB(224, 32, 32);
+constexpr COLORREF kHolidayWork = RGB(64, 64, 64);
+// The information line, and the mark at its right end that takes the line's last 16 pixels.
+constexpr int kInformationX = 9, kInformationY = 92, kInformationWidth = 242, kInformationHeight = 14;
+constexpr int kMarkSize = 14;
 
 struct Placement {
     int x, y, width;
@@ -57,6 +64,9 @@ struct DayPage : PageWindow {
     HWND picture = nullptr;
     HWND tooltip = nullptr;
     bool tooltip_added = false;  // the information line has a tooltip of personal days
+    HWND holiday = nullptr;      // 休 or 班 of the day, hidden on an ordinary day
+    bool holiday_tip_added = false;
+    DayHoliday shown_holiday;
     win::Colours colours;
     win::Bitmap bitmap;
 
@@ -90,7 +100,11 @@ struct DayPage : PageWindow {
             AddTooltip(lists[i], ListName(static_cast<DayList>(i)));
         }
         attribute = AddControl(L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL, 9, 45, 242, 13, kAttributeLineId);
-        information = AddControl(L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL, 9, 92, 242, 14, kInformationLineId);
+        information = AddControl(L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL, kInformationX, kInformationY,
+                                 kInformationWidth, kInformationHeight, kInformationLineId);
+        holiday = AddControl(L"STATIC", "", SS_CENTER | SS_NOTIFY, kInformationX + kInformationWidth - kMarkSize,
+                             kInformationY, kMarkSize, kMarkSize, kHolidayMarkId);
+        ShowWindow(holiday, SW_HIDE);
         win::MakeReadOnlyText(attribute);
         win::MakeReadOnlyText(information);
         // The picture lies under everything else and covers the page; a press on it drags the page
@@ -145,25 +159,38 @@ struct DayPage : PageWindow {
         win::SetText(attribute, calendar::AttributeLine(d.year, d.month, d.day, options.ganzhi_from_chunjie));
         win::SetText(information, calendar::InformationLine(d.year, d.month, d.day, options.info_type,
                                                             options.longitude, options.latitude));
-        SetPersonalTooltip(ShowPersonalDays(options, state.day, handle()).Joined());
+        SetTooltip(information, ShowPersonalDays(options, state.day, handle()).Joined(), tooltip_added);
+        ShowHoliday();
     }
 
-    // The personal days of the day as the information line's tooltip, several lines wide when
-    // they are many; no tooltip when there are none.
-    void SetPersonalTooltip(const std::string& tip) {
+    // The day's 休 or 班 at the right end of the information line, which then gives way to it; the
+    // mark's tooltip names the holiday.
+    void ShowHoliday() {
+        shown_holiday = HolidayOfDay(state.day, options.show_holidays);
+        const bool marked = !shown_holiday.mark.empty();
+        win::SetText(holiday, shown_holiday.mark);
+        SetWindowPos(information, nullptr, 0, 0, kInformationWidth - (marked ? kMarkSize + 2 : 0), kInformationHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWindow(holiday, marked ? SW_SHOWNA : SW_HIDE);
+        SetTooltip(holiday, shown_holiday.text, holiday_tip_added);
+    }
+
+    // A control's tooltip, several lines wide when it is long; none for an empty text. The
+    // controls are plain edits and labels: the tooltip listens to them itself.
+    void SetTooltip(HWND control, const std::string& tip, bool& added) {
         TTTOOLINFOW info{};
         info.cbSize = sizeof info;
-        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;  // the line is a plain edit: the tooltip listens itself
+        info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
         info.hwnd = handle();
-        info.uId = reinterpret_cast<UINT_PTR>(information);
+        info.uId = reinterpret_cast<UINT_PTR>(control);
         std::wstring wide = text::GbkToWide(tip);
         info.lpszText = wide.data();
         if (tip.empty()) {
-            if (tooltip_added) SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+            if (added) SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         } else {
-            SendMessageW(tooltip, tooltip_added ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+            SendMessageW(tooltip, added ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         }
-        tooltip_added = !tip.empty();
+        added = !tip.empty();
     }
 
     void SetDay(astro::DayNumber day) {
@@ -222,6 +249,8 @@ struct DayPage : PageWindow {
             if (control == lists[i] || control == dropdowns[i])
                 return colours.Use(dc, TextColourOf(static_cast<DayList>(i)), kListBackground);
         if (control == attribute || control == information) return colours.Use(dc, RGB(0, 0, 0), kListBackground);
+        if (control == holiday)
+            return colours.Use(dc, RGB(255, 255, 255), shown_holiday.off ? kHolidayOff : kHolidayWork);
         return colours.Use(dc, kPageBackground);
     }
 

@@ -13,6 +13,7 @@ namespace views {
 constexpr int kFirstListId = 2801;  // the nine lists, 2801 .. 2809 in DayList order
 constexpr int kAttributeLineId = 2810;
 constexpr int kInformationLineId = 2811;
+constexpr int kHolidayMarkId = 2812;  // 休 or 班 at the end of the information line
 constexpr int kPictureId = 2813;
 
 // Makes the day page on a day (hidden, see CalendarPage::create). Its page operations: moving to a

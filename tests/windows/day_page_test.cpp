@@ -147,6 +147,39 @@ TEST_F(DayPageTest, EraNamesAndInformationTypes) {
     EXPECT_EQ(Selected(DayList::kLunarYear), "  一八七五年");
 }
 
+// The public holidays: 休 or 班 at the end of the information line, which gives way to it, with
+// the holiday named in the mark's tooltip; nothing on an ordinary day or with the option off.
+TEST_F(DayPageTest, HolidayMarkOnTheInformationLine) {
+    const HWND mark = Item(views::kHolidayMarkId);
+    const struct {
+        int month, day;
+        const char* mark;  // "" for none
+    } days[] = {{2, 14, "班"}, {2, 15, "休"}, {2, 23, "休"}, {2, 24, ""}, {2, 28, "班"}, {10, 10, "班"}, {12, 7, ""}};
+    for (const auto& d : days) {
+        ShowDay(DateToDayNumber(2026, d.month, d.day));
+        const bool marked = *d.mark != 0;
+        EXPECT_EQ(IsWindowVisible(mark) != 0, marked) << d.month << "-" << d.day;
+        if (marked) {
+            EXPECT_EQ(Text(mark), d.mark) << d.month << "-" << d.day;
+        }
+        const RECT line = test::RectInParent(Item(views::kInformationLineId));
+        const RECT box = test::RectInParent(mark);
+        if (marked) {
+            EXPECT_LE(line.right, box.left) << "the line gives way to the mark";
+            EXPECT_EQ(box.right, 251);
+        } else {
+            EXPECT_EQ(line.right - line.left, 242);
+        }
+    }
+    ShowDay(DateToDayNumber(2026, 2, 15));
+    EXPECT_TRUE(Checked(shell::command::kShowHolidays));
+    Command(shell::command::kShowHolidays);
+    EXPECT_FALSE(Checked(shell::command::kShowHolidays));
+    EXPECT_FALSE(IsWindowVisible(mark));
+    Command(shell::command::kShowHolidays);
+    EXPECT_TRUE(IsWindowVisible(mark));
+}
+
 TEST_F(DayPageTest, LocalCoordinatesDialogChoosesThePlace) {
     places::LocalPlace& place = program_.settings.place;
     HWND dialog = places::CreateLocalCoordinatesDialog(Window(), &place);
