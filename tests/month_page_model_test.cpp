@@ -259,7 +259,14 @@ TEST(MonthPagePanel, TheWholeTextLeavesEmptyPiecesOut) {
     const DayNumber spring_festival = DateToDayNumber(2024, 2, 10);
     EXPECT_EQ(DayPanelText(spring_festival, beijing, {}),
               PanelLunarLine(spring_festival, 0) + "\r\n" + PanelHijriLine(spring_festival) + " 六九第6天\r\n" +
-                  PanelSunTimesLine(spring_festival, -116.38, 39.90) + "\r\n春节 国际气象节");
+                  PanelSunTimesLine(spring_festival, -116.38, 39.90) + "\r\n春节 国际气象节 春节假期（休）");
+    // The arrangement shares the festivals' line, or has a line of its own; not with the option off.
+    const DayPanelOptions hidden{0, -116.38, 39.90, false};
+    EXPECT_EQ(DayPanelText(spring_festival, hidden, {}).substr(DayPanelText(spring_festival, hidden, {}).rfind('\n')),
+              "\n春节 国际气象节");
+    const DayNumber worked = DateToDayNumber(2024, 2, 18);  // a Sunday worked after 春节
+    EXPECT_EQ(DayPanelText(worked, beijing, {}).substr(DayPanelText(worked, beijing, {}).rfind('\n')),
+              "\n调休上班（班）");
     const DayNumber ordinary = DateToDayNumber(2024, 5, 7);
     EXPECT_EQ(DayPanelText(ordinary, beijing, {}), PanelLunarLine(ordinary, 0) + "\r\n" + PanelHijriLine(ordinary) +
                                                        "\r\n" + PanelSunTimesLine(ordinary, -116.38, 39.90));

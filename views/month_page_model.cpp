@@ -13,6 +13,7 @@
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
 #include "views/day_page_model.h"
+#include "views/holiday_marks.h"
 
 namespace views {
 
@@ -234,6 +235,14 @@ std::string PanelFestivalsLine(DayNumber day) {
     return line;
 }
 
+// The festivals and the day's place in the public holiday arrangement share a line: most days off
+// are festivals' days.
+std::string FestivalsAndHoliday(DayNumber day, bool show_holidays) {
+    std::string line = PanelFestivalsLine(day);
+    Append(line, HolidayOfDay(day, show_holidays).text);
+    return line;
+}
+
 std::string DayPanelText(DayNumber day, const DayPanelOptions& options, const std::vector<std::string>& personal_days) {
     std::string personal;
     for (const std::string& text : personal_days) Append(personal, text);
@@ -243,7 +252,7 @@ std::string DayPanelText(DayNumber day, const DayPanelOptions& options, const st
     const std::string lines[] = {PanelLunarLine(day, options.ganzhi_mode),
                                  hijri_and_periods,
                                  PanelSunTimesLine(day, options.longitude, options.latitude),
-                                 PanelFestivalsLine(day),
+                                 FestivalsAndHoliday(day, options.show_holidays),
                                  personal};
     std::string text;
     for (const std::string& line : lines) {

@@ -74,6 +74,7 @@ struct DayPanelOptions {
     int ganzhi_mode = 0;       // 1: the sexagenary year begins at the Spring Festival
     double longitude = 0.0;    // the chosen place, degrees, east negative
     double latitude = 0.0;     // degrees, north positive
+    bool show_holidays = true;  // the public holiday's line ("春节假期（休）") after the festivals
 };
 
 // The pieces of the panel, each one line:

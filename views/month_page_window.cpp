@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "views/holiday_marks.h"
 #include "views/stepping_list.h"
 #include "win/controls.h"
 #include "win/window.h"
@@ -39,6 +40,12 @@ constexpr RECT kTitle{160, 5, kGridRight, 5 + 22};
 constexpr SIZE kCellLabel{70, 16};
 constexpr POINT kNumberOffset{1, 6};
 constexpr POINT kLunarOffset{1, 26};
+// The public holiday's 休 or 班 in the cell's upper right corner, 2 pixels inside the frame, over
+// the blank end of the day number's label (the number stands in the label's middle), which does not
+// paint over it.
+constexpr SIZE kHolidayMark{13, 13};
+constexpr COLORREF kHolidayOffBackground = RGB(224, 32, 32);
+constexpr COLORREF kHolidayWorkBackground = RGB(64, 64, 64);
 
 constexpr COLORREF kCellBackground = RGB(190, 255, 255);
 constexpr COLORREF kTitleBackground = RGB(248, 249, 200);
@@ -72,6 +79,8 @@ struct MonthPage : PageWindow {
     std::array<HWND, kWeekdayCount> headers{};
     std::array<HWND, kMonthCellCount> numbers{};
     std::array<HWND, kMonthCellCount> lunar_lines{};
+    std::array<HWND, kMonthCellCount> holiday_marks{};
+    std::array<DayHoliday, kMonthCellCount> holidays{};
     HWND panel = nullptr;
     HWND moon_line = nullptr;
     win::Font title_font = win::MakeFont("楷体_GB2312", 18, FW_NORMAL);
@@ -131,7 +140,12 @@ struct MonthPage : PageWindow {
                 const int y = frame.top + offset.y;
                 return RECT{x, y, x + kCellLabel.cx, y + kCellLabel.cy};
             };
-            numbers[cell - 1] = Label(kCellNumberId + cell, label_at(kNumberOffset), SS_CENTER, number_font.get());
+            numbers[cell - 1] =
+                Label(kCellNumberId + cell, label_at(kNumberOffset), SS_CENTER | WS_CLIPSIBLINGS, number_font.get());
+            const RECT mark{frame.right - 2 - kHolidayMark.cx, frame.top + 2, frame.right - 2,
+                            frame.top + 2 + kHolidayMark.cy};
+            holiday_marks[cell - 1] = Label(kCellHolidayId + cell, mark, SS_CENTER, lunar_font.get());
+            SetWindowPos(holiday_marks[cell - 1], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             lunar_lines[cell - 1] = Label(kCellLunarId + cell, label_at(kLunarOffset), SS_CENTER, lunar_font.get());
         }
         // The panel and the moon line take the room left below the grid, whatever the caption's height.
@@ -167,7 +181,8 @@ struct MonthPage : PageWindow {
     }
 
     void FillPanel() {
-        const DayPanelOptions panel_options{options.ganzhi_from_chunjie, options.longitude, options.latitude};
+        const DayPanelOptions panel_options{options.ganzhi_from_chunjie, options.longitude, options.latitude,
+                                            options.show_holidays};
         const personal::DayTexts personal = ShowPersonalDays(options, state.day, handle());
         win::SetText(panel, DayPanelText(state.day, panel_options, personal.texts));
         FitPanelScrollBar();
@@ -181,9 +196,20 @@ struct MonthPage : PageWindow {
             win::SetText(numbers[i], cells[i].number);
             win::SetText(lunar_lines[i], cells[i].lunar_line);
         }
+        ShowHolidayMarks();
         win::SetText(moon_line, MoonLine(year, month));
         shown_year = year;
         shown_month = month;
+    }
+
+    // Each used cell's 休 or 班; the mark is hidden on an ordinary day.
+    void ShowHolidayMarks() {
+        for (int i = 0; i < kMonthCellCount; ++i) {
+            holidays[i] = cells[i].day == astro::InvalidDayNumber ? DayHoliday{}
+                                                                  : HolidayOfDay(cells[i].day, options.show_holidays);
+            win::SetText(holiday_marks[i], holidays[i].mark);
+            ShowWindow(holiday_marks[i], holidays[i].mark.empty() ? SW_HIDE : SW_SHOWNA);
+        }
     }
 
     // Repaints the grid: frames and fills by the page, the labels by themselves.
@@ -271,6 +297,10 @@ struct MonthPage : PageWindow {
         if (control == year_list || control == month_list || control == year_dropdown || control == month_dropdown)
             return colours.Use(dc, kListText, kCellBackground);
         const int id = GetDlgCtrlID(control);
+        if (id > kCellHolidayId && id <= kCellHolidayId + kMonthCellCount) {
+            const bool off = holidays[id - kCellHolidayId - 1].off;
+            return colours.Use(dc, RGB(255, 255, 255), off ? kHolidayOffBackground : kHolidayWorkBackground);
+        }
         const int cell = id > kCellLunarId ? id - kCellLunarId : id - kCellNumberId;
         if (id > kCellNumberId && id <= kCellLunarId + kMonthCellCount && cell >= 1 && cell <= kMonthCellCount)
             return colours.Use(dc, IsWeekendColumn(ColumnOf(cell)) ? kWeekendText : kWeekdayText, CellBackground(cell));

@@ -21,6 +21,7 @@ constexpr int kFirstWeekdayHeaderId = 2780;  // 2780 .. 2786: 星期日 .. 星�
 // Cell k (1 .. 37): its day number label kCellNumberId + k and its lunar line kCellLunarId + k.
 constexpr int kCellNumberId = 2700;       // 2701 .. 2737
 constexpr int kCellLunarId = 2740;        // 2741 .. 2777
+constexpr int kCellHolidayId = 2640;      // 2641 .. 2677: the cell's 休 or 班 (hidden on other days)
 
 // The page's size and the geometry of its grid, in pixels (the grid in client coordinates).
 constexpr int kMonthPageWidth = 528;

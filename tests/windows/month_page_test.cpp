@@ -402,4 +402,42 @@ TEST_F(MonthPageTest, ClosingForASwitchOfViewsKeepsTheProgramRunning) {
     EXPECT_EQ((r.top + r.bottom) / 2, 415);
 }
 
+// February 2026 as the arrangement has it: 休 from 02-15 to 02-23 (春节 with its weekend), 班 on the
+// Saturdays 02-14 and 02-28; the mark in the cell's corner, clear of the day number's text and of
+// the lunar line; the panel names it; nothing with the option off.
+TEST_F(MonthPageTest, PublicHolidaysOfFebruary2026) {
+    Show(2026, 2, 15);
+    std::string marks;
+    for (int day = 1; day <= 28; ++day) {
+        const int cell = views::CellOfDay(2026, 2, DateToDayNumber(2026, 2, day));
+        const HWND mark = Item(views::kCellHolidayId + cell);
+        marks += IsWindowVisible(mark) ? Text(mark) : "-";
+        if (!IsWindowVisible(mark)) continue;
+        const RECT box = test::RectInParent(mark), frame = views::CellRect(cell);
+        const RECT lunar = test::RectInParent(Item(views::kCellLunarId + cell));
+        EXPECT_TRUE(box.left > frame.left + 50 && box.right < frame.right && box.top > frame.top) << day;
+        EXPECT_LE(box.bottom, lunar.top) << day;
+        // The number's text stands in the middle of its label: its right end stays left of the mark.
+        const HWND number = Item(views::kCellNumberId + cell);
+        HDC dc = GetDC(number);
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(number, WM_GETFONT, 0, 0)));
+        SIZE extent{};
+        GetTextExtentPoint32A(dc, Number(cell).c_str(), static_cast<int>(Number(cell).size()), &extent);
+        ReleaseDC(number, dc);
+        const RECT label = test::RectInParent(number);
+        EXPECT_LT((label.left + label.right + extent.cx) / 2, box.left) << day;
+    }
+    EXPECT_EQ(marks, "-------------班休休休休休休休休休----班");
+    EXPECT_NE(Panel().find("春节假期（休）"), std::string::npos);
+    Show(2026, 2, 28);
+    EXPECT_NE(Panel().find("调休上班（班）"), std::string::npos);
+    Show(2026, 3, 2);
+    EXPECT_EQ(Panel().find("（"), std::string::npos);
+    Show(2026, 2, 15);
+    Command(shell::command::kShowHolidays);
+    for (int cell = 1; cell <= views::kMonthCellCount; ++cell)
+        EXPECT_FALSE(IsWindowVisible(Item(views::kCellHolidayId + cell))) << cell;
+    EXPECT_EQ(Panel().find("春节假期"), std::string::npos);
+}
+
 }  // namespace
