@@ -1,0 +1,129 @@
+#include "help/holiday_update.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "weather/fetch.h"
+
+namespace help {
+
+namespace {
+
+// The years a table holds, "2007..2027年".
+std::string YearsText(const calendar::HolidayTable& table) {
+    if (table.years.empty()) return "";
+    return std::to_string(table.years.front()) + ".." + std::to_string(table.years.back()) + "年";
+}
+
+bool SameRows(const calendar::HolidayTable& a, const calendar::HolidayTable& b) {
+    return std::equal(a.rows.begin(), a.rows.end(), b.rows.begin(), b.rows.end(),
+                      [](const calendar::HolidayRow& x, const calendar::HolidayRow& y) {
+                          return x.day == y.day && x.kind == y.kind && x.name == y.name;
+                      });
+}
+
+// The years of the built-in table that `table` lacks: the first of them, or 0.
+int MissingBuiltInYear(const calendar::HolidayTable& table) {
+    for (int year : calendar::BuiltInHolidays().years)
+        if (!std::binary_search(table.years.begin(), table.years.end(), year)) return year;
+    return 0;
+}
+
+// The value of a header (its name compared without regard to case) in the head of an answer.
+bool HeaderValue(const std::string& head, const std::string& name, std::string& value) {
+    std::size_t at = 0;
+    while ((at = head.find("\r\n", at)) != std::string::npos) {
+        at += 2;
+        const std::size_t end = head.find("\r\n", at);
+        const std::string line = head.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        if (line.size() > name.size() && line[name.size()] == ':') {
+            bool same = true;
+            for (std::size_t i = 0; i < name.size() && same; ++i)
+                same = std::tolower(static_cast<unsigned char>(line[i])) == std::tolower(static_cast<unsigned char>(name[i]));
+            if (same) {
+                value = line.substr(name.size() + 1);
+                value.erase(0, value.find_first_not_of(" \t"));
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+HolidayUpdateResult Refused(const std::string& why) { return {false, false, {}, why + "，节假日安排未变"}; }
+
+}  // namespace
+
+std::string HolidayRequest(const std::string& host_port) {
+    return std::string("GET ") + kHolidayPath + " HTTP/1.0\r\nHost: " + host_port +
+           "\r\nUser-Agent: Tempoline/4.2\r\n\r\n";
+}
+
+HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar::HolidayTable& current) {
+    if (answer.empty()) return Refused("没有收到完整的节假日表");
+    const std::size_t head_end = answer.find("\r\n\r\n");
+    if (answer.compare(0, 7, "HTTP/1.") != 0 || head_end == std::string::npos) return Refused("节假日服务器的答复不对");
+    const std::string head = answer.substr(0, head_end);
+    const std::size_t space = head.find(' ');
+    const std::string code = space == std::string::npos ? "" : head.substr(space + 1, 3);
+    if (code != "200") return Refused("节假日服务器答复" + (code.empty() ? std::string("有误") : code));
+    const std::string body = answer.substr(head_end + 4);
+    std::string length;
+    if (HeaderValue(head, "Content-Length", length) && length != std::to_string(body.size()))
+        return Refused("没有收到完整的节假日表");
+    if (body.size() > calendar::kMaxHolidayFileBytes) return Refused("节假日表超过64KB");
+    HolidayUpdateResult result;
+    std::string why;
+    if (!calendar::ParseHolidayTable(body, result.table, why)) return Refused("节假日表有误（" + why + "）");
+    if (const int missing = MissingBuiltInYear(result.table); missing != 0)
+        return Refused("节假日表缺少" + std::to_string(missing) + "年");
+    result.usable = true;
+    const calendar::HolidayTable merged = calendar::MergeHolidays(calendar::BuiltInHolidays(), result.table);
+    result.changed = !SameRows(merged, current);
+    result.status = (result.changed ? "节假日安排已更新，收录" : "节假日安排已是最新，收录") + YearsText(merged);
+    return result;
+}
+
+calendar::HolidayTable KeptHolidays(const std::string& kept_text) {
+    calendar::HolidayTable kept;
+    std::string why;
+    if (kept_text.empty() || !calendar::ParseHolidayTable(kept_text, kept, why) || MissingBuiltInYear(kept) != 0)
+        return calendar::BuiltInHolidays();
+    return calendar::MergeHolidays(calendar::BuiltInHolidays(), kept);
+}
+
+void HolidayUpdate::Start() {
+    Stop();
+    stop_ = false;
+    finished_ = false;
+    thread_ = std::thread(&HolidayUpdate::Run, this);
+}
+
+void HolidayUpdate::Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+}
+
+void HolidayUpdate::Run() {
+    // The table is at most 64 KiB; its head adds a few hundred bytes.
+    const weather::Exchange exchange = weather::Fetch(network_, host_, HolidayRequest(host_), [this] { return stop_.load(); },
+                                                      {}, weather::kTimeoutMs, calendar::kMaxHolidayFileBytes + 4096);
+    HolidayUpdateResult result;
+    if (exchange.outcome == weather::Exchange::kStopped || stop_.load()) {
+        finished_ = true;
+        return;
+    }
+    if (exchange.outcome == weather::Exchange::kNoConnection) {
+        result = Refused("无法连接节假日服务器" + host_);
+    } else {
+        result = CheckHolidayAnswer(exchange.answer, current_);
+        if (result.usable && result.changed) {
+            const std::string body = exchange.answer.substr(exchange.answer.find("\r\n\r\n") + 4);
+            if (!keep_(body)) result.status += "（但无法保存，下次启动时仍用原来的安排）";
+        }
+    }
+    if (!stop_.load()) post_(result);
+    finished_ = true;
+}
+
+}  // namespace help

@@ -1,0 +1,77 @@
+// Next year's public holidays reach the program from the service (tempoline-web's /holidays/cn.tsv,
+// the table in the data file's format): one GET on its own thread, as the new-version check makes
+// it (the same time-out and stop), the answer checked whole before anything changes, then kept in a
+// file of the user's, replaced only once the new one is complete. The program merges that file with
+// its built-in table at every start.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "calendar/holidays.h"
+#include "platform/network.h"
+
+namespace help {
+
+constexpr const char* kHolidayPath = "/holidays/cn.tsv";
+
+// "GET /holidays/cn.tsv HTTP/1.0", "Host: " + host, "User-Agent: Tempoline/4.2" and an empty line, each
+// ended by CR LF.
+std::string HolidayRequest(const std::string& host_port);
+
+// What came of an update. `status` is the line the user reads (GBK).
+struct HolidayUpdateResult {
+    bool usable = false;  // `table` is a checked table, now in the file
+    bool changed = false;  // it differs from what the program had
+    calendar::HolidayTable table;
+    std::string status;
+};
+
+// Checks an answer of the service: "200" in its status line, a body of at most 64 KiB that is a
+// whole table (calendar::ParseHolidayTable) holding at least the years of the built-in table.
+// `current` is the table the program uses now, to tell whether anything changed.
+HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar::HolidayTable& current);
+
+// The kept file's text merged with the built-in table; the built-in table alone when there is no
+// text or it is not a valid table (a damaged file is never taken in part).
+calendar::HolidayTable KeptHolidays(const std::string& kept_text);
+
+// The update's worker: fetches, checks, has a changed table kept and posts the result (on its own
+// thread; the window shows it on its own). Stopped and joined when its window closes.
+class HolidayUpdate {
+public:
+    using Post = std::function<void(const HolidayUpdateResult& result)>;
+    // Keeps the table's text (the file replaced only when the new one is complete); false when it
+    // could not.
+    using Keep = std::function<bool(const std::string& text)>;
+    HolidayUpdate(platform::Network& network, std::string host_port, calendar::HolidayTable current, Keep keep,
+                  Post post)
+        : network_(network),
+          host_(std::move(host_port)),
+          current_(std::move(current)),
+          keep_(std::move(keep)),
+          post_(std::move(post)) {}
+    ~HolidayUpdate() { Stop(); }
+    HolidayUpdate(const HolidayUpdate&) = delete;
+    HolidayUpdate& operator=(const HolidayUpdate&) = delete;
+
+    void Start();
+    void Stop();
+    bool Finished() const { return finished_.load(); }
+
+private:
+    void Run();
+
+    platform::Network& network_;
+    std::string host_;
+    calendar::HolidayTable current_;
+    Keep keep_;
+    Post post_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> finished_{false};
+    std::thread thread_;
+};
+
+}  // namespace help
