@@ -3,7 +3,10 @@
 #include <memory>
 #include <string>
 
+#include "calendar/holidays.h"
 #include "help/help_text.h"
+#include "help/holiday_update.h"
+#include "help/holiday_update_window.h"
 #include "help/version_check.h"
 #include "win/controls.h"
 #include "win/window.h"
@@ -33,10 +36,12 @@ constexpr const char* kLabelCaptions[4] = {"功能", "说明", "快捷键", "关
 int LabelPage(int id) { return id >= kFirstLabelId && id <= kLastLabelId ? id - kFirstLabelId + 1 : 0; }
 
 constexpr UINT kNewVersionMessage = WM_APP + 1;  // lparam: the line (a new std::string)
+constexpr UINT kHolidaysMessage = WM_APP + 3;    // lparam: the result (a new HolidayUpdateResult)
 
 struct HelpDialog : win::Window {
     VersionSource source;
     std::unique_ptr<VersionCheck> check;
+    std::unique_ptr<HolidayUpdate> holidays;
     HWND title = nullptr;
     HWND page_box = nullptr;
     HWND labels[4] = {};
@@ -63,6 +68,14 @@ struct HelpDialog : win::Window {
                 PostMessageW(window, kNewVersionMessage, 0, reinterpret_cast<LPARAM>(new std::string(line)));
             });
             check->Start();
+            const std::string file = source.holidays_file;
+            holidays = std::make_unique<HolidayUpdate>(
+                *source.network, source.host_port, calendar::Holidays()->Table(),
+                [file](const std::string& text) { return KeepHolidayFile(file, text); },
+                [window](const HolidayUpdateResult& result) {
+                    PostMessageW(window, kHolidaysMessage, 0, reinterpret_cast<LPARAM>(new HolidayUpdateResult(result)));
+                });
+            holidays->Start();
         }
         return true;
     }
@@ -70,9 +83,12 @@ struct HelpDialog : win::Window {
     // The check is waited for before the boxes go; a line it posted that was not yet shown is freed.
     void OnDestroy() override {
         check.reset();
+        holidays.reset();
         MSG pending;
         while (PeekMessageW(&pending, handle(), kNewVersionMessage, kNewVersionMessage, PM_REMOVE))
             delete reinterpret_cast<std::string*>(pending.lParam);
+        while (PeekMessageW(&pending, handle(), kHolidaysMessage, kHolidaysMessage, PM_REMOVE))
+            delete reinterpret_cast<HolidayUpdateResult*>(pending.lParam);
     }
 
     // The reader starts in the page; no text is selected.
@@ -120,6 +136,13 @@ struct HelpDialog : win::Window {
     }
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
+        if (message == kHolidaysMessage) {
+            const std::unique_ptr<HolidayUpdateResult> result(reinterpret_cast<HolidayUpdateResult*>(lparam));
+            if (result->usable && result->changed)
+                calendar::InstallHolidays(calendar::MergeHolidays(calendar::BuiltInHolidays(), result->table));
+            if (!result->usable || result->changed) win::SetText(title, win::Text(title) + "\r\n" + result->status);
+            return 0;
+        }
         if (message == kNewVersionMessage) {
             const std::unique_ptr<std::string> line(reinterpret_cast<std::string*>(lparam));
             win::SetText(title, win::Text(title) + "\r\n" + *line);

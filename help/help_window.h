@@ -15,6 +15,9 @@ struct VersionSource {
     platform::Network* network = nullptr;
     std::string host_port;  // connected to, and named in the Referer
     std::string url;        // the page, as requested and as shown in the line
+    // The public holiday table is fetched from the same host alongside and kept in this file
+    // (GBK path; "" keeps nothing).
+    std::string holidays_file;
 };
 
 // Control ids. The label of page k (1..4) has the id kFirstLabelId - 1 + k.
@@ -23,7 +26,9 @@ constexpr int kPageBoxId = 102;   // lower read-only box: the current page
 constexpr int kFirstLabelId = 111;
 constexpr int kLastLabelId = kFirstLabelId + 3;
 
-// Creates the dialog (not yet modal) over its owner, on page 1, and starts the new-version check.
+// Creates the dialog (not yet modal) over its owner, on page 1, and starts the new-version check
+// and the update of the public holidays. A newer holiday table is installed and said so in the
+// upper box; an update that failed says why there; one that found nothing new says nothing.
 HWND CreateHelpDialog(HWND owner, const VersionSource& source = {});
 // Shows the dialog modally until the user closes it; IDOK then, -1 when it could not be created.
 int ShowHelpDialog(HWND owner, const VersionSource& source = {});

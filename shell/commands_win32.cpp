@@ -155,7 +155,15 @@ void MakeShortcut(Program& p, int id) {
 
 void OpenMusic(Program& p, int) { OpenMusicPlayer(p, p.calendar_window); }
 
-void OpenHelp(Program& p, int) { help::ShowHelpDialog(p.calendar_window, VersionSourceOf(p)); }
+void OpenHelp(Program& p, int) {
+    help::ShowHelpDialog(p.calendar_window, VersionSourceOf(p));
+    RefreshCalendarPage(p);  // its check may have brought a newer holiday table
+}
+
+void UpdateHolidays(Program& p, int) {
+    help::ShowHolidayUpdateWindow(p.calendar_window, HolidaySourceOf(p));
+    RefreshCalendarPage(p);
+}
 void OpenWeatherCommand(Program& p, int) { OpenWeather(p, p.calendar_window); }
 
 // --- the personal days, the alarms, the spoken time ---------------------------------------------------
@@ -331,6 +339,7 @@ constexpr CommandRow kOptionsMenu[] = {
     {"近似定位纪念日(&N)", kNearLocateMemorial, {}, ToggleOption, OptionOn},
     kSeparator,
     {"显示节假日安排(&H)", kShowHolidays, {}, ToggleHolidays, HolidaysShown},
+    {"更新节假日安排(&J)...", kUpdateHolidays, {}, UpdateHolidays},
     kSeparator,
     {"橙鹿日历显示年号纪年(&D)", kShowEraNames, {}, ToggleOption, OptionOn},
     kSeparator,

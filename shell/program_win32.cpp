@@ -1,11 +1,15 @@
 #include "shell/program_win32.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <memory>
 
+#include "calendar/holidays.h"
 #include "calendar/lunar_year.h"
 #include "help/help_text.h"
+#include "help/holiday_update.h"
+#include "platform/files.h"
 #include "music/player_window.h"
 #include "weather/weather_window.h"
 #include "weather/weather_worker.h"
@@ -192,8 +196,31 @@ HWND OpenWeather(Program& program, HWND owner) {
 
 help::VersionSource VersionSourceOf(const Program& program) {
     const std::string host = program.registry ? LoadWebHost(*program.registry) : std::string();
-    if (host.empty()) return {program.network, help::DownloadHost, help::DownloadUrl};
-    return {program.network, host, "http://" + host + help::DownloadPath};
+    if (host.empty()) return {program.network, help::DownloadHost, help::DownloadUrl, program.holidays_file};
+    return {program.network, host, "http://" + host + help::DownloadPath, program.holidays_file};
+}
+
+help::HolidaySource HolidaySourceOf(const Program& program) {
+    const std::string host = program.registry ? LoadWebHost(*program.registry) : std::string();
+    return {program.network, host.empty() ? std::string(help::DownloadHost) : host, program.holidays_file};
+}
+
+std::string KeptHolidaysFile() {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return {};
+    const std::wstring ours = std::wstring(folder) + L"\\Tempoline";
+    CreateDirectoryW(ours.c_str(), nullptr);  // there already, or made now
+    const std::wstring file = ours + L"\\holidays.tsv";
+    // The program's file functions take GBK paths: a folder whose name GBK cannot write is not used.
+    const std::string gbk = text::WideToGbk(file);
+    return text::GbkToWide(gbk) == file ? gbk : std::string();
+}
+
+void LoadKeptHolidays(const std::string& file) {
+    std::string text;
+    if (file.empty() || !platform::ReadWholeFile(file, text, calendar::kMaxHolidayFileBytes)) return;
+    calendar::InstallHolidays(help::KeptHolidays(text));
 }
 
 void RefreshCalendarPage(Program& program) {
@@ -223,6 +250,8 @@ int RunProgram(const std::string& command_line) {
     const SIZE screen = win::ScreenSize();
     program.settings = LoadSettings(*program.registry, program.path, ScreenSize{screen.cx, screen.cy}, win::BitmapFileLoads);
     calendar::SetModernCalculateAncientFlag(program.settings.modern_calculate_ancient_flag != 0);
+    program.holidays_file = KeptHolidaysFile();
+    LoadKeptHolidays(program.holidays_file);
     program.picture_folder = program.settings.dform_back_bitmap_name.empty()
                                  ? program.path.folder
                                  : SplitProgramPath(program.settings.dform_back_bitmap_name).folder;

@@ -11,6 +11,7 @@
 
 #include "astro/day_numbers.h"
 #include "help/help_window.h"
+#include "help/holiday_update_window.h"
 #include "personal/background_sound.h"
 #include "personal/time_signals.h"
 #include "platform/clock.h"
@@ -69,6 +70,9 @@ struct Program {
     // The network of the weather viewer and the new-version check; none in most tests.
     platform::Network* network = nullptr;
     HWND weather_viewer = nullptr;  // the weather viewer while it is open
+    // The public holiday table fetched from the service, kept in the user's application data
+    // (GBK path); "" where there is no such folder.
+    std::string holidays_file;
 };
 
 // Makes the program's time signals and background sound on its clock, sound player and MCI device.
@@ -116,6 +120,13 @@ HWND OpenMusicPlayer(Program& program, HWND owner);
 HWND OpenWeather(Program& program, HWND owner);
 // Where the help window's new-version check reads the download page ("WebHost" when it is set).
 help::VersionSource VersionSourceOf(const Program& program);
+// Where 更新节假日安排 fetches the public holidays (the same host) and keeps them.
+help::HolidaySource HolidaySourceOf(const Program& program);
+// The file of the fetched public holidays: "Tempoline\holidays.tsv" in the user's application data
+// (the folder made when missing); "" when there is none or its path is no GBK text.
+std::string KeptHolidaysFile();
+// Installs the built-in public holidays merged with the kept file, when it holds a valid table.
+void LoadKeptHolidays(const std::string& file);
 
 // The popup menu and its commands (commands_win32.cpp).
 void BuildPopupMenu(Program& program);

@@ -65,7 +65,8 @@ TEST_F(MenuTest, TheMenuHoldsEveryItemInOrder) {
     EXPECT_EQ(GetMenuItemID(tools, 18), static_cast<UINT>(kConditionDays));
     EXPECT_EQ(GetMenuItemID(tools, 19), static_cast<UINT>(kConditionMonths));  // 查询条件月 after 查询条件日
     EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 11)), 12);
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 19)), 19);
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 19)), 20);
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 19), 11), static_cast<UINT>(kUpdateHolidays));
     EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 19), 10), static_cast<UINT>(kShowHolidays));
     // Every window of the menu is there.
     for (int id : {kMusicPlayer, kWeather, kLocalCoordinates, kMemorialDays, kReminderDays, kCountdownDays, kAlarms, kSpeakTime})

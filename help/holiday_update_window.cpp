@@ -1,0 +1,101 @@
+#include "help/holiday_update_window.h"
+
+#include <memory>
+
+#include "calendar/holidays.h"
+#include "help/holiday_update.h"
+#include "platform/files.h"
+#include "win/controls.h"
+#include "win/window.h"
+
+namespace help {
+
+namespace {
+
+constexpr int kClientWidth = 360;
+constexpr int kClientHeight = 96;
+constexpr UINT kResultMessage = WM_APP + 2;  // lparam: the result (a new HolidayUpdateResult)
+
+struct HolidayUpdateWindow : win::Window {
+    HolidaySource source;
+    std::unique_ptr<HolidayUpdate> update;
+    HWND status = nullptr;
+    bool finished = false;
+
+    bool OnCreate() override {
+        AddControl(L"STATIC", "国务院办公厅每年公布次年的节假日安排。", SS_LEFT, 12, 12, kClientWidth - 24, 16);
+        status = AddControl(L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL, 12, 36, kClientWidth - 24, 18, kHolidayStatusId,
+                            nullptr, WS_EX_CLIENTEDGE);
+        AddControl(L"BUTTON", "关闭", BS_DEFPUSHBUTTON | WS_TABSTOP, kClientWidth - 92, 64, 80, 24, kHolidayCloseId);
+        PlaceCentred(kClientWidth, kClientHeight);
+        if (!source.network) {
+            win::SetText(status, "没有网络，节假日安排未变");
+            finished = true;
+            return true;
+        }
+        win::SetText(status, "正在从" + source.host_port + "下载节假日安排……");
+        HWND window = handle();
+        const std::string file = source.file;
+        update = std::make_unique<HolidayUpdate>(
+            *source.network, source.host_port, calendar::Holidays()->Table(),
+            [file](const std::string& text) { return KeepHolidayFile(file, text); },
+            [window](const HolidayUpdateResult& result) {
+                PostMessageW(window, kResultMessage, 0, reinterpret_cast<LPARAM>(new HolidayUpdateResult(result)));
+            });
+        update->Start();
+        return true;
+    }
+
+    // The worker is waited for before the status line goes; a result it posted that was not yet
+    // shown is freed.
+    void OnDestroy() override {
+        update.reset();
+        MSG pending;
+        while (PeekMessageW(&pending, handle(), kResultMessage, kResultMessage, PM_REMOVE))
+            delete reinterpret_cast<HolidayUpdateResult*>(pending.lParam);
+    }
+
+    bool OnCommand(int id, int, HWND) override {
+        if (id != kHolidayCloseId) return false;
+        Close(IDOK);
+        return true;
+    }
+
+    LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
+        if (message == kResultMessage) {
+            const std::unique_ptr<HolidayUpdateResult> result(reinterpret_cast<HolidayUpdateResult*>(lparam));
+            if (result->usable && result->changed) {
+                calendar::InstallHolidays(calendar::MergeHolidays(calendar::BuiltInHolidays(), result->table));
+            }
+            win::SetText(status, result->status);
+            finished = true;
+            return 0;
+        }
+        return Window::OnMessage(message, wparam, lparam);
+    }
+};
+
+}  // namespace
+
+bool KeepHolidayFile(const std::string& file, const std::string& text) {
+    return !file.empty() && platform::ReplaceFileContents(file, text);
+}
+
+HWND CreateHolidayUpdateWindow(HWND owner, const HolidaySource& source) {
+    auto window = std::make_unique<HolidayUpdateWindow>();
+    window->source = source;
+    return win::Create(std::move(window), win::Frame{.class_name = L"TempolineHolidays", .title = "更新节假日安排"},
+                       owner);
+}
+
+void ShowHolidayUpdateWindow(HWND owner, const HolidaySource& source) {
+    HWND window = CreateHolidayUpdateWindow(owner, source);
+    if (window) win::RunModal(window);
+}
+
+bool HolidayUpdateFinished(HWND window) {
+    const HolidayUpdateWindow* w = win::StateOf<HolidayUpdateWindow>(window);
+    return w && w->finished;
+}
+
+}  // namespace help

@@ -1,0 +1,36 @@
+// The window of 更新节假日安排: fetches the public holiday table from the service on its worker,
+// says what came of it in its status line, and installs a newer table (the built-in one merged with
+// it) for the calendar to show. Closing it stops the worker and waits for it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/network.h"
+
+namespace help {
+
+// Where the table comes from and where it is kept.
+struct HolidaySource {
+    platform::Network* network = nullptr;
+    std::string host_port;  // the service ("WebHost", or the program's site)
+    std::string file;       // the kept table (GBK path); its folder must exist
+};
+
+// Control ids.
+constexpr int kHolidayStatusId = 101;  // the status line
+constexpr int kHolidayCloseId = IDOK;  // 关闭
+
+// Creates the window (not yet modal) over its owner and starts the update.
+HWND CreateHolidayUpdateWindow(HWND owner, const HolidaySource& source);
+// Runs it modally until the user closes it (the calendar then shows its days again: a newer table
+// may have been installed).
+void ShowHolidayUpdateWindow(HWND owner, const HolidaySource& source);
+// Whether the window's update has ended (its status line then says how).
+bool HolidayUpdateFinished(HWND window);
+
+// Keeps a fetched table's text in the file, replaced only when the new one is complete.
+bool KeepHolidayFile(const std::string& file, const std::string& text);
+
+}  // namespace help
