@@ -143,6 +143,9 @@ TEST(HelpNewVersion, SameOrOlderVersionAddsNothing) {
 
 TEST(HelpNewVersion, MalformedVersionsAreIgnored) {
     EXPECT_EQ(NewVersionLine(Gbk(u8"橙鹿万年历V4.2.1版下载"), "4.2", Url), "");  // two dots
+    // ... also where the version before the second dot would be newer.
+    EXPECT_EQ(NewVersionLine(Gbk(u8"橙鹿万年历V4.2.1版下载"), "4.1", Url), "");
+    EXPECT_EQ(NewVersionLine(Gbk(u8"橙鹿万年历V5.0.0版下载"), "4.2", Url), "");
     EXPECT_EQ(NewVersionLine(Gbk(u8"橙鹿万年历V.5版下载"), "4.2", Url), "");     // leading dot
     // Even where its value would be newer: .5 is no version, 0.5 is.
     EXPECT_EQ(NewVersionLine(Gbk(u8"橙鹿万年历V.5版下载"), "0.1", Url), "");

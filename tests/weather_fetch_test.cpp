@@ -1,154 +1,90 @@
 // One HTTP exchange as the weather viewer and the version check make it, over a scripted network:
-// refused, answered in pieces, stalled, endless, stopped, cut off; and where it connects.
+// refused, answered in pieces, stalled, endless, stopped, cut off at the deadline or the cap to the
+// millisecond and the byte; and where it connects.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "tests/weather_test_support.h"
 #include "weather/fetch.h"
 
 namespace {
 
 using platform::TcpConnection;
+using test::Script;
+using test::Step;
 using weather::Exchange;
 
-// A connection whose receives follow a script: each entry a piece of bytes, or "" for a slice in
-// which nothing comes; after the script, the other side closes (or, `endless`, sends forever).
-struct Script {
-    bool refuse = false;
-    std::vector<std::string> pieces;
-    bool endless = false;
-    bool stall = false;   // nothing ever comes
-    bool fail = false;    // an error after the pieces instead of a close
-    std::string sent;
-    int connects = 0;
-};
-
-class ScriptedConnection final : public TcpConnection {
-public:
-    explicit ScriptedConnection(Script& s) : s_(s) {}
-    bool Send(const std::string& bytes) override {
-        s_.sent += bytes;
-        return true;
-    }
-    int Receive(char* buffer, int size, int wait_ms) override {
-        if (s_.stall) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(wait_ms));
-            return kNothingYet;
-        }
-        if (next_ < s_.pieces.size()) {
-            const std::string& p = s_.pieces[next_++];
-            if (p.empty()) return kNothingYet;
-            std::copy(p.begin(), p.end(), buffer);
-            return static_cast<int>(p.size());
-        }
-        if (s_.endless) {
-            std::fill(buffer, buffer + size, 'x');
-            return size;
-        }
-        return s_.fail ? kFailed : 0;
-    }
-
-private:
-    Script& s_;
-    size_t next_ = 0;
-};
-
-class ScriptedNetwork final : public platform::Network {
-public:
-    explicit ScriptedNetwork(Script& s) : s_(s) {}
-    std::unique_ptr<TcpConnection> Connect(const std::string& host, int port, int, const platform::StopAsked&) override {
-        ++s_.connects;
-        host_ = host;
-        port_ = port;
-        if (s_.refuse) return nullptr;
-        return std::make_unique<ScriptedConnection>(s_);
-    }
-    std::string host_;
-    int port_ = 0;
-
-private:
-    Script& s_;
-};
-
-Script Pieces(std::vector<std::string> pieces, bool fail = false) {
+Script Steps(std::vector<Step> steps, int connect_ms = 0) {
     Script s;
-    s.pieces = std::move(pieces);
-    s.fail = fail;
+    s.steps = std::move(steps);
+    s.connect_ms = connect_ms;
     return s;
 }
-Script Refused() {
-    Script s;
-    s.refuse = true;
-    return s;
-}
-Script Stalled() {
-    Script s;
-    s.stall = true;
-    return s;
-}
-Script Endless() {
-    Script s;
-    s.endless = true;
+Script With(Script s, bool Script::*flag) {
+    s.*flag = true;
     return s;
 }
 
 const std::string kRequest = "GET http://h/weather/101010100.shtml HTTP/1.0\r\n\r\n";
+const std::string k4MiB(4194304, 'a');  // 4 × 1024 × 1024
 
-TEST(Fetch, AnswersRefusalsAndCutOffs) {
+// Every exchange under the program's own limits (60 000 ms from the start of the connect, 4 MiB),
+// kept on the test's clock: a step's time passes before it comes, and the answer is cut off once a
+// piece comes at or after the deadline.
+TEST(Fetch, KeepsToTheTimeOutAndTheCapAndKeepsWhatCame) {
+    const Script refused = With({}, &Script::refuse);
+    const std::vector<Step> drip(61, Step{"x", 0, 1000});  // a byte a second
     const struct {
         const char* what;
         Script script;
-        std::size_t max_bytes;
         Exchange::Outcome outcome;
         std::string answer;
     } cases[] = {
-        {"refused", Refused(), weather::kMaxPageBytes, Exchange::kNoConnection, ""},
-        {"in pieces with pauses", Pieces({"HTTP/1.0 200 OK\r\n", "", "\r\n今天", "", "", "是"}),
-         weather::kMaxPageBytes, Exchange::kAnswered, "HTTP/1.0 200 OK\r\n\r\n今天是"},
-        {"closed early by an error", Pieces({"HTTP/1.0 2"}, true), weather::kMaxPageBytes,
+        {"refused", refused, Exchange::kNoConnection, ""},
+        {"in pieces, with slices in which nothing came",
+         Steps({{"HTTP/1.0 200 OK\r\n"}, {"", TcpConnection::kNothingYet}, {"\r\n<p>"}, {"", TcpConnection::kNothingYet}, {"x"}}),
+         Exchange::kAnswered, "HTTP/1.0 200 OK\r\n\r\n<p>x"},
+        {"an error after some pieces: what came is the answer", Steps({{"HTTP/1.0 2"}, {"", TcpConnection::kFailed}, {"00"}}),
          Exchange::kAnswered, "HTTP/1.0 2"},
-        {"stalled past the time-out", Stalled(), weather::kMaxPageBytes, Exchange::kAnswered, ""},
-        {"endless", Endless(), 1u << 20, Exchange::kAnswered, ""},
-        {"just above the cap", Pieces({std::string(1000, 'a'), "b"}), 1000, Exchange::kAnswered, ""},
-        {"at the cap", Pieces({std::string(1000, 'a')}), 1000, Exchange::kAnswered, std::string(1000, 'a')},
+        {"a failed send: no answer is read", With(Steps({{"page"}}), &Script::send_fails), Exchange::kAnswered, ""},
+        {"the last piece at 59 999 ms", Steps({{"a"}, {"b", 0, 59999}}), Exchange::kAnswered, "ab"},
+        {"the last piece at 60 000 ms", Steps({{"a"}, {"b", 0, 60000}}), Exchange::kAnswered, ""},
+        {"nothing for 60 000 ms", Steps({{"", TcpConnection::kNothingYet, 60000}, {"late"}}), Exchange::kAnswered, ""},
+        {"a connect of 30 000 ms, a piece 29 999 ms later", Steps({{"a", 0, 29999}}, 30000), Exchange::kAnswered, "a"},
+        {"a connect of 30 000 ms, a piece 30 000 ms later", Steps({{"a", 0, 30000}}, 30000), Exchange::kAnswered, ""},
+        {"a byte a second for 61 s", Steps(drip), Exchange::kAnswered, ""},
+        {"exactly 4 MiB", Steps({{k4MiB}}), Exchange::kAnswered, k4MiB},
+        {"4 MiB and one byte", Steps({{k4MiB}, {"b"}}), Exchange::kAnswered, ""},
+        {"endless", With({}, &Script::endless), Exchange::kAnswered, ""},
+        {"a stop between pieces", Steps({{"a", 0, 0, false, true}, {"b"}}), Exchange::kStopped, ""},
     };
-    for (auto c : cases) {
-        ScriptedNetwork network(c.script);
+    for (const auto& c : cases) {
+        test::ScriptedNetwork network(c.script);
         int connected = 0;
-        const auto start = std::chrono::steady_clock::now();
-        const Exchange e = weather::Fetch(network, "weather.example:8080", kRequest, {}, [&] { ++connected; }, 400, c.max_bytes);
-        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        const Exchange e = weather::Fetch(
+            network, "weather.example:8080", kRequest, [&] { return network.stop_asked.load(); }, [&] { ++connected; },
+            {.now = [&] { return network.Now(); }});
         EXPECT_EQ(e.outcome, c.outcome) << c.what;
-        EXPECT_EQ(e.answer, c.answer) << c.what;
+        EXPECT_EQ(e.answer.size(), c.answer.size()) << c.what;
+        EXPECT_TRUE(e.answer == c.answer) << c.what;
         EXPECT_EQ(connected, c.script.refuse ? 0 : 1) << c.what;
-        EXPECT_EQ(c.script.sent, c.script.refuse ? "" : kRequest) << c.what;
-        EXPECT_LT(took.count(), 2000) << c.what;  // the 400 ms time-out holds, with room for a slow machine
-        EXPECT_EQ(network.host_, "weather.example") << c.what;
-        EXPECT_EQ(network.port_, 8080) << c.what;
+        EXPECT_EQ(network.sent, c.script.refuse || c.script.send_fails ? "" : kRequest) << c.what;
+        EXPECT_EQ(network.host, "weather.example") << c.what;
+        EXPECT_EQ(network.port, 8080) << c.what;
+        EXPECT_EQ(network.timeout_ms, 60000) << c.what;
+        EXPECT_EQ(network.receives_after_stop, 0) << c.what;
+        EXPECT_LE(network.longest_wait_ms, 100) << c.what;  // a stop is heard within 0.1 s
+        if (c.script.send_fails) {
+            EXPECT_TRUE(network.sizes_asked.empty()) << c.what;
+        }
+        for (int size : network.sizes_asked) ASSERT_EQ(size, 40960) << c.what;
     }
-}
-
-TEST(Fetch, AStopEndsItWithinASlice) {
-    Script script = Stalled();
-    ScriptedNetwork network(script);
-    std::atomic<bool> stop{false};
-    std::thread asker([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        stop = true;
-    });
-    const auto start = std::chrono::steady_clock::now();
-    const Exchange e = weather::Fetch(network, "h", kRequest, [&] { return stop.load(); });
-    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-    asker.join();
-    EXPECT_EQ(e.outcome, Exchange::kStopped);
-    EXPECT_LT(took.count(), 1500);  // not the 60 s time-out
     // A refusal while a stop is asked is a stop, not a lost network.
-    Script refused = Refused();
-    ScriptedNetwork none(refused);
+    test::ScriptedNetwork none(refused);
     EXPECT_EQ(weather::Fetch(none, "h", kRequest, [] { return true; }).outcome, Exchange::kStopped);
+    EXPECT_EQ(none.port, 80);
 }
 
 TEST(Fetch, HostAndPort) {

@@ -6,18 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "tests/weather_test_support.h"
 #include "text/encoding.h"
 
 namespace {
 
+using test::Gbk;
+using test::HalfRow;
+using test::LabelRow;
+using test::Utf8;
 using weather::LeadingInteger;
 using weather::ParseWeatherPage;
 using weather::Utf8ToLocal;
-
-// A text written in UTF-8 (u8 literals are not touched by the GBK execution character set), as the
-// program holds it.
-std::string Gbk(const char8_t* utf8) { return text::Utf8ToGbk(reinterpret_cast<const char*>(utf8)); }
-std::string Utf8(const char8_t* utf8) { return reinterpret_cast<const char*>(utf8); }
 
 TEST(WeatherRequest, IsAnHttp10GetInTheAbsoluteForm) {
     EXPECT_EQ(weather::RequestText("weather.example.org:8080", 101010100),
@@ -64,24 +64,10 @@ TEST(WeatherLeadingInteger, ReadsSignAndDigitsUpToTheFirstOtherCharacter) {
 
 // --- a page as the weather site lays it out, written by hand ---------------------------------------
 
-// One half's row: its name, the weather link, the temperature and the two wind cells. From the
-// start of "778.php" to the wind text: '778.php" target="_blank">' (25 bytes) and 5 blanks.
-std::string HalfRow(const char8_t* name, const char8_t* weather, const char8_t* temperature, const char8_t* direction,
-                    const char8_t* force, const char* link_end = "</a></td>") {
-    return "<tr><td>" + Utf8(name) + "</td><td><a href=\"/w.html\" target=\"_blank\">" + Utf8(weather) + link_end +
-           "<td><strong>" + Utf8(temperature) + "</strong></td>\r\n" +
-           "<td><a href=\"/778.php\" target=\"_blank\">     " + Utf8(direction) + "\r\n</a>\r\n</td>" +
-           "<td><a href=\"/778.php\" target=\"_blank\">     " + Utf8(force) + "\r\n</a>\r\n</td></tr>\r\n";
-}
-
-// A day's label row: "30日星期一" and "</td></tr>" CR LF, 20 bytes from "日星期" on.
-std::string LabelRow(const char8_t* label) { return "<tr><td class=\"d\">" + Utf8(label) + "</td></tr>\r\n"; }
-
 // 2024-12-30, a Monday: the date fills the 14 bytes after 今天是. Day 2's weather cells lack
 // "</a></td>", day 4 has only a night, the page ends before a fifth day.
 std::string HandPage(const char8_t* date = u8"2024年12月30日") {
-    std::string page = Utf8(u8"<html><head><title>天气预报</title></head><body>\r\n<p>今天是") + Utf8(date) +
-                       Utf8(u8" 星期一 (中央台     08:00发布)</p>\r\n<table>\r\n");
+    std::string page = test::PageHead(date);
     page += LabelRow(u8"30日星期一");
     page += HalfRow(u8"白天", u8"多云", u8"26℃", u8"东北风", u8"3级");
     page += HalfRow(u8"夜间", u8"小雨", u8"-3℃", u8"北风", u8"2级");
@@ -197,6 +183,41 @@ TEST(WeatherParsePage, BlocksEndBeforeTheNextLabelAndWindTextsNeedTheirLineEnd) 
     EXPECT_FALSE(read.days[0].night.found);
     EXPECT_EQ(read.days[1].date_label.substr(1), "31" + Gbk(u8"日"));  // after the trail byte of 间
     ExpectHalf(read.days[1].day, {true, 3, u8"晴", 5, u8"北风", u8""}, "day 2");
+}
+
+// Each byte count of the layout at its edge, one day's block at a time: the weather of 20 bytes
+// before "</a></td>" less the 8 of '_blank">' (six characters), the temperature's 5 bytes, the wind
+// text from 30 bytes after the start of "778.php", and the block's end 6 bytes before the next
+// "日星期" (a wind text's CR LF there is outside it).
+TEST(WeatherParsePage, EachByteCountOfTheLayoutAtItsEdge) {
+    const std::string night = HalfRow(u8"夜间", u8"小雨", u8"-3℃", u8"北风", u8"2级");
+    const std::string night_to_force = night.substr(0, night.rfind("\r\n</a>") + 2);  // ends with 2级 CR LF
+    const std::string next_day = Utf8(u8"日星期二</td></tr>\r\n") + HalfRow(u8"白天", u8"晴", u8"5℃", u8"西风", u8"1级");
+    const ExpectedHalf none{false, 0, u8"", 0, u8"", u8""};
+    const struct {
+        const char* what;
+        std::string rows;
+        ExpectedHalf day, night;
+    } cases[] = {
+        {"six characters of weather", HalfRow(u8"白天", u8"雷阵雨转冰雹", u8"26℃", u8"东北风", u8"3级"),
+         {true, 4, u8"雷阵雨转冰雹", 26, u8"东北风", u8"3级"}, none},
+        {"five bytes of temperature", HalfRow(u8"白天", u8"晴", u8"-12345℃", u8"东北风", u8"3级"),
+         {true, 4, u8"晴", -1234, u8"东北风", u8"3级"}, none},
+        {"wind texts right at 30 bytes", HalfRow(u8"白天", u8"晴", u8"9℃", u8"东北风", u8"3级", "</a></td>", "====="),
+         {true, 4, u8"晴", 9, u8"东北风", u8"3级"}, none},
+        {"CR LF 6 bytes before the next label", night_to_force + "d\">31" + next_day, none,
+         {true, 3, u8"小雨", -3, u8"北风", u8""}},
+        {"CR LF 7 bytes before the next label", night_to_force + "td\">31" + next_day, none,
+         {true, 4, u8"小雨", -3, u8"北风", u8"2级"}},
+    };
+    for (const auto& c : cases) {
+        const weather::WeatherPage page =
+            ParseWeatherPage(Utf8ToLocal(test::PageHead() + LabelRow(u8"30日星期一") + c.rows));
+        ASSERT_TRUE(page.ok) << c.what;
+        EXPECT_EQ(page.days[0].date_label, Gbk(u8"30日")) << c.what;
+        ExpectHalf(page.days[0].day, c.day, std::string(c.what) + ", day");
+        ExpectHalf(page.days[0].night, c.night, std::string(c.what) + ", night");
+    }
 }
 
 // Every cut of the page is read without reaching outside it; what is read never grows beyond the

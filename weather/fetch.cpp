@@ -1,6 +1,5 @@
 #include "weather/fetch.h"
 
-#include <thread>  // std::chrono's clocks too (<chrono> itself cannot be read as GBK)
 #include <vector>
 
 namespace weather {
@@ -23,10 +22,12 @@ void SplitHost(const std::string& host_port, std::string& host, int& port) {
 }
 
 Exchange Fetch(platform::Network& network, const std::string& host_port, const std::string& request,
-               const platform::StopAsked& stop, const std::function<void()>& connected, int timeout_ms,
-               std::size_t max_bytes) {
+               const platform::StopAsked& stop, const std::function<void()>& connected, const Limits& limits) {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    const auto now = [&limits] { return limits.now ? limits.now() : Clock::now(); };
+    const int timeout_ms = limits.timeout_ms;
+    const std::size_t max_bytes = limits.max_bytes;
+    const Clock::time_point deadline = now() + std::chrono::milliseconds(timeout_ms);
     const auto stopped = [&] { return stop && stop(); };
     Exchange result;
     std::string host;
@@ -51,7 +52,7 @@ Exchange Fetch(platform::Network& network, const std::string& host_port, const s
             result.answer.clear();
             return result;
         }
-        if (Clock::now() >= deadline || result.answer.size() > max_bytes) {
+        if (now() >= deadline || result.answer.size() > max_bytes) {
             result.answer.clear();  // cut off: no page to read
             return result;
         }

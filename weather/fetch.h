@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <thread>  // std::chrono's clocks too (<chrono> itself cannot be read as GBK)
 
 #include "platform/network.h"
 
@@ -28,9 +29,18 @@ struct Exchange {
     std::string answer;
 };
 
+// What one exchange may take: the time from the start of the connect to the end of the answer, and
+// the size of the answer. `now` reads the clock that the time is kept by, the steady clock unless
+// one is given (a test's own clock meets a deadline to the millisecond).
+struct Limits {
+    int timeout_ms = kTimeoutMs;
+    std::size_t max_bytes = kMaxPageBytes;
+    std::function<std::chrono::steady_clock::time_point()> now;
+};
+
 // `connected` is told when the connection stands, before the request goes.
 Exchange Fetch(platform::Network& network, const std::string& host_port, const std::string& request,
                const platform::StopAsked& stop, const std::function<void()>& connected = {},
-               int timeout_ms = kTimeoutMs, std::size_t max_bytes = kMaxPageBytes);
+               const Limits& limits = {});
 
 }  // namespace weather
