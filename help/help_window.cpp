@@ -41,7 +41,6 @@ constexpr UINT kHolidaysMessage = WM_APP + 3;    // lparam: the result (a new Ho
 struct HelpDialog : win::Window {
     VersionSource source;
     std::unique_ptr<VersionCheck> check;
-    std::unique_ptr<HolidayUpdate> holidays;
     HWND title = nullptr;
     HWND page_box = nullptr;
     HWND labels[4] = {};
@@ -64,18 +63,23 @@ struct HelpDialog : win::Window {
         PlaceCentred(kClientWidth, kClientHeight);
         if (source.network) {
             HWND window = handle();
-            check = std::make_unique<VersionCheck>(*source.network, source.host_port, source.url, [window](const std::string& line) {
-                PostMessageW(window, kNewVersionMessage, 0, reinterpret_cast<LPARAM>(new std::string(line)));
-            });
+            VersionCheck::Then then;
+            if (source.update_holidays) {
+                then = [network = source.network, host = source.host_port, file = source.holidays_file,
+                        current = calendar::Holidays()->Table(), window](const platform::StopAsked& stop) {
+                    HolidayUpdateResult result;
+                    const auto keep = [&file](const std::string& text) { return KeepHolidayFile(file, text); };
+                    if (FetchHolidays(*network, host, current, keep, stop, result))
+                        PostMessageW(window, kHolidaysMessage, 0, reinterpret_cast<LPARAM>(new HolidayUpdateResult(result)));
+                };
+            }
+            check = std::make_unique<VersionCheck>(
+                *source.network, source.host_port, source.url,
+                [window](const std::string& line) {
+                    PostMessageW(window, kNewVersionMessage, 0, reinterpret_cast<LPARAM>(new std::string(line)));
+                },
+                then);
             check->Start();
-            const std::string file = source.holidays_file;
-            holidays = std::make_unique<HolidayUpdate>(
-                *source.network, source.host_port, calendar::Holidays()->Table(),
-                [file](const std::string& text) { return KeepHolidayFile(file, text); },
-                [window](const HolidayUpdateResult& result) {
-                    PostMessageW(window, kHolidaysMessage, 0, reinterpret_cast<LPARAM>(new HolidayUpdateResult(result)));
-                });
-            holidays->Start();
         }
         return true;
     }
@@ -83,7 +87,6 @@ struct HelpDialog : win::Window {
     // The check is waited for before the boxes go; a line it posted that was not yet shown is freed.
     void OnDestroy() override {
         check.reset();
-        holidays.reset();
         MSG pending;
         while (PeekMessageW(&pending, handle(), kNewVersionMessage, kNewVersionMessage, PM_REMOVE))
             delete reinterpret_cast<std::string*>(pending.lParam);

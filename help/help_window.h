@@ -15,8 +15,9 @@ struct VersionSource {
     platform::Network* network = nullptr;
     std::string host_port;  // connected to, and named in the Referer
     std::string url;        // the page, as requested and as shown in the line
-    // The public holiday table is fetched from the same host alongside and kept in this file
-    // (GBK path; "" keeps nothing).
+    // Whether the check also fetches the public holiday table from the same host, after the page
+    // and on the same worker, and keeps it in `holidays_file` (GBK path; "" keeps nothing).
+    bool update_holidays = false;
     std::string holidays_file;
 };
 

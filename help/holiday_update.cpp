@@ -104,25 +104,28 @@ void HolidayUpdate::Stop() {
     if (thread_.joinable()) thread_.join();
 }
 
-void HolidayUpdate::Run() {
+bool FetchHolidays(platform::Network& network, const std::string& host_port, const calendar::HolidayTable& current,
+                   const KeepHolidays& keep, const platform::StopAsked& stop, HolidayUpdateResult& result) {
     // The table is at most 64 KiB; its head adds a few hundred bytes.
-    const weather::Exchange exchange = weather::Fetch(network_, host_, HolidayRequest(host_), [this] { return stop_.load(); },
-                                                      {}, weather::kTimeoutMs, calendar::kMaxHolidayFileBytes + 4096);
-    HolidayUpdateResult result;
-    if (exchange.outcome == weather::Exchange::kStopped || stop_.load()) {
-        finished_ = true;
-        return;
-    }
+    weather::Limits limits;
+    limits.max_bytes = calendar::kMaxHolidayFileBytes + 4096;
+    const weather::Exchange exchange = weather::Fetch(network, host_port, HolidayRequest(host_port), stop, {}, limits);
+    if (exchange.outcome == weather::Exchange::kStopped || stop()) return false;
     if (exchange.outcome == weather::Exchange::kNoConnection) {
-        result = Refused("无法连接节假日服务器" + host_);
-    } else {
-        result = CheckHolidayAnswer(exchange.answer, current_);
-        if (result.usable && result.changed) {
-            const std::string body = exchange.answer.substr(exchange.answer.find("\r\n\r\n") + 4);
-            if (!keep_(body)) result.status += "（但无法保存，下次启动时仍用原来的安排）";
-        }
+        result = Refused("无法连接节假日服务器" + host_port);
+        return true;
     }
-    if (!stop_.load()) post_(result);
+    result = CheckHolidayAnswer(exchange.answer, current);
+    if (result.usable && result.changed) {
+        const std::string body = exchange.answer.substr(exchange.answer.find("\r\n\r\n") + 4);
+        if (!keep(body)) result.status += "（但无法保存，下次启动时仍用原来的安排）";
+    }
+    return !stop();
+}
+
+void HolidayUpdate::Run() {
+    HolidayUpdateResult result;
+    if (FetchHolidays(network_, host_, current_, keep_, [this] { return stop_.load(); }, result)) post_(result);
     finished_ = true;
 }
 

@@ -38,14 +38,21 @@ HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar
 // text or it is not a valid table (a damaged file is never taken in part).
 calendar::HolidayTable KeptHolidays(const std::string& kept_text);
 
-// The update's worker: fetches, checks, has a changed table kept and posts the result (on its own
-// thread; the window shows it on its own). Stopped and joined when its window closes.
+// Keeps a fetched table's text (the file replaced only when the new one is complete); false when it
+// could not.
+using KeepHolidays = std::function<bool(const std::string& text)>;
+
+// One update, on the calling thread: fetches the table, checks it and has a newer one kept. False
+// when a stop ended it (there is no result then).
+bool FetchHolidays(platform::Network& network, const std::string& host_port, const calendar::HolidayTable& current,
+                   const KeepHolidays& keep, const platform::StopAsked& stop, HolidayUpdateResult& result);
+
+// The update on a worker of its own, posting the result (the window shows it on its own thread).
+// Stopped and joined when its window closes.
 class HolidayUpdate {
 public:
     using Post = std::function<void(const HolidayUpdateResult& result)>;
-    // Keeps the table's text (the file replaced only when the new one is complete); false when it
-    // could not.
-    using Keep = std::function<bool(const std::string& text)>;
+    using Keep = KeepHolidays;
     HolidayUpdate(platform::Network& network, std::string host_port, calendar::HolidayTable current, Keep keep,
                   Post post)
         : network_(network),

@@ -30,6 +30,7 @@ void VersionCheck::Run() {
         const std::string line = page.empty() ? "" : NewVersionLine(page, VersionText(), url_);
         if (!line.empty() && !stop_.load()) post_(line);
     }
+    if (then_ && !stop_.load()) then_([this] { return stop_.load(); });
     finished_ = true;
 }
 

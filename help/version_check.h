@@ -15,9 +15,16 @@ namespace help {
 class VersionCheck {
 public:
     using Post = std::function<void(const std::string& line)>;
+    // A further job for the same worker once the page has been read (the public holidays are
+    // fetched so); it is given the worker's stop.
+    using Then = std::function<void(const platform::StopAsked& stop)>;
     // `host_port` is where the page is fetched from; `url` the page's address, as sent and shown.
-    VersionCheck(platform::Network& network, std::string host_port, std::string url, Post post)
-        : network_(network), host_(std::move(host_port)), url_(std::move(url)), post_(std::move(post)) {}
+    VersionCheck(platform::Network& network, std::string host_port, std::string url, Post post, Then then = {})
+        : network_(network),
+          host_(std::move(host_port)),
+          url_(std::move(url)),
+          post_(std::move(post)),
+          then_(std::move(then)) {}
     ~VersionCheck() { Stop(); }
     VersionCheck(const VersionCheck&) = delete;
     VersionCheck& operator=(const VersionCheck&) = delete;
@@ -32,6 +39,7 @@ private:
     platform::Network& network_;
     std::string host_, url_;
     Post post_;
+    Then then_;
     std::atomic<bool> stop_{false};
     std::atomic<bool> finished_{false};
     std::thread thread_;

@@ -196,8 +196,8 @@ HWND OpenWeather(Program& program, HWND owner) {
 
 help::VersionSource VersionSourceOf(const Program& program) {
     const std::string host = program.registry ? LoadWebHost(*program.registry) : std::string();
-    if (host.empty()) return {program.network, help::DownloadHost, help::DownloadUrl, program.holidays_file};
-    return {program.network, host, "http://" + host + help::DownloadPath, program.holidays_file};
+    if (host.empty()) return {program.network, help::DownloadHost, help::DownloadUrl, true, program.holidays_file};
+    return {program.network, host, "http://" + host + help::DownloadPath, true, program.holidays_file};
 }
 
 help::HolidaySource HolidaySourceOf(const Program& program) {

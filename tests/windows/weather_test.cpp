@@ -230,7 +230,7 @@ TEST_F(WeatherTest, ShanghaiFromTempolineWeb) {
 TEST(VersionCheck, TheHelpWindowNamesTheVersionTempolineWebOffers) {
     const std::unique_ptr<platform::Network> network = platform::MakeSystemNetwork();
     const std::string url = std::string("http://") + TEMPO_WEB_HOST + help::DownloadPath;
-    HWND dialog = help::CreateHelpDialog(nullptr, {network.get(), TEMPO_WEB_HOST, url, ""});
+    HWND dialog = help::CreateHelpDialog(nullptr, {.network = network.get(), .host_port = TEMPO_WEB_HOST, .url = url, .update_holidays = false, .holidays_file = ""});
     ASSERT_NE(dialog, nullptr);
     // tempoline-web offers 4.3 in the tests.
     EXPECT_TRUE(PumpUntil([&] { return Text(dialog, help::kTitleBoxId).find("下载4.3版") != std::string::npos; }, 30000));
@@ -250,7 +250,7 @@ TEST(VersionCheck, PagesNamingVersionsAndNoNetwork) {
         const std::string page = text::GbkToUtf8(std::string("<p>橙鹿万年历 ") + c.offered + " 下载</p>");
         TestServer server(TestServer::kServe, "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + page);
         const std::string url = "http://" + server.Host() + help::DownloadPath;
-        HWND dialog = help::CreateHelpDialog(nullptr, {network.get(), server.Host(), url, ""});
+        HWND dialog = help::CreateHelpDialog(nullptr, {.network = network.get(), .host_port = server.Host(), .url = url, .update_holidays = false, .holidays_file = ""});
         ASSERT_TRUE(PumpUntil([&] { return server.connections() == 1; }, 10000)) << c.offered;
         PumpUntil([] { return false; }, 500);
         const std::string expected = help::HelpText(0) + (c.line ? "\r\n    下载" + std::string(c.offered) + "版→" + url : "");
@@ -259,7 +259,7 @@ TEST(VersionCheck, PagesNamingVersionsAndNoNetwork) {
         Pump();
     }
     // Nothing listens: the pages show and nothing else happens; closing does not wait for a time-out.
-    HWND dialog = help::CreateHelpDialog(nullptr, {network.get(), TestServer::RefusingHost(), "http://x/", ""});
+    HWND dialog = help::CreateHelpDialog(nullptr, {.network = network.get(), .host_port = TestServer::RefusingHost(), .url = "http://x/", .update_holidays = false, .holidays_file = ""});
     PumpUntil([] { return false; }, 500);
     EXPECT_EQ(Text(dialog, help::kTitleBoxId), help::HelpText(0));
     DestroyWindow(dialog);
