@@ -50,9 +50,9 @@ std::vector<std::string> Rows(HWND editor) {
     std::vector<std::string> rows;
     const int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < n; ++i) {
-        wchar_t row[512] = {};
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(row));
-        rows.push_back(text::WideToGbk(row));
+        std::wstring row(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(row.data()));
+        rows.push_back(text::WideToGbk(row.c_str()));
     }
     return rows;
 }
@@ -249,6 +249,21 @@ protected:
         RegCloseKey(k);
         return values;
     }
+    // Each value as it was: the same names, types and bytes; a difference is told value by value.
+    static void ExpectSame(const std::map<std::wstring, std::pair<DWORD, std::string>>& after,
+                           const std::map<std::wstring, std::pair<DWORD, std::string>>& before) {
+        for (const auto& [name, value] : before) {
+            const auto it = after.find(name);
+            if (it == after.end()) {
+                ADD_FAILURE() << text::WideToGbk(name) << " is gone";
+            } else if (it->second != value) {
+                ADD_FAILURE() << text::WideToGbk(name) << ": type " << value.first << " -> " << it->second.first << ", "
+                              << value.second.size() << " -> " << it->second.second.size() << " bytes";
+            }
+        }
+        for (const auto& [name, value] : after)
+            if (!before.count(name)) ADD_FAILURE() << text::WideToGbk(name) << " is new";
+    }
     static std::wstring Padded(const wchar_t* title, int bytes_wide) {  // right-aligned in 20 bytes
         return std::wstring(static_cast<size_t>(20 - bytes_wide), L' ') + title;
     }
@@ -301,7 +316,7 @@ TEST_F(RealRegistryTest, AnEditAndSaveLeavesEveryOtherValueByteForByteAndTypeFor
     solar_after.erase(L"05-12");
     auto solar_expected = solar_before;
     solar_expected.erase(L"05-12");
-    EXPECT_TRUE(solar_after == solar_expected);  // every other value: the same type, the same bytes
+    ExpectSame(solar_after, solar_expected);  // every other value: the same type, the same bytes
     EXPECT_EQ(system->ReadValue(User, shell::MuharramMemorialKey, "09-01"), "AD1445" + Shown("回历纪念"));
 
     // 编辑提醒日: a reminder added goes to the first free slot; A and B stay as they are.
@@ -316,7 +331,7 @@ TEST_F(RealRegistryTest, AnEditAndSaveLeavesEveryOtherValueByteForByteAndTypeFor
     auto reminders_after = Values(shell::SolarRemindedKey);
     EXPECT_EQ(system->ReadValue(User, shell::SolarRemindedKey, "C"), "AD06-01-2025" + Shown("开会"));
     reminders_after.erase(L"C");
-    EXPECT_TRUE(reminders_after == reminders_before);
+    ExpectSame(reminders_after, reminders_before);
 }
 
 TEST_F(PersonalTest, ACountdownTheCalendarWillNotShowIsSaidSoWhenAdded) {
