@@ -526,11 +526,12 @@ TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
     std::string long_title;
     for (int i = 0; i < 500; ++i) long_title += "长";
     const PersonalDay added{Kind::kHijriMemorial, 1445, 9, 1, "回历纪念", ""};
-    const std::set<std::string> touched = {"05-12", "06-06", "07-07", "07-08", "09-01"};
-    // The user's edit: a title changed, a day deleted, a day moved, a day added.
+    const std::set<std::string> touched = {"05-12", "06-06", "07-07", "07-08", "09-01", "14-05"};
+    // The user's edit: a title changed, a sound chosen, a day deleted, a day moved, a day added.
     const auto edit = [&](DayList& list) {
         for (ListedDay& d : list.days) {
             if (d.day.month == 5 && d.day.day == 12) d.day.title = "妈妈生日";
+            if (d.day.month == 14 && d.day.day == 5) d.day.audio = "D:\\a.Wav";
             if (d.day.month == 7 && d.day.day == 7) d.day.day = 8;
         }
         for (size_t i = 0; i < list.days.size(); ++i)
@@ -548,9 +549,9 @@ TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
         SaveResult result;
         const char* report;
     } cases[] = {
-        {"", {3, 0, 2, 0, 0}, ""},
-        {"07-08", {2, 1, 0, 0, 2}, "保存未完成：1个日子没能写入注册表，那里仍是原样；2个已写入；要删除的2个还没有删除"},
-        {"06-06", {3, 0, 1, 1, 0}, "保存未完成：要删除的1个日子没能从注册表删除，还在那里；其余的改动都已保存"},
+        {"", {4, 0, 2, 0, 0}, ""},
+        {"07-08", {3, 1, 0, 0, 2}, "保存未完成：1个日子没能写入注册表，那里仍是原样；3个已写入；要删除的2个还没有删除"},
+        {"06-06", {4, 0, 1, 1, 0}, "保存未完成：要删除的1个日子没能从注册表删除，还在那里；其余的改动都已保存"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.refused);
@@ -584,6 +585,7 @@ TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
         }
         EXPECT_EQ(r.StoredValue(User, shell::SolarMemorialKey, "05-12"), Memorial("AD1990", "妈妈生日"));
         EXPECT_EQ(r.StoredValue(User, shell::MuharramMemorialKey, "09-01"), Memorial("AD1445", "回历纪念"));
+        EXPECT_EQ(r.StoredValue(User, shell::LunarMemorialKey, "14-05"), Memorial("AD2023", "闰月生日", "D:\\a.Wav"));
         // A second save, the registry willing, finishes the edit and touches nothing else.
         EXPECT_TRUE(SavePersonalDays(r, list).Complete());
         EXPECT_FALSE(r.HasValue(User, shell::SolarMemorialKey, "06-06"));
@@ -613,6 +615,13 @@ TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
     auto expected = before;
     expected.erase(slots + "C");
     EXPECT_TRUE(after == expected);
+    // Kept values hold their slots: with 18 days listed and 2 kept there is no room for a 21st.
+    for (int slot = 5; slot < 20; ++slot)
+        r.SetValue(User, shell::SolarRemindedKey, std::string(1, static_cast<char>('A' + slot)), "AD08-01-2025" + Shown("满"));
+    list = ReadDayList(r, EditorMode::kReminders);
+    ASSERT_EQ(list.days.size(), 18u);
+    EXPECT_EQ(CheckAgainstList(list, r1, -1), "提醒日最多20个（含2个原样保留的值）");
+    EXPECT_EQ(CheckAgainstList(list, r1, 0), "");
 }
 
 TEST(Editor, ListsReadBackAsStoredAndOthersAreLeftAlone) {
