@@ -1,6 +1,7 @@
 #include "personal/personal_days.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "calendar/hijri.h"
@@ -107,9 +108,9 @@ bool DateExists(Calendar calendar, int year, int month, int day) {
     return false;
 }
 
-std::string AudioOf(const std::string& value, size_t start, const FileExists& exists) {
-    if (value.size() <= start) return {};
-    const std::string path = value.substr(start);
+// The audio path of a stored day when it names an existing audio file.
+std::string AudioOf(const std::string& value, size_t title_start, const FileExists& exists) {
+    const std::string path = SplitTitleAndAudio(value, title_start).audio;
     return IsAudioFile(path, exists) ? path : std::string();
 }
 
@@ -170,7 +171,7 @@ FoundDays Reminders(const PersonalStore& store, int year, int month, int day) {
                                                                shell::SolarRemindedKey, std::string(1, slot));
         const std::string title = TitleField(value, 12);
         if (value.compare(0, 12, key) != 0 || title.empty()) continue;
-        const std::string audio = AudioOf(value, 33, store.file_exists);
+        const std::string audio = AudioOf(value, 12, store.file_exists);
         out.push_back({RightAligned(title) + " " + audio, audio});
     }
     return out;
@@ -205,7 +206,7 @@ std::string MemorialLookup(const PersonalStore& store, Calendar calendar, int mo
     const std::string title = TitleField(value, 6);
     if (!ParseEraYear(value, year) || title.empty()) return {};
     if (!InYears(calendar, year) || !DateExists(calendar, year, month, day)) return {};
-    return value.substr(0, 6) + RightAligned(title) + " " + AudioOf(value, 27, store.file_exists);
+    return value.substr(0, 6) + RightAligned(title) + " " + AudioOf(value, 6, store.file_exists);
 }
 
 PlacedDay PlaceYearlyDay(Calendar calendar, int year, int month, int day) {
@@ -352,41 +353,168 @@ bool SameDayOfYear(const PersonalDay& a, const PersonalDay& b) {
 
 }  // namespace
 
-std::vector<PersonalDay> ReadPersonalDays(const platform::Registry& registry, EditorMode mode) {
-    using platform::RegistryRoot;
-    std::vector<PersonalDay> out;
-    const auto read = [&](const char* key, const std::string& name) {
-        return platform::ReadRegistryString(registry, RegistryRoot::CurrentUser, key, name);
-    };
-    switch (mode) {
-        case EditorMode::kMemorials:
-            for (const MemorialKind& k : kMemorialKinds) {
-                for (int m = 1; m <= k.months; ++m) {
-                    for (int d = 1; d <= k.days; ++d) {
-                        const std::string value = read(SubkeyOf(k.calendar), MonthDayName(m, d));
-                        PersonalDay day{k.kind, 0, m, d, TitleField(value, 6), value.size() > 27 ? value.substr(27) : ""};
-                        if (ParseEraYear(value, day.year) && CheckPersonalDay(day).empty()) out.push_back(day);
-                    }
-                }
-            }
-            break;
-        case EditorMode::kReminders:
-            for (char slot = 'A'; slot < 'A' + kMaxReminders; ++slot) {
-                const std::string value = read(shell::SolarRemindedKey, std::string(1, slot));
-                PersonalDay day{PersonalDay::Kind::kReminder, 0, 0, 0, TitleField(value, 12),
-                                value.size() > 33 ? value.substr(33) : ""};
-                if (ParseDateKey(value, day.year, day.month, day.day) && CheckPersonalDay(day).empty())
-                    out.push_back(day);
-            }
-            break;
-        case EditorMode::kCountdown: {
-            const std::string value = read(shell::SettingsKey, kCountdownValue);
-            PersonalDay day{PersonalDay::Kind::kCountdown, 0, 0, 0, CountdownTitle(value), ""};
-            if (ParseDateKey(value, day.year, day.month, day.day) && CheckPersonalDay(day).empty()) out.push_back(day);
+namespace {
+
+// Whether `at` is where a character begins, counting GBK characters from the start.
+bool StartsCharacter(std::string_view text, size_t at) {
+    size_t i = 0;
+    while (i < at) i += text::IsGbkLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
+    return i == at;
+}
+
+// Whether the text is whole GBK: every lead byte followed by a trail byte (0x40..0xFE but 0x7F), no
+// byte that begins no character (0x80, 0xFF).
+bool IsWholeGbk(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80) continue;
+        if (!text::IsGbkLeadByte(text[i]) || i + 1 >= text.size()) return false;
+        const auto trail = static_cast<unsigned char>(text[++i]);
+        if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
+    }
+    return true;
+}
+
+// Whether a path begins at `at`: a drive letter, a colon and a separator, or the two backslashes of
+// a network share.
+bool BeginsPath(std::string_view text, size_t at) {
+    const std::string_view rest = text.substr(at);
+    if (rest.size() >= 3 && std::isalpha(static_cast<unsigned char>(rest[0])) && rest[1] == ':' &&
+        (rest[2] == '\\' || rest[2] == '/'))
+        return true;
+    return rest.size() >= 2 && rest[0] == '\\' && rest[1] == '\\';
+}
+
+}  // namespace
+
+TitleAndAudio SplitTitleAndAudio(std::string_view value, std::size_t start) {
+    TitleAndAudio out;
+    if (value.size() <= start) return out;
+    const std::string_view from_title = value.substr(start);
+    out.title = Trimmed(text::GbkPrefix(from_title, kTitleBytes));
+    if (from_title.size() <= kTitleBytes) return out;
+    if (from_title[kTitleBytes] == ' ' && StartsCharacter(from_title, kTitleBytes)) {
+        out.audio = Trimmed(from_title.substr(kTitleBytes + 1));
+        return out;
+    }
+    // The title runs on past its field: its path, if any, begins after a blank further on.
+    for (size_t i = 0; i < from_title.size(); i += text::IsGbkLeadByte(from_title[i]) ? 2 : 1) {
+        if (i > kTitleBytes && from_title[i] == ' ' && BeginsPath(from_title, i + 1)) {
+            out.audio = Trimmed(from_title.substr(i + 1));
             break;
         }
     }
     return out;
+}
+
+namespace {
+
+// The day a stored text holds, when the editor can show it and give it back unchanged.
+bool ParseStoredDay(const platform::RegistryValueText& value, PersonalDay::Kind kind, int month, int day,
+                    PersonalDay& out) {
+    if (!value.exact || value.text.size() > platform::MaxRegistryValueBytes || !IsWholeGbk(value.text)) return false;
+    const std::string& text = value.text;
+    out = PersonalDay{kind, 0, month, day, "", ""};
+    switch (kind) {
+        case PersonalDay::Kind::kReminder: {
+            if (!ParseDateKey(text, out.year, out.month, out.day)) return false;
+            TitleAndAudio fields = SplitTitleAndAudio(text, 12);
+            out.title = std::move(fields.title);
+            out.audio = std::move(fields.audio);
+            break;
+        }
+        case PersonalDay::Kind::kCountdown:
+            if (!ParseDateKey(text, out.year, out.month, out.day)) return false;
+            out.title = CountdownTitle(text);
+            break;
+        default: {
+            if (!ParseEraYear(text, out.year)) return false;
+            TitleAndAudio fields = SplitTitleAndAudio(text, 6);
+            out.title = std::move(fields.title);
+            out.audio = std::move(fields.audio);
+            break;
+        }
+    }
+    return CheckPersonalDay(out).empty();
+}
+
+std::string SlotName(int slot) { return std::string(1, static_cast<char>('A' + slot)); }
+
+StoredPlace CountdownPlace() { return {shell::SettingsKey, kCountdownValue}; }
+
+StoredPlace MemorialPlace(const PersonalDay& d) {
+    return {SubkeyOf(CalendarOf(d.kind)), MonthDayName(d.month, d.day)};
+}
+
+bool Holds(const std::vector<StoredPlace>& places, const StoredPlace& place) {
+    return std::find(places.begin(), places.end(), place) != places.end();
+}
+
+// How a kept value is named to the user: "公历05-12", "提醒日C", "倒计日".
+std::string PlaceLabel(const StoredPlace& place) {
+    if (place.subkey == shell::SolarMemorialKey) return "公历" + place.name;
+    if (place.subkey == shell::LunarMemorialKey) return "农历" + place.name;
+    if (place.subkey == shell::MuharramMemorialKey) return "回历" + place.name;
+    if (place.subkey == shell::SolarRemindedKey) return "提醒日" + place.name;
+    return "倒计日";
+}
+
+int KeptReminders(const DayList& list) {
+    return static_cast<int>(std::count_if(list.kept.begin(), list.kept.end(), [](const StoredPlace& p) {
+        return p.subkey == shell::SolarRemindedKey;
+    }));
+}
+
+}  // namespace
+
+DayList ReadDayList(const platform::Registry& registry, EditorMode mode) {
+    DayList list;
+    list.mode = mode;
+    const auto take = [&](const StoredPlace& place, PersonalDay::Kind kind, int month, int day) {
+        const platform::RegistryValueText value =
+            platform::ReadRegistryValueText(registry, platform::RegistryRoot::CurrentUser, place.subkey, place.name);
+        if (!value.exists) return;
+        PersonalDay read;
+        if (ParseStoredDay(value, kind, month, day, read))
+            list.days.push_back({read, place, read});
+        else
+            list.kept.push_back(place);
+    };
+    switch (mode) {
+        case EditorMode::kMemorials:
+            for (const MemorialKind& k : kMemorialKinds)
+                for (int m = 1; m <= k.months; ++m)
+                    for (int d = 1; d <= k.days; ++d)
+                        take({SubkeyOf(k.calendar), MonthDayName(m, d)}, k.kind, m, d);
+            break;
+        case EditorMode::kReminders:
+            for (int slot = 0; slot < kMaxReminders; ++slot)
+                take({shell::SolarRemindedKey, SlotName(slot)}, PersonalDay::Kind::kReminder, 0, 0);
+            break;
+        case EditorMode::kCountdown: take(CountdownPlace(), PersonalDay::Kind::kCountdown, 0, 0); break;
+    }
+    return list;
+}
+
+std::vector<PersonalDay> DaysOf(const DayList& list) {
+    std::vector<PersonalDay> days;
+    for (const ListedDay& d : list.days) days.push_back(d.day);
+    return days;
+}
+
+void DeleteDay(DayList& list, std::size_t row) {
+    if (row >= list.days.size()) return;
+    const StoredPlace& stored = list.days[row].stored;
+    if (!stored.name.empty() && !Holds(list.deleted, stored)) list.deleted.push_back(stored);
+    list.days.erase(list.days.begin() + static_cast<std::ptrdiff_t>(row));
+}
+
+std::string KeptNote(const DayList& list) {
+    if (list.kept.empty()) return {};
+    std::string note = "有" + std::to_string(list.kept.size()) + "个值无法在这里显示，已原样保留，不会改动：";
+    for (size_t i = 0; i < list.kept.size() && i < 2; ++i) note += (i ? "、" : "") + PlaceLabel(list.kept[i]);
+    if (list.kept.size() > 2) note += "等";
+    return note;
 }
 
 std::string CheckPersonalDay(const PersonalDay& day) {
@@ -407,17 +535,36 @@ std::string CheckPersonalDay(const PersonalDay& day) {
     return {};
 }
 
-std::string CheckAgainstList(const std::vector<PersonalDay>& list, const PersonalDay& day, int replacing) {
+std::string CheckAgainstList(const DayList& list, const PersonalDay& day, int replacing) {
     int others = 0;
-    for (int i = 0; i < static_cast<int>(list.size()); ++i) {
+    for (int i = 0; i < static_cast<int>(list.days.size()); ++i) {
         if (i == replacing) continue;
         ++others;
-        if (MemorialKindOf(day.kind) && SameDayOfYear(day, list[i]))
+        if (MemorialKindOf(day.kind) && SameDayOfYear(day, list.days[static_cast<size_t>(i)].day))
             return RowText(day).substr(0, 12) + "已有纪念日，同一天只能有一个";
     }
-    if (day.kind == PersonalDay::Kind::kReminder && others >= kMaxReminders) return "提醒日最多20个";
+    if (MemorialKindOf(day.kind) && Holds(list.kept, MemorialPlace(day)))
+        return RowText(day).substr(0, 12) + "存有一个无法在这里显示的值，为免丢失，不能在这一天添加";
+    if (day.kind == PersonalDay::Kind::kReminder && others + KeptReminders(list) >= kMaxReminders)
+        return KeptReminders(list) > 0 ? "提醒日最多20个（含" + std::to_string(KeptReminders(list)) + "个原样保留的值）"
+                                       : std::string("提醒日最多20个");
     if (day.kind == PersonalDay::Kind::kCountdown && others >= 1) return "只能有一个倒计日，请修改或删除原有的一个";
+    if (day.kind == PersonalDay::Kind::kCountdown && Holds(list.kept, CountdownPlace()))
+        return "已存有一个无法在这里显示的倒计日，为免丢失，不能添加";
     return {};
+}
+
+std::string CountdownNote(const PersonalDay& day, int year, int month, int day_of_month) {
+    if (day.kind != PersonalDay::Kind::kCountdown || !astro::IsValidDate(year, month, day_of_month) ||
+        !astro::IsValidDate(day.year, day.month, day.day))
+        return {};
+    const astro::DayNumber target = astro::DateToDayNumber(day.year, day.month, day.day);
+    const astro::DayNumber today = astro::DateToDayNumber(year, month, day_of_month);
+    if (target < today) return "这个倒计日已经过去，今后的日历上不会显示它（已留在列表中）";
+    if (target - today <= 1000) return {};
+    const astro::CalendarDate first = astro::DayNumberToDate(target - 1000);
+    return "这个倒计日距今天超过1000天，日历要到" + std::to_string(first.year) + "年" + std::to_string(first.month) + "月" +
+           std::to_string(first.day) + "日才开始显示它（已留在列表中）";
 }
 
 std::string RowText(const PersonalDay& d) {
@@ -433,54 +580,90 @@ std::string RowText(const PersonalDay& d) {
            RightAligned(d.title) + " " + d.audio;
 }
 
-bool SavePersonalDays(platform::Registry& registry, EditorMode mode, const std::vector<PersonalDay>& list) {
+SaveResult SavePersonalDays(platform::Registry& registry, DayList& list) {
     using platform::RegistryRoot;
-    bool ok = true;
-    const auto write = [&](const char* key, const std::string& name, const std::string& value) {
-        ok = platform::WriteRegistryString(registry, RegistryRoot::CurrentUser, key, name, value) && ok;
+    SaveResult result;
+    // Where each day goes: a memorial under its month-day, the countdown under its one name, a
+    // reminder in its own slot or, when new, the first slot that holds nothing of the list's.
+    std::vector<StoredPlace> targets;
+    std::vector<bool> used(kMaxReminders, false);
+    const auto slot_of = [](const StoredPlace& p) {
+        return p.subkey == shell::SolarRemindedKey && p.name.size() == 1 ? p.name[0] - 'A' : -1;
     };
-    const auto remove = [&](const char* key, const std::string& name) {
-        if (platform::ReadRegistryString(registry, RegistryRoot::CurrentUser, key, name).empty()) return;
-        ok = platform::DeleteRegistryValue(registry, RegistryRoot::CurrentUser, key, name) && ok;
-    };
-    switch (mode) {
-        case EditorMode::kMemorials: {
-            for (const PersonalDay& d : list)
-                if (const MemorialKind* k = MemorialKindOf(d.kind))
-                    write(SubkeyOf(k->calendar), MonthDayName(d.month, d.day), StoredText(d));
-            if (!ok) return false;  // nothing is deleted unless every day is stored
-            for (const MemorialKind& k : kMemorialKinds)
-                for (int m = 1; m <= k.months; ++m)
-                    for (int d = 1; d <= k.days; ++d) {
-                        const bool kept = std::any_of(list.begin(), list.end(), [&](const PersonalDay& p) {
-                            return p.kind == k.kind && p.month == m && p.day == d;
-                        });
-                        if (!kept) remove(SubkeyOf(k.calendar), MonthDayName(m, d));
+    for (const StoredPlace& p : list.kept)
+        if (const int s = slot_of(p); s >= 0 && s < kMaxReminders) used[static_cast<size_t>(s)] = true;
+    for (const ListedDay& d : list.days)
+        if (const int s = slot_of(d.stored); s >= 0 && s < kMaxReminders) used[static_cast<size_t>(s)] = true;
+    for (const ListedDay& d : list.days) {
+        StoredPlace target;
+        switch (d.day.kind) {
+            case PersonalDay::Kind::kReminder:
+                if (!d.stored.name.empty()) {
+                    target = d.stored;
+                } else {
+                    const auto free = std::find(used.begin(), used.end(), false);
+                    if (free != used.end()) {
+                        *free = true;
+                        target = {shell::SolarRemindedKey, SlotName(static_cast<int>(free - used.begin()))};
                     }
-            return ok;
-        }
-        case EditorMode::kReminders: {
-            // Slots in list order. The list only ever loses rows or gains them at its end, so a row
-            // moves to a lower slot or stays: writing upwards overwrites only rows already written.
-            int slot = 0;
-            for (const PersonalDay& d : list)
-                if (d.kind == PersonalDay::Kind::kReminder && slot < kMaxReminders)
-                    write(shell::SolarRemindedKey, std::string(1, static_cast<char>('A' + slot++)), StoredText(d));
-            if (!ok) return false;
-            for (int s = slot; s < kMaxReminders; ++s) remove(shell::SolarRemindedKey, std::string(1, static_cast<char>('A' + s)));
-            return ok;
-        }
-        case EditorMode::kCountdown: {
-            for (const PersonalDay& d : list)
-                if (d.kind == PersonalDay::Kind::kCountdown) {
-                    write(shell::SettingsKey, kCountdownValue, StoredText(d));
-                    return ok;
                 }
-            remove(shell::SettingsKey, kCountdownValue);
-            return ok;
+                break;
+            case PersonalDay::Kind::kCountdown: target = CountdownPlace(); break;
+            default: target = MemorialPlace(d.day); break;
         }
+        targets.push_back(target);
     }
-    return ok;
+
+    for (size_t i = 0; i < list.days.size(); ++i) {
+        ListedDay& d = list.days[i];
+        const StoredPlace& target = targets[i];
+        if (!d.stored.name.empty() && d.stored == target && d.day == d.as_read) continue;  // left alone
+        const bool ok = !target.name.empty() && !Holds(list.kept, target) &&
+                        platform::WriteRegistryString(registry, RegistryRoot::CurrentUser, target.subkey, target.name,
+                                                      StoredText(d.day));
+        if (!ok) {
+            ++result.write_failures;
+            if (!d.stored.name.empty() && !(d.stored == target)) ++result.deletes_held;  // its old value stays
+            continue;
+        }
+        ++result.written;
+        // A day moved to another month-day leaves its old value to be deleted.
+        if (!d.stored.name.empty() && !(d.stored == target) && !Holds(list.deleted, d.stored))
+            list.deleted.push_back(d.stored);
+        d.stored = target;
+        d.as_read = d.day;
+    }
+
+    // A place that a day of the list now holds is no longer to be deleted.
+    std::erase_if(list.deleted, [&](const StoredPlace& p) {
+        return std::any_of(list.days.begin(), list.days.end(), [&](const ListedDay& d) { return d.stored == p; });
+    });
+    if (result.write_failures > 0) {
+        // Nothing is deleted while a change is missing: a moved day keeps its old value.
+        result.deletes_held += static_cast<int>(list.deleted.size());
+        return result;
+    }
+    std::erase_if(list.deleted, [&](const StoredPlace& p) {
+        const bool gone = platform::DeleteRegistryValue(registry, RegistryRoot::CurrentUser, p.subkey, p.name) ||
+                          !platform::ReadRegistryValueText(registry, RegistryRoot::CurrentUser, p.subkey, p.name).exists;
+        ++(gone ? result.deleted : result.delete_failures);
+        return gone;
+    });
+    return result;
+}
+
+std::string SaveReport(const SaveResult& r) {
+    if (r.Complete()) return {};
+    std::string report = "保存未完成：";
+    if (r.write_failures > 0) {
+        report += std::to_string(r.write_failures) + "个日子没能写入注册表，那里仍是原样";
+        if (r.written > 0) report += "；" + std::to_string(r.written) + "个已写入";
+        if (r.deletes_held > 0) report += "；要删除的" + std::to_string(r.deletes_held) + "个还没有删除";
+        return report;
+    }
+    report += "要删除的" + std::to_string(r.delete_failures) + "个日子没能从注册表删除，还在那里";
+    if (r.written > 0 || r.deleted > 0) report += "；其余的改动都已保存";
+    return report;
 }
 
 }  // namespace personal

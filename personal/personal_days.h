@@ -14,8 +14,10 @@
 // name an existing MID, MP3, WAV or WMA file.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "astro/day_numbers.h"
@@ -110,26 +112,88 @@ constexpr std::size_t kTitleBytes = 20;
 // The calendar a kind of day is written in.
 Calendar CalendarOf(PersonalDay::Kind kind);
 
-// The days of an editor mode as stored, in the order the editor lists them: memorials by calendar
-// and month-day, reminders by slot; malformed values are left out.
-std::vector<PersonalDay> ReadPersonalDays(const platform::Registry& registry, EditorMode mode);
+// The title and the audio path of a stored day whose 20-byte title field starts at byte `start`
+// (0-based: 6 for a memorial, 12 for a reminder). The title is what the field holds without its
+// padding, cut before a double-byte character that does not fit whole. The audio path follows the
+// field and one blank. A title written longer than its field (by hand or by another program) runs on
+// past it; its path, if any, then follows the first blank after the field that begins a drive or
+// network path ("X:\", "\\"), and the rest is the title's tail.
+struct TitleAndAudio {
+    std::string title;
+    std::string audio;
+};
+TitleAndAudio SplitTitleAndAudio(std::string_view value, std::size_t start);
+
+// Where a listed day is stored: the key and the value's name.
+struct StoredPlace {
+    std::string subkey;
+    std::string name;
+    friend bool operator==(const StoredPlace&, const StoredPlace&) = default;
+};
+
+// One row of the editor's list. A day read from the registry remembers where and as what, so that a
+// save rewrites only what the user changed.
+struct ListedDay {
+    PersonalDay day;       // as the list shows it now
+    StoredPlace stored;    // where it was read from (or last saved to); an empty name for a new day
+    PersonalDay as_read;   // the day as stored there
+};
+
+// The editor's list of a mode as read from the registry: the days it can show, in the order the
+// editor lists them (memorials by calendar and month-day, reminders by slot), and the values of the
+// mode's names that it cannot show: of another type, with NULs inside, with characters GBK lacks,
+// longer than the store reads (MaxRegistryValueBytes), or malformed. Those are kept as they are:
+// never rewritten or deleted, and their names are not given to another day.
+struct DayList {
+    EditorMode mode = EditorMode::kMemorials;
+    std::vector<ListedDay> days;
+    std::vector<StoredPlace> kept;
+    std::vector<StoredPlace> deleted;  // places of read days the user deleted, until a save removes them
+};
+DayList ReadDayList(const platform::Registry& registry, EditorMode mode);
+// The days of the list, in its order.
+std::vector<PersonalDay> DaysOf(const DayList& list);
+// Removes a row; its value is deleted by the next save.
+void DeleteDay(DayList& list, std::size_t row);
+// The editor's note on the values it keeps as they are ("" when there are none), e.g.
+// "有2个值无法在这里显示，已原样保留，不会改动：公历05-05、公历07-01".
+std::string KeptNote(const DayList& list);
 
 // Why a day cannot be kept (GBK), or "" when it can: an empty title, a year outside the calendar's
 // range, a date the calendar does not have.
 std::string CheckPersonalDay(const PersonalDay& day);
 // Why a day cannot join the list (besides CheckPersonalDay): a second memorial on the same month-day
-// of the same calendar, a 21st reminder, a second countdown. `replacing` is the index of the row it
-// replaces, or -1 when it is added.
-std::string CheckAgainstList(const std::vector<PersonalDay>& list, const PersonalDay& day, int replacing);
+// of the same calendar, a memorial on a month-day whose value is kept as it is, a 21st reminder (the
+// slots of kept values count), a second countdown or one whose value is kept. `replacing` is the
+// index of the row it replaces, or -1 when it is added.
+std::string CheckAgainstList(const DayList& list, const PersonalDay& day, int replacing);
+
+// What the editor says of a countdown day on the date `today` (y, m, d), "" when the calendar shows
+// it today: a day already past, or one more than 1000 days ahead (with the first date showing it).
+std::string CountdownNote(const PersonalDay& day, int year, int month, int day_of_month);
 
 // The editor's row of a day: "公历05月12日（AD1990年）：" + title right-aligned in 20 bytes + " " +
 // audio path; "农历", "回历", "提醒", "倒计" likewise.
 std::string RowText(const PersonalDay& day);
 
-// Stores the list of an editor mode so that no kept day is ever missing from the registry, even if
-// writing stops halfway: first every day is written (a value of the same name is overwritten), then
-// the values of the mode that are no longer in the list are deleted. Returns false when a write or
-// a deletion failed (the days written before it are kept).
-bool SavePersonalDays(platform::Registry& registry, EditorMode mode, const std::vector<PersonalDay>& list);
+// What a save did.
+struct SaveResult {
+    int written = 0;          // days added or changed, stored
+    int write_failures = 0;   // days the registry refused: their values are as they were
+    int deleted = 0;          // deleted days removed
+    int delete_failures = 0;  // deleted days the registry refused to remove
+    int deletes_held = 0;     // deleted days not removed because a write failed
+    bool Complete() const { return write_failures == 0 && delete_failures == 0 && deletes_held == 0; }
+};
+
+// Stores the user's changes: each day added or changed is written (a memorial under its month-day,
+// a reminder in the slot it came from or the first free one, the countdown), then, only when every
+// write succeeded, the values of deleted days are removed. A day the user left alone is not
+// written, and no other value is touched: what another program or version stored, of whatever form,
+// stays byte for byte. The list learns what was stored, so a second save after a failure retries
+// only what is missing.
+SaveResult SavePersonalDays(platform::Registry& registry, DayList& list);
+// The status line after a save that did not complete, telling what is stored and what is not.
+std::string SaveReport(const SaveResult& result);
 
 }  // namespace personal

@@ -36,7 +36,7 @@ const char* CalendarName(Calendar calendar) {
 
 struct PersonalDaysEditor : win::Window {
     EditorContext context;
-    std::vector<PersonalDay> days;
+    DayList day_list;  // the rows, and what they were read from
     std::unique_ptr<SoundFile> preview;
     bool paused = false;
     Calendar fields_calendar = Calendar::kGregorian;  // what the year, month and day fields hold
@@ -108,9 +108,10 @@ struct PersonalDaysEditor : win::Window {
         if (context.mci) preview = std::make_unique<SoundFile>(*context.mci, kPreviewAlias);
         DragAcceptFiles(handle(), TRUE);
 
-        days = ReadPersonalDays(*context.registry, context.mode);
+        day_list = ReadDayList(*context.registry, context.mode);
         ShowList(-1);
         ShowFieldsCalendar(Calendar::kGregorian);
+        Say(KeptNote(day_list));
         PlaceCentred(kClientWidth, kClientHeight);
         return true;
     }
@@ -124,8 +125,8 @@ struct PersonalDaysEditor : win::Window {
 
     void ShowList(int selected) {
         SendMessageW(list, LB_RESETCONTENT, 0, 0);
-        for (const PersonalDay& d : days)
-            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text::GbkToWide(RowText(d)).c_str()));
+        for (const ListedDay& d : day_list.days)
+            SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text::GbkToWide(RowText(d.day)).c_str()));
         SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
     }
 
@@ -185,19 +186,20 @@ struct PersonalDaysEditor : win::Window {
     bool Put(Kind kind, int replacing) {
         PersonalDay d;
         std::string why;
-        if (!FromFields(kind, d, why) || !(why = CheckAgainstList(days, d, replacing)).empty()) {
+        if (!FromFields(kind, d, why) || !(why = CheckAgainstList(day_list, d, replacing)).empty()) {
             Say(why);
             return false;
         }
         ShowFieldsCalendar(CalendarOf(kind));
         if (replacing >= 0) {
-            days[static_cast<size_t>(replacing)] = d;
+            day_list.days[static_cast<size_t>(replacing)].day = d;
         } else {
-            days.push_back(d);
-            replacing = static_cast<int>(days.size()) - 1;
+            day_list.days.push_back({d, {}, {}});
+            replacing = static_cast<int>(day_list.days.size()) - 1;
         }
         ShowList(replacing);
-        Say("");
+        const platform::LocalDateTime today = Today();
+        Say(CountdownNote(d, today.year, today.month, today.day));  // "" for other days
         return true;
     }
 
@@ -213,14 +215,23 @@ struct PersonalDaysEditor : win::Window {
         if (i < 0) return true;
         PersonalDay d;
         std::string why;
-        return FromFields(days[static_cast<size_t>(i)].kind, d, why) && d == days[static_cast<size_t>(i)];
+        const PersonalDay& shown = day_list.days[static_cast<size_t>(i)].day;
+        return FromFields(shown.kind, d, why) && d == shown;
+    }
+
+    platform::LocalDateTime Today() const {
+        if (context.clock) return context.clock->Now();
+        SYSTEMTIME now{};
+        GetLocalTime(&now);
+        return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
     }
 
     void Save() {
         const int i = Selected();
-        if (!FieldsShowSelected() && !Put(days[static_cast<size_t>(i)].kind, i)) return;
-        if (!SavePersonalDays(*context.registry, context.mode, days)) {
-            Say("保存失败：无法写入注册表，原有的日子都还在");
+        if (!FieldsShowSelected() && !Put(day_list.days[static_cast<size_t>(i)].day.kind, i)) return;
+        const SaveResult result = SavePersonalDays(*context.registry, day_list);
+        if (!result.Complete()) {
+            Say(SaveReport(result));
             return;
         }
         Close(IDOK);
@@ -285,13 +296,13 @@ struct PersonalDaysEditor : win::Window {
                 if (Selected() < 0)
                     Say("请先在列表中选择要修改的一行");
                 else
-                    Put(days[static_cast<size_t>(Selected())].kind, Selected());
+                    Put(day_list.days[static_cast<size_t>(Selected())].day.kind, Selected());
                 return true;
             case kDeleteId:
                 if (Selected() < 0) {
                     Say("请先在列表中选择要删除的一行");
                 } else {
-                    days.erase(days.begin() + Selected());
+                    DeleteDay(day_list, static_cast<size_t>(Selected()));
                     ShowList(-1);
                     Say("");
                 }
@@ -301,7 +312,7 @@ struct PersonalDaysEditor : win::Window {
             case kPreviewId: TogglePreview(); return true;
             case kDayListId:
                 if (code == LBN_SELCHANGE && Selected() >= 0) {
-                    ShowInFields(days[static_cast<size_t>(Selected())]);
+                    ShowInFields(day_list.days[static_cast<size_t>(Selected())].day);
                     Say("");
                 }
                 return true;

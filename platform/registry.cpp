@@ -1,5 +1,7 @@
 #include "platform/registry.h"
 
+#include <algorithm>
+
 #include "text/gbk.h"
 
 namespace platform {
@@ -66,6 +68,12 @@ bool WriteRegistryString(Registry& registry, RegistryRoot root, const std::strin
     return registry.SetValue(root, subkey, name, std::string(GbkPrefix(value, MaxRegistryValueBytes)));
 }
 
+RegistryValueText ReadRegistryValueText(const Registry& registry, RegistryRoot root, const std::string& subkey,
+                                        const std::string& name) {
+    if (!NameFits(subkey, name)) return {};
+    return registry.ReadValueText(root, subkey, name);
+}
+
 bool DeleteRegistryValue(Registry& registry, RegistryRoot root, const std::string& subkey,
                          const std::string& name) {
     if (!NameFits(subkey, name)) return false;
@@ -103,18 +111,44 @@ void MemoryRegistry::Record(RegistryOperation::Kind kind, RegistryRoot root, con
     operations_.push_back({kind, root, subkey, name, value, succeeded});
 }
 
+const MemoryRegistry::Stored* MemoryRegistry::FindValue(RegistryRoot root, const std::string& subkey,
+                                                         const std::string& name) const {
+    const Key* key = FindKey(root, subkey);
+    if (key == nullptr) return nullptr;
+    const auto it = key->values.find(UpperCaseAscii(name));
+    return it == key->values.end() ? nullptr : &it->second;
+}
+
+namespace {
+
+bool IsStringType(std::uint32_t type) { return type == RegistryString || type == RegistryExpandString; }
+
+}  // namespace
+
 std::string MemoryRegistry::ReadValue(RegistryRoot root, const std::string& subkey, const std::string& name) const {
     std::string text;
-    bool found = false;
-    if (const Key* key = FindKey(root, subkey)) {
-        const auto it = key->values.find(UpperCaseAscii(name));
-        if (it != key->values.end()) {
-            text = it->second.data;
-            found = true;
-        }
-    }
+    const Stored* stored = FindValue(root, subkey, name);
+    const bool found = stored != nullptr && IsStringType(stored->type);  // the real registry reads no other type as text
+    if (found) text = stored->data;
     Record(RegistryOperation::Kind::Read, root, subkey, name, text, found);
     return text;
+}
+
+RegistryValueText MemoryRegistry::ReadValueText(RegistryRoot root, const std::string& subkey,
+                                                const std::string& name) const {
+    RegistryValueText value;
+    const Stored* stored = FindValue(root, subkey, name);
+    if (stored != nullptr) {
+        value.exists = true;
+        value.type = stored->type;
+        const std::string_view data = stored->data;
+        const std::size_t end = std::min(data.find('\0'), data.size());
+        const bool only_terminators = data.find_first_not_of('\0', end) == std::string_view::npos;
+        value.exact = IsStringType(stored->type) && stored->gbk_exact && only_terminators;
+        if (value.exact) value.text = std::string(data.substr(0, end));
+    }
+    Record(RegistryOperation::Kind::Read, root, subkey, name, value.text, value.exists);
+    return value;
 }
 
 bool MemoryRegistry::SetValue(RegistryRoot root, const std::string& subkey, const std::string& name,
@@ -123,9 +157,11 @@ bool MemoryRegistry::SetValue(RegistryRoot root, const std::string& subkey, cons
     if (ok) {
         for (const std::string& parent : ParentPaths(subkey)) keys_[{root, UpperCaseAscii(parent)}];
         Key& key = keys_[{root, UpperCaseAscii(subkey)}];
-        StoredText& stored = key.values[UpperCaseAscii(name)];
+        Stored& stored = key.values[UpperCaseAscii(name)];
         if (stored.name.empty()) stored.name = name;
+        stored.type = RegistryString;
         stored.data = value;
+        stored.gbk_exact = true;
     }
     Record(RegistryOperation::Kind::SetValue, root, subkey, name, value, ok);
     return ok;
@@ -165,6 +201,17 @@ void MemoryRegistry::SetWritable(RegistryRoot root, bool writable) {
     (root == RegistryRoot::CurrentUser ? current_user_writable_ : local_machine_writable_) = writable;
 }
 
+void MemoryRegistry::SetStoredValue(RegistryRoot root, const std::string& subkey, const std::string& name,
+                                    std::uint32_t type, const std::string& data, bool gbk_exact) {
+    if (!IsValidKeyPath(subkey)) return;
+    for (const std::string& parent : ParentPaths(subkey)) keys_[{root, UpperCaseAscii(parent)}];
+    Stored& stored = keys_[{root, UpperCaseAscii(subkey)}].values[UpperCaseAscii(name)];
+    if (stored.name.empty()) stored.name = name;
+    stored.type = type;
+    stored.data = data;
+    stored.gbk_exact = gbk_exact;
+}
+
 bool MemoryRegistry::HasKey(RegistryRoot root, const std::string& subkey) const {
     return subkey.empty() || (IsValidKeyPath(subkey) && keys_.count({root, UpperCaseAscii(subkey)}) == 1);
 }
@@ -188,6 +235,15 @@ std::vector<std::string> MemoryRegistry::ValueNames(RegistryRoot root, const std
         for (const auto& [folded, stored] : it->second.values) names.push_back(stored.name);
     }
     return names;
+}
+
+std::vector<MemoryRegistry::Stored> MemoryRegistry::Values(RegistryRoot root, const std::string& subkey) const {
+    std::vector<Stored> values;
+    const auto it = keys_.find({root, UpperCaseAscii(subkey)});
+    if (it != keys_.end()) {
+        for (const auto& [folded, stored] : it->second.values) values.push_back(stored);
+    }
+    return values;
 }
 
 std::size_t MemoryRegistry::KeyCount() const {

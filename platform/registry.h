@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -25,6 +26,25 @@ enum class RegistryRoot {
     LocalMachine,  // HKEY_LOCAL_MACHINE: writing usually needs administrator rights
 };
 
+// The types of value the program meets (the REG_* codes of the Windows API). A value of any other
+// code keeps it.
+constexpr std::uint32_t RegistryString = 1;        // REG_SZ
+constexpr std::uint32_t RegistryExpandString = 2;  // REG_EXPAND_SZ: text naming variables like %TEMP%
+constexpr std::uint32_t RegistryBinary = 3;        // REG_BINARY
+constexpr std::uint32_t RegistryNumber = 4;        // REG_DWORD
+constexpr std::uint32_t RegistryMultiString = 7;   // REG_MULTI_SZ
+
+// A value as far as the program can hold it: code that rewrites values written by others (the
+// personal days) must leave alone what it cannot hold exactly.
+struct RegistryValueText {
+    bool exists = false;     // a value of that name is stored
+    std::uint32_t type = 0;  // its type, when it exists
+    // The value is text the program holds exactly: a string (REG_SZ or REG_EXPAND_SZ) with no NUL
+    // before its end (its terminators aside) and no character that GBK lacks.
+    bool exact = false;
+    std::string text;  // when exact: the whole value in GBK, however long
+};
+
 // One registry. Failures are answered in-band: a read gives the empty text, a change gives false.
 class Registry {
 public:
@@ -33,6 +53,10 @@ public:
     // The text of a string value of an existing key ("" for the default value); "" when the key or
     // the value is missing, the value is no text, or anything else fails.
     virtual std::string ReadValue(RegistryRoot root, const std::string& subkey, const std::string& name) const = 0;
+    // What a value is: whether it exists, its type, and its whole text when the program can hold it
+    // exactly. Nothing is converted with a loss or cut.
+    virtual RegistryValueText ReadValueText(RegistryRoot root, const std::string& subkey,
+                                            const std::string& name) const = 0;
     // Creates the key (and any missing keys above it) when needed and sets the value as REG_SZ.
     virtual bool SetValue(RegistryRoot root, const std::string& subkey, const std::string& name,
                           const std::string& value) = 0;
@@ -63,6 +87,9 @@ std::string ReadRegistryString(const Registry& registry, RegistryRoot root, cons
 // write (or that deletion) succeeded; an over-long key path or name fails.
 bool WriteRegistryString(Registry& registry, RegistryRoot root, const std::string& subkey,
                          const std::string& name, const std::string& value);
+// The value as it is stored (see RegistryValueText); nothing for an over-long key path or name.
+RegistryValueText ReadRegistryValueText(const Registry& registry, RegistryRoot root, const std::string& subkey,
+                                        const std::string& name);
 bool DeleteRegistryValue(Registry& registry, RegistryRoot root, const std::string& subkey,
                          const std::string& name);
 // Deletes a key that has no subkeys of its own.
@@ -82,12 +109,18 @@ struct RegistryOperation {
 };
 
 // A registry held in memory that behaves like the real one where the store depends on it: keys are
-// created with the keys above them, deleting a key with subkeys fails, names ignore ASCII case, and
-// a root can be made read-only (like HKEY_LOCAL_MACHINE for a user without administrator rights).
-// It records every operation in order.
+// created with the keys above them, deleting a key with subkeys fails, names ignore ASCII case,
+// values have types, and a root can be made read-only (like HKEY_LOCAL_MACHINE for a user without
+// administrator rights). It records every operation in order.
+//
+// Its values are held as the program reads them, in GBK. A string that another program stored with
+// characters GBK lacks is held as the text the program would read for it (a "?" for each such
+// character), marked as no exact GBK text.
 class MemoryRegistry final : public Registry {
 public:
     std::string ReadValue(RegistryRoot root, const std::string& subkey, const std::string& name) const override;
+    RegistryValueText ReadValueText(RegistryRoot root, const std::string& subkey,
+                                    const std::string& name) const override;
     bool SetValue(RegistryRoot root, const std::string& subkey, const std::string& name,
                   const std::string& value) override;
     bool DeleteValue(RegistryRoot root, const std::string& subkey, const std::string& name) override;
@@ -96,6 +129,12 @@ public:
     // A read-only root refuses every change; reads still work.
     void SetWritable(RegistryRoot root, bool writable);
 
+    // Stores a value as another program or a user with regedit may have left it: of any type, with
+    // any bytes; `gbk_exact` false for a string with characters that GBK lacks (see above). Not
+    // recorded.
+    void SetStoredValue(RegistryRoot root, const std::string& subkey, const std::string& name, std::uint32_t type,
+                        const std::string& data, bool gbk_exact = true);
+
     // Inspection, without recording.
     bool HasKey(RegistryRoot root, const std::string& subkey) const;
     bool HasValue(RegistryRoot root, const std::string& subkey, const std::string& name) const;
@@ -103,6 +142,15 @@ public:
     std::string StoredValue(RegistryRoot root, const std::string& subkey, const std::string& name) const;
     // The names of a key's values as they were first set, in case-folded order.
     std::vector<std::string> ValueNames(RegistryRoot root, const std::string& subkey) const;
+    // Every value of a key as stored, in case-folded order of the names.
+    struct Stored {
+        std::string name;  // as first set
+        std::uint32_t type = RegistryString;
+        std::string data;
+        bool gbk_exact = true;
+        friend bool operator==(const Stored&, const Stored&) = default;
+    };
+    std::vector<Stored> Values(RegistryRoot root, const std::string& subkey) const;
     // The number of keys below the roots (the roots themselves not counted).
     std::size_t KeyCount() const;
 
@@ -110,16 +158,13 @@ public:
     void ClearOperations() { operations_.clear(); }
 
 private:
-    struct StoredText {
-        std::string name;  // as first set
-        std::string data;
-    };
     struct Key {
-        std::map<std::string, StoredText> values;  // by case-folded name
+        std::map<std::string, Stored> values;  // by case-folded name
     };
     using KeyId = std::pair<RegistryRoot, std::string>;  // root and case-folded path ("" is the root)
 
     const Key* FindKey(RegistryRoot root, const std::string& subkey) const;
+    const Stored* FindValue(RegistryRoot root, const std::string& subkey, const std::string& name) const;
     Key* FindKey(RegistryRoot root, const std::string& subkey);
     bool Writable(RegistryRoot root) const;
     void Record(RegistryOperation::Kind kind, RegistryRoot root, const std::string& subkey,

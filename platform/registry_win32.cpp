@@ -3,6 +3,7 @@
 // locale is. Windows build only.
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -86,6 +87,44 @@ std::string QueryString(HKEY key, const std::wstring& name) {
     return {};
 }
 
+// The value's type and its data bytes, whole. False when it is missing or cannot be read.
+bool QueryRaw(HKEY key, const std::wstring& name, DWORD& type, std::string& data) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        DWORD bytes = 0;
+        if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) return false;
+        data.assign(bytes, '\0');
+        DWORD got = bytes;
+        const LONG result = RegQueryValueExW(key, name.c_str(), nullptr, &type,
+                                             reinterpret_cast<BYTE*>(data.data()), &got);
+        if (result == ERROR_MORE_DATA) continue;  // it grew between the two calls
+        if (result != ERROR_SUCCESS) return false;
+        data.resize(got);
+        return true;
+    }
+    return false;
+}
+
+// The GBK form of UTF-16 text when every character has one (no "?" put in, no best-fit look-alike
+// taken: a no-break space is no blank, an emoji no "??").
+bool ExactGbk(std::wstring_view wide, std::string& gbk) {
+    gbk.clear();
+    if (wide.empty()) return true;
+    const int size = static_cast<int>(wide.size());
+    BOOL used_default = FALSE;
+    const int n = WideCharToMultiByte(GbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr,
+                                      &used_default);
+    if (n <= 0 || used_default) return false;
+    gbk.assign(static_cast<std::size_t>(n), '\0');
+    if (WideCharToMultiByte(GbkCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), size, gbk.data(), n, nullptr,
+                            &used_default) != n ||
+        used_default) {
+        return false;
+    }
+    // The way back must give the same characters (a lone surrogate, say, would not come back).
+    std::wstring back;
+    return ToWide(gbk, back) && back == wide;
+}
+
 class SystemRegistry final : public Registry {
 public:
     std::string ReadValue(RegistryRoot root, const std::string& subkey, const std::string& name) const override {
@@ -94,6 +133,29 @@ public:
         KeyHandle key;
         if (RegOpenKeyExW(RootKey(root), wide_subkey.c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS) return {};
         return QueryString(key.get(), wide_name);
+    }
+
+    RegistryValueText ReadValueText(RegistryRoot root, const std::string& subkey,
+                                    const std::string& name) const override {
+        RegistryValueText value;
+        std::wstring wide_subkey, wide_name;
+        if (!ToWideNames(subkey, name, wide_subkey, wide_name)) return value;
+        KeyHandle key;
+        if (RegOpenKeyExW(RootKey(root), wide_subkey.c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS) return value;
+        DWORD type = 0;
+        std::string data;
+        if (!QueryRaw(key.get(), wide_name, type, data)) return value;
+        value.exists = true;
+        value.type = type;
+        if ((type != REG_SZ && type != REG_EXPAND_SZ) || data.size() % sizeof(wchar_t) != 0) return value;
+        std::wstring wide(data.size() / sizeof(wchar_t), L'\0');
+        std::copy(data.begin(), data.end(), reinterpret_cast<char*>(wide.data()));
+        // The text ends at its first NUL; anything but more NULs after it is no part of a text.
+        const std::size_t end = std::min(wide.find(L'\0'), wide.size());
+        if (wide.find_first_not_of(L'\0', end) != std::wstring::npos) return value;
+        value.exact = ExactGbk(std::wstring_view(wide).substr(0, end), value.text);
+        if (!value.exact) value.text.clear();
+        return value;
     }
 
     bool SetValue(RegistryRoot root, const std::string& subkey, const std::string& name,

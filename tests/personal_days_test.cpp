@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,6 +38,12 @@ PersonalStore StoreOf(const MemoryRegistry& registry) {
 // A title as the pages show it: right-aligned in 20 bytes, a blank, the audio path.
 std::string Shown(const std::string& title, const std::string& audio = "") {
     return std::string(20 - title.size(), ' ') + title + " " + audio;
+}
+
+// A month-day value name, "05-12".
+std::string TwoDigitName(int month, int day) {
+    const std::string m = std::to_string(month), d = std::to_string(day);
+    return (m.size() < 2 ? "0" + m : m) + "-" + (d.size() < 2 ? "0" + d : d);
 }
 
 // A memorial value as the editor writes it.
@@ -103,6 +110,11 @@ TEST(Memorials, ADayShowsThoseBegunByItsYearAndCatchesTheDaysItsYearLacks) {
     r.SetValue(User, shell::LunarMemorialKey, "14-05", Memorial("AD2023", "闰月生日"));     // 闰二月初五
     r.SetValue(User, shell::LunarMemorialKey, "12-30", Memorial("AD2023", "除夕生日"));     // 2023 腊月 has 30 days
     r.SetValue(User, shell::MuharramMemorialKey, "12-30", Memorial("AD1445", "纪念日"));
+    // From the official month starts (data/official_month_starts_1901_2100.tsv): 2017 has a 闰六月
+    // of 30 days (2017-07-23..08-21); 2018 has no leap month and a 六月 of 29 days (07-13..08-10);
+    // 2033 has a 闰冬月 (2033-12-22..2034-01-19); 2034 has none.
+    r.SetValue(User, shell::LunarMemorialKey, "18-30", Memorial("AD2017", "闰六月三十"));
+    r.SetValue(User, shell::LunarMemorialKey, "23-05", Memorial("AD2033", "闰冬月初五"));
     const PersonalStore s = StoreOf(r);
     const std::string both = Shown("开业") + "   " + Shown("闰日生日");
     const struct {
@@ -132,6 +144,15 @@ TEST(Memorials, ADayShowsThoseBegunByItsYearAndCatchesTheDaysItsYearLacks) {
         {"hijri 1446-12-29", HijriMemorialText(s, 1446, 12, 29, false), ""},
         {"hijri 1446-12-29 near", HijriMemorialText(s, 1446, 12, 29, true), Shown("纪念日")},
         {"hijri 1448-12-30", HijriMemorialText(s, 1448, 12, 30, false), Shown("纪念日")},  // 1448 is a leap year
+        // two moves: out of the leap month the year lacks, and from the 30th its month lacks
+        {"lunar 2017 闰六月三十", LunarMemorialText(s, 2017, 18, 30, false), Shown("闰六月三十")},
+        {"lunar 2018 六月廿九", LunarMemorialText(s, 2018, 6, 29, false), ""},
+        {"lunar 2018 六月廿九 near", LunarMemorialText(s, 2018, 6, 29, true), Shown("闰六月三十")},
+        {"lunar 2018 六月三十 near", LunarMemorialText(s, 2018, 6, 30, true), ""},
+        {"lunar 2018 六月廿八 near", LunarMemorialText(s, 2018, 6, 28, true), ""},
+        {"lunar 2034 冬月初五 near", LunarMemorialText(s, 2034, 11, 5, true), Shown("闰冬月初五")},
+        {"lunar 2034 冬月初五", LunarMemorialText(s, 2034, 11, 5, false), ""},
+        {"lunar 2034 腊月初五 near", LunarMemorialText(s, 2034, 12, 5, true), ""},
     };
     for (const auto& c : cases) EXPECT_EQ(c.text, c.expected) << c.what;
 }
@@ -235,6 +256,36 @@ TEST(PersonalDays, ADayCollectsAllKindsInOrderAndPlaysTheFirstSound) {
 
 // --- the editor ------------------------------------------------------------------------------------
 
+bool Contains(const std::vector<PersonalDay>& list, const PersonalDay& day) {
+    for (const PersonalDay& d : list)
+        if (d == day) return true;
+    return false;
+}
+
+// The same days, in any order (the editor lists memorials by calendar and date).
+bool SameDays(const std::vector<PersonalDay>& a, const std::vector<PersonalDay>& b) {
+    if (a.size() != b.size()) return false;
+    for (const PersonalDay& d : a)
+        if (!Contains(b, d)) return false;
+    return true;
+}
+
+// A list as the editor holds it once the user added these days.
+DayList NewList(EditorMode mode, const std::vector<PersonalDay>& days) {
+    DayList list;
+    list.mode = mode;
+    for (const PersonalDay& d : days) list.days.push_back({d, {}, {}});
+    return list;
+}
+
+// The user's edit of a list to the days `after`: rows not among them deleted, the others added.
+void EditTo(DayList& list, const std::vector<PersonalDay>& after) {
+    for (size_t i = list.days.size(); i-- > 0;)
+        if (!Contains(after, list.days[i].day)) DeleteDay(list, i);
+    for (const PersonalDay& d : after)
+        if (!Contains(DaysOf(list), d)) list.days.push_back({d, {}, {}});
+}
+
 TEST(Editor, RowsChecksAndMessages) {
     const PersonalDay birthday{Kind::kSolarMemorial, 1990, 5, 12, "生日", ""};
     EXPECT_EQ(RowText(birthday), "公历05月12日（AD1990年）：" + Shown("生日"));
@@ -262,51 +313,115 @@ TEST(Editor, RowsChecksAndMessages) {
     };
     for (const auto& c : checks) EXPECT_EQ(CheckPersonalDay(c.day), c.message) << RowText(c.day);
 
-    std::vector<PersonalDay> list = {birthday, {Kind::kLunarMemorial, 1990, 5, 12, "农历生日", ""}};
+    const DayList list = NewList(EditorMode::kMemorials, {birthday, {Kind::kLunarMemorial, 1990, 5, 12, "农历生日", ""}});
     EXPECT_EQ(CheckAgainstList(list, {Kind::kSolarMemorial, 2000, 5, 12, "另一个", ""}, -1),
               "公历05月12日已有纪念日，同一天只能有一个");
     EXPECT_EQ(CheckAgainstList(list, {Kind::kSolarMemorial, 2000, 5, 12, "改了", ""}, 0), "");  // replacing itself
     EXPECT_EQ(CheckAgainstList(list, {Kind::kHijriMemorial, 1440, 5, 12, "回历", ""}, -1), "");
-    std::vector<PersonalDay> reminders(20, PersonalDay{Kind::kReminder, 2025, 3, 15, "x", ""});
-    EXPECT_EQ(CheckAgainstList(reminders, reminders[0], -1), "提醒日最多20个");
-    EXPECT_EQ(CheckAgainstList(reminders, reminders[0], 3), "");
-    const std::vector<PersonalDay> countdown = {{Kind::kCountdown, 2025, 1, 29, "春节", ""}};
-    EXPECT_EQ(CheckAgainstList(countdown, countdown[0], -1), "只能有一个倒计日，请修改或删除原有的一个");
+    const DayList reminders = NewList(EditorMode::kReminders, std::vector<PersonalDay>(20, {Kind::kReminder, 2025, 3, 15, "x", ""}));
+    EXPECT_EQ(CheckAgainstList(reminders, reminders.days[0].day, -1), "提醒日最多20个");
+    EXPECT_EQ(CheckAgainstList(reminders, reminders.days[0].day, 3), "");
+    const DayList countdown = NewList(EditorMode::kCountdown, {{Kind::kCountdown, 2025, 1, 29, "春节", ""}});
+    EXPECT_EQ(CheckAgainstList(countdown, countdown.days[0].day, -1), "只能有一个倒计日，请修改或删除原有的一个");
 }
 
-// A registry that refuses every change after a number of them, like a disk that fills up.
-class FailingRegistry final : public platform::Registry {
+TEST(Editor, ACountdownTheCalendarWillNotShowTodayIsSaidSo) {
+    // Today 2026-05-01; 1000 days later is 2029-01-25 (counted by hand: 244 days to 2026-12-31,
+    // 365 in 2027, 366 in 2028, 25 into 2029); 1000 days before 2200-12-31 is 2198-04-05.
+    const struct {
+        PersonalDay day;
+        const char* note;
+    } cases[] = {
+        {{Kind::kCountdown, 2026, 4, 30, "昨天", ""}, "这个倒计日已经过去，今后的日历上不会显示它（已留在列表中）"},
+        {{Kind::kCountdown, 1800, 1, 1, "很久以前", ""}, "这个倒计日已经过去，今后的日历上不会显示它（已留在列表中）"},
+        {{Kind::kCountdown, 2026, 5, 1, "今天", ""}, ""},
+        {{Kind::kCountdown, 2029, 1, 25, "第1000天", ""}, ""},
+        {{Kind::kCountdown, 2029, 1, 26, "第1001天", ""}, "这个倒计日距今天超过1000天，日历要到2026年5月2日才开始显示它（已留在列表中）"},
+        {{Kind::kCountdown, 2200, 12, 31, "最远", ""}, "这个倒计日距今天超过1000天，日历要到2198年4月5日才开始显示它（已留在列表中）"},
+        {{Kind::kReminder, 2026, 4, 30, "提醒日不算", ""}, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CountdownNote(c.day, 2026, 5, 1), c.note) << RowText(c.day);
+    // And the page agrees: the 1000th day shows from today, the 1001st not yet, yesterday's not.
+    MemoryRegistry r;
+    const PersonalStore s = StoreOf(r);
+    for (const auto& c : cases) {
+        if (c.day.kind != Kind::kCountdown) continue;
+        DayList list = NewList(EditorMode::kCountdown, {c.day});
+        ASSERT_TRUE(SavePersonalDays(r, list).Complete());
+        EXPECT_EQ(CountdownText(s, 2026, 5, 1).empty(), std::string(c.note) != "") << RowText(c.day);
+        DeleteDay(list, 0);
+        ASSERT_TRUE(SavePersonalDays(r, list).Complete());
+    }
+}
+
+TEST(Editor, ATitleLongerThanItsFieldIsCutWholeAndItsPathFoundWhereItBegins) {
+    std::string long_title;  // 1000 bytes
+    for (int i = 0; i < 500; ++i) long_title += "长";
+    const std::string ten = long_title.substr(0, 20);
+    const struct {
+        std::string value;
+        size_t start;
+        std::string title;
+        std::string audio;
+    } cases[] = {
+        {Memorial("AD1990", "生日", "C:\\音乐\\生日歌.mp3"), 6, "生日", "C:\\音乐\\生日歌.mp3"},
+        {Memorial("AD1990", "生日"), 6, "生日", ""},
+        {"AD1990生日", 6, "生日", ""},
+        {"AD2000" + long_title, 6, ten, ""},
+        {"AD2000" + long_title.substr(0, 800) + " C:\\音乐\\生日歌.mp3", 6, ten, "C:\\音乐\\生日歌.mp3"},
+        {"AD2000" + long_title.substr(0, 40) + " \\\\server\\share\\a.wav", 6, ten, "\\\\server\\share\\a.wav"},
+        // a field that ends inside a character: the title stops before it, the rest is no path
+        {"AD2000x" + long_title.substr(0, 40), 6, "x" + long_title.substr(0, 18), ""},
+        {"AD2000x" + long_title.substr(0, 40) + " D:\\a.Wav", 6, "x" + long_title.substr(0, 18), "D:\\a.Wav"},
+        {"AD03-15-2025" + long_title, 12, ten, ""},
+        {"AD03-15-2025交房租" + std::string(14, ' ') + " D:\\a.Wav", 12, "交房租", "D:\\a.Wav"},
+    };
+    for (const auto& c : cases) {
+        const TitleAndAudio split = SplitTitleAndAudio(c.value, c.start);
+        EXPECT_EQ(split.title, c.title) << c.value.substr(0, 40);
+        EXPECT_EQ(split.audio, c.audio) << c.value.substr(0, 40);
+    }
+    // The value on the page and in the editor, whose save then succeeds.
+    MemoryRegistry r;
+    r.SetValue(User, shell::SolarMemorialKey, "10-01", "AD2000" + long_title);
+    r.SetValue(User, shell::SolarMemorialKey, "10-02", "AD2000" + long_title.substr(0, 800) + " C:\\音乐\\生日歌.mp3");
+    EXPECT_EQ(MemorialLookup(StoreOf(r), Calendar::kGregorian, 10, 1), "AD2000" + Shown(ten));
+    EXPECT_EQ(MemorialLookup(StoreOf(r), Calendar::kGregorian, 10, 2), "AD2000" + Shown(ten, "C:\\音乐\\生日歌.mp3"));
+    DayList list = ReadDayList(r, EditorMode::kMemorials);
+    EXPECT_EQ(DaysOf(list), (std::vector<PersonalDay>{{Kind::kSolarMemorial, 2000, 10, 1, ten, ""},
+                                                      {Kind::kSolarMemorial, 2000, 10, 2, ten, "C:\\音乐\\生日歌.mp3"}}));
+    list.days.push_back({{Kind::kSolarMemorial, 1990, 5, 12, "生日", ""}, {}, {}});
+    EXPECT_TRUE(SavePersonalDays(r, list).Complete());
+    EXPECT_EQ(r.StoredValue(User, shell::SolarMemorialKey, "10-01"), "AD2000" + long_title);
+}
+
+// A registry that refuses changes of some values, or every change after a number of them, and
+// passes everything else on.
+class FaultyRegistry final : public platform::Registry {
 public:
-    explicit FailingRegistry(MemoryRegistry& inner, int changes_allowed) : inner_(inner), left_(changes_allowed) {}
+    explicit FaultyRegistry(MemoryRegistry& inner, int changes_allowed = 1 << 30) : inner_(inner), left_(changes_allowed) {}
+    void Refuse(const std::string& key, const std::string& name) { refused_.insert(key + "\\" + name); }
     std::string ReadValue(RegistryRoot root, const std::string& key, const std::string& name) const override {
         return inner_.ReadValue(root, key, name);
     }
+    platform::RegistryValueText ReadValueText(RegistryRoot root, const std::string& key,
+                                              const std::string& name) const override {
+        return inner_.ReadValueText(root, key, name);
+    }
     bool SetValue(RegistryRoot root, const std::string& key, const std::string& name, const std::string& value) override {
-        return left_-- > 0 && inner_.SetValue(root, key, name, value);
+        return Allowed(key, name) && inner_.SetValue(root, key, name, value);
     }
     bool DeleteValue(RegistryRoot root, const std::string& key, const std::string& name) override {
-        return left_-- > 0 && inner_.DeleteValue(root, key, name);
+        return Allowed(key, name) && inner_.DeleteValue(root, key, name);
     }
-    bool DeleteKey(RegistryRoot root, const std::string& key) override { return left_-- > 0 && inner_.DeleteKey(root, key); }
+    bool DeleteKey(RegistryRoot root, const std::string& key) override { return Allowed(key, "") && inner_.DeleteKey(root, key); }
 
 private:
+    bool Allowed(const std::string& key, const std::string& name) { return left_-- > 0 && !refused_.count(key + "\\" + name); }
     MemoryRegistry& inner_;
     int left_;
+    std::set<std::string> refused_;
 };
-
-bool Contains(const std::vector<PersonalDay>& list, const PersonalDay& day) {
-    for (const PersonalDay& d : list)
-        if (d == day) return true;
-    return false;
-}
-
-// The same days, in any order (the editor lists memorials by calendar and date).
-bool SameDays(const std::vector<PersonalDay>& a, const std::vector<PersonalDay>& b) {
-    if (a.size() != b.size()) return false;
-    for (const PersonalDay& d : a)
-        if (!Contains(b, d)) return false;
-    return true;
-}
 
 TEST(Editor, SavingNeverLosesAKeptDayWhereverWritingStops) {
     const PersonalDay a{Kind::kSolarMemorial, 1990, 5, 12, "生日", "C:\\音乐\\生日歌.mp3"};
@@ -334,24 +449,179 @@ TEST(Editor, SavingNeverLosesAKeptDayWhereverWritingStops) {
     for (const auto& e : edits) {
         for (int allowed = 0;; ++allowed) {
             MemoryRegistry registry;
-            ASSERT_TRUE(SavePersonalDays(registry, e.mode, e.before));
-            ASSERT_TRUE(SameDays(ReadPersonalDays(registry, e.mode), e.before));
-            FailingRegistry failing(registry, allowed);
-            const bool saved = SavePersonalDays(failing, e.mode, e.after);
-            const std::vector<PersonalDay> stored = ReadPersonalDays(registry, e.mode);
+            DayList first = NewList(e.mode, e.before);
+            ASSERT_TRUE(SavePersonalDays(registry, first).Complete());
+            DayList list = ReadDayList(registry, e.mode);
+            ASSERT_TRUE(SameDays(DaysOf(list), e.before));
+            EditTo(list, e.after);
+            FaultyRegistry failing(registry, allowed);
+            const SaveResult saved = SavePersonalDays(failing, list);
+            const std::vector<PersonalDay> stored = DaysOf(ReadDayList(registry, e.mode));
             // Every day kept by the edit is there, whatever happened; an unchanged day of the
             // list before is either kept or was deleted on purpose.
             for (const PersonalDay& day : e.after) {
                 if (!Contains(e.before, day)) continue;
                 EXPECT_TRUE(Contains(stored, day)) << RowText(day) << " after " << allowed << " changes";
             }
-            if (saved) {
+            if (saved.Complete()) {
                 EXPECT_TRUE(SameDays(stored, e.after)) << allowed;
                 break;
             }
+            // A second save where the first stopped completes the edit.
+            const SaveResult retried = SavePersonalDays(registry, list);
+            EXPECT_TRUE(retried.Complete()) << allowed;
+            EXPECT_TRUE(SameDays(DaysOf(ReadDayList(registry, e.mode)), e.after)) << allowed;
             ASSERT_LT(allowed, 2000);
         }
     }
+}
+
+// Everything stored under the program's key, type, bytes and GBK-exactness, by "key\name".
+std::map<std::string, MemoryRegistry::Stored> Everything(const MemoryRegistry& r) {
+    std::map<std::string, MemoryRegistry::Stored> all;
+    for (const char* key : {shell::SettingsKey, shell::SolarMemorialKey, shell::LunarMemorialKey,
+                            shell::MuharramMemorialKey, shell::SolarRemindedKey})
+        for (const MemoryRegistry::Stored& v : r.Values(User, key)) all[std::string(key) + "\\" + v.name] = v;
+    return all;
+}
+
+// What another program, another version or a hand with regedit may leave in the days' keys.
+void StoreHostileValues(MemoryRegistry& r, const std::string& long_title) {
+    using platform::RegistryBinary;
+    const std::string with_nul = Memorial("AD1990", "生日") + std::string("\0junk", 5);
+    r.SetValue(User, shell::SettingsKey, "Version", "4.2");
+    r.SetStoredValue(User, shell::SettingsKey, "OtherProgram", RegistryBinary, std::string("\0\1\2", 3));
+    r.SetValue(User, shell::SolarMemorialKey, "05-12", Memorial("AD1990", "生日"));   // changed by the user
+    r.SetValue(User, shell::SolarMemorialKey, "06-06", Memorial("AD1995", "毕业"));   // deleted
+    r.SetValue(User, shell::SolarMemorialKey, "07-07", Memorial("AD2001", "搬家"));   // moved to 07-08
+    r.SetValue(User, shell::SolarMemorialKey, "10-01", "AD2000" + long_title);         // shown cut, left alone
+    r.SetStoredValue(User, shell::SolarMemorialKey, "11-11", platform::RegistryExpandString,
+                     Memorial("AD2000", "旅行", "%USERPROFILE%\\a.wav"));             // shown, left alone
+    r.SetStoredValue(User, shell::SolarMemorialKey, "03-03", platform::RegistryNumber, std::string("\x2A\0\0\0", 4));
+    r.SetStoredValue(User, shell::SolarMemorialKey, "04-04", platform::RegistryString, with_nul);
+    r.SetStoredValue(User, shell::SolarMemorialKey, "08-08", platform::RegistryString, Memorial("AD2000", "表情????"), false);
+    r.SetStoredValue(User, shell::SolarMemorialKey, "09-09", platform::RegistryString, Memorial("AD2000", "a?b"), false);
+    r.SetValue(User, shell::SolarMemorialKey, "12-25", "AD2000" + std::string(100000, 'x'));
+    r.SetValue(User, shell::SolarMemorialKey, "02-30", Memorial("AD2000", "生日"));
+    r.SetValue(User, shell::SolarMemorialKey, "01-31", "\xFF\x80\x81");
+    r.SetValue(User, shell::LunarMemorialKey, "14-05", Memorial("AD2023", "闰月生日"));
+    // 10,000 junk values of every type and any bytes, 180 of them under memorial names.
+    unsigned seed = 12345;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int i = 0; i < 10000; ++i) {
+        std::string junk(next() % 64, '\0');
+        for (char& c : junk) c = static_cast<char>(next());
+        const bool memorial_name = i < 180;
+        const std::string name = memorial_name ? TwoDigitName(i / 30 + 1, i % 30 + 1) : "junk" + std::to_string(i);
+        r.SetStoredValue(User, memorial_name ? shell::MuharramMemorialKey : shell::SolarMemorialKey, name,
+                         next() % 8, junk, next() % 2 == 0);
+    }
+    r.SetValue(User, shell::SolarRemindedKey, "A", "AD03-15-2025" + long_title);        // shown cut, left alone
+    r.SetStoredValue(User, shell::SolarRemindedKey, "B", platform::RegistryMultiString, std::string("a\0b\0\0", 5));
+    r.SetValue(User, shell::SolarRemindedKey, "C", "AD04-01-2025" + Shown("体检"));    // deleted
+    r.SetStoredValue(User, shell::SolarRemindedKey, "D", platform::RegistryString, "AD05-01-2025" + Shown("?"), false);
+}
+
+TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
+    std::string long_title;
+    for (int i = 0; i < 500; ++i) long_title += "长";
+    const PersonalDay added{Kind::kHijriMemorial, 1445, 9, 1, "回历纪念", ""};
+    const std::set<std::string> touched = {"05-12", "06-06", "07-07", "07-08", "09-01", "14-05"};
+    // The user's edit: a title changed, a sound chosen, a day deleted, a day moved, a day added.
+    const auto edit = [&](DayList& list) {
+        for (ListedDay& d : list.days) {
+            if (d.day.month == 5 && d.day.day == 12) d.day.title = "妈妈生日";
+            if (d.day.month == 14 && d.day.day == 5) d.day.audio = "D:\\a.Wav";
+            if (d.day.month == 7 && d.day.day == 7) d.day.day = 8;
+        }
+        for (size_t i = 0; i < list.days.size(); ++i)
+            if (list.days[i].day.month == 6 && list.days[i].day.day == 6) DeleteDay(list, i);
+        ASSERT_EQ(CheckAgainstList(list, added, -1), "");
+        list.days.push_back({added, {}, {}});
+    };
+    const auto untouched = [&](std::map<std::string, MemoryRegistry::Stored> all) {
+        std::erase_if(all, [&](const auto& v) { return touched.count(v.first.substr(v.first.rfind('\\') + 1)) > 0; });
+        return all;
+    };
+    const std::string solar = std::string(shell::SolarMemorialKey) + "\\";
+    const struct {
+        const char* refused;  // a value whose change the registry refuses, while all others succeed
+        SaveResult result;
+        const char* report;
+    } cases[] = {
+        {"", {4, 0, 2, 0, 0}, ""},
+        {"07-08", {3, 1, 0, 0, 2}, "保存未完成：1个日子没能写入注册表，那里仍是原样；3个已写入；要删除的2个还没有删除"},
+        {"06-06", {4, 0, 1, 1, 0}, "保存未完成：要删除的1个日子没能从注册表删除，还在那里；其余的改动都已保存"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refused);
+        MemoryRegistry r;
+        StoreHostileValues(r, long_title);
+        const auto before = Everything(r);
+        DayList list = ReadDayList(r, EditorMode::kMemorials);
+        EXPECT_EQ(list.kept.size(), 7u + 180u);
+        EXPECT_EQ(KeptNote(list), "有187个值无法在这里显示，已原样保留，不会改动：公历01-31、公历02-30等");
+        EXPECT_TRUE(Contains(DaysOf(list), {Kind::kSolarMemorial, 2000, 10, 1, long_title.substr(0, 20), ""}));
+        EXPECT_TRUE(Contains(DaysOf(list), {Kind::kSolarMemorial, 2000, 11, 11, "旅行", "%USERPROFILE%\\a.wav"}));
+        edit(list);
+        FaultyRegistry faulty(r);
+        faulty.Refuse(shell::SolarMemorialKey, c.refused);
+        const SaveResult result = SavePersonalDays(faulty, list);
+        EXPECT_EQ(std::vector<int>({result.written, result.write_failures, result.deleted, result.delete_failures,
+                                    result.deletes_held}),
+                  std::vector<int>({c.result.written, c.result.write_failures, c.result.deleted,
+                                    c.result.delete_failures, c.result.deletes_held}));
+        EXPECT_EQ(SaveReport(result), c.report);
+        // Untouched values: byte for byte, type for type.
+        EXPECT_TRUE(untouched(Everything(r)) == untouched(before));
+        // The refused value is as it was; the user's other changes are stored.
+        const auto after = Everything(r);
+        const auto same = [&](const std::string& name) {
+            return after.count(solar + name) == before.count(solar + name) &&
+                   (!after.count(solar + name) || after.at(solar + name) == before.at(solar + name));
+        };
+        if (*c.refused) {
+            EXPECT_TRUE(same(c.refused));
+        }
+        EXPECT_EQ(r.StoredValue(User, shell::SolarMemorialKey, "05-12"), Memorial("AD1990", "妈妈生日"));
+        EXPECT_EQ(r.StoredValue(User, shell::MuharramMemorialKey, "09-01"), Memorial("AD1445", "回历纪念"));
+        EXPECT_EQ(r.StoredValue(User, shell::LunarMemorialKey, "14-05"), Memorial("AD2023", "闰月生日", "D:\\a.Wav"));
+        // A second save, the registry willing, finishes the edit and touches nothing else.
+        EXPECT_TRUE(SavePersonalDays(r, list).Complete());
+        EXPECT_FALSE(r.HasValue(User, shell::SolarMemorialKey, "06-06"));
+        EXPECT_FALSE(r.HasValue(User, shell::SolarMemorialKey, "07-07"));
+        EXPECT_EQ(r.StoredValue(User, shell::SolarMemorialKey, "07-08"), Memorial("AD2001", "搬家"));
+        EXPECT_TRUE(untouched(Everything(r)) == untouched(before));
+    }
+
+    // Reminders: a kept slot is never given to a new day; the new ones take the free slots in order.
+    MemoryRegistry r;
+    StoreHostileValues(r, long_title);
+    const auto before = Everything(r);
+    DayList list = ReadDayList(r, EditorMode::kReminders);
+    EXPECT_EQ(KeptNote(list), "有2个值无法在这里显示，已原样保留，不会改动：提醒日B、提醒日D");
+    ASSERT_EQ(list.days.size(), 2u);  // A and C
+    DeleteDay(list, 1);
+    const PersonalDay r1{Kind::kReminder, 2025, 6, 1, "开会", ""}, r2{Kind::kReminder, 2025, 7, 1, "出差", ""};
+    list.days.push_back({r1, {}, {}});
+    list.days.push_back({r2, {}, {}});
+    EXPECT_TRUE(SavePersonalDays(r, list).Complete());
+    auto after = Everything(r);
+    const std::string slots = std::string(shell::SolarRemindedKey) + "\\";
+    EXPECT_EQ(after.at(slots + "C").data, "AD06-01-2025" + Shown("开会"));
+    EXPECT_EQ(after.at(slots + "E").data, "AD07-01-2025" + Shown("出差"));
+    after.erase(slots + "C");
+    after.erase(slots + "E");
+    auto expected = before;
+    expected.erase(slots + "C");
+    EXPECT_TRUE(after == expected);
+    // Kept values hold their slots: with 18 days listed and 2 kept there is no room for a 21st.
+    for (int slot = 5; slot < 20; ++slot)
+        r.SetValue(User, shell::SolarRemindedKey, std::string(1, static_cast<char>('A' + slot)), "AD08-01-2025" + Shown("满"));
+    list = ReadDayList(r, EditorMode::kReminders);
+    ASSERT_EQ(list.days.size(), 18u);
+    EXPECT_EQ(CheckAgainstList(list, r1, -1), "提醒日最多20个（含2个原样保留的值）");
+    EXPECT_EQ(CheckAgainstList(list, r1, 0), "");
 }
 
 TEST(Editor, ListsReadBackAsStoredAndOthersAreLeftAlone) {
@@ -360,19 +630,34 @@ TEST(Editor, ListsReadBackAsStoredAndOthersAreLeftAlone) {
     registry.SetValue(User, shell::SolarMemorialKey, "07-01", "malformed");
     const std::vector<PersonalDay> memorials = {{Kind::kSolarMemorial, 1990, 5, 12, "生日", ""},
                                                 {Kind::kLunarMemorial, 2023, 14, 5, "闰月生日", "D:\\a.Wav"}};
-    ASSERT_TRUE(SavePersonalDays(registry, EditorMode::kMemorials, memorials));
-    EXPECT_EQ(ReadPersonalDays(registry, EditorMode::kMemorials), memorials);
+    DayList list = ReadDayList(registry, EditorMode::kMemorials);
+    EXPECT_EQ(KeptNote(list), "有1个值无法在这里显示，已原样保留，不会改动：公历07-01");
+    EditTo(list, memorials);
+    ASSERT_TRUE(SavePersonalDays(registry, list).Complete());
+    EXPECT_EQ(DaysOf(ReadDayList(registry, EditorMode::kMemorials)), memorials);
     // What the pages read is what the editor wrote.
     EXPECT_EQ(registry.StoredValue(User, shell::SolarMemorialKey, "05-12"), Memorial("AD1990", "生日"));
     EXPECT_EQ(registry.StoredValue(User, shell::LunarMemorialKey, "14-05"), Memorial("AD2023", "闰月生日", "D:\\a.Wav"));
-    EXPECT_FALSE(registry.HasValue(User, shell::SolarMemorialKey, "07-01"));  // the list is the whole truth
-    const std::vector<PersonalDay> reminders = {{Kind::kReminder, 2025, 3, 15, "交房租", ""}};
-    ASSERT_TRUE(SavePersonalDays(registry, EditorMode::kReminders, reminders));
+    EXPECT_EQ(registry.StoredValue(User, shell::SolarMemorialKey, "07-01"), "malformed");  // kept as it was
+    EXPECT_EQ(CheckAgainstList(list, {Kind::kSolarMemorial, 2000, 7, 1, "建党", ""}, -1),
+              "公历07月01日存有一个无法在这里显示的值，为免丢失，不能在这一天添加");
+    // Reminders fill their slots in list order and are listed by slot.
+    const std::vector<PersonalDay> reminders = {{Kind::kReminder, 2025, 3, 15, "交房租", ""},
+                                                {Kind::kReminder, 2025, 1, 2, "早一些", ""},
+                                                {Kind::kReminder, 2025, 9, 9, "晚一些", ""}};
+    DayList reminder_list = NewList(EditorMode::kReminders, reminders);
+    ASSERT_TRUE(SavePersonalDays(registry, reminder_list).Complete());
     EXPECT_EQ(registry.StoredValue(User, shell::SolarRemindedKey, "A"), "AD03-15-2025" + Shown("交房租"));
-    ASSERT_TRUE(SavePersonalDays(registry, EditorMode::kCountdown, {{Kind::kCountdown, 2025, 1, 29, "春节", ""}}));
+    EXPECT_EQ(registry.StoredValue(User, shell::SolarRemindedKey, "C"), "AD09-09-2025" + Shown("晚一些"));
+    registry.DeleteValue(User, shell::SolarRemindedKey, "B");
+    registry.SetValue(User, shell::SolarRemindedKey, "T", "AD12-31-2025" + Shown("最后一格"));
+    EXPECT_EQ(DaysOf(ReadDayList(registry, EditorMode::kReminders)),
+              (std::vector<PersonalDay>{reminders[0], reminders[2], {Kind::kReminder, 2025, 12, 31, "最后一格", ""}}));
+    DayList countdown = NewList(EditorMode::kCountdown, {{Kind::kCountdown, 2025, 1, 29, "春节", ""}});
+    ASSERT_TRUE(SavePersonalDays(registry, countdown).Complete());
     EXPECT_EQ(registry.StoredValue(User, shell::SettingsKey, "MyCountdownDay"), "AD01-29-2025春节");
     // Each mode leaves the others' values and the settings alone.
-    EXPECT_EQ(ReadPersonalDays(registry, EditorMode::kMemorials), memorials);
+    EXPECT_EQ(DaysOf(ReadDayList(registry, EditorMode::kMemorials)), memorials);
     EXPECT_EQ(registry.StoredValue(User, shell::SettingsKey, "Version"), "4.2");
 }
 

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,9 +50,9 @@ std::vector<std::string> Rows(HWND editor) {
     std::vector<std::string> rows;
     const int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
     for (int i = 0; i < n; ++i) {
-        wchar_t row[512] = {};
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(row));
-        rows.push_back(text::WideToGbk(row));
+        std::wstring row(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(row.data()));
+        rows.push_back(text::WideToGbk(row.c_str()));
     }
     return rows;
 }
@@ -206,6 +207,149 @@ TEST_F(PersonalTest, RemindersAndTheCountdownAndAnEditPutBackBySaving) {
     EXPECT_EQ(Text(editor, kEditorStatusId), "只能有一个倒计日，请修改或删除原有的一个");
     Click(editor, kSaveId);
     EXPECT_EQ(registry_.StoredValue(User, shell::SettingsKey, "MyCountdownDay"), "AD02-17-2026马年春节");
+}
+
+// The days' keys of the real registry, with what other programs and versions leave there.
+class RealRegistryTest : public PersonalTest {
+protected:
+    void SetUp() override { Clean(); }
+    void TearDown() override {
+        Clean();
+        PersonalTest::TearDown();
+    }
+    static void Clean() {
+        for (const char* key : {shell::SolarMemorialKey, shell::LunarMemorialKey, shell::MuharramMemorialKey,
+                                shell::SolarRemindedKey})
+            RegDeleteTreeW(HKEY_CURRENT_USER, text::GbkToWide(key).c_str());
+    }
+    // Stores a value as another program would: any type, exactly these bytes.
+    static void Put(const char* key, const wchar_t* name, DWORD type, const std::wstring& data, bool terminator = true) {
+        HKEY k = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, text::GbkToWide(key).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &k, nullptr),
+                  ERROR_SUCCESS);
+        const DWORD bytes = static_cast<DWORD>((data.size() + (terminator ? 1 : 0)) * sizeof(wchar_t));
+        EXPECT_EQ(RegSetValueExW(k, name, 0, type, reinterpret_cast<const BYTE*>(data.c_str()), bytes), ERROR_SUCCESS);
+        RegCloseKey(k);
+    }
+    // Every value of a key: its type and its bytes, by name.
+    static std::map<std::wstring, std::pair<DWORD, std::string>> Values(const char* key) {
+        std::map<std::wstring, std::pair<DWORD, std::string>> values;
+        HKEY k = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, text::GbkToWide(key).c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return values;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[256];
+            DWORD name_size = 256, type = 0, bytes = 0;
+            if (RegEnumValueW(k, i, name, &name_size, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS) break;
+            std::string data(bytes, '\0');
+            name_size = 256;
+            RegEnumValueW(k, i, name, &name_size, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &bytes);
+            values[name] = {type, data};
+        }
+        RegCloseKey(k);
+        return values;
+    }
+    // Each value as it was: the same names, types and bytes; a difference is told value by value.
+    static void ExpectSame(const std::map<std::wstring, std::pair<DWORD, std::string>>& after,
+                           const std::map<std::wstring, std::pair<DWORD, std::string>>& before) {
+        for (const auto& [name, value] : before) {
+            const auto it = after.find(name);
+            if (it == after.end()) {
+                ADD_FAILURE() << text::WideToGbk(name) << " is gone";
+            } else if (it->second != value) {
+                ADD_FAILURE() << text::WideToGbk(name) << ": type " << value.first << " -> " << it->second.first << ", "
+                              << value.second.size() << " -> " << it->second.second.size() << " bytes";
+            }
+        }
+        for (const auto& [name, value] : after)
+            if (!before.count(name)) ADD_FAILURE() << text::WideToGbk(name) << " is new";
+    }
+    static std::wstring Padded(const wchar_t* title, int bytes_wide) {  // right-aligned in 20 bytes
+        return std::wstring(static_cast<size_t>(20 - bytes_wide), L' ') + title;
+    }
+};
+
+TEST_F(RealRegistryTest, AnEditAndSaveLeavesEveryOtherValueByteForByteAndTypeForType) {
+    std::wstring long_title;  // 1000 bytes in GBK
+    for (int i = 0; i < 500; ++i) long_title += L"长";
+    const char* solar = shell::SolarMemorialKey;
+    Put(solar, L"05-12", REG_SZ, L"AD1990" + Padded(L"生日", 4) + L" ");                 // the user changes it
+    Put(solar, L"06-01", REG_EXPAND_SZ, L"AD2000" + Padded(L"旅行", 4) + L" %USERPROFILE%\\a.wav");
+    Put(solar, L"07-01", REG_SZ, L"AD2000" + Padded(L"表情\U0001F600", 8) + L" ");        // GBK lacks the emoji
+    Put(solar, L"08-01", REG_SZ, L"AD2000" + Padded(L"a\u00A0b", 4) + L" ");              // nor the no-break space
+    Put(solar, L"09-01", REG_SZ, L"AD2000" + std::wstring(50000, L'x'));                  // 100 KB
+    Put(solar, L"10-01", REG_SZ, L"AD2000" + long_title);                                 // a title of 1000 bytes
+    Put(solar, L"11-01", REG_SZ, L"AD2000" + Padded(L"无结尾", 6) + L" ", false);          // no terminator stored
+    Put(solar, L"12-01", REG_DWORD, std::wstring(L"\x2A\0", 2), false);
+    Put(shell::SolarRemindedKey, L"A", REG_SZ, L"AD03-15-2025" + long_title);
+    Put(shell::SolarRemindedKey, L"B", REG_EXPAND_SZ, L"AD04-01-2025" + Padded(L"体检\U0001F600", 8) + L" ");
+    const auto solar_before = Values(solar);
+    const auto reminders_before = Values(shell::SolarRemindedKey);
+    ASSERT_EQ(solar_before.size(), 8u);
+    const std::unique_ptr<platform::Registry> system = platform::MakeSystemRegistry();
+
+    // 编辑纪念日: the title of 05-12 changed, a Hijri day added, 保存.
+    HWND editor = CreatePersonalDaysEditor(nullptr, EditorContext{EditorMode::kMemorials, system.get(), &mci_, true});
+    Pump();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(Text(editor, kEditorStatusId), "有4个值无法在这里显示，已原样保留，不会改动：公历07-01、公历08-01等");
+    std::string ten;
+    for (int i = 0; i < 10; ++i) ten += "长";
+    const std::vector<std::string> rows = Rows(editor);
+    const std::vector<std::string> expected_rows = {
+        "公历05月12日（AD1990年）：" + Shown("生日"), "公历06月01日（AD2000年）：" + Shown("旅行", "%USERPROFILE%\\a.wav"),
+        "公历10月01日（AD2000年）：" + Shown(ten), "公历11月01日（AD2000年）：" + Shown("无结尾")};
+    EXPECT_EQ(rows, expected_rows);
+    ChooseRow(editor, 0);
+    test::SetText(editor, kTitleBoxId, "妈妈生日");
+    Click(editor, kChangeId);
+    Enter(editor, {"1445", "9", "1", false, "回历纪念"});
+    Click(editor, kAddHijriId);
+    Click(editor, kSaveId);
+    EXPECT_FALSE(IsWindow(editor)) << Text(editor, kEditorStatusId);
+    if (IsWindow(editor)) DestroyWindow(editor);
+    auto solar_after = Values(solar);
+    ASSERT_EQ(solar_after.count(L"05-12"), 1u);
+    EXPECT_EQ(solar_after[L"05-12"].first, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(text::WideToGbk(std::wstring(reinterpret_cast<const wchar_t*>(solar_after[L"05-12"].second.data()))),
+              "AD1990" + Shown("妈妈生日"));
+    solar_after.erase(L"05-12");
+    auto solar_expected = solar_before;
+    solar_expected.erase(L"05-12");
+    ExpectSame(solar_after, solar_expected);  // every other value: the same type, the same bytes
+    EXPECT_EQ(system->ReadValue(User, shell::MuharramMemorialKey, "09-01"), "AD1445" + Shown("回历纪念"));
+
+    // 编辑提醒日: a reminder added goes to the first free slot; A and B stay as they are.
+    editor = CreatePersonalDaysEditor(nullptr, EditorContext{EditorMode::kReminders, system.get(), &mci_, true});
+    Pump();
+    EXPECT_EQ(Text(editor, kEditorStatusId), "有1个值无法在这里显示，已原样保留，不会改动：提醒日B");
+    Enter(editor, {"2025", "6", "1", false, "开会"});
+    Click(editor, kAddSolarId);
+    Click(editor, kSaveId);
+    EXPECT_FALSE(IsWindow(editor)) << Text(editor, kEditorStatusId);
+    if (IsWindow(editor)) DestroyWindow(editor);
+    auto reminders_after = Values(shell::SolarRemindedKey);
+    EXPECT_EQ(system->ReadValue(User, shell::SolarRemindedKey, "C"), "AD06-01-2025" + Shown("开会"));
+    reminders_after.erase(L"C");
+    ExpectSame(reminders_after, reminders_before);
+}
+
+TEST_F(PersonalTest, ACountdownTheCalendarWillNotShowIsSaidSoWhenAdded) {
+    clock_.Set({2026, 5, 1, 9, 0, 0});
+    HWND editor = CreatePersonalDaysEditor(nullptr, EditorContext{EditorMode::kCountdown, &registry_, &mci_, true, &clock_});
+    Pump();
+    Enter(editor, {"2026", "4", "30", false, "昨天"});
+    Click(editor, kAddSolarId);
+    EXPECT_EQ(Text(editor, kEditorStatusId), "这个倒计日已经过去，今后的日历上不会显示它（已留在列表中）");
+    ASSERT_EQ(Rows(editor).size(), 1u);  // kept all the same
+    ChooseRow(editor, 0);
+    Enter(editor, {"2029", "1", "26", false, "远方"});
+    Click(editor, kChangeId);
+    EXPECT_EQ(Text(editor, kEditorStatusId), "这个倒计日距今天超过1000天，日历要到2026年5月2日才开始显示它（已留在列表中）");
+    test::SetText(editor, kDayBoxId, "25");
+    Click(editor, kChangeId);
+    EXPECT_EQ(Text(editor, kEditorStatusId), "");
+    DestroyWindow(editor);
 }
 
 TEST_F(PersonalTest, TheEditorHearsAFileAndTakesOneDropped) {

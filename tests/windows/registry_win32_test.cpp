@@ -120,6 +120,52 @@ TEST_F(SystemRegistryTest, TextWrittenByOtherProgramsIsRead) {
     EXPECT_NE(not_gbk.find('?'), std::string::npos);  // a character GBK lacks
 }
 
+TEST_F(SystemRegistryTest, ValueTextIsWholeAndOnlyWhatTheProgramCanHoldExactly) {
+    const std::wstring key = std::wstring(WideTestKey) + L"\\Exact";
+    const std::string narrow_key = TestKey + "\\Exact";
+    const std::wstring big(50000, L'x');  // 100,000 bytes
+    WriteRaw(key, L"Plain", REG_SZ, L"天安门", 4 * sizeof(wchar_t));
+    WriteRaw(key, L"NoTerminator", REG_SZ, L"北京", 2 * sizeof(wchar_t));
+    WriteRaw(key, L"Expand", REG_EXPAND_SZ, L"%TEMP%\\a.wav", 12 * sizeof(wchar_t));
+    WriteRaw(key, L"Big", REG_SZ, big.c_str(), static_cast<DWORD>((big.size() + 1) * sizeof(wchar_t)));
+    WriteRaw(key, L"Emoji", REG_SZ, L"a\U0001F600b", 5 * sizeof(wchar_t));
+    WriteRaw(key, L"NoBreakSpace", REG_SZ, L"a\u00A0b", 4 * sizeof(wchar_t));
+    WriteRaw(key, L"LoneSurrogate", REG_SZ, L"a\xD800" L"b", 4 * sizeof(wchar_t));
+    WriteRaw(key, L"InnerNul", REG_SZ, L"ab\0cd", 6 * sizeof(wchar_t));
+    WriteRaw(key, L"OddBytes", REG_SZ, "abc", 3);
+    const DWORD number = 1;
+    WriteRaw(key, L"Number", REG_DWORD, &number, sizeof(number));
+    const struct {
+        const char* name;
+        bool exists;
+        DWORD type;
+        bool exact;
+        std::string text;
+    } cases[] = {
+        {"Plain", true, REG_SZ, true, "天安门"},
+        {"NoTerminator", true, REG_SZ, true, "北京"},
+        {"Expand", true, REG_EXPAND_SZ, true, "%TEMP%\\a.wav"},
+        {"Big", true, REG_SZ, true, std::string(50000, 'x')},  // not cut to 1023 bytes
+        {"Emoji", true, REG_SZ, false, ""},
+        {"NoBreakSpace", true, REG_SZ, false, ""},
+        {"LoneSurrogate", true, REG_SZ, false, ""},
+        {"InnerNul", true, REG_SZ, false, ""},
+        {"OddBytes", true, REG_SZ, false, ""},
+        {"Number", true, REG_DWORD, false, ""},
+        {"Missing", false, 0, false, ""},
+    };
+    for (const auto& c : cases) {
+        const platform::RegistryValueText v = registry->ReadValueText(User, narrow_key, c.name);
+        EXPECT_EQ(v.exists, c.exists) << c.name;
+        EXPECT_EQ(v.type, c.type) << c.name;
+        EXPECT_EQ(v.exact, c.exact) << c.name;
+        EXPECT_EQ(v.text, c.text) << c.name;
+    }
+    // The store's reading of the same values is as before: cut, "?" for what GBK lacks.
+    EXPECT_EQ(platform::ReadRegistryString(*registry, User, narrow_key, "Big"), std::string(1023, 'x'));
+    EXPECT_EQ(platform::ReadRegistryString(*registry, User, narrow_key, "NoBreakSpace"), "a?b");
+}
+
 TEST_F(SystemRegistryTest, DefaultValueHasTheEmptyName) {
     ASSERT_TRUE(registry->SetValue(User, TestKey, "", "默认值"));
     EXPECT_EQ(registry->ReadValue(User, TestKey, ""), "默认值");
