@@ -157,4 +157,5 @@ web=$!
 sleep 1
 shot weather-viewer 橙鹿天气 /W "key:Return" WebHost=127.0.0.1:18081 NowProvIndex=2 NowCityIndex=1
 shot help-new-version 帮助 "" menu:h WebHost=127.0.0.1:18081
+shot holidays-update 更新节假日安排 "" menu:oj WebHost=127.0.0.1:18081
 kill "$web"
