@@ -296,6 +296,20 @@ int KaraokeScroll(int text_width, int sung_width, int visible_width) {
     return std::clamp(sung_width - visible_width / 2, 0, text_width - visible_width);
 }
 
+VisibleText VisiblePart(std::string_view gbk, int x, int width, int byte_pixels) {
+    if (byte_pixels <= 0 || width <= 0) return {x, {}};
+    const long long hidden = x < 0 ? (-static_cast<long long>(x)) / byte_pixels : 0;  // whole bytes left of 0
+    std::size_t start = 0;
+    while (start < gbk.size()) {
+        const std::size_t next = start + CharLength(gbk, start, Units::kGbk);
+        if (static_cast<long long>(next) > hidden) break;
+        start = next;
+    }
+    const std::size_t room = static_cast<std::size_t>(width / byte_pixels) + 2;
+    const std::string_view rest = gbk.substr(start);
+    return {ClampInt(x + static_cast<long long>(start) * byte_pixels), text::GbkPrefix(rest, room)};
+}
+
 int LyricWindowTop(int saved_top, int window_height, int screen_height) {
     const long long bottom_room = static_cast<long long>(saved_top) + window_height + 100;
     if (saved_top >= 0 && bottom_room <= screen_height) return saved_top;

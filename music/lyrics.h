@@ -126,6 +126,14 @@ WindowSize LyricWindowSize(LyricStyle style, int longest_bytes, int screen_width
 // fits; otherwise it moves left so that the edge of the sung part stays in the middle, and stops
 // once its end shows.
 int KaraokeScroll(int text_width, int sung_width, int visible_width);
+// What of a GBK line drawn from x (byte_pixels a byte) falls within 0..width: its text from the
+// first character that reaches into view to one past the last, and where that part is drawn.
+// Drawing only that keeps a very long line as cheap as a short one.
+struct VisibleText {
+    int x = 0;
+    std::string_view text;
+};
+VisibleText VisiblePart(std::string_view gbk, int x, int width, int byte_pixels);
 
 // The window's top: the saved top when it is not negative and the window and 100 pixels below it
 // fit on the screen, otherwise 100 pixels above the screen's bottom (which the caller then saves).

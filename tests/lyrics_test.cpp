@@ -139,6 +139,26 @@ TEST(Lyrics, WindowGeometry) {
         {2000, 1500, 984, 1008}, {2000, 1900, 984, 1016}, {2000, 2000, 984, 1016}, {2000, 100, 0, 0},
     };
     for (const auto& c : scrolls) EXPECT_EQ(KaraokeScroll(c.text, c.sung, c.visible), c.scroll) << c.text << " " << c.sung;
+    // Only what shows is drawn: from the character that reaches into view, room for the window's
+    // width and two bytes more, no character split.
+    const std::string line = "ab你好cd" + std::string(1000, 'x');
+    const struct {
+        int x, width;
+        int drawn_at;
+        std::string text;
+    } parts[] = {
+        {20, 90, 20, "ab你好c"},     // 90 / 18 + 2 = 7 bytes
+        {-36, 36, 0, "你好"},        // "ab" out of view
+        {-54, 36, -18, "你好"},      // the second half of "你" in view: drawn from its first byte
+        {-72, 36, 0, "好cd"},
+        {-18000, 36, 0, "xxxx"},
+        {20, 0, 20, ""},
+    };
+    for (const auto& p : parts) {
+        const VisibleText v = VisiblePart(line, p.x, p.width, 18);
+        EXPECT_EQ(std::string(v.text), p.text) << p.x;
+        EXPECT_EQ(v.x, p.drawn_at) << p.x;
+    }
     const std::pair<int, int> numbers[] = {
         {LyricWindowTop(100, 220, 768), 100}, {LyricWindowTop(448, 220, 768), 448},
         {LyricWindowTop(449, 220, 768), 448}, {LyricWindowTop(-1, 76, 768), 592},
