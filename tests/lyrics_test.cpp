@@ -79,6 +79,28 @@ TEST(Lyrics, OnlySongsOfAcceptedLengthsLoad) {
     EXPECT_EQ(LineCount(ParseLyric("no tags at all", 60000)), 1);
 }
 
+// A long lyric where every time is tagged twice, the two far apart and in no order: each time keeps
+// the text read first. (Sorting that does not keep the order of equal times would mix them up.)
+TEST(Lyrics, RepeatedTimeTagsInALongLyricKeepTheFirstText) {
+    constexpr int kLines = 500;
+    std::string text;
+    std::vector<int> order;
+    for (int i = 0; i < kLines; ++i) order.push_back((i * 197) % kLines);  // 197 is prime to 500: each once
+    for (const char* pass : {"first ", "second "}) {
+        for (int i : order) text += TimeTag(1000 + 10 * i) + pass + std::to_string(i) + "\r\n";
+    }
+    // and a line of many tags, some of them repeats, at the end
+    text += "[00:01.00][00:01.00][00:01.10][05:00.00]last\r\n";
+    const Lyric lyric = ParseLyric(text, 600000);
+    ASSERT_EQ(LineCount(lyric), kLines + 2);
+    for (int i = 0; i < kLines; ++i) {
+        EXPECT_EQ(lyric.times[static_cast<size_t>(i + 1)], 1000 + 10 * i);
+        EXPECT_EQ(lyric.texts[static_cast<size_t>(i + 1)], "first " + std::to_string(i)) << i;
+    }
+    EXPECT_EQ(lyric.times.back(), 300000);
+    EXPECT_EQ(lyric.texts.back(), "last");
+}
+
 TEST(Lyrics, CurrentLine) {
     Lyric lyric = ParseLyric("[00:10.00]a\r\n[00:10.50]b\r\n[00:20.00]c", 30000);
     const struct {
@@ -187,6 +209,7 @@ TEST(Lyrics, ScrollingAndSinging) {
         EXPECT_EQ(SungWidth(lyric, c.line, c.position, 40000), c.sung) << c.position;
     }
     EXPECT_EQ(KaraokeText(lyric, 3), "●●●●●");
+    EXPECT_EQ(KaraokeText(lyric, 1), "");  // the leading entry, before the first line
     EXPECT_EQ(KaraokeText(ParseLyric("[00:10.00]", 40000), 2), "");  // the last line stays empty
     EXPECT_EQ(LongestLineBytes(lyric), 3);
 }
@@ -225,6 +248,7 @@ TEST(Lyrics, OffsetSavedIntoTheText) {
         {"[ti:x]\r\n[offset:100]\r\n[00:01.00]a", -300, "[ti:x]\r\n[offset:-300]\r\n[00:01.00]a"},
         {"[Offset:+7][offset:9]", 0, "[Offset:0][offset:9]"},
         {"[offset:12\r\n[00:01.00]a]", 200, "[offset:200]\r\n[offset:12\r\n[00:01.00]a]"},
+        {"[offset:12\r\n[offset:34]", 200, "[offset:200]\r\n[offset:12\r\n[offset:34]"},
         {"[00:01.00]a\x81\n[offset:1]", 500, "[00:01.00]a\x81\n[offset:500]"},
         // "癧" ends in the byte of "[", which opens no tag
         {"[00:01.00]癧offset:1]", 300, "[offset:300]\r\n[00:01.00]癧offset:1]"},
@@ -329,6 +353,8 @@ TEST(LyricEncoding, WhichEncodingAFileIsReadIn) {
         {U8(u8"[00:03.00]Herr Müller singt\r\n"), E::kUtf8},
         {U8(u8"[00:04.00]Расцветали яблони и груши\r\n"), E::kUtf8},
         {U8(u8"[00:02.00]À toi\r\n"), E::kUtf8},
+        {U8(u8"[00:02.00]voilà tout\r\n"), E::kUtf8},  // à is C3 A0
+        {U8(u8"[00:01.00]Año"), E::kUtf8},              // ñ between two letters at the very end
         // GBK: a Chinese lyric (no valid UTF-8), and one that happens to be valid UTF-8
         {"[ti:月亮代表我的心]\r\n[00:01.00]你问我爱你有多深\r\n", E::kGbk},
         {"[00:01.00]为什么\r\n[00:02.00]学习\r\n", E::kGbk},
@@ -351,8 +377,10 @@ TEST(LyricEncoding, WhichEncodingAFileIsReadIn) {
 TEST(LyricEncoding, FilesInEveryEncodingShowTheirLinesInGbk) {
     // The same lyric in each encoding shows the same GBK lines; Korean, which GBK lacks, shows as
     // "?" but stays in the file's own texts.
-    const std::u16string lyric16 = u"[ti:月亮代表我的心]\r\n[ar:邓丽君]\r\n[00:01.00]你问我爱你有多深\r\n[00:05.50]사랑해요 ♪\r\n";
-    const std::string lyric8 = U8(u8"[ti:月亮代表我的心]\r\n[ar:邓丽君]\r\n[00:01.00]你问我爱你有多深\r\n[00:05.50]사랑해요 ♪\r\n");
+    const std::u16string lyric16 =
+        u"[ti:月亮代表我的心]\r\n[ar:邓丽君][by:某人]\r\n[00:01.00]你问我爱你有多深\r\n[00:05.50]사랑해요 ♪\r\n";
+    const std::string lyric8 =
+        U8(u8"[ti:月亮代表我的心]\r\n[ar:邓丽君][by:某人]\r\n[00:01.00]你问我爱你有多深\r\n[00:05.50]사랑해요 ♪\r\n");
     const std::string korean = U8(u8"사랑해요 ♪");  // (outside the test macros, which quote their arguments in GBK)
     const std::pair<std::string, TextEncoding> files[] = {
         {lyric8, TextEncoding::kUtf8},
@@ -366,6 +394,7 @@ TEST(LyricEncoding, FilesInEveryEncodingShowTheirLinesInGbk) {
         EXPECT_EQ(LinesOf(lyric), (Lines{{1000, "你问我爱你有多深"}, {5500, "???? ?"}})) << EncodingName(encoding);
         EXPECT_EQ(lyric.title, "月亮代表我的心");
         EXPECT_EQ(lyric.artist, "邓丽君");
+        EXPECT_EQ(lyric.by, "某人");
         ASSERT_EQ(lyric.file_texts.size(), 3u);
         EXPECT_EQ(lyric.file_texts[2], korean);
         EXPECT_EQ(lyric.file_title, U8(u8"月亮代表我的心"));
@@ -402,6 +431,7 @@ TEST(LyricEncoding, TheOffsetSavedChangesOnlyItsTagInTheFilesOwnEncoding) {
         {Utf16(without16, false), Utf16(added16, false)},
         // kept as they are: a surrogate alone, and an odd last byte
         {Utf16(u"[offset:1]\xDC00x\xD800", true) + "\x41", Utf16(u"[offset:-1500]\xDC00x\xD800", true) + "\x41"},
+        {Utf16(u"\xD83C\xD83C\xDFB5\r\n[offset:1]", false), Utf16(u"\xD83C\xD83C\xDFB5\r\n[offset:-1500]", false)},
         // a mark before bytes that are no UTF-8: the bytes stay
         {kUtf8Mark + "[offset:1]\xFF\xC0\xE4\xBD", kUtf8Mark + "[offset:-1500]\xFF\xC0\xE4\xBD"},
         // GBK as ever

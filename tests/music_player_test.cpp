@@ -505,4 +505,105 @@ TEST_F(PlayerTest, ListEditsWhileHaltedAtTheEnd) {
     }
 }
 
+// 上移 and 下移 of every entry of a list of four, with each entry playing: the list as a swap of two
+// names gives it, and the playing index still names the playing file.
+TEST(PlayList, EveryMoveKeepsTheIndexOnThePlayingFile) {
+    for (int playing = 0; playing <= 4; ++playing) {
+        for (int selected = 0; selected <= 5; ++selected) {
+            for (bool up : {true, false}) {
+                PlayList list;
+                list.entries = Files(1, 4);
+                list.current = playing;
+                std::vector<std::string> expected = Files(1, 4);
+                const int other = up ? selected - 1 : selected + 1;  // the neighbour it swaps with
+                const bool moves = selected >= 1 && selected <= 4 && other >= 1 && other <= 4;
+                if (moves) std::swap(expected[static_cast<size_t>(selected - 1)], expected[static_cast<size_t>(other - 1)]);
+                const int moved = up ? list.MoveUp(selected) : list.MoveDown(selected);
+                const std::string label = std::to_string(playing) + " " + std::to_string(selected) + (up ? " up" : " down");
+                EXPECT_EQ(moved, moves ? other : 0) << label;
+                EXPECT_EQ(list.entries, expected) << label;
+                if (playing == 0) {
+                    EXPECT_EQ(list.current, 0) << label;
+                } else {
+                    EXPECT_EQ(list.Entry(list.current), Files(playing, playing)[0]) << label;
+                }
+            }
+        }
+    }
+}
+
+// The marks of partial play, one after the other: x is where the bar control is clicked, its pixel
+// 0 lying at x = 8; a start at or beyond the end and an end at or before the start are ignored.
+TEST_F(PlayerTest, TheMarksOfPartialPlayOneAfterTheOther) {
+    enum Mark { kStart, kEnd };
+    const struct {
+        std::vector<std::pair<Mark, int>> clicks;
+        int start, end;
+    } cases[] = {
+        {{{kStart, 5}}, 0, 240},
+        {{{kStart, 58}}, 50, 240},
+        {{{kEnd, 108}}, 0, 100},
+        {{{kEnd, 400}}, 0, 240},
+        {{{kEnd, 108}, {kStart, 108}}, 0, 100},   // a start at the end
+        {{{kEnd, 108}, {kStart, 107}}, 99, 100},
+        {{{kStart, 58}, {kEnd, 58}}, 50, 240},    // an end at the start
+        {{{kStart, 58}, {kEnd, 59}}, 50, 51},
+        {{{kStart, 58}, {kEnd, 8}}, 50, 240},
+        {{{kEnd, 108}, {kEnd, 208}, {kStart, 150}}, 142, 200},
+    };
+    for (const auto& c : cases) {
+        platform::RecordingMci mci;
+        mci.length = "183456";
+        Player player(mci, 4242, kAllExist);
+        player.AddFiles(Files(1, 1));
+        player.SetPartialPlay(true);
+        for (const auto& [mark, x] : c.clicks) mark == kStart ? player.MarkRangeStart(x) : player.MarkRangeEnd(x);
+        EXPECT_EQ(player.range_start(), c.start) << c.clicks.size() << " " << c.clicks.back().second;
+        EXPECT_EQ(player.range_end(), c.end) << c.clicks.size() << " " << c.clicks.back().second;
+    }
+}
+
+// A play mode switched on while the player stands halted takes effect at once; partial play
+// switched off resumes only where the whole file goes on beyond the halt.
+TEST_F(PlayerTest, ModesSwitchedWhileHalted) {
+    enum Switch { kListOn, kLoopOn, kPartialOff };
+    const struct {
+        bool list;          // list play while it played to the halt
+        int entry;          // the entry that halted (of three)
+        int range_end;      // partial play's end mark, pixels (240: the whole file)
+        Switch then;
+        int playing, state;
+    } cases[] = {
+        {false, 1, 240, kListOn, 2, music::kPlaying},
+        {false, 3, 240, kListOn, 3, music::kHalted},   // the last: nothing follows without loop
+        {false, 1, 240, kLoopOn, 1, music::kPlaying},
+        {true, 3, 240, kLoopOn, 1, music::kPlaying},
+        {false, 2, 100, kPartialOff, 2, music::kPlaying},  // halted at 100: the file goes on
+        {false, 2, 240, kPartialOff, 2, music::kHalted},   // halted at the file's end
+    };
+    for (const auto& c : cases) {
+        platform::RecordingMci mci;
+        mci.length = "183456";
+        Player player(mci, 4242, kAllExist);
+        player.AddFiles(Files(1, 3));
+        player.PlayEntry(c.entry);  // list play off
+        player.SetListPlay(c.list);
+        player.SetPartialPlay(true);
+        player.MarkRangeEnd(c.range_end + 8);
+        mci.position = "183456";
+        player.Tick();
+        const std::string label = std::to_string(c.then) + " " + std::to_string(c.entry);
+        ASSERT_EQ(player.play_state(), music::kHalted) << label;
+        ASSERT_EQ(player.bar(), c.range_end) << label;
+        mci.position = "0";
+        switch (c.then) {
+            case kListOn: player.SetListPlay(true); break;
+            case kLoopOn: player.SetLoopPlay(true); break;
+            case kPartialOff: player.SetPartialPlay(false); break;
+        }
+        EXPECT_EQ(player.current_path(), Files(c.playing, c.playing)[0]) << label;
+        EXPECT_EQ(player.play_state(), c.state) << label;
+    }
+}
+
 }  // namespace
