@@ -416,6 +416,7 @@ struct PlayerWindow : win::Window {
             case kTopmostCommand:
                 topmost = !topmost;
                 win::SetTopmost(handle(), topmost);
+                if (!topmost) StayAboveOwner(handle());  // still above a topmost page that owns it
                 break;
             case kExitCommand: Close(IDCANCEL); return true;
             case kListAppend: {
