@@ -3,7 +3,9 @@
 // the current line is a line, the window's geometry stays within its line; the lyric written out
 // and read back has the same header, offset, texts, and times cut to hundredths (two that meet in
 // one hundredth keep the first); the offset saved into a text without one is what the text then
-// gives; baking keeps the lines in order within the song.
+// gives; baking keeps the lines in order within the song. Read as a file in whatever encoding its
+// bytes are, the same holds, its text decodes and encodes back to every byte, and the offset saved
+// into a file without one is what the file then gives, its lines unchanged.
 //
 // Input: four bytes for the song's length (folded around the lengths that take lyrics), four for a
 // playing position, the rest the LRC text.
@@ -107,6 +109,27 @@ void CheckBaked(music::Lyric lyric, int offset, int total) {
     }
 }
 
+void CheckFile(const std::string& bytes, int offset, int total) {
+    const music::DecodedText decoded = music::DecodeText(bytes);
+    Check(music::EncodeText(decoded) == bytes);
+    const music::Lyric lyric = music::ParseLyricFile(bytes, total);
+    CheckLines(lyric, total);
+    if (lyric.encoding != music::TextEncoding::kGbk) {
+        Check(lyric.file_texts.size() == lyric.texts.size());
+        music::Lyric named = lyric;
+        named.path = "C:\\歌词.lrc";
+        std::string written;
+        if (music::WriteLyricText(named, total, written)) {
+            const music::Lyric back = music::ParseLyricFile(written, total);
+            Check(back.encoding == lyric.encoding && back.file_title == lyric.file_title);
+        }
+    }
+    if (HasOffsetTag(decoded.text)) return;
+    const music::Lyric saved = music::ParseLyricFile(music::WithOffsetTagInFile(bytes, offset), total);
+    Check(saved.offset == offset && saved.times == lyric.times && saved.texts == lyric.texts);
+    Check(saved.file_texts == lyric.file_texts && saved.encoding == lyric.encoding);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -134,5 +157,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int offset = static_cast<int>(w1 % 201) * 100 - music::kMaxOffset;
     CheckOffsetSaved(text, lyric, offset, total);
     CheckBaked(lyric, offset, total);
+    CheckFile(text, offset, total);
     return 0;
 }

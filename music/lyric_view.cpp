@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "text/gbk.h"
 #include "text/wide.h"
 #include "win/controls.h"
 #include "win/services.h"
@@ -20,9 +21,17 @@ constexpr COLORREF kWaiting = RGB(0, 64, 128);   // a line still to be sung
 constexpr COLORREF kSung = RGB(230, 40, 40);     // the part sung
 constexpr COLORREF kOtherLine = RGB(40, 40, 40);  // the list's other lines
 
-void Text(HDC dc, const std::string& s, int x, int y) {
+constexpr std::size_t kTooltipBytes = 200;
+
+void Text(HDC dc, std::string_view s, int x, int y) {
     const std::wstring w = text::GbkToWide(s);
     TextOutW(dc, x, y, w.c_str(), static_cast<int>(w.size()));
+}
+
+// The part of a line of byte_pixels a byte that shows in a window `width` wide, drawn from x.
+void VisibleLine(HDC dc, std::string_view s, int x, int y, int width, int byte_pixels) {
+    const VisibleText part = VisiblePart(s, x, width, byte_pixels);
+    Text(dc, part.text, part.x, y);
 }
 
 }  // namespace
@@ -125,8 +134,8 @@ void LyricView::Rebuild() {
         Show(position_ms_, total_ms_);
         return;
     }
-    const WindowSize size = LyricWindowSize(kind, LongestLineBytes(lyric_));
     const SIZE screen = win::ScreenSize();
+    const WindowSize size = LyricWindowSize(kind, LongestLineBytes(lyric_), screen.cx);
     const int top = LyricWindowTop(top_ ? *top_ : -1, size.height, screen.cy);
     if (top_) *top_ = top;
     auto state = std::make_unique<LyricWindow>();
@@ -154,7 +163,9 @@ void LyricView::Show(std::int32_t position_ms, std::int32_t total_ms) {
     lyric_.current = CurrentLine(lyric_, position_ms, total_ms);
     if (hidden_) return;
     if (style() == static_cast<int>(LyricStyle::kTooltip)) {
-        const std::string line = lyric_.current >= 1 ? lyric_.texts[static_cast<size_t>(lyric_.current - 1)] : "";
+        // A tooltip is as wide as its text: a very long line shows its start.
+        const std::string line(lyric_.current >= 1 ? text::GbkPrefix(lyric_.texts[static_cast<size_t>(lyric_.current - 1)], kTooltipBytes)
+                                                    : std::string_view());
         if (line == tooltip_text_ || !tooltip_) return;
         tooltip_text_ = line;
         TTTOOLINFOW info{};
@@ -193,7 +204,7 @@ void LyricView::Paint(HDC dc, const RECT& client) {
             const int y = top + 20 * (n - 1);
             if (y < -20 || y > client.bottom) continue;
             SetTextColor(dc, n == line ? kSung : kOtherLine);
-            Text(dc, lyric_.texts[static_cast<size_t>(n - 1)], left, y);
+            VisibleLine(dc, lyric_.texts[static_cast<size_t>(n - 1)], left, y, client.right, 10);
         }
         SelectObject(dc, old);
         return;
@@ -202,17 +213,21 @@ void LyricView::Paint(HDC dc, const RECT& client) {
     // two rows the odd lines take the upper row from the left, the even ones the lower row ending
     // at the right, so that the next line already stands in the other row.
     HGDIOBJ old = SelectObject(dc, karaoke_font_.get());
+    // A line wider than the window moves along as it is sung (KaraokeScroll).
+    const int visible = client.right - 40;
     const auto draw = [&](int n, int x, int y) {
         const std::string s = KaraokeText(lyric_, n);
         if (s.empty()) return;
+        const int sung = n == line ? SungWidth(lyric_, n, position_ms_, total_ms_) : 0;
+        const int text_width = static_cast<int>(std::min<std::size_t>(s.size(), 1u << 24)) * 18;
+        x -= KaraokeScroll(text_width, sung, visible);
         SetTextColor(dc, kWaiting);
-        Text(dc, s, x, y);
+        VisibleLine(dc, s, x, y, client.right, 18);
         if (n != line) return;
-        const int sung = SungWidth(lyric_, n, position_ms_, total_ms_);
-        const HRGN clip = CreateRectRgn(x, y, x + sung, y + 40);
+        const HRGN clip = CreateRectRgn(std::max(x, 0), y, std::clamp(x + sung, 0, static_cast<int>(client.right)), y + 40);
         SelectClipRgn(dc, clip);
         SetTextColor(dc, kSung);
-        Text(dc, s, x, y);
+        VisibleLine(dc, s, x, y, client.right, 18);
         SelectClipRgn(dc, nullptr);
         DeleteObject(clip);
     };
@@ -222,8 +237,8 @@ void LyricView::Paint(HDC dc, const RECT& client) {
         const int upper = line % 2 == 1 ? line : line + 1;
         const int lower = line % 2 == 0 ? line : line + 1;
         draw(upper, 20, 14);
-        const int width = static_cast<int>(KaraokeText(lyric_, lower).size()) * 18;
-        draw(lower, client.right - 20 - width, 74);
+        const int width = static_cast<int>(std::min<std::size_t>(KaraokeText(lyric_, lower).size(), 1u << 24)) * 18;
+        draw(lower, std::max(20, static_cast<int>(client.right) - 20 - width), 74);
     }
     SelectObject(dc, old);
 }

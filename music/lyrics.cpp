@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "text/encoding.h"
 #include "text/gbk.h"
 
 namespace music {
@@ -27,14 +28,22 @@ bool IsTrailByte(char c) {
     return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFE);
 }
 
-// The length of the character at `at`: 2 for a lead byte and its trail byte, else 1.
-std::size_t CharLength(std::string_view s, std::size_t at) {
+// How the text is stepped through. In GBK an ASCII byte may be the second byte of a character;
+// in UTF-8 (and so in UTF-16 read as UTF-8) no byte of a multi-byte sequence is ASCII, so every
+// ASCII byte is a character of its own.
+enum class Units { kGbk, kUtf8 };
+
+// The length of the character at `at`: in GBK 2 for a lead byte and its trail byte, else 1.
+std::size_t CharLength(std::string_view s, std::size_t at, Units units) {
+    if (units == Units::kUtf8) return 1;
     return text::IsGbkLeadByte(s[at]) && at + 1 < s.size() && IsTrailByte(s[at + 1]) ? 2 : 1;
 }
 
-// The first character `c` at or after `from` (which starts a character); npos when there is none.
-std::size_t FindChar(std::string_view s, std::size_t from, char c) {
-    for (std::size_t i = from; i < s.size(); i += CharLength(s, i)) {
+// The first character `c` (ASCII) at or after `from` (which starts a character); npos when there
+// is none.
+std::size_t FindChar(std::string_view s, std::size_t from, char c, Units units) {
+    if (units == Units::kUtf8) return s.find(c, from);
+    for (std::size_t i = from; i < s.size(); i += CharLength(s, i, units)) {
         if (s[i] == c) return i;
     }
     return npos;
@@ -98,11 +107,11 @@ struct Timed {
 };
 
 // Takes the leading tags of one line (without its line end).
-void ReadLine(std::string_view line, int total_ms, Lyric& lyric, std::vector<Timed>& timed) {
+void ReadLine(std::string_view line, int total_ms, Lyric& lyric, std::vector<Timed>& timed, Units units) {
     const std::size_t first_of_line = timed.size();
     std::size_t at = 0;
     while (at < line.size() && line[at] == '[') {
-        const std::size_t close = FindChar(line, at + 1, ']');
+        const std::size_t close = FindChar(line, at + 1, ']', units);
         if (close == npos) break;
         const std::string_view tag = line.substr(at + 1, close - at - 1);
         at = close + 1;
@@ -128,7 +137,7 @@ void ReadLine(std::string_view line, int total_ms, Lyric& lyric, std::vector<Tim
 // The separator that ends a path's folder part ("\" or "/"), or npos.
 std::size_t LastSeparator(std::string_view path) {
     std::size_t last = npos;
-    for (std::size_t i = 0; i < path.size(); i += CharLength(path, i)) {
+    for (std::size_t i = 0; i < path.size(); i += CharLength(path, i, Units::kGbk)) {
         if (path[i] == '\\' || path[i] == '/') last = i;
     }
     return last;
@@ -143,13 +152,7 @@ int Proportion(long long part, long long whole, long long pixels) {
 
 int ClampInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
 
-}  // namespace
-
-bool SongTakesLyrics(int total_ms) { return total_ms > kMinSongLength && total_ms < kMaxSongLength; }
-
-int LineCount(const Lyric& lyric) { return static_cast<int>(lyric.times.size()); }
-
-Lyric ParseLyric(std::string_view text, int total_ms) {
+Lyric ParseText(std::string_view text, int total_ms, Units units) {
     Lyric lyric;
     if (!SongTakesLyrics(total_ms)) return lyric;
     std::vector<Timed> timed;
@@ -160,7 +163,7 @@ Lyric ParseLyric(std::string_view text, int total_ms) {
         const std::size_t end = text.find('\n', start);
         std::string_view line = text.substr(start, end == npos ? npos : end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        ReadLine(line, total_ms, lyric, timed);
+        ReadLine(line, total_ms, lyric, timed, units);
         if (end == npos) break;
         start = end + 1;
     }
@@ -173,13 +176,59 @@ Lyric ParseLyric(std::string_view text, int total_ms) {
     lyric.texts.reserve(timed.size() + 1);
     lyric.times.push_back(kLeadingTime);
     lyric.texts.emplace_back();
-    std::size_t room = kMaxLyricBytes;
+    std::size_t room = kMaxLyricTextBytes;
     for (const Timed& t : timed) {
         lyric.times.push_back(t.time);
-        lyric.texts.emplace_back(text::GbkPrefix(t.text, room));
+        lyric.texts.emplace_back(units == Units::kUtf8 ? Utf8Prefix(t.text, room) : text::GbkPrefix(t.text, room));
         room -= lyric.texts.back().size();
+        if (lyric.texts.back().size() < t.text.size()) lyric.cut = true;
     }
     lyric.loaded = true;
+    return lyric;
+}
+
+// The offset tag set in a text stepped through as `units` (see WithOffsetTag).
+std::string WithOffsetTagIn(std::string_view text, int offset_ms, Units units) {
+    const std::string value = std::to_string(offset_ms);
+    constexpr std::string_view kOpen = "[offset:";
+    for (std::size_t at = FindChar(text, 0, '[', units); at != npos; at = FindChar(text, at + 1, '[', units)) {
+        if (!text::StartsWithNoCase(text.substr(at + 1), kOpen.substr(1))) continue;
+        // Only the first such tag counts; when it does not close on its line, a new tag goes first.
+        const std::size_t from = at + kOpen.size();
+        const std::size_t close = FindChar(text, from, ']', units);
+        const std::size_t line_end = text.find_first_of("\r\n", from);
+        if (close == npos || close > line_end) break;
+        return std::string(text.substr(0, from)) + value + std::string(text.substr(close));
+    }
+    return std::string(kOpen) + value + "]\r\n" + std::string(text);
+}
+
+}  // namespace
+
+bool SongTakesLyrics(int total_ms) { return total_ms > kMinSongLength && total_ms < kMaxSongLength; }
+
+int LineCount(const Lyric& lyric) { return static_cast<int>(lyric.times.size()); }
+
+Lyric ParseLyric(std::string_view text, int total_ms) { return ParseText(text, total_ms, Units::kGbk); }
+
+Lyric ParseLyricFile(std::string_view bytes, int total_ms) {
+    const DecodedText decoded = DecodeText(bytes);
+    if (decoded.encoding == TextEncoding::kGbk) return ParseLyric(bytes, total_ms);
+    Lyric lyric = ParseText(decoded.text, total_ms, Units::kUtf8);
+    lyric.encoding = decoded.encoding;
+    if (!lyric.loaded) return lyric;
+    DisplayConverter display;
+    lyric.file_texts = std::move(lyric.texts);
+    lyric.texts.clear();
+    lyric.texts.reserve(lyric.file_texts.size());
+    for (const std::string& t : lyric.file_texts) lyric.texts.push_back(display(t));
+    lyric.file_title = std::move(lyric.title);
+    lyric.file_artist = std::move(lyric.artist);
+    lyric.file_album = std::move(lyric.album);
+    lyric.title = display(lyric.file_title);
+    lyric.artist = display(lyric.file_artist);
+    lyric.album = display(lyric.file_album);
+    lyric.by = display(lyric.by);
     return lyric;
 }
 
@@ -230,15 +279,35 @@ int LongestLineBytes(const Lyric& lyric) {
     return ClampInt(static_cast<long long>(longest));
 }
 
-WindowSize LyricWindowSize(LyricStyle style, int longest_bytes) {
+WindowSize LyricWindowSize(LyricStyle style, int longest_bytes, int screen_width) {
     const long long bytes = std::max(0, longest_bytes);
+    const long long screen = std::max(0, screen_width);
     switch (style) {
         case LyricStyle::kTooltip: return {};
-        case LyricStyle::kList: return {ClampInt(std::min(kListBytePixels * bytes + 40, 760LL)), 220};
-        case LyricStyle::kKaraoke: return {ClampInt(kKaraokeBytePixels * bytes + 40), 76};
-        case LyricStyle::kDoubleKaraoke: return {ClampInt(kKaraokeBytePixels * bytes + 100), 132};
+        case LyricStyle::kList: return {ClampInt(std::min({kListBytePixels * bytes + 40, 760LL, screen})), 220};
+        case LyricStyle::kKaraoke: return {ClampInt(std::min(kKaraokeBytePixels * bytes + 40, screen)), 76};
+        case LyricStyle::kDoubleKaraoke: return {ClampInt(std::min(kKaraokeBytePixels * bytes + 100, screen)), 132};
     }
     return {};
+}
+
+int KaraokeScroll(int text_width, int sung_width, int visible_width) {
+    if (visible_width <= 0 || text_width <= visible_width) return 0;
+    return std::clamp(sung_width - visible_width / 2, 0, text_width - visible_width);
+}
+
+VisibleText VisiblePart(std::string_view gbk, int x, int width, int byte_pixels) {
+    if (byte_pixels <= 0 || width <= 0) return {x, {}};
+    const long long hidden = x < 0 ? (-static_cast<long long>(x)) / byte_pixels : 0;  // whole bytes left of 0
+    std::size_t start = 0;
+    while (start < gbk.size()) {
+        const std::size_t next = start + CharLength(gbk, start, Units::kGbk);
+        if (static_cast<long long>(next) > hidden) break;
+        start = next;
+    }
+    const std::size_t room = static_cast<std::size_t>(width / byte_pixels) + 2;
+    const std::string_view rest = gbk.substr(start);
+    return {ClampInt(x + static_cast<long long>(start) * byte_pixels), text::GbkPrefix(rest, room)};
 }
 
 int LyricWindowTop(int saved_top, int window_height, int screen_height) {
@@ -309,18 +378,15 @@ std::string OffsetCaption(int offset_ms) {
 
 std::string WithOffsetTag(const std::string& text, int offset_ms) {
     if (offset_ms < -kMaxOffset || offset_ms > kMaxOffset) return text;
-    const std::string value = std::to_string(offset_ms);
-    constexpr std::string_view kOpen = "[offset:";
-    for (std::size_t at = FindChar(text, 0, '['); at != npos; at = FindChar(text, at + 1, '[')) {
-        if (!text::StartsWithNoCase(std::string_view(text).substr(at + 1), kOpen.substr(1))) continue;
-        // Only the first such tag counts; when it does not close on its line, a new tag goes first.
-        const std::size_t from = at + kOpen.size();
-        const std::size_t close = FindChar(text, from, ']');
-        const std::size_t line_end = text.find_first_of("\r\n", from);
-        if (close == npos || close > line_end) break;
-        return text.substr(0, from) + value + text.substr(close);
-    }
-    return std::string(kOpen) + value + "]\r\n" + text;
+    return WithOffsetTagIn(text, offset_ms, Units::kGbk);
+}
+
+std::string WithOffsetTagInFile(std::string_view bytes, int offset_ms) {
+    if (offset_ms < -kMaxOffset || offset_ms > kMaxOffset) return std::string(bytes);
+    DecodedText decoded = DecodeText(bytes);
+    if (decoded.encoding == TextEncoding::kGbk) return WithOffsetTagIn(bytes, offset_ms, Units::kGbk);
+    decoded.text = WithOffsetTagIn(decoded.text, offset_ms, Units::kUtf8);
+    return EncodeText(decoded);
 }
 
 bool BakeOffset(Lyric& lyric, int total_ms) {
@@ -348,12 +414,22 @@ std::string TimeTag(int ms) {
 
 bool WriteLyricText(const Lyric& lyric, int total_ms, std::string& out) {
     out.clear();
-    if (!lyric.loaded || lyric.path.empty() || !SongTakesLyrics(total_ms)) return false;
-    out = "[ti:" + lyric.title + "]\r\n[ar:" + lyric.artist + "]\r\n[al:" + lyric.album + "]\r\n[by:橙鹿]\r\n[offset:" +
+    if (!lyric.loaded || lyric.path.empty() || lyric.cut || !SongTakesLyrics(total_ms)) return false;
+    // A file in another encoding is written from its own texts, as UTF-8 first.
+    const bool own = lyric.encoding != TextEncoding::kGbk;
+    const auto text_of = [&](std::size_t i) -> std::string {
+        if (!own) return lyric.texts[i];
+        return i < lyric.file_texts.size() ? lyric.file_texts[i] : text::GbkToUtf8(lyric.texts[i]);
+    };
+    std::string by = "橙鹿";
+    if (own) by = text::GbkToUtf8(by);
+    out = "[ti:" + (own ? lyric.file_title : lyric.title) + "]\r\n[ar:" + (own ? lyric.file_artist : lyric.artist) +
+          "]\r\n[al:" + (own ? lyric.file_album : lyric.album) + "]\r\n[by:" + by + "]\r\n[offset:" +
           std::to_string(lyric.offset) + "]\r\n";
     for (std::size_t i = 1; i < lyric.times.size() && i < lyric.texts.size(); ++i) {
-        if (lyric.times[i] >= 0 && lyric.times[i] < total_ms) out += TimeTag(lyric.times[i]) + lyric.texts[i] + "\r\n";
+        if (lyric.times[i] >= 0 && lyric.times[i] < total_ms) out += TimeTag(lyric.times[i]) + text_of(i) + "\r\n";
     }
+    if (own) out = EncodeText({lyric.encoding, std::move(out), {}});
     return true;
 }
 

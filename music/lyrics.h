@@ -1,7 +1,7 @@
 // The lyrics of the music player: an LRC file read into timed lines, the line that plays now, the
 // geometry of the lyric window in its styles, the lyric offset and the file written back.
 //
-// An LRC file is GBK text in CR LF lines. A line starts with one or more tags in square brackets,
+// An LRC file is text in CR LF lines, GBK or, today mostly, UTF-8 or UTF-16 (music/lyric_encoding.h). A line starts with one or more tags in square brackets,
 // and the text after its last tag belongs to every time tag of the line:
 //   [ti:title] [ar:artist] [al:album] [by:author]   the header (the names in any case)
 //   [offset:+500]                                   the lyric offset in ms, of "1234567890+-" only
@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "music/lyric_encoding.h"
 #include "platform/files.h"
 
 namespace music {
@@ -36,6 +37,15 @@ struct Lyric {
     std::vector<int> times;  // ms from the start of the song
     std::vector<std::string> texts;  // GBK
     int current = 1;  // the line that plays now, kept by the player
+    // The file's encoding. Of a file in another encoding than GBK, the texts above and the header
+    // tags are the GBK forms shown on the screen (a character GBK lacks shows as "?"), and these
+    // are the file's own, in the UTF-8 form of DecodeText, which the lyric is written back from.
+    // Empty for a GBK file: its texts are the file's own.
+    TextEncoding encoding = TextEncoding::kGbk;
+    std::vector<std::string> file_texts;
+    std::string file_title, file_artist, file_album;
+    // Some texts were cut to stay within kMaxLyricTextBytes: written back, the lyric would lose text.
+    bool cut = false;
 };
 
 constexpr int kLeadingTime = -10000000;
@@ -43,10 +53,15 @@ constexpr int kLeadingTime = -10000000;
 constexpr int kMinSongLength = 10000;
 constexpr int kMaxSongLength = 10000000;
 constexpr int kMaxOffset = 10000;  // the offset stays within -kMaxOffset..kMaxOffset
-// An LRC file larger than this is not read. The texts of all lines together are kept to the same
-// size: a long text shared by very many time tags would otherwise be copied for each; the lines
-// past that much text keep only the start of their text that still fits, or nothing.
-constexpr std::size_t kMaxLyricBytes = 16u << 20;
+// What a lyric file may cost. A file larger than kMaxLyricFileBytes is not read: lyric files are a
+// few kilobytes, a long one 100 KB. That bounds the time tags to about 210,000 (five bytes each at
+// the least) and so the lines. Each time tag has its own copy of its line's text, so the texts of
+// all lines together are kept to kMaxLyricTextBytes (a long text shared by very many tags would
+// otherwise be copied for each); the lines past that much text keep only the start of their text
+// that still fits, or nothing, and the lyric is marked cut. All told a lyric holds at most about
+// 30 MB: the texts, their file forms (UTF-8 and UTF-16 files), and some 70 bytes a line.
+constexpr std::size_t kMaxLyricFileBytes = 1u << 20;
+constexpr std::size_t kMaxLyricTextBytes = 4u << 20;
 
 bool SongTakesLyrics(int total_ms);
 int LineCount(const Lyric& lyric);
@@ -60,6 +75,9 @@ int LineCount(const Lyric& lyric);
 // whose length takes no lyrics gives no lyric (loaded false); a text with no timed line gives a
 // loaded lyric of line 1 alone. `path` is left empty.
 Lyric ParseLyric(std::string_view text, int total_ms);
+// The lyric of a file's bytes in whatever encoding they are (DetectEncoding): a GBK file as
+// ParseLyric reads it; any other the same way in its own encoding, its texts shown in GBK.
+Lyric ParseLyricFile(std::string_view bytes, int total_ms);
 
 // The line that plays at position_ms of a song of total_ms: line 1 at position 0, the last line at
 // the song's end, otherwise the last line whose time is not after position - offset. 0 when there
@@ -101,8 +119,21 @@ struct WindowSize {
 
 // The lyric window of a style for lines of at most longest_bytes bytes: the scrolling list
 // 10 x bytes + 40 wide (at most 760) and 220 high; karaoke 18 x bytes + 40 by 76; double-line
-// karaoke 18 x bytes + 100 by 132. The tooltip has no window: 0 x 0.
-WindowSize LyricWindowSize(LyricStyle style, int longest_bytes);
+// karaoke 18 x bytes + 100 by 132; none of them wider than the screen (a longer line moves along
+// as it is sung). The tooltip has no window: 0 x 0.
+WindowSize LyricWindowSize(LyricStyle style, int longest_bytes, int screen_width);
+// Where a karaoke line of text_width pixels starts when only visible_width pixels show: 0 while it
+// fits; otherwise it moves left so that the edge of the sung part stays in the middle, and stops
+// once its end shows.
+int KaraokeScroll(int text_width, int sung_width, int visible_width);
+// What of a GBK line drawn from x (byte_pixels a byte) falls within 0..width: its text from the
+// first character that reaches into view to one past the last, and where that part is drawn.
+// Drawing only that keeps a very long line as cheap as a short one.
+struct VisibleText {
+    int x = 0;
+    std::string_view text;
+};
+VisibleText VisiblePart(std::string_view gbk, int x, int width, int byte_pixels);
 
 // The window's top: the saved top when it is not negative and the window and 100 pixels below it
 // fit on the screen, otherwise 100 pixels above the screen's bottom (which the caller then saves).
@@ -146,6 +177,9 @@ std::string OffsetCaption(int offset_ms);
 // tag "[offset:" + offset + "]" on a new first line when it has none, or when that tag does not close
 // on its line. The text unchanged for an offset out of range.
 std::string WithOffsetTag(const std::string& text, int offset_ms);
+// The same for a file's bytes in their own encoding (DetectEncoding): only the tag's value changes,
+// or the new tag comes first (after the byte-order mark); every other byte stays as it was.
+std::string WithOffsetTagInFile(std::string_view bytes, int offset_ms);
 
 // "修改时间标签(&M)": moves every line after line 1 by the offset, clamped to 0..total_ms, and sets
 // the offset to 0; the lines stay in order. False, and nothing changes, when no lyric is loaded or
@@ -157,33 +191,36 @@ std::string TimeTag(int ms);
 
 // "保存歌词文件(&S)": the LRC text of the lyric, CR LF lines: [ti:] [ar:] [al:], "[by:橙鹿]",
 // [offset:], then each line after line 1 whose time lies in 0..total_ms - 1 as its time tag and
-// text. False when no lyric is loaded from a path, or the song's length takes no lyrics.
+// text; in the file's encoding with the file's own texts (a byte-order mark first where it had
+// one). False when no lyric is loaded from a path, the song's length takes no lyrics, or the
+// lyric was cut when read (writing it would lose the rest).
 bool WriteLyricText(const Lyric& lyric, int total_ms, std::string& out);
 
 // --- the files ----------------------------------------------------------------------------------
 // These sit in the header because they call the platform's file service, which the Windows program
 // finds in its platform library, above the core: each program links them with its own.
 
-// The lyric of an audio file: found by FindLyricFile and read (at most kMaxLyricBytes). Not loaded
-// when there is no such file, it cannot be read or the song takes no lyrics.
+// The lyric of an audio file: found by FindLyricFile and read (at most kMaxLyricFileBytes). Not
+// loaded when there is no such file, it cannot be read or the song takes no lyrics.
 inline Lyric LoadLyricFile(const std::string& audio_path, const std::string& search_folder, const FileExists& exists,
                            int total_ms) {
     if (!SongTakesLyrics(total_ms)) return {};
     const std::string path = FindLyricFile(audio_path, search_folder, exists);
     std::string text;
-    if (path.empty() || !platform::ReadWholeFile(path, text, kMaxLyricBytes)) return {};
-    Lyric lyric = ParseLyric(text, total_ms);
+    if (path.empty() || !platform::ReadWholeFile(path, text, kMaxLyricFileBytes)) return {};
+    Lyric lyric = ParseLyricFile(text, total_ms);
     lyric.path = path;
     return lyric;
 }
 
-// Stores the lyric's offset in its file (WithOffsetTag). False when no lyric is loaded from a file,
-// the offset is out of range or the file cannot be read or replaced; the file is then unchanged.
+// Stores the lyric's offset in its file (WithOffsetTagInFile). False when no lyric is loaded from a
+// file, the offset is out of range or the file cannot be read or replaced; the file is then
+// unchanged.
 inline bool SaveOffsetToFile(const Lyric& lyric) {
     if (!lyric.loaded || lyric.path.empty() || lyric.offset < -kMaxOffset || lyric.offset > kMaxOffset) return false;
     std::string text;
-    if (!platform::ReadWholeFile(lyric.path, text, kMaxLyricBytes)) return false;
-    return platform::ReplaceFileContents(lyric.path, WithOffsetTag(text, lyric.offset));
+    if (!platform::ReadWholeFile(lyric.path, text, kMaxLyricFileBytes)) return false;
+    return platform::ReplaceFileContents(lyric.path, WithOffsetTagInFile(text, lyric.offset));
 }
 
 // Writes the lyric over its file (WriteLyricText). False when there is nothing to write or the file

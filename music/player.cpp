@@ -42,6 +42,13 @@ std::string TimeText(std::int32_t ms) {
     return std::to_string(seconds / 60) + ":" + (s < 10 ? "0" : "") + std::to_string(s);
 }
 
+bool DeviceStopped(const std::string& mode) {
+    std::string m = mode.substr(0, mode.find('\0'));
+    while (!m.empty() && (m.back() == ' ' || m.back() == '\r' || m.back() == '\n')) m.pop_back();
+    for (char& c : m) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return !m.empty() && m != "playing" && m != "seeking";
+}
+
 Player::Player(platform::MciDevice& mci, std::uintptr_t display, personal::FileExists exists)
     : mci_(mci), display_(display), exists_(std::move(exists)) {}
 
@@ -268,7 +275,11 @@ void Player::EndDrag(int bar) {
     timer_running_ = true;
 }
 
-void Player::SendVolume() { mci_.Send("Setaudio AudioMCI Volume TO " + std::to_string(10 * volume_)); }
+// While muted the device's volume is 0 as well: some devices (Wine's) ignore "Setaudio ... Off".
+// The volume the user chose stays in volume_ and comes back with the sound.
+void Player::SendVolume() {
+    mci_.Send("Setaudio AudioMCI Volume TO " + std::to_string(mute_ ? 0 : 10 * volume_));
+}
 
 void Player::SendChannel() {
     mci_.Send("Set AudioMCI Audio All Off");
@@ -277,7 +288,7 @@ void Player::SendChannel() {
 
 void Player::SetVolume(int volume) {
     volume_ = std::clamp(volume - volume % 2, 0, 100);
-    if (file_open_) SendVolume();
+    if (file_open_ && !mute_) SendVolume();
 }
 
 void Player::VolumeUp() {
@@ -290,7 +301,9 @@ void Player::VolumeDown() {
 
 void Player::ToggleMute() {
     mute_ = !mute_;
-    if (file_open_) mci_.Send(mute_ ? "Setaudio AudioMCI OFF" : "Setaudio AudioMCI ON");
+    if (!file_open_) return;
+    mci_.Send(mute_ ? "Setaudio AudioMCI OFF" : "Setaudio AudioMCI ON");
+    SendVolume();
 }
 
 void Player::SetChannel(int channel) {
@@ -304,6 +317,10 @@ void Player::Tick() {
     std::string reply;
     mci_.Send("Status AudioMCI Position", &reply);
     std::int32_t ms = NumericReply(reply);
+    // A device that played to the end of the file stops there, and some then give the position 0
+    // (Wine's): one that no longer plays, though told to, has reached the end.
+    std::string mode;
+    if (mci_.Send("Status AudioMCI Mode", &mode) && DeviceStopped(mode)) ms = total_length_;
     int bar = MsToBar(ms, total_length_);
     if (bar < range_start_) {
         bar = range_start_;

@@ -29,6 +29,10 @@ std::int32_t BarToMs(std::int32_t bar, std::int32_t total);
 std::int32_t MsToBar(std::int32_t ms, std::int32_t total);
 // Minutes and two-digit seconds, "3:07"; "" for a negative time.
 std::string TimeText(std::int32_t ms);
+// Whether a reply to "Status AudioMCI Mode" says the device has stopped by itself: any answer but
+// "playing" and "seeking" (on its way to playing), in any case, blanks and line ends after it
+// ignored. No answer says nothing.
+bool DeviceStopped(const std::string& mode);
 
 class Player {
 public:

@@ -31,6 +31,8 @@ constexpr COLORREF kTrack = RGB(255, 255, 255);
 constexpr COLORREF kBand = RGB(255, 200, 120);       // the range of partial play
 constexpr COLORREF kLoopBand = RGB(150, 230, 150);   // the same while looping
 constexpr COLORREF kPressed = RGB(120, 220, 230);
+constexpr COLORREF kPlayingInk = RGB(200, 30, 30);  // the play list's playing entry
+constexpr int kListItemHeight = 16;
 
 const char* const kButtonTexts[kButtonCount] = {"△", "＞", "|<", ">|", "<|", "|>", "□", "▁", "×"};
 const char* const kButtonTips[kButtonCount] = {"打开文件", "播放/暂停", "还原", "结束", "上一首",
@@ -46,7 +48,22 @@ RECT ImageRect(int image) { return RECT{16 + image * 26, 49, 16 + image * 26 + 2
 
 namespace {
 
+constexpr UINT_PTR kSettleTimer = 2;  // the player goes above a new owner again
+constexpr int kSettlingRounds = 4;
+
 bool Inside(const RECT& r, POINT p) { return PtInRect(&r, p) != FALSE; }
+
+// An owned window stays above its owner when the owner comes to the front, but only once it is
+// there: a new owner does not move it. Just above a topmost owner is among the topmost windows.
+void StayAboveOwner(HWND player) {
+    HWND owner = GetWindow(player, GW_OWNER);
+    if (!owner) return;
+    for (HWND w = GetWindow(owner, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        if (w == player) return;  // above it already
+    }
+    const bool owner_topmost = (GetWindowLongPtrW(owner, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    SetWindowPos(player, owner_topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
 
 std::vector<std::string> SplitChosen(const std::wstring& buffer) {
     // The open dialog's answer: the folder, then the names, each ended by a zero; one name alone is
@@ -78,6 +95,11 @@ struct PlayerWindow : win::Window {
     win::Colours colours;
     bool list_shown = false, topmost = false;
     int pressed = -1;              // the text button held down
+    int marked = 0;                // the entry the list shows as playing
+    // Escape went down in this window. Its release closes the window only then: the release of an
+    // Escape that closed a menu or a dialog comes here too, after they took the press.
+    bool escape_down = false;
+    int settling = 0;  // rounds of kSettleTimer still to come
     int dragging = 0;              // 1 the progress thumb, 2 the volume thumb
     int drag_value = 0;
 
@@ -91,8 +113,11 @@ struct PlayerWindow : win::Window {
         // MCI draws nothing for sound, but it wants a window: a hidden one.
         display = AddControl(L"STATIC", "", 0, 0, 0, 1, 1, kDisplayId);
         ShowWindow(display, SW_HIDE);
-        list = AddControl(L"LISTBOX", "", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 8, kHeight, kWidth - 16,
-                          kListHeight - 8, kPlayListId, font.get(), WS_EX_CLIENTEDGE);
+        // Drawn by the window: the playing entry has a mark of its own, apart from the selection,
+        // which is the user's.
+        list = AddControl(L"LISTBOX", "", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
+                          8, kHeight, kWidth - 16, kListHeight - 8, kPlayListId, font.get(), WS_EX_CLIENTEDGE);
+        SendMessageW(list, LB_SETITEMHEIGHT, 0, kListItemHeight);
         ShowWindow(list, SW_HIDE);
         SetWindowSubclass(list, ListKeys, 1, reinterpret_cast<DWORD_PTR>(this));
         tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
@@ -144,19 +169,27 @@ struct PlayerWindow : win::Window {
         } else {
             KillTimer(handle(), kTickTimer);
         }
-        const int current = player->list().current;
-        if (current >= 1 && current <= player->list().Count() &&
-            static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) != current - 1)
-            SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(current - 1), 0);
+        if (marked != player->list().current) {
+            marked = player->list().current;
+            InvalidateRect(list, nullptr, FALSE);
+        }
         lyrics.Show(player->position_ms(), player->total_length());
         InvalidateRect(handle(), nullptr, FALSE);
     }
 
-    void RefreshList() {
+    // The list box filled again after the list changed (`before` it was so). The selection stays on
+    // the file it was on, or, when that file left the list, on the entry now in its place.
+    void RefreshList(const std::vector<std::string>& before = {}) {
+        const int selected = SelectedEntry();
+        const std::string chosen =
+            selected >= 1 && selected <= static_cast<int>(before.size()) ? before[static_cast<size_t>(selected - 1)] : "";
         SendMessageW(list, LB_RESETCONTENT, 0, 0);
         for (const std::string& e : player->list().entries)
             SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text::GbkToWide(FileNameOf(e)).c_str()));
-        if (player->list().current >= 1) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(player->list().current - 1), 0);
+        int k = chosen.empty() ? 0 : player->list().Find(chosen);
+        if (k == 0 && selected >= 1) k = std::min(selected, player->list().Count());
+        if (k >= 1) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(k - 1), 0);
+        marked = player->list().current;
     }
 
     int SelectedEntry() const { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)) + 1; }
@@ -166,8 +199,38 @@ struct PlayerWindow : win::Window {
     void Act(const std::function<void()>& action) {
         const std::vector<std::string> before = player->list().entries;
         action();
-        if (player->list().entries != before) RefreshList();
+        if (player->list().entries != before) RefreshList(before);
         Sync();
+    }
+
+    // An entry of the list box: the selection in the system's colours, the playing entry in bold
+    // with a mark before it.
+    void DrawEntry(const DRAWITEMSTRUCT& d) {
+        if (d.itemID == static_cast<UINT>(-1)) return;
+        const int k = static_cast<int>(d.itemID) + 1;
+        if (k > player->list().Count()) return;
+        const bool selected = (d.itemState & ODS_SELECTED) != 0;
+        const bool playing = k == player->list().current;
+        RECT r = d.rcItem;
+        FillRect(d.hDC, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+        const COLORREF ink = selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : playing ? kPlayingInk : GetSysColor(COLOR_WINDOWTEXT);
+        if (playing) {
+            const int y = (r.top + r.bottom) / 2;
+            const POINT mark[3] = {{r.left + 3, y - 4}, {r.left + 3, y + 4}, {r.left + 8, y}};
+            HBRUSH brush = colours.BrushOf(ink);
+            HGDIOBJ old_brush = SelectObject(d.hDC, brush);
+            HGDIOBJ old_pen = SelectObject(d.hDC, GetStockObject(NULL_PEN));
+            Polygon(d.hDC, mark, 3);
+            SelectObject(d.hDC, old_pen);
+            SelectObject(d.hDC, old_brush);
+        }
+        SetBkMode(d.hDC, TRANSPARENT);
+        SetTextColor(d.hDC, ink);
+        HGDIOBJ old = SelectObject(d.hDC, playing ? small_font.get() : font.get());
+        r.left += 12;
+        DrawText(d.hDC, FileNameOf(player->list().Entry(k)), r, DT_LEFT | DT_END_ELLIPSIS);
+        SelectObject(d.hDC, old);
+        if (d.itemState & ODS_FOCUS) DrawFocusRect(d.hDC, &d.rcItem);
     }
 
     // --- the open dialog
@@ -291,6 +354,7 @@ struct PlayerWindow : win::Window {
         SetForegroundWindow(handle());
         const int id = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, handle(), nullptr);
         DestroyMenu(menu);
+        escape_down = false;  // an Escape that closed the menu was the menu's
         if (id) SendMessageW(handle(), WM_COMMAND, static_cast<WPARAM>(id), 0);
     }
 
@@ -352,6 +416,7 @@ struct PlayerWindow : win::Window {
             case kTopmostCommand:
                 topmost = !topmost;
                 win::SetTopmost(handle(), topmost);
+                if (!topmost) StayAboveOwner(handle());  // still above a topmost page that owns it
                 break;
             case kExitCommand: Close(IDCANCEL); return true;
             case kListAppend: {
@@ -392,6 +457,7 @@ struct PlayerWindow : win::Window {
             if (message == WM_KEYUP) self->MoveSelected(wparam == VK_UP);
             return 0;  // the press itself would move the selection
         }
+        if (message == WM_KEYDOWN && wparam == VK_ESCAPE) self->escape_down = true;
         if (message == WM_KEYUP && self->HandleKey(wparam)) return 0;
         return DefSubclassProc(window, message, wparam, lparam);
     }
@@ -404,7 +470,10 @@ struct PlayerWindow : win::Window {
             Sync();
             return true;
         }
-        if (key == VK_ESCAPE && context.esc_closes) {
+        if (key == VK_ESCAPE) {
+            const bool pressed_here = escape_down;
+            escape_down = false;
+            if (!pressed_here || !context.esc_closes) return false;
             Close(IDCANCEL);
             return true;
         }
@@ -551,6 +620,10 @@ struct PlayerWindow : win::Window {
             case WM_ERASEBKGND: return 1;
             case WM_TIMER:
                 if (wparam == kTickTimer) Act([this] { player->Tick(); });
+                if (wparam == kSettleTimer) {
+                    StayAboveOwner(handle());
+                    if (--settling <= 0) KillTimer(handle(), kSettleTimer);
+                }
                 return 0;
             case WM_LBUTTONDOWN: OnLeftDown(p); return 0;
             case WM_LBUTTONUP: OnLeftUp(p); return 0;
@@ -578,8 +651,17 @@ struct PlayerWindow : win::Window {
                 }
                 return 0;
             }
+            case WM_KEYDOWN:
+                if (wparam == VK_ESCAPE) escape_down = true;
+                break;
             case WM_KEYUP:
                 if (HandleKey(wparam)) return 0;
+                break;
+            case WM_DRAWITEM:
+                if (wparam == kPlayListId) {
+                    DrawEntry(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+                    return TRUE;
+                }
                 break;
             case WM_DROPFILES: {
                 HDROP drop = reinterpret_cast<HDROP>(wparam);
@@ -605,6 +687,17 @@ struct PlayerWindow : win::Window {
 };
 
 }  // namespace
+
+void ReownPlayer(HWND player, HWND owner) {
+    SetWindowLongPtrW(player, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    if (!owner) return;
+    StayAboveOwner(player);
+    // Under Wine the X server keeps an order of its own, where a page just shown may lie above the
+    // player, and Wine copies that order back as the pointer moves over them: once the new page has
+    // settled there, the player goes above it again.
+    if (auto* state = win::StateOf<PlayerWindow>(player)) state->settling = kSettlingRounds;
+    SetTimer(player, kSettleTimer, 250, nullptr);
+}
 
 HWND OpenPlayer(HWND owner, const PlayerContext& context) {
     auto state = std::make_unique<PlayerWindow>();

@@ -70,6 +70,9 @@ struct PlayerContext {
 // Opens the player (owned by `owner`, or a window of its own when nullptr) and returns it; the
 // window runs modelessly until it is closed.
 HWND OpenPlayer(HWND owner, const PlayerContext& context);
+// Gives an open player another owner (nullptr: none) and puts it above the new owner, where an
+// owned window belongs.
+void ReownPlayer(HWND player, HWND owner);
 // The player's state of an open player window, for tests.
 class Player;
 Player* PlayerOf(HWND window);

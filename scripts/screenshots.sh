@@ -146,6 +146,12 @@ shot music-player-tooltip 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=
 shot music-player-list-scrolling 橙鹿音乐 /A "clickscreen:50,84;78,57" "HistoryAudioList=$songs" ShowLyricWindowFlag=1
 shot music-player-karaoke 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=$songs" ShowLyricWindowFlag=2
 shot music-player-double-karaoke 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=$songs" ShowLyricWindowFlag=3
+# A lyric file in UTF-8, as most are today, with a line in Korean, which GBK lacks (shown as "?").
+sox -q -n -r 44100 -c 2 "$audio/月亮.wav" synth 20 sine 523 vol 0.3
+printf '[ti:月亮代表我的心]\r\n[00:00.50]你问我爱你有多深 我爱你有几分\r\n[00:10.00]사랑해요 月亮代表我的心\r\n' >"$audio/月亮.lrc"
+moon="Z:${audio//\//\\}\\月亮.wav|$songs"
+shot music-player-utf8-karaoke 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=$moon" ShowLyricWindowFlag=2
+shot music-player-utf8-double-karaoke 橙鹿音乐 /A "clickscreen:50,84;78,57;40,133" "HistoryAudioList=$moon" ShowLyricWindowFlag=3
 
 # The weather viewer filled from tempoline-web's demonstration forecast for 上海 市区, and the help
 # window naming the newer version the service offers.

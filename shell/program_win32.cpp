@@ -140,15 +140,14 @@ void SwitchView(Program& program, views::CalendarView view) {
     program.view_switching = true;  // the close below must neither save nor end the program
     // The music player belongs to the calendar window; it moves to the new page instead of going
     // with the old one.
-    if (program.music_player) SetWindowLongPtrW(program.music_player, GWLP_HWNDPARENT, 0);
+    if (program.music_player) music::ReownPlayer(program.music_player, nullptr);
     SendMessageW(program.calendar_window, WM_CLOSE, 0, 0);
     // Without a calendar window nothing could end the program: it ends now.
     if (OpenCalendarPage(program, view, day) == nullptr) {
         PostQuitMessage(0);
         return;
     }
-    if (program.music_player)
-        SetWindowLongPtrW(program.music_player, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(program.calendar_window));
+    if (program.music_player) music::ReownPlayer(program.music_player, program.calendar_window);
 }
 
 HWND OpenMusicPlayer(Program& program, HWND owner) {

@@ -79,6 +79,28 @@ TEST(Lyrics, OnlySongsOfAcceptedLengthsLoad) {
     EXPECT_EQ(LineCount(ParseLyric("no tags at all", 60000)), 1);
 }
 
+// A long lyric where every time is tagged twice, the two far apart and in no order: each time keeps
+// the text read first. (Sorting that does not keep the order of equal times would mix them up.)
+TEST(Lyrics, RepeatedTimeTagsInALongLyricKeepTheFirstText) {
+    constexpr int kLines = 500;
+    std::string text;
+    std::vector<int> order;
+    for (int i = 0; i < kLines; ++i) order.push_back((i * 197) % kLines);  // 197 is prime to 500: each once
+    for (const char* pass : {"first ", "second "}) {
+        for (int i : order) text += TimeTag(1000 + 10 * i) + pass + std::to_string(i) + "\r\n";
+    }
+    // and a line of many tags, some of them repeats, at the end
+    text += "[00:01.00][00:01.00][00:01.10][05:00.00]last\r\n";
+    const Lyric lyric = ParseLyric(text, 600000);
+    ASSERT_EQ(LineCount(lyric), kLines + 2);
+    for (int i = 0; i < kLines; ++i) {
+        EXPECT_EQ(lyric.times[static_cast<size_t>(i + 1)], 1000 + 10 * i);
+        EXPECT_EQ(lyric.texts[static_cast<size_t>(i + 1)], "first " + std::to_string(i)) << i;
+    }
+    EXPECT_EQ(lyric.times.back(), 300000);
+    EXPECT_EQ(lyric.texts.back(), "last");
+}
+
 TEST(Lyrics, CurrentLine) {
     Lyric lyric = ParseLyric("[00:10.00]a\r\n[00:10.50]b\r\n[00:20.00]c", 30000);
     const struct {
@@ -115,11 +137,50 @@ TEST(Lyrics, FindsTheFileBesideTheSongOrInTheFolder) {
 
 TEST(Lyrics, WindowGeometry) {
     const std::pair<WindowSize, WindowSize> sizes[] = {
-        {LyricWindowSize(LyricStyle::kList, 30), {340, 220}},         {LyricWindowSize(LyricStyle::kList, 73), {760, 220}},
-        {LyricWindowSize(LyricStyle::kKaraoke, 30), {580, 76}},       {LyricWindowSize(LyricStyle::kDoubleKaraoke, 30), {640, 132}},
-        {LyricWindowSize(LyricStyle::kTooltip, 30), {0, 0}},
+        {LyricWindowSize(LyricStyle::kList, 30, 1024), {340, 220}},
+        {LyricWindowSize(LyricStyle::kList, 73, 1024), {760, 220}},
+        {LyricWindowSize(LyricStyle::kList, 73, 640), {640, 220}},
+        {LyricWindowSize(LyricStyle::kKaraoke, 30, 1024), {580, 76}},
+        {LyricWindowSize(LyricStyle::kDoubleKaraoke, 30, 1024), {640, 132}},
+        {LyricWindowSize(LyricStyle::kTooltip, 30, 1024), {0, 0}},
+        // never wider than the screen: 18 x 54 + 40 = 1012 fits 1024, one byte more would not
+        {LyricWindowSize(LyricStyle::kKaraoke, 54, 1024), {1012, 76}},
+        {LyricWindowSize(LyricStyle::kKaraoke, 55, 1024), {1024, 76}},
+        {LyricWindowSize(LyricStyle::kDoubleKaraoke, 51, 1024), {1018, 132}},
+        {LyricWindowSize(LyricStyle::kDoubleKaraoke, 52, 1024), {1024, 132}},
+        {LyricWindowSize(LyricStyle::kKaraoke, 100000, 1920), {1920, 76}},
+        {LyricWindowSize(LyricStyle::kDoubleKaraoke, 2147483647, 1920), {1920, 132}},
     };
     for (const auto& [size, expected] : sizes) EXPECT_EQ(size, expected) << expected.width;
+    // A line longer than its window moves along: the sung edge in the middle, from the start to
+    // the end of the line.
+    const struct {
+        int text, sung, visible, scroll;
+    } scrolls[] = {
+        {900, 450, 984, 0},   {2000, 0, 984, 0},     {2000, 492, 984, 0},     {2000, 600, 984, 108},
+        {2000, 1500, 984, 1008}, {2000, 1900, 984, 1016}, {2000, 2000, 984, 1016}, {2000, 100, 0, 0},
+    };
+    for (const auto& c : scrolls) EXPECT_EQ(KaraokeScroll(c.text, c.sung, c.visible), c.scroll) << c.text << " " << c.sung;
+    // Only what shows is drawn: from the character that reaches into view, room for the window's
+    // width and two bytes more, no character split.
+    const std::string line = "ab你好cd" + std::string(1000, 'x');
+    const struct {
+        int x, width;
+        int drawn_at;
+        std::string text;
+    } parts[] = {
+        {20, 90, 20, "ab你好c"},     // 90 / 18 + 2 = 7 bytes
+        {-36, 36, 0, "你好"},        // "ab" out of view
+        {-54, 36, -18, "你好"},      // the second half of "你" in view: drawn from its first byte
+        {-72, 36, 0, "好cd"},
+        {-18000, 36, 0, "xxxx"},
+        {20, 0, 20, ""},
+    };
+    for (const auto& p : parts) {
+        const VisibleText v = VisiblePart(line, p.x, p.width, 18);
+        EXPECT_EQ(std::string(v.text), p.text) << p.x;
+        EXPECT_EQ(v.x, p.drawn_at) << p.x;
+    }
     const std::pair<int, int> numbers[] = {
         {LyricWindowTop(100, 220, 768), 100}, {LyricWindowTop(448, 220, 768), 448},
         {LyricWindowTop(449, 220, 768), 448}, {LyricWindowTop(-1, 76, 768), 592},
@@ -148,6 +209,7 @@ TEST(Lyrics, ScrollingAndSinging) {
         EXPECT_EQ(SungWidth(lyric, c.line, c.position, 40000), c.sung) << c.position;
     }
     EXPECT_EQ(KaraokeText(lyric, 3), "●●●●●");
+    EXPECT_EQ(KaraokeText(lyric, 1), "");  // the leading entry, before the first line
     EXPECT_EQ(KaraokeText(ParseLyric("[00:10.00]", 40000), 2), "");  // the last line stays empty
     EXPECT_EQ(LongestLineBytes(lyric), 3);
 }
@@ -186,6 +248,7 @@ TEST(Lyrics, OffsetSavedIntoTheText) {
         {"[ti:x]\r\n[offset:100]\r\n[00:01.00]a", -300, "[ti:x]\r\n[offset:-300]\r\n[00:01.00]a"},
         {"[Offset:+7][offset:9]", 0, "[Offset:0][offset:9]"},
         {"[offset:12\r\n[00:01.00]a]", 200, "[offset:200]\r\n[offset:12\r\n[00:01.00]a]"},
+        {"[offset:12\r\n[offset:34]", 200, "[offset:200]\r\n[offset:12\r\n[offset:34]"},
         {"[00:01.00]a\x81\n[offset:1]", 500, "[00:01.00]a\x81\n[offset:500]"},
         // "癧" ends in the byte of "[", which opens no tag
         {"[00:01.00]癧offset:1]", 300, "[offset:300]\r\n[00:01.00]癧offset:1]"},
@@ -244,15 +307,173 @@ TEST(Lyrics, HostileFilesLoad) {
     ASSERT_EQ(LineCount(lyric), 100001);
     EXPECT_EQ(lyric.times.back(), 999990);
     EXPECT_EQ(lyric.texts.back(), "x");
-    // a 10 MB line, and a 1 MB text shared by 100,000 tags: the texts stay within their bound
-    EXPECT_EQ(ParseLyric("[00:01.00]" + std::string(10 << 20, 'a'), 60000).texts.at(1).size(), 10u << 20);
+    EXPECT_FALSE(lyric.cut);
+    // a 10 MB line, and a 1 MB text shared by 100,000 tags: the texts stay within their bound, and
+    // the lyric that lost text says so
+    lyric = ParseLyric("[00:01.00]" + std::string(10 << 20, 'a'), 60000);
+    EXPECT_EQ(lyric.texts.at(1).size(), 4u << 20);
+    EXPECT_TRUE(lyric.cut);
     lyric = ParseLyric(tags + std::string(1 << 20, 'a'), 1000000);
     std::size_t bytes = 0;
     for (const std::string& t : lyric.texts) bytes += t.size();
     EXPECT_EQ(LineCount(lyric), 100001);
-    EXPECT_EQ(bytes, kMaxLyricBytes);
+    EXPECT_EQ(bytes, 4u << 20);
+    EXPECT_TRUE(lyric.cut);
+    lyric.path = "C:\\a.lrc";
+    std::string text;
+    EXPECT_FALSE(WriteLyricText(lyric, 1000000, text));
     // 10 MB of unclosed brackets
     EXPECT_EQ(LineCount(ParseLyric(std::string(10 << 20, '['), 60000)), 1);
+}
+
+// --- files in today's encodings ---------------------------------------------------------------------
+
+// Bytes written by hand, independently of the program's converters: UTF-8 from u8 literals, UTF-16
+// unit by unit from u literals, with their marks.
+std::string U8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
+const std::string kUtf8Mark = "\xEF\xBB\xBF";
+std::string Utf16(std::u16string_view s, bool little_endian, bool mark = true) {
+    std::string out = mark ? (little_endian ? "\xFF\xFE" : "\xFE\xFF") : "";
+    for (char16_t c : s) {
+        const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+        out += little_endian ? low : high;
+        out += little_endian ? high : low;
+    }
+    return out;
+}
+
+TEST(LyricEncoding, WhichEncodingAFileIsReadIn) {
+    using E = TextEncoding;
+    const std::pair<std::string, E> cases[] = {
+        // UTF-8 without a mark: Chinese, Japanese and Korean characters are three bytes each
+        {U8(u8"[ti:月亮代表我的心]\r\n[00:01.00]你问我爱你有多深\r\n[00:05.00]我爱你有几分\r\n"), E::kUtf8},
+        {U8(u8"[00:12.00]さくら さくら 弥生の空は\r\n"), E::kUtf8},
+        {U8(u8"[00:05.00]사랑해요\r\n"), E::kUtf8},
+        // two-byte letters inside a word, or outside GB2312 when read as GBK
+        {U8(u8"[00:03.00]Herr Müller singt\r\n"), E::kUtf8},
+        {U8(u8"[00:04.00]Расцветали яблони и груши\r\n"), E::kUtf8},
+        {U8(u8"[00:02.00]À toi\r\n"), E::kUtf8},
+        {U8(u8"[00:02.00]voilà tout\r\n"), E::kUtf8},  // à is C3 A0
+        {U8(u8"[00:01.00]Año"), E::kUtf8},              // ñ between two letters at the very end
+        // GBK: a Chinese lyric (no valid UTF-8), and one that happens to be valid UTF-8
+        {"[ti:月亮代表我的心]\r\n[00:01.00]你问我爱你有多深\r\n", E::kGbk},
+        {"[00:01.00]为什么\r\n[00:02.00]学习\r\n", E::kGbk},
+        // ASCII alone reads alike either way; a byte that is no UTF-8; an overlong form
+        {"[00:01.00]la la la\r\n", E::kGbk},
+        {U8(u8"[00:01.00]你好") + "\xFF", E::kGbk},
+        {"[00:01.00]\xC1\xAA", E::kGbk},
+        // a two-byte letter at a word's end reads as GB2312: GBK, its bytes kept as they are
+        {U8(u8"[00:01.00]un café noir\r\n"), E::kGbk},
+        // marks
+        {kUtf8Mark + "[00:01.00]la\r\n", E::kUtf8WithMark},
+        {kUtf8Mark, E::kUtf8WithMark},
+        {Utf16(u"[00:01.00]你好\r\n", true), E::kUtf16Le},
+        {Utf16(u"[00:01.00]你好\r\n", false), E::kUtf16Be},
+        {"", E::kGbk},
+    };
+    for (const auto& [bytes, encoding] : cases) EXPECT_STREQ(EncodingName(DetectEncoding(bytes)), EncodingName(encoding)) << bytes;
+}
+
+TEST(LyricEncoding, FilesInEveryEncodingShowTheirLinesInGbk) {
+    // The same lyric in each encoding shows the same GBK lines; Korean, which GBK lacks, shows as
+    // "?" but stays in the file's own texts.
+    const std::u16string lyric16 =
+        u"[ti:月亮代表我的心]\r\n[ar:邓丽君][by:某人]\r\n[00:01.00]你问我爱你有多深\r\n[00:05.50]사랑해요 ♪\r\n";
+    const std::string lyric8 =
+        U8(u8"[ti:月亮代表我的心]\r\n[ar:邓丽君][by:某人]\r\n[00:01.00]你问我爱你有多深\r\n[00:05.50]사랑해요 ♪\r\n");
+    const std::string korean = U8(u8"사랑해요 ♪");  // (outside the test macros, which quote their arguments in GBK)
+    const std::pair<std::string, TextEncoding> files[] = {
+        {lyric8, TextEncoding::kUtf8},
+        {kUtf8Mark + lyric8, TextEncoding::kUtf8WithMark},
+        {Utf16(lyric16, true), TextEncoding::kUtf16Le},
+        {Utf16(lyric16, false), TextEncoding::kUtf16Be},
+    };
+    for (const auto& [bytes, encoding] : files) {
+        const Lyric lyric = ParseLyricFile(bytes, 60000);
+        EXPECT_EQ(lyric.encoding, encoding);
+        EXPECT_EQ(LinesOf(lyric), (Lines{{1000, "你问我爱你有多深"}, {5500, "???? ?"}})) << EncodingName(encoding);
+        EXPECT_EQ(lyric.title, "月亮代表我的心");
+        EXPECT_EQ(lyric.artist, "邓丽君");
+        EXPECT_EQ(lyric.by, "某人");
+        ASSERT_EQ(lyric.file_texts.size(), 3u);
+        EXPECT_EQ(lyric.file_texts[2], korean);
+        EXPECT_EQ(lyric.file_title, U8(u8"月亮代表我的心"));
+    }
+    // A GBK file reads as it always did.
+    const Lyric gbk = ParseLyricFile("[ti:月亮]\r\n[00:01.00]你问我\r\n", 60000);
+    EXPECT_EQ(gbk.encoding, TextEncoding::kGbk);
+    EXPECT_EQ(LinesOf(gbk), (Lines{{1000, "你问我"}}));
+    EXPECT_TRUE(gbk.file_texts.empty());
+    // Broken sequences show as "?", one a byte; a surrogate alone in UTF-16 as one "?".
+    EXPECT_EQ(Utf8ToDisplay(U8(u8"a你") + "\xE4\xBD" + "b\x80"), "a你??b?");
+    EXPECT_EQ(LinesOf(ParseLyricFile(Utf16(u"[00:01.00]x\xD800y", true), 60000)), (Lines{{1000, "x?y"}}));
+}
+
+TEST(LyricEncoding, TheOffsetSavedChangesOnlyItsTagInTheFilesOwnEncoding) {
+    // Each file with a tag gets only its value changed; one without gets the tag as its first
+    // line, after the mark. Expected bytes are made from the same text edited by hand.
+    const std::u16string with16 = u"[ti:한국어]\r\n[offset:100]\r\n[00:01.00]안녕 🎵 你好\r\n";
+    const std::u16string edited16 = u"[ti:한국어]\r\n[offset:-1500]\r\n[00:01.00]안녕 🎵 你好\r\n";
+    const std::u16string without16 = u"[00:01.00]안녕 🎵 你好\n";
+    const std::u16string added16 = u"[offset:-1500]\r\n[00:01.00]안녕 🎵 你好\n";
+    const std::string with8 = U8(u8"[ti:한국어]\r\n[offset:100]\r\n[00:01.00]안녕 🎵 你好\r\n");
+    const std::string edited8 = U8(u8"[ti:한국어]\r\n[offset:-1500]\r\n[00:01.00]안녕 🎵 你好\r\n");
+    const std::string without8 = U8(u8"[00:01.00]안녕 🎵 你好\n");
+    const std::string added8 = U8(u8"[offset:-1500]\r\n[00:01.00]안녕 🎵 你好\n");
+    const std::pair<std::string, std::string> cases[] = {
+        {with8, edited8},
+        {without8, added8},
+        {kUtf8Mark + with8, kUtf8Mark + edited8},
+        {kUtf8Mark + without8, kUtf8Mark + added8},
+        {Utf16(with16, true), Utf16(edited16, true)},
+        {Utf16(without16, true), Utf16(added16, true)},
+        {Utf16(with16, false), Utf16(edited16, false)},
+        {Utf16(without16, false), Utf16(added16, false)},
+        // kept as they are: a surrogate alone, and an odd last byte
+        {Utf16(u"[offset:1]\xDC00x\xD800", true) + "\x41", Utf16(u"[offset:-1500]\xDC00x\xD800", true) + "\x41"},
+        {Utf16(u"\xD83C\xD83C\xDFB5\r\n[offset:1]", false), Utf16(u"\xD83C\xD83C\xDFB5\r\n[offset:-1500]", false)},
+        // a mark before bytes that are no UTF-8: the bytes stay
+        {kUtf8Mark + "[offset:1]\xFF\xC0\xE4\xBD", kUtf8Mark + "[offset:-1500]\xFF\xC0\xE4\xBD"},
+        // GBK as ever
+        {"[00:01.00]你好\r\n[offset:300]", "[00:01.00]你好\r\n[offset:-1500]"},
+    };
+    for (const auto& [before, after] : cases) {
+        EXPECT_EQ(WithOffsetTagInFile(before, -1500), after) << before;
+        // Read back, the lyric has the new offset, its lines unchanged.
+        const Lyric was = ParseLyricFile(before, 60000), is = ParseLyricFile(after, 60000);
+        EXPECT_EQ(is.offset, -1500);
+        EXPECT_EQ(is.texts, was.texts);
+        EXPECT_EQ(is.file_texts, was.file_texts);
+        // Decoding and encoding alone give back every byte.
+        EXPECT_EQ(EncodeText(DecodeText(before)), before);
+    }
+    EXPECT_EQ(WithOffsetTagInFile(with8, 10100), with8);  // out of range: unchanged
+}
+
+TEST(LyricEncoding, ALyricIsWrittenBackInItsEncodingWithEveryCharacter) {
+    const std::u16string text16 = u"[ti:사랑]\r\n[ar:Ä]\r\n[00:05.00]사랑해요 🎵\r\n[00:02.00]你好\r\n";
+    // 修改时间标签 with 0.5 s, then 保存歌词文件.
+    const std::u16string written16 =
+        u"[ti:사랑]\r\n[ar:Ä]\r\n[al:]\r\n[by:橙鹿]\r\n[offset:0]\r\n[00:02.50]你好\r\n[00:05.50]사랑해요 🎵\r\n";
+    const std::string text8 = U8(u8"[ti:사랑]\r\n[ar:Ä]\r\n[00:05.00]사랑해요 🎵\r\n[00:02.00]你好\r\n");
+    const std::string written8 =
+        U8(u8"[ti:사랑]\r\n[ar:Ä]\r\n[al:]\r\n[by:橙鹿]\r\n[offset:0]\r\n[00:02.50]你好\r\n[00:05.50]사랑해요 🎵\r\n");
+    const std::pair<std::string, std::string> cases[] = {
+        {text8, written8},
+        {kUtf8Mark + text8, kUtf8Mark + written8},
+        {Utf16(text16, true), Utf16(written16, true)},
+        {Utf16(text16, false), Utf16(written16, false)},
+    };
+    for (const auto& [file, expected] : cases) {
+        Lyric lyric = ParseLyricFile(file, 60000);
+        lyric.path = "C:\\\\歌.lrc";
+        lyric.offset = 500;
+        ASSERT_TRUE(BakeOffset(lyric, 60000));
+        std::string out;
+        ASSERT_TRUE(WriteLyricText(lyric, 60000, out));
+        EXPECT_EQ(out, expected) << file;
+        EXPECT_EQ(DetectEncoding(out), lyric.encoding);
+    }
 }
 
 }  // namespace

@@ -164,20 +164,21 @@ struct MonthPage : PageWindow {
 
     void OnShown() override { SetFocus(month_list); }
 
-    // The panel shows its scroll bar only when its lines do not fit. The edit control knows where it
-    // puts each line: the last one must end inside its client area.
+    // The panel shows its scroll bar only when its lines do not fit: more lines than whole lines of
+    // its font fit into its formatting rectangle, which is what the control shows (its client area
+    // also holds the border it draws itself, and the room for part of one more line).
     void FitPanelScrollBar() {
         ShowScrollBar(panel, SB_VERT, FALSE);
         const int lines = static_cast<int>(SendMessageW(panel, EM_GETLINECOUNT, 0, 0));
-        if (lines < 2) return;
-        const auto top_of_line = [this](int line) {
-            const LRESULT first_char = SendMessageW(panel, EM_LINEINDEX, line, 0);
-            return static_cast<int>(static_cast<short>(HIWORD(SendMessageW(panel, EM_POSFROMCHAR, first_char, 0))));
-        };
-        const int line_height = top_of_line(1) - top_of_line(0);
-        RECT r;
-        GetClientRect(panel, &r);
-        if (top_of_line(lines - 1) + line_height > r.bottom) ShowScrollBar(panel, SB_VERT, TRUE);
+        RECT format{};
+        SendMessageW(panel, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        HDC dc = GetDC(panel);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(panel, WM_GETFONT, 0, 0)));
+        TEXTMETRICW metrics{};
+        const bool measured = GetTextMetricsW(dc, &metrics) && metrics.tmHeight > 0;
+        SelectObject(dc, old);
+        ReleaseDC(panel, dc);
+        if (measured && lines > (format.bottom - format.top) / metrics.tmHeight) ShowScrollBar(panel, SB_VERT, TRUE);
     }
 
     void FillPanel() {

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "astro/day_numbers.h"
+#include "shell/settings.h"
 #include "tests/windows/test_support.h"
+#include "text/wide.h"
 #include "views/day_page_model.h"
 #include "views/month_page_model.h"
 #include "views/month_page_window.h"
@@ -438,6 +441,65 @@ TEST_F(MonthPageTest, PublicHolidaysOfFebruary2026) {
     for (int cell = 1; cell <= views::kMonthCellCount; ++cell)
         EXPECT_FALSE(IsWindowVisible(Item(views::kCellHolidayId + cell))) << cell;
     EXPECT_EQ(Panel().find("春节假期"), std::string::npos);
+}
+
+// The panel's scroll bar shows when, and only when, its lines are more than it can show. An edit
+// control says itself how many lines it hides: scrolled as far down as it goes, its first visible
+// line. A hidden copy of the panel, without the scroll bar, with its font and text, is asked.
+class MonthPanelTest : public test::CalendarTest {
+protected:
+    struct Fit {
+        int lines = 0, hidden = 0;
+        bool scroll_bar = false;
+    };
+    Fit PanelFit() const {
+        HWND panel = Item(views::kMonthPanelId);
+        Fit fit;
+        fit.scroll_bar = (GetWindowLongPtrW(panel, GWL_STYLE) & WS_VSCROLL) != 0;
+        const RECT r = test::RectInParent(panel);
+        // (An edit control takes WS_BORDER off its style and draws the border itself.)
+        const DWORD style = (static_cast<DWORD>(GetWindowLongPtrW(panel, GWL_STYLE)) & ~(WS_VISIBLE | WS_VSCROLL)) | WS_BORDER;
+        HWND copy = CreateWindowExW(static_cast<DWORD>(GetWindowLongPtrW(panel, GWL_EXSTYLE)), L"EDIT", L"", style, r.left,
+                                    r.top, r.right - r.left, r.bottom - r.top, Window(), nullptr, GetModuleHandleW(nullptr),
+                                    nullptr);
+        SendMessageW(copy, WM_SETFONT, SendMessageW(panel, WM_GETFONT, 0, 0), FALSE);
+        SetWindowTextW(copy, text::GbkToWide(Text(panel)).c_str());
+        fit.lines = static_cast<int>(SendMessageW(copy, EM_GETLINECOUNT, 0, 0));
+        SendMessageW(copy, EM_LINESCROLL, 0, 1000);
+        fit.hidden = static_cast<int>(SendMessageW(copy, EM_GETFIRSTVISIBLELINE, 0, 0));
+        DestroyWindow(copy);
+        return fit;
+    }
+};
+
+TEST_F(MonthPanelTest, TheScrollBarShowsWhenTheLinesDoNotFit) {
+    using platform::RegistryRoot;
+    program_.settings.use_registry = 1;
+    // Personal days of 2026-12-07 (农历十月廿九, 回历 06-26-1448) with titles of the longest kind,
+    // 20 bytes, and a countdown to the 25th.
+    const std::string title = "十个字的标题十个字的";
+    registry_.SetValue(RegistryRoot::CurrentUser, shell::SolarMemorialKey, "12-07", "AD1990" + title + " ");
+    registry_.SetValue(RegistryRoot::CurrentUser, shell::LunarMemorialKey, "10-29", "AD1980" + title + " ");
+    registry_.SetValue(RegistryRoot::CurrentUser, shell::MuharramMemorialKey, "06-26", "AD1420" + title + " ");
+    registry_.SetValue(RegistryRoot::CurrentUser, shell::SolarRemindedKey, "A", "AD12-07-2026" + title + " ");
+    registry_.SetValue(RegistryRoot::CurrentUser, shell::SettingsKey, "MyCountdownDay", "AD12-25-2026" + title);
+    ASSERT_NE(Open(views::CalendarView::kMonth, DateToDayNumber(2026, 12, 7)), nullptr);
+    const struct {
+        int year, month, day;
+    } days[] = {{2026, 12, 6}, {2026, 12, 25}, {2026, 12, 7}, {2026, 12, 8}, {2024, 2, 10}, {2027, 10, 29}, {2026, 12, 25}};
+    int scrolled = 0, fitted = 0;
+    for (const auto& d : days) {
+        ShowDay(DateToDayNumber(d.year, d.month, d.day));
+        Pump();
+        const Fit fit = PanelFit();
+        std::printf("%04d-%02d-%02d: %d lines, %d hidden, scroll bar %s\n", d.year, d.month, d.day, fit.lines, fit.hidden,
+                    fit.scroll_bar ? "shown" : "hidden");
+        EXPECT_EQ(fit.scroll_bar, fit.hidden > 0) << d.year << "-" << d.month << "-" << d.day;
+        (fit.scroll_bar ? scrolled : fitted) += 1;
+    }
+    // Both kinds were seen: the day with every personal day does not fit.
+    EXPECT_GT(scrolled, 0);
+    EXPECT_GT(fitted, 0);
 }
 
 }  // namespace

@@ -3,13 +3,17 @@
 // are broken, and the player as the program opens it (menu, hotkey, /A, shortcut).
 #include <windows.h>
 
+#include <psapi.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -64,6 +68,96 @@ void Press(HWND window, int button) {
 }
 
 void Command(HWND window, int id) { SendMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+// A key pressed or released as the keyboard does it.
+void Key(WORD key, bool up) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+
+// A left click at a point of the screen as the mouse does it.
+void ClickScreen(POINT p) {
+    INPUT input[3] = {};
+    for (INPUT& i : input) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        i.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    input[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    input[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    SendInput(3, input, sizeof(INPUT));
+}
+
+// Whether window `upper` lies above `lower` in the Z-order.
+bool Above(HWND upper, HWND lower) {
+    for (HWND w = GetWindow(lower, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+        if (w == upper) return true;
+    }
+    return false;
+}
+
+// Ctrl held (as GetKeyState sees it) while a key goes down and up in a control.
+void CtrlKey(HWND control, WPARAM key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(control, WM_KEYDOWN, key, 0);
+    SendMessageW(control, WM_KEYUP, key, 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+}
+
+// UTF-8 and UTF-16 bytes of a lyric file, written by hand.
+std::string U8(std::u8string_view s) { return std::string(s.begin(), s.end()); }
+std::string Utf16Le(std::u16string_view s) {
+    std::string out = "\xFF\xFE";
+    for (char16_t c : s) {
+        out += static_cast<char>(c & 0xFF);
+        out += static_cast<char>(c >> 8);
+    }
+    return out;
+}
+
+// What ALSA's default device received since Mark (16-bit mono at 11025 Hz): its loudest sample.
+class Capture {
+public:
+    bool Available() const { return Size() >= 0; }
+    void Mark() { start_ = Size(); }
+    int Peak() const {
+        int peak = 0;
+        if (FILE* f = _wfopen(TEMPO_SOUND_CAPTURE, L"rb")) {
+            std::fseek(f, start_, SEEK_SET);
+            short sample;
+            while (std::fread(&sample, sizeof sample, 1, f) == 1) peak = std::max(peak, std::abs(static_cast<int>(sample)));
+            std::fclose(f);
+        }
+        return peak;
+    }
+
+private:
+    static long Size() {
+        FILE* f = _wfopen(TEMPO_SOUND_CAPTURE, L"rb");
+        if (!f) return -1;
+        std::fseek(f, 0, SEEK_END);
+        const long size = std::ftell(f);
+        std::fclose(f);
+        return size;
+    }
+    long start_ = 0;
+};
+
+// The memory this process has committed for itself (Wine gives it as PagefileUsage).
+SIZE_T PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;
+}
 
 // Files dropped on a window, as Explorer hands them over.
 void Drop(HWND window, const std::vector<std::string>& paths) {
@@ -127,6 +221,53 @@ protected:
         return NumericReply(reply);
     }
     void Wait(DWORD ms) { PumpUntil([] { return false; }, ms); }
+    // Pumps for at most `ms` until `done`, noting each file as it starts (by name): the files
+    // played in that time, the one playing first among them.
+    std::vector<std::string> Played(DWORD ms, const std::function<bool(const std::vector<std::string>&)>& done) {
+        std::vector<std::string> played = {FileNameOf(P().current_path())};
+        std::int32_t last_position = P().position_ms();
+        const DWORD start = GetTickCount();
+        PumpUntil(
+            [&] {
+                const std::string now = FileNameOf(P().current_path());
+                // The same file started again: its position went back.
+                if (now != played.back() || P().position_ms() + 1000 < last_position) played.push_back(now);
+                last_position = P().position_ms();
+                return done(played);
+            },
+            ms);
+        std::printf("played %s in %lu ms, at %d of %d ms\n", [&] {
+            std::string all;
+            for (const std::string& p : played) all += p + " ";
+            return all;
+        }().c_str(), GetTickCount() - start, P().position_ms(), P().total_length());
+        return played;
+    }
+    // Answers the open dialog ("选择音频文件") with a path, typed into its file name box.
+    test::ModalSteps Choosing(const std::string& path) {
+        std::vector<std::function<void()>> steps;
+        for (int i = 0; i < 100; ++i) {
+            steps.push_back([path] {
+                HWND dialog = test::FindByCaption("选择音频文件");
+                if (!dialog || !IsWindowVisible(dialog)) return;
+                HWND edit = nullptr;
+                EnumChildWindows(
+                    dialog,
+                    [](HWND w, LPARAM found) -> BOOL {
+                        wchar_t name[16] = {};
+                        GetClassNameW(w, name, 16);
+                        if (lstrcmpiW(name, L"Edit") != 0 || !IsWindowVisible(w)) return TRUE;
+                        *reinterpret_cast<HWND*>(found) = w;
+                        return FALSE;
+                    },
+                    reinterpret_cast<LPARAM>(&edit));
+                if (!edit) return;
+                SetWindowTextW(edit, text::GbkToWide(path).c_str());
+                SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+            });
+        }
+        return test::ModalSteps(std::move(steps));
+    }
 
     std::unique_ptr<platform::MciDevice> mci_;
     PlayerContext context_;
@@ -134,6 +275,7 @@ protected:
     std::int16_t style_ = 0;
     std::int32_t top_ = -1;
     HWND window_ = nullptr;
+    RECT r_{};
     std::vector<std::string> made_;
 };
 
@@ -328,14 +470,15 @@ TEST_F(MusicTest, BrokenFilesAndListsNeverStopThePlayer) {
         EXPECT_LT(P().total_length(), 2000);
     }
     Wait(300);
-    // A 10 MB lyric of one line with bytes that are no GBK, and another of 100,000 tags.
+    // A 10 MB lyric of one line with bytes that are no GBK (larger than any lyric: not read), and
+    // another of 100,000 tags.
     std::string huge(10u << 20, '\xFF');
     huge.replace(0, 10, "[00:01.00]");
     const std::string song = Copy("tone15.wav", "huge.wav");
     Made("huge.lrc", huge);
     Drop(window_, {song});
     EXPECT_TRUE(P().file_open());
-    EXPECT_TRUE(LyricOf(window_)->loaded);
+    EXPECT_FALSE(LyricOf(window_)->loaded);
     std::string tags;
     for (int i = 0; i < 100000; ++i) tags += "[00:0" + std::to_string(i % 10) + "." + std::to_string(i % 100) + "]";
     const std::string many = Copy("tone15.wav", "many.wav");
@@ -354,6 +497,267 @@ TEST_F(MusicTest, BrokenFilesAndListsNeverStopThePlayer) {
     EXPECT_TRUE(IsWindow(window_));
 }
 
+// Songs that play to their ends, in each play mode: the device stops at the end of a file (and
+// reads position 0 there), and the player goes on as the mode says.
+TEST_F(MusicTest, SongsPlayToTheirEndsInEveryPlayMode) {
+    const std::string a = Copy("short-a.wav", "a.wav"), b = Copy("short-b.wav", "b.wav"), c = Copy("short-c.wav", "c.wav");
+    using Names = std::vector<std::string>;
+    ASSERT_NE(Open(), nullptr);
+    // 列表播放 (three dropped at once): a, b, c, then it halts at the end of c.
+    Drop(window_, {a, b, c});
+    ASSERT_TRUE(P().list_play());
+    ASSERT_FALSE(P().loop_play());
+    EXPECT_NEAR(P().total_length(), 2000, 60);
+    EXPECT_EQ(Played(12000, [&](const Names&) { return P().play_state() == kHalted; }), (Names{"a.wav", "b.wav", "c.wav"}));
+    EXPECT_EQ(P().play_state(), kHalted);
+    EXPECT_EQ(P().current_path(), c);
+    EXPECT_EQ(P().PlayButtonText(), "＞");
+    EXPECT_EQ(P().bar(), kBarPixels);
+    EXPECT_EQ(P().TimeLabel(), "0:02/0:02");
+    // 列表播放 and 循环播放: halted at the last entry, the first starts at once, and after the last
+    // the first comes again.
+    Command(window_, kLoopPlayCommand);
+    EXPECT_EQ(P().current_path(), a);
+    EXPECT_EQ(Played(12000, [](const Names& played) { return played.size() == 4; }), (Names{"a.wav", "b.wav", "c.wav", "a.wav"}));
+    EXPECT_EQ(P().play_state(), kPlaying);
+    // 循环播放 alone: the same file over again.
+    Command(window_, kListPlayCommand);
+    ASSERT_FALSE(P().list_play());
+    EXPECT_EQ(Played(9000, [](const Names& played) { return played.size() == 3; }), (Names{"a.wav", "a.wav", "a.wav"}));
+    EXPECT_EQ(P().play_state(), kPlaying);
+    // Neither: the file halts at its end.
+    Command(window_, kLoopPlayCommand);
+    EXPECT_EQ(Played(5000, [&](const Names&) { return P().play_state() == kHalted; }), (Names{"a.wav"}));
+    EXPECT_EQ(P().play_state(), kHalted);
+    EXPECT_EQ(P().bar(), kBarPixels);
+    // ＞ plays it again from its start.
+    Press(window_, kPlayButton);
+    EXPECT_EQ(P().play_state(), kPlaying);
+    Wait(600);
+    EXPECT_GT(P().position_ms(), 200);
+    EXPECT_LT(P().position_ms(), 1500);
+}
+
+// The playing entry and the selection are two things: the user's selection stays where it is put
+// while a song plays, and the list's commands act on it.
+TEST_F(MusicTest, TheListCommandsActOnTheSelectionWhileASongPlays) {
+    std::vector<std::string> t;
+    for (int i = 1; i <= 5; ++i) t.push_back(Copy("tone15.wav", "t0" + std::to_string(i) + ".wav"));
+    history_ = t[0] + "|" + t[1] + "|" + t[2] + "|" + t[3] + "|";
+    ASSERT_NE(Open(), nullptr);
+    HWND list = GetDlgItem(window_, kPlayListId);
+    const RECT image = ImageRect(2);
+    ClickAt(window_, image.left + 2, image.top + 2);  // the list shows
+    ASSERT_TRUE(IsWindowVisible(list));
+    const auto selected = [list] { return static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0)); };
+    const auto select = [list](int index) {  // a click on the entry
+        RECT r;
+        SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 20, (r.top + r.bottom) / 2));
+        SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(r.left + 20, (r.top + r.bottom) / 2));
+    };
+    const auto entries = [&](std::vector<int> numbers) {
+        std::vector<std::string> e;
+        for (int n : numbers) e.push_back(t[static_cast<size_t>(n - 1)]);
+        return e;
+    };
+    // t03 plays (a double click on it); the selection goes to t01 and stays there.
+    select(2);
+    SendMessageW(window_, WM_COMMAND, MAKEWPARAM(kPlayListId, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+    ASSERT_EQ(P().current_path(), t[2]);
+    select(0);
+    Wait(600);
+    EXPECT_EQ(selected(), 0);
+    // A right click on t01, then 删除 (its key R): t01 goes, t03 plays on.
+    RECT r;
+    SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    POINT at{r.left + 20, (r.top + r.bottom) / 2};
+    ClientToScreen(list, &at);
+    SetForegroundWindow(window_);
+    {
+        const test::ModalSteps steps({[] {}, [] { Key('R', false); }, [] { Key('R', true); }});
+        SendMessageW(window_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(at.x, at.y));
+    }
+    Pump();
+    EXPECT_EQ(P().list().entries, entries({2, 3, 4}));
+    EXPECT_EQ(P().current_path(), t[2]);
+    EXPECT_EQ(P().list().current, 2);
+    EXPECT_TRUE(P().file_open());
+    // 上移 on t04: it passes t03, which plays on.
+    select(2);
+    Wait(300);
+    Command(window_, kListMoveUp);
+    EXPECT_EQ(P().list().entries, entries({2, 4, 3}));
+    EXPECT_EQ(selected(), 1);
+    EXPECT_EQ(P().list().current, 3);
+    // 下移 on t02.
+    select(0);
+    Wait(300);
+    Command(window_, kListMoveDown);
+    EXPECT_EQ(P().list().entries, entries({4, 2, 3}));
+    EXPECT_EQ(selected(), 1);
+    // Ctrl+Up and Ctrl+Down on t02.
+    Wait(300);
+    CtrlKey(list, VK_UP);
+    EXPECT_EQ(P().list().entries, entries({2, 4, 3}));
+    EXPECT_EQ(selected(), 0);
+    Wait(300);
+    CtrlKey(list, VK_DOWN);
+    EXPECT_EQ(P().list().entries, entries({4, 2, 3}));
+    EXPECT_EQ(selected(), 1);
+    // 插入 before t02: t05 from the open dialog.
+    Wait(300);
+    {
+        const test::ModalSteps steps = Choosing(t[4]);
+        Command(window_, kListInsert);
+    }
+    EXPECT_EQ(P().list().entries, entries({4, 5, 2, 3}));
+    EXPECT_EQ(P().current_path(), t[2]);
+    EXPECT_EQ(P().list().current, 4);
+    // Through all of it, t03 played on.
+    EXPECT_EQ(P().play_state(), kPlaying);
+    EXPECT_GT(P().position_ms(), 1500);
+}
+
+// 静音 silences what is played, and the sound comes back at its volume.
+TEST_F(MusicTest, MuteSilencesThePlayingSong) {
+    Capture capture;
+    ASSERT_TRUE(capture.Available()) << "ALSA's default device is no file: run with the test HOME";
+    ASSERT_NE(Open(), nullptr);
+    Drop(window_, {Copy("tone15.wav", "loud.wav")});
+    ASSERT_TRUE(P().file_open());
+    const auto level = [&] {
+        Wait(500);  // what was played before has gone through
+        capture.Mark();
+        Wait(1000);
+        return capture.Peak();
+    };
+    const int loud = level();
+    Command(window_, kMuteCommand);
+    ASSERT_TRUE(P().mute());
+    const int muted = level();
+    Command(window_, kMuteCommand);
+    const int back = level();
+    std::printf("peak at volume %d: %d playing, %d muted, %d unmuted\n", P().volume(), loud, muted, back);
+    EXPECT_GT(loud, 1000);
+    EXPECT_LT(muted, loud / 100);
+    EXPECT_GT(back, loud * 8 / 10);
+    EXPECT_EQ(P().volume(), 60);
+}
+
+// An Escape that closes the popup menu closes nothing else; one pressed in the player closes it.
+TEST_F(MusicTest, EscapeThatClosesTheMenuLeavesThePlayerOpen) {
+    ASSERT_NE(Open(), nullptr);
+    Drop(window_, {Copy("tone15.wav", "esc.wav")});
+    SetForegroundWindow(window_);
+    SetFocus(window_);
+    Pump();
+    RECT r;
+    GetWindowRect(window_, &r);
+    {
+        const test::ModalSteps steps({[] {}, [] { Key(VK_ESCAPE, false); }});
+        SendMessageW(window_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window_), MAKELPARAM(r.left + 100, r.top + 10));
+    }
+    Key(VK_ESCAPE, true);  // released once the menu has gone
+    Wait(300);
+    ASSERT_TRUE(IsWindow(window_));
+    EXPECT_EQ(P().play_state(), kPlaying);
+    // The same in the play list's menu.
+    const RECT image = ImageRect(2);
+    ClickAt(window_, image.left + 2, image.top + 2);
+    HWND list = GetDlgItem(window_, kPlayListId);
+    SetFocus(list);
+    GetWindowRect(list, &r);
+    {
+        const test::ModalSteps steps({[] {}, [] { Key(VK_ESCAPE, false); }});
+        SendMessageW(window_, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(r.left + 20, r.top + 8));
+    }
+    Key(VK_ESCAPE, true);
+    Wait(300);
+    ASSERT_TRUE(IsWindow(window_));
+    // Escape pressed and released in the player: it closes.
+    SetFocus(window_);
+    Key(VK_ESCAPE, false);
+    Key(VK_ESCAPE, true);
+    PumpUntil([&] { return !IsWindow(window_); }, 2000);
+    EXPECT_FALSE(IsWindow(window_));
+}
+
+// A lyric file in UTF-8 shows its lines, and saves back with every character it had.
+TEST_F(MusicTest, AUtf8LyricShowsTheRightLineAndSavesBackIntact) {
+    style_ = 2;  // 卡拉ＯＫ
+    const std::string song = Copy("tone15.wav", "月亮.wav");
+    const std::string lrc = U8(u8"[ti:月亮代表我的心]\r\n[ar:邓丽君]\r\n[00:01.00]你问我爱你有多深\r\n"
+                               u8"[00:05.00]사랑해요 我爱你有几分\r\n[00:10.00]我的情也真\r\n");
+    const std::string lrc_path = Made("月亮.lrc", lrc);
+    ASSERT_NE(Open(), nullptr);
+    Drop(window_, {song});
+    ASSERT_TRUE(LyricOf(window_)->loaded);
+    EXPECT_EQ(LyricOf(window_)->encoding, TextEncoding::kUtf8);
+    EXPECT_EQ(LyricOf(window_)->title, "月亮代表我的心");
+    // At 2 s the first line sings, at 6 s the second.
+    const RECT bar = ProgressBarRect();
+    const int y = (bar.top + bar.bottom) / 2;
+    const auto seek = [&](int ms) {
+        const int x = bar.left + 8 + MsToBar(ms, P().total_length()) + 1;
+        SendMessageW(window_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendMessageW(window_, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        Wait(300);
+        return LyricOf(window_)->texts[static_cast<size_t>(LyricOf(window_)->current - 1)];
+    };
+    EXPECT_EQ(seek(2000), "你问我爱你有多深");
+    EXPECT_EQ(seek(6000), "???? 我爱你有几分");  // Korean, which GBK lacks, shows as "?"
+    HWND lyric_window = LyricWindowOf(window_);
+    ASSERT_NE(lyric_window, nullptr);
+    GetWindowRect(lyric_window, &r_);
+    EXPECT_EQ(r_.right - r_.left, 18 * 17 + 40);  // the longest line: 17 bytes in GBK
+    // 滞后0.5秒 and 保存偏移量: only the new first line differs.
+    Command(window_, kLyricLater);
+    Command(window_, kLyricOffsetSave);
+    EXPECT_EQ(ReadFile(lrc_path), "[offset:500]\r\n" + lrc);
+    // 修改时间标签 and 保存歌词文件: every character kept, in UTF-8.
+    Command(window_, kLyricBake);
+    Command(window_, kLyricWrite);
+    const std::string written = U8(u8"[ti:月亮代表我的心]\r\n[ar:邓丽君]\r\n[al:]\r\n[by:橙鹿]\r\n[offset:0]\r\n"
+                                   u8"[00:01.50]你问我爱你有多深\r\n[00:05.50]사랑해요 我爱你有几分\r\n[00:10.50]我的情也真\r\n");
+    EXPECT_EQ(ReadFile(lrc_path), written);
+    // A UTF-16 file with its mark: the offset saved changes only its tag.
+    const std::u16string lyric16 = u"[offset:-200]\r\n[00:01.00]안녕 你好\r\n";
+    const std::string utf16_path = Made("月亮.lrc", Utf16Le(lyric16));
+    Drop(window_, {song});
+    ASSERT_TRUE(LyricOf(window_)->loaded);
+    EXPECT_EQ(LyricOf(window_)->offset, -200);
+    EXPECT_EQ(seek(2000), "?? 你好");
+    Command(window_, kLyricLater);
+    Command(window_, kLyricOffsetSave);
+    const std::string saved16 = Utf16Le(u"[offset:300]\r\n[00:01.00]안녕 你好\r\n");
+    EXPECT_EQ(ReadFile(utf16_path), saved16);
+}
+
+// A lyric line of 100 KB: the karaoke window as wide as the screen at most, and little memory.
+TEST_F(MusicTest, AVeryLongLyricLineStaysWithinTheScreen) {
+    const std::string song = Copy("tone15.wav", "long.wav");
+    std::string line;
+    while (line.size() < 100000) line += "长长的一行 long line ";
+    Made("long.lrc", "[00:00.50]" + line + "\r\n[00:01.00]短\r\n");
+    ASSERT_NE(Open(), nullptr);
+    const SIZE_T before = PrivateBytes();
+    for (std::int16_t style : {2, 3, 1}) {
+        style_ = style;
+        Drop(window_, {song});
+        ASSERT_TRUE(LyricOf(window_)->loaded);
+        Wait(300);  // painted a few times
+        HWND lyric_window = LyricWindowOf(window_);
+        ASSERT_NE(lyric_window, nullptr);
+        GetWindowRect(lyric_window, &r_);
+        EXPECT_LE(r_.right - r_.left, GetSystemMetrics(SM_CXSCREEN)) << style;
+    }
+    const SIZE_T after = PrivateBytes();
+    std::printf("a 100 KB lyric line in the three lyric windows: %ld KB more memory\n",
+                static_cast<long>((static_cast<long long>(after) - static_cast<long long>(before)) / 1024));
+    EXPECT_LT(static_cast<long long>(after) - static_cast<long long>(before), 64LL << 20);
+}
+
 // The player as the program opens it.
 class MusicProgramTest : public test::CalendarTest {};
 
@@ -366,10 +770,29 @@ TEST_F(MusicProgramTest, TheMenuAndTheHotkeyOpenOnePlayerThatOutlivesAViewSwitch
     EXPECT_EQ(GetWindow(player, GW_OWNER), Window());
     SendMessageW(Window(), WM_HOTKEY, shell::kHotkeyMusic, 0);
     EXPECT_EQ(program_.music_player, player);
-    Command(shell::command::kMonthPage);
-    Pump();
-    ASSERT_TRUE(IsWindow(player));
-    EXPECT_EQ(GetWindow(player, GW_OWNER), Window());
+    EXPECT_TRUE(Above(player, Window()));
+    // Each switch of the page gives the player to the new page, above it, and it stays above it
+    // when the page is clicked.
+    const auto click_page = [this, player] {
+        RECT page, covered;
+        GetWindowRect(Window(), &page);
+        GetWindowRect(player, &covered);
+        POINT at{page.left + 8, page.bottom - 8};  // a corner the player does not cover
+        if (at.x >= covered.left && at.x < covered.right && at.y >= covered.top && at.y < covered.bottom) at.x = page.right - 8;
+        ClickScreen(at);
+        PumpUntil([this] { return GetForegroundWindow() == Window(); }, 1000);
+    };
+    for (int id : {shell::command::kMonthPage, shell::command::kDayPage, shell::command::kMonthPage}) {
+        Command(id);
+        ASSERT_TRUE(IsWindow(player));
+        EXPECT_EQ(GetWindow(player, GW_OWNER), Window()) << id;
+        // (Under Wine the X server's order of the new page settles first.)
+        EXPECT_TRUE(PumpUntil([&] { return Above(player, Window()); }, 1000)) << id;
+        click_page();
+        EXPECT_EQ(GetForegroundWindow(), Window()) << id;
+        PumpUntil([] { return false; }, 300);
+        EXPECT_TRUE(Above(player, Window())) << id;
+    }
     // Closing it keeps its list in the registry.
     PlayerOf(player)->AddFiles({kAudio + "\\tone15.wav"});
     SendMessageW(player, WM_COMMAND, kExitCommand, 0);
