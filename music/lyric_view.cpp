@@ -251,13 +251,15 @@ void LyricView::ResetOffset() {
     if (music::ResetOffset(lyric_)) Show(position_ms_, total_ms_);
 }
 
-void LyricView::Failed() {
-    MessageBoxW(player_, text::GbkToWide("无法写入歌词文件，原文件没有改动：\n" + lyric_.path).c_str(),
+void LyricView::Failed(platform::ReplaceError why) {
+    MessageBoxW(player_,
+                text::GbkToWide("无法写入歌词文件（" + WhyNotWritten(why) + "），原文件没有改动：\n" + lyric_.path).c_str(),
                 text::GbkToWide("橙鹿音乐").c_str(), MB_OK | MB_ICONWARNING);
 }
 
 void LyricView::SaveOffset() {
-    if (lyric_.loaded && !lyric_.path.empty() && !SaveOffsetToFile(lyric_)) Failed();
+    if (!lyric_.loaded || lyric_.path.empty()) return;
+    if (const platform::ReplaceResult saved = SaveOffsetToFile(lyric_); !saved) Failed(saved.error);
 }
 
 void LyricView::Bake(std::int32_t total_ms) {
@@ -265,7 +267,8 @@ void LyricView::Bake(std::int32_t total_ms) {
 }
 
 void LyricView::Write(std::int32_t total_ms) {
-    if (lyric_.loaded && !lyric_.path.empty() && SongTakesLyrics(total_ms) && !WriteLyricFile(lyric_, total_ms)) Failed();
+    if (!lyric_.loaded || lyric_.path.empty() || !SongTakesLyrics(total_ms)) return;
+    if (const platform::ReplaceResult written = WriteLyricFile(lyric_, total_ms); !written) Failed(written.error);
 }
 
 }  // namespace music

@@ -54,7 +54,7 @@ private:
     friend struct LyricWindow;
     void Rebuild();  // the display of the style made again: the window, or the tooltip
     void Paint(HDC dc, const RECT& client);
-    void Failed();
+    void Failed(platform::ReplaceError why);
 
     HWND player_ = nullptr;
     std::int16_t* style_ = nullptr;

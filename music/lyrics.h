@@ -213,21 +213,37 @@ inline Lyric LoadLyricFile(const std::string& audio_path, const std::string& sea
     return lyric;
 }
 
-// Stores the lyric's offset in its file (WithOffsetTagInFile). False when no lyric is loaded from a
-// file, the offset is out of range or the file cannot be read or replaced; the file is then
-// unchanged.
-inline bool SaveOffsetToFile(const Lyric& lyric) {
-    if (!lyric.loaded || lyric.path.empty() || lyric.offset < -kMaxOffset || lyric.offset > kMaxOffset) return false;
+// Stores the lyric's offset in its file (WithOffsetTagInFile). Fails (kAborted) when no lyric is
+// loaded from a file, the offset is out of range or the file cannot be read, and with the reason
+// when it cannot be replaced; the file is then unchanged.
+inline platform::ReplaceResult SaveOffsetToFile(const Lyric& lyric) {
+    if (!lyric.loaded || lyric.path.empty() || lyric.offset < -kMaxOffset || lyric.offset > kMaxOffset)
+        return {platform::ReplaceError::kAborted};
     std::string text;
-    if (!platform::ReadWholeFile(lyric.path, text, kMaxLyricFileBytes)) return false;
+    if (!platform::ReadWholeFile(lyric.path, text, kMaxLyricFileBytes)) return {platform::ReplaceError::kAborted};
     return platform::ReplaceFileContents(lyric.path, WithOffsetTagInFile(text, lyric.offset));
 }
 
-// Writes the lyric over its file (WriteLyricText). False when there is nothing to write or the file
-// cannot be replaced; the file is then unchanged.
-inline bool WriteLyricFile(const Lyric& lyric, int total_ms) {
+// Writes the lyric over its file (WriteLyricText). Fails (kAborted) when there is nothing to write,
+// and with the reason when the file cannot be replaced; the file is then unchanged.
+inline platform::ReplaceResult WriteLyricFile(const Lyric& lyric, int total_ms) {
     std::string text;
-    return WriteLyricText(lyric, total_ms, text) && platform::ReplaceFileContents(lyric.path, text);
+    if (!WriteLyricText(lyric, total_ms, text)) return {platform::ReplaceError::kAborted};
+    return platform::ReplaceFileContents(lyric.path, text);
+}
+
+// Why a lyric file was not written, as the player tells it (GBK).
+inline std::string WhyNotWritten(platform::ReplaceError error) {
+    switch (error) {
+        case platform::ReplaceError::kReadOnly: return "它是只读文件";
+        case platform::ReplaceError::kInUse: return "别的程序正在使用它";
+        case platform::ReplaceError::kCannotCreate: return "它所在的文件夹不允许写入";
+        case platform::ReplaceError::kNoFolder: return "它所在的文件夹已不存在";
+        case platform::ReplaceError::kFolder:
+        case platform::ReplaceError::kNotAFile: return "它不是普通文件";
+        case platform::ReplaceError::kAborted: return "无法读出它的内容";
+        default: return "写入失败，也许磁盘已满";
+    }
 }
 
 }  // namespace music

@@ -400,6 +400,20 @@ TEST_F(FilesTest, LyricFilesReadAndWritten) {
     ASSERT_TRUE(music::BakeOffset(lyric, 60000) && music::WriteLyricFile(lyric, 60000));
     EXPECT_EQ(Read(lrc), "[ti:歌]\r\n[ar:]\r\n[al:]\r\n[by:橙鹿]\r\n[offset:0]\r\n[00:00.50]a\r\n[00:01.50]b\r\n");
 
+    // A lyric file the user made read-only stays as it is, and the player can say why.
+    const std::string before = Read(lrc);
+#ifdef _WIN32
+    ASSERT_TRUE(SetFileAttributesA(lrc.c_str(), FILE_ATTRIBUTE_READONLY));
+#else
+    ASSERT_EQ(chmod(lrc.c_str(), 0444), 0);
+#endif
+    lyric.offset = 700;
+    const platform::ReplaceResult refused = music::SaveOffsetToFile(lyric);
+    EXPECT_EQ(refused.error, ReplaceError::kReadOnly);
+    EXPECT_EQ(music::WhyNotWritten(refused.error), "它是只读文件");
+    EXPECT_EQ(music::WriteLyricFile(lyric, 60000).error, ReplaceError::kReadOnly);
+    EXPECT_EQ(Read(lrc), before);
+
     lyric.path = In("missing/song.lrc");
     EXPECT_FALSE(music::WriteLyricFile(lyric, 60000));
     EXPECT_FALSE(music::SaveOffsetToFile(lyric));
