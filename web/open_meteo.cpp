@@ -1,12 +1,13 @@
 #include "web/open_meteo.h"
 
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <cstdio>
 #include <iterator>
 #include <unordered_map>
+
+#include "web/http_get.h"
 
 namespace web {
 
@@ -188,32 +189,16 @@ SourceAnswer OpenMeteoSource::ForecastFor(const Place& place, std::time_t now) {
             return SourceAnswer{true, kept->second.forecast, {}};
     }
     const std::string where = "Open-Meteo at " + settings_.host + ":" + std::to_string(settings_.port);
-    httplib::Client client(settings_.host, settings_.port);
-    client.set_connection_timeout(settings_.timeout_seconds);
-    client.set_read_timeout(settings_.timeout_seconds);
-    client.set_write_timeout(settings_.timeout_seconds);
-    client.set_url_encode(false);  // the path is written encoded already
-    std::string body;
-    bool too_large = false;
-    const httplib::Result result =
-        client.Get(OpenMeteoPath(place, china.date), httplib::Headers{{"User-Agent", "tempoline-web"}},
-                   [&](const char* data, std::size_t size) {
-                       if (body.size() + size > kMaxAnswerBytes) {
-                           too_large = true;
-                           return false;
-                       }
-                       body.append(data, size);
-                       return true;
-                   });
+    // The path is written encoded already.
+    const HttpGetAnswer got = HttpGet(settings_.host, settings_.port, OpenMeteoPath(place, china.date),
+                                      {{"User-Agent", "tempoline-web"}}, settings_.deadline_ms, kMaxAnswerBytes);
     SourceAnswer answer;
-    if (too_large) {
-        answer.failure = where + " answered more than 2 MiB";
-    } else if (!result) {
-        answer.failure = where + " cannot be reached (" + httplib::to_string(result.error()) + ")";
-    } else if (result->status != 200) {
-        answer.failure = where + " answered status " + std::to_string(result->status);
+    if (!got.ok) {
+        answer.failure = where + " " + got.failure;
+    } else if (got.status != 200) {
+        answer.failure = where + " answered status " + std::to_string(got.status);
     } else {
-        answer = ForecastFromOpenMeteo(body, china.date);
+        answer = ForecastFromOpenMeteo(got.body, china.date);
         if (!answer.ok) answer.failure = where + ": " + answer.failure;
     }
     if (!answer.ok) return answer;
