@@ -773,6 +773,16 @@ TEST(WebOpenMeteo, AQuestionEndsAtItsDeadlineHoweverTheSourceDrips) {
     }
 }
 
+// An answer whose length is over 2 MiB is refused from its header, also when the body comes in
+// the same read.
+TEST(WebOpenMeteo, AnAnswerOverTheLimitIsRefusedFromItsHeader) {
+    DrippingServer large("HTTP/1.1 200 OK\r\nContent-Length: 3145728\r\n\r\n" + std::string(3 << 20, ' '));
+    web::OpenMeteoSource source({"127.0.0.1", large.port, 30, 2000});
+    const web::SourceAnswer answer = source.ForecastFor(Beijing(), kMay12);
+    EXPECT_FALSE(answer.ok);
+    EXPECT_NE(answer.failure.find("answered more than 2 MiB"), std::string::npos) << answer.failure;
+}
+
 // Many idle sockets and a few clients that send a header line now and then take nothing from the
 // others: a client is answered at once, again and again, while they hold on.
 TEST(WebHostileClients, SlowAndIdleClientsShutNobodyOut) {

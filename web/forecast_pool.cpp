@@ -80,7 +80,7 @@ void ForecastPool::Work() {
             questions_.erase(code);
             lock.unlock();
             const SourceAnswer late{false, {}, "waited too long for a free worker"};
-            for (Done& done : waiting) done(late, Outcome::kBusy);
+            for (Done& done : waiting) done(late, Outcome::kLate);
             lock.lock();
             continue;
         }

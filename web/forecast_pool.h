@@ -33,7 +33,8 @@ public:
     enum class Outcome {
         kAsked,       // the source answered (well or not) for this request or one it shares
         kRemembered,  // the source failed for this place a moment ago and was not asked again
-        kBusy,        // too many places wait, or this one waited too long: not asked
+        kBusy,        // too many places wait for a worker: not asked
+        kLate,        // waited too long for a worker: not asked
     };
     // Called once per Fetch, on a worker thread or, for a remembered failure or a full queue, on
     // the caller's thread before Fetch returns.

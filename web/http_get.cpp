@@ -115,7 +115,17 @@ HttpGetAnswer HttpGet(const std::string& host, int port, const std::string& targ
                 failed = error;
                 return;
             }
-            http::async_read(stream, buffer, parser, [&](ErrorCode error, std::size_t) { failed = error; });
+            // The header first: a length over the limit is refused before any of the body is read.
+            // (Beast 1.74 drops that refusal when it reads the header and body in one go.)
+            http::async_read_header(stream, buffer, parser, [&](ErrorCode error, std::size_t) {
+                if (!error && parser.content_length() && *parser.content_length() > max_body)
+                    error = http::error::body_limit;
+                if (error) {
+                    failed = error;
+                    return;
+                }
+                http::async_read(stream, buffer, parser, [&](ErrorCode error, std::size_t) { failed = error; });
+            });
         });
     });
     context.run();

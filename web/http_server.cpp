@@ -233,9 +233,14 @@ private:
             Send(std::move(routed.reply), "");
             return;
         }
-        Enter(Phase::kAnswering);
         place_ = routed.place;
         asked_at_ = server_.service.CurrentTime();
+        SourceAnswer ready;
+        if (server_.service.Source().ForecastAtOnce(place_, asked_at_, ready)) {
+            Send(server_.service.WeatherReply(place_, ready, asked_at_), "");
+            return;
+        }
+        Enter(Phase::kAnswering);
         Arm(server_.limits.forecast_deadline_ms);
         net::io_context& context = server_.context;
         server_.pool->Fetch(place_, asked_at_,
@@ -250,8 +255,8 @@ private:
     void OnForecast(unsigned generation, const SourceAnswer& answer, ForecastPool::Outcome outcome) {
         if (phase_ != Phase::kAnswering || generation != generation_) return;
         Reply reply;
-        if (outcome == ForecastPool::Outcome::kBusy) {
-            reply = StatusReply(503);
+        if (outcome == ForecastPool::Outcome::kBusy || outcome == ForecastPool::Outcome::kLate) {
+            reply = StatusReply(outcome == ForecastPool::Outcome::kBusy ? 503 : 504);
             reply.problem = "forecast for " + std::to_string(place_.code) + " not asked: " + answer.failure;
         } else {
             reply = server_.service.WeatherReply(place_, answer, asked_at_);

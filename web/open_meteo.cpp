@@ -178,16 +178,22 @@ SourceAnswer ForecastFromOpenMeteo(std::string_view json, const astro::CalendarD
     return answer;
 }
 
-SourceAnswer OpenMeteoSource::ForecastFor(const Place& place, std::time_t now) {
+bool OpenMeteoSource::ForecastAtOnce(const Place& place, std::time_t now, SourceAnswer& answer) {
     const ChinaTime china = ChinaTimeAt(now);
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        const auto kept = kept_.find(place.code);
-        if (kept != kept_.end() && kept->second.date.year == china.date.year &&
-            kept->second.date.month == china.date.month && kept->second.date.day == china.date.day &&
-            now >= kept->second.fetched && now - kept->second.fetched < settings_.cache_minutes * 60LL)
-            return SourceAnswer{true, kept->second.forecast, {}};
-    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto kept = kept_.find(place.code);
+    if (kept == kept_.end() || kept->second.date.year != china.date.year ||
+        kept->second.date.month != china.date.month || kept->second.date.day != china.date.day ||
+        now < kept->second.fetched || now - kept->second.fetched >= settings_.cache_minutes * 60LL)
+        return false;
+    answer = SourceAnswer{true, kept->second.forecast, {}};
+    return true;
+}
+
+SourceAnswer OpenMeteoSource::ForecastFor(const Place& place, std::time_t now) {
+    SourceAnswer kept;
+    if (ForecastAtOnce(place, now, kept)) return kept;
+    const ChinaTime china = ChinaTimeAt(now);
     const std::string where = "Open-Meteo at " + settings_.host + ":" + std::to_string(settings_.port);
     // The path is written encoded already.
     const HttpGetAnswer got = HttpGet(settings_.host, settings_.port, OpenMeteoPath(place, china.date),
@@ -205,6 +211,8 @@ SourceAnswer OpenMeteoSource::ForecastFor(const Place& place, std::time_t now) {
     char published[8];
     std::snprintf(published, sizeof published, "%02d:%02d", china.hour, china.minute);
     answer.forecast.published = published;
+    const std::string problem = CheckForecast(answer.forecast);
+    if (!problem.empty()) return SourceAnswer{false, {}, where + ": " + problem};
     const std::lock_guard<std::mutex> lock(mutex_);
     kept_[place.code] = Kept{china.date, now, answer.forecast};
     return answer;

@@ -48,6 +48,8 @@ public:
     explicit OpenMeteoSource(Settings settings) : settings_(std::move(settings)) {}
 
     SourceAnswer ForecastFor(const Place& place, std::time_t now) override;
+    // The answer kept for the place, when there is one for `now`.
+    bool ForecastAtOnce(const Place& place, std::time_t now, SourceAnswer& answer) override;
     std::string Credit() const override { return "Open-Meteo.com（CC BY 4.0）"; }
 
 private:

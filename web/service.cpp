@@ -71,6 +71,16 @@ Reply StatusReply(int status) {
     }
 }
 
+Service::Service(ForecastSource& source, std::string version_offered, Now now, Log log)
+    : source_(source),
+      version_(std::move(version_offered)),
+      now_(std::move(now)),
+      log_(std::move(log)),
+      index_(Html(200, IndexPageHtml())),
+      download_(Html(200, DownloadPageHtml(version_))),
+      wind_scale_(Html(200, WindScalePageHtml())),
+      not_found_(NotFound()) {}
+
 Service::Routed Service::Route(std::string_view method, std::string_view target) const {
     Routed routed;
     if (method != "GET" && method != "HEAD") {
@@ -79,32 +89,46 @@ Service::Routed Service::Route(std::string_view method, std::string_view target)
     }
     const std::string path = PathOfTarget(target);
     if (path == "/") {
-        routed.reply = Html(200, IndexPageHtml());
+        routed.reply = index_;
     } else if (path == "/download/tempoline.html" || path == "/download/index.html") {
-        routed.reply = Html(200, DownloadPageHtml(version_));
+        routed.reply = download_;
     } else if (path == "/help/778.php") {
-        routed.reply = Html(200, WindScalePageHtml());
+        routed.reply = wind_scale_;
     } else if (path.size() > kWeatherPrefix.size() + kWeatherSuffix.size() && path.starts_with(kWeatherPrefix) &&
                path.ends_with(kWeatherSuffix) &&
                FindPlace(path.substr(kWeatherPrefix.size(), path.size() - kWeatherPrefix.size() - kWeatherSuffix.size()),
                          routed.place)) {
         routed.needs_forecast = true;
     } else {
-        routed.reply = NotFound();
+        routed.reply = not_found_;
     }
     return routed;
 }
 
 Reply Service::WeatherReply(const Place& place, const SourceAnswer& answer, std::time_t now) const {
-    const std::string problem = answer.ok ? CheckForecast(answer.forecast) : answer.failure;
-    if (!problem.empty()) {
+    const std::string& problem = answer.failure;
+    if (!answer.ok) {
         Reply reply = Html(502, MessagePageHtml("502 天气数据暂时无法获取", "天气预报的来源现在没有回答，"
                                                                           "请稍后再试。"));
         reply.problem = "forecast for " + std::to_string(place.code) + " (" + place.province_name + " " +
                         place.city_name + ") unavailable: " + problem;
         return reply;
     }
-    return Html(200, WeatherPageHtml(place, ChinaTimeAt(now).date, answer.forecast, source_.Credit()));
+    const astro::CalendarDate today = ChinaTimeAt(now).date;
+    const auto same_day = [&](const astro::CalendarDate& d) {
+        return d.year == today.year && d.month == today.month && d.day == today.day;
+    };
+    {
+        const std::lock_guard<std::mutex> lock(pages_mutex_);
+        const auto kept = pages_.find(place.code);
+        if (kept != pages_.end() && same_day(kept->second.date) && kept->second.forecast == answer.forecast)
+            return Reply{200, "text/html; charset=utf-8", kept->second.body, {}};
+    }
+    Reply reply = Html(200, WeatherPageHtml(place, today, answer.forecast, source_.Credit()));
+    const std::lock_guard<std::mutex> lock(pages_mutex_);
+    if (pages_.size() >= kMaxKeptPages) pages_.clear();
+    pages_[place.code] = KeptPage{today, answer.forecast, reply.body};
+    return reply;
 }
 
 Reply Service::Answer(std::string_view method, std::string_view target) {

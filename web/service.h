@@ -12,8 +12,11 @@
 #pragma once
 
 #include <ctime>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,8 +51,7 @@ bool IsOfferableVersion(const std::string& version);
 
 class Service {
 public:
-    Service(ForecastSource& source, std::string version_offered, Now now, Log log)
-        : source_(source), version_(std::move(version_offered)), now_(std::move(now)), log_(std::move(log)) {}
+    Service(ForecastSource& source, std::string version_offered, Now now, Log log);
 
     // The answer to a request, the forecast asked of the source on the calling thread; a missing
     // forecast is logged.
@@ -70,11 +72,22 @@ public:
     std::time_t CurrentTime() const { return now_(); }
 
 private:
+    // A weather page as last made for a place: made again only when the date or the forecast
+    // differs. At most kMaxKeptPages are kept (all are let go when that many are).
+    struct KeptPage {
+        astro::CalendarDate date;
+        Forecast forecast;
+        std::string body;
+    };
+    static constexpr std::size_t kMaxKeptPages = 512;
 
     ForecastSource& source_;
     std::string version_;
     Now now_;
     Log log_;
+    Reply index_, download_, wind_scale_, not_found_;  // the pages that never change
+    mutable std::mutex pages_mutex_;
+    mutable std::map<std::int32_t, KeptPage> pages_;
 };
 
 // The command line of tempoline-web.
