@@ -769,7 +769,7 @@ TEST(WebOpenMeteo, AQuestionEndsAtItsDeadlineHoweverTheSourceDrips) {
         EXPECT_FALSE(answer.ok);
         EXPECT_NE(answer.failure.find("gave no whole answer within 600 ms"), std::string::npos) << answer.failure;
         EXPECT_GE(took, 550) << opening;
-        EXPECT_LT(took, 1000) << opening;
+        EXPECT_LT(took, 1500) << opening;  // the server lets go after 3 s
     }
 }
 
@@ -972,7 +972,7 @@ TEST(WebService, KeptAliveAnswersComeAtOnce) {
             EXPECT_EQ(answers.back().status, 200);
         }
     }
-    EXPECT_LT(MsSince(start), 200);  // twelve delayed acknowledgements or more would be 500 ms
+    EXPECT_LT(MsSince(start), 400);  // the twelve or more delayed acknowledgements would be 480 ms
 }
 
 // At the cap, a new client is let in by closing the connection that has idled longest, while
@@ -1052,7 +1052,7 @@ TEST(WebForecasts, AFailingSourceIsAskedOncePerPlaceAndPeriod) {
 
     const Steady::time_point start = Steady::now();
     EXPECT_EQ(weather("101010100"), 502);
-    EXPECT_LT(MsSince(start), 150);  // not waited for
+    EXPECT_LT(MsSince(start), 250);  // not waited for (asking takes 300 ms)
     EXPECT_EQ(failing.Asked(101010100), 1);
     EXPECT_EQ(weather("101020100"), 502);
     EXPECT_EQ(failing.Asked(101020100), 1);
@@ -1084,7 +1084,7 @@ TEST(WebForecasts, ADrippingSourceLeavesTheDownloadPageReachable) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const Steady::time_point start = Steady::now();
     EXPECT_EQ(StatusOf(Exchange(running.port, Get("/download/tempoline.html"))), 200);
-    EXPECT_LT(MsSince(start), 300);
+    EXPECT_LT(MsSince(start), 500);
     for (std::thread& asker : askers) asker.join();
     for (int i = 0; i < 12; ++i) {
         EXPECT_TRUE(statuses[i] == 502 || statuses[i] == 504) << statuses[i];
