@@ -310,6 +310,7 @@ private:
         keep_alive_ = false;
         head_ = false;
         version_ = 11;
+        refused_ = true;  // the client may well be sending still
         Send(StatusReply(status), why);
     }
 
@@ -349,9 +350,14 @@ private:
 
     // Ends the answer with FIN and reads what the client still sends for a moment: closing a
     // socket with unread bytes resets the connection, and a reset can take the answer with it.
+    // A client that sent a whole request and nothing more is let go at once (most of them).
     void Linger() {
-        Enter(Phase::kLingering);
         ErrorCode ignored;
+        if (!refused_ && buffer_.size() == 0 && socket_.available(ignored) == 0 && !ignored) {
+            Close();
+            return;
+        }
+        Enter(Phase::kLingering);
         socket_.shutdown(tcp::socket::shutdown_send, ignored);
         Arm(server_.limits.linger_ms);
         Drain();
@@ -389,6 +395,7 @@ private:
     Clock::time_point since_ = Clock::now();
     unsigned generation_ = 0;
     bool timed_out_ = false;
+    bool refused_ = false;
     int requests_ = 0;
     std::string request_text_;
     bool keep_alive_ = false;
