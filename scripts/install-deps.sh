@@ -2,7 +2,8 @@
 # Installs everything the build and the tests need on a fresh Debian/Ubuntu machine. sox makes the
 # sounds the music player's tests play; Wine's MCI plays MP3 and WAV files through GStreamer.
 # libical writes the files of `tempo ics`; python3-icalendar (for /usr/bin/python3) reads them back
-# in its tests.
+# in its tests. tempoline-web is Boost.Beast on Boost.Asio (libboost-dev); cpp-httplib is the
+# independent client of its tests; apache2-utils brings `ab` for scripts/web-load.sh.
 set -euo pipefail
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -11,7 +12,7 @@ $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends \
   cmake make g++ python3 ca-certificates \
   googletest libgtest-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev \
-  pkg-config libical-dev python3-icalendar libcpp-httplib-dev \
+  pkg-config libical-dev python3-icalendar libcpp-httplib-dev libboost-dev apache2-utils \
   g++-mingw-w64-x86-64-posix wine wine64 \
   clang libclang-rt-14-dev \
   xvfb xauth imagemagick xdotool fonts-wqy-zenhei faketime \

@@ -1,7 +1,10 @@
 // tempoline-web: its pages read back by the viewer's own parser, its sources, and the service
-// over HTTP on 127.0.0.1 (httplib's client and raw sockets, as the viewer sends).
+// over HTTP on 127.0.0.1 (httplib's client and raw sockets, as the viewer sends), also against
+// clients and sources that hold on.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -10,7 +13,11 @@
 #include <nlohmann/json.hpp>
 
 #include <atomic>
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -23,6 +30,7 @@
 #include "text/encoding.h"
 #include "weather/weather_page.h"
 #include "web/forecast_file.h"
+#include "web/http_server.h"
 #include "web/open_meteo.h"
 #include "web/service.h"
 
@@ -357,7 +365,7 @@ web::Place Beijing() {
 
 TEST(WebOpenMeteo, AsksByCoordinatesAndKeepsTheAnswerHalfAnHour) {
     FakeOpenMeteo fake;
-    web::OpenMeteoSource source({"127.0.0.1", fake.port, 30, 5});
+    web::OpenMeteoSource source({"127.0.0.1", fake.port, 30, 5000});
     const web::Place beijing = Beijing();
     EXPECT_EQ(beijing.east_longitude, 116.38);
     EXPECT_EQ(beijing.latitude, 39.90);
@@ -388,7 +396,7 @@ TEST(WebOpenMeteo, AsksByCoordinatesAndKeepsTheAnswerHalfAnHour) {
     EXPECT_EQ(pengshui.latitude, places::CityLatitude(4, 1));
 
     // Failures are answered in-band, and not kept.
-    web::OpenMeteoSource fresh({"127.0.0.1", fake.port, 30, 5});
+    web::OpenMeteoSource fresh({"127.0.0.1", fake.port, 30, 5000});
     fake.mode = 1;
     a = fresh.ForecastFor(beijing, kMay12);
     EXPECT_FALSE(a.ok);
@@ -422,8 +430,9 @@ struct RunningService {
     std::thread thread;
     int port = 0;
 
-    RunningService(web::ForecastSource& source, const std::string& version)
-        : service(source, version, [] { return kMay12; }, log.Sink()), server(service, [] { return kMay12; }, log.Sink()) {
+    RunningService(web::ForecastSource& source, const std::string& version, web::ServerLimits limits = {})
+        : service(source, version, [] { return kMay12; }, log.Sink()),
+          server(service, [] { return kMay12; }, log.Sink(), limits) {
         port = server.Bind("127.0.0.1", 0);
         EXPECT_GT(port, 0);
         thread = std::thread([this] { server.Run(); });
@@ -532,7 +541,7 @@ TEST(WebService, TheDownloadPageOffersItsVersionToTheHelpWindow) {
 }
 
 TEST(WebService, ASourceThatCannotBeReachedGives502AndALogLine) {
-    web::OpenMeteoSource down({"127.0.0.1", ClosedPort(), 30, 2});
+    web::OpenMeteoSource down({"127.0.0.1", ClosedPort(), 30, 2000});
     RunningService running(down, "4.2");
     httplib::Client client("127.0.0.1", running.port);
     const httplib::Result result = client.Get("/weather/101010100.shtml");
@@ -542,8 +551,9 @@ TEST(WebService, ASourceThatCannotBeReachedGives502AndALogLine) {
     const std::vector<std::string> lines = running.log.Taken(2);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_NE(lines[0].find("forecast for 101010100"), std::string::npos) << lines[0];
-    EXPECT_NE(lines[0].find("cannot be reached (Connection)"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("cannot be reached (Connection refused)"), std::string::npos) << lines[0];
     EXPECT_NE(lines[1].find("502"), std::string::npos) << lines[1];
+    for (const std::string& line : lines) EXPECT_NE(line.find(" 127.0.0.1:"), std::string::npos) << line;
 }
 
 TEST(WebService, TargetsAndOptions) {
@@ -556,10 +566,12 @@ TEST(WebService, TargetsAndOptions) {
     for (const auto& t : targets) EXPECT_EQ(web::PathOfTarget(t.target), t.path) << t.target;
 
     web::Options o;
+    EXPECT_EQ(o.max_connections, 1024);
     EXPECT_EQ(web::ParseOptions({"--address", "127.0.0.1", "--port=0", "--source", "file:demo.json", "--cache-minutes",
-                                 "5", "--version-offered=4.3"},
+                                 "5", "--version-offered=4.3", "--max-connections", "64"},
                                 o),
               "");
+    EXPECT_EQ(o.max_connections, 64);
     EXPECT_EQ(o.address, "127.0.0.1");
     EXPECT_EQ(o.port, 0);
     EXPECT_EQ(o.source, "file:demo.json");
@@ -568,7 +580,8 @@ TEST(WebService, TargetsAndOptions) {
     for (const std::vector<std::string>& bad :
          std::vector<std::vector<std::string>>{{"--port", "65536"}, {"--port", "80x"}, {"--port"}, {"--source", "ftp"},
                                                {"--source", "file:"}, {"--cache-minutes", "-1"},
-                                               {"--version-offered", "v4"}, {"--verbose"}}) {
+                                               {"--version-offered", "v4"}, {"--max-connections", "8"},
+                                               {"--verbose"}}) {
         web::Options ignored;
         EXPECT_NE(web::ParseOptions(bad, ignored), "") << bad[0];
     }
@@ -577,6 +590,506 @@ TEST(WebService, TargetsAndOptions) {
     EXPECT_FALSE(web::MakeSource(o, why));
     o.source = "file:" TEMPO_SOURCE_DIR "/web/demo-forecast.json";
     EXPECT_TRUE(web::MakeSource(o, why)) << why;
+}
+
+// --- clients and sources that hold on -----------------------------------------------------------------
+
+using Steady = std::chrono::steady_clock;
+
+long long MsSince(Steady::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
+}
+
+sockaddr_in Loopback(int port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+
+struct Answer {
+    int status = 0;
+    std::map<std::string, std::string> fields;  // names in lower case
+    std::string body;
+};
+
+// The answers whose whole length has come, from the start of `bytes`; `heads` marks the answers
+// to HEAD requests, which have no body.
+std::vector<Answer> SplitAnswers(const std::string& bytes, const std::vector<bool>& heads = {}) {
+    std::vector<Answer> answers;
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t end = bytes.find("\r\n\r\n", at);
+        if (end == std::string::npos || bytes.compare(at, 5, "HTTP/") != 0) return answers;
+        Answer a;
+        a.status = std::atoi(bytes.substr(at + 9, 3).c_str());
+        std::size_t line = bytes.find("\r\n", at) + 2;
+        while (line < end) {
+            const std::size_t next = bytes.find("\r\n", line), colon = bytes.find(':', line);
+            std::string name = bytes.substr(line, colon - line);
+            for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            a.fields[name] = bytes.substr(colon + 2, next - colon - 2);
+            line = next + 2;
+        }
+        const bool head = answers.size() < heads.size() && heads[answers.size()];
+        const std::size_t length = head ? 0 : std::stoul(a.fields.count("content-length") ? a.fields["content-length"] : "0");
+        if (bytes.size() < end + 4 + length) return answers;
+        a.body = bytes.substr(end + 4, length);
+        answers.push_back(a);
+        at = end + 4 + length;
+    }
+}
+
+// A raw client connection to the service on 127.0.0.1.
+class Peer {
+public:
+    explicit Peer(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
+        const sockaddr_in address = Loopback(port);
+        connected_ = connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~Peer() { close(fd_); }
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
+
+    bool connected() const { return connected_; }
+    bool Send(const std::string& bytes) {
+        return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    }
+    // Reads for at most `ms`, until the service closes the connection or `enough` says so; all
+    // that came so far.
+    const std::string& Receive(int ms, const std::function<bool(const std::string&)>& enough = nullptr) {
+        const Steady::time_point start = Steady::now();
+        while (!closed_ && !(enough && enough(received_))) {
+            const long long left = ms - MsSince(start);
+            pollfd p{fd_, POLLIN, 0};
+            if (poll(&p, 1, static_cast<int>(left > 0 ? left : 0)) <= 0) break;
+            char piece[65536];
+            const ssize_t n = recv(fd_, piece, sizeof piece, 0);
+            if (n <= 0)
+                closed_ = true;  // closed, or reset
+            else
+                received_.append(piece, static_cast<std::size_t>(n));
+        }
+        return received_;
+    }
+    // The service closed the connection (looked at without waiting).
+    bool Closed() {
+        Receive(0);
+        return closed_;
+    }
+
+private:
+    int fd_;
+    bool connected_ = false, closed_ = false;
+    std::string received_;
+};
+
+int StatusOf(const std::string& answer) {
+    return answer.compare(0, 9, "HTTP/1.1 ") == 0 ? std::atoi(answer.substr(9, 3).c_str()) : 0;
+}
+
+std::string Get(const std::string& path) { return "GET " + path + " HTTP/1.0\r\n\r\n"; }
+
+// A source that takes its time and then answers with the demonstration forecast, or fails; it
+// counts the questions of each place.
+class SlowSource : public web::ForecastSource {
+public:
+    SlowSource(int delay_ms, bool fails) : demo_(DemoSource()), delay_ms_(delay_ms), fails_(fails) {}
+    web::SourceAnswer ForecastFor(const web::Place& place, std::time_t now) override {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            ++asked_[place.code];
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms_));
+        if (fails_) return {false, {}, "the stand-in fails"};
+        return demo_->ForecastFor(place, now);
+    }
+    std::string Credit() const override { return "stand-in"; }
+    int Asked(std::int32_t code) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return asked_[code];
+    }
+
+private:
+    std::unique_ptr<web::FileSource> demo_;
+    const int delay_ms_;
+    const bool fails_;
+    std::mutex mutex_;
+    std::map<std::int32_t, int> asked_;
+};
+
+// A stand-in for Open-Meteo that answers every connection with `opening` and then a blank every
+// 100 ms or so, never finishing; after three seconds (or when it goes) it lets everything go.
+struct DrippingServer {
+    int listener = socket(AF_INET, SOCK_STREAM, 0);
+    int port = 0;
+    std::atomic<bool> stop{false};
+    std::thread thread;
+
+    explicit DrippingServer(const std::string& opening) {
+        sockaddr_in address = Loopback(0);
+        bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen(listener, 64);
+        socklen_t size = sizeof address;
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
+        port = ntohs(address.sin_port);
+        thread = std::thread([this, opening] {
+            std::vector<int> clients;
+            const Steady::time_point start = Steady::now();
+            while (!stop && MsSince(start) < 3000) {
+                pollfd p{listener, POLLIN, 0};
+                if (poll(&p, 1, 100) > 0) {
+                    const int client = accept(listener, nullptr, nullptr);
+                    if (client >= 0 && send(client, opening.data(), opening.size(), MSG_NOSIGNAL) >= 0)
+                        clients.push_back(client);
+                }
+                for (const int client : clients) send(client, " ", 1, MSG_NOSIGNAL);
+            }
+            for (const int client : clients) close(client);
+        });
+    }
+    ~DrippingServer() {
+        stop = true;
+        thread.join();
+        close(listener);
+    }
+};
+
+const std::string kDripInHeader = "HTTP/1.1 200 OK\r\nX-Drip: ";
+const std::string kDripInBody = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 100000\r\n\r\n{";
+
+TEST(WebOpenMeteo, AQuestionEndsAtItsDeadlineHoweverTheSourceDrips) {
+    for (const std::string& opening : {kDripInHeader, kDripInBody}) {
+        DrippingServer drip(opening);
+        web::OpenMeteoSource source({"127.0.0.1", drip.port, 30, 600});
+        const Steady::time_point start = Steady::now();
+        const web::SourceAnswer answer = source.ForecastFor(Beijing(), kMay12);
+        const long long took = MsSince(start);
+        EXPECT_FALSE(answer.ok);
+        EXPECT_NE(answer.failure.find("gave no whole answer within 600 ms"), std::string::npos) << answer.failure;
+        EXPECT_GE(took, 550) << opening;
+        EXPECT_LT(took, 1500) << opening;  // the server lets go after 3 s
+    }
+}
+
+// An answer whose length is over 2 MiB is refused from its header, also when the body comes in
+// the same read.
+TEST(WebOpenMeteo, AnAnswerOverTheLimitIsRefusedFromItsHeader) {
+    DrippingServer large("HTTP/1.1 200 OK\r\nContent-Length: 3145728\r\n\r\n" + std::string(3 << 20, ' '));
+    web::OpenMeteoSource source({"127.0.0.1", large.port, 30, 2000});
+    const web::SourceAnswer answer = source.ForecastFor(Beijing(), kMay12);
+    EXPECT_FALSE(answer.ok);
+    EXPECT_NE(answer.failure.find("answered more than 2 MiB"), std::string::npos) << answer.failure;
+}
+
+// Many idle sockets and a few clients that send a header line now and then take nothing from the
+// others: a client is answered at once, again and again, while they hold on.
+TEST(WebHostileClients, SlowAndIdleClientsShutNobodyOut) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    RunningService running(*source, "4.2");
+    std::vector<std::unique_ptr<Peer>> slow, idle;
+    for (int i = 0; i < 8; ++i) {
+        slow.push_back(std::make_unique<Peer>(running.port));
+        ASSERT_TRUE(slow.back()->Send("GET /download/tempoline.html HTTP/1.1\r\nHost: h\r\n"));
+    }
+    for (int i = 0; i < 200; ++i) idle.push_back(std::make_unique<Peer>(running.port));
+    std::atomic<bool> done{false};
+    std::thread dripper([&] {
+        while (!done) {
+            for (auto& peer : slow) peer->Send("X-Slow: 1\r\n");
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+    });
+    for (int round = 0; round < 5; ++round) {
+        const Steady::time_point start = Steady::now();
+        EXPECT_EQ(StatusOf(Exchange(running.port, Get("/download/tempoline.html"))), 200) << round;
+        EXPECT_LT(MsSince(start), 1000) << round;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    done = true;
+    dripper.join();
+    for (auto& peer : slow) EXPECT_FALSE(peer->Closed());  // still within their deadline
+    for (auto& peer : idle) EXPECT_FALSE(peer->Closed());
+}
+
+// A request must be whole within its deadline, however steadily it comes; a connection that sends
+// nothing is closed after its own. Each gets a line in the log with the client's address.
+TEST(WebHostileClients, ARequestHasADeadlineForAllOfIt) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    web::ServerLimits limits;
+    limits.idle_ms = 600;
+    limits.request_deadline_ms = 600;
+    limits.linger_ms = 200;
+    RunningService running(*source, "4.2", limits);
+    Peer dripping(running.port), silent(running.port);
+    const Steady::time_point start = Steady::now();
+    ASSERT_TRUE(dripping.Send("GET / HTTP/1.1\r\n"));
+    while (!dripping.Closed() && MsSince(start) < 3000) {
+        dripping.Send("X-Slow: 1\r\n");
+        dripping.Receive(100);
+    }
+    const long long took = MsSince(start);
+    EXPECT_TRUE(dripping.Closed());
+    EXPECT_GE(took, 550);
+    EXPECT_LT(took, 1300);
+    EXPECT_EQ(StatusOf(dripping.Receive(0)), 408);
+    EXPECT_EQ(silent.Receive(1000), "");
+    EXPECT_TRUE(silent.Closed());
+
+    const std::vector<std::string> lines = running.log.Taken(2);
+    int timed_out = 0;
+    for (const std::string& line : lines) {
+        if (line.find("timed out") == std::string::npos) continue;
+        ++timed_out;
+        EXPECT_NE(line.find(" 127.0.0.1:"), std::string::npos) << line;
+    }
+    EXPECT_EQ(timed_out, 2);
+}
+
+// A request line or header fields over 8 KiB are refused and the connection is closed, also while
+// the client is still sending; a request of exactly 8 KiB is answered.
+TEST(WebHostileClients, OverlongRequestLinesAndHeadersAreRefused) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    web::ServerLimits limits;
+    limits.linger_ms = 300;
+    RunningService running(*source, "4.2", limits);
+    const auto padded = [](std::size_t total) {
+        const std::string head = "GET /download/tempoline.html HTTP/1.1\r\nX-Pad: ";
+        return head + std::string(total - head.size() - 4, 'p') + "\r\n\r\n";
+    };
+    std::string many_fields = "GET / HTTP/1.1\r\n";
+    for (int i = 0; i < 300; ++i) many_fields += "X-Field-" + std::to_string(1000 + i) + ": 0123456789012345678901\r\n";
+    const struct {
+        std::string request;
+        int status;
+    } cases[] = {
+        {"GET /" + std::string(1 << 20, 'a'), 414},  // no line end at all
+        {"GET /" + std::string(9000, 'a') + " HTTP/1.1\r\n\r\n", 414},
+        {"GET / HTTP/1.1\r\nX-Long: " + std::string(9000, 'b') + "\r\n\r\n", 431},
+        {many_fields + "\r\n", 431},
+        {padded(8193), 431},
+        {padded(8192), 200},
+    };
+    for (const auto& c : cases) {
+        Peer peer(running.port);
+        peer.Send(c.request);  // the service may close before taking it all
+        const std::string& answer = peer.Receive(2000, [](const std::string& got) { return !SplitAnswers(got).empty(); });
+        EXPECT_EQ(StatusOf(answer), c.status) << c.request.substr(0, 60);
+        if (c.status != 200) {
+            peer.Receive(2000);
+            EXPECT_TRUE(peer.Closed()) << c.request.substr(0, 60);
+        }
+    }
+}
+
+TEST(WebService, RangeIsNotServedTheWholePageIs) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    RunningService running(*source, "4.2");
+    for (const char* path : {"/download/tempoline.html", "/weather/101050101.shtml"}) {
+        const std::vector<Answer> whole = SplitAnswers(Exchange(running.port, Get(path)));
+        ASSERT_EQ(whole.size(), 1u);
+        ASSERT_GT(whole[0].body.size(), 100u);
+        for (const char* range : {"bytes=0-9", "bytes=0-,0-,0-", "bytes=-5", "bytes=5-1", "bytes=99999999-"}) {
+            const std::vector<Answer> got = SplitAnswers(
+                Exchange(running.port, "GET " + std::string(path) + " HTTP/1.0\r\nRange: " + range + "\r\n\r\n"));
+            ASSERT_EQ(got.size(), 1u) << range;
+            EXPECT_EQ(got[0].status, 200) << range;
+            EXPECT_EQ(got[0].body, whole[0].body) << range;
+            EXPECT_EQ(got[0].fields.count("content-range"), 0u) << range;
+        }
+    }
+}
+
+// Requests sent together are answered one by one in their order, the slow forecast of the first
+// before the ready page of the second; HTTP/1.0 without keep-alive gets one answer and the close.
+TEST(WebService, PipelinedRequestsAreAnsweredInTheirOrder) {
+    SlowSource slow(200, false);
+    RunningService running(slow, "4.2");
+    const std::vector<Answer> wind = SplitAnswers(Exchange(running.port, Get("/help/778.php")));
+    ASSERT_EQ(wind.size(), 1u);
+    const struct Asked {
+        std::string request;
+        bool head;
+        int status;
+        std::string mark;  // in the body
+    } eleven[] = {
+        {"GET /weather/101050101.shtml HTTP/1.1\r\nHost: h\r\n\r\n", false, 200, "/weather/101050101.shtml"},
+        {"GET /download/tempoline.html HTTP/1.1\r\nHost: h\r\n\r\n", false, 200, Utf8(u8"橙鹿万年历")},
+        {"HEAD /help/778.php HTTP/1.1\r\nHost: h\r\n\r\n", true, 200, ""},
+        {"GET /nothing HTTP/1.1\r\nHost: h\r\n\r\n", false, 404, "404"},
+        {"GET /weather/101020100.shtml HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n", false, 200,
+         "/weather/101020100.shtml"},
+    }, ten[] = {
+        {Get("/weather/101050101.shtml"), false, 200, "/weather/101050101.shtml"},
+        {Get("/download/tempoline.html"), false, 0, ""},  // not answered
+    };
+    for (const auto& pipeline : {std::vector<Asked>(std::begin(eleven), std::end(eleven)),
+                                 std::vector<Asked>(std::begin(ten), std::end(ten))}) {
+        std::string requests;
+        std::vector<bool> heads;
+        std::size_t answered = 0;
+        for (const Asked& a : pipeline) {
+            requests += a.request;
+            heads.push_back(a.head);
+            answered += a.status != 0 ? 1 : 0;
+        }
+        Peer peer(running.port);
+        ASSERT_TRUE(peer.Send(requests));
+        const std::vector<Answer> answers = SplitAnswers(peer.Receive(3000), heads);
+        EXPECT_TRUE(peer.Closed());
+        ASSERT_EQ(answers.size(), answered);
+        for (std::size_t i = 0; i < answers.size(); ++i) {
+            EXPECT_EQ(answers[i].status, pipeline[i].status) << i;
+            EXPECT_NE(answers[i].body.find(pipeline[i].mark), std::string::npos) << i;
+            if (pipeline[i].head) {
+                EXPECT_EQ(answers[i].body, "");
+                EXPECT_EQ(answers[i].fields.at("content-length"), std::to_string(wind[0].body.size()));
+            }
+        }
+    }
+}
+
+// Answers on a kept-alive connection come at once, not after the client's delayed acknowledgement
+// (about 40 ms each when the header and the body leave in two writes and Nagle holds the second).
+TEST(WebService, KeptAliveAnswersComeAtOnce) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    RunningService running(*source, "4.2");
+    const Steady::time_point start = Steady::now();
+    for (int connection = 0; connection < 4; ++connection) {
+        Peer peer(running.port);
+        for (std::size_t i = 1; i <= 5; ++i) {
+            peer.Send(std::string("GET ") + (i % 2 ? "/download/tempoline.html" : "/weather/101010100.shtml") +
+                      " HTTP/1.1\r\nHost: h\r\n\r\n");
+            const std::vector<Answer> answers =
+                SplitAnswers(peer.Receive(1000, [i](const std::string& got) { return SplitAnswers(got).size() >= i; }));
+            ASSERT_EQ(answers.size(), i);
+            EXPECT_EQ(answers.back().status, 200);
+        }
+    }
+    EXPECT_LT(MsSince(start), 400);  // the twelve or more delayed acknowledgements would be 480 ms
+}
+
+// At the cap, a new client is let in by closing the connection that has idled longest, while
+// the connections in the middle of a request stay.
+TEST(WebHostileClients, AtTheCapTheIdleConnectionsGoFirst) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    web::ServerLimits limits;
+    limits.max_connections = 16;
+    RunningService running(*source, "4.2", limits);
+    std::vector<std::unique_ptr<Peer>> reading, idle;
+    for (int i = 0; i < 8; ++i) {
+        reading.push_back(std::make_unique<Peer>(running.port));
+        reading.back()->Send("GET / HTTP/1.1\r\n");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < 8; ++i) idle.push_back(std::make_unique<Peer>(running.port));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int round = 0; round < 3; ++round) {
+        const Steady::time_point start = Steady::now();
+        EXPECT_EQ(StatusOf(Exchange(running.port, Get("/download/tempoline.html"))), 200) << round;
+        EXPECT_LT(MsSince(start), 1000) << round;
+    }
+    for (auto& peer : reading) EXPECT_FALSE(peer->Closed());
+    EXPECT_TRUE(idle[0]->Closed());
+    EXPECT_FALSE(idle[7]->Closed());
+}
+
+// The listening socket takes a burst of connections before any is accepted (a backlog of 5 would
+// drop the SYNs of all but six, and their clients would try again a second later).
+TEST(WebService, ABurstOfConnectionsWaitsInTheBacklog) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    LogLines log;
+    web::Service service(*source, "4.2", [] { return kMay12; }, log.Sink());
+    web::HttpServer server(service, [] { return kMay12; }, log.Sink());
+    const int port = server.Bind("127.0.0.1", 0);
+    ASSERT_GT(port, 0);
+    std::vector<pollfd> clients;
+    for (int i = 0; i < 200; ++i) {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        fcntl(fd, F_SETFL, O_NONBLOCK);
+        const sockaddr_in address = Loopback(port);
+        connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+        clients.push_back({fd, POLLOUT, 0});
+    }
+    const Steady::time_point start = Steady::now();
+    std::size_t connected = 0;
+    for (pollfd& client : clients) {
+        const long long left = 500 - MsSince(start);
+        int error = 0;
+        socklen_t size = sizeof error;
+        if (poll(&client, 1, static_cast<int>(left > 0 ? left : 0)) == 1 &&
+            getsockopt(client.fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0)
+            ++connected;
+        close(client.fd);
+    }
+    EXPECT_EQ(connected, clients.size());
+}
+
+// A source that fails is asked once for all the requests of a place that wait for it, and not
+// again for that place while its failure is remembered; another place is asked for itself.
+TEST(WebForecasts, AFailingSourceIsAskedOncePerPlaceAndPeriod) {
+    SlowSource failing(300, true);
+    web::ServerLimits limits;
+    limits.failure_memory_ms = 1000;
+    RunningService running(failing, "4.2", limits);
+    const auto weather = [&](const char* code) {
+        return StatusOf(Exchange(running.port, Get(std::string("/weather/") + code + ".shtml")));
+    };
+    std::vector<std::thread> askers;
+    std::vector<int> statuses(10);
+    for (int i = 0; i < 10; ++i) askers.emplace_back([&, i] { statuses[i] = weather("101010100"); });
+    for (std::thread& asker : askers) asker.join();
+    for (const int status : statuses) EXPECT_EQ(status, 502);
+    EXPECT_EQ(failing.Asked(101010100), 1);
+
+    const Steady::time_point start = Steady::now();
+    EXPECT_EQ(weather("101010100"), 502);
+    EXPECT_LT(MsSince(start), 250);  // not waited for (asking takes 300 ms)
+    EXPECT_EQ(failing.Asked(101010100), 1);
+    EXPECT_EQ(weather("101020100"), 502);
+    EXPECT_EQ(failing.Asked(101020100), 1);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    EXPECT_EQ(weather("101010100"), 502);
+    EXPECT_EQ(failing.Asked(101010100), 2);
+}
+
+// A source that drips holds a few workers and the weather pages that wait for them, and those only
+// until their deadline; the download page is answered at once all the while.
+TEST(WebForecasts, ADrippingSourceLeavesTheDownloadPageReachable) {
+    DrippingServer drip(kDripInBody);
+    web::OpenMeteoSource source({"127.0.0.1", drip.port, 30, 800});
+    web::ServerLimits limits;
+    limits.forecast_deadline_ms = 1000;
+    RunningService running(source, "4.2", limits);
+    std::vector<std::thread> askers;
+    std::vector<int> statuses(12);
+    std::vector<long long> took(12);
+    for (int i = 0; i < 12; ++i) {
+        askers.emplace_back([&, i] {
+            const Steady::time_point start = Steady::now();
+            const std::string code = std::to_string(web::EveryPlace()[static_cast<std::size_t>(i) * 20].code);
+            statuses[i] = StatusOf(Exchange(running.port, Get("/weather/" + code + ".shtml")));
+            took[i] = MsSince(start);
+        });
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const Steady::time_point start = Steady::now();
+    EXPECT_EQ(StatusOf(Exchange(running.port, Get("/download/tempoline.html"))), 200);
+    EXPECT_LT(MsSince(start), 500);
+    for (std::thread& asker : askers) asker.join();
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_TRUE(statuses[i] == 502 || statuses[i] == 504) << statuses[i];
+        EXPECT_LT(took[i], 1500) << i;
+    }
 }
 
 }  // namespace

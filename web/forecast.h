@@ -77,8 +77,13 @@ class ForecastSource {
 public:
     virtual ~ForecastSource() = default;
     // The forecast of the place for the five days from `now`'s date in China. Called from the
-    // server's threads at once: an implementation guards what it keeps.
+    // server's threads at once: an implementation guards what it keeps. An answer that is ok has
+    // passed CheckForecast (the service serves it as it is).
     virtual SourceAnswer ForecastFor(const Place& place, std::time_t now) = 0;
+    // The same when it can be had without waiting for anything (a file, an answer kept from
+    // before): the server asks this on its network thread first and asks ForecastFor on a worker
+    // only when it gives false.
+    virtual bool ForecastAtOnce(const Place&, std::time_t, SourceAnswer&) { return false; }
     // Who made the forecasts, as the page credits them (GBK).
     virtual std::string Credit() const = 0;
 };

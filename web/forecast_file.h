@@ -37,6 +37,10 @@ public:
     static std::unique_ptr<FileSource> FromFile(const std::string& path, std::string& why);
 
     SourceAnswer ForecastFor(const Place& place, std::time_t now) override;
+    bool ForecastAtOnce(const Place& place, std::time_t now, SourceAnswer& answer) override {
+        answer = ForecastFor(place, now);
+        return true;
+    }
     std::string Credit() const override { return credit_; }
 
     // The forecast a place gets.

@@ -1,6 +1,7 @@
 // tempoline-web: serves the weather pages the viewer reads and the download page the help window
 // checks. See web/service.h for the routes and README.md for running it.
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <atomic>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "text/encoding.h"
+#include "web/http_server.h"
 #include "web/service.h"
 
 int main(int argc, char** argv) {
@@ -48,8 +50,27 @@ int main(int argc, char** argv) {
     sigaddset(&stop_signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
 
+    // Every connection is a descriptor: take as many as the system lets this process have, and keep
+    // the connections a few below them (the forecast source and the log need some too).
+    web::ServerLimits limits;
+    limits.max_connections = options.max_connections;
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0) {
+        if (files.rlim_cur < files.rlim_max) {
+            files.rlim_cur = files.rlim_max;
+            setrlimit(RLIMIT_NOFILE, &files);
+            getrlimit(RLIMIT_NOFILE, &files);
+        }
+        const rlim_t room = files.rlim_cur > 96 ? files.rlim_cur - 64 : 32;
+        if (static_cast<rlim_t>(limits.max_connections) > room) {
+            limits.max_connections = static_cast<int>(room);
+            log("tempoline-web: " + std::to_string(files.rlim_cur) + " descriptors allowed, so at most " +
+                std::to_string(limits.max_connections) + " connections");
+        }
+    }
+
     web::Service service(*source, options.version_offered, now, log);
-    web::HttpServer server(service, now, log);
+    web::HttpServer server(service, now, log, limits);
     const int port = server.Bind(options.address, options.port);
     if (port < 0) {
         std::cerr << "tempoline-web: cannot listen on " << options.address << ":" << options.port << "\n";
@@ -66,7 +87,8 @@ int main(int argc, char** argv) {
         }
     });
     log("tempoline-web listening on " + options.address + ":" + std::to_string(port) + ", source " + options.source +
-        ", offering version " + options.version_offered);
+        ", offering version " + options.version_offered + ", at most " + std::to_string(limits.max_connections) +
+        " connections");
     const bool ran = server.Run();
     ended = true;
     pthread_kill(stopper.native_handle(), SIGTERM);  // wakes the stopper when no signal came

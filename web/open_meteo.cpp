@@ -1,12 +1,13 @@
 #include "web/open_meteo.h"
 
-#include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <cstdio>
 #include <iterator>
 #include <unordered_map>
+
+#include "web/http_get.h"
 
 namespace web {
 
@@ -177,49 +178,41 @@ SourceAnswer ForecastFromOpenMeteo(std::string_view json, const astro::CalendarD
     return answer;
 }
 
-SourceAnswer OpenMeteoSource::ForecastFor(const Place& place, std::time_t now) {
+bool OpenMeteoSource::ForecastAtOnce(const Place& place, std::time_t now, SourceAnswer& answer) {
     const ChinaTime china = ChinaTimeAt(now);
-    {
-        const std::lock_guard<std::mutex> lock(mutex_);
-        const auto kept = kept_.find(place.code);
-        if (kept != kept_.end() && kept->second.date.year == china.date.year &&
-            kept->second.date.month == china.date.month && kept->second.date.day == china.date.day &&
-            now >= kept->second.fetched && now - kept->second.fetched < settings_.cache_minutes * 60LL)
-            return SourceAnswer{true, kept->second.forecast, {}};
-    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const auto kept = kept_.find(place.code);
+    if (kept == kept_.end() || kept->second.date.year != china.date.year ||
+        kept->second.date.month != china.date.month || kept->second.date.day != china.date.day ||
+        now < kept->second.fetched || now - kept->second.fetched >= settings_.cache_minutes * 60LL)
+        return false;
+    answer = SourceAnswer{true, kept->second.forecast, {}};
+    return true;
+}
+
+SourceAnswer OpenMeteoSource::ForecastFor(const Place& place, std::time_t now) {
+    SourceAnswer kept;
+    if (ForecastAtOnce(place, now, kept)) return kept;
+    const ChinaTime china = ChinaTimeAt(now);
     const std::string where = "Open-Meteo at " + settings_.host + ":" + std::to_string(settings_.port);
-    httplib::Client client(settings_.host, settings_.port);
-    client.set_connection_timeout(settings_.timeout_seconds);
-    client.set_read_timeout(settings_.timeout_seconds);
-    client.set_write_timeout(settings_.timeout_seconds);
-    client.set_url_encode(false);  // the path is written encoded already
-    std::string body;
-    bool too_large = false;
-    const httplib::Result result =
-        client.Get(OpenMeteoPath(place, china.date), httplib::Headers{{"User-Agent", "tempoline-web"}},
-                   [&](const char* data, std::size_t size) {
-                       if (body.size() + size > kMaxAnswerBytes) {
-                           too_large = true;
-                           return false;
-                       }
-                       body.append(data, size);
-                       return true;
-                   });
+    // The path is written encoded already.
+    const HttpGetAnswer got = HttpGet(settings_.host, settings_.port, OpenMeteoPath(place, china.date),
+                                      {{"User-Agent", "tempoline-web"}}, settings_.deadline_ms, kMaxAnswerBytes);
     SourceAnswer answer;
-    if (too_large) {
-        answer.failure = where + " answered more than 2 MiB";
-    } else if (!result) {
-        answer.failure = where + " cannot be reached (" + httplib::to_string(result.error()) + ")";
-    } else if (result->status != 200) {
-        answer.failure = where + " answered status " + std::to_string(result->status);
+    if (!got.ok) {
+        answer.failure = where + " " + got.failure;
+    } else if (got.status != 200) {
+        answer.failure = where + " answered status " + std::to_string(got.status);
     } else {
-        answer = ForecastFromOpenMeteo(body, china.date);
+        answer = ForecastFromOpenMeteo(got.body, china.date);
         if (!answer.ok) answer.failure = where + ": " + answer.failure;
     }
     if (!answer.ok) return answer;
     char published[8];
     std::snprintf(published, sizeof published, "%02d:%02d", china.hour, china.minute);
     answer.forecast.published = published;
+    const std::string problem = CheckForecast(answer.forecast);
+    if (!problem.empty()) return SourceAnswer{false, {}, where + ": " + problem};
     const std::lock_guard<std::mutex> lock(mutex_);
     kept_[place.code] = Kept{china.date, now, answer.forecast};
     return answer;

@@ -8,6 +8,8 @@
 // Beaufort force of the strongest hour, as China's scale (GB/T 28591) extends it to 17.
 //
 // Answers are kept per place for a while (30 minutes unless told), for the same day in China only.
+// A question is given up when its whole answer has not come within 15 s (unless told), however
+// steadily the server drips it.
 #pragma once
 
 #include <cstdint>
@@ -41,11 +43,13 @@ public:
         std::string host = "api.open-meteo.com";
         int port = 80;
         int cache_minutes = 30;
-        int timeout_seconds = 10;
+        int deadline_ms = 15000;  // for all of one question: lookup, connection, request, answer
     };
     explicit OpenMeteoSource(Settings settings) : settings_(std::move(settings)) {}
 
     SourceAnswer ForecastFor(const Place& place, std::time_t now) override;
+    // The answer kept for the place, when there is one for `now`.
+    bool ForecastAtOnce(const Place& place, std::time_t now, SourceAnswer& answer) override;
     std::string Credit() const override { return "Open-Meteo.com（CC BY 4.0）"; }
 
 private:

@@ -1,7 +1,5 @@
 #include "web/service.h"
 
-#include <httplib.h>
-
 #include <charconv>
 #include <cstdio>
 
@@ -17,30 +15,11 @@ namespace {
 
 constexpr std::string_view kWeatherPrefix = "/weather/";
 constexpr std::string_view kWeatherSuffix = ".shtml";
-constexpr std::size_t kMaxPayloadBytes = 64 * 1024;  // only GET is answered; nothing needs a body
-constexpr std::size_t kMaxLoggedBytes = 300;
 
-Reply Html(int status, const std::string& gbk) { return Reply{status, "text/html; charset=utf-8", text::GbkToUtf8(gbk)}; }
+Reply Html(int status, const std::string& gbk) { return Reply{status, "text/html; charset=utf-8", text::GbkToUtf8(gbk), {}}; }
 
 Reply NotFound() {
     return Html(404, MessagePageHtml("404 没有这个网页", "这个地址没有网页。天气预报的地址是 /weather/城市代码.shtml。"));
-}
-
-// A request's text as the log shows it: printable ASCII kept, every other byte "?", cut short.
-std::string Printable(std::string_view s) {
-    std::string out;
-    for (std::size_t i = 0; i < s.size() && i < kMaxLoggedBytes; ++i) out += s[i] >= 0x20 && s[i] < 0x7F ? s[i] : '?';
-    if (s.size() > kMaxLoggedBytes) out += "...";
-    return out;
-}
-
-std::string UtcText(std::time_t moment) {
-    std::tm t{};
-    gmtime_r(&moment, &t);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour, t.tm_min, t.tm_sec);
-    return text;
 }
 
 bool WholeNumber(const std::string& text, int low, int high, int& value) {
@@ -79,67 +58,87 @@ bool IsOfferableVersion(const std::string& version) {
     return !version.empty() && version.size() <= 10 && version.find_first_not_of("0123456789.") == std::string::npos;
 }
 
-Reply Service::Answer(std::string_view method, std::string_view target) {
-    if (method != "GET" && method != "HEAD")
-        return Html(405, MessagePageHtml("405 只接受 GET", "这个服务只回答 GET 和 HEAD 请求。"));
-    const std::string path = PathOfTarget(target);
-    if (path == "/") return Html(200, IndexPageHtml());
-    if (path == "/download/tempoline.html" || path == "/download/index.html")
-        return Html(200, DownloadPageHtml(version_));
-    if (path == "/help/778.php") return Html(200, WindScalePageHtml());
-    if (path.size() > kWeatherPrefix.size() + kWeatherSuffix.size() && path.starts_with(kWeatherPrefix) &&
-        path.ends_with(kWeatherSuffix))
-        return WeatherPage(path.substr(kWeatherPrefix.size(), path.size() - kWeatherPrefix.size() - kWeatherSuffix.size()));
-    return NotFound();
-}
-
-Reply Service::WeatherPage(const std::string& code) {
-    Place place;
-    if (!FindPlace(code, place)) return NotFound();
-    const std::time_t now = now_();
-    const SourceAnswer answer = source_.ForecastFor(place, now);
-    std::string problem = answer.ok ? CheckForecast(answer.forecast) : answer.failure;
-    if (!problem.empty()) {
-        log_("forecast for " + code + " (" + place.province_name + " " + place.city_name + ") unavailable: " + problem);
-        return Html(502, MessagePageHtml("502 天气数据暂时无法获取", "天气预报的来源现在没有回答，"
-                                                                     "请稍后再试。"));
+Reply StatusReply(int status) {
+    switch (status) {
+        case 400: return Html(400, MessagePageHtml("400 请求有误", "这个请求不合 HTTP 的格式。"));
+        case 408: return Html(408, MessagePageHtml("408 请求超时", "请求没有在限定的时间里送完。"));
+        case 413: return Html(413, MessagePageHtml("413 请求太长", "这个服务只回答 GET 和 HEAD 请求，不收内容。"));
+        case 414: return Html(414, MessagePageHtml("414 地址太长", "请求行超过了 8 KiB。"));
+        case 431: return Html(431, MessagePageHtml("431 请求头太长", "请求行和请求头合起来超过了 8 KiB。"));
+        case 503: return Html(503, MessagePageHtml("503 服务正忙", "现在的连接太多，请稍后再试。"));
+        case 504: return Html(504, MessagePageHtml("504 天气数据暂时无法获取", "天气预报的来源没有及时回答，请稍后再试。"));
+        default: return Html(status, MessagePageHtml(std::to_string(status), ""));
     }
-    return Html(200, WeatherPageHtml(place, ChinaTimeAt(now).date, answer.forecast, source_.Credit()));
 }
 
-struct HttpServer::Impl {
-    httplib::Server server;
-};
+Service::Service(ForecastSource& source, std::string version_offered, Now now, Log log)
+    : source_(source),
+      version_(std::move(version_offered)),
+      now_(std::move(now)),
+      log_(std::move(log)),
+      index_(Html(200, IndexPageHtml())),
+      download_(Html(200, DownloadPageHtml(version_))),
+      wind_scale_(Html(200, WindScalePageHtml())),
+      not_found_(NotFound()) {}
 
-HttpServer::HttpServer(Service& service, Now now, Log log) : impl_(std::make_unique<Impl>()) {
-    impl_->server.set_payload_max_length(kMaxPayloadBytes);
-    impl_->server.set_pre_routing_handler([&service](const httplib::Request& request, httplib::Response& response) {
-        Reply reply = service.Answer(request.method, request.target);
-        response.status = reply.status;
-        if (reply.status == 405) response.set_header("Allow", "GET, HEAD");
-        response.set_content(std::move(reply.body), reply.content_type.c_str());
-        return httplib::Server::HandlerResponse::Handled;
-    });
-    impl_->server.set_logger([now = std::move(now), log = std::move(log)](const httplib::Request& request,
-                                                                          const httplib::Response& response) {
-        log(UtcText(now()) + " " + Printable(request.remote_addr) + " \"" + Printable(request.method) + " " +
-            Printable(request.target) + " " + Printable(request.version) + "\" " + std::to_string(response.status) +
-            " " + std::to_string(response.body.size()));
-    });
+Service::Routed Service::Route(std::string_view method, std::string_view target) const {
+    Routed routed;
+    if (method != "GET" && method != "HEAD") {
+        routed.reply = Html(405, MessagePageHtml("405 只接受 GET", "这个服务只回答 GET 和 HEAD 请求。"));
+        return routed;
+    }
+    const std::string path = PathOfTarget(target);
+    if (path == "/") {
+        routed.reply = index_;
+    } else if (path == "/download/tempoline.html" || path == "/download/index.html") {
+        routed.reply = download_;
+    } else if (path == "/help/778.php") {
+        routed.reply = wind_scale_;
+    } else if (path.size() > kWeatherPrefix.size() + kWeatherSuffix.size() && path.starts_with(kWeatherPrefix) &&
+               path.ends_with(kWeatherSuffix) &&
+               FindPlace(path.substr(kWeatherPrefix.size(), path.size() - kWeatherPrefix.size() - kWeatherSuffix.size()),
+                         routed.place)) {
+        routed.needs_forecast = true;
+    } else {
+        routed.reply = not_found_;
+    }
+    return routed;
 }
 
-HttpServer::~HttpServer() = default;
-
-int HttpServer::Bind(const std::string& address, int port) {
-    if (port == 0) return impl_->server.bind_to_any_port(address);
-    return impl_->server.bind_to_port(address, port) ? port : -1;
+Reply Service::WeatherReply(const Place& place, const SourceAnswer& answer, std::time_t now) const {
+    const std::string& problem = answer.failure;
+    if (!answer.ok) {
+        Reply reply = Html(502, MessagePageHtml("502 天气数据暂时无法获取", "天气预报的来源现在没有回答，"
+                                                                          "请稍后再试。"));
+        reply.problem = "forecast for " + std::to_string(place.code) + " (" + place.province_name + " " +
+                        place.city_name + ") unavailable: " + problem;
+        return reply;
+    }
+    const astro::CalendarDate today = ChinaTimeAt(now).date;
+    const auto same_day = [&](const astro::CalendarDate& d) {
+        return d.year == today.year && d.month == today.month && d.day == today.day;
+    };
+    {
+        const std::lock_guard<std::mutex> lock(pages_mutex_);
+        const auto kept = pages_.find(place.code);
+        if (kept != pages_.end() && same_day(kept->second.date) && kept->second.forecast == answer.forecast)
+            return Reply{200, "text/html; charset=utf-8", kept->second.body, {}};
+    }
+    Reply reply = Html(200, WeatherPageHtml(place, today, answer.forecast, source_.Credit()));
+    const std::lock_guard<std::mutex> lock(pages_mutex_);
+    if (pages_.size() >= kMaxKeptPages) pages_.clear();
+    pages_[place.code] = KeptPage{today, answer.forecast, reply.body};
+    return reply;
 }
 
-bool HttpServer::Run() { return impl_->server.listen_after_bind(); }
-
-bool HttpServer::Running() const { return impl_->server.is_running(); }
-
-void HttpServer::Stop() { impl_->server.stop(); }
+Reply Service::Answer(std::string_view method, std::string_view target) {
+    Routed routed = Route(method, target);
+    if (!routed.needs_forecast) return routed.reply;
+    const std::time_t now = now_();
+    Reply reply = WeatherReply(routed.place, source_.ForecastFor(routed.place, now), now);
+    if (!reply.problem.empty()) log_(reply.problem);
+    return reply;
+}
 
 std::string ParseOptions(const std::vector<std::string>& args, Options& options) {
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -156,7 +155,7 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
             has_value = true;
         }
         if (name != "--address" && name != "--port" && name != "--source" && name != "--cache-minutes" &&
-            name != "--version-offered")
+            name != "--version-offered" && name != "--max-connections")
             return "unknown option " + args[i];
         if (!has_value) {
             if (i + 1 >= args.size()) return name + " needs a value";
@@ -174,6 +173,9 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
         } else if (name == "--cache-minutes") {
             if (!WholeNumber(value, 0, 1440, options.cache_minutes))
                 return "--cache-minutes takes 0..1440, not '" + value + "'";
+        } else if (name == "--max-connections") {
+            if (!WholeNumber(value, 16, 100000, options.max_connections))
+                return "--max-connections takes 16..100000, not '" + value + "'";
         } else {
             if (!IsOfferableVersion(value)) return "--version-offered takes 1..10 digits and dots, not '" + value + "'";
             options.version_offered = value;
@@ -192,6 +194,8 @@ std::string UsageText() {
            "                       file:PATH: the forecasts of a JSON file (see web/demo-forecast.json)\n"
            "  --cache-minutes N    keep each place's Open-Meteo forecast N minutes (default 30)\n"
            "  --version-offered V  the version the download page offers (default 4.2)\n"
+           "  --max-connections N  connections kept at once (default 1024); at the cap the idle\n"
+           "                       ones are closed first\n"
            "  --help               this text\n";
 }
 

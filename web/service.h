@@ -6,14 +6,17 @@
 //   GET /help/778.php             the wind scale the wind cells link to
 //   GET /                         a short index
 //
-// Pages are UTF-8 HTML. The viewer asks in the absolute form ("GET http://host/weather/... HTTP/1.0"),
-// which cpp-httplib 0.11 leaves whole in the path: every request is answered here from its raw
-// target, in either form. One line per request goes to the log, and one more when a source fails.
+// Pages are UTF-8 HTML. The viewer asks in the absolute form ("GET http://host/weather/... HTTP/1.0"):
+// every request is answered from its raw target, in either form. The service itself is plain
+// functions of a request; web/http_server.h puts it on the network.
 #pragma once
 
 #include <ctime>
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,8 +32,13 @@ using Now = std::function<std::time_t()>;
 struct Reply {
     int status = 200;
     std::string content_type = "text/html; charset=utf-8";
-    std::string body;  // UTF-8
+    std::string body;     // UTF-8
+    std::string problem;  // why the forecast is missing, for the log (GBK); "" for a good answer
 };
+
+// The short page of a status the server answers itself: 400, 408, 413, 414, 431, 503, 504 (any
+// other status gets a page naming its number).
+Reply StatusReply(int status);
 
 // The path of a request target: the origin form ("/weather/1.shtml") as it is, the absolute form
 // ("http://host:port/weather/1.shtml", the scheme in any case) without scheme and authority, the
@@ -43,40 +51,43 @@ bool IsOfferableVersion(const std::string& version);
 
 class Service {
 public:
-    Service(ForecastSource& source, std::string version_offered, Now now, Log log)
-        : source_(source), version_(std::move(version_offered)), now_(std::move(now)), log_(std::move(log)) {}
+    Service(ForecastSource& source, std::string version_offered, Now now, Log log);
 
+    // The answer to a request, the forecast asked of the source on the calling thread; a missing
+    // forecast is logged.
     Reply Answer(std::string_view method, std::string_view target);
 
+    // The same in two steps, for a server that asks for forecasts elsewhere: Route answers every
+    // request but a weather page at once; for a weather page it names the place, and WeatherReply
+    // makes the page once the source has answered (a missing forecast is left in Reply::problem).
+    struct Routed {
+        bool needs_forecast = false;
+        Place place;  // when it does
+        Reply reply;  // when it does not
+    };
+    Routed Route(std::string_view method, std::string_view target) const;
+    Reply WeatherReply(const Place& place, const SourceAnswer& answer, std::time_t now) const;
+
+    ForecastSource& Source() const { return source_; }
+    std::time_t CurrentTime() const { return now_(); }
+
 private:
-    Reply WeatherPage(const std::string& code);
+    // A weather page as last made for a place: made again only when the date or the forecast
+    // differs. At most kMaxKeptPages are kept (all are let go when that many are).
+    struct KeptPage {
+        astro::CalendarDate date;
+        Forecast forecast;
+        std::string body;
+    };
+    static constexpr std::size_t kMaxKeptPages = 512;
 
     ForecastSource& source_;
     std::string version_;
     Now now_;
     Log log_;
-};
-
-// The service over HTTP (cpp-httplib): bound to an address and port, answering until stopped.
-class HttpServer {
-public:
-    HttpServer(Service& service, Now now, Log log);
-    ~HttpServer();
-    HttpServer(const HttpServer&) = delete;
-    HttpServer& operator=(const HttpServer&) = delete;
-
-    // The port bound (a free one for port 0), or -1 when the address and port cannot be bound.
-    int Bind(const std::string& address, int port);
-    // Answers until Stop; false when it could not listen.
-    bool Run();
-    // Listening (Run has started and not yet ended).
-    bool Running() const;
-    // From any thread; a server not yet running is not stopped.
-    void Stop();
-
-private:
-    struct Impl;
-    std::unique_ptr<Impl> impl_;
+    Reply index_, download_, wind_scale_, not_found_;  // the pages that never change
+    mutable std::mutex pages_mutex_;
+    mutable std::map<std::int32_t, KeptPage> pages_;
 };
 
 // The command line of tempoline-web.
@@ -86,6 +97,7 @@ struct Options {
     std::string source = "api";  // "api", "api:HOST[:PORT]" or "file:PATH"
     int cache_minutes = 30;
     std::string version_offered = "4.2";
+    int max_connections = 1024;
     bool help = false;
 };
 
