@@ -1093,3 +1093,73 @@ TEST(WebForecasts, ADrippingSourceLeavesTheDownloadPageReachable) {
 }
 
 }  // namespace
+
+namespace {
+
+// The public holiday table the program fetches: the built-in table by default, another one merged
+// over it from --holidays; an ETag that names the contents, and 304 for a client that holds them.
+TEST(WebHolidays, TheTableWithItsTagAndConditionalRequests) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    RunningService running(*source, "4.2");
+    const std::string get = "GET /holidays/cn.tsv HTTP/1.0\r\n\r\n";
+    const std::vector<Answer> first = SplitAnswers(Exchange(running.port, get));
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].status, 200);
+    EXPECT_EQ(first[0].fields.at("content-type"), "text/tab-separated-values; charset=utf-8");
+    calendar::HolidayTable served;
+    std::string why;
+    ASSERT_TRUE(calendar::ParseHolidayTable(first[0].body, served, why)) << text::GbkToUtf8(why);
+    std::string published;
+    ASSERT_TRUE(platform::ReadWholeFile(TEMPO_SOURCE_DIR "/data/cn_public_holidays_2007_2026.tsv", published, 1 << 20));
+    calendar::HolidayTable expected;
+    ASSERT_TRUE(calendar::ParseHolidayTable(published, expected, why));
+    EXPECT_EQ(served.years, expected.years);
+    EXPECT_EQ(served.rows.size(), expected.rows.size());
+    const std::string tag = first[0].fields.at("etag");
+    ASSERT_EQ(tag.size(), 18u);
+    EXPECT_EQ(tag.front(), '"');
+
+    // Conditional requests: the tag itself, weak, in a list, "*": 304 without a body; another tag
+    // gets the table. The absolute form of the viewer's requests is answered the same.
+    const struct {
+        std::string condition;
+        int status;
+    } conditions[] = {{tag, 304}, {"W/" + tag, 304}, {"\"x\", " + tag, 304}, {"*", 304}, {"\"00\"", 200}};
+    for (const auto& c : conditions) {
+        const std::vector<Answer> got = SplitAnswers(Exchange(
+            running.port, "GET http://" + running.Host() + "/holidays/cn.tsv HTTP/1.0\r\nIf-None-Match: " + c.condition +
+                              "\r\n\r\n"));
+        ASSERT_EQ(got.size(), 1u) << c.condition;
+        EXPECT_EQ(got[0].status, c.status) << c.condition;
+        EXPECT_EQ(got[0].body, c.status == 304 ? "" : first[0].body) << c.condition;
+        EXPECT_EQ(got[0].fields.at("etag"), tag) << c.condition;
+    }
+
+    // A table with next year, merged over the built-in years: served with its own tag, and the old
+    // tag no longer matches.
+    const std::string file = ::testing::TempDir() + "holidays-2027.tsv";
+    ASSERT_TRUE(platform::ReplaceFileContents(file, Utf8(u8"2027-01-01\t休\t元旦\n")));
+    calendar::HolidayTable with_2027;
+    ASSERT_TRUE(web::LoadHolidays(file, with_2027, why)) << why;
+    running.service.SetHolidays(with_2027);
+    const std::vector<Answer> newer = SplitAnswers(Exchange(
+        running.port, "GET /holidays/cn.tsv HTTP/1.0\r\nIf-None-Match: " + tag + "\r\n\r\n"));
+    ASSERT_EQ(newer.size(), 1u);
+    EXPECT_EQ(newer[0].status, 200);
+    EXPECT_NE(newer[0].fields.at("etag"), tag);
+    EXPECT_NE(newer[0].body.find("2027-01-01\t"), std::string::npos);
+    EXPECT_NE(newer[0].body.find("2026-10-07\t"), std::string::npos);
+
+    // A file that is not a table stops the service from starting with the reason.
+    ASSERT_TRUE(platform::ReplaceFileContents(file, "2027-01-01 off\n"));
+    EXPECT_FALSE(web::LoadHolidays(file, with_2027, why));
+    EXPECT_NE(why.find("refused"), std::string::npos) << why;
+    EXPECT_FALSE(web::LoadHolidays(file + ".missing", with_2027, why));
+    web::Options options;
+    EXPECT_EQ(web::ParseOptions({"--holidays", file}, options), "");
+    EXPECT_EQ(options.holidays, file);
+    std::remove(file.c_str());
+}
+
+}  // namespace

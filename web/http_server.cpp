@@ -51,6 +51,21 @@ std::string UtcText(std::time_t moment) {
 
 std::string_view Std(beast::string_view s) { return {s.data(), s.size()}; }
 
+// Whether an If-None-Match field names the tag: "*", or the tag among its comma-separated tags,
+// weak ones (W/"...") compared by their opaque part as the field wants.
+bool MatchesTag(std::string_view field, std::string_view tag) {
+    while (!field.empty()) {
+        const std::size_t comma = field.find(',');
+        std::string_view one = field.substr(0, comma);
+        field = comma == std::string_view::npos ? std::string_view() : field.substr(comma + 1);
+        while (!one.empty() && (one.front() == ' ' || one.front() == '\t')) one.remove_prefix(1);
+        while (!one.empty() && (one.back() == ' ' || one.back() == '\t')) one.remove_suffix(1);
+        if (one.substr(0, 2) == "W/") one.remove_prefix(2);
+        if (one == "*" || one == tag) return true;
+    }
+    return false;
+}
+
 // "GET /x HTTP/1.1", as the log shows it.
 template <class Request>
 std::string RequestLine(const Request& request) {
@@ -228,6 +243,7 @@ private:
         keep_alive_ = request.keep_alive();
         version_ = request.version();
         head_ = request.method() == http::verb::head;
+        if_none_match_ = Std(request[http::field::if_none_match]);
         Service::Routed routed = server_.service.Route(Std(request.method_string()), Std(request.target()));
         if (!routed.needs_forecast) {
             Send(std::move(routed.reply), "");
@@ -324,6 +340,14 @@ private:
         response_.result(static_cast<unsigned>(reply.status));
         response_.set(http::field::content_type, reply.content_type);
         if (reply.status == 405) response_.set(http::field::allow, "GET, HEAD");
+        if (!reply.etag.empty()) {
+            response_.set(http::field::etag, reply.etag);
+            // The client holds this very version: it is told so, without the body.
+            if (reply.status == 200 && MatchesTag(if_none_match_, reply.etag)) {
+                response_.result(http::status::not_modified);
+                reply.body.clear();
+            }
+        }
         if (!keep_alive_)
             response_.set(http::field::connection, "close");
         else if (version_ < 11)
@@ -391,6 +415,7 @@ private:
     beast::flat_buffer buffer_;  // at most header_bytes: what a request may keep before its body
     std::optional<http::request_parser<http::string_body>> parser_;
     http::response<http::string_body> response_;
+    std::string if_none_match_;  // the request's If-None-Match, or ""
     Phase phase_ = Phase::kWaiting;
     Clock::time_point since_ = Clock::now();
     unsigned generation_ = 0;

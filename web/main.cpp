@@ -70,6 +70,14 @@ int main(int argc, char** argv) {
     }
 
     web::Service service(*source, options.version_offered, now, log);
+    if (!options.holidays.empty()) {
+        calendar::HolidayTable holidays;
+        if (!web::LoadHolidays(options.holidays, holidays, why)) {
+            std::cerr << "tempoline-web: " << why << "\n";
+            return 2;
+        }
+        service.SetHolidays(holidays);
+    }
     web::HttpServer server(service, now, log, limits);
     const int port = server.Bind(options.address, options.port);
     if (port < 0) {

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "platform/files.h"
 #include "text/encoding.h"
 #include "text/gbk.h"
 #include "web/forecast_file.h"
@@ -16,7 +17,7 @@ namespace {
 constexpr std::string_view kWeatherPrefix = "/weather/";
 constexpr std::string_view kWeatherSuffix = ".shtml";
 
-Reply Html(int status, const std::string& gbk) { return Reply{status, "text/html; charset=utf-8", text::GbkToUtf8(gbk), {}}; }
+Reply Html(int status, const std::string& gbk) { return Reply{status, "text/html; charset=utf-8", text::GbkToUtf8(gbk), {}, {}}; }
 
 Reply NotFound() {
     return Html(404, MessagePageHtml("404 没有这个网页", "这个地址没有网页。天气预报的地址是 /weather/城市代码.shtml。"));
@@ -79,7 +80,24 @@ Service::Service(ForecastSource& source, std::string version_offered, Now now, L
       index_(Html(200, IndexPageHtml())),
       download_(Html(200, DownloadPageHtml(version_))),
       wind_scale_(Html(200, WindScalePageHtml())),
-      not_found_(NotFound()) {}
+      not_found_(NotFound()) {
+    SetHolidays(calendar::BuiltInHolidays());
+}
+
+void Service::SetHolidays(const calendar::HolidayTable& table) {
+    holidays_.status = 200;
+    holidays_.content_type = "text/tab-separated-values; charset=utf-8";
+    holidays_.body = calendar::HolidayTableText(table);
+    // A tag of the contents (FNV-1a, 64 bits): the same table gives the same tag on every start.
+    std::uint64_t h = 14695981039346656037ULL;
+    for (const unsigned char c : holidays_.body) {
+        h ^= c;
+        h *= 1099511628211ULL;
+    }
+    char tag[24];
+    std::snprintf(tag, sizeof tag, "\"%016llx\"", static_cast<unsigned long long>(h));
+    holidays_.etag = tag;
+}
 
 Service::Routed Service::Route(std::string_view method, std::string_view target) const {
     Routed routed;
@@ -94,6 +112,8 @@ Service::Routed Service::Route(std::string_view method, std::string_view target)
         routed.reply = download_;
     } else if (path == "/help/778.php") {
         routed.reply = wind_scale_;
+    } else if (path == "/holidays/cn.tsv") {
+        routed.reply = holidays_;
     } else if (path.size() > kWeatherPrefix.size() + kWeatherSuffix.size() && path.starts_with(kWeatherPrefix) &&
                path.ends_with(kWeatherSuffix) &&
                FindPlace(path.substr(kWeatherPrefix.size(), path.size() - kWeatherPrefix.size() - kWeatherSuffix.size()),
@@ -122,7 +142,7 @@ Reply Service::WeatherReply(const Place& place, const SourceAnswer& answer, std:
         const std::lock_guard<std::mutex> lock(pages_mutex_);
         const auto kept = pages_.find(place.code);
         if (kept != pages_.end() && same_day(kept->second.date) && kept->second.forecast == answer.forecast)
-            return Reply{200, "text/html; charset=utf-8", kept->second.body, {}};
+            return Reply{200, "text/html; charset=utf-8", kept->second.body, {}, {}};
     }
     Reply reply = Html(200, WeatherPageHtml(place, today, answer.forecast, source_.Credit()));
     const std::lock_guard<std::mutex> lock(pages_mutex_);
@@ -155,7 +175,7 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
             has_value = true;
         }
         if (name != "--address" && name != "--port" && name != "--source" && name != "--cache-minutes" &&
-            name != "--version-offered" && name != "--max-connections")
+            name != "--version-offered" && name != "--max-connections" && name != "--holidays")
             return "unknown option " + args[i];
         if (!has_value) {
             if (i + 1 >= args.size()) return name + " needs a value";
@@ -173,6 +193,9 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
         } else if (name == "--cache-minutes") {
             if (!WholeNumber(value, 0, 1440, options.cache_minutes))
                 return "--cache-minutes takes 0..1440, not '" + value + "'";
+        } else if (name == "--holidays") {
+            if (value.empty()) return "--holidays needs a file";
+            options.holidays = value;
         } else if (name == "--max-connections") {
             if (!WholeNumber(value, 16, 100000, options.max_connections))
                 return "--max-connections takes 16..100000, not '" + value + "'";
@@ -196,7 +219,25 @@ std::string UsageText() {
            "  --version-offered V  the version the download page offers (default 4.2)\n"
            "  --max-connections N  connections kept at once (default 1024); at the cap the idle\n"
            "                       ones are closed first\n"
+           "  --holidays FILE      the public holiday table served at /holidays/cn.tsv, merged over\n"
+           "                       the built-in years (the format of data/cn_public_holidays_*.tsv)\n"
            "  --help               this text\n";
+}
+
+bool LoadHolidays(const std::string& path, calendar::HolidayTable& table, std::string& why) {
+    std::string text;
+    if (!platform::ReadWholeFile(path, text, calendar::kMaxHolidayFileBytes)) {
+        why = "cannot read the holiday table " + path + " (missing, unreadable or over 64 KiB)";
+        return false;
+    }
+    calendar::HolidayTable read;
+    std::string wrong;
+    if (!calendar::ParseHolidayTable(text, read, wrong)) {
+        why = "the holiday table " + path + " is refused: " + text::GbkToUtf8(wrong);
+        return false;
+    }
+    table = calendar::MergeHolidays(calendar::BuiltInHolidays(), read);
+    return true;
 }
 
 std::unique_ptr<ForecastSource> MakeSource(const Options& options, std::string& why) {

@@ -4,6 +4,8 @@
 //                                 when the forecast source fails)
 //   GET /download/tempoline.html  the download page offering a version (also /download/index.html)
 //   GET /help/778.php             the wind scale the wind cells link to
+//   GET /holidays/cn.tsv          the public holiday table (the data file's format, UTF-8), with an
+//                                 ETag; If-None-Match with it gets 304
 //   GET /                         a short index
 //
 // Pages are UTF-8 HTML. The viewer asks in the absolute form ("GET http://host/weather/... HTTP/1.0"):
@@ -21,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "calendar/holidays.h"
 #include "web/forecast.h"
 
 namespace web {
@@ -34,6 +37,7 @@ struct Reply {
     std::string content_type = "text/html; charset=utf-8";
     std::string body;     // UTF-8
     std::string problem;  // why the forecast is missing, for the log (GBK); "" for a good answer
+    std::string etag;     // the entity tag of a resource that has one ("\"...\""), or ""
 };
 
 // The short page of a status the server answers itself: 400, 408, 413, 414, 431, 503, 504 (any
@@ -69,6 +73,8 @@ public:
     Reply WeatherReply(const Place& place, const SourceAnswer& answer, std::time_t now) const;
 
     ForecastSource& Source() const { return source_; }
+    // The public holiday table served (the built-in one until another is set).
+    void SetHolidays(const calendar::HolidayTable& table);
     std::time_t CurrentTime() const { return now_(); }
 
 private:
@@ -86,6 +92,7 @@ private:
     Now now_;
     Log log_;
     Reply index_, download_, wind_scale_, not_found_;  // the pages that never change
+    Reply holidays_;
     mutable std::mutex pages_mutex_;
     mutable std::map<std::int32_t, KeptPage> pages_;
 };
@@ -98,8 +105,12 @@ struct Options {
     int cache_minutes = 30;
     std::string version_offered = "4.2";
     int max_connections = 1024;
+    std::string holidays;  // a holiday table file merged over the built-in one, or ""
     bool help = false;
 };
+
+// The table a --holidays file gives (merged over the built-in years), or false with the reason.
+bool LoadHolidays(const std::string& path, calendar::HolidayTable& table, std::string& why);
 
 // Reads the arguments (without the program name); "" when they are good, else what is wrong.
 std::string ParseOptions(const std::vector<std::string>& args, Options& options);
