@@ -95,7 +95,9 @@ void Command::CheckTyped() const {
         const std::size_t count = a.option_->count();
         if (a.required_ && count == 0) a.Refuse("is missing");
         if (a.kind_ != Argument::Kind::kOption) continue;
-        if (a.values_.size() < count) a.Refuse("is given without a value");
+        bool empty = a.values_.size() < count;
+        for (const std::string& value : a.values_) empty = empty || value.empty();
+        if (empty) a.Refuse("is given without a value");
         if (count > 1 && !a.repeatable_) a.Refuse("is given " + std::to_string(count) + " times; it takes one value");
     }
 }

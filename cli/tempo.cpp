@@ -372,7 +372,7 @@ void AddSunTimes(Commands& c) {
     Command& cmd = c.Add("sun-times", "dawn, sunrise, transit, sunset and dusk of a date at a place");
     const Argument& date = cmd.Positional("DATE", kDateHelp + "; years -9998..9999", true);
     const Argument& lon =
-        cmd.Option("--lon", "L", "the longitude in degrees, -180..180, east negative (default -116.38, 天安门)");
+        cmd.Option("--lon", "L", Utf8("the longitude in degrees, -180..180, east negative (default -116.38, 天安门)"));
     const Argument& lat = cmd.Option("--lat", "B", "the latitude in degrees, -90..90, north positive (default 39.90)");
     // The engine's zones are whole hours from -12 to 12, the zones of the city table.
     const Argument& zone = cmd.Option("--zone", "Z",
@@ -504,8 +504,9 @@ int main(int argc, char** argv) {
     SetConsoleOutputCP(CP_UTF8);
 #endif
     CLI::App app{"tempo " TEMPO_VERSION ": the calculator of Tempoline, the Chinese perpetual calendar"};
+    app.set_help_flag("-h,--help", "print this help and end");
     app.set_help_all_flag("--help-all", "show the help of every command");
-    app.set_version_flag("--version", "tempo " TEMPO_VERSION " (Tempoline " TEMPO_VERSION ")");
+    app.set_version_flag("--version", "tempo " TEMPO_VERSION " (Tempoline " TEMPO_VERSION ")", "print the version and end");
     app.allow_extras();
     app.require_subcommand(0, 1);
     app.footer("tempo COMMAND --help says what each command takes.\nExample: tempo day 2024-02-10\n"
