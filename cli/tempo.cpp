@@ -503,7 +503,8 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     SetConsoleOutputCP(CP_UTF8);
 #endif
-    CLI::App app{"tempo " TEMPO_VERSION ": the calculator of Tempoline, the Chinese perpetual calendar"};
+    // The name is fixed: help and manual pages say "tempo", whatever path started it.
+    CLI::App app{"tempo " TEMPO_VERSION ": the calculator of Tempoline, the Chinese perpetual calendar", "tempo"};
     app.set_help_flag("-h,--help", "print this help and end");
     app.set_help_all_flag("--help-all", "show the help of every command");
     app.set_version_flag("--version", "tempo " TEMPO_VERSION " (Tempoline " TEMPO_VERSION ")", "print the version and end");
