@@ -2,7 +2,8 @@
 # Installs everything the build and the tests need on a fresh Debian/Ubuntu machine. sox makes the
 # sounds the music player's tests play; Wine's MCI plays MP3 and WAV files through GStreamer.
 # libical writes the files of `tempo ics`; python3-icalendar (for /usr/bin/python3) reads them back
-# in its tests.
+# in its tests. help2man makes the manual pages of the Debian package, dpkg-dev and file let cpack
+# find its dependencies; unzip opens the Windows archive in the release checks.
 set -euo pipefail
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -16,4 +17,5 @@ $sudo apt-get install -y -qq --no-install-recommends \
   clang libclang-rt-14-dev \
   xvfb xauth imagemagick xdotool fonts-wqy-zenhei \
   sox libsox-fmt-mp3 gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
+  help2man dpkg-dev file unzip \
   >/dev/null

@@ -110,7 +110,7 @@ fi
 echo "identical: $(sha256sum "dist/$zip_name")"
 
 echo "== the archive as a user has it: unzipped into a folder with Chinese and blanks, a fresh Wine prefix"
-user=$work/用户 的 下载
+user="$work/用户 的 下载"
 rm -rf "$user"
 mkdir -p "$user"
 unzip -q "dist/$zip_name" -d "$user"
