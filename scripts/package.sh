@@ -74,7 +74,10 @@ names = sorted(os.path.relpath(os.path.join(d, f), stage).replace(os.sep, "/")
 with zipfile.ZipFile(archive + ".part", "w") as z:
     for name in names:
         info = zipfile.ZipInfo(top + "/" + name, stamp)
-        info.create_system = 0          # MS-DOS attributes, no owner or mode of this machine
+        # Made on Windows NTFS: attributes of Windows, no owner or mode of this machine, and the
+        # UTF-8 names (flag 11) read as such, where unzip takes the names of a FAT archive as
+        # code page 437.
+        info.create_system = 10
         info.external_attr = 0x20       # "archive", as Windows sets it on a new file
         info.compress_type = zipfile.ZIP_DEFLATED
         with open(os.path.join(stage, name), "rb") as f:
