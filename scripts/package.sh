@@ -127,7 +127,9 @@ export WINEPREFIX=$prefix WINEDEBUG=-all
 day=$(cd "$programs" && wine tempo.exe day 2024-02-10)
 echo "$day"
 grep -q "正月初一" <<<"$day" || { echo "tempo.exe day 2024-02-10 did not answer" >&2; exit 1; }
-# Tempoline.exe from its folder, on a virtual display: its window must appear.
+# Tempoline.exe from its folder, on a virtual display: its window (橙鹿日历) must appear. The Wine
+# server of tempo.exe, started without the display, must end first, or it keeps the windows off it.
+wineserver -w
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
   cd "$1" && wine Tempoline.exe &
   for i in $(seq 60); do
