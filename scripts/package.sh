@@ -146,7 +146,9 @@ echo "== the Debian package installs and runs"
 if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
 $sudo dpkg -i "dist/$deb"
 trap '$sudo dpkg --purge tempoline >/dev/null || true' EXIT
-/usr/bin/tempo day 2024-02-10 | tee /dev/stderr | grep -q "正月初一"
+day=$(/usr/bin/tempo day 2024-02-10)
+echo "$day"
+grep -q "正月初一" <<<"$day" || { echo "the installed tempo day 2024-02-10 did not answer" >&2; exit 1; }
 /usr/bin/tempoline-web --help >/dev/null
 test -f /usr/share/man/man1/tempo.1.gz && test -f /usr/share/man/man1/tempoline-web.1.gz
 getent passwd tempoline-web >/dev/null
