@@ -75,8 +75,8 @@ Argument& Command::Flag(const std::string& name, const std::string& help) {
     return a;
 }
 
-void Command::Example(const std::string& example) {
-    app_->footer("Example: " + example + "\nDates are written " + kDateForms + ".");
+void Command::Example(const std::string& example, const std::string& dates) {
+    app_->footer("Example: " + example + "\nDates are written " + dates + ".");
 }
 
 void Command::CheckTyped() const {

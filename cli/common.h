@@ -19,6 +19,7 @@
 
 #include "astro/day_numbers.h"
 #include "cli/arguments.h"
+#include "cli/date_arg.h"
 #include "places/city_table.h"
 
 namespace cli {
@@ -78,8 +79,8 @@ public:
     Argument& Option(const std::string& name, const std::string& metavar, const std::string& help,
                      bool required = false, bool repeatable = false);
     Argument& Flag(const std::string& name, const std::string& help);
-    // The example the help ends with.
-    void Example(const std::string& example);
+    // The example the help ends with, and how dates are written.
+    void Example(const std::string& example, const std::string& dates = kDateForms);
 
     // Refuses what was typed wrong before the command runs: an argument it does not take, one
     // missing, one given twice, an option without its value.

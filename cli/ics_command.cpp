@@ -36,7 +36,7 @@ void AddIcsCommand(Commands& c) {
     cmd.takes_json = false;
     const Argument& from = cmd.Option("--from", "YEAR", "the first year, 1583..2999", true);
     const Argument& years = cmd.Option("--years", "N", "how many years, 1..200 (default 1)");
-    const Argument& terms = cmd.Flag("--terms", Utf8("the 24 solar terms (立春 ...) at their instants"));
+    const Argument& terms = cmd.Flag("--terms", Utf8("the 24 solar terms (立春 ...) at their astronomical instants"));
     const Argument& festivals = cmd.Flag("--festivals", "the lunar festivals and the main solar festivals");
     const Argument& months =
         cmd.Flag("--months", Utf8("the first day of every lunar month (正月初一, 闰二月初一 ...)"));

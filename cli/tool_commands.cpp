@@ -201,11 +201,11 @@ void PrintThreeCalendars(astro::DayNumber n, bool as_json) {
 
 void AddTools(Commands& c) {
     Command& tool = c.Add("tool", "the date tools: jd, interval, ganzhi and convert");
-    tool.Example("tempo tool interval 01-01-2000 02-10-2024");
+    tool.Example("tempo tool interval 01-01-2000 02-10-2024", kToolDateHelp);
 
     Command& jd = c.Add("jd", Utf8("计算儒略日: the Julian day number of a date"), &tool);
     const DateEntry jd_date = AddDateEntry(jd, "DATE", "", true);
-    jd.Example("tempo tool jd 02-10-2024");
+    jd.Example("tempo tool jd 02-10-2024", kToolDateHelp);
     jd.run = [&c, jd_date] {
         const tools::EnteredDate date = Entered(jd_date);
         if (c.as_json)
@@ -222,7 +222,7 @@ void AddTools(Commands& c) {
     const DateEntry second = AddDateEntry(interval, "DATE2", "2", false);
     const Argument& days = interval.Option(
         "--days", "N", "instead of DATE2: a whole number of days, -999999999..999999999 (negative goes back)");
-    interval.Example("tempo tool interval 01-01-2000 --days 8806");
+    interval.Example("tempo tool interval 01-01-2000 --days 8806", kToolDateHelp);
     interval.run = [&c, first, second, &days] {
         const tools::EnteredDate date = Entered(first);
         if (days.given()) {
@@ -253,7 +253,7 @@ void AddTools(Commands& c) {
     const DateEntry gz_date = AddDateEntry(ganzhi, "DATE", "", true);
     const Argument& chunjie =
         ganzhi.Flag("--ganzhi-from-chunjie", Utf8("the sexagenary year begins at the Spring Festival, not at 立春"));
-    ganzhi.Example("tempo tool ganzhi 02-10-2024");
+    ganzhi.Example("tempo tool ganzhi 02-10-2024", kToolDateHelp);
     ganzhi.run = [&c, gz_date, &chunjie] {
         const tools::EnteredDate date = Entered(gz_date);
         const std::string text =
@@ -266,7 +266,7 @@ void AddTools(Commands& c) {
 
     Command& convert = c.Add("convert", Utf8("公历农历回历互转: the date in the three calendars"), &tool);
     const DateEntry cv_date = AddDateEntry(convert, "DATE", "", true);
-    convert.Example("tempo tool convert 14-01-2023 --calendar lunar");
+    convert.Example("tempo tool convert 14-01-2023 --calendar lunar", kToolDateHelp);
     convert.run = [&c, cv_date] { PrintThreeCalendars(Entered(cv_date).day, c.as_json); };
 
     for (Command* sub : {&jd, &interval, &ganzhi, &convert}) c.TakesRuleFlag(*sub);

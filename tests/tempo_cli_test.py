@@ -501,7 +501,8 @@ class Help(unittest.TestCase):
             code, out, _ = run(*words, "--help")
             self.assertEqual(code, 0, words)
             self.assertIn("Example: tempo %s" % " ".join(words), out, words)
-            self.assertIn("Dates are written YYYY-MM-DD with a four-digit year", out, words)
+            self.assertIn("\nDates are written ", out, words)
+            self.assertIn("YYYY-MM-DD with a four-digit year", out.split("Dates are written ")[1], words)
             # Every argument line has its explanation.
             lines = out.split("Positionals:")[-1].split("Example:")[0].splitlines()
             for line in lines:

@@ -227,16 +227,16 @@ class BoundedWork(unittest.TestCase):
                 for i in range(1000):
                     f.write("lunar-birthday %02d-%02d:家人%d\n" % (i % 12 + 1, i % 30 + 1, i))
             # 1000 birthdays over 200 years: some 200,000 events and 45 MB of text, in a few MB.
-            p = subprocess.Popen([TEMPO, "ics", "--from", "1800", "--years", "200", "--birthdays", path],
-                                 stdout=subprocess.PIPE)
             size = events = 0
-            while True:
-                piece = p.stdout.read(1 << 20)
-                if not piece:
-                    break
-                size += len(piece)
-                events += piece.count(b"BEGIN:VEVENT")
-            self.assertEqual(p.wait(), 0)
+            with subprocess.Popen([TEMPO, "ics", "--from", "1800", "--years", "200", "--birthdays", path],
+                                  stdout=subprocess.PIPE) as p:
+                while True:
+                    piece = p.stdout.read(1 << 20)
+                    if not piece:
+                        break
+                    size += len(piece)
+                    events += piece.count(b"BEGIN:VEVENT")
+            self.assertEqual(p.returncode, 0)
             self.assertGreater(size, 40 << 20)
             self.assertGreater(events, 199000)
             self.assertLess(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, 64 << 10)  # KiB
