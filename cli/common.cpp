@@ -1,9 +1,13 @@
 #include "cli/common.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
+#include <stdexcept>
 
+#include "calendar/hijri.h"
+#include "calendar/lunar_year.h"
 #include "calendar/range.h"
 #include "cli/date_arg.h"
 #include "text/encoding.h"
@@ -241,12 +245,6 @@ places::CityRecord ParsePlace(const Argument& arg) {
     return places::CityRecordOf(province, city);
 }
 
-}  // namespace cli
-
-#include "calendar/hijri.h"
-#include "calendar/lunar_year.h"
-
-namespace cli {
 
 DateCalendar CalendarArg(const Argument& arg) {
     if (!arg.given()) return DateCalendar::kGregorian;

@@ -154,9 +154,7 @@ void AddToolCommands(Commands& commands);
 // `tempo ics` (ics_command.cpp): native builds only, where libical is.
 void AddIcsCommand(Commands& commands);
 
-}  // namespace cli
 
-namespace cli {
 
 // The calendars a date can be written in.
 enum class DateCalendar { kGregorian, kLunar, kHijri };
