@@ -10,6 +10,7 @@
 #include "calendar/cycles.h"
 #include "calendar/names.h"
 #include "calendar/range.h"
+#include "cli/date_arg.h"
 #include "text/encoding.h"
 #include "tools/condition_queries.h"
 
@@ -106,21 +107,26 @@ std::string EscapeControls(const std::string& text) {
 }
 
 std::string CheckWholeNumber(const std::string& text, long long min, long long max, long long* value) {
-    static const std::regex whole("-?[0-9]{1,19}");
-    if (!std::regex_match(text, whole)) return Quoted(text) + " is no whole number";
+    const size_t digits = text.compare(0, 1, "-") == 0 ? 1 : 0;
+    if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string::npos)
+        return Quoted(text) + " is not a whole number";
     errno = 0;
-    const long long n = std::strtoll(text.c_str(), nullptr, 10);
-    if (errno == ERANGE || n < min || n > max)
-        return Quoted(text) + " is outside " + std::to_string(min) + ".." + std::to_string(max);
+    const long long n = text.size() - digits > 19 ? 0 : std::strtoll(text.c_str(), nullptr, 10);
+    if (text.size() - digits > 19 || errno == ERANGE || n < min || n > max) {
+        std::string range = max < kAnyWhole ? std::to_string(min) + ".." + std::to_string(max)
+                            : min > -kAnyWhole ? "from " + std::to_string(min)
+                                               : "";
+        return Quoted(text) + " is out of range" + (range.empty() ? "" : " (" + range + ")");
+    }
     if (value) *value = n;
     return {};
 }
 
 std::string CheckDecimalNumber(const std::string& text, double min, double max, double* value) {
     static const std::regex decimal("-?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][-+]?[0-9]+)?");
-    if (text.size() > 64 || !std::regex_match(text, decimal)) return Quoted(text) + " is no number";
+    if (text.size() > 64 || !std::regex_match(text, decimal)) return Quoted(text) + " is not a number";
     const double x = std::strtod(text.c_str(), nullptr);
-    if (!std::isfinite(x) || x < min || x > max) return Quoted(text) + " is outside " + Range(min, max);
+    if (!std::isfinite(x) || x < min || x > max) return Quoted(text) + " is out of range (" + Range(min, max) + ")";
     if (value) *value = x;
     return {};
 }
@@ -134,8 +140,9 @@ int NumberOrName(const std::string& arg, int max, const char* const* names, cons
         for (int i = 1; i <= max; ++i)
             if (gbk == names[i]) return i;
     }
-    throw UsageError{std::string("bad ") + what + " " + Quoted(arg) + " (1.." + std::to_string(max) +
-                     (names ? " or a name" : "") + ")"};
+    throw UsageError{Quoted(arg) + " is not " + (names ? "a number or a name of 1.." : "a whole number in 1..") +
+                         std::to_string(max),
+                     what};
 }
 
 int GanZhiArg(const std::string& arg, const char* what) {
@@ -146,27 +153,42 @@ int GanZhiArg(const std::string& arg, const char* what) {
     return NumberOrName(arg, 60, nullptr, what);
 }
 
-void CheckCalendarYear(long long year) {
+void CheckCalendarYear(long long year, const std::string& argument) {
     if (!calendar::InCalendarRange(year))
-        throw UsageError{"year " + std::to_string(year) + " is outside the calendar's years " +
-                         std::to_string(calendar::kFirstCalendarYear) + ".." +
-                         std::to_string(calendar::kLastCalendarYear)};
+        throw UsageError{(argument.empty() ? "the year " : "gives the year ") + YearText(year) +
+                             ", outside the calendar's years " + std::to_string(calendar::kFirstCalendarYear) + ".." +
+                             std::to_string(calendar::kLastCalendarYear) + " (9000 BC .. AD 9000)",
+                         argument};
 }
 
-int EnteredYear(long long n, bool bc) {
-    if (bc && n < 1) throw UsageError{"with --bc the year counts from 1 (1 BC is year 0)"};
+int EnteredYear(long long n, bool bc, const std::string& argument) {
+    if (bc && n < 1)
+        throw UsageError{"'" + std::to_string(n) + "' is no year before Christ: with --bc the year counts from 1 (1 BC)",
+                         argument};
+    if (bc && n > -calendar::kFirstCalendarYear + 1)
+        throw UsageError{"'" + std::to_string(n) + "' with --bc is " + std::to_string(n) +
+                             " BC, before the calendar's first year 9000 BC",
+                         argument};
     const long long year = bc ? 1 - n : n;
-    CheckCalendarYear(year);
+    if (!calendar::InCalendarRange(year))
+        throw UsageError{"'" + std::to_string(n) + "' is outside the calendar's years " +
+                             std::to_string(calendar::kFirstCalendarYear) + ".." +
+                             std::to_string(calendar::kLastCalendarYear) + " (9000 BC .. AD 9000)",
+                         argument};
     return static_cast<int>(year);
 }
 
 QuerySpan QueryYears(long long from, bool bc, long long years) {
-    if (years < 1) throw UsageError{"--years must be at least 1"};
+    if (years < 1) throw UsageError{"'" + std::to_string(years) + "' is out of range (from 1)", "--years"};
     QuerySpan span;
-    span.first = EnteredYear(from, bc);
+    span.first = EnteredYear(from, bc, "--from");
     span.cut = years > tools::kMaxQueryYears;
     span.years = static_cast<int>(span.cut ? tools::kMaxQueryYears : years);
-    EnteredYear(static_cast<long long>(span.first) + span.years - 1, false);  // the last year, in the calendar too
+    const long long last = static_cast<long long>(span.first) + span.years - 1;
+    if (!calendar::InCalendarRange(last))
+        throw UsageError{"'" + std::to_string(years) + "' reaches the year " + YearText(last) +
+                             ", after the calendar's last year 9000",
+                         "--years"};
     return span;
 }
 
@@ -189,9 +211,11 @@ tools::DayCriteria DayCriteriaOf(const DayQueryOptions& o) {
 
 tools::MonthCondition MonthConditionOf(const MonthQueryOptions& o) {
     if (o.leap + o.three_big + o.three_small + o.four_big != 1)
-        throw UsageError{"give one of --leap, --three-big, --three-small, --four-big"};
-    if (o.base_month != 0 && !o.leap) throw UsageError{"--base-month goes with --leap"};
-    if (o.base_month < 0 || o.base_month > 12) throw UsageError{"--base-month is a month 1..12"};
+        throw UsageError{"tempo query months takes one condition: one of --leap, --three-big, --three-small, "
+                         "--four-big"};
+    if (o.base_month != 0 && !o.leap) throw UsageError{"does not apply without --leap", "--base-month"};
+    if (o.base_month < 0 || o.base_month > 12)
+        throw UsageError{"'" + std::to_string(o.base_month) + "' is out of range (1..12)", "--base-month"};
     return o.leap          ? tools::MonthCondition::kLeapMonth
            : o.three_big   ? tools::MonthCondition::kThreeBig
            : o.three_small ? tools::MonthCondition::kThreeSmall
@@ -200,17 +224,21 @@ tools::MonthCondition MonthConditionOf(const MonthQueryOptions& o) {
 
 IcsSpan IcsYears(long long from, long long years) {
     if (years < 1 || years > kMaxIcsYears)
-        throw UsageError{"--years takes 1.." + std::to_string(kMaxIcsYears) + " years, not " + std::to_string(years)};
+        throw UsageError{"'" + std::to_string(years) + "' is out of range (1.." + std::to_string(kMaxIcsYears) + ")",
+                         "--years"};
     if (from < kFirstIcsYear || from > kLastIcsYear - years + 1)
-        throw UsageError{"the years " + std::to_string(from) + ".." + std::to_string(from + years - 1) + " leave " +
-                         std::to_string(kFirstIcsYear) + ".." + std::to_string(kLastIcsYear) +
-                         ": iCalendar dates are Gregorian, as the calendar is only from 1582-10-15, and libical "
-                         "writes no date after 3000"};
+        throw UsageError{"'" + std::to_string(from) + "' gives the years " + std::to_string(from) + ".." +
+                             std::to_string(from + years - 1) + ", which leave " + std::to_string(kFirstIcsYear) +
+                             ".." + std::to_string(kLastIcsYear) +
+                             ": iCalendar dates are Gregorian, as the calendar is only from 1582-10-15, and "
+                             "libical writes no date after 3000",
+                         "--from"};
     return {static_cast<int>(from), static_cast<int>(years)};
 }
 
 std::string CheckTitleText(const std::string& title) {
     if (title.empty()) return "the title is empty";
+    if (TrimmedBlanks(title).empty()) return "the title is blank";
     if (!IsUtf8(title)) return "the title is not UTF-8 text";
     for (char c : title)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "the title holds a control character";
@@ -221,7 +249,7 @@ std::string CheckBirthday(const std::string& entry, bool lunar, Birthday* out) {
     static const std::regex month_day("([0-9]{1,2})-([0-9]{1,2})");
     const size_t colon = entry.find(':');
     if (colon == std::string::npos) return "wants MM-DD:TITLE, e.g. 08-15:" + text::GbkToUtf8("妈妈生日");
-    const std::string date = entry.substr(0, colon);
+    const std::string date = TrimmedBlanks(entry.substr(0, colon));
     std::smatch m;
     if (!std::regex_match(date, m, month_day)) return Quoted(date) + " is no month-day MM-DD";
     Birthday b;
@@ -255,15 +283,18 @@ std::vector<Birthday> ReadBirthdays(const std::string& contents, const std::stri
         if (!line.empty() && line.back() == '\r') line.pop_back();
         line = TrimmedBlanks(line);
         if (line.empty() || line[0] == '#') continue;
-        const std::string where = file_name + ":" + std::to_string(number) + ": ";
-        // "--" is optional; then the kind, then blanks or "=" before the entry.
+        const std::string where = Quoted(file_name) + ":" + std::to_string(number) + ": ";
+        // "--" is optional; then the kind, then blanks, tabs or "=" (blanks and tabs around it too)
+        // before the entry.
         std::string rest = line.compare(0, 2, "--") == 0 ? line.substr(2) : line;
-        const bool lunar = rest.compare(0, 15, "lunar-birthday ") == 0 || rest.compare(0, 15, "lunar-birthday=") == 0;
-        const bool solar = rest.compare(0, 15, "solar-birthday ") == 0 || rest.compare(0, 15, "solar-birthday=") == 0;
-        if (!lunar && !solar)
+        const bool lunar = rest.compare(0, 14, "lunar-birthday") == 0;
+        const bool solar = rest.compare(0, 14, "solar-birthday") == 0;
+        const bool separated = rest.size() > 14 && (rest[14] == ' ' || rest[14] == '\t' || rest[14] == '=');
+        if ((!lunar && !solar) || !separated)
             throw UsageError{where + "wants lunar-birthday MM-DD:TITLE or solar-birthday MM-DD:TITLE, not " +
                              Quoted(line)};
-        rest = rest[14] == '=' ? rest.substr(15) : TrimmedBlanks(rest.substr(15));
+        rest = TrimmedBlanks(rest.substr(14));
+        if (!rest.empty() && rest[0] == '=') rest = TrimmedBlanks(rest.substr(1));
         Birthday b;
         const std::string why = CheckBirthday(rest, lunar, &b);
         if (!why.empty()) throw UsageError{where + why};

@@ -4,15 +4,21 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tools/condition_queries.h"
 
 namespace cli {
 
-// Thrown by argument checks; main turns it into a message (UTF-8) and status 2.
+// Thrown by argument checks; main turns it into a message (UTF-8) and status 2. The message reads
+// after the name of the argument it concerns ("'24-01-01' is not a date", "is missing"), and main
+// adds what that argument takes; a message about no one argument stands alone.
 struct UsageError {
+    explicit UsageError(std::string message_text, std::string argument_name = {})
+        : message(std::move(message_text)), argument(std::move(argument_name)) {}
     std::string message;
+    std::string argument;  // "DATE", "--years"; empty for a message about no one argument
 };
 
 // What the user typed, as a message quotes it: in single quotes, control characters (a terminal's
@@ -24,8 +30,9 @@ std::string Quoted(const std::string& typed);
 // typed text.
 std::string EscapeControls(const std::string& text);
 
-// A whole number: an optional "-", then 1..19 digits, within min..max. The empty text when it is
-// one (and *value set), else why not.
+// A whole number: an optional "-", then digits, within min..max. The empty text when it is one (and
+// *value set), else why not: "'x' is not a whole number", or "'99999999999' is out of range" for
+// one that has the form but not the size.
 std::string CheckWholeNumber(const std::string& text, long long min, long long max, long long* value = nullptr);
 // A decimal number: an optional "-", digits with an optional fraction, an optional exponent;
 // finite and within min..max. The empty text when it is one (and *value set), else why not.
@@ -41,11 +48,11 @@ int GanZhiArg(const std::string& arg, const char* what);
 // so that every year outside them gets the same message.
 constexpr long long kAnyWhole = 9223372036854775807LL;
 
-// Refuses a year outside the calendar's years -8999..9000.
-void CheckCalendarYear(long long year);
+// Refuses a year outside the calendar's years -8999..9000, naming the argument it came from.
+void CheckCalendarYear(long long year, const std::string& argument = {});
 
 // The astronomical year of a year typed with the 纪元前 flag: n, or 1 - n (n from 1).
-int EnteredYear(long long n, bool bc);
+int EnteredYear(long long n, bool bc, const std::string& argument = "YEAR");
 
 // The span of a query: its first year (typed with --bc) and how many years, at most 100 (more are
 // cut to 100). Both ends must be years of the calendar.
@@ -94,15 +101,17 @@ struct Birthday {
     int day = 0;
     std::string title;
 };
-// Why a title (or a calendar name) cannot go into a calendar file: empty, not UTF-8, or holding a
-// control character; the empty text when it can.
+// Why a title (or a calendar name) cannot go into a calendar file: empty or blank, not UTF-8, or
+// holding a control character; the empty text when it can.
 std::string CheckTitleText(const std::string& title);
-// The birthday "MM-DD:TITLE" of an entry, or why there is none (an empty text when *out is set): no ':', no
+// The birthday "MM-DD:TITLE" of an entry (blanks and tabs around the date and the title are
+// dropped), or why there is none (an empty text when *out is set): no ':', no
 // MM-DD, a month or day that no year has, an empty title, a title that is not UTF-8 or holds a
 // control character.
 std::string CheckBirthday(const std::string& entry, bool lunar, Birthday* out);
 // The birthdays of a file, one a line in the forms of the options: "lunar-birthday MM-DD:TITLE" or
-// "solar-birthday MM-DD:TITLE" (with or without "--", the entry after blanks or "="). Blank lines
+// "solar-birthday MM-DD:TITLE" (with or without "--", the entry after blanks or "=", blanks and tabs
+// allowed around every separator). Blank lines
 // and lines starting with "#" are skipped, a UTF-8 byte-order mark and CR line ends are taken. A
 // bad line is a UsageError naming the file and the line.
 std::vector<Birthday> ReadBirthdays(const std::string& contents, const std::string& file_name);

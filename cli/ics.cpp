@@ -7,12 +7,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <map>
 #include <set>
+#include <tuple>
 
 #include "astro/day_numbers.h"
 #include "astro/events.h"
 #include "calendar/cycles.h"
 #include "calendar/festivals.h"
+#include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
 #include "personal/personal_days.h"
@@ -87,29 +90,54 @@ struct Days {
     bool Holds(astro::DayNumber n) const { return n >= first && n <= last; }
 };
 
-void AddTerms(std::vector<Event>& out, const IcsSpan& span) {
-    for (int year = span.first; year < span.first + span.years; ++year) {
-        for (const tools::TableEntry& t : tools::SolarTermsOfYear(year)) {
-            // The instant as the calendar shows it, UTC+8 to the second (cut, like every clock time
-            // of the program), then moved back by the eight hours of the zone.
-            const astro::DayNumber local_day = static_cast<astro::DayNumber>(std::floor(t.when));
-            const int local_second = std::min(86399, static_cast<int>(std::floor(astro::DayFraction(t.when) * 86400.0)));
-            const long long utc = static_cast<long long>(local_day) * 86400 + local_second - astro::CalcTimeZone * 3600LL;
-            Event e;
-            e.day = static_cast<astro::DayNumber>(utc / 86400);  // day numbers of these years are positive
-            e.second = static_cast<int>(utc - static_cast<long long>(e.day) * 86400);
-            e.kind = Kind::kTerm;
-            const std::string name = calendar::SolarTermNames[t.index];
-            e.summary = Utf8(name);
-            char clock[16];
-            std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", local_second / 3600, local_second / 60 % 60,
-                          local_second % 60);
-            e.description = Utf8("太阳黄经" + std::to_string(astro::SolarTermLongitude(t.index)) + "°，北京时间" +
-                                 GregorianText(local_day) + " " + clock);
-            e.category = Utf8("节气");
-            e.key = "term " + std::to_string(year) + " " + std::to_string(t.index);
-            out.push_back(std::move(e));
+// The astronomical solar terms whose day (UTC+8) lies in the year, in time order.
+std::vector<tools::TableEntry> AstronomicalTermsOfYear(int year) {
+    std::vector<tools::TableEntry> out;
+    const astro::DayNumber first = astro::DateToDayNumber(year, 1, 1);
+    const astro::DayNumber last = astro::DateToDayNumber(year, 12, 31);
+    for (calendar::SolarTermInstant t = calendar::NextSolarTerm(first, false, calendar::Rule::kModern);
+         t.index != 0 && static_cast<astro::DayNumber>(std::floor(t.when)) <= last;
+         t = calendar::NextSolarTerm(static_cast<astro::DayNumber>(std::floor(t.when)) + 10, false, calendar::Rule::kModern))
+        out.push_back({t.index, t.when, true});
+    return out;
+}
+
+// "HH:MM:SS" of a chronological day value, cut to the second like every clock time of the program.
+std::string Clock(double when) {
+    const int second = std::min(86399, static_cast<int>(std::floor(astro::DayFraction(when) * 86400.0)));
+    char clock[16];
+    std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", second / 3600, second / 60 % 60, second % 60);
+    return clock;
+}
+
+// A calendar file is read today: every term is written at its astronomical instant. Until 1886 the
+// calendars of the time counted the terms by older rules (mean terms before 1645, the Qing solar
+// theories after), which put some of them on another day; the description says which.
+void AddTerms(std::vector<Event>& out, int year) {
+    const std::vector<tools::TableEntry> of_the_time = tools::SolarTermsOfYear(year);
+    for (const tools::TableEntry& t : AstronomicalTermsOfYear(year)) {
+        // The instant as the calendar shows it, UTC+8 to the second (cut, like every clock time
+        // of the program), then moved back by the eight hours of the zone.
+        const astro::DayNumber local_day = static_cast<astro::DayNumber>(std::floor(t.when));
+        const int local_second = std::min(86399, static_cast<int>(std::floor(astro::DayFraction(t.when) * 86400.0)));
+        const long long utc = static_cast<long long>(local_day) * 86400 + local_second - astro::CalcTimeZone * 3600LL;
+        Event e;
+        e.day = static_cast<astro::DayNumber>(utc / 86400);  // day numbers of these years are positive
+        e.second = static_cast<int>(utc - static_cast<long long>(e.day) * 86400);
+        e.kind = Kind::kTerm;
+        const std::string name = calendar::SolarTermNames[t.index];
+        e.summary = Utf8(name);
+        std::string description = "太阳黄经" + std::to_string(astro::SolarTermLongitude(t.index)) + "°，北京时间" +
+                                  GregorianText(local_day) + " " + Clock(t.when);
+        for (const tools::TableEntry& h : of_the_time) {
+            const astro::DayNumber day = static_cast<astro::DayNumber>(std::floor(h.when));
+            if (h.index == t.index && std::abs(h.when - t.when) < 20 && day != local_day)
+                description += "。当时的历法把" + name + "定在" + GregorianText(day);
         }
+        e.description = Utf8(description);
+        e.category = Utf8("节气");
+        e.key = "term " + std::to_string(year) + " " + std::to_string(t.index);
+        out.push_back(std::move(e));
     }
 }
 
@@ -146,9 +174,9 @@ void AddFestivals(std::vector<Event>& out, const Days& days) {
     }
 }
 
-void AddMonths(std::vector<Event>& out, const IcsSpan& span, const Days& days) {
-    // The lunar year before the span ends in it (its last months fall in January or February).
-    for (int year = span.first - 1; year < span.first + span.years; ++year) {
+void AddMonths(std::vector<Event>& out, int gregorian_year, const Days& days) {
+    // The lunar year before ends in this one (its last months fall in January or February).
+    for (int year = gregorian_year - 1; year <= gregorian_year; ++year) {
         astro::DayNumber n = calendar::NewYearDay(year);
         for (int place = 1; place <= calendar::LunarMonthCount(year); ++place) {
             const int month = calendar::MonthAtPlace(year, place);
@@ -169,20 +197,27 @@ void AddMonths(std::vector<Event>& out, const IcsSpan& span, const Days& days) {
     }
 }
 
-void AddBirthday(std::vector<Event>& out, const Birthday& b, const IcsSpan& span, const Days& days) {
+// The day a yearly birthday falls on in a lunar (or Gregorian) year, moved where the year lacks
+// it; InvalidDayNumber where it cannot be placed.
+astro::DayNumber PlacedDay(const Birthday& b, int year, personal::PlacedDay* how = nullptr) {
     const personal::Calendar calendar = b.lunar ? personal::Calendar::kLunar : personal::Calendar::kGregorian;
+    const personal::PlacedDay placed = personal::PlaceYearlyDay(calendar, year, b.month, b.day);
+    if (how) *how = placed;
+    if (placed.month == 0) return astro::InvalidDayNumber;
+    if (!b.lunar) return astro::DateToDayNumber(year, placed.month, placed.day);
+    const astro::CalendarDate d = calendar::LunarToSolar(year, placed.month, placed.day);
+    return astro::DateToDayNumber(d.year, d.month, d.day);
+}
+
+// The lunar years whose days may fall in a Gregorian year: the one before ends in it.
+int FirstPlacingYear(const Birthday& b, int gregorian_year) { return b.lunar ? gregorian_year - 1 : gregorian_year; }
+
+void AddBirthday(std::vector<Event>& out, const Birthday& b, int gregorian_year, const Days& days) {
     const std::string month_day = TwoDigits(b.month) + "-" + TwoDigits(b.day);
-    for (int year = b.lunar ? span.first - 1 : span.first; year < span.first + span.years; ++year) {
-        const personal::PlacedDay placed = personal::PlaceYearlyDay(calendar, year, b.month, b.day);
-        if (placed.month == 0) continue;
-        astro::DayNumber n;
-        if (b.lunar) {
-            const astro::CalendarDate d = calendar::LunarToSolar(year, placed.month, placed.day);
-            n = astro::DateToDayNumber(d.year, d.month, d.day);
-        } else {
-            n = astro::DateToDayNumber(year, placed.month, placed.day);
-        }
-        if (!days.Holds(n)) continue;
+    for (int year = FirstPlacingYear(b, gregorian_year); year <= gregorian_year; ++year) {
+        personal::PlacedDay placed;
+        const astro::DayNumber n = PlacedDay(b, year, &placed);
+        if (n == astro::InvalidDayNumber || !days.Holds(n)) continue;
         std::string description;
         if (b.lunar) {
             description = "农历" + LunarMonthDay(b.month, b.day) + "。";
@@ -277,62 +312,157 @@ std::string TextLine(const std::string& name, const std::string& value) {
     return out + "\r\n";
 }
 
-std::string IcsCalendar(const IcsRequest& request) {
-    const IcsSpan& span = request.span;
-    const Days days{astro::DateToDayNumber(span.first, 1, 1), astro::DateToDayNumber(span.first + span.years - 1, 12, 31)};
+namespace {
+
+// The birthdays of a request, each once, in the order first given.
+std::vector<Birthday> DistinctBirthdays(const std::vector<Birthday>& all) {
+    std::vector<Birthday> out;
+    std::set<std::tuple<bool, int, int, std::string>> seen;
+    for (const Birthday& b : all)
+        if (seen.insert({b.lunar, b.month, b.day, b.title}).second) out.push_back(b);
+    return out;
+}
+
+Days DaysOfYear(int year) { return {astro::DateToDayNumber(year, 1, 1), astro::DateToDayNumber(year, 12, 31)}; }
+
+// The events of one Gregorian year in the file's order: in time order, all-day events before the
+// timed ones of their day, then in the order of the kinds (terms, festivals, months, birthdays in
+// the order given).
+std::vector<Event> EventsOfYear(const IcsRequest& request, const std::vector<Birthday>& birthdays, int year) {
+    const Days days = DaysOfYear(year);
     std::vector<Event> events;
-    if (request.terms) AddTerms(events, span);
+    if (request.terms) AddTerms(events, year);
     if (request.festivals) AddFestivals(events, days);
-    if (request.months) AddMonths(events, span, days);
-    for (const Birthday& b : request.birthdays) AddBirthday(events, b, span, days);
-    // In time order, all-day events before the timed ones of their day, then in the order of the
-    // kinds above.
+    if (request.months) AddMonths(events, year, days);
+    for (const Birthday& b : birthdays) AddBirthday(events, b, year, days);
     std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
         if (a.day != b.day) return a.day < b.day;
         return a.second < b.second;
     });
+    return events;
+}
 
+icaltimetype Stamp() {
+    icaltimetype stamp = icaltime_null_time();
+    stamp.year = kStampYear;
+    stamp.month = 1;
+    stamp.day = 1;
+    return icaltime_set_timezone(&stamp, icaltimezone_get_utc_timezone());
+}
+
+// One VEVENT as libical writes it.
+std::string EventText(const Event& e, const std::string& uid, const icaltimetype& stamp) {
+    std::unique_ptr<icalcomponent, ComponentDeleter> component(icalcomponent_new_vevent());
+    icalcomponent* event = component.get();
+    icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
+    icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
+    if (e.second < 0) {
+        icalcomponent_add_property(event, icalproperty_new_dtstart(DateOf(e.day)));
+        icalcomponent_add_property(event, icalproperty_new_dtend(DateOf(e.day + 1)));
+    } else {
+        // An instant: DTSTART alone, an event of no duration.
+        icalcomponent_add_property(event, icalproperty_new_dtstart(UtcTime(e.day, e.second)));
+    }
+    icalcomponent_add_property(event, icalproperty_new_summary(e.summary.c_str()));
+    icalcomponent_add_property(event, icalproperty_new_description(e.description.c_str()));
+    icalcomponent_add_property(event, icalproperty_new_categories(e.category.c_str()));
+    // Days to know, not appointments: they leave the time free.
+    icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+    char* text = icalcomponent_as_ical_string_r(event);
+    std::string out = text ? text : "";
+    icalmemory_free_buffer(text);
+    return out;
+}
+
+// "BEGIN:VCALENDAR" and the calendar's properties, as libical writes them.
+std::string Header() {
     std::unique_ptr<icalcomponent, ComponentDeleter> calendar(icalcomponent_new_vcalendar());
     icalcomponent* cal = calendar.get();
     icalcomponent_add_property(cal, icalproperty_new_version("2.0"));
     icalcomponent_add_property(cal, icalproperty_new_prodid(kProductId));
     icalcomponent_add_property(cal, icalproperty_new_calscale("GREGORIAN"));
-
-    icaltimetype stamp = icaltime_null_time();
-    stamp.year = kStampYear;
-    stamp.month = 1;
-    stamp.day = 1;
-    stamp = icaltime_set_timezone(&stamp, icaltimezone_get_utc_timezone());
-    std::set<std::string> uids;
-    for (const Event& e : events) {
-        // The same birthday given twice is one event.
-        const std::string uid = Uid(e.key);
-        if (!uids.insert(uid).second) continue;
-        icalcomponent* event = icalcomponent_new_vevent();
-        icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
-        icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
-        if (e.second < 0) {
-            icalcomponent_add_property(event, icalproperty_new_dtstart(DateOf(e.day)));
-            icalcomponent_add_property(event, icalproperty_new_dtend(DateOf(e.day + 1)));
-        } else {
-            // An instant: DTSTART alone, an event of no duration.
-            icalcomponent_add_property(event, icalproperty_new_dtstart(UtcTime(e.day, e.second)));
-        }
-        icalcomponent_add_property(event, icalproperty_new_summary(e.summary.c_str()));
-        icalcomponent_add_property(event, icalproperty_new_description(e.description.c_str()));
-        icalcomponent_add_property(event, icalproperty_new_categories(e.category.c_str()));
-        // Days to know, not appointments: they leave the time free.
-        icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
-        icalcomponent_add_component(cal, event);
-    }
     char* text = icalcomponent_as_ical_string_r(cal);
     std::string out = text ? text : "";
     icalmemory_free_buffer(text);
+    const std::size_t end = out.find("END:VCALENDAR\r\n");
+    return end == std::string::npos ? out : out.substr(0, end);
+}
+
+// Collects the pieces of the file and hands them on in blocks.
+class BlockWriter {
+public:
+    explicit BlockWriter(const std::function<bool(std::string_view)>& write) : write_(write) {}
+    bool Add(const std::string& text) {
+        buffer_ += text;
+        return buffer_.size() < kBlock || Flush();
+    }
+    bool Flush() {
+        if (buffer_.empty()) return true;
+        const bool ok = write_(buffer_);
+        buffer_.clear();
+        return ok;
+    }
+
+private:
+    static constexpr std::size_t kBlock = 64 * 1024;
+    const std::function<bool(std::string_view)>& write_;
+    std::string buffer_;
+};
+
+}  // namespace
+
+long long IcsEventCount(const IcsRequest& request) {
+    const IcsSpan& span = request.span;
+    IcsRequest without_birthdays = request;
+    without_birthdays.birthdays.clear();
+    long long count = 0;
+    if (request.terms || request.festivals || request.months)
+        for (int year = span.first; year < span.first + span.years; ++year)
+            count += static_cast<long long>(EventsOfYear(without_birthdays, {}, year).size());
+    // A birthday falls once in each lunar (or Gregorian) year; those of the same date fall on the
+    // same days, so each date is placed once.
+    std::map<std::tuple<bool, int, int>, long long> titles;
+    for (const Birthday& b : DistinctBirthdays(request.birthdays)) ++titles[{b.lunar, b.month, b.day}];
+    const Days all{astro::DateToDayNumber(span.first, 1, 1), astro::DateToDayNumber(span.first + span.years - 1, 12, 31)};
+    for (const auto& [date, n] : titles) {
+        Birthday b;
+        std::tie(b.lunar, b.month, b.day) = date;
+        long long days = 0;
+        for (int year = FirstPlacingYear(b, span.first); year < span.first + span.years; ++year) {
+            const astro::DayNumber day = PlacedDay(b, year);
+            if (day != astro::InvalidDayNumber && all.Holds(day)) ++days;
+        }
+        count += days * n;
+    }
+    return count;
+}
+
+bool WriteIcsCalendar(const IcsRequest& request, const std::function<bool(std::string_view)>& write) {
+    const IcsSpan& span = request.span;
+    const std::vector<Birthday> birthdays = DistinctBirthdays(request.birthdays);
+    const icaltimetype stamp = Stamp();
+    BlockWriter out(write);
     // The calendar's name goes after the header. libical leaves "," and ";" of an X- property as
     // they are (they may be structured there), so the line is written here, as TEXT.
-    const std::string header_end = "CALSCALE:GREGORIAN\r\n";
-    const std::size_t at = out.find(header_end);
-    if (at != std::string::npos) out.insert(at + header_end.size(), TextLine("X-WR-CALNAME", request.name));
+    if (!out.Add(Header() + TextLine("X-WR-CALNAME", request.name))) return false;
+    for (int year = span.first; year < span.first + span.years; ++year) {
+        // The same event twice (it cannot be, but a UID must not repeat) is written once.
+        std::set<std::string> uids;
+        for (const Event& e : EventsOfYear(request, birthdays, year)) {
+            const std::string uid = Uid(e.key);
+            if (!uids.insert(uid).second) continue;
+            if (!out.Add(EventText(e, uid, stamp))) return false;
+        }
+    }
+    return out.Add("END:VCALENDAR\r\n") && out.Flush();
+}
+
+std::string IcsCalendar(const IcsRequest& request) {
+    std::string out;
+    WriteIcsCalendar(request, [&out](std::string_view piece) {
+        out.append(piece);
+        return true;
+    });
     return out;
 }
 

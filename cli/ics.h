@@ -2,13 +2,16 @@
 // phone and web calendars that cannot repeat an event by the lunar calendar.
 //
 // Every event lies in the Gregorian years of the span: the solar terms as timed events at their
-// instants (UTC), the festivals, the first days of the lunar months and the birthdays as all-day
+// astronomical instants (UTC; where the calendar of the time, before 1887, put a term on another
+// day, the description says so), the festivals, the first days of the lunar months and the birthdays as all-day
 // events. A birthday is placed in each lunar (or Gregorian) year by the rule of 近似定位纪念日
 // (personal::PlaceYearlyDay). libical builds and writes the file, so lines are folded and text
 // escaped by it. Built natively only: the Windows build has no libical.
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -24,8 +27,19 @@ struct IcsRequest {
     std::string name;  // X-WR-CALNAME, UTF-8
 };
 
-// The calendar file (UTF-8, CR LF line ends). The same request gives the same bytes: every UID is
-// a hash of what the event is, and DTSTAMP is a fixed instant.
+// The most events one file may hold: a request for more is refused before anything is written.
+constexpr long long kMaxIcsEvents = 1000000;
+
+// How many events the file of the request holds (the same birthday given twice counts once).
+long long IcsEventCount(const IcsRequest& request);
+
+// Writes the calendar file (UTF-8, CR LF line ends) through `write`, in pieces of some tens of
+// kilobytes, one Gregorian year of events at a time: memory does not grow with the number of
+// events. False as soon as `write` fails. The same request gives the same bytes: every UID is a
+// hash of what the event is, and DTSTAMP is a fixed instant.
+bool WriteIcsCalendar(const IcsRequest& request, const std::function<bool(std::string_view piece)>& write);
+
+// The whole file as one text.
 std::string IcsCalendar(const IcsRequest& request);
 
 // One content line of a TEXT property: "\\", ";", "," and line breaks escaped, folded after 75

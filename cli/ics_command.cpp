@@ -1,6 +1,5 @@
-// `tempo ics`: its options and what it does with them (cli/ics.h builds the file).
+// `tempo ics`: its arguments and what it does with them (cli/ics.h writes the file).
 #include <iostream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,77 +13,91 @@ namespace {
 
 constexpr std::size_t kMaxBirthdayFile = 1 << 20;
 
-struct IcsOptions {
-    long long from = 0;
-    long long years = 1;
-    bool terms = false;
-    bool festivals = false;
-    bool months = false;
-    std::vector<std::string> lunar_birthdays, solar_birthdays;
-    std::string birthdays_file;
-    std::string name = Utf8("橙鹿万年历");
-    std::string output;
-};
-
-void AddBirthdayEntries(std::vector<Birthday>& out, const std::vector<std::string>& entries, bool lunar) {
-    for (const std::string& entry : entries) {
-        Birthday b;
-        const std::string why = CheckBirthday(entry, lunar, &b);
-        if (!why.empty())
-            throw UsageError{std::string(lunar ? "--lunar-birthday" : "--solar-birthday") + " " + Quoted(entry) + ": " + why};
-        out.push_back(b);
-    }
+// 1234567 as "1,234,567".
+std::string Grouped(long long n) {
+    std::string digits = std::to_string(n);
+    for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
+    return digits;
 }
 
-void RunIcs(const IcsOptions& o, bool as_json) {
-    if (as_json) throw UsageError{"tempo ics writes an iCalendar file; --json does not apply"};
-    IcsRequest request;
-    request.span = IcsYears(o.from, o.years);
-    request.terms = o.terms;
-    request.festivals = o.festivals;
-    request.months = o.months;
-    AddBirthdayEntries(request.birthdays, o.lunar_birthdays, true);
-    AddBirthdayEntries(request.birthdays, o.solar_birthdays, false);
-    if (!o.birthdays_file.empty()) {
-        std::string contents;
-        if (!platform::ReadWholeFile(o.birthdays_file, contents, kMaxBirthdayFile))
-            throw UsageError{"cannot read the birthdays file " + o.birthdays_file + " (missing, unreadable or over 1 MiB)"};
-        for (const Birthday& b : ReadBirthdays(contents, o.birthdays_file)) request.birthdays.push_back(b);
-    }
-    if (!o.terms && !o.festivals && !o.months && request.birthdays.empty())
-        throw UsageError{"nothing to put in the calendar: give --terms, --festivals, --months or a birthday"};
-    const std::string why = CheckTitleText(o.name);
-    if (!why.empty()) throw UsageError{"--name: " + why};
-    request.name = o.name;
-
-    const std::string file = IcsCalendar(request);
-    if (o.output.empty()) {
-        std::cout << file;
-    } else if (const platform::ReplaceResult written = platform::ReplaceFileContents(o.output, file); !written) {
-        throw UsageError{"cannot write " + o.output + ": " + platform::ReplaceErrorText(written.error)};
+void AddBirthdayEntries(std::vector<Birthday>& out, const Argument& arg, bool lunar) {
+    for (const std::string& entry : arg.texts()) {
+        Birthday b;
+        const std::string why = CheckBirthday(entry, lunar, &b);
+        if (!why.empty()) arg.Refuse(Quoted(entry) + ": " + why);
+        out.push_back(b);
     }
 }
 
 }  // namespace
 
 void AddIcsCommand(Commands& c) {
-    auto o = std::make_shared<IcsOptions>();
-    CLI::App* cmd = c.Add("ics", "The Chinese calendar and lunar birthdays as an iCalendar file (RFC 5545)",
-                          [&c, o] { RunIcs(*o, c.as_json); });
-    cmd->add_option("--from", o->from, "first year, 1583..2999")->required()->check(WholeNumber(-kAnyWhole, kAnyWhole));
-    cmd->add_option("--years", o->years, "how many years, 1..200 (default 1)")->check(WholeNumber(-kAnyWhole, kAnyWhole));
-    cmd->add_flag("--terms", o->terms, Utf8("the 24 solar terms at their instants (立春 ...)"));
-    cmd->add_flag("--festivals", o->festivals, "the lunar festivals and the main solar festivals");
-    cmd->add_flag("--months", o->months, Utf8("the first day of every lunar month (正月初一, 闰二月初一 ...)"));
-    cmd->add_option("--lunar-birthday", o->lunar_birthdays,
-                    Utf8("MM-DD:TITLE, a yearly lunar date (leap month = month + 12), e.g. 08-15:妈妈生日"))
-        ->take_all();
-    cmd->add_option("--solar-birthday", o->solar_birthdays, "MM-DD:TITLE, a yearly Gregorian date")->take_all();
-    cmd->add_option("--birthdays", o->birthdays_file,
-                    "FILE of lines 'lunar-birthday MM-DD:TITLE' or 'solar-birthday MM-DD:TITLE'");
-    cmd->add_option("--name", o->name, Utf8("the calendar's name (X-WR-CALNAME; default 橙鹿万年历)"));
-    cmd->add_option("--output", o->output, "write FILE instead of standard output");
+    Command& cmd = c.Add("ics", "the Chinese calendar and yearly birthdays as an iCalendar file (RFC 5545)");
+    cmd.takes_json = false;
+    const Argument& from = cmd.Option("--from", "YEAR", "the first year, 1583..2999", true);
+    const Argument& years = cmd.Option("--years", "N", "how many years, 1..200 (default 1)");
+    const Argument& terms = cmd.Flag("--terms", Utf8("the 24 solar terms (立春 ...) at their astronomical instants"));
+    const Argument& festivals = cmd.Flag("--festivals", "the lunar festivals and the main solar festivals");
+    const Argument& months =
+        cmd.Flag("--months", Utf8("the first day of every lunar month (正月初一, 闰二月初一 ...)"));
+    const Argument& lunar = cmd.Option(
+        "--lunar-birthday", "MM-DD:TITLE",
+        Utf8("a yearly lunar date and its title, e.g. 08-15:妈妈生日 (a leap month is month + 12); repeatable"), false,
+        true);
+    const Argument& solar = cmd.Option("--solar-birthday", "MM-DD:TITLE",
+                                       Utf8("a yearly Gregorian date and its title, e.g. 05-04:爸爸生日; repeatable"),
+                                       false, true);
+    const Argument& file = cmd.Option("--birthdays", "FILE",
+                                      "a file of birthdays, one a line: lunar-birthday MM-DD:TITLE or solar-birthday "
+                                      "MM-DD:TITLE (# starts a comment)");
+    const Argument& name = cmd.Option("--name", "NAME", Utf8("the calendar's name (default 橙鹿万年历)"));
+    const Argument& output =
+        cmd.Option("--output", "FILE", "write FILE (replaced only once complete) instead of standard output");
+    cmd.Example(Utf8("tempo ics --from 2025 --years 10 --terms --festivals --lunar-birthday 08-15:妈妈生日 > family.ics"));
     c.TakesRuleFlag(cmd);
+    cmd.run = [&c, &from, &years, &terms, &festivals, &months, &lunar, &solar, &file, &name, &output] {
+        if (c.as_json) throw UsageError{"--json does not apply: tempo ics writes an iCalendar file"};
+        IcsRequest request;
+        const long long first = from.WholeNumber(-kAnyWhole, kAnyWhole);
+        request.span = IcsYears(first, years.given() ? years.WholeNumber(-kAnyWhole, kAnyWhole) : 1);
+        request.terms = terms.given();
+        request.festivals = festivals.given();
+        request.months = months.given();
+        AddBirthdayEntries(request.birthdays, lunar, true);
+        AddBirthdayEntries(request.birthdays, solar, false);
+        if (file.given()) {
+            std::string contents;
+            if (!platform::ReadWholeFile(file.text(), contents, kMaxBirthdayFile))
+                file.RefuseTyped("cannot be read (missing, unreadable or over 1 MiB)");
+            try {
+                for (const Birthday& b : ReadBirthdays(contents, file.text())) request.birthdays.push_back(b);
+            } catch (const UsageError& e) {
+                file.Refuse(e.message);
+            }
+        }
+        if (!request.terms && !request.festivals && !request.months && request.birthdays.empty())
+            throw UsageError{"nothing to put in the calendar: give --terms, --festivals, --months or a birthday"};
+        request.name = name.TextOr(Utf8("橙鹿万年历"));
+        const std::string why = CheckTitleText(request.name);
+        if (!why.empty()) name.RefuseTyped("cannot name the calendar: " + why);
+        // Bounded work: the events are counted before anything is written.
+        const long long events = IcsEventCount(request);
+        if (events > kMaxIcsEvents)
+            throw UsageError{"the calendar would hold " + Grouped(events) + " events, more than the " +
+                             Grouped(kMaxIcsEvents) + " one file may hold: ask for fewer years or birthdays"};
+
+        if (!output.given()) {
+            // Standard output in pieces; a piece that cannot be written ends the work.
+            WriteIcsCalendar(request, [](std::string_view piece) {
+                std::cout.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+                return static_cast<bool>(std::cout.flush());
+            });
+            return;  // main reports a failed standard output
+        }
+        const platform::ReplaceResult written = platform::ReplaceFileFrom(
+            output.text(), [&request](const platform::FileSink& write) { return WriteIcsCalendar(request, write); });
+        if (!written) output.RefuseTyped("cannot be written: " + std::string(platform::ReplaceErrorText(written.error)));
+    };
 }
 
 }  // namespace cli

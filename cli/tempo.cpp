@@ -25,6 +25,7 @@
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
+#include "calendar/range.h"
 #include "cli/common.h"
 #include "cli/date_arg.h"
 #include "places/city_table.h"
@@ -67,16 +68,34 @@ astro::CalendarDate Today() {
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
-struct DayOptions {
-    std::string place = "1/1";
-    int info_type = 0;
-    bool ganzhi_from_chunjie = false;
-};
+const std::string kDateHelp = std::string("the date: ") + kDateForms;
+const std::string kYearHelp = "the year, -8999..9000 (0 is 1 BC, -103 is 104 BC)";
+const std::string kAnyYearHelp = "the year, -9998..9999 (0 is 1 BC, -103 is 104 BC)";
 
-void CmdDay(const std::optional<std::string>& date_arg, const DayOptions& options, bool as_json) {
-    const astro::CalendarDate d = date_arg ? ParseCalendarDate(*date_arg) : Today();
-    const places::CityRecord place = ParsePlace(options.place);
-    const int mode = options.ganzhi_from_chunjie ? calendar::kYearFromSpringFestival : calendar::kYearFromLichun;
+json PlaceJson(const places::CityRecord& place) {
+    return {{"province", place.province},   {"city", place.city},         {"name", Utf8(place.name)},
+            {"longitude", place.longitude}, {"latitude", place.latitude}, {"zone", astro::CalcTimeZone}};
+}
+
+// A year of the day numbers (-9998..9999), whatever the command line carried.
+int DayNumbersYear(const Argument& arg) {
+    const long long year = arg.WholeNumber(-kAnyWhole, kAnyWhole);
+    if (year < astro::MinYear || year > astro::MaxYear)
+        arg.RefuseTyped("is outside the years -9998..9999 that the day numbers reach");
+    return static_cast<int>(year);
+}
+
+// A year of the calendar (-8999..9000).
+int CalendarYear(const Argument& arg) {
+    const long long year = arg.WholeNumber(-kAnyWhole, kAnyWhole);
+    if (!calendar::InCalendarRange(year))
+        arg.RefuseTyped("is outside the calendar's years -8999..9000 (9000 BC .. AD 9000)");
+    return static_cast<int>(year);
+}
+
+void CmdDay(const astro::CalendarDate& d, const places::CityRecord& place, int info_type, bool ganzhi_from_chunjie,
+            bool as_json) {
+    const int mode = ganzhi_from_chunjie ? calendar::kYearFromSpringFestival : calendar::kYearFromLichun;
     const astro::DayNumber n = DayNumberOf(d);
     const calendar::LunarDate lunar = calendar::SolarToLunarDate(d.year, d.month, d.day);
     const calendar::HijriDate hijri = calendar::DayNumberToHijri(n);
@@ -97,17 +116,20 @@ void CmdDay(const std::optional<std::string>& date_arg, const DayOptions& option
     const std::string next_term = calendar::NextSolarTermText(d.year, d.month, d.day);
     const std::string attribute = calendar::AttributeLine(d.year, d.month, d.day, mode);
     const std::string information =
-        calendar::InformationLine(d.year, d.month, d.day, options.info_type, place.longitude, place.latitude);
+        calendar::InformationLine(d.year, d.month, d.day, info_type, place.longitude, place.latitude);
     const std::string gregorian = astro::DayNumberToDateText(n);
     const std::string weekday = calendar::WeekdayName(d.year, d.month, d.day);
     const std::string zodiac = calendar::ZodiacSignName(d.year, d.month, d.day);
     if (as_json) {
         PrintJson({{"gregorian", gregorian},
+                   {"iso", IsoDate(d.year, d.month, d.day)},
+                   {"day_number", n},
                    {"lunar",
                     {{"year", lunar.year},
                      {"month", lunar.month},
                      {"day", lunar.day},
                      {"text", lunar_text},
+                     {"iso", lunar.month ? IsoDate(lunar.year, lunar.month, lunar.day) : ""},
                      {"month_name", Utf8(month_name)},
                      {"day_name", Utf8(day_name)},
                      {"leap", lunar.month > 12}}},
@@ -115,7 +137,8 @@ void CmdDay(const std::optional<std::string>& date_arg, const DayOptions& option
                     {{"year", hijri.year},
                      {"month", hijri.month},
                      {"day", hijri.day},
-                     {"text", calendar::HijriDateText(hijri)}}},
+                     {"text", calendar::HijriDateText(hijri)},
+                     {"iso", hijri.month ? IsoDate(hijri.year, hijri.month, hijri.day) : ""}}},
                    {"weekday", Utf8(weekday)},
                    {"zodiac_sign", Utf8(zodiac)},
                    {"ganzhi",
@@ -128,6 +151,7 @@ void CmdDay(const std::optional<std::string>& date_arg, const DayOptions& option
                    {"festivals", {{"lunar", Utf8(lunar_festival)}, {"solar", Utf8(solar_festival)}}},
                    {"periods", {{"nine_nines", Utf8(nine)}, {"dog_days", Utf8(dog)}, {"plum_rain", Utf8(plum)}}},
                    {"next_term", Utf8(next_term)},
+                   {"place", PlaceJson(place)},
                    {"sun_times",
                     {{"dawn", sun(astro::kDawn)},
                      {"sunrise", sun(astro::kSunrise)},
@@ -141,7 +165,7 @@ void CmdDay(const std::optional<std::string>& date_arg, const DayOptions& option
     if (lunar.month) PrintLine("农历　" + era + "年 " + month_name + day_name + "（" + lunar_text + "）");
     PrintLine("回历　" + calendar::HijriDateText(hijri));
     PrintLine(TrimBlanks(information));
-    if (options.info_type == 0)
+    if (info_type == 0)
         PrintLine(place.name + "　黎明 " + sun(astro::kDawn) + "　日出 " + sun(astro::kSunrise) + "　日落 " +
                   sun(astro::kSunset) + "　黄昏 " + sun(astro::kDusk));
     PrintLine("历算时区为东8区");
@@ -150,27 +174,36 @@ void CmdDay(const std::optional<std::string>& date_arg, const DayOptions& option
 void CmdLunarYear(int year, bool as_json) {
     const std::string record = calendar::LunarYearRecord(year);
     json months = json::array();
-    std::string festival;
+    std::string festival, festival_iso;
     int type = 0;
     if (!record.empty()) {
         type = calendar::YearType(year);
         const int f = calendar::SpringFestivalField(year);
         astro::DayNumber first = astro::DateToDayNumber(year, f / 100, f % 100);
         festival = astro::DayNumberToDateText(first);
+        festival_iso = IsoOf(first);
         for (int place = 1; place <= calendar::LunarMonthCount(year); ++place) {
             const int m = calendar::MonthAtPlace(year, place);
             const int length = calendar::LunarMonthLength(year, m);
             months.push_back({{"month", m},
                               {"name", Utf8(TrimBlanks(calendar::LunarMonthName(m)))},
                               {"big", length == 30},
+                              {"days", length},
                               {"first", astro::DayNumberToDateText(first)},
                               {"last", astro::DayNumberToDateText(first + length - 1)},
+                              {"first_iso", IsoOf(first)},
+                              {"last_iso", IsoOf(first + length - 1)},
                               {"first_day", first}});
             first += length;
         }
     }
     if (as_json) {
-        PrintJson({{"year", year}, {"record", record}, {"type", type}, {"spring_festival", festival}, {"months", months}});
+        PrintJson({{"year", year},
+                   {"record", record},
+                   {"type", type},
+                   {"spring_festival", festival},
+                   {"spring_festival_iso", festival_iso},
+                   {"months", months}});
         return;
     }
     if (record.empty()) {
@@ -185,44 +218,9 @@ void CmdLunarYear(int year, bool as_json) {
     }
 }
 
-void CmdConvert(const std::string& from, const std::string& date_arg, bool as_json) {
-    astro::CalendarDate in;
-    std::string error;
-    if (!cli::ParseDateFields(date_arg, in, error)) throw UsageError{Quoted(date_arg) + ": " + error};
-    astro::DayNumber n = astro::InvalidDayNumber;
-    if (from == "gregorian") {
-        n = astro::DateToDayNumber(in.year, in.month, in.day);
-        if (n == astro::InvalidDayNumber)
-            throw UsageError{Quoted(date_arg) + ": no such date (1582-10-05..14 were skipped by the reform)"};
-    } else if (from == "lunar") {
-        CheckCalendarYear(in.year);
-        if (!calendar::IsValidLunarDate(in.year, in.month, in.day))
-            throw UsageError{Quoted(date_arg) + ": no such lunar date (that year's months 1..12, its leap month as "
-                             "month + 12 when it has one, and days 1..29 or 1..30)"};
-        const astro::CalendarDate d = calendar::LunarToSolar(in.year, in.month, in.day);
-        n = astro::DateToDayNumber(d.year, d.month, d.day);
-    } else {
-        if (!calendar::HijriDateValid(in.year, in.month, in.day))
-            throw UsageError{Quoted(date_arg) + ": no such Hijri date (months 1..12, days 1..29 or 1..30)"};
-        n = calendar::HijriToDayNumber(in.year, in.month, in.day);
-    }
-    const astro::CalendarDate d = astro::DayNumberToDate(n);
-    CheckCalendarYear(d.year);
-    const std::string gregorian = astro::DayNumberToDateText(n);
-    const std::string lunar = calendar::SolarToLunar(d.year, d.month, d.day);
-    const std::string hijri = calendar::DayNumberToHijriText(d.year, d.month, d.day);
-    if (as_json) {
-        PrintJson({{"gregorian", gregorian}, {"lunar", lunar}, {"hijri", hijri}});
-        return;
-    }
-    PrintLine("公历 " + gregorian);
-    PrintLine("农历 " + lunar);
-    PrintLine("回历 " + hijri);
-}
-
-void CmdCities(const std::string& province_arg, bool as_json) {
+void CmdCities(const Argument& province_arg, bool as_json) {
     json doc = json::array();
-    if (province_arg.empty()) {
+    if (!province_arg.given()) {
         for (int p = 1; p <= places::ProvinceCount; ++p) {
             const std::string name = places::CityText(p, -1);
             if (as_json)
@@ -231,16 +229,16 @@ void CmdCities(const std::string& province_arg, bool as_json) {
                 PrintLine(std::to_string(p) + " " + name + " " + places::CityText(p, 0));
         }
     } else {
+        const std::string& typed = province_arg.text();
         int province = 0;
-        if (province_arg.find_first_not_of("0123456789") == std::string::npos && province_arg.size() < 4) {
-            province = std::stoi(province_arg);
+        if (!typed.empty() && typed.find_first_not_of("0123456789") == std::string::npos) {
+            province = static_cast<int>(province_arg.WholeNumber(1, places::ProvinceCount));
         } else {
-            const std::string wanted = text::Utf8ToGbk(province_arg);
+            const std::string wanted = text::Utf8ToGbk(typed);
             for (int p = 1; p <= places::ProvinceCount; ++p)
                 if (places::CityText(p, -1) == wanted) province = p;
+            if (province == 0) province_arg.RefuseTyped("names no province (tempo cities lists them)");
         }
-        if (province < 1 || province > places::ProvinceCount)
-            throw UsageError{"no province " + province_arg + " (1..35, or a name that tempo cities lists)"};
         for (int c = 1; c <= places::CityCount(province); ++c) {
             const places::CityRecord r = places::CityRecordOf(province, c);
             if (as_json)
@@ -254,115 +252,156 @@ void CmdCities(const std::string& province_arg, bool as_json) {
     if (as_json) PrintJson(doc);
 }
 
-// --- the commands, each with its options ---------------------------------------------------------
+// --- the commands, each with its arguments --------------------------------------------------------
 
 void AddJd(Commands& c) {
-    auto date = std::make_shared<std::string>();
-    CLI::App* cmd = c.Add("jd", "Day number of a date", [&c, date] {
-        const astro::DayNumber n = DayNumberOf(ParseDate(*date));
+    Command& cmd = c.Add("jd", "the day number of a date (2000-01-01 is 2451545)");
+    const Argument& date = cmd.Positional("DATE", kDateHelp + "; years -9998..9999", true);
+    cmd.Example("tempo jd 2024-02-10");
+    cmd.run = [&c, &date] {
+        const astro::DayNumber n = DayNumberOf(ParseDate(date));
         if (c.as_json)
-            PrintJson({{"date", astro::DayNumberToDateText(n)}, {"day_number", n}});
+            PrintJson({{"date", astro::DayNumberToDateText(n)}, {"iso", IsoOf(n)}, {"day_number", n}});
         else
             std::cout << n << '\n';
-    });
-    cmd->add_option("DATE", *date, "YYYY-MM-DD or ADMM-DD-YYYY / BCMM-DD-YYYY")->required();
+    };
 }
 
 void AddDate(Commands& c) {
-    auto number = std::make_shared<long long>(0);
-    CLI::App* cmd = c.Add("date", "Date text of a day number", [&c, number] {
-        const std::string text = astro::DayNumberToDateText(static_cast<astro::DayNumber>(*number));
+    Command& cmd = c.Add("date", "the date of a day number");
+    const Argument& number = cmd.Positional(
+        "N", "the day number, a whole number " + std::to_string(astro::MinDayNumber) + ".." +
+                 std::to_string(astro::MaxDayNumber) + " (2451545 is 2000-01-01)",
+        true);
+    cmd.Example("tempo date 2460351");
+    cmd.run = [&c, &number] {
+        const auto n = static_cast<astro::DayNumber>(number.WholeNumber(astro::MinDayNumber, astro::MaxDayNumber));
+        const std::string text = astro::DayNumberToDateText(n);
         if (c.as_json)
-            PrintJson({{"day_number", *number}, {"date", text}});
+            PrintJson({{"day_number", n}, {"date", text}, {"iso", IsoOf(n)}});
         else
             std::cout << text << '\n';
-    });
-    cmd->add_option("N", *number, "day number (2000-01-01 = 2451545)")
-        ->required()
-        ->check(WholeNumber(astro::MinDayNumber, astro::MaxDayNumber));
+    };
 }
 
 void AddDeltaT(Commands& c) {
-    auto date = std::make_shared<std::string>();
-    CLI::App* cmd = c.Add("deltat", "Delta T in seconds at 0h UT of a date", [&c, date] {
-        const astro::JulianDay jd0 = DayNumberOf(ParseDate(*date)) - 0.5;
+    Command& cmd = c.Add("deltat", "Delta T (TT - UT) in seconds at 0h UT of a date");
+    const Argument& date = cmd.Positional("DATE", kDateHelp + "; years -9998..9999", true);
+    cmd.Example("tempo deltat 2000-01-01");
+    cmd.run = [&c, &date] {
+        const astro::DayNumber n = DayNumberOf(ParseDate(date));
+        const astro::JulianDay jd0 = n - 0.5;
         const double dt = astro::DeltaTSeconds(jd0);
         if (c.as_json)
-            PrintJson({{"jd_ut", jd0}, {"delta_t", dt}});
+            PrintJson({{"date", astro::DayNumberToDateText(n)}, {"iso", IsoOf(n)}, {"jd_ut", jd0}, {"delta_t", dt}});
         else
             std::cout << Format("%.3f", dt) << '\n';
-    });
-    cmd->add_option("DATE", *date)->required();
+    };
 }
 
 // `tempo sun` and `tempo moon`. The series are good for some thousands of years around J2000;
 // beyond the day numbers' years -9998..9999 their values mean nothing, so such instants are refused.
 void AddLongitude(Commands& c, const char* name, const char* description, double (*longitude)(double)) {
-    auto jd = std::make_shared<double>(0.0);
-    CLI::App* cmd = c.Add(name, description, [&c, jd, longitude] {
-        const double v = longitude(*jd);
+    Command& cmd = c.Add(name, description);
+    const Argument& jd = cmd.Option("--jd", "X",
+                                    "the instant: a Julian date on the TT scale, " +
+                                        std::to_string(astro::MinDayNumber - 1) + ".." +
+                                        std::to_string(astro::MaxDayNumber + 1) + " (2451545.0 is 2000-01-01 12:00 TT)",
+                                    true);
+    cmd.Example(std::string("tempo ") + name + " --jd 2451545.0");
+    cmd.run = [&c, &jd, longitude] {
+        const double x = jd.DecimalNumber(astro::MinDayNumber - 1.0, astro::MaxDayNumber + 1.0);
+        const double v = longitude(x);
         if (c.as_json)
-            PrintJson({{"jd_tt", *jd}, {"longitude", v}});
+            PrintJson({{"jd_tt", x}, {"longitude", v}});
         else
             std::cout << Format("%.9f", v) << '\n';
-    });
-    cmd->add_option("--jd", *jd, "Julian date, TT")
-        ->required()
-        ->check(DecimalNumber(astro::MinDayNumber - 1.0, astro::MaxDayNumber + 1.0));
+    };
 }
 
 void AddTerms(Commands& c) {
-    auto year = std::make_shared<long long>(0);
-    CLI::App* cmd = c.Add("terms", "The solar terms of a year (UTC+8), as the calendar counted them", [&c, year] {
+    Command& cmd = c.Add("terms", "the solar terms of a year (UTC+8), as the calendar counted them");
+    const Argument& year = cmd.Positional("YEAR", kAnyYearHelp, true);
+    cmd.Example("tempo terms 2024");
+    cmd.run = [&c, &year] {
         json doc = json::array();
-        for (const tools::TableEntry& t : tools::SolarTermsOfYear(static_cast<int>(*year))) {
+        for (const tools::TableEntry& t : tools::SolarTermsOfYear(DayNumbersYear(year))) {
             const std::string name = calendar::SolarTermNames[t.index];
             const int longitude = astro::SolarTermLongitude(t.index);
             const std::string local = astro::JulianDayToDateTimeText(t.when);
             const double jd_ut = t.when - 0.5 - astro::CalcTimeZone / 24.0;
             if (c.as_json)
-                doc.push_back({{"name", Utf8(name)}, {"longitude", longitude}, {"jd_ut", jd_ut}, {"local", local}});
+                doc.push_back({{"name", Utf8(name)},
+                               {"index", t.index},
+                               {"longitude", longitude},
+                               {"jd_ut", jd_ut},
+                               {"local", local},
+                               {"iso", IsoLocalTime(t.when)}});
             else
                 PrintLine(name + "  " + Format("%3.0f", longitude) + "  " + local);
         }
         if (c.as_json) PrintJson(doc);
-    });
-    cmd->add_option("YEAR", *year)->required()->check(WholeNumber(astro::MinYear, astro::MaxYear));
+    };
     c.TakesRuleFlag(cmd);
 }
 
 void AddMoons(Commands& c) {
-    auto year = std::make_shared<long long>(0);
-    CLI::App* cmd = c.Add("moons", "The new and full moons of a year (UTC+8)", [&c, year] {
+    Command& cmd = c.Add("moons", "the new and full moons of a year (UTC+8)");
+    const Argument& year = cmd.Positional("YEAR", kAnyYearHelp, true);
+    cmd.Example("tempo moons 2024");
+    cmd.run = [&c, &year] {
         json doc = json::array();
         // The phases of the moons table, those whose local day lies in the year, in time order.
-        for (const tools::TableEntry& e : tools::MoonPhasesOfYear(static_cast<int>(*year))) {
+        for (const tools::TableEntry& e : tools::MoonPhasesOfYear(DayNumbersYear(year))) {
             if (!e.in_year) continue;
             const std::string local = astro::JulianDayToDateTimeText(e.when);
             const double jd_ut = e.when - 0.5 - astro::CalcTimeZone / 24.0;
             if (c.as_json)
-                doc.push_back({{"phase", e.index == 0 ? "new" : "full"}, {"jd_ut", jd_ut}, {"local", local}});
+                doc.push_back({{"phase", e.index == 0 ? "new" : "full"},
+                               {"jd_ut", jd_ut},
+                               {"local", local},
+                               {"iso", IsoLocalTime(e.when)}});
             else
                 PrintLine(std::string(e.index == 0 ? "朔(新月)" : "望(满月)") + "  " + local);
         }
         if (c.as_json) PrintJson(doc);
-    });
-    cmd->add_option("YEAR", *year)->required()->check(WholeNumber(astro::MinYear, astro::MaxYear));
+    };
 }
 
 void AddSunTimes(Commands& c) {
-    struct Options {
-        std::string date;
-        double lon = -116.38;  // 天安门, east negative
-        double lat = 39.90;
-        int zone = astro::CalcTimeZone;
-    };
-    auto o = std::make_shared<Options>();
-    CLI::App* cmd = c.Add("sun-times", "Dawn, sunrise, transit, sunset and dusk of a date", [&c, o] {
-        const SunTimes s = ComputeSunTimes(DayNumberOf(ParseDate(o->date)), o->lon, o->lat, o->zone);
+    Command& cmd = c.Add("sun-times", "dawn, sunrise, transit, sunset and dusk of a date at a place");
+    const Argument& date = cmd.Positional("DATE", kDateHelp + "; years -9998..9999", true);
+    const Argument& lon =
+        cmd.Option("--lon", "L", Utf8("the longitude in degrees, -180..180, east negative (default -116.38, 天安门)"));
+    const Argument& lat = cmd.Option("--lat", "B", "the latitude in degrees, -90..90, north positive (default 39.90)");
+    // The engine's zones are whole hours from -12 to 12, the zones of the city table.
+    const Argument& zone = cmd.Option("--zone", "Z",
+                                      "the time zone: whole hours east of Greenwich, -12..12 (default 8); zones such "
+                                      "as 13, 14 or 5.5 are not supported");
+    cmd.Example("tempo sun-times 2024-06-21 --lon -121.47 --lat 31.23");
+    cmd.run = [&c, &date, &lon, &lat, &zone] {
+        const astro::DayNumber n = DayNumberOf(ParseDate(date));
+        const double longitude = lon.given() ? lon.DecimalNumber(-180, 180) : -116.38;
+        const double latitude = lat.given() ? lat.DecimalNumber(-90, 90) : 39.90;
+        int hours = astro::CalcTimeZone;
+        if (zone.given()) {
+            long long z = 0;
+            if (!CheckWholeNumber(zone.text(), -12, 12, &z).empty())
+                zone.RefuseTyped("is refused: the zones are whole hours east of Greenwich from -12 to 12");
+            hours = static_cast<int>(z);
+        }
+        const SunTimes s = ComputeSunTimes(n, longitude, latitude, hours);
         if (c.as_json) {
-            PrintJson({{"dawn", s.dawn}, {"sunrise", s.sunrise}, {"transit", s.transit}, {"sunset", s.sunset},
-                       {"dusk", s.dusk}, {"day_length", s.day_length}, {"twilight_length", s.twilight_length}});
+            PrintJson({{"date", astro::DayNumberToDateText(n)},
+                       {"iso", IsoOf(n)},
+                       {"place", {{"longitude", longitude}, {"latitude", latitude}, {"zone", hours}}},
+                       {"dawn", s.dawn},
+                       {"sunrise", s.sunrise},
+                       {"transit", s.transit},
+                       {"sunset", s.sunset},
+                       {"dusk", s.dusk},
+                       {"day_length", s.day_length},
+                       {"twilight_length", s.twilight_length}});
             return;
         }
         PrintLine("黎明 " + s.dawn);
@@ -372,81 +411,90 @@ void AddSunTimes(Commands& c) {
         PrintLine("黄昏 " + s.dusk);
         PrintLine("昼长 " + s.day_length);
         PrintLine("晨昏长 " + s.twilight_length);
-    });
-    cmd->add_option("DATE", o->date)->required();
-    cmd->add_option("--lon", o->lon, "longitude in degrees, east negative (default -116.38)")
-        ->check(DecimalNumber(-180, 180));
-    cmd->add_option("--lat", o->lat, "latitude in degrees, north positive (default 39.90)")->check(DecimalNumber(-90, 90));
-    // The engine's zones are whole hours from -12 to 12, the zones of the city table.
-    cmd->add_option("--zone", o->zone, "time zone: whole hours east of Greenwich, -12..12 (default 8)")
-        ->check(CLI::Validator(
-            [](std::string& text) -> std::string {
-                if (WholeNumber(-12, 12)(text).empty()) return {};
-                return "--zone takes whole hours east of Greenwich from -12 to 12; zones such as 13, 14 or 5.5 "
-                       "are not supported, " + Quoted(text) + " is refused";
-            },
-            "INTEGER in -12..12"));
+    };
 }
 
 void AddDay(Commands& c) {
-    struct Options {
-        std::optional<std::string> date;
-        DayOptions day;
-    };
-    auto o = std::make_shared<Options>();
-    CLI::App* cmd = c.Add("day", "What the calendar shows for a day (default today)",
-                          [&c, o] { CmdDay(o->date, o->day, c.as_json); });
-    cmd->add_option("DATE", o->date, "the day; today without it");
-    cmd->add_option("--place", o->day.place, Utf8("P/C by indexes (1/1) or names (北京/天安门); default 1/1"));
-    cmd->add_option("--info", o->day.info_type, "information line: 0 festivals, 1 sunrise/sunset, 2 dawn/dusk")
-        ->check(WholeNumber(0, 2));
-    cmd->add_flag("--ganzhi-from-chunjie", o->day.ganzhi_from_chunjie,
-                  Utf8("the sexagenary year begins at the Spring Festival, not at 立春"));
+    Command& cmd = c.Add("day", "what the calendar shows for a day (default today)");
+    const Argument& date = cmd.Positional("DATE", kDateHelp + "; years -8999..9000; today without it", false);
+    const Argument& place = cmd.Option("--place", "P/C", Utf8(kPlaceHelp) + "; default 1/1");
+    const Argument& info =
+        cmd.Option("--info", "0|1|2", "the information line: 0 festivals (default), 1 sunrise and sunset, 2 dawn and dusk");
+    const Argument& chunjie = cmd.Flag("--ganzhi-from-chunjie", Utf8("the sexagenary year begins at the Spring Festival, not at 立春"));
+    cmd.Example(Utf8("tempo day 2024-02-10 --place 北京/天安门"));
     c.TakesRuleFlag(cmd);
+    cmd.run = [&c, &date, &place, &info, &chunjie] {
+        const astro::CalendarDate d = date.given() ? ParseCalendarDate(date) : Today();
+        const places::CityRecord where = place.given() ? ParsePlace(place) : places::CityRecordOf(1, 1);
+        const int info_type = info.given() ? static_cast<int>(info.WholeNumber(0, 2)) : 0;
+        CmdDay(d, where, info_type, chunjie.given(), c.as_json);
+    };
 }
 
 void AddLunarYear(Commands& c) {
-    auto year = std::make_shared<long long>(0);
-    CLI::App* cmd = c.Add("lunar-year", "The months of a lunar year", [&c, year] {
-        CheckCalendarYear(*year);
-        CmdLunarYear(static_cast<int>(*year), c.as_json);
-    });
-    cmd->add_option("YEAR", *year, "a year of -8999..9000 (0 is 1 BC)")->required()->check(WholeNumber(-kAnyWhole, kAnyWhole));
+    Command& cmd = c.Add("lunar-year", "the months of a lunar year");
+    const Argument& year = cmd.Positional("YEAR", kYearHelp, true);
+    cmd.Example("tempo lunar-year 2033");
     c.TakesRuleFlag(cmd);
+    cmd.run = [&c, &year] { CmdLunarYear(CalendarYear(year), c.as_json); };
 }
 
 void AddConvert(Commands& c) {
-    struct Options {
-        std::string from = "gregorian";
-        std::string date;
-    };
-    auto o = std::make_shared<Options>();
-    CLI::App* cmd = c.Add("convert", "Gregorian, lunar and Hijri dates of the same day",
-                          [&c, o] { CmdConvert(o->from, o->date, c.as_json); });
-    cmd->add_option("--from", o->from, "gregorian, lunar (leap month = month + 12) or hijri")
-        ->check(CLI::IsMember({"gregorian", "lunar", "hijri"}));
-    cmd->add_option("DATE", o->date)->required();
+    Command& cmd = c.Add("convert", "the same day in the Gregorian, lunar and Hijri calendars");
+    const Argument& from = cmd.Option("--from", "CALENDAR", std::string("the calendar DATE is written in: ") + kCalendarHelp +
+                                                                "; default gregorian");
+    const Argument& date = cmd.Positional(
+        "DATE", "the date in that calendar, YYYY-MM-DD with a four-digit year (or ADMM-DD-YYYY / BCMM-DD-YYYY)", true);
+    cmd.Example("tempo convert --from lunar 2023-14-01");
     c.TakesRuleFlag(cmd);
+    cmd.run = [&c, &from, &date] {
+        const DateCalendar calendar = CalendarArg(from);
+        astro::CalendarDate fields;
+        std::string error;
+        if (!ParseDateFields(date.text(), fields, error)) date.Refuse(error);
+        const astro::DayNumber n = DayOfDate(date, calendar, fields);
+        if (c.as_json) return PrintJson(ThreeCalendarsJson(n));
+        const json three = ThreeCalendarsJson(n);
+        std::cout << Utf8("公历 ") << three["gregorian"].get<std::string>() << '\n'
+                  << Utf8("农历 ") << three["lunar"].get<std::string>() << '\n'
+                  << Utf8("回历 ") << three["hijri"].get<std::string>() << '\n';
+    };
 }
 
 void AddEra(Commands& c) {
-    auto year = std::make_shared<long long>(0);
-    CLI::App* cmd = c.Add("era", Utf8("Era name (年号) of a year"), [&c, year] {
-        CheckCalendarYear(*year);
-        const std::string era = TrimBlanks(calendar::EraName(static_cast<int>(*year)));
+    Command& cmd = c.Add("era", Utf8("the era name (年号) of a year"));
+    const Argument& year = cmd.Positional("YEAR", kYearHelp, true);
+    cmd.Example("tempo era 1875");
+    cmd.run = [&c, &year] {
+        const int y = CalendarYear(year);
+        const std::string era = TrimBlanks(calendar::EraName(y));
         if (c.as_json)
-            PrintJson({{"year", *year}, {"era", Utf8(era)}});
+            PrintJson({{"year", y}, {"era", Utf8(era)}});
         else
             PrintLine(era);
-    });
-    cmd->add_option("YEAR", *year, "a year of -8999..9000 (0 is 1 BC)")->required()->check(WholeNumber(-kAnyWhole, kAnyWhole));
+    };
 }
 
 void AddCities(Commands& c) {
-    auto province = std::make_shared<std::string>();
-    CLI::App* cmd = c.Add("cities", "The provinces, or the places of province P",
-                          [&c, province] { CmdCities(*province, c.as_json); });
-    cmd->add_option("P", *province, "province index or name");
+    Command& cmd = c.Add("cities", "the provinces, or the places of province P");
+    const Argument& province = cmd.Positional("P", Utf8("the province: its index 1..35 or its name (北京)"), false);
+    cmd.Example(Utf8("tempo cities 北京"));
+    cmd.run = [&c, &province] { CmdCities(province, c.as_json); };
+}
+
+}  // namespace
+
+namespace {
+
+// Help and the version go to standard output; a failure to write them is an error too.
+int ShowOutput(CLI::App& app, const CLI::Error& e) {
+    app.exit(e);
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "tempo: the output could not be written\n";
+        return kUsageError;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -455,16 +503,22 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     SetConsoleOutputCP(CP_UTF8);
 #endif
-    CLI::App app{"tempo: the Tempoline calendar calculator"};
-    app.require_subcommand(1);
-    app.set_help_all_flag("--help-all", "Show help for all commands");
+    // The name is fixed: help and manual pages say "tempo", whatever path started it.
+    CLI::App app{"tempo " TEMPO_VERSION ": the calculator of Tempoline, the Chinese perpetual calendar", "tempo"};
+    app.set_help_flag("-h,--help", "print this help and end");
+    app.set_help_all_flag("--help-all", "show the help of every command");
+    app.set_version_flag("--version", "tempo " TEMPO_VERSION " (Tempoline " TEMPO_VERSION ")", "print the version and end");
+    app.allow_extras();
+    app.require_subcommand(0, 1);
+    app.footer("tempo COMMAND --help says what each command takes.\nExample: tempo day 2024-02-10\n"
+               "Dates are written " + std::string(kDateForms) + ".");
     Commands commands(app);
-    app.add_flag("--json", commands.as_json, "Print one JSON document instead of text");
+    app.add_flag("--json", commands.as_json, "print one JSON document instead of text");
     AddJd(commands);
     AddDate(commands);
     AddDeltaT(commands);
-    AddLongitude(commands, "sun", "Apparent longitude of the Sun (degrees)", astro::SunApparentLongitude);
-    AddLongitude(commands, "moon", "Longitude of the Moon (degrees)", astro::MoonLongitude);
+    AddLongitude(commands, "sun", "the apparent longitude of the Sun (degrees) at an instant", astro::SunApparentLongitude);
+    AddLongitude(commands, "moon", "the longitude of the Moon (degrees) at an instant", astro::MoonLongitude);
     AddTerms(commands);
     AddMoons(commands);
     AddSunTimes(commands);
@@ -482,25 +536,35 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
+        return ShowOutput(app, e);
     } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
+        return ShowOutput(app, e);
+    } catch (const CLI::CallForVersion& e) {
+        return ShowOutput(app, e);
     } catch (const CLI::ParseError& e) {
-        // CLI11 quotes what was typed whole: escaped and cut like our own quotes.
-        std::string message = cli::EscapeControls(e.what());
-        if (message.size() > 300) {
-            std::size_t cut = 300;
-            while (cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80) --cut;
-            message = message.substr(0, cut) + "...";
-        }
-        std::cerr << "tempo: " << message << "\n";
+        // Every argument is taken as text and checked by the commands; what CLI11 still refuses is
+        // a flag given a value (--bc=1).
+        std::cerr << "tempo: the command line cannot be read: a flag such as --bc or --json takes no value "
+                     "(tempo --help lists the commands)\n";
         return kUsageError;
     }
+    Command* command = commands.Parsed();
     try {
-        calendar::SetModernCalculateAncientFlag(commands.modern_ancient);
-        commands.RunParsed();
+        commands.CheckTopLevel();
+        if (command == nullptr) {
+            // `tempo` alone lists the commands; `tempo tool` alone the tools.
+            std::cout << app.help();
+        } else {
+            command->CheckTyped();
+            if (!command->run) {
+                std::cout << command->app()->help();
+            } else {
+                calendar::SetModernCalculateAncientFlag(commands.modern_ancient);
+                command->run();
+            }
+        }
     } catch (const UsageError& e) {
-        std::cerr << "tempo: " << cli::EscapeControls(e.message) << "\n";
+        std::cerr << cli::EscapeControls(UsageMessage(command, e)) << "\n";
         return kUsageError;
     }
     // Output that could not be written (a full disk, a closed pipe) is an error, not a success.

@@ -94,7 +94,7 @@ void CheckCriteria(const std::vector<std::string>& fields) {
 
 // A birthday entry is taken with a month-day some year has and a title without blanks at its ends
 // or control characters, or refused with a message; a file of them gives its birthdays or a
-// message naming the file.
+// message naming the file (quoted).
 void CheckBirthdays(const std::string& text, bool lunar) {
     cli::Birthday b;
     const std::string why = cli::CheckBirthday(text, lunar, &b);
@@ -111,7 +111,7 @@ void CheckBirthdays(const std::string& text, bool lunar) {
         for (const cli::Birthday& read : cli::ReadBirthdays(text, "f"))
             if (read.title.empty() || read.month < 1 || read.month > 24) std::abort();
     } catch (const cli::UsageError& e) {
-        if (e.message.compare(0, 2, "f:") != 0) std::abort();
+        if (e.message.compare(0, 4, "'f':") != 0) std::abort();
     }
 }
 

@@ -99,7 +99,10 @@ class SunTimes(unittest.TestCase):
         t = ok_json("sun-times", "2024-06-21")
         self.assertLessEqual(abs(seconds(t["sunrise"]) - seconds("04:46:11")), 1)
         self.assertLessEqual(abs(seconds(t["sunset"]) - seconds("19:46:23")), 1)
-        self.assertEqual(set(t), {"dawn", "sunrise", "transit", "sunset", "dusk", "day_length", "twilight_length"})
+        self.assertEqual(set(t), {"date", "iso", "place", "dawn", "sunrise", "transit", "sunset", "dusk", "day_length",
+                                  "twilight_length"})
+        self.assertEqual((t["iso"], t["date"]), ("2024-06-21", "AD06-21-2024"))
+        self.assertEqual(t["place"], {"longitude": -116.38, "latitude": 39.9, "zone": 8})
 
     def test_other_places_and_out_of_range(self):
         t = ok_json("sun-times", "2024-06-21", "--lon", "74", "--lat", "40.7", "--zone", "-5")
@@ -182,6 +185,8 @@ class AgainstIndependentComputations(unittest.TestCase):
         for date, lon, lat, zone in places:
             got = ok_json("sun-times", date, "--lon", str(lon), "--lat", str(lat), "--zone", str(zone))
             expected = sun_events(datetime.date.fromisoformat(date), lon, lat, zone)
+            self.assertEqual(got.pop("place"), {"longitude": lon, "latitude": lat, "zone": zone})
+            self.assertEqual((got.pop("iso"), got.pop("date")), (date, "AD%s-%s-%s" % (date[5:7], date[8:], date[:4])))
             self.assertEqual(set(got), set(expected))
             for name, value in expected.items():
                 self.assertClock(got[name], value, (date, lon, lat, name))
@@ -233,9 +238,11 @@ class AgainstIndependentComputations(unittest.TestCase):
         # (2460351 - 11) mod 60 + 1).
         d = ok_json("day", "2024-02-10")
         self.assertEqual(hijri_day_number(1445, 7, 30), 2460351)
-        self.assertEqual(d["hijri"], {"year": 1445, "month": 7, "day": 30, "text": "AD07-30-1445"})
-        self.assertEqual(d["lunar"], {"year": 2024, "month": 1, "day": 1, "text": "AD01-01-2024", "month_name": "正月",
-                                      "day_name": "初一", "leap": False})
+        self.assertEqual(d["hijri"], {"year": 1445, "month": 7, "day": 30, "text": "AD07-30-1445", "iso": "1445-07-30"})
+        self.assertEqual(d["lunar"], {"year": 2024, "month": 1, "day": 1, "text": "AD01-01-2024", "iso": "2024-01-01",
+                                      "month_name": "正月", "day_name": "初一", "leap": False})
+        self.assertEqual((d["iso"], d["day_number"]), ("2024-02-10", 2460351))
+        self.assertEqual(d["place"]["name"], "天安门")
         self.assertEqual(d["ganzhi"]["year"], 41)
         self.assertEqual(d["ganzhi"]["month"], 3)
         self.assertEqual(d["ganzhi"]["day"], (2460351 - 11) % 60 + 1)
@@ -269,40 +276,40 @@ class Errors(unittest.TestCase):
         # (arguments, a word of the message)
         refused = [
             # dates that do not exist in the calendar they are written in
-            (("convert", "--from", "lunar", "2023-15-01"), "no such lunar date"),  # no leap third month in 2023
-            (("convert", "--from", "lunar", "2024-14-01"), "no such lunar date"),  # 2024 has no leap month
-            (("convert", "--from", "lunar", "2024-01-30"), "no such lunar date"),  # 正月 2024 is small
-            (("convert", "--from", "hijri", "1446-12-30"), "no such Hijri date"),  # 1446 is a common year
-            (("convert", "2024-02-30"), "no such date"),
+            (("convert", "--from", "lunar", "2023-15-01"), "has no leap month 3"),  # no leap third month in 2023
+            (("convert", "--from", "lunar", "2024-14-01"), "it has no leap month"),  # 2024 has no leap month
+            (("convert", "--from", "lunar", "2024-01-30"), "has 29 days"),  # 正月 2024 is small
+            (("convert", "--from", "hijri", "1446-12-30"), "has 29 days"),  # 1446 is a common year
+            (("convert", "2024-02-30"), "February 2024 has 29 days"),
             # numbers out of their ranges, or no numbers at all
-            (("sun-times", "2024-06-21", "--lon", "180.5"), "outside -180..180"),
-            (("sun-times", "2024-06-21", "--lat", "90.5"), "outside -90..90"),
-            (("sun-times", "2024-06-21", "--lon", "nan"), "no number"),
-            (("sun-times", "2024-06-21", "--lon", "1e400"), "outside"),
-            (("sun-times", "2024-06-21", "--lon", ""), "no number"),
+            (("sun-times", "2024-06-21", "--lon", "180.5"), "out of range (-180..180)"),
+            (("sun-times", "2024-06-21", "--lat", "90.5"), "out of range (-90..90)"),
+            (("sun-times", "2024-06-21", "--lon", "nan"), "not a number"),
+            (("sun-times", "2024-06-21", "--lon", "1e400"), "out of range"),
+            (("sun-times", "2024-06-21", "--lon", ""), "without a value"),
             (("sun-times", "2024-06-21", "--zone", "13"), "whole hours"),
             (("sun-times", "2024-06-21", "--zone", "14"), "whole hours"),
             (("sun-times", "2024-06-21", "--zone", "5.5"), "whole hours"),
-            (("date", ""), "no whole number"),
-            (("date", "0x10"), "no whole number"),
-            (("date", " 5"), "no whole number"),
-            (("terms", ""), "no whole number"),
-            (("terms", "+5"), "no whole number"),
+            (("date", ""), "not a whole number"),
+            (("date", "0x10"), "not a whole number"),
+            (("date", " 5"), "not a whole number"),
+            (("terms", ""), "not a whole number"),
+            (("terms", "+5"), "not a whole number"),
             # one range for the calendar
             (("day", "9999-12-31"), "-8999..9000"),
             (("day", "9001-01-01"), "-8999..9000"),
             (("day", "-9000-12-31"), "-8999..9000"),
-            (("day", ""), "not a date"),
+            (("day", ""), "is not a date"),
             (("era", "9999"), "-8999..9000"),
             (("lunar-year", "9001"), "-8999..9000"),
             (("table", "solar-terms", "9001"), "-8999..9000"),
             (("query", "days", "--from", "2147483647", "--years", "1"), "outside"),
-            (("query", "days", "--from", "9000", "--years", "2"), "-8999..9000"),
+            (("query", "days", "--from", "9000", "--years", "2"), "after the calendar's last year 9000"),
             (("query", "days", "--from", "9001", "--bc", "--years", "1"), "-8999..9000"),
-            (("tool", "interval", "01-01-2024", "--days", "99999999"), "超出计算范围"),
-            (("tool", "interval", "01-01-2024", "--days", "1-2"), "间隔日数格式不对"),
-            (("tool", "jd", "9999999999"), "日期格式不对"),
-            (("tool", "jd", "12-31-9001"), "超出计算范围"),
+            (("tool", "interval", "01-01-2024", "--days", "99999999"), "after the calendar's last day"),
+            (("tool", "interval", "01-01-2024", "--days", "1-2"), "not a whole number"),
+            (("tool", "jd", "9999999999"), "is not a date"),
+            (("tool", "jd", "12-31-9001"), "outside the calendar's years"),
         ]
         for args, reason in refused:
             code, out, err = run(*args)
@@ -334,7 +341,7 @@ class Errors(unittest.TestCase):
 
     def test_bad_input_is_status_2_with_a_message(self):
         for args in (("jd", "2024-02-30"), ("jd", "not-a-date"), ("jd",), ("date", "99999999"),
-                     ("date", "abc"), ("terms", "10000"), ("sun", "--jd", "nan"), ("moon", "--jd", "1e300"), ("nosuch",), ()):
+                     ("date", "abc"), ("terms", "10000"), ("sun", "--jd", "nan"), ("moon", "--jd", "1e300"), ("nosuch",)):
             code, out, err = run(*args)
             self.assertEqual(code, 2, args)
             self.assertEqual(out, "", args)
@@ -356,6 +363,190 @@ class Errors(unittest.TestCase):
             code, out, err = run(*args)
             self.assertEqual(code, 2, args)
             self.assertTrue(err.strip(), args)
+
+
+class OneWayOfRefusing(unittest.TestCase):
+    """One malformed command line for each rule of the command line. Every refusal is status 2, nothing
+    on stdout, and one line on stderr in one form: "tempo COMMAND: ARGUMENT 'typed' what is wrong
+    (ARGUMENT: what it takes)", or "tempo COMMAND: ..." where no one argument is at fault."""
+    RULES = [
+        # (arguments, the command named, the argument named or None, words of the message)
+        # one date syntax: four-digit years, two-digit months and days
+        (("jd", "24-01-01"), "jd", "DATE", "'24-01-01' is not a date: a year is written with four digits"),
+        (("day", "AD02-10-24"), "day", "DATE", "'AD02-10-24' is not a date: a year is written with four digits"),
+        (("tool", "jd", "01-01-24"), "tool jd", "DATE", "'01-01-24' is not a date: a year is written with four"),
+        (("jd", "2024-2-9"), "jd", "DATE", "'2024-2-9' is not a date"),
+        (("jd", "BC01-01-0000"), "jd", "DATE", "has the year 0"),
+        (("tool", "jd", "2024-02-10", "--bc"), "tool jd", "--bc", "does not apply to '2024-02-10'"),
+        # a day that does not exist says why
+        (("jd", "2023-02-29"), "jd", "DATE", "'2023-02-29': the day does not exist: February 2023 has 28 days"),
+        (("jd", "1582-10-10"), "jd", "DATE", "Gregorian reform"),
+        (("jd", "2024-13-01"), "jd", "DATE", "there is no month 13"),
+        (("convert", "--from", "lunar", "2024-14-01"), "convert", "DATE", "the lunar year 2024 has no leap month 2"),
+        (("convert", "--from", "lunar", "2024-01-30"), "convert", "DATE", "month 1 of the lunar year 2024 has 29 days"),
+        (("tool", "convert", "12-30-1446", "--calendar", "hijri"), "tool convert", "DATE",
+         "month 12 of the Hijri year 1446 has 29 days"),
+        # beyond the calendar's days in every calendar, naming the year typed
+        (("day", "9001-01-01"), "day", "DATE", "'9001-01-01' is in the year 9001, outside the calendar's years"),
+        (("convert", "--from", "hijri", "9700-06-01"), "convert", "DATE", "after the calendar's last day 9000-12-31"),
+        (("tool", "ganzhi", "06-01-9700", "--calendar", "hijri"), "tool ganzhi", "DATE",
+         "after the calendar's last day 9000-12-31"),
+        (("tool", "jd", "06-01-9700", "--calendar", "hijri"), "tool jd", "DATE", "after the calendar's last day"),
+        (("convert", "--from", "lunar", "9000-12-29"), "convert", "DATE",
+         "'9000-12-29' as a lunar date is 9001-01-24, after the calendar's last day"),
+        (("lunar-year", "9001"), "lunar-year", "YEAR", "'9001' is outside the calendar's years -8999..9000"),
+        (("query", "days", "--from", "9000", "--years", "2"), "query days", "--years", "reaches the year 9001"),
+        (("terms", "10000"), "terms", "YEAR", "'10000' is outside the years -9998..9999"),
+        # numbers: malformed, or too large for their box
+        (("tool", "interval", "01-01-2024", "--days", "99999999999"), "tool interval", "--days",
+         "'99999999999' is out of range"),
+        (("tool", "interval", "01-01-2024", "--days", "99999999"), "tool interval", "--days",
+         "is out of range: that many days on is after the calendar's last day"),
+        (("date", "99999999999999999999"), "date", "N", "'99999999999999999999' is out of range"),
+        (("date", "0x10"), "date", "N", "'0x10' is not a whole number"),
+        (("query", "days", "--from", "2024", "--years", "0"), "query days", "--years", "'0' is out of range (from 1)"),
+        (("sun-times", "2024-06-21", "--lon", "nan"), "sun-times", "--lon", "'nan' is not a number"),
+        (("sun-times", "2024-06-21", "--zone", "5.5"), "sun-times", "--zone", "whole hours east of Greenwich"),
+        (("day", "2024-02-10", "--info", "3"), "day", "--info", "'3' is out of range (0..2)"),
+        # words from a list
+        (("convert", "--from", "julian", "2024-01-01"), "convert", "--from",
+         "'julian' is not one of gregorian, lunar, hijri"),
+        (("table", "weeks", "2024"), "table", "KIND", "'weeks' is not one of lunar-months, solar-terms, moons"),
+        (("query", "days", "--from", "2024", "--years", "1", "--festival", "春天"), "query days", "--festival",
+         "'春天' is no festival the calendar knows; the festivals are 春节, 元宵节"),
+        (("day", "2024-02-10", "--place", "99/1"), "day", "--place", "'99/1' names no place"),
+        (("cities", "火星"), "cities", "P", "'火星' names no province"),
+        # arguments missing, repeated, empty or unknown
+        (("jd",), "jd", "DATE", "is missing"),
+        (("ics", "--terms"), "ics", "--from", "is missing"),
+        (("day", "--place", "1/1", "--place", "2/2"), "day", "--place", "is given 2 times; it takes one value"),
+        (("day", "--place"), "day", "--place", "is given without a value"),
+        (("day", "2024-02-10", "2024-02-11"), "day", None, "'2024-02-11' is one argument too many for tempo day"),
+        (("day", "--foo"), "day", None, "'--foo' is not an option of tempo day"),
+        (("nosuch",), "", None, "'nosuch' is not a command of tempo"),
+        (("tool", "nosuch"), "tool", None, "'nosuch' is not a command of tempo tool"),
+        (("day", "--bc=1"), "day", None, "'--bc=1' is not an option of tempo day"),
+        # options that do not apply
+        (("table", "lunar-months", "2024", "--place", "1/1"), "table", "--place",
+         "does not apply to lunar-months (only to sun-times)"),
+        (("table", "moons", "2024", "--twilight"), "table", "--twilight", "does not apply to moons"),
+        (("tool", "interval", "01-01-2024", "--days", "5", "--calendar2", "lunar"), "tool interval", "--calendar2",
+         "does not apply without DATE2"),
+        (("query", "months", "--from", "1900", "--years", "10", "--three-big", "--base-month", "3"), "query months",
+         "--base-month", "does not apply without --leap"),
+        (("--json", "ics", "--from", "2024", "--terms"), "ics", None, "--json does not apply"),
+        (("ics", "--from", "2024", "--terms", "--json"), "ics", None, "'--json' is not an option of tempo ics"),
+        # a blank name, like a blank birthday title
+        (("ics", "--from", "2024", "--terms", "--name", "   "), "ics", "--name", "'   ' cannot name the calendar: the title is blank"),
+        (("ics", "--from", "2024", "--lunar-birthday", "08-15:  "), "ics", "--lunar-birthday", "title after ':' is empty"),
+        # what was typed is quoted escaped, at most its first 60 characters
+        (("day", "\x1b[2J" + "长" * 200), "day", "DATE", "'\\x1b[2J" + "长" * 56 + "'... is not a date"),
+    ]
+
+    def test_every_rule_refuses_with_status_2_and_one_line_in_one_form(self):
+        for args, command, argument, words in self.RULES:
+            code, out, err = run(*args)
+            self.assertEqual((code, out), (2, ""), args)
+            self.assertEqual(err.count("\n"), 1, (args, err))
+            self.assertTrue(err.startswith("tempo %s: " % command if command else "tempo: "), (args, err))
+            self.assertIn(words, err, args)
+            self.assertNotIn("\x1b", err, args)
+            if argument:
+                # The argument, what was wrong, and what the argument takes.
+                self.assertIn(": %s " % argument, err, args)
+                self.assertIn(" (%s: " % argument, err, args)
+            # CLI11's own wording never shows.
+            for theirs in ("required but received", "is required", "outside 1..9223372036854775807",
+                           "The following argument", "Could not convert", "INTEGER"):
+                self.assertNotIn(theirs, err, args)
+
+    def test_the_same_lines_with_the_mistake_mended_run(self):
+        # Each mistake above is the only one of its line: mended, the line is accepted.
+        for args in (("jd", "0024-01-01"), ("day", "AD02-10-0024"), ("tool", "jd", "01-01-0024"), ("jd", "2024-02-09"),
+                     ("tool", "jd", "01-01-0024", "--bc"), ("jd", "2024-02-29"), ("convert", "--from", "lunar", "2023-14-01"),
+                     ("convert", "--from", "hijri", "8636-08-05"), ("tool", "interval", "01-01-2024", "--days", "2548296"),
+                     ("table", "sun-times", "2024", "--place", "1/1", "--twilight"),
+                     ("query", "days", "--from", "2024", "--years", "1", "--festival", "春节"),
+                     ("tool", "interval", "01-01-2024", "05-01-2024", "--calendar2", "lunar"),
+                     ("query", "months", "--from", "1900", "--years", "10", "--leap", "--base-month", "3")):
+            code, _, err = run(*args)
+            self.assertEqual(code, 0, (args, err))
+
+    def test_every_output_failure_is_an_error(self):
+        for args in (["--help"], ["--version"], ["day", "--help"], [], ["day", "2024-02-10", "--json"]):
+            with open("/dev/full", "w") as full:
+                p = subprocess.run([TEMPO, *args], stdout=full, stderr=subprocess.PIPE)
+            self.assertNotEqual(p.returncode, 0, args)
+            self.assertIn("could not be written", p.stderr.decode(), args)
+
+
+class Help(unittest.TestCase):
+    COMMANDS = ["jd", "date", "deltat", "sun", "moon", "terms", "moons", "sun-times", "day", "lunar-year", "convert",
+                "era", "cities", "table", "tool", "query"]
+
+    def test_tempo_alone_lists_the_commands(self):
+        code, out, err = run()
+        self.assertEqual((code, err), (0, ""))
+        for command in self.COMMANDS:
+            self.assertRegex(out, r"\n  %s +\S" % command)
+        code, out, _ = run("tool")
+        self.assertEqual(code, 0)
+        self.assertTrue(all(("\n  %s " % t) in out for t in ("jd", "interval", "ganzhi", "convert")), out)
+
+    def test_every_command_says_what_each_argument_is_with_an_example(self):
+        commands = [c for c in self.COMMANDS if c not in ("tool", "query")]
+        commands += [("tool", t) for t in ("jd", "interval", "ganzhi", "convert")] + [("query", "days"), ("query", "months")]
+        for command in commands:
+            words = list(command) if isinstance(command, tuple) else [command]
+            code, out, _ = run(*words, "--help")
+            self.assertEqual(code, 0, words)
+            self.assertIn("Example: tempo %s" % " ".join(words), out, words)
+            self.assertIn("\nDates are written ", out, words)
+            self.assertIn("YYYY-MM-DD with a four-digit year", out.split("Dates are written ")[1], words)
+            # Every argument line has its explanation.
+            lines = out.split("Positionals:")[-1].split("Example:")[0].splitlines()
+            for line in lines:
+                if line.startswith("  ") and not line.startswith("   "):
+                    self.assertRegex(line, r"^  \S(.*\S)? {2,}\S", (words, line))
+            # The example runs.
+            example = out.split("Example: tempo ")[1].split("\n")[0].split(" > ")[0].split()
+            self.assertEqual(run(*example)[0], 0, example)
+
+    def test_ics_offers_no_json_and_the_version_is_4_2(self):
+        self.assertNotIn("--json", run("ics", "--help")[1])
+        self.assertEqual(run("--version")[1].strip(), "tempo 4.2 (Tempoline 4.2)")
+
+
+class Json(unittest.TestCase):
+    def test_every_date_also_as_iso_beside_the_date_text(self):
+        self.assertEqual(ok_json("jd", "2024-02-10"), {"date": "AD02-10-2024", "iso": "2024-02-10", "day_number": 2460351})
+        self.assertEqual(ok_json("date", "1721423"), {"day_number": 1721423, "date": "BC12-31-0001", "iso": "0000-12-31"})
+        year = ok_json("lunar-year", "2023")
+        self.assertEqual(year["spring_festival_iso"], "2023-01-22")
+        self.assertEqual([(m["first_iso"], m["last_iso"]) for m in year["months"]][2], ("2023-03-22", "2023-04-19"))
+        terms = ok_json("terms", "2024")
+        self.assertEqual(terms[5]["iso"][:16], "2024-03-20T11:06")
+        self.assertTrue(terms[5]["iso"].endswith("+08:00"))
+        hits = ok_json("query", "days", "--from", "2024", "--years", "1", "--festival", "中秋节")
+        self.assertEqual((hits["hits"], hits["hits_iso"]), (["AD09-17-2024"], ["2024-09-17"]))
+        self.assertEqual(ok_json("tool", "interval", "01-01-2000", "02-10-2024")["to"],
+                         {"date": "AD02-10-2024", "iso": "2024-02-10"})
+        self.assertEqual(ok_json("moons", "-0103")[0]["iso"][:5], "-0103")
+
+    def test_numbers_are_numbers(self):
+        def walk(value, path):
+            if isinstance(value, dict):
+                for k, v in value.items():
+                    walk(v, path + [k])
+            elif isinstance(value, list):
+                for v in value:
+                    walk(v, path)
+            elif isinstance(value, str) and path[-1] not in ("text", "record"):  # the tools' own result text
+                self.assertNotRegex(value, r"^-?[0-9]+(\.[0-9]+)?$", path)
+        for args in (("day", "2024-02-10"), ("sun-times", "2024-06-21"), ("lunar-year", "2023"), ("tool", "jd", "02-10-2024"),
+                     ("tool", "interval", "01-01-2000", "02-10-2024"), ("cities", "1"), ("terms", "2024"), ("era", "1875"),
+                     ("table", "lunar-months", "2023"), ("convert", "2024-02-10")):
+            walk(ok_json(*args), [args[0]])
 
 
 class Day(unittest.TestCase):
@@ -413,7 +604,11 @@ class LunarYearAndConversion(unittest.TestCase):
 
     def test_convert_between_the_three_calendars(self):
         c = ok_json("convert", "--from", "gregorian", "2024-02-10")
-        self.assertEqual(c, {"gregorian": "AD02-10-2024", "lunar": "AD01-01-2024", "hijri": c["hijri"]})
+        self.assertEqual(c, {"gregorian": "AD02-10-2024", "lunar": "AD01-01-2024", "hijri": "AD07-30-1445",
+                             "gregorian_iso": "2024-02-10", "lunar_iso": "2024-01-01", "hijri_iso": "1445-07-30"})
+        # Every ISO date the program writes, it reads back in its calendar.
+        self.assertEqual(ok_json("convert", "--from", "lunar", "2023-14-01")["lunar_iso"], "2023-14-01")
+        self.assertEqual(ok_json("convert", "--from", "hijri", c["hijri_iso"])["gregorian_iso"], "2024-02-10")
         self.assertEqual(ok_json("convert", "--from", "lunar", "AD01-01-2024")["gregorian"], "AD02-10-2024")
         self.assertEqual(ok_json("convert", "--from", "lunar", "2023-14-01")["gregorian"], "AD03-22-2023")
         self.assertEqual(ok_json("convert", "--from", "hijri", c["hijri"])["gregorian"], "AD02-10-2024")
@@ -462,8 +657,12 @@ class Tools(unittest.TestCase):
         self.assertEqual(ok_json("tool", "interval", "01-01-2000", "02-10-2024")["days"], 8806)
         self.assertEqual(ok_json("tool", "interval", "01-01-2000", "--days", "8806")["lunar"], "AD01-01-2024")
         self.assertEqual(ok_json("tool", "convert", "14-01-2023", "--calendar", "lunar")["gregorian"], "AD03-22-2023")
+        # The ISO form and the date text work in the tools too, with the tools' own MM-DD-YYYY.
+        self.assertEqual(ok_json("tool", "jd", "2024-02-10")["day_number"], 2460351)
+        self.assertEqual(ok_json("tool", "jd", "AD02-10-2024")["day_number"], 2460351)
+        self.assertEqual(ok_json("tool", "convert", "2023-14-01", "--calendar", "lunar")["gregorian_iso"], "2023-03-22")
         self.assertEqual(ok_json("tool", "ganzhi", "02-10-2024")["ganzhi"], "甲辰(龙)年丙寅月甲辰日")
-        for args in (("tool", "jd", "2024-02-10"), ("tool", "convert", "14-01-2024", "--calendar", "lunar"),
+        for args in (("tool", "jd", "2024-02-30"), ("tool", "convert", "14-01-2024", "--calendar", "lunar"),
                      ("tool", "interval", "01-01-2000"), ("tool", "interval", "01-01-2000", "--days", "1.5")):
             code, out, err = run(*args)
             self.assertEqual(code, 2, args)

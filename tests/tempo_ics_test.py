@@ -6,6 +6,8 @@ Run with the system's interpreter (/usr/bin/python3), the one that has python3-i
 import ctypes
 import ctypes.util
 import datetime
+import json
+import math
 import os
 import subprocess
 import sys
@@ -177,6 +179,88 @@ class Terms(unittest.TestCase):
             self.assertEqual(e["categories"], ["节气"])
 
 
+    def test_terms_before_1887_at_their_astronomical_instants_and_the_days_of_the_time_named(self):
+        # The Sun of Meeus's low-accuracy theory (ch. 25, about 0.01 degree, a quarter of an hour of
+        # the Sun's motion), apparent longitude, with Delta T of some seconds in 1700.
+        def apparent_longitude(jd_ut):
+            t = (jd_ut + 9.0 / 86400 - 2451545.0) / 36525
+            l0 = 280.46646 + 36000.76983 * t + 0.0003032 * t * t
+            m = math.radians(357.52911 + 35999.05029 * t - 0.0001537 * t * t)
+            c = ((1.914602 - 0.004817 * t) * math.sin(m) + (0.019993 - 0.000101 * t) * math.sin(2 * m)
+                 + 0.000289 * math.sin(3 * m))
+            omega = math.radians(125.04 - 1934.136 * t)
+            return (l0 + c - 0.00569 - 0.00478 * math.sin(omega)) % 360
+
+        def instant(target, near):
+            jd = near
+            for _ in range(8):  # Newton's steps with the Sun's mean motion
+                jd += ((target - apparent_longitude(jd) + 180) % 360 - 180) / 0.9856474
+            return jd
+
+        ics = Ics(self, "--from", "1700", "--terms")
+        of_the_time = {t["name"]: t for t in json.loads(subprocess.run([TEMPO, "terms", "1700", "--json"],
+                                                                       capture_output=True).stdout)}
+        self.assertEqual(len(ics.events), 24)
+        noted = 0
+        for e in ics.events:
+            jd = (e["start"] - datetime.datetime(2000, 1, 1, 12, tzinfo=UTC)).total_seconds() / 86400 + 2451545.0
+            longitude = int(e["description"].split("太阳黄经")[1].split("°")[0])
+            self.assertLess(abs(jd - instant(longitude, jd)) * 1440, 30, e)
+            # Where the calendar of 1700 (the Qing theory) put the term on another day, the description
+            # names that day.
+            local = (e["start"] + datetime.timedelta(hours=8)).date()
+            day = datetime.date(1700, int(of_the_time[e["summary"]]["local"][2:4]), int(of_the_time[e["summary"]]["local"][5:7]))
+            if day != local:
+                noted += 1
+                self.assertIn("当时的历法把%s定在1700年%d月%d日" % (e["summary"], day.month, day.day), e["description"])
+            else:
+                self.assertNotIn("当时", e["description"])
+        self.assertGreater(noted, 0)
+
+
+class BoundedWork(unittest.TestCase):
+    def test_memory_does_not_grow_with_the_events(self):
+        import resource
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "many.txt")
+            with open(path, "w", encoding="utf-8") as f:
+                for i in range(1000):
+                    f.write("lunar-birthday %02d-%02d:家人%d\n" % (i % 12 + 1, i % 30 + 1, i))
+            # 1000 birthdays over 200 years: some 200,000 events and 45 MB of text, in a few MB.
+            size = events = 0
+            with subprocess.Popen([TEMPO, "ics", "--from", "1800", "--years", "200", "--birthdays", path],
+                                  stdout=subprocess.PIPE) as p:
+                while True:
+                    piece = p.stdout.read(1 << 20)
+                    if not piece:
+                        break
+                    size += len(piece)
+                    events += piece.count(b"BEGIN:VEVENT")
+            self.assertEqual(p.returncode, 0)
+            self.assertGreater(size, 40 << 20)
+            self.assertGreater(events, 199000)
+            self.assertLess(resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss, 64 << 10)  # KiB
+
+    def test_more_than_a_million_events_are_refused_before_anything_is_written(self):
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "crowd.txt")
+            with open(path, "w", encoding="utf-8") as f:
+                for i in range(5001):  # a Gregorian birthday falls once every year: 5001 x 200 events
+                    f.write("solar-birthday %02d-%02d:人%d\n" % (i % 12 + 1, i % 28 + 1, i))
+            out = os.path.join(d, "crowd.ics")
+            code, data, err = tempo("--from", "1800", "--years", "200", "--birthdays", path, "--output", out)
+            self.assertEqual((code, data), (2, b""))
+            self.assertIn("1,000,200 events, more than the 1,000,000", err)
+            self.assertFalse(os.path.exists(out))
+
+    def test_a_full_disk_is_an_error(self):
+        with open("/dev/full", "w") as full:
+            p = subprocess.run([TEMPO, "ics", "--from", "2024", "--years", "50", "--terms"], stdout=full,
+                               stderr=subprocess.PIPE)
+        self.assertEqual(p.returncode, 2)
+        self.assertIn("could not be written", p.stderr.decode())
+
+
 class AllDayEvents(unittest.TestCase):
     def test_festivals_of_2024(self):
         ics = Ics(self, "--from", "2024", "--festivals")
@@ -235,8 +319,9 @@ class Birthdays(unittest.TestCase):
     def test_a_birthdays_file_takes_the_forms_of_the_options(self):
         with tempfile.TemporaryDirectory() as d:
             path = os.path.join(d, "family.txt")
+            # Blanks and tabs around every separator: after the kind, around "=" and ":".
             with open(path, "wb") as f:
-                f.write("\ufeff# 家人\r\nlunar-birthday 08-15:妈妈生日\r\n\r\n--solar-birthday=05-04:爸爸生日\n"
+                f.write("\ufeff# 家人\r\n\tlunar-birthday\t 08-15 :\t妈妈生日 \r\n\r\n--solar-birthday = 05-04\t: 爸爸生日\n"
                         .encode("utf-8"))
             out = os.path.join(d, "family.ics")
             ics = Ics(self, "--from", "2024", "--birthdays", path, "--output", out)
@@ -331,13 +416,14 @@ class Refusals(unittest.TestCase):
                     (["--lunar-birthday", "08-15:  "], "title after ':' is empty"),
                     (["--lunar-birthday", b"08-15:\xff".decode("utf-8", "surrogateescape")], "not UTF-8"),
                     (["--lunar-birthday", "08-15:a\tb"], "control character"),
-                    (["--birthdays", bad], bad + ":3: no lunar day 31"),
-                    (["--birthdays", wrong_form], wrong_form + ":1: wants lunar-birthday"),
-                    (["--birthdays", os.path.join(d, "missing.txt")], "cannot read"),
-                    (["--terms", "--years", "201"], "1..200"),
+                    (["--birthdays", bad], "'" + bad + "':3: no lunar day 31"),
+                    (["--birthdays", wrong_form], "'" + wrong_form + "':1: wants lunar-birthday"),
+                    (["--birthdays", os.path.join(d, "missing.txt")], "cannot be read"),
+                    (["--terms", "--years", "201"], "--years '201' is out of range (1..200)"),
                     (["--terms", "--from", "1582"], "1583..2999"),
                     (["--terms", "--from", "2998", "--years", "3"], "1583..2999"),
-                    (["--terms", "--json"], "--json"),
+                    (["--terms", "--json"], "'--json' is not an option of tempo ics"),
+                    (["--terms", "--name", " \t "], "the title is blank"),
                     ([], "nothing to put"),
                     (["--terms", "--output", os.path.join(d, "no", "such", "dir.ics")], "folder does not exist"),
                     (["--terms", "--output", read_only], "read-only"),

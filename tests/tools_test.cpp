@@ -81,6 +81,11 @@ TEST(DateEntry, TheToolsRangeAndItsMessages) {
         {"01-01-9001", false, EntryCalendar::kGregorian, astro::InvalidDayNumber},
         {"01-01-9000", true, EntryCalendar::kGregorian, -1565826},
         {"12-31-9001", true, EntryCalendar::kGregorian, astro::InvalidDayNumber},
+        // Hijri dates up to the Gregorian 9000-12-31 (Hijri 8636-08-05), and none beyond the day
+        // numbers either (Hijri 9666-04-02 is 9999-12-31).
+        {"08-05-8636", false, EntryCalendar::kHijri, 5008607},
+        {"08-06-8636", false, EntryCalendar::kHijri, astro::InvalidDayNumber},
+        {"06-01-9700", false, EntryCalendar::kHijri, astro::InvalidDayNumber},
     };
     for (const auto& c : cases) {
         const EnteredDate d = ParseEnteredDate(c.text, c.bc, c.calendar);

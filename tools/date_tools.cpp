@@ -93,7 +93,10 @@ EnteredDate ParseEnteredDate(const std::string& text, bool bc, EntryCalendar cal
         case EntryError::kNoSuchDate: return Refuse("没有这个日期");
         case EntryError::kNone: break;
     }
-    if (!calendar::InCalendarRange(astro::DayNumberToDate(n).year)) return Refuse(kOutOfCalendar);
+    // By the day number: a Hijri date may lie beyond the last day that has a date at all.
+    if (n < astro::DateToDayNumber(calendar::kFirstCalendarYear, 1, 1) ||
+        n > astro::DateToDayNumber(calendar::kLastCalendarYear, 12, 31))
+        return Refuse(kOutOfCalendar);
     EnteredDate out;
     out.day = n;
     return out;
