@@ -5,6 +5,7 @@
 #include "calendar/holidays.h"
 #include "help/holiday_update.h"
 #include "platform/files.h"
+#include "text/wide.h"
 #include "win/controls.h"
 #include "win/window.h"
 
@@ -78,7 +79,11 @@ struct HolidayUpdateWindow : win::Window {
 }  // namespace
 
 bool KeepHolidayFile(const std::string& file, const std::string& text) {
-    return !file.empty() && platform::ReplaceFileContents(file, text);
+    if (file.empty()) return false;
+    const std::wstring wide = text::GbkToWide(file);
+    const std::size_t slash = wide.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) CreateDirectoryW(wide.substr(0, slash).c_str(), nullptr);  // made on first use
+    return platform::ReplaceFileContents(file, text);
 }
 
 HWND CreateHolidayUpdateWindow(HWND owner, const HolidaySource& source) {

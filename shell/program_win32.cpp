@@ -206,11 +206,8 @@ help::HolidaySource HolidaySourceOf(const Program& program) {
 
 std::string KeptHolidaysFile() {
     wchar_t folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder)))
-        return {};
-    const std::wstring ours = std::wstring(folder) + L"\\Tempoline";
-    CreateDirectoryW(ours.c_str(), nullptr);  // there already, or made now
-    const std::wstring file = ours + L"\\holidays.tsv";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
+    const std::wstring file = std::wstring(folder) + L"\\Tempoline\\holidays.tsv";
     // The program's file functions take GBK paths: a folder whose name GBK cannot write is not used.
     const std::string gbk = text::WideToGbk(file);
     return text::GbkToWide(gbk) == file ? gbk : std::string();
@@ -258,6 +255,12 @@ int RunProgram(const std::string& command_line) {
     const StartOptions options = ParseCommandLine(ArgumentsOf(command_line));
     if (options.action == StartAction::kUnregister) {
         RemoveAllSettings(*program.registry);
+        // And the fetched holiday table with its folder, when nothing else is in it.
+        if (!program.holidays_file.empty()) {
+            const std::wstring file = text::GbkToWide(program.holidays_file);
+            DeleteFileW(file.c_str());
+            RemoveDirectoryW(file.substr(0, file.find_last_of(L'\\')).c_str());
+        }
         return 0;
     }
     const std::unique_ptr<platform::Network> network = platform::MakeSystemNetwork();

@@ -123,7 +123,7 @@ help::VersionSource VersionSourceOf(const Program& program);
 // Where 更新节假日安排 fetches the public holidays (the same host) and keeps them.
 help::HolidaySource HolidaySourceOf(const Program& program);
 // The file of the fetched public holidays: "Tempoline\holidays.tsv" in the user's application data
-// (the folder made when missing); "" when there is none or its path is no GBK text.
+// (its folder is made when a table is first kept); "" when there is none or its path is no GBK text.
 std::string KeptHolidaysFile();
 // Installs the built-in public holidays merged with the kept file, when it holds a valid table.
 void LoadKeptHolidays(const std::string& file);

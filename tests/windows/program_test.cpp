@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "help/holiday_update_window.h"
 #include "platform/registry.h"
 #include "text/wide.h"
 #include "shell/command_ids.h"
+#include "shell/program_win32.h"
 #include "shell/settings.h"
 
 namespace {
@@ -189,9 +191,16 @@ TEST_F(ProgramTest, EachToolSwitchOpensItsPageAloneAndEndsWithIt) {
 TEST_F(ProgramTest, UnregisterRemovesEverythingAndEndsQuietly) {
     registry_->SetValue(RegistryRoot::CurrentUser, shell::SettingsKey, "Version", "4.2");
     registry_->SetValue(RegistryRoot::CurrentUser, shell::SolarMemorialKey, "05-12", "AD2000   title");
+    // A holiday table fetched earlier, kept where the program keeps it (its folder made on the way).
+    const std::string kept = shell::KeptHolidaysFile();
+    ASSERT_FALSE(kept.empty());
+    ASSERT_TRUE(help::KeepHolidayFile(kept, "2027-01-01\t\xe4\xbc\x91\tx\n"));
+    ASSERT_NE(GetFileAttributesW(text::GbkToWide(kept).c_str()), INVALID_FILE_ATTRIBUTES);
     auto program = Start(L"/UNREGISTER");
     ASSERT_TRUE(program->Ended(30000));
     EXPECT_EQ(program->ExitCode(), 0u);
+    const std::wstring folder = text::GbkToWide(kept.substr(0, kept.rfind('\\')));
+    EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the file and its folder are gone";
     EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SettingsKey, "Version"), "");
     EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SolarMemorialKey, "05-12"), "");
     auto again = Start(L"/unreg");  // nothing stored: still quiet
