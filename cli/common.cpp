@@ -3,10 +3,13 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <stdexcept>
 
 #include "calendar/hijri.h"
+#include "calendar/holidays.h"
 #include "calendar/lunar_year.h"
 #include "calendar/range.h"
 #include "cli/date_arg.h"
@@ -343,6 +346,64 @@ std::string IsoLocalTime(double chronological) {
     if (text.size() < 21) return {};
     const astro::CalendarDate d = astro::DayNumberToDate(static_cast<astro::DayNumber>(std::floor(chronological)));
     return IsoDate(d.year, d.month, d.day) + "T" + text.substr(13, 8) + "+08:00";
+}
+
+namespace {
+
+// A whole file of at most `limit` bytes.
+bool ReadSmallFile(const std::string& path, std::size_t limit, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    text.assign(limit + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad()) return false;
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text.size() <= limit;
+}
+
+}  // namespace
+
+Argument& AddHolidaysFile(Command& command) {
+    return command.Option("--holidays-file", "FILE",
+                          "a public holiday table (the format of data/cn_public_holidays_2007_2026.tsv) merged over "
+                          "the built-in years; default $XDG_DATA_HOME/tempoline/holidays.tsv when it is there");
+}
+
+void UseHolidayTable(const Argument& file) {
+    std::string path = file.given() ? file.text() : std::string();
+    if (path.empty()) {
+        const char* data_home = std::getenv("XDG_DATA_HOME");
+        const char* home = std::getenv("HOME");
+        if (data_home && *data_home == '/')
+            path = std::string(data_home) + "/tempoline/holidays.tsv";
+        else if (home && *home)
+            path = std::string(home) + "/.local/share/tempoline/holidays.tsv";
+        if (path.empty() || !std::ifstream(path, std::ios::binary)) return;  // none: the built-in table
+    }
+    std::string text;
+    calendar::HolidayTable table;
+    std::string why;
+    if (!ReadSmallFile(path, calendar::kMaxHolidayFileBytes, text)) {
+        why = "cannot be read (missing, unreadable or over 64 KiB)";
+    } else if (!calendar::ParseHolidayTable(text, table, why)) {
+        why = "is not a holiday table: " + text::GbkToUtf8(why);
+    } else {
+        calendar::InstallHolidays(calendar::MergeHolidays(calendar::BuiltInHolidays(), table));
+        return;
+    }
+    if (file.given()) file.RefuseTyped(why);
+    std::cerr << "tempo: " << EscapeControls(path) << " " << why << "; the built-in holiday table is used\n";
+}
+
+std::string HeldYearsText() {
+    const std::vector<int>& years = calendar::Holidays()->Table().years;
+    return years.empty() ? "none" : std::to_string(years.front()) + ".." + std::to_string(years.back());
+}
+
+json HolidayJson(astro::DayNumber n) {
+    const calendar::HolidayMark mark = calendar::Holidays()->MarkOf(n);
+    if (mark.kind == calendar::HolidayKind::kNone) return nullptr;
+    return {{"kind", Utf8(mark.kind == calendar::HolidayKind::kOff ? "休" : "班")}, {"name", Utf8(mark.name)}};
 }
 
 }  // namespace cli

@@ -149,6 +149,17 @@ std::string TrimBlanks(const std::string& text);
 places::CityRecord ParsePlace(const Argument& arg);
 constexpr const char* kPlaceHelp = "the place: P/C by indexes (1/1) or names (北京/天安门), as tempo cities lists them";
 
+// The public holiday arrangement the commands use: the table of --holidays-file FILE merged over the
+// built-in years (a file that is no table is refused naming the line), else
+// $XDG_DATA_HOME/tempoline/holidays.tsv (~/.local/share without XDG_DATA_HOME) when it is there (a
+// damaged one is named on stderr and left aside), else the built-in table.
+Argument& AddHolidaysFile(Command& command);
+void UseHolidayTable(const Argument& file);
+// The years the table in use holds, "2007..2026".
+std::string HeldYearsText();
+// A day's place in the arrangement: {"kind": "休" or "班", "name": "春节"}, or null.
+json HolidayJson(astro::DayNumber n);
+
 // The tools of the program: `tempo table`, `tempo tool` and `tempo query` (tool_commands.cpp).
 void AddToolCommands(Commands& commands);
 // `tempo ics` (ics_command.cpp): native builds only, where libical is.

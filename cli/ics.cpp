@@ -15,6 +15,7 @@
 #include "astro/events.h"
 #include "calendar/cycles.h"
 #include "calendar/festivals.h"
+#include "calendar/holidays.h"
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
@@ -34,12 +35,13 @@ constexpr const char* kProductId = "-//Tempoline//tempo ics//ZH";
 // `tempo ics` was written in.
 constexpr int kStampYear = 2026;
 
-enum class Kind { kTerm, kLunarFestival, kSolarFestival, kMonth, kLunarBirthday, kSolarBirthday };
+enum class Kind { kTerm, kLunarFestival, kSolarFestival, kHoliday, kMonth, kLunarBirthday, kSolarBirthday };
 
 // One event, its texts in UTF-8. An all-day event has second -1; a timed one is at `second`
 // (0..86399) of the UTC day `day`.
 struct Event {
     astro::DayNumber day = 0;
+    astro::DayNumber last = 0;  // an all-day event of several days: its last day (0: one day)
     int second = -1;
     Kind kind = Kind::kTerm;
     std::string summary, description, category;
@@ -323,6 +325,59 @@ std::vector<Birthday> DistinctBirthdays(const std::vector<Birthday>& all) {
     return out;
 }
 
+// "2月15日" of a day ("2023年12月30日" when it lies in another year than `year`), GBK.
+std::string MonthDay(astro::DayNumber n, int year) {
+    const astro::CalendarDate d = astro::DayNumberToDate(n);
+    return (d.year == year ? std::string() : std::to_string(d.year) + "年") + std::to_string(d.month) + "月" +
+           std::to_string(d.day) + "日";
+}
+
+// The public holidays whose days off begin in the Gregorian year, one event over each span ("春节（休）"),
+// and the weekend days worked that fall in it ("上班（调休）"). A span may begin in the year before its
+// notice's (元旦 joined to the weekend of late December), so the next year's notice is read too.
+void AddHolidays(std::vector<Event>& out, int year, const Days& days) {
+    const std::shared_ptr<const calendar::HolidayCalendar> holidays = calendar::Holidays();
+    for (const int notice : {year, year + 1}) {
+        std::map<std::string, int> seen;  // a second span of the same name in a notice
+        for (const calendar::HolidaySpan& s : holidays->SpansOf(notice)) {
+            const int repeat = seen[s.name]++;
+            std::string worked;
+            for (std::size_t i = 0; i < s.work_days.size(); ++i) {
+                const astro::CalendarDate w = astro::DayNumberToDate(s.work_days[i]);
+                worked += (i == 0 ? "" : "、") + MonthDay(s.work_days[i], notice) + "（" +
+                          calendar::WeekdayName(w.year, w.month, w.day) + "）";
+            }
+            if (days.Holds(s.first)) {
+                Event e;
+                e.day = s.first;
+                e.last = s.last;
+                e.kind = Kind::kHoliday;
+                e.summary = Utf8(s.name + "（休）");
+                e.description = Utf8(std::to_string(notice) + "年" + s.name + "：" + MonthDay(s.first, notice) +
+                                     (s.last != s.first ? "至" + MonthDay(s.last, notice) : std::string()) + "放假，共" +
+                                     std::to_string(s.last - s.first + 1) + "天" +
+                                     (worked.empty() ? std::string() : "；" + worked + "上班") + "（国务院办公厅通知）");
+                e.category = Utf8("节假日");
+                e.key = "holiday " + std::to_string(notice) + " " + e.summary + (repeat ? " " + std::to_string(repeat) : "");
+                out.push_back(std::move(e));
+            }
+            for (const astro::DayNumber w : s.work_days) {
+                if (!days.Holds(w)) continue;
+                const astro::CalendarDate d = astro::DayNumberToDate(w);
+                Event e;
+                e.day = w;
+                e.kind = Kind::kHoliday;
+                e.summary = Utf8("上班（调休）");
+                e.description = Utf8(std::to_string(notice) + "年" + s.name + "调休，" +
+                                     calendar::WeekdayName(d.year, d.month, d.day) + "上班（国务院办公厅通知）");
+                e.category = Utf8("节假日");
+                e.key = "holiday-work " + std::to_string(d.year) + "-" + std::to_string(d.month) + "-" + std::to_string(d.day);
+                out.push_back(std::move(e));
+            }
+        }
+    }
+}
+
 Days DaysOfYear(int year) { return {astro::DateToDayNumber(year, 1, 1), astro::DateToDayNumber(year, 12, 31)}; }
 
 // The events of one Gregorian year in the file's order: in time order, all-day events before the
@@ -333,6 +388,7 @@ std::vector<Event> EventsOfYear(const IcsRequest& request, const std::vector<Bir
     std::vector<Event> events;
     if (request.terms) AddTerms(events, year);
     if (request.festivals) AddFestivals(events, days);
+    if (request.holidays) AddHolidays(events, year, days);
     if (request.months) AddMonths(events, year, days);
     for (const Birthday& b : birthdays) AddBirthday(events, b, year, days);
     std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
@@ -358,7 +414,7 @@ std::string EventText(const Event& e, const std::string& uid, const icaltimetype
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
     if (e.second < 0) {
         icalcomponent_add_property(event, icalproperty_new_dtstart(DateOf(e.day)));
-        icalcomponent_add_property(event, icalproperty_new_dtend(DateOf(e.day + 1)));
+        icalcomponent_add_property(event, icalproperty_new_dtend(DateOf((e.last ? e.last : e.day) + 1)));
     } else {
         // An instant: DTSTART alone, an event of no duration.
         icalcomponent_add_property(event, icalproperty_new_dtstart(UtcTime(e.day, e.second)));
@@ -416,7 +472,7 @@ long long IcsEventCount(const IcsRequest& request) {
     IcsRequest without_birthdays = request;
     without_birthdays.birthdays.clear();
     long long count = 0;
-    if (request.terms || request.festivals || request.months)
+    if (request.terms || request.festivals || request.months || request.holidays)
         for (int year = span.first; year < span.first + span.years; ++year)
             count += static_cast<long long>(EventsOfYear(without_birthdays, {}, year).size());
     // A birthday falls once in each lunar (or Gregorian) year; those of the same date fall on the

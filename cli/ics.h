@@ -23,6 +23,7 @@ struct IcsRequest {
     bool terms = false;
     bool festivals = false;
     bool months = false;
+    bool holidays = false;  // the public holidays' spans (休) and make-up working days (班)
     std::vector<Birthday> birthdays;
     std::string name;  // X-WR-CALNAME, UTF-8
 };

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/common.h"
+#include "calendar/holidays.h"
 #include "cli/ics.h"
 #include "platform/files.h"
 
@@ -40,6 +41,10 @@ void AddIcsCommand(Commands& c) {
     const Argument& festivals = cmd.Flag("--festivals", "the lunar festivals and the main solar festivals");
     const Argument& months =
         cmd.Flag("--months", Utf8("the first day of every lunar month (正月初一, 闰二月初一 ...)"));
+    const Argument& holidays = cmd.Flag(
+        "--holidays", Utf8("the public holidays: each span of days off (春节（休）) and each weekend day worked "
+                           "(上班（调休）), in the years the holiday table holds"));
+    const Argument& holidays_file = AddHolidaysFile(cmd);
     const Argument& lunar = cmd.Option(
         "--lunar-birthday", "MM-DD:TITLE",
         Utf8("a yearly lunar date and its title, e.g. 08-15:妈妈生日 (a leap month is month + 12); repeatable"), false,
@@ -55,14 +60,18 @@ void AddIcsCommand(Commands& c) {
         cmd.Option("--output", "FILE", "write FILE (replaced only once complete) instead of standard output");
     cmd.Example(Utf8("tempo ics --from 2025 --years 10 --terms --festivals --lunar-birthday 08-15:妈妈生日 > family.ics"));
     c.TakesRuleFlag(cmd);
-    cmd.run = [&c, &from, &years, &terms, &festivals, &months, &lunar, &solar, &file, &name, &output] {
+    cmd.run = [&c, &from, &years, &terms, &festivals, &months, &holidays, &holidays_file, &lunar, &solar, &file, &name,
+               &output] {
         if (c.as_json) throw UsageError{"--json does not apply: tempo ics writes an iCalendar file"};
+        if (holidays_file.given() && !holidays.given()) holidays_file.Refuse("does not apply without --holidays");
+        UseHolidayTable(holidays_file);
         IcsRequest request;
         const long long first = from.WholeNumber(-kAnyWhole, kAnyWhole);
         request.span = IcsYears(first, years.given() ? years.WholeNumber(-kAnyWhole, kAnyWhole) : 1);
         request.terms = terms.given();
         request.festivals = festivals.given();
         request.months = months.given();
+        request.holidays = holidays.given();
         AddBirthdayEntries(request.birthdays, lunar, true);
         AddBirthdayEntries(request.birthdays, solar, false);
         if (file.given()) {
@@ -75,8 +84,17 @@ void AddIcsCommand(Commands& c) {
                 file.Refuse(e.message);
             }
         }
-        if (!request.terms && !request.festivals && !request.months && request.birthdays.empty())
-            throw UsageError{"nothing to put in the calendar: give --terms, --festivals, --months or a birthday"};
+        if (!request.terms && !request.festivals && !request.months && !request.holidays && request.birthdays.empty())
+            throw UsageError{"nothing to put in the calendar: give --terms, --festivals, --months, --holidays or a birthday"};
+        if (request.holidays) {
+            // Years asked for that the table does not hold get no holidays: said, not silently left out.
+            std::string missing;
+            for (int y = request.span.first; y < request.span.first + request.span.years; ++y)
+                if (!calendar::Holidays()->HoldsYear(y)) missing += (missing.empty() ? "" : ", ") + std::to_string(y);
+            if (!missing.empty())
+                std::cerr << "tempo ics: the public holiday table holds " << HeldYearsText() << "; no holidays in "
+                          << (missing.size() > 60 ? missing.substr(0, 57) + "..." : missing) << "\n";
+        }
         request.name = name.TextOr(Utf8("橙鹿万年历"));
         const std::string why = CheckTitleText(request.name);
         if (!why.empty()) name.RefuseTyped("cannot name the calendar: " + why);

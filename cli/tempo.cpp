@@ -22,6 +22,7 @@
 #include "calendar/era_names.h"
 #include "calendar/festivals.h"
 #include "calendar/hijri.h"
+#include "calendar/holidays.h"
 #include "calendar/lunar_events.h"
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
@@ -158,12 +159,16 @@ void CmdDay(const astro::CalendarDate& d, const places::CityRecord& place, int i
                      {"sunset", sun(astro::kSunset)},
                      {"dusk", sun(astro::kDusk)}}},
                    {"attribute_line", Utf8(attribute)},
-                   {"information_line", Utf8(information)}});
+                   {"information_line", Utf8(information)},
+                   {"holiday", HolidayJson(n)}});
         return;
     }
     PrintLine("公历　" + gregorian + "　" + attribute);
     if (lunar.month) PrintLine("农历　" + era + "年 " + month_name + day_name + "（" + lunar_text + "）");
     PrintLine("回历　" + calendar::HijriDateText(hijri));
+    const calendar::HolidayMark holiday = calendar::Holidays()->MarkOf(n);
+    if (holiday.kind == calendar::HolidayKind::kOff) PrintLine("节假日　" + holiday.name + "假期（休）");
+    if (holiday.kind == calendar::HolidayKind::kWork) PrintLine("节假日　调休上班（班）");
     PrintLine(TrimBlanks(information));
     if (info_type == 0)
         PrintLine(place.name + "　黎明 " + sun(astro::kDawn) + "　日出 " + sun(astro::kSunrise) + "　日落 " +
@@ -421,13 +426,72 @@ void AddDay(Commands& c) {
     const Argument& info =
         cmd.Option("--info", "0|1|2", "the information line: 0 festivals (default), 1 sunrise and sunset, 2 dawn and dusk");
     const Argument& chunjie = cmd.Flag("--ganzhi-from-chunjie", Utf8("the sexagenary year begins at the Spring Festival, not at 立春"));
+    const Argument& holidays = AddHolidaysFile(cmd);
     cmd.Example(Utf8("tempo day 2024-02-10 --place 北京/天安门"));
     c.TakesRuleFlag(cmd);
-    cmd.run = [&c, &date, &place, &info, &chunjie] {
+    cmd.run = [&c, &date, &place, &info, &chunjie, &holidays] {
+        UseHolidayTable(holidays);
         const astro::CalendarDate d = date.given() ? ParseCalendarDate(date) : Today();
         const places::CityRecord where = place.given() ? ParsePlace(place) : places::CityRecordOf(1, 1);
         const int info_type = info.given() ? static_cast<int>(info.WholeNumber(0, 2)) : 0;
         CmdDay(d, where, info_type, chunjie.given(), c.as_json);
+    };
+}
+
+// "2月15日" of a day, with the year when it is not `year` ("2023年12月30日").
+std::string MonthDayText(astro::DayNumber n, int year) {
+    const astro::CalendarDate d = astro::DayNumberToDate(n);
+    return (d.year == year ? std::string() : std::to_string(d.year) + "年") + std::to_string(d.month) + "月" +
+           std::to_string(d.day) + "日";
+}
+
+// The arrangement of a year as the notice reads: each holiday's span and its make-up working days,
+// then the working days of the year.
+void CmdHolidays(const Argument& year_arg, int year, bool as_json) {
+    const std::shared_ptr<const calendar::HolidayCalendar> holidays = calendar::Holidays();
+    if (!holidays->HoldsYear(year))
+        year_arg.RefuseTyped("is not in the public holiday table, which holds " + HeldYearsText() +
+                             " (a newer table: --holidays-file FILE)");
+    const std::vector<calendar::HolidaySpan> spans = holidays->SpansOf(year);
+    const int workdays = holidays->WorkdaysIn(year);
+    if (as_json) {
+        json list = json::array();
+        for (const calendar::HolidaySpan& s : spans) {
+            json work = json::array();
+            for (const astro::DayNumber w : s.work_days) work.push_back(IsoOf(w));
+            list.push_back({{"name", Utf8(s.name)},
+                            {"first", IsoOf(s.first)},
+                            {"last", IsoOf(s.last)},
+                            {"days", s.last - s.first + 1},
+                            {"work_days", work}});
+        }
+        return PrintJson({{"year", year}, {"holidays", list}, {"workdays", workdays}});
+    }
+    PrintLine(std::to_string(year) + "年节假日安排");
+    for (const calendar::HolidaySpan& s : spans) {
+        std::string line = s.name + "：" + MonthDayText(s.first, year);
+        if (s.last != s.first) line += "至" + MonthDayText(s.last, year);
+        line += "放假，共" + std::to_string(s.last - s.first + 1) + "天";
+        for (std::size_t i = 0; i < s.work_days.size(); ++i) {
+            const astro::CalendarDate w = astro::DayNumberToDate(s.work_days[i]);
+            line += (i == 0 ? "；" : "、") + MonthDayText(s.work_days[i], year) + "（" +
+                    calendar::WeekdayName(w.year, w.month, w.day) + "）";
+        }
+        if (!s.work_days.empty()) line += "上班";
+        PrintLine(line);
+    }
+    PrintLine("全年工作日" + std::to_string(workdays) + "天");
+}
+
+void AddHolidays(Commands& c) {
+    Command& cmd = c.Add("holidays", Utf8("the public holidays of a year (休) and its make-up working days (班), as the "
+                                          "State Council's notice arranges them"));
+    const Argument& year = cmd.Positional("YEAR", "the year, four digits (the table holds the notices' years)", true);
+    const Argument& holidays = AddHolidaysFile(cmd);
+    cmd.Example("tempo holidays 2026");
+    cmd.run = [&c, &year, &holidays] {
+        UseHolidayTable(holidays);
+        CmdHolidays(year, static_cast<int>(year.WholeNumber(-kAnyWhole, kAnyWhole)), c.as_json);
     };
 }
 
@@ -523,6 +587,7 @@ int main(int argc, char** argv) {
     AddMoons(commands);
     AddSunTimes(commands);
     AddDay(commands);
+    AddHolidays(commands);
     AddLunarYear(commands);
     AddConvert(commands);
     AddEra(commands);

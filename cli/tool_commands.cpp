@@ -18,6 +18,7 @@
 
 #include "calendar/cycles.h"
 #include "calendar/hijri.h"
+#include "calendar/holidays.h"
 #include "calendar/lunar_year.h"
 #include "calendar/names.h"
 #include "cli/arguments.h"
@@ -200,7 +201,7 @@ void PrintThreeCalendars(astro::DayNumber n, bool as_json) {
 }
 
 void AddTools(Commands& c) {
-    Command& tool = c.Add("tool", "the date tools: jd, interval, ganzhi and convert");
+    Command& tool = c.Add("tool", "the date tools: jd, interval, workdays, ganzhi and convert");
     tool.Example("tempo tool interval 01-01-2000 02-10-2024", kToolDateHelp);
 
     Command& jd = c.Add("jd", Utf8("计算儒略日: the Julian day number of a date"), &tool);
@@ -247,6 +248,41 @@ void AddTools(Commands& c) {
                        {"to", DayJson(other.day)}});
         else
             PrintLine("间隔日数 " + text);
+    };
+
+    Command& workdays = c.Add(
+        "workdays", Utf8("the date N working days after DATE (or before it), under the public holiday arrangement"), &tool);
+    const DateEntry wd_date = AddDateEntry(workdays, "DATE", "", true);
+    const Argument& wd_days = workdays.Option(
+        "--days", "N", Utf8("working days to count, -100000..100000 (negative goes back); weekends and days off (休) "
+                            "are skipped, make-up working days (班) counted"));
+    const Argument& wd_holidays = AddHolidaysFile(workdays);
+    workdays.Example("tempo tool workdays 2026-02-13 --days 2", kToolDateHelp);
+    workdays.run = [&c, wd_date, &wd_days, &wd_holidays] {
+        UseHolidayTable(wd_holidays);
+        const tools::EnteredDate date = Entered(wd_date);
+        if (!wd_days.given()) wd_days.Refuse("is missing: give the number of working days, e.g. --days 10");
+        const long long n = wd_days.WholeNumber(-100000, 100000);
+        const std::shared_ptr<const calendar::HolidayCalendar> holidays = calendar::Holidays();
+        const int year = astro::DayNumberToDate(date.day).year;
+        if (!holidays->HoldsYear(year))
+            wd_date.date->RefuseTyped("lies in " + std::to_string(year) +
+                                      ", a year the public holiday table does not hold (it holds " + HeldYearsText() +
+                                      "; a newer table: --holidays-file FILE)");
+        astro::DayNumber result = 0;
+        if (!holidays->AddWorkdays(date.day, n, result))
+            wd_days.RefuseTyped(std::string("working days ") + (n < 0 ? "back" : "on") +
+                                " need a year the public holiday table does not hold (it holds " + HeldYearsText() +
+                                "; a newer table: --holidays-file FILE)");
+        const astro::CalendarDate d = astro::DayNumberToDate(result);
+        const std::string weekday = calendar::WeekdayName(d.year, d.month, d.day);
+        if (c.as_json)
+            return PrintJson({{"from", DayJson(date.day)},
+                              {"workdays", n},
+                              {"date", DayJson(result)},
+                              {"weekday", Utf8(weekday)},
+                              {"holiday", HolidayJson(result)}});
+        PrintLine("公历日期 " + astro::DayNumberToDateText(result) + " " + weekday);
     };
 
     Command& ganzhi = c.Add("ganzhi", Utf8("计算干支历: the sexagenary date"), &tool);

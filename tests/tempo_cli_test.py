@@ -3,7 +3,9 @@
 import datetime
 import json
 import math
+import os
 import subprocess
+import tempfile
 import sys
 import unittest
 
@@ -702,6 +704,80 @@ class Tools(unittest.TestCase):
         self.assertEqual(p.returncode, 0)
         last = out.decode("utf-8").splitlines()[-1]
         self.assertTrue(last.startswith("    查询已停止，已找到 ") or last.startswith("    共找到 36524 个条件日"), last)
+
+
+class Holidays(unittest.TestCase):
+    """The public holiday arrangement, with expected days written from the State Council's notices."""
+
+    def test_a_year_as_the_notice_reads(self):
+        code, out, err = run("holidays", "2026")
+        self.assertEqual(code, 0, err)
+        self.assertEqual(out.splitlines(), [
+            "2026年节假日安排",
+            "元旦：1月1日至1月3日放假，共3天；1月4日（星期日）上班",
+            "春节：2月15日至2月23日放假，共9天；2月14日（星期六）、2月28日（星期六）上班",
+            "清明节：4月4日至4月6日放假，共3天",
+            "劳动节：5月1日至5月5日放假，共5天；5月9日（星期六）上班",
+            "端午节：6月19日至6月21日放假，共3天",
+            "中秋节：9月25日至9月27日放假，共3天",
+            "国庆节：10月1日至10月7日放假，共7天；9月20日（星期日）、10月10日（星期六）上班",
+            "全年工作日248天"])
+        # 2020 with its extended 春节; 2020 has 262 weekdays, 19 of them off, 6 weekend days worked.
+        doc = ok_json("holidays", "2020")
+        self.assertEqual([(h["name"], h["first"], h["last"], h["days"], h["work_days"]) for h in doc["holidays"]], [
+            ("元旦", "2020-01-01", "2020-01-01", 1, []),
+            ("春节", "2020-01-24", "2020-02-02", 10, ["2020-01-19"]),
+            ("清明节", "2020-04-04", "2020-04-06", 3, []),
+            ("劳动节", "2020-05-01", "2020-05-05", 5, ["2020-04-26", "2020-05-09"]),
+            ("端午节", "2020-06-25", "2020-06-27", 3, ["2020-06-28"]),
+            ("国庆节", "2020-10-01", "2020-10-08", 8, ["2020-09-27", "2020-10-10"])])
+        self.assertEqual(doc["workdays"], 249)
+        # 2024's 元旦 joined the weekend of 2023 ("与周末连休").
+        self.assertEqual(ok_json("holidays", "2024")["holidays"][0]["first"], "2023-12-30")
+
+    def test_a_day_and_counting_working_days(self):
+        self.assertEqual(ok_json("day", "2024-06-08")["holiday"], {"kind": "休", "name": "端午节"})
+        self.assertEqual(ok_json("day", "2024-02-18")["holiday"], {"kind": "班", "name": "春节"})
+        self.assertIsNone(ok_json("day", "2024-06-07")["holiday"])
+        self.assertIsNone(ok_json("day", "2020-02-03")["holiday"])  # a Monday listed as worked changes nothing
+        self.assertIn("节假日　端午节假期（休）", run("day", "2024-06-10")[1])
+        for date, days, expected in [("2026-02-13", "1", "2026-02-14"), ("2026-02-13", "2", "2026-02-24"),
+                                     ("02-24-2026", "-2", "2026-02-13"), ("2020-01-23", "1", "2020-02-03"),
+                                     ("2026-09-30", "1", "2026-10-08"), ("2026-05-08", "0", "2026-05-08")]:
+            doc = ok_json("tool", "workdays", date, "--days", days)
+            self.assertEqual(doc["date"]["iso"], expected, (date, days))
+
+    def test_years_the_table_does_not_hold_and_other_tables(self):
+        for args, said in [(["holidays", "2027"], "2007..2026"),
+                           (["tool", "workdays", "2026-12-31", "--days", "1"], "does not hold"),
+                           (["tool", "workdays", "2027-01-04", "--days", "1"], "lies in 2027"),
+                           (["tool", "workdays", "2026-12-31"], "--days"),
+                           (["ics", "--from", "2026", "--terms", "--holidays-file", "x.tsv"], "without --holidays")]:
+            code, out, err = run(*args)
+            self.assertEqual((code, out), (2, ""), args)
+            self.assertIn(said, err, args)
+        with tempfile.TemporaryDirectory() as d:
+            newer = os.path.join(d, "holidays.tsv")
+            with open(newer, "w", encoding="utf-8") as f:
+                f.write("2027-01-01\t休\t元旦\n")
+            self.assertEqual(ok_json("holidays", "2027", "--holidays-file", newer)["holidays"][0]["last"], "2027-01-03")
+            bad = os.path.join(d, "bad.tsv")
+            with open(bad, "w", encoding="utf-8") as f:
+                f.write("2027-01-01\toff\t元旦\n")
+            code, _, err = run("holidays", "2026", "--holidays-file", bad)
+            self.assertEqual(code, 2)
+            self.assertIn("is not a holiday table", err)
+            # The user's own table where XDG puts data: taken when valid, named and left aside when not.
+            folder = os.path.join(d, "tempoline")
+            os.mkdir(folder)
+            os.replace(newer, os.path.join(folder, "holidays.tsv"))
+            env = dict(os.environ, XDG_DATA_HOME=d)
+            p = subprocess.run([TEMPO, "holidays", "2027"], capture_output=True, env=env)
+            self.assertEqual(p.returncode, 0, p.stderr)
+            os.replace(bad, os.path.join(folder, "holidays.tsv"))
+            p = subprocess.run([TEMPO, "holidays", "2026"], capture_output=True, env=env)
+            self.assertEqual(p.returncode, 0)
+            self.assertIn("built-in holiday table is used", p.stderr.decode("utf-8"))
 
 
 if __name__ == "__main__":

@@ -386,6 +386,27 @@ class TheFile(unittest.TestCase):
             self.assertEqual(os.stat(real).st_mode & 0o777, 0o600)
             self.assertEqual(sorted(os.listdir(d)), ["cal.ics", "real.ics"])
 
+    def test_public_holidays_as_spans_and_worked_weekend_days(self):
+        ics = Ics(self, "--from", "2026", "--holidays")
+        spans = sorted((e["summary"], e["start"].isoformat(), e["end"].isoformat()) for e in ics.events
+                       if e["summary"] != "上班（调休）")
+        # From the notice of 2026; DTEND is the day after the last day off.
+        self.assertEqual(spans, sorted([
+            ("元旦（休）", "2026-01-01", "2026-01-04"), ("春节（休）", "2026-02-15", "2026-02-24"),
+            ("清明节（休）", "2026-04-04", "2026-04-07"), ("劳动节（休）", "2026-05-01", "2026-05-06"),
+            ("端午节（休）", "2026-06-19", "2026-06-22"), ("中秋节（休）", "2026-09-25", "2026-09-28"),
+            ("国庆节（休）", "2026-10-01", "2026-10-08")]))
+        self.assertEqual(sorted(d.isoformat() for d in ics.on("上班（调休）")),
+                         ["2026-01-04", "2026-02-14", "2026-02-28", "2026-05-09", "2026-09-20", "2026-10-10"])
+        self.assertTrue(all(e["categories"] == ["节假日"] for e in ics.events))
+        # The 元旦 of 2024 began in December 2023: it is an event of 2023's file, not of 2024's.
+        self.assertEqual(Ics(self, "--from", "2023", "--holidays").on("元旦（休）")[-1], datetime.date(2023, 12, 30))
+        self.assertEqual(Ics(self, "--from", "2024", "--holidays").on("元旦（休）"), [])
+        # Years the table lacks have no holidays, and tempo says so.
+        code, data, err = tempo("--from", "2026", "--years", "2", "--holidays")
+        self.assertEqual(code, 0)
+        self.assertIn("no holidays in 2027", err)
+
     def test_the_first_and_the_last_year(self):
         for year in (1583, 2999):
             ics = Ics(self, "--from", str(year), "--terms", "--festivals", "--months", "--solar-birthday", "12-31:x")
