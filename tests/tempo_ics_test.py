@@ -17,6 +17,8 @@ import unittest
 import icalendar
 
 TEMPO = sys.argv.pop(1) if len(sys.argv) > 1 else "build/tempo"
+# tempoline-web, whose calendar subscriptions are the same files (optional second argument).
+WEB = sys.argv.pop(1) if len(sys.argv) > 1 and not sys.argv[1].startswith("-") else ""
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
 UTC = datetime.timezone.utc
 
@@ -112,9 +114,12 @@ def read_with_icalendar(data):
 class Ics:
     """One run of tempo ics, read by both parsers, which must agree on every event."""
 
-    def __init__(self, test, *args):
-        code, self.data, err = tempo(*args)
-        test.assertEqual(code, 0, err)
+    def __init__(self, test, *args, data=None):
+        if data is None:
+            code, self.data, err = tempo(*args)
+            test.assertEqual(code, 0, err)
+        else:
+            self.data = data
         if "--output" in args:
             test.assertEqual(self.data, b"")
             with open(args[args.index("--output") + 1], "rb") as f:
@@ -474,6 +479,39 @@ class Refusals(unittest.TestCase):
                 self.assertIn(shown, message, args)
                 self.assertNotIn("\x1b", message, args)
                 self.assertLess(len(message), 400, args)
+
+
+@unittest.skipUnless(WEB, "tempoline-web not given")
+class Subscription(unittest.TestCase):
+    """tempoline-web's /calendar.ics: the file tempo ics writes for the same options, read by both parsers."""
+
+    def test_a_ten_year_subscription(self):
+        import urllib.parse
+        import urllib.request
+        server = subprocess.Popen([WEB, "--address", "127.0.0.1", "--port", "0", "--source",
+                                   "file:" + os.path.join(DATA, "..", "web", "demo-forecast.json")],
+                                  stderr=subprocess.PIPE, text=True)
+        try:
+            port = None
+            while port is None:
+                line = server.stderr.readline()
+                self.assertTrue(line, "tempoline-web ended before it listened")
+                if "listening on 127.0.0.1:" in line:
+                    port = int(line.split("listening on 127.0.0.1:")[1].split(",")[0])
+            query = urllib.parse.urlencode([("from", "2025"), ("years", "10"), ("terms", ""), ("festivals", ""),
+                                            ("holidays", ""), ("lunar-birthday", "08-15:妈妈生日"), ("name", "家")])
+            with urllib.request.urlopen("http://127.0.0.1:%d/calendar.ics?%s" % (port, query), timeout=30) as answer:
+                self.assertEqual(answer.headers["Content-Type"], "text/calendar; charset=utf-8")
+                data = answer.read()
+            ics = Ics(self, data=data)
+            self.assertEqual(data, tempo("--from", "2025", "--years", "10", "--terms", "--festivals", "--holidays",
+                                         "--lunar-birthday", "08-15:妈妈生日", "--name", "家")[1])
+            self.assertEqual(ics.on("春节（休）"), [datetime.date(2025, 1, 28), datetime.date(2026, 2, 15)])
+            self.assertEqual(len(ics.on("妈妈生日")), 10)
+            self.assertEqual(str(ics.cal["X-WR-CALNAME"]), "家")
+        finally:
+            server.terminate()
+            server.wait(timeout=30)
 
 
 if __name__ == "__main__":

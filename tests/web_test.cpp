@@ -1163,3 +1163,90 @@ TEST(WebHolidays, TheTableWithItsTagAndConditionalRequests) {
 }
 
 }  // namespace
+
+namespace {
+
+// Calendar subscriptions: what a query may ask, answered 400 with the reason otherwise; the answer
+// kept, so the same subscription is made once; its tag answered 304; a full queue refused at once.
+TEST(WebSubscriptions, QueriesAnswersAndTheCache) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    RunningService running(*source, "4.2");
+    const auto get = [&](const std::string& query, const std::string& fields = "") {
+        const std::vector<Answer> got =
+            SplitAnswers(Exchange(running.port, "GET /calendar.ics?" + query + " HTTP/1.0\r\n" + fields + "\r\n"));
+        return got.empty() ? Answer{} : got[0];
+    };
+    const struct {
+        std::string query;
+        const char* reason;
+    } refused[] = {
+        {"years=2&terms", "from: give the first year"},
+        {"from=1582&terms", "from '1582'"},
+        {"from=26&terms", "from '26'"},
+        {"from=2026&years=11&terms", "1..10 years"},
+        {"from=2995&years=10&terms", "ends with 2999"},
+        {"from=2026", "nothing to put"},
+        {"from=2026&terms=maybe", "a flag"},
+        {"from=2026&terms&bogus", "unknown parameter 'bogus'"},
+        {"from=2026&lunar-birthday=08-31:x", "no lunar day 31"},
+        {"from=2026&solar-birthday=08-15", "MM-DD:TITLE"},
+        {"from=2026&terms&name=%1B%5B2J", "control character"},
+        {"from=2026&terms&name=%E5%A6", "not UTF-8"},
+        {"from=2026&terms&name=%zz", "broken %-escape"},
+    };
+    for (const auto& r : refused) {
+        const Answer a = get(r.query);
+        EXPECT_EQ(a.status, 400) << r.query;
+        EXPECT_NE(a.body.find(r.reason), std::string::npos) << r.query << ": " << a.body;
+    }
+    std::string many = "from=2026";
+    for (int i = 1; i <= 21; ++i) many += "&solar-birthday=01-" + std::to_string(i) + ":b" + std::to_string(i);
+    EXPECT_NE(get(many).body.find("at most 20 birthdays"), std::string::npos);
+
+    // A ten-year subscription: the same file `tempo ics` writes for those options (the name and a
+    // birthday given percent-encoded, a blank as "+").
+    const std::string query = "from=2026&years=10&terms&festivals=1&holidays&months&lunar-birthday=08-15:"
+                              "%E5%A6%88%E5%A6%88+%E7%94%9F%E6%97%A5&name=%E5%AE%B6";
+    const Answer first = get(query);
+    ASSERT_EQ(first.status, 200) << first.body;
+    EXPECT_EQ(first.fields.at("content-type"), "text/calendar; charset=utf-8");
+    cli::IcsRequest request;
+    request.span = cli::IcsYears(2026, 10);
+    request.terms = request.festivals = request.holidays = request.months = true;
+    request.birthdays.push_back({true, 8, 15, Utf8(u8"妈妈 生日")});
+    request.name = Utf8(u8"家");
+    EXPECT_EQ(first.body, cli::IcsCalendar(request));
+    EXPECT_NE(first.body.find(Utf8(u8"SUMMARY:春节（休）")), std::string::npos);
+    EXPECT_NE(first.body.find(Utf8(u8"SUMMARY:妈妈 生日")), std::string::npos);
+    // Asked again, in any order of its parameters that means the same calendar: the kept answer.
+    const Answer again = get(query + "&terms=yes");
+    EXPECT_EQ(again.body, first.body);
+    const std::string tag = first.fields.at("etag");
+    EXPECT_EQ(again.fields.at("etag"), tag);
+    const Answer unchanged = get(query, "If-None-Match: " + tag + "\r\n");
+    EXPECT_EQ(unchanged.status, 304);
+    EXPECT_EQ(unchanged.body, "");
+
+    // The maker: every one asking gets the calendar, which is then kept; a full queue refuses at once.
+    cli::IcsRequest small;
+    small.span = cli::IcsYears(2026, 10);
+    small.terms = true;
+    web::CalendarMaker maker(4, 4);
+    std::atomic<int> answers{0}, same{0};
+    const std::string expected = cli::IcsCalendar(small);
+    for (int i = 0; i < 3; ++i)
+        maker.Make("a", small, [&](const std::string& made) { same += made == expected, ++answers; });
+    for (int i = 0; i < 500 && answers < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(same.load(), 3);
+    std::string kept;
+    EXPECT_TRUE(maker.Kept("a", kept));
+    EXPECT_EQ(kept, expected);
+    EXPECT_FALSE(maker.Kept("b", kept));
+    web::CalendarMaker full(4, 0);
+    bool refused_at_once = false;
+    full.Make("a", small, [&](const std::string& made) { refused_at_once = made.empty(); });
+    EXPECT_TRUE(refused_at_once);
+}
+
+}  // namespace

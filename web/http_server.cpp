@@ -245,6 +245,22 @@ private:
         head_ = request.method() == http::verb::head;
         if_none_match_ = Std(request[http::field::if_none_match]);
         Service::Routed routed = server_.service.Route(Std(request.method_string()), Std(request.target()));
+        if (routed.needs_calendar) {
+            // Made on the calendars' own worker; the answer comes back to this thread.
+            answering_calendar_ = true;
+            Enter(Phase::kAnswering);
+            Arm(server_.limits.forecast_deadline_ms);
+            net::io_context& context = server_.context;
+            server_.service.CalendarFor(routed.calendar_key, routed.calendar_request,
+                                        [self = shared_from_this(), generation = generation_, &context](Reply reply) {
+                                            net::post(context, [self, generation, reply = std::move(reply)]() mutable {
+                                                if (self->phase_ == Phase::kAnswering && generation == self->generation_)
+                                                    self->Send(std::move(reply), "");
+                                            });
+                                        });
+            return;
+        }
+        answering_calendar_ = false;
         if (!routed.needs_forecast) {
             Send(std::move(routed.reply), "");
             return;
@@ -296,8 +312,9 @@ private:
             }
             case Phase::kAnswering: {
                 Reply reply = StatusReply(504);
-                reply.problem = "timed out: no forecast for " + std::to_string(place_.code) + " in " +
-                                std::to_string(server_.limits.forecast_deadline_ms) + " ms";
+                reply.problem = (answering_calendar_ ? std::string("timed out: no calendar")
+                                                     : "timed out: no forecast for " + std::to_string(place_.code)) +
+                                " in " + std::to_string(server_.limits.forecast_deadline_ms) + " ms";
                 Send(std::move(reply), "");
                 break;
             }
@@ -416,6 +433,7 @@ private:
     std::optional<http::request_parser<http::string_body>> parser_;
     http::response<http::string_body> response_;
     std::string if_none_match_;  // the request's If-None-Match, or ""
+    bool answering_calendar_ = false;  // the answer awaited is a subscription's calendar
     Phase phase_ = Phase::kWaiting;
     Clock::time_point since_ = Clock::now();
     unsigned generation_ = 0;

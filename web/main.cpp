@@ -76,6 +76,7 @@ int main(int argc, char** argv) {
             std::cerr << "tempoline-web: " << why << "\n";
             return 2;
         }
+        calendar::InstallHolidays(holidays);  // the subscriptions' calendars follow it too
         service.SetHolidays(holidays);
     }
     web::HttpServer server(service, now, log, limits);

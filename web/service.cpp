@@ -80,23 +80,57 @@ Service::Service(ForecastSource& source, std::string version_offered, Now now, L
       index_(Html(200, IndexPageHtml())),
       download_(Html(200, DownloadPageHtml(version_))),
       wind_scale_(Html(200, WindScalePageHtml())),
-      not_found_(NotFound()) {
+      not_found_(NotFound()),
+      calendars_(std::make_unique<CalendarMaker>()) {
     SetHolidays(calendar::BuiltInHolidays());
+}
+
+Service::~Service() = default;
+
+namespace {
+
+// The tag of a text (FNV-1a, 64 bits, quoted): the same contents give the same tag on every start.
+std::string TagOf(const std::string& body) {
+    std::uint64_t h = 14695981039346656037ULL;
+    for (const unsigned char c : body) {
+        h ^= c;
+        h *= 1099511628211ULL;
+    }
+    char tag[24];
+    std::snprintf(tag, sizeof tag, "\"%016llx\"", static_cast<unsigned long long>(h));
+    return tag;
+}
+
+Reply CalendarReply(const std::string& text) {
+    if (text.empty()) return StatusReply(503);
+    Reply reply;
+    reply.content_type = "text/calendar; charset=utf-8";
+    reply.body = text;
+    reply.etag = TagOf(text);
+    return reply;
+}
+
+Reply PlainReply(int status, const std::string& utf8) {
+    Reply reply;
+    reply.status = status;
+    reply.content_type = "text/plain; charset=utf-8";
+    reply.body = utf8 + "\n";
+    return reply;
+}
+
+}  // namespace
+
+void Service::CalendarFor(const std::string& key, const cli::IcsRequest& request,
+                          std::function<void(Reply)> done) const {
+    calendars_->Make(key, request, [done = std::move(done)](const std::string& text) { done(CalendarReply(text)); });
 }
 
 void Service::SetHolidays(const calendar::HolidayTable& table) {
     holidays_.status = 200;
     holidays_.content_type = "text/tab-separated-values; charset=utf-8";
     holidays_.body = calendar::HolidayTableText(table);
-    // A tag of the contents (FNV-1a, 64 bits): the same table gives the same tag on every start.
-    std::uint64_t h = 14695981039346656037ULL;
-    for (const unsigned char c : holidays_.body) {
-        h ^= c;
-        h *= 1099511628211ULL;
-    }
-    char tag[24];
-    std::snprintf(tag, sizeof tag, "\"%016llx\"", static_cast<unsigned long long>(h));
-    holidays_.etag = tag;
+    holidays_.etag = TagOf(holidays_.body);
+    if (calendars_) calendars_->Forget();
 }
 
 Service::Routed Service::Route(std::string_view method, std::string_view target) const {
@@ -114,6 +148,15 @@ Service::Routed Service::Route(std::string_view method, std::string_view target)
         routed.reply = wind_scale_;
     } else if (path == "/holidays/cn.tsv") {
         routed.reply = holidays_;
+    } else if (path == "/calendar.ics") {
+        std::string why, text;
+        if (!ParseSubscription(QueryOfTarget(target), routed.calendar_request, routed.calendar_key, why)) {
+            routed.reply = PlainReply(400, "400 " + why);
+        } else if (calendars_->Kept(routed.calendar_key, text)) {
+            routed.reply = CalendarReply(text);
+        } else {
+            routed.needs_calendar = true;
+        }
     } else if (path.size() > kWeatherPrefix.size() + kWeatherSuffix.size() && path.starts_with(kWeatherPrefix) &&
                path.ends_with(kWeatherSuffix) &&
                FindPlace(path.substr(kWeatherPrefix.size(), path.size() - kWeatherPrefix.size() - kWeatherSuffix.size()),
@@ -153,6 +196,7 @@ Reply Service::WeatherReply(const Place& place, const SourceAnswer& answer, std:
 
 Reply Service::Answer(std::string_view method, std::string_view target) {
     Routed routed = Route(method, target);
+    if (routed.needs_calendar) return CalendarReply(cli::IcsCalendar(routed.calendar_request));
     if (!routed.needs_forecast) return routed.reply;
     const std::time_t now = now_();
     Reply reply = WeatherReply(routed.place, source_.ForecastFor(routed.place, now), now);

@@ -6,6 +6,9 @@
 //   GET /help/778.php             the wind scale the wind cells link to
 //   GET /holidays/cn.tsv          the public holiday table (the data file's format, UTF-8), with an
 //                                 ETag; If-None-Match with it gets 304
+//   GET /calendar.ics?from=...    a calendar subscription (web/subscription.h): the events of
+//                                 `tempo ics`, at most 10 years and 20 birthdays; 400 with the reason
+//                                 for any other query
 //   GET /                         a short index
 //
 // Pages are UTF-8 HTML. The viewer asks in the absolute form ("GET http://host/weather/... HTTP/1.0"):
@@ -25,6 +28,7 @@
 
 #include "calendar/holidays.h"
 #include "web/forecast.h"
+#include "web/subscription.h"
 
 namespace web {
 
@@ -56,6 +60,7 @@ bool IsOfferableVersion(const std::string& version);
 class Service {
 public:
     Service(ForecastSource& source, std::string version_offered, Now now, Log log);
+    ~Service();
 
     // The answer to a request, the forecast asked of the source on the calling thread; a missing
     // forecast is logged.
@@ -67,14 +72,22 @@ public:
     struct Routed {
         bool needs_forecast = false;
         Place place;  // when it does
-        Reply reply;  // when it does not
+        bool needs_calendar = false;  // a subscription's calendar not kept: CalendarFor makes it
+        std::string calendar_key;
+        cli::IcsRequest calendar_request;
+        Reply reply;  // when neither
     };
     Routed Route(std::string_view method, std::string_view target) const;
     Reply WeatherReply(const Place& place, const SourceAnswer& answer, std::time_t now) const;
 
     ForecastSource& Source() const { return source_; }
-    // The public holiday table served (the built-in one until another is set).
+    // The public holiday table served (the built-in one until another is set). The calendars of the
+    // subscriptions follow the table the program installed (calendar::Holidays()): the kept ones
+    // are forgotten.
     void SetHolidays(const calendar::HolidayTable& table);
+    // Makes a subscription's calendar away from the calling thread; `done` gets the answer (503 when
+    // too many calendars wait), on another thread.
+    void CalendarFor(const std::string& key, const cli::IcsRequest& request, std::function<void(Reply)> done) const;
     std::time_t CurrentTime() const { return now_(); }
 
 private:
@@ -93,6 +106,7 @@ private:
     Log log_;
     Reply index_, download_, wind_scale_, not_found_;  // the pages that never change
     Reply holidays_;
+    std::unique_ptr<CalendarMaker> calendars_;
     mutable std::mutex pages_mutex_;
     mutable std::map<std::int32_t, KeptPage> pages_;
 };
