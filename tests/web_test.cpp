@@ -1250,3 +1250,39 @@ TEST(WebSubscriptions, QueriesAnswersAndTheCache) {
 }
 
 }  // namespace
+
+namespace {
+
+// The kept forecasts and pages belong to a day in China: across midnight UTC+8 (16:00 UTC) a page
+// asked within the half hour of its forecast is made anew for the new day, and Open-Meteo is asked
+// for the new day's forecast, however recently the old one came.
+TEST(WebCaches, AcrossTheChangeOfDayInChina) {
+    constexpr std::time_t kBeforeMidnight = kMay12 + 15 * 3600 + 20 * 60;  // 2024-05-12 23:50 in China
+    constexpr std::time_t kAfterMidnight = kBeforeMidnight + 15 * 60;      // 2024-05-13 00:05
+    FakeOpenMeteo fake;
+    web::OpenMeteoSource source({"127.0.0.1", fake.port, 30, 5000});
+    ASSERT_TRUE(source.ForecastFor(Beijing(), kBeforeMidnight).ok);
+    ASSERT_TRUE(source.ForecastFor(Beijing(), kBeforeMidnight + 60).ok);  // kept
+    EXPECT_EQ(fake.asked.load(), 1);
+    ASSERT_TRUE(source.ForecastFor(Beijing(), kAfterMidnight).ok);  // a new day: asked again
+    EXPECT_EQ(fake.asked.load(), 2);
+    EXPECT_NE(fake.last_target.find("start_date=2024-05-13&end_date=2024-05-18"), std::string::npos) << fake.last_target;
+
+    // The page of a file's forecast (the same forecast on both days) is made for the day asked.
+    const auto file = DemoSource();
+    ASSERT_TRUE(file);
+    std::time_t now = kBeforeMidnight;
+    web::Service service(*file, "4.2", [&] { return now; }, [](const std::string&) {});
+    const auto first_label = [&] {
+        const web::Reply reply = service.Answer("GET", "/weather/101010100.shtml");
+        const weather::WeatherPage page = weather::ParseWeatherPage(weather::Utf8ToLocal(reply.body));
+        return page.ok ? page.days[0].date_label + " " + std::to_string(page.day) : std::string("unreadable");
+    };
+    EXPECT_EQ(first_label(), Gbk(u8"12日") + " 12");
+    now = kBeforeMidnight + 5 * 60;
+    EXPECT_EQ(first_label(), Gbk(u8"12日") + " 12");
+    now = kAfterMidnight;
+    EXPECT_EQ(first_label(), Gbk(u8"13日") + " 13");
+}
+
+}  // namespace
