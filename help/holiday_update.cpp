@@ -92,18 +92,6 @@ calendar::HolidayTable KeptHolidays(const std::string& kept_text) {
     return calendar::MergeHolidays(calendar::BuiltInHolidays(), kept);
 }
 
-void HolidayUpdate::Start() {
-    Stop();
-    stop_ = false;
-    finished_ = false;
-    thread_ = std::thread(&HolidayUpdate::Run, this);
-}
-
-void HolidayUpdate::Stop() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-}
-
 bool FetchHolidays(platform::Network& network, const std::string& host_port, const calendar::HolidayTable& current,
                    const KeepHolidays& keep, const platform::StopAsked& stop, HolidayUpdateResult& result) {
     // The table is at most 64 KiB; its head adds a few hundred bytes.
@@ -123,10 +111,5 @@ bool FetchHolidays(platform::Network& network, const std::string& host_port, con
     return !stop();
 }
 
-void HolidayUpdate::Run() {
-    HolidayUpdateResult result;
-    if (FetchHolidays(network_, host_, current_, keep_, [this] { return stop_.load(); }, result)) post_(result);
-    finished_ = true;
-}
 
 }  // namespace help

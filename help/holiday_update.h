@@ -5,12 +5,11 @@
 // its built-in table at every start.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "calendar/holidays.h"
+#include "help/background_job.h"
 #include "platform/network.h"
 
 namespace help {
@@ -59,26 +58,23 @@ public:
           host_(std::move(host_port)),
           current_(std::move(current)),
           keep_(std::move(keep)),
-          post_(std::move(post)) {}
-    ~HolidayUpdate() { Stop(); }
-    HolidayUpdate(const HolidayUpdate&) = delete;
-    HolidayUpdate& operator=(const HolidayUpdate&) = delete;
+          post_(std::move(post)),
+          job_([this](const platform::StopAsked& stop) {
+              HolidayUpdateResult result;
+              if (FetchHolidays(network_, host_, current_, keep_, stop, result)) post_(result);
+          }) {}
 
-    void Start();
-    void Stop();
-    bool Finished() const { return finished_.load(); }
+    void Start() { job_.Start(); }
+    void Stop() { job_.Stop(); }
+    bool Finished() const { return job_.Finished(); }
 
 private:
-    void Run();
-
     platform::Network& network_;
     std::string host_;
     calendar::HolidayTable current_;
     Keep keep_;
     Post post_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> finished_{false};
-    std::thread thread_;
+    BackgroundJob job_;  // last: it stops before the members it uses go
 };
 
 }  // namespace help

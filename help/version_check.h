@@ -3,11 +3,10 @@
 // own thread). Every failure ends the check silently. Stopped and joined when the window closes.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 
+#include "help/background_job.h"
 #include "platform/network.h"
 
 namespace help {
@@ -24,25 +23,21 @@ public:
           host_(std::move(host_port)),
           url_(std::move(url)),
           post_(std::move(post)),
-          then_(std::move(then)) {}
-    ~VersionCheck() { Stop(); }
-    VersionCheck(const VersionCheck&) = delete;
-    VersionCheck& operator=(const VersionCheck&) = delete;
+          then_(std::move(then)),
+          job_([this](const platform::StopAsked& stop) { Run(stop); }) {}
 
-    void Start();
-    void Stop();
-    bool Finished() const { return finished_.load(); }
+    void Start() { job_.Start(); }
+    void Stop() { job_.Stop(); }
+    bool Finished() const { return job_.Finished(); }
 
 private:
-    void Run();
+    void Run(const platform::StopAsked& stop);
 
     platform::Network& network_;
     std::string host_, url_;
     Post post_;
     Then then_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> finished_{false};
-    std::thread thread_;
+    BackgroundJob job_;  // last: it stops before the members it uses go
 };
 
 // "GET " + url + " HTTP/1.0", "Referer: http://" + host + "/", "User-Agent: nvk HTTP FILE DOWNLOAD",
