@@ -44,12 +44,13 @@ struct HelpDialog : win::Window {
     HWND title = nullptr;
     HWND page_box = nullptr;
     HWND labels[4] = {};
-    win::Font bold = win::MakeFont("宋体", 12, FW_BOLD);  // the current page's label
+    const win::WindowFont* bold = nullptr;  // the current page's label
     win::Colours colours;
     int page = 0;                                       // 1..4 once filled
     int fills = 0;
 
     bool OnCreate() override {
+        bold = MakeFont("宋体", 12, FW_BOLD);
         const DWORD box = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
         title = AddControl(L"EDIT", HelpText(0), box, kMargin, kTitleTop, kBoxWidth, kTitleHeight, kTitleBoxId, nullptr,
                            WS_EX_CLIENTEDGE);
@@ -111,7 +112,7 @@ struct HelpDialog : win::Window {
         for (int k : {previous, page}) {
             if (k < FirstLabelPage) continue;
             HWND label = labels[k - FirstLabelPage];
-            SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(k == page ? bold.get() : DialogFont()), FALSE);
+            SetControlFont(label, k == page ? bold : DialogFont());
             InvalidateRect(label, nullptr, TRUE);
         }
     }

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "text/gbk.h"
 #include "text/wide.h"
 #include "win/controls.h"
+#include "win/dpi.h"
 #include "win/services.h"
 #include "win/window.h"
 
@@ -23,15 +25,12 @@ constexpr COLORREF kOtherLine = RGB(40, 40, 40);  // the list's other lines
 
 constexpr std::size_t kTooltipBytes = 200;
 
-void Text(HDC dc, std::string_view s, int x, int y) {
-    const std::wstring w = text::GbkToWide(s);
-    TextOutW(dc, x, y, w.c_str(), static_cast<int>(w.size()));
-}
-
-// The part of a line of byte_pixels a byte that shows in a window `width` wide, drawn from x.
-void VisibleLine(HDC dc, std::string_view s, int x, int y, int width, int byte_pixels) {
+// The part of a line of byte_pixels a byte that shows in a window `width` wide, drawn from x (all in
+// 96-DPI pixels, drawn at the window's).
+void VisibleLine(HDC dc, const win::Scaler& scale, std::string_view s, int x, int y, int width, int byte_pixels) {
     const VisibleText part = VisiblePart(s, x, width, byte_pixels);
-    Text(dc, part.text, part.x, y);
+    const std::wstring w = text::GbkToWide(part.text);
+    TextOutW(dc, scale.Px(part.x), scale.Px(y), w.c_str(), static_cast<int>(w.size()));
 }
 
 }  // namespace
@@ -40,6 +39,16 @@ void VisibleLine(HDC dc, std::string_view s, int x, int y, int width, int byte_p
 // kept for the next time.
 struct LyricWindow : win::Window {
     LyricView* view = nullptr;
+    const win::WindowFont* list_font = nullptr;
+    const win::WindowFont* karaoke_font = nullptr;
+
+    bool OnCreate() override {
+        list_font = MakeFont("宋体", 20, FW_NORMAL);  // 10 pixels a byte
+        // 18 pixels a byte. Unsmoothed: over the see-through key colour, smoothed edges would leave
+        // a fringe of that colour around every character.
+        karaoke_font = MakeFont("宋体", 36, FW_BOLD, NONANTIALIASED_QUALITY);
+        return true;
+    }
 
     void OnDestroy() override {
         if (view->window_ == handle()) view->window_ = nullptr;  // gone some other way than Rebuild
@@ -48,7 +57,9 @@ struct LyricWindow : win::Window {
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
         switch (message) {
             case WM_PAINT:
-                win::PaintOffScreen(handle(), [this](HDC dc, const RECT& client) { view->Paint(dc, client); });
+                win::PaintOffScreen(handle(), [this](HDC dc, const RECT& client) {
+                    view->Paint(dc, client, scale(), list_font->get(), karaoke_font->get());
+                });
                 return 0;
             case WM_ERASEBKGND: return 1;
             case WM_LBUTTONDOWN: win::StartDrag(handle()); return 0;
@@ -69,12 +80,6 @@ void LyricView::Start(HWND player, std::int16_t* style, std::int32_t* top) {
     player_ = player;
     style_ = style;
     top_ = top;
-    list_font_ = win::MakeFont("宋体", 20, FW_NORMAL);     // 10 pixels a byte
-    // 18 pixels a byte. Unsmoothed: over the see-through key colour, smoothed edges would leave a
-    // fringe of that colour around every character.
-    karaoke_font_ = win::Font(CreateFontW(-36, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                                          CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH,
-                                          text::GbkToWide("宋体").c_str()));
     tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
                                0, player, nullptr, GetModuleHandleW(nullptr), nullptr);
     TTTOOLINFOW info{};
@@ -134,9 +139,19 @@ void LyricView::Rebuild() {
         Show(position_ms_, total_ms_);
         return;
     }
-    const SIZE screen = win::ScreenSize();
-    const WindowSize size = LyricWindowSize(kind, LongestLineBytes(lyric_), screen.cx);
-    const int top = LyricWindowTop(top_ ? *top_ : -1, size.height, screen.cy);
+    // On the player's monitor, in its 96-DPI pixels: as wide as the style and the longest line
+    // ask, centred; the stored top (a screen position) where the window and 100 pixels below it fit
+    // on that monitor, else 100 pixels above its bottom.
+    const std::vector<win::Monitor> monitors = win::Monitors();
+    RECT at;
+    GetWindowRect(player_, &at);
+    const win::Monitor& monitor = monitors[win::MonitorHolding(monitors, win::ToBox(at))];
+    const win::Scaler scale(monitor.dpi);
+    const WindowSize size = LyricWindowSize(kind, LongestLineBytes(lyric_), scale.Logical(monitor.area.Width()));
+    const int saved = top_ ? *top_ : -1;
+    const int saved_96 = saved >= monitor.area.top ? scale.Logical(saved - monitor.area.top) : -1;
+    const int top_96 = LyricWindowTop(saved_96, size.height, scale.Logical(monitor.area.Height()));
+    const int top = top_96 == saved_96 ? saved : monitor.area.top + scale.Px(top_96);
     if (top_) *top_ = top;
     auto state = std::make_unique<LyricWindow>();
     state->view = this;
@@ -144,7 +159,7 @@ void LyricView::Rebuild() {
     frame.class_name = L"TempolineLyric";
     frame.style = WS_POPUP;
     frame.ex_style = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-    frame.x = (screen.cx - size.width) / 2;
+    frame.x = monitor.area.left + (monitor.area.Width() - scale.Px(size.width)) / 2;
     frame.y = top;
     frame.width = size.width;
     frame.height = size.height;
@@ -178,33 +193,38 @@ void LyricView::Show(std::int32_t position_ms, std::int32_t total_ms) {
         // Just above the player, at its left edge.
         RECT r;
         GetWindowRect(player_, &r);
-        SendMessageW(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(r.left, std::max(0L, r.top - 24)));
+        const win::Window* player = win::Window::Of(player_);
+        const int above = player ? player->scale().Px(24) : 24;
+        SendMessageW(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(r.left, std::max(0L, r.top - above)));
         SendMessageW(tooltip_, TTM_TRACKACTIVATE, !line.empty(), reinterpret_cast<LPARAM>(&info));
         return;
     }
     if (window_) InvalidateRect(window_, nullptr, FALSE);
 }
 
-void LyricView::Paint(HDC dc, const RECT& client) {
+void LyricView::Paint(HDC dc, const RECT& client, const win::Scaler& scale, HFONT list_font, HFONT karaoke_font) {
     const auto kind = static_cast<LyricStyle>(style());
     HBRUSH background = CreateSolidBrush(kind == LyricStyle::kList ? kListBackground : kLyricKeyColour);
     FillRect(dc, &client, background);
     DeleteObject(background);
     SetBkMode(dc, TRANSPARENT);
     const int line = lyric_.current;
+    // The window in 96-DPI pixels.
+    const int width = scale.Logical(client.right);
+    const int height = scale.Logical(client.bottom);
     if (kind == LyricStyle::kList) {
-        HGDIOBJ old = SelectObject(dc, list_font_.get());
-        RECT band{0, 120, client.right, 140};
+        HGDIOBJ old = SelectObject(dc, list_font);
+        const RECT band = scale.Rect(0, 120, width, 140);
         HBRUSH b = CreateSolidBrush(kListBand);
         FillRect(dc, &band, b);
         DeleteObject(b);
         const int top = ListTop(lyric_, position_ms_, total_ms_);
-        const int left = ListLeft(client.right, LongestLineBytes(lyric_));
+        const int left = ListLeft(width, LongestLineBytes(lyric_));
         for (int n = 1; n <= LineCount(lyric_); ++n) {
             const int y = top + 20 * (n - 1);
-            if (y < -20 || y > client.bottom) continue;
+            if (y < -20 || y > height) continue;
             SetTextColor(dc, n == line ? kSung : kOtherLine);
-            VisibleLine(dc, lyric_.texts[static_cast<size_t>(n - 1)], left, y, client.right, 10);
+            VisibleLine(dc, scale, lyric_.texts[static_cast<size_t>(n - 1)], left, y, width, 10);
         }
         SelectObject(dc, old);
         return;
@@ -212,9 +232,9 @@ void LyricView::Paint(HDC dc, const RECT& client) {
     // Karaoke: the line in the waiting colour, then its sung part over it in the other colour. In
     // two rows the odd lines take the upper row from the left, the even ones the lower row ending
     // at the right, so that the next line already stands in the other row.
-    HGDIOBJ old = SelectObject(dc, karaoke_font_.get());
+    HGDIOBJ old = SelectObject(dc, karaoke_font);
     // A line wider than the window moves along as it is sung (KaraokeScroll).
-    const int visible = client.right - 40;
+    const int visible = width - 40;
     const auto draw = [&](int n, int x, int y) {
         const std::string s = KaraokeText(lyric_, n);
         if (s.empty()) return;
@@ -222,12 +242,13 @@ void LyricView::Paint(HDC dc, const RECT& client) {
         const int text_width = static_cast<int>(std::min<std::size_t>(s.size(), 1u << 24)) * 18;
         x -= KaraokeScroll(text_width, sung, visible);
         SetTextColor(dc, kWaiting);
-        VisibleLine(dc, s, x, y, client.right, 18);
+        VisibleLine(dc, scale, s, x, y, width, 18);
         if (n != line) return;
-        const HRGN clip = CreateRectRgn(std::max(x, 0), y, std::clamp(x + sung, 0, static_cast<int>(client.right)), y + 40);
+        const RECT sung_part = scale.Rect(std::max(x, 0), y, std::clamp(x + sung, 0, width), y + 40);
+        const HRGN clip = CreateRectRgnIndirect(&sung_part);
         SelectClipRgn(dc, clip);
         SetTextColor(dc, kSung);
-        VisibleLine(dc, s, x, y, client.right, 18);
+        VisibleLine(dc, scale, s, x, y, width, 18);
         SelectClipRgn(dc, nullptr);
         DeleteObject(clip);
     };
@@ -237,8 +258,8 @@ void LyricView::Paint(HDC dc, const RECT& client) {
         const int upper = line % 2 == 1 ? line : line + 1;
         const int lower = line % 2 == 0 ? line : line + 1;
         draw(upper, 20, 14);
-        const int width = static_cast<int>(std::min<std::size_t>(KaraokeText(lyric_, lower).size(), 1u << 24)) * 18;
-        draw(lower, std::max(20, static_cast<int>(client.right) - 20 - width), 74);
+        const int lower_width = static_cast<int>(std::min<std::size_t>(KaraokeText(lyric_, lower).size(), 1u << 24)) * 18;
+        draw(lower, std::max(20, width - 20 - lower_width), 74);
     }
     SelectObject(dc, old);
 }

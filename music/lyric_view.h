@@ -10,6 +10,7 @@
 
 #include "music/lyrics.h"
 #include "win/handles.h"
+#include "win/window.h"
 
 namespace music {
 
@@ -53,7 +54,8 @@ public:
 private:
     friend struct LyricWindow;
     void Rebuild();  // the display of the style made again: the window, or the tooltip
-    void Paint(HDC dc, const RECT& client);
+    // Paints the lyric window, in its 96-DPI geometry converted by the window, in its fonts.
+    void Paint(HDC dc, const RECT& client, const win::Scaler& scale, HFONT list_font, HFONT karaoke_font);
     void Failed(platform::ReplaceError why);
 
     HWND player_ = nullptr;
@@ -65,7 +67,6 @@ private:
     HWND window_ = nullptr;
     HWND tooltip_ = nullptr;
     std::string tooltip_text_;
-    win::Font list_font_, karaoke_font_;
 };
 
 }  // namespace music

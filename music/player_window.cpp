@@ -14,6 +14,7 @@
 #include "text/wide.h"
 #include "win/controls.h"
 #include "win/handles.h"
+#include "win/images.h"
 #include "win/services.h"
 #include "win/window.h"
 
@@ -33,6 +34,7 @@ constexpr COLORREF kLoopBand = RGB(150, 230, 150);   // the same while looping
 constexpr COLORREF kPressed = RGB(120, 220, 230);
 constexpr COLORREF kPlayingInk = RGB(200, 30, 30);  // the play list's playing entry
 constexpr int kListItemHeight = 16;
+constexpr SIZE kImageSize{20, 16};
 
 const char* const kButtonTexts[kButtonCount] = {"△", "＞", "|<", ">|", "<|", "|>", "□", "▁", "×"};
 const char* const kButtonTips[kButtonCount] = {"打开文件", "播放/暂停", "还原", "结束", "上一首",
@@ -50,8 +52,6 @@ namespace {
 
 constexpr UINT_PTR kSettleTimer = 2;  // the player goes above a new owner again
 constexpr int kSettlingRounds = 4;
-
-bool Inside(const RECT& r, POINT p) { return PtInRect(&r, p) != FALSE; }
 
 // An owned window stays above its owner when the owner comes to the front, but only once it is
 // there: a new owner does not move it. Just above a topmost owner is among the topmost windows.
@@ -90,8 +90,9 @@ struct PlayerWindow : win::Window {
     std::unique_ptr<Player> player;
     LyricView lyrics;
     HWND list = nullptr, display = nullptr, tooltip = nullptr;
-    win::Font font, small_font;
-    win::Bitmap images[3][2];
+    const win::WindowFont* font = nullptr;
+    const win::WindowFont* small_font = nullptr;
+    win::ScaledImage images[3][2];  // rendered at the scale nearest to the window's
     win::Colours colours;
     bool list_shown = false, topmost = false;
     int pressed = -1;              // the text button held down
@@ -104,20 +105,17 @@ struct PlayerWindow : win::Window {
     int drag_value = 0;
 
     bool OnCreate() override {
-        font = win::MakeFont("宋体", 12, FW_NORMAL);
-        small_font = win::MakeFont("宋体", 12, FW_BOLD);
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 2; ++j)
-                images[i][j] = win::Bitmap(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
-                    text::GbkToWide(kImageNames[i][j]).c_str(), IMAGE_BITMAP, 0, 0, 0)));
+        font = MakeFont("宋体", 12, FW_NORMAL);
+        small_font = MakeFont("宋体", 12, FW_BOLD);
+        LoadImages();
         // MCI draws nothing for sound, but it wants a window: a hidden one.
         display = AddControl(L"STATIC", "", 0, 0, 0, 1, 1, kDisplayId);
         ShowWindow(display, SW_HIDE);
         // Drawn by the window: the playing entry has a mark of its own, apart from the selection,
         // which is the user's.
         list = AddControl(L"LISTBOX", "", WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
-                          8, kHeight, kWidth - 16, kListHeight - 8, kPlayListId, font.get(), WS_EX_CLIENTEDGE);
-        SendMessageW(list, LB_SETITEMHEIGHT, 0, kListItemHeight);
+                          8, kHeight, kWidth - 16, kListHeight - 8, kPlayListId, font, WS_EX_CLIENTEDGE);
+        SetItemHeight(list, kListItemHeight);
         ShowWindow(list, SW_HIDE);
         SetWindowSubclass(list, ListKeys, 1, reinterpret_cast<DWORD_PTR>(this));
         tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
@@ -129,7 +127,7 @@ struct PlayerWindow : win::Window {
             info.uFlags = TTF_SUBCLASS;
             info.hwnd = handle();
             info.uId = static_cast<UINT_PTR>(b + 1);
-            info.rect = ButtonRect(b);
+            info.rect = scale().Rect(ButtonRect(b));
             info.lpszText = const_cast<wchar_t*>(tip.c_str());
             SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
         }
@@ -148,9 +146,26 @@ struct PlayerWindow : win::Window {
         if (context.history) player->LoadList(*context.history);
         lyrics.Start(handle(), context.lyric_style, context.lyric_top);
         RefreshList();
-        const RECT r = win::CentredOnScreen(kWidth, kHeight);
-        SetWindowPos(handle(), nullptr, r.left, r.top, kWidth, kHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        PlaceCentred(kWidth, kHeight);
         return true;
+    }
+
+    void LoadImages() {
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 2; ++j) images[i][j].Load(kImageNames[i][j], kImageSize, scale().dpi());
+    }
+
+    // At another DPI: the images of that scale, the buttons' tooltips where the buttons now are.
+    void OnDpiChanged() override {
+        LoadImages();
+        for (int b = 0; b < kButtonCount; ++b) {
+            TTTOOLINFOW info{};
+            info.cbSize = sizeof info;
+            info.hwnd = handle();
+            info.uId = static_cast<UINT_PTR>(b + 1);
+            info.rect = scale().Rect(ButtonRect(b));
+            SendMessageW(tooltip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
+        }
     }
 
     void OnDestroy() override {
@@ -216,7 +231,8 @@ struct PlayerWindow : win::Window {
         const COLORREF ink = selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : playing ? kPlayingInk : GetSysColor(COLOR_WINDOWTEXT);
         if (playing) {
             const int y = (r.top + r.bottom) / 2;
-            const POINT mark[3] = {{r.left + 3, y - 4}, {r.left + 3, y + 4}, {r.left + 8, y}};
+            const win::Scaler& s = scale();
+            const POINT mark[3] = {{r.left + s.Px(3), y - s.Px(4)}, {r.left + s.Px(3), y + s.Px(4)}, {r.left + s.Px(8), y}};
             HBRUSH brush = colours.BrushOf(ink);
             HGDIOBJ old_brush = SelectObject(d.hDC, brush);
             HGDIOBJ old_pen = SelectObject(d.hDC, GetStockObject(NULL_PEN));
@@ -226,8 +242,8 @@ struct PlayerWindow : win::Window {
         }
         SetBkMode(d.hDC, TRANSPARENT);
         SetTextColor(d.hDC, ink);
-        HGDIOBJ old = SelectObject(d.hDC, playing ? small_font.get() : font.get());
-        r.left += 12;
+        HGDIOBJ old = SelectObject(d.hDC, playing ? small_font->get() : font->get());
+        r.left += scale().Px(12);
         DrawText(d.hDC, FileNameOf(player->list().Entry(k)), r, DT_LEFT | DT_END_ELLIPSIS);
         SelectObject(d.hDC, old);
         if (d.itemState & ODS_FOCUS) DrawFocusRect(d.hDC, &d.rcItem);
@@ -290,9 +306,7 @@ struct PlayerWindow : win::Window {
     void ShowPlayList(bool shown) {
         list_shown = shown;
         ShowWindow(list, shown ? SW_SHOW : SW_HIDE);
-        RECT r;
-        GetWindowRect(handle(), &r);
-        SetWindowPos(handle(), nullptr, 0, 0, kWidth, kHeight + (shown ? kListHeight : 0), SWP_NOMOVE | SWP_NOZORDER);
+        SetClientSize(kWidth, kHeight + (shown ? kListHeight : 0));
         InvalidateRect(handle(), nullptr, TRUE);
     }
 
@@ -480,9 +494,15 @@ struct PlayerWindow : win::Window {
         return false;
     }
 
-    // --- mouse
-    int BarValueAt(int x) const { return std::clamp(x - static_cast<int>(ProgressBarRect().left) - 8, 0, kBarPixels); }
-    int VolumeAt(int x) const { return std::clamp((x - static_cast<int>(VolumeBarRect().left)) * 2, 0, 100); }
+    // --- mouse: `p` in the window's pixels; the skin's places are 96-DPI rectangles, its bars count
+    // 96-DPI pixels (a bar pixel is a unit of the playing position).
+    bool Inside(const RECT& logical, POINT p) const { return scale().Hit(logical, p); }
+    int BarValueAt(int x) const {
+        return std::clamp(scale().Logical(x) - static_cast<int>(ProgressBarRect().left) - 8, 0, kBarPixels);
+    }
+    int VolumeAt(int x) const { return std::clamp((scale().Logical(x) - static_cast<int>(VolumeBarRect().left)) * 2, 0, 100); }
+    // Where in the progress bar control a press falls, for the marks of partial play.
+    int BarOffsetAt(int x) const { return scale().Logical(x) - static_cast<int>(ProgressBarRect().left); }
 
     void OnLeftDown(POINT p) {
         SetFocus(handle());
@@ -496,7 +516,7 @@ struct PlayerWindow : win::Window {
         }
         if (Inside(ProgressBarRect(), p)) {
             if (GetKeyState(VK_CONTROL) < 0) {
-                Act([&] { player->MarkRangeStart(p.x - ProgressBarRect().left); });
+                Act([&] { player->MarkRangeStart(BarOffsetAt(p.x)); });
             } else if (player->file_open()) {
                 Act([this] { player->BeginDrag(); });
                 dragging = 1;
@@ -553,22 +573,32 @@ struct PlayerWindow : win::Window {
         if (dragging) InvalidateRect(handle(), nullptr, FALSE);
     }
 
-    // --- painting
-    void DrawText(HDC dc, const std::string& s, RECT r, UINT format) {
+    // --- painting, in the skin's 96-DPI geometry converted to the window's pixels
+    void DrawText(HDC dc, const std::string& s, const RECT& logical, UINT format) {
         const std::wstring w = text::GbkToWide(s);
+        RECT r = scale().Rect(logical);
         ::DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &r, format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
 
-    void Fill(HDC dc, RECT r, COLORREF c) { FillRect(dc, &r, colours.BrushOf(c)); }
+    void Fill(HDC dc, const RECT& logical, COLORREF c) {
+        const RECT r = scale().Rect(logical);
+        FillRect(dc, &r, colours.BrushOf(c));
+    }
 
-    void Paint(HDC dc) {
-        RECT client;
-        GetClientRect(handle(), &client);
-        Fill(dc, client, kSkin);
-        FrameRect(dc, &client, colours.BrushOf(kInk));
+    // A frame one 96-DPI pixel wide along the inside of a rectangle of pixels.
+    void Frame(HDC dc, RECT pixels, COLORREF c) {
+        for (int line = scale().Px(1); line > 0; --line) {
+            FrameRect(dc, &pixels, colours.BrushOf(c));
+            InflateRect(&pixels, -1, -1);
+        }
+    }
+
+    void Paint(HDC dc, const RECT& client) {
+        FillRect(dc, &client, colours.BrushOf(kSkin));
+        Frame(dc, client, kInk);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, kInk);
-        HGDIOBJ old = SelectObject(dc, font.get());
+        HGDIOBJ old = SelectObject(dc, font->get());
         DrawText(dc, player->TitleText(), RECT{10, 6, 186, 22}, DT_LEFT | DT_END_ELLIPSIS);
         std::string time = player->TimeLabel();
         if (dragging == 1) time = TimeText(BarToMs(drag_value, player->total_length())) + "/" + TimeText(player->total_length());
@@ -584,15 +614,7 @@ struct PlayerWindow : win::Window {
         Fill(dc, RECT{at - 3, bar.top, at + 3, bar.bottom}, kInk);
         // The images and the volume bar.
         const int image_state[3] = {player->mute() ? 1 : 0, lyrics.hidden() ? 1 : 0, list_shown ? 0 : 1};
-        HDC memory = CreateCompatibleDC(dc);
-        for (int i = 0; i < 3; ++i) {
-            const RECT r = ImageRect(i);
-            if (!images[i][image_state[i]].get()) continue;
-            HGDIOBJ before = SelectObject(memory, images[i][image_state[i]].get());
-            BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, before);
-        }
-        DeleteDC(memory);
+        for (int i = 0; i < 3; ++i) images[i][image_state[i]].Draw(dc, scale().Rect(ImageRect(i)));
         const RECT volume = VolumeBarRect();
         Fill(dc, RECT{volume.left, volume.top + 3, volume.right, volume.bottom - 3}, kTrack);
         Fill(dc, RECT{volume.left, volume.top + 3, volume.left + player->volume() / 2, volume.bottom - 3}, kInk);
@@ -600,11 +622,11 @@ struct PlayerWindow : win::Window {
         Fill(dc, RECT{v - 2, volume.top, v + 2, volume.bottom}, kInk);
         DrawText(dc, std::to_string(player->volume()), RECT{volume.right + 4, volume.top - 3, kWidth - 6, volume.bottom + 3}, DT_LEFT);
         // The text buttons; a pressed one shows sunk, its caption a pixel lower and to the right.
-        SelectObject(dc, small_font.get());
+        SelectObject(dc, small_font->get());
         for (int b = 0; b < kButtonCount; ++b) {
             RECT r = ButtonRect(b);
             Fill(dc, r, b == pressed ? kPressed : kSkin);
-            FrameRect(dc, &r, colours.BrushOf(kInk));
+            Frame(dc, scale().Rect(r), kInk);
             if (b == pressed) OffsetRect(&r, 1, 1);
             DrawText(dc, b == kPlayButton ? player->PlayButtonText() : kButtonTexts[b], r, DT_CENTER);
         }
@@ -615,7 +637,7 @@ struct PlayerWindow : win::Window {
         const POINT p{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
         switch (message) {
             case WM_PAINT:  // drawn off screen first: the 100 ms tick would flicker otherwise
-                win::PaintOffScreen(handle(), [this](HDC dc, const RECT&) { Paint(dc); });
+                win::PaintOffScreen(handle(), [this](HDC dc, const RECT& client) { Paint(dc, client); });
                 return 0;
             case WM_ERASEBKGND: return 1;
             case WM_TIMER:
@@ -630,7 +652,7 @@ struct PlayerWindow : win::Window {
             case WM_MOUSEMOVE: OnMouseMove(p); return 0;
             case WM_RBUTTONDOWN:
                 if (Inside(ProgressBarRect(), p) && GetKeyState(VK_CONTROL) < 0) {
-                    Act([&] { player->MarkRangeEnd(p.x - ProgressBarRect().left); });
+                    Act([&] { player->MarkRangeEnd(BarOffsetAt(p.x)); });
                     return 0;
                 }
                 break;

@@ -40,7 +40,7 @@ struct PersonalDaysEditor : win::Window {
     std::unique_ptr<SoundFile> preview;
     bool paused = false;
     Calendar fields_calendar = Calendar::kGregorian;  // what the year, month and day fields hold
-    win::Font list_font;
+    const win::WindowFont* list_font = nullptr;
     win::Colours colours;
     HWND list = nullptr, year = nullptr, month = nullptr, day = nullptr, leap = nullptr, title = nullptr,
          audio = nullptr, preview_button = nullptr, preview_state = nullptr, status = nullptr, hint = nullptr;
@@ -49,10 +49,10 @@ struct PersonalDaysEditor : win::Window {
     int Mode() const { return static_cast<int>(context.mode); }
 
     bool OnCreate() override {
-        list_font = tools::TableFont(14);
+        list_font = tools::TableFont(*this, 14);
         list = AddControl(L"LISTBOX", "", WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 12,
-                          12, kClientWidth - 24, kListHeight, kDayListId, list_font.get(), WS_EX_CLIENTEDGE);
-        SendMessageW(list, LB_SETHORIZONTALEXTENT, 1000, 0);
+                          12, kClientWidth - 24, kListHeight, kDayListId, list_font, WS_EX_CLIENTEDGE);
+        SendMessageW(list, LB_SETHORIZONTALEXTENT, scale().Px(1000), 0);
         int y = kListHeight + 24;
         const DWORD box = WS_TABSTOP | ES_AUTOHSCROLL;
         labels[0] = AddControl(L"STATIC", "", SS_RIGHT, 12, y + 4, 44, 16, kYearLabelId);
@@ -117,6 +117,7 @@ struct PersonalDaysEditor : win::Window {
     }
 
     void OnShown() override { SetFocus(year); }
+    void OnDpiChanged() override { SendMessageW(list, LB_SETHORIZONTALEXTENT, scale().Px(1000), 0); }
 
     void OnDestroy() override {
         KillTimer(handle(), kPreviewTimer);

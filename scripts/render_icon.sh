@@ -3,9 +3,11 @@
 #
 #   scripts/render_icon.sh [PNG_DIR]
 #
-# Sizes 24, 32, 48, 64, 128 and 256 come from resources/icon/tempoline.svg; 16 comes from
-# resources/icon/tempoline-16.svg, the same picture redrawn on the pixel grid. The 256 pixel
-# image is stored PNG-compressed inside the .ico, the others as plain 32-bit bitmaps.
+# Sizes 20, 24, 32, 40, 48, 64 and 256 come from resources/icon/tempoline.svg; 16 comes from
+# resources/icon/tempoline-16.svg, the same picture redrawn on the pixel grid. These are the sizes
+# Windows asks for at 100 %, 125 %, 150 % and 200 % (small icons 16, 20, 24, 32; large ones 32, 40,
+# 48, 64) and for the largest views (256), so none is scaled. The 256 pixel image is stored
+# PNG-compressed inside the .ico, the others as plain 32-bit bitmaps.
 # The rendered PNGs are kept in PNG_DIR when one is given (to look at them), else thrown away.
 #
 # Needs: rsvg-convert (Debian package librsvg2-bin) and python3 (standard library only).
@@ -33,7 +35,7 @@ else
 fi
 
 pngs=()
-for size in 16 24 32 48 64 128 256; do
+for size in 16 20 24 32 40 48 64 256; do
   svg="$icon_dir/tempoline.svg"
   if [ "$size" -eq 16 ]; then svg="$icon_dir/tempoline-16.svg"; fi
   png="$png_dir/tempoline-$size.png"

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <memory>
+#include <optional>
 
 #include "calendar/holidays.h"
 #include "calendar/lunar_year.h"
@@ -24,21 +25,14 @@ namespace shell {
 
 namespace {
 
-// The page's centre at the stored one (or the screen's centre), the whole page on the screen: a
-// centre stored near an edge, or one the other page left behind, must not put the caption out of
+// The page's centre at the stored one (or centred on the primary monitor), on the monitor that holds
+// that centre at its DPI, the whole page on that monitor's work area: a centre stored near an edge,
+// one the other page left behind, or one on a monitor that is gone must not put the caption out of
 // reach.
 void PlaceAtStoredCentre(HWND window, const Settings& settings) {
-    RECT r;
-    GetWindowRect(window, &r);
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    RECT placed = win::CentredOnScreen(width, height);
-    if (settings.form_center_x >= 0 && settings.form_center_y >= 0) {
-        const int left = settings.form_center_x - width / 2;
-        const int top = settings.form_center_y - height / 2;
-        placed = win::KeptOnScreen({left, top, left + width, top + height});
-    }
-    SetWindowPos(window, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    std::optional<POINT> centre;
+    if (settings.form_center_x >= 0 && settings.form_center_y >= 0) centre = POINT{settings.form_center_x, settings.form_center_y};
+    win::PlaceAtCentre(window, centre);
 }
 
 // A switch of the command line that opens one tools window as the program's only window.
@@ -243,8 +237,9 @@ int RunProgram(const std::string& command_line) {
     GetModuleFileNameW(nullptr, module, MAX_PATH);
     program.path = SplitProgramPath(text::WideToGbk(module));
 
-    const SIZE screen = win::ScreenSize();
-    program.settings = LoadSettings(*program.registry, program.path, ScreenSize{screen.cx, screen.cy}, win::BitmapFileLoads);
+    // A stored centre is taken when it lies within the monitors' reach (on a second monitor too).
+    const SIZE reach = win::DesktopReach();
+    program.settings = LoadSettings(*program.registry, program.path, ScreenSize{reach.cx, reach.cy}, win::BitmapFileLoads);
     calendar::SetModernCalculateAncientFlag(program.settings.modern_calculate_ancient_flag != 0);
     program.holidays_file = KeptHolidaysFile();
     LoadKeptHolidays(program.holidays_file);

@@ -31,7 +31,7 @@ struct DateRow {
 };
 
 struct DateToolsWindow : ToolWindow {
-    win::Font box_font = TableFont(16);  // the boxes of dates and numbers
+    const win::WindowFont* box_font = nullptr;  // the boxes of dates and numbers
     win::Colours colours;
     DateRow dates[2];
     int date_count = 1;
@@ -47,7 +47,7 @@ struct DateToolsWindow : ToolWindow {
 
     HWND Box(int id, int y, int width, DWORD style) {
         return AddControl(L"EDIT", "", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL | style, kBoxX, y, width, kDateBox.cy,
-                          id, box_font.get(), WS_EX_CLIENTEDGE);
+                          id, box_font, WS_EX_CLIENTEDGE);
     }
 
     // One date entry: label, box, 纪元前, and the calendar it is written in.
@@ -104,6 +104,7 @@ struct DateToolsWindow : ToolWindow {
     }
 
     bool OnCreate() override {
+        box_font = TableFont(*this, 16);
         int y = 14;
         if (mode == 2) {
             two_dates = AddControl(L"BUTTON", "计算两个日期的间隔日数", WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON,

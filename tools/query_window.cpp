@@ -12,6 +12,7 @@
 #include "text/wide.h"
 #include "tools/condition_queries.h"
 #include "win/controls.h"
+#include "win/dpi.h"
 
 // The search runs on a worker thread. The engine's search is one call that only reports back
 // through its progress callback; running it on the window's thread would freeze the window for the
@@ -92,7 +93,7 @@ void DropSearchMessages(HWND window) {
 }
 
 struct QueryWindow : ToolWindow {
-    win::Font result_font = TableFont(kResultFontHeight);
+    const win::WindowFont* result_font = nullptr;
     HWND lists[kCriteriaCount] = {};  // mode 1
     HWND options[4] = {};             // mode 2: the kinds of month, and the leap month's base month
     HWND base_month = nullptr;
@@ -164,6 +165,7 @@ struct QueryWindow : ToolWindow {
     }
 
     bool OnCreate() override {
+        result_font = TableFont(*this, kResultFontHeight);
         int y = 0;
         if (mode == 1) {
             AddCriteria();
@@ -182,11 +184,12 @@ struct QueryWindow : ToolWindow {
         y += 32;
         status = AddControl(L"STATIC", "", SS_LEFT | SS_NOPREFIX, 12, y, kClientWidth - 24, 16, kQueryStatusId);
         y += 22;
-        const int height = kResultLines * win::LineHeight(result_font.get()) + 8 + GetSystemMetrics(SM_CYHSCROLL);
+        const int height =
+            kResultLines * Measure96(result_font).line_height + 8 + win::MetricAt(SM_CYHSCROLL, win::kBaseDpi);
         result = AddControl(L"EDIT", "",
                             WS_GROUP | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
                                 ES_AUTOVSCROLL | ES_AUTOHSCROLL,
-                            12, y, kClientWidth - 24, height, kQueryResultId, result_font.get(), WS_EX_CLIENTEDGE);
+                            12, y, kClientWidth - 24, height, kQueryResultId, result_font, WS_EX_CLIENTEDGE);
         SendMessageW(result, EM_SETLIMITTEXT, 0, 0);
 
         const int year = astro::DayNumberToDate(context.start_day).year;

@@ -25,10 +25,11 @@ struct ToolContext {
 // (no owner) the window stands for the program on the task bar.
 win::Frame ToolFrame(const wchar_t* class_name, const char* item_name, HWND owner);
 
-// A fixed-width Chinese font in which one Chinese character is exactly two digits wide, so that the
-// columns of the tables (laid out by counting GBK bytes) line up: "新宋体" where it is such a font,
-// otherwise the first of a few other monospaced Chinese faces that is. `height` in pixels.
-win::Font TableFont(int height);
+// A fixed-width Chinese font of a window in which one Chinese character is exactly two digits wide,
+// so that the columns of the tables (laid out by counting GBK bytes) line up: "新宋体" where it is
+// such a font, otherwise the first of a few other monospaced Chinese faces that is. `height` in
+// 96-DPI pixels.
+const win::WindowFont* TableFont(win::Window& window, int height);
 
 // The state object of a tools window: the mode its menu item chose, and what the program handed it.
 struct ToolWindow : win::Window {

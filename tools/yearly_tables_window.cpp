@@ -7,6 +7,7 @@
 #include "places/place_lists.h"
 #include "tools/yearly_tables.h"
 #include "win/controls.h"
+#include "win/dpi.h"
 
 namespace tools {
 
@@ -19,7 +20,7 @@ constexpr int kTableLines = 24;
 constexpr int kTableFontHeight = 16;
 
 struct YearlyTablesWindow : ToolWindow {
-    win::Font table_font = TableFont(kTableFontHeight);
+    const win::WindowFont* table_font = nullptr;
     HWND year = nullptr;
     HWND bc = nullptr;
     places::PlaceLists place;  // mode 4
@@ -80,10 +81,12 @@ struct YearlyTablesWindow : ToolWindow {
     }
 
     bool OnCreate() override {
-        // Room for the widest line beside the scroll bar (the box's frame and margins included).
-        const int table_width =
-            kTableColumns * win::DigitWidth(table_font.get()) + GetSystemMetrics(SM_CXVSCROLL) + 16;
-        const int table_height = kTableLines * win::LineHeight(table_font.get()) + 8;
+        // Room for the widest line beside the scroll bar (the box's frame and margins included), in
+        // the 96-DPI pixels of the layout.
+        table_font = TableFont(*this, kTableFontHeight);
+        const win::FontMeasures measures = Measure96(table_font);
+        const int table_width = kTableColumns * measures.digit_width + win::MetricAt(SM_CXVSCROLL, win::kBaseDpi) + 16;
+        const int table_height = kTableLines * measures.line_height + 8;
         const int client_width = std::max(kMinClientWidth, table_width + 24);
 
         int y = 14;
@@ -109,7 +112,7 @@ struct YearlyTablesWindow : ToolWindow {
         table = AddControl(L"EDIT", "",
                            WS_GROUP | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
                                ES_AUTOHSCROLL,
-                           12, y, client_width - 24, table_height, kTableBoxId, table_font.get(), WS_EX_CLIENTEDGE);
+                           12, y, client_width - 24, table_height, kTableBoxId, table_font, WS_EX_CLIENTEDGE);
         SendMessageW(table, EM_SETLIMITTEXT, 0, 0);
         ShowYear(astro::DayNumberToDate(context.start_day).year);
         PlaceCentred(client_width, y + table_height + 12);

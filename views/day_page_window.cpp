@@ -11,6 +11,7 @@
 #include "views/holiday_marks.h"
 #include "views/stepping_list.h"
 #include "win/controls.h"
+#include "win/images.h"
 #include "win/window.h"
 
 namespace views {
@@ -69,6 +70,7 @@ struct DayPage : PageWindow {
     DayHoliday shown_holiday;
     win::Colours colours;
     win::Bitmap bitmap;
+    std::string picture_path;  // the file of the background picture shown, "" for none
 
     int IndexOf(HWND list) const {
         for (int i = 0; i < kDayListCount; ++i)
@@ -90,7 +92,7 @@ struct DayPage : PageWindow {
     bool OnCreate() override {
         tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                   handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, 360);  // a long list of days wraps
+        SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, scale().Px(360));  // a long list of days wraps
         for (int i = 0; i < kDayListCount; ++i) {
             const Placement& p = kListPlacement[i];
             lists[i] = AddControl(L"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, p.x, p.y, p.width, 240,
@@ -169,8 +171,8 @@ struct DayPage : PageWindow {
         shown_holiday = HolidayOfDay(state.day, options.show_holidays);
         const bool marked = !shown_holiday.mark.empty();
         win::SetText(holiday, shown_holiday.mark);
-        SetWindowPos(information, nullptr, 0, 0, kInformationWidth - (marked ? kMarkSize + 2 : 0), kInformationHeight,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        MoveControl(information, kInformationX, kInformationY, kInformationWidth - (marked ? kMarkSize + 2 : 0),
+                    kInformationHeight);
         ShowWindow(holiday, marked ? SW_SHOWNA : SW_HIDE);
         SetTooltip(holiday, shown_holiday.text, holiday_tip_added);
     }
@@ -213,14 +215,20 @@ struct DayPage : PageWindow {
         ShowLines();
     }
 
+    // The picture is scaled smoothly to the page's size at its DPI, from the file each time.
     bool SetBackgroundPicture(const std::string& path) override {
-        win::Bitmap loaded(static_cast<HBITMAP>(
-            LoadImageW(nullptr, text::GbkToWide(path).c_str(), IMAGE_BITMAP, kSize.cx, kSize.cy, LR_LOADFROMFILE)));
+        win::Bitmap loaded = win::LoadPictureAt(path, scale().Size(kSize));
         if (!loaded) return false;
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(loaded.get()));
         bitmap = std::move(loaded);
+        picture_path = path;
         InvalidateRect(handle(), nullptr, TRUE);
         return true;
+    }
+
+    void OnDpiChanged() override {
+        SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, scale().Px(360));
+        if (!picture_path.empty()) SetBackgroundPicture(picture_path);
     }
 
     bool OnCommand(int, int code, HWND control) override {

@@ -83,10 +83,10 @@ struct MonthPage : PageWindow {
     std::array<DayHoliday, kMonthCellCount> holidays{};
     HWND panel = nullptr;
     HWND moon_line = nullptr;
-    win::Font title_font = win::MakeFont("楷体_GB2312", 18, FW_NORMAL);
-    win::Font header_font = win::MakeFont("楷体_GB2312", 16, FW_BOLD);
-    win::Font number_font = win::MakeFont("楷体_GB2312", 16, FW_BOLD);
-    win::Font lunar_font = win::MakeFont("宋体", 12, FW_BOLD);
+    const win::WindowFont* title_font = nullptr;
+    const win::WindowFont* header_font = nullptr;
+    const win::WindowFont* number_font = nullptr;
+    const win::WindowFont* lunar_font = nullptr;
     win::Colours colours;
 
     bool CellUsed(int cell) const { return cells[cell - 1].day != astro::InvalidDayNumber; }
@@ -98,7 +98,7 @@ struct MonthPage : PageWindow {
 
     // A label lets the mouse through to the page (a static control without SS_NOTIFY does so by
     // itself); a message sent to the label itself is passed on at the same place of the page.
-    HWND Label(int id, const RECT& r, DWORD style, HFONT font) {
+    HWND Label(int id, const RECT& r, DWORD style, const win::WindowFont* font) {
         HWND label = AddControl(L"STATIC", "", SS_NOPREFIX | style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                 id, font);
         win::PassMouseToParent(label);
@@ -121,16 +121,20 @@ struct MonthPage : PageWindow {
     }
 
     bool OnCreate() override {
+        title_font = MakeFont("楷体_GB2312", 18, FW_NORMAL);
+        header_font = MakeFont("楷体_GB2312", 16, FW_BOLD);
+        number_font = MakeFont("楷体_GB2312", 16, FW_BOLD);
+        lunar_font = MakeFont("宋体", 12, FW_BOLD);
         // The maximise box stays, greyed: the page has one size.
         EnableMenuItem(GetSystemMenu(handle(), FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
         year_list = List(kMonthYearListId, kYearList, year_dropdown);
         month_list = List(kMonthMonthListId, kMonthList, month_dropdown);
-        title = Label(kMonthTitleId, kTitle, SS_CENTER | SS_CENTERIMAGE, title_font.get());
+        title = Label(kMonthTitleId, kTitle, SS_CENTER | SS_CENTERIMAGE, title_font);
         win::SetText(title, "公 历");
         for (int column = 0; column < kWeekdayCount; ++column) {
             RECT r = HeaderRect(column);
             InflateRect(&r, -1, -1);  // inside the frame the page draws
-            headers[column] = Label(kFirstWeekdayHeaderId + column, r, SS_CENTER | SS_CENTERIMAGE, header_font.get());
+            headers[column] = Label(kFirstWeekdayHeaderId + column, r, SS_CENTER | SS_CENTERIMAGE, header_font);
             win::SetText(headers[column], WeekdayHeader(column));
         }
         for (int cell = 1; cell <= kMonthCellCount; ++cell) {
@@ -141,17 +145,15 @@ struct MonthPage : PageWindow {
                 return RECT{x, y, x + kCellLabel.cx, y + kCellLabel.cy};
             };
             numbers[cell - 1] =
-                Label(kCellNumberId + cell, label_at(kNumberOffset), SS_CENTER | WS_CLIPSIBLINGS, number_font.get());
+                Label(kCellNumberId + cell, label_at(kNumberOffset), SS_CENTER | WS_CLIPSIBLINGS, number_font);
             const RECT mark{frame.right - 2 - kHolidayMark.cx, frame.top + 2, frame.right - 2,
                             frame.top + 2 + kHolidayMark.cy};
-            holiday_marks[cell - 1] = Label(kCellHolidayId + cell, mark, SS_CENTER, lunar_font.get());
+            holiday_marks[cell - 1] = Label(kCellHolidayId + cell, mark, SS_CENTER, lunar_font);
             SetWindowPos(holiday_marks[cell - 1], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            lunar_lines[cell - 1] = Label(kCellLunarId + cell, label_at(kLunarOffset), SS_CENTER, lunar_font.get());
+            lunar_lines[cell - 1] = Label(kCellLunarId + cell, label_at(kLunarOffset), SS_CENTER, lunar_font);
         }
         // The panel and the moon line take the room left below the grid, whatever the caption's height.
-        RECT client;
-        GetClientRect(handle(), &client);
-        const int moon_top = std::max<int>(client.bottom - 4 - kMoonLineHeight, kPanelTop + 3 * kMoonLineHeight);
+        const int moon_top = std::max<int>(ClientSize().cy - 4 - kMoonLineHeight, kPanelTop + 3 * kMoonLineHeight);
         panel = TextBox(kMonthPanelId, RECT{kTitle.left, kPanelTop, kTitle.right, moon_top - 3},
                         ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL);
         moon_line = TextBox(kMonthMoonLineId, RECT{kGridLeft, moon_top, kGridRight, moon_top + kMoonLineHeight},
@@ -215,7 +217,7 @@ struct MonthPage : PageWindow {
 
     // Repaints the grid: frames and fills by the page, the labels by themselves.
     void RedrawGrid() {
-        RECT grid{kGridLeft - 2, kGridTop - 2, kGridRight + 2, kGridTop + 5 * kCellPitchY + kCellHeight + 2};
+        const RECT grid = scale().Rect(kGridLeft - 2, kGridTop - 2, kGridRight + 2, kGridTop + 5 * kCellPitchY + kCellHeight + 2);
         RedrawWindow(handle(), &grid, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
 
@@ -244,28 +246,35 @@ struct MonthPage : PageWindow {
         return cell == SelectedCell() ? kSelectedBackground : CellUsed(cell) ? kCellBackground : kPageBackground;
     }
 
+    // A box of the grid (96-DPI pixels) filled, and framed with a line one 96-DPI pixel wide.
+    void PaintBox(HDC dc, const RECT& logical, COLORREF fill, COLORREF frame) {
+        RECT r = scale().Rect(logical);
+        FillRect(dc, &r, colours.BrushOf(fill));
+        Frame(dc, logical, frame);
+    }
+    void Frame(HDC dc, const RECT& logical, COLORREF colour) {
+        RECT r = scale().Rect(logical);
+        for (int line = scale().Px(1); line > 0; --line) {
+            FrameRect(dc, &r, colours.BrushOf(colour));
+            InflateRect(&r, -1, -1);
+        }
+    }
+
     void Paint() {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(handle(), &ps);
-        for (int column = 0; column < kWeekdayCount; ++column) {
-            const RECT r = HeaderRect(column);
-            FillRect(dc, &r, colours.BrushOf(kTitleBackground));
-            FrameRect(dc, &r, colours.BrushOf(kFrame));
-        }
+        for (int column = 0; column < kWeekdayCount; ++column) PaintBox(dc, HeaderRect(column), kTitleBackground, kFrame);
         const int selected = SelectedCell();
         for (int cell = 1; cell <= kMonthCellCount; ++cell) {
             if (!CellDrawn(cell) || cell == selected) continue;
-            const RECT r = CellRect(cell);
-            FillRect(dc, &r, colours.BrushOf(CellBackground(cell)));
-            FrameRect(dc, &r, colours.BrushOf(kFrame));
+            PaintBox(dc, CellRect(cell), CellBackground(cell), kFrame);
         }
         // The selected cell last: its double orange frame covers the lines it shares with its neighbours.
         if (selected > 0) {
             RECT r = CellRect(selected);
-            FillRect(dc, &r, colours.BrushOf(kSelectedBackground));
-            FrameRect(dc, &r, colours.BrushOf(kSelectedFrame));
+            PaintBox(dc, r, kSelectedBackground, kSelectedFrame);
             InflateRect(&r, -1, -1);
-            FrameRect(dc, &r, colours.BrushOf(kSelectedFrame));
+            Frame(dc, r, kSelectedFrame);
         }
         EndPaint(handle(), &ps);
     }
@@ -273,8 +282,7 @@ struct MonthPage : PageWindow {
     void OnLeftButton(LPARAM lparam) {
         const POINT p{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
         for (int cell = 1; cell <= kMonthCellCount; ++cell) {
-            const RECT r = CellRect(cell);
-            if (!PtInRect(&r, p)) continue;
+            if (!scale().Hit(CellRect(cell), p)) continue;
             const astro::DayNumber day = DayOfCell(state, cell);
             if (day != state.day) SetDay(day, false);
             return;

@@ -15,10 +15,20 @@ struct ConfirmDialog : Window {
     std::string question;
     HWND ok = nullptr;
     HWND cancel = nullptr;
+    HWND icon = nullptr;
+    Icon warning;  // the system's warning sign at the dialog's DPI
+
+    // The warning sign drawn at its size for the DPI, not a 32-pixel one blown up.
+    void ShowWarningSign() {
+        const int size = scale().Px(32);
+        Icon sign(static_cast<HICON>(LoadImageW(nullptr, IDI_WARNING, IMAGE_ICON, size, size, 0)));
+        SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(sign ? sign.get() : LoadIconW(nullptr, IDI_WARNING)), 0);
+        warning = std::move(sign);
+    }
 
     bool OnCreate() override {
-        HWND icon = AddControl(L"STATIC", "", SS_ICON, 20, 16, 32, 32, kConfirmIconId);
-        SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, IDI_WARNING)), 0);
+        icon = AddControl(L"STATIC", "", SS_ICON | SS_CENTERIMAGE, 20, 16, 32, 32, kConfirmIconId);
+        ShowWarningSign();
         AddControl(L"STATIC", question, SS_LEFT | SS_CENTERIMAGE, 66, 16, kClientWidth - 66 - 16, 32,
                    kConfirmQuestionId);
         // BS_NOTIFY: the dialog hears which button has the focus and makes that one the default.
@@ -29,6 +39,7 @@ struct ConfirmDialog : Window {
     }
 
     void OnShown() override { SetFocus(cancel); }
+    void OnDpiChanged() override { ShowWarningSign(); }
 
     bool OnCommand(int id, int code, HWND control) override {
         if (code == BN_SETFOCUS) {

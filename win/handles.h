@@ -40,6 +40,7 @@ void DeleteGdiObject(Handle handle) {
 }
 inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
 inline void DestroyMenuHandle(HMENU menu) { DestroyMenu(menu); }
+inline void DestroyIconHandle(HICON icon) { DestroyIcon(icon); }
 
 using Font = Owned<HFONT, DeleteGdiObject<HFONT>>;
 using Brush = Owned<HBRUSH, DeleteGdiObject<HBRUSH>>;
@@ -48,5 +49,7 @@ using Bitmap = Owned<HBITMAP, DeleteGdiObject<HBITMAP>>;
 using KernelHandle = Owned<HANDLE, CloseKernelHandle>;
 // A menu and the submenus in it.
 using Menu = Owned<HMENU, DestroyMenuHandle>;
+// An icon loaded at a size of its own (not shared).
+using Icon = Owned<HICON, DestroyIconHandle>;
 
 }  // namespace win

@@ -1,34 +1,46 @@
 #include "win/services.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "text/wide.h"
+#include "win/dpi.h"
+#include "win/window.h"
 
 namespace win {
 
 SIZE ScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
 
-SIZE FrameSize(HWND window, int client_width, int client_height) {
-    RECT frame{0, 0, client_width, client_height};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE)));
-    return {frame.right - frame.left, frame.bottom - frame.top};
+SIZE DesktopReach() {
+    SIZE reach{0, 0};
+    for (const Monitor& m : Monitors()) {
+        reach.cx = std::max<LONG>(reach.cx, m.area.right);
+        reach.cy = std::max<LONG>(reach.cy, m.area.bottom);
+    }
+    return reach;
 }
 
 RECT CentredOnScreen(int width, int height) {
-    const SIZE screen = ScreenSize();
-    const int left = (screen.cx - width) / 2;
-    const int top = (screen.cy - height) / 2;
-    return KeptOnScreen({left, top, left + width, top + height});
+    const Box work = Monitors().front().work;
+    const int left = work.left + (work.Width() - width) / 2;
+    const int top = work.top + (work.Height() - height) / 2;
+    return ToRect(KeptWithin(Box{left, top, left + width, top + height}, work));
 }
 
-RECT KeptOnScreen(RECT r) {
-    const SIZE screen = ScreenSize();
-    const int width = r.right - r.left;
-    const int height = r.bottom - r.top;
-    const int left = std::max(0, std::min<int>(r.left, screen.cx - width));
-    const int top = std::max(0, std::min<int>(r.top, screen.cy - height));
-    return {left, top, left + width, top + height};
+RECT KeptOnScreen(RECT r) { return ToRect(KeptOnMonitors(Monitors(), ToBox(r))); }
+
+void PlaceAtCentre(HWND window, std::optional<POINT> centre) {
+    const Window* state = Window::Of(window);
+    RECT now;
+    GetWindowRect(window, &now);
+    const SIZE current{now.right - now.left, now.bottom - now.top};
+    const auto size_at = [state, current](int dpi) {
+        const SIZE s = state ? state->FrameSizeAt(dpi) : current;
+        return Extent{static_cast<int>(s.cx), static_cast<int>(s.cy)};
+    };
+    const std::optional<Spot> at = centre ? std::optional<Spot>(Spot{centre->x, centre->y}) : std::nullopt;
+    const Box placed = win::PlaceAtCentre(Monitors(), at, size_at).box;
+    SetWindowPos(window, nullptr, placed.left, placed.top, placed.Width(), placed.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool SetTopmost(HWND window, bool on) {

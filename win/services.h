@@ -1,25 +1,31 @@
-// Services of the window system that the program's windows share: the screen, keeping a window on
-// it, always-on-top, embedding in the desktop, transparency, dragging by the body, the one running
-// copy of the program, and whether a file loads as a bitmap.
+// Services of the window system that the program's windows share: the monitors, keeping a window
+// on them, always-on-top, embedding in the desktop, transparency, dragging by the body, the one
+// running copy of the program, and whether a file loads as a bitmap.
 #pragma once
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "win/handles.h"
 
 namespace win {
 
-// The screen in pixels.
+// The primary monitor in pixels.
 SIZE ScreenSize();
-// The frame size of a window for a client area of the given size (its styles, no menu bar).
-SIZE FrameSize(HWND window, int client_width, int client_height);
-// A rectangle of this size centred on the screen, moved onto it where it would stick out.
+// How far the monitors reach to the right and down: the largest right and bottom edges.
+SIZE DesktopReach();
+// A rectangle of this size centred on the primary monitor's work area, moved onto it where it
+// would stick out.
 RECT CentredOnScreen(int width, int height);
-// The rectangle moved (not resized) so that it lies on the screen: left and top not below 0,
-// right and bottom not beyond the screen's width and height (left and top win when it is larger).
+// The rectangle moved (not resized) so that it lies whole on the work area of the monitor that
+// holds most of it (of the nearest one when it lies on none); left and top win when it is larger.
 RECT KeptOnScreen(RECT r);
+// Puts a window made by win::Create with its centre at a screen point (none: centred on the primary
+// monitor) on the monitor that holds that point, or the nearest when none does, at its size for
+// that monitor's DPI, whole on that monitor's work area.
+void PlaceAtCentre(HWND window, std::optional<POINT> centre);
 
 // Always on top (HWND_TOPMOST) or not; true when the window system took it.
 bool SetTopmost(HWND window, bool on);

@@ -1,8 +1,15 @@
 #include "win/window.h"
 
+#include <algorithm>
+
 #include "text/wide.h"
 #include "win/controls.h"
+#include "win/images.h"
 #include "win/services.h"
+
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
 
 namespace win {
 
@@ -50,7 +57,9 @@ LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM wparam, LPA
         auto* creation = static_cast<Creation*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
         creation->attached = true;
         creation->window->handle_ = window;
+        creation->window->scale_ = Scaler(DpiOf(window));
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->window));
+        ScaleFrameOf(window);
     }
     auto* state = reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (state == nullptr) return DefWindowProcW(window, message, wparam, lparam);
@@ -64,8 +73,24 @@ LRESULT CALLBACK Window::Procedure(HWND window, UINT message, WPARAM wparam, LPA
 
 LRESULT Window::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-        case WM_CREATE:
+        case WM_CREATE: {
+            // The frame was made at its 96-DPI size; what lies inside the 96-DPI frame is the client
+            // area the window is designed with, and the frame goes around it at the window's DPI.
+            const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+            const SIZE frame_96 = win::FrameSizeAt(Style(), ExStyle(), SIZE{0, 0}, kBaseDpi);
+            client_ = {std::max<LONG>(0, creation->cx - frame_96.cx), std::max<LONG>(0, creation->cy - frame_96.cy)};
+            if (scale_.dpi() != kBaseDpi) {
+                const SIZE size = FrameSizeAt(scale_.dpi());
+                SetWindowPos(handle_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                SetIconsAtDpi();
+            }
             return OnCreate() ? 0 : -1;
+        }
+        case WM_DPICHANGED:
+            ApplyDpi(HIWORD(wparam));
+            OnDpiChanged();
+            RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+            return 0;
         case WM_COMMAND:
             if (OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam))) return 0;
             // Escape, or a 取消 button pressed (BN_CLICKED is 0, as is the code of a key).
@@ -116,30 +141,175 @@ void Window::Close(int result) {
     }
 }
 
-HWND Window::AddControl(const wchar_t* control_class, const std::string& caption, DWORD style, int x, int y,
-                        int width, int height, int id, HFONT font, DWORD ex_style) {
-    return win::AddControl(handle_, font ? font : DialogFont(), control_class, caption, style, x, y, width, height, id,
-                           ex_style);
+DWORD Window::Style() const { return static_cast<DWORD>(GetWindowLongPtrW(handle_, GWL_STYLE)); }
+
+DWORD Window::ExStyle() const { return static_cast<DWORD>(GetWindowLongPtrW(handle_, GWL_EXSTYLE)); }
+
+SIZE Window::FrameSizeAt(int dpi) const { return win::FrameSizeAt(Style(), ExStyle(), Scaler(dpi).Size(client_), dpi); }
+
+Window::Placed* Window::PlacedOf(HWND control) {
+    for (Placed& p : placed_)
+        if (p.control == control) return &p;
+    return nullptr;
 }
 
-HFONT Window::DialogFont() {
+HWND Window::AddControl(const wchar_t* control_class, const std::string& caption, DWORD style, int x, int y,
+                        int width, int height, int id, const WindowFont* font, DWORD ex_style) {
+    if (!font) font = DialogFont();
+    const RECT logical{x, y, x + width, y + height};
+    const RECT r = scale_.Rect(logical);
+    HWND control = win::AddControl(handle_, font->get(), control_class, caption, style, r.left, r.top, r.right - r.left,
+                                   r.bottom - r.top, id, ex_style);
+    if (control) placed_.push_back(Placed{control, logical, font, 0});
+    return control;
+}
+
+void Window::MoveControl(HWND control, int x, int y, int width, int height) {
+    const RECT logical{x, y, x + width, y + height};
+    if (Placed* p = PlacedOf(control)) p->rect = logical;
+    const RECT r = scale_.Rect(logical);
+    SetWindowPos(control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::SetControlFont(HWND control, const WindowFont* font) {
+    if (!font) return;
+    if (Placed* p = PlacedOf(control)) p->font = font;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font->get()), FALSE);
+}
+
+void Window::SetItemHeight(HWND list, int height) {
+    if (Placed* p = PlacedOf(list)) p->item_height = height;
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, scale_.Px(height));
+}
+
+void Window::MakeFontAtDpi(WindowFont& font) const {
+    font.font_.reset(CreateFontW(-scale_.Px(font.height_), 0, 0, 0, font.weight_, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, font.quality_, font.pitch_and_family_,
+                                 font.face_.c_str()));
+}
+
+const WindowFont* Window::MakeFont(const char* face, int height, int weight, BYTE quality) {
+    auto font = std::make_unique<WindowFont>();
+    font->face_ = text::GbkToWide(face);
+    font->height_ = height;
+    font->weight_ = weight;
+    font->quality_ = quality;
+    MakeFontAtDpi(*font);
+    fonts_.push_back(std::move(font));
+    return fonts_.back().get();
+}
+
+const WindowFont* Window::MakeColumnFont(int height, const std::vector<const char*>& faces,
+                                         const std::vector<const char*>& samples) {
+    Font found = ColumnFont(scale_.Px(height), faces, samples);
+    LOGFONTW chosen{};
+    if (!found || !GetObjectW(found.get(), sizeof chosen, &chosen)) return DialogFont();
+    // The face found is kept: at another DPI the font is made again in it without searching.
+    auto font = std::make_unique<WindowFont>();
+    font->face_ = chosen.lfFaceName;
+    font->height_ = height;
+    font->pitch_and_family_ = FIXED_PITCH | FF_MODERN;
+    font->font_ = std::move(found);
+    fonts_.push_back(std::move(font));
+    return fonts_.back().get();
+}
+
+FontMeasures Window::Measure96(const WindowFont* font) const {
+    if (!font) return {};
+    const Font at_96(CreateFontW(-font->height_, 0, 0, 0, font->weight_, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, font->quality_, font->pitch_and_family_,
+                                 font->face_.c_str()));
+    if (!at_96) return {};
+    return FontMeasures{DigitWidth(at_96.get()), LineHeight(at_96.get())};
+}
+
+const WindowFont* Window::DialogFont() {
     if (!dialog_font_) dialog_font_ = MakeFont("宋体", 12, FW_NORMAL);
-    return dialog_font_.get();
+    return dialog_font_;
 }
 
 void Window::PlaceCentred(int client_width, int client_height) {
-    const SIZE frame = FrameSize(handle_, client_width, client_height);
-    const RECT r = CentredOnScreen(frame.cx, frame.cy);
-    SetWindowPos(handle_, nullptr, r.left, r.top, frame.cx, frame.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    client_ = {client_width, client_height};
+    const SIZE size = FrameSizeAt(scale_.dpi());
+    RECT now;
+    GetWindowRect(handle_, &now);
+    const std::vector<Monitor> monitors = Monitors();
+    const Box work = monitors[MonitorHolding(monitors, ToBox(now))].work;
+    const int left = work.left + (work.Width() - size.cx) / 2;
+    const int top = work.top + (work.Height() - size.cy) / 2;
+    const Box placed = KeptWithin(Box{left, top, left + size.cx, top + size.cy}, work);
+    SetWindowPos(handle_, nullptr, placed.left, placed.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::SetClientSize(int client_width, int client_height) {
+    client_ = {client_width, client_height};
+    const SIZE size = FrameSizeAt(scale_.dpi());
+    RECT now;
+    GetWindowRect(handle_, &now);
+    const RECT kept = KeptOnScreen(RECT{now.left, now.top, now.left + size.cx, now.top + size.cy});
+    SetWindowPos(handle_, nullptr, kept.left, kept.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Window::SetIconsAtDpi() {
+    const int dpi = scale_.dpi();
+    if (dpi == kBaseDpi && !big_icon_) return;  // the class's icons are of this size
+    Icon big = LoadProgramIcon(MetricAt(SM_CXICON, dpi));
+    Icon small = LoadProgramIcon(MetricAt(SM_CXSMICON, dpi));
+    if (big) SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    if (small) SendMessageW(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    big_icon_ = std::move(big);  // the icons shown before go now
+    small_icon_ = std::move(small);
+}
+
+void Window::ApplyDpi(int dpi) {
+    if (dpi <= 0) return;
+    RECT before;
+    GetWindowRect(handle_, &before);
+    scale_ = Scaler(dpi);
+    // The old fonts go only once no control uses them any more.
+    std::vector<Font> old_fonts;
+    for (auto& font : fonts_) {
+        old_fonts.push_back(std::move(font->font_));
+        MakeFontAtDpi(*font);
+    }
+    for (const Placed& p : placed_) {
+        if (!IsWindow(p.control)) continue;
+        if (p.font) SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(p.font->get()), FALSE);
+        const RECT r = scale_.Rect(p.rect);
+        SetWindowPos(p.control, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (p.item_height > 0) SendMessageW(p.control, LB_SETITEMHEIGHT, 0, scale_.Px(p.item_height));
+    }
+    // The frame at the new DPI around the same centre, whole on its monitor; inside the desktop
+    // (a page embedded in it) in the coordinates of its parent.
+    const SIZE size = FrameSizeAt(dpi);
+    const int centre_x = (before.left + before.right) / 2;
+    const int centre_y = (before.top + before.bottom) / 2;
+    RECT placed{centre_x - size.cx / 2, centre_y - size.cy / 2, 0, 0};
+    placed.right = placed.left + size.cx;
+    placed.bottom = placed.top + size.cy;
+    HWND parent = GetAncestor(handle_, GA_PARENT);
+    POINT at{placed.left, placed.top};
+    if (parent == nullptr || parent == GetDesktopWindow()) {
+        placed = KeptOnScreen(placed);
+        at = {placed.left, placed.top};
+    } else {
+        ScreenToClient(parent, &at);
+    }
+    SetWindowPos(handle_, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetIconsAtDpi();
 }
 
 HWND Create(std::unique_ptr<Window> window, const Frame& frame, HWND owner) {
     if (!window || !RegisterFrameClass(frame, &Window::Procedure)) return nullptr;
     window->owner_ = owner;
     Creation creation{window.get(), false};
+    // Made on the monitor it is to show on, at that monitor's DPI: an owned window by its owner.
+    POINT at{frame.x, frame.y};
+    RECT owner_rect;
+    if (owner && frame.x == 0 && frame.y == 0 && GetWindowRect(owner, &owner_rect)) at = {owner_rect.left, owner_rect.top};
     HWND handle = CreateWindowExW(frame.ex_style, frame.class_name, text::GbkToWide(frame.title).c_str(),
-                                  frame.style & ~WS_VISIBLE, frame.x, frame.y, frame.width, frame.height, owner,
-                                  nullptr, Instance(), &creation);
+                                  frame.style & ~WS_VISIBLE, at.x, at.y, frame.width, frame.height, owner, nullptr,
+                                  Instance(), &creation);
     // From WM_NCCREATE on the window owns the object and frees it when it goes, also when its
     // creation failed after that point.
     if (creation.attached) static_cast<void>(window.release());

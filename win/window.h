@@ -12,16 +12,46 @@
 // A modal window is run by RunModal: its owner is disabled while it runs and enabled again, in that
 // one place, before the window is destroyed; were it enabled only afterwards, Windows would have
 // activated some other program's window when the modal one went.
+//
+// A window is written in the 96-DPI pixels of its design, whatever the DPI of the monitor it stands
+// on: the rectangles of its controls, its client size, the heights of its fonts. The skeleton makes
+// them at the window's DPI and remembers them, so that when the DPI changes (the window dragged to
+// another monitor, the scaling changed: WM_DPICHANGED) it makes the fonts again and lays everything
+// out anew around the window's centre. What a window paints itself it converts with scale().
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "win/dpi.h"
 #include "win/handles.h"
 
 namespace win {
+
+// A font of a window: made at the window's DPI from its height in 96-DPI pixels, made again when
+// the DPI changes. The window owns it; hold it by pointer and ask for get() when drawing.
+class WindowFont {
+public:
+    HFONT get() const { return font_.get(); }
+
+private:
+    friend class Window;
+    std::wstring face_;
+    int height_ = 12;  // 96-DPI pixels
+    int weight_ = FW_NORMAL;
+    BYTE quality_ = DEFAULT_QUALITY;
+    BYTE pitch_and_family_ = DEFAULT_PITCH;
+    Font font_;
+};
+
+// Measures of a font at 96 DPI, for laying text out in 96-DPI pixels.
+struct FontMeasures {
+    int digit_width = 0;  // of "0"
+    int line_height = 0;
+};
 
 // How a top-level window is made. Each kind of window has its own window class, registered on its
 // first use with the program's icon and the arrow cursor.
@@ -32,8 +62,10 @@ struct Frame {
     DWORD ex_style = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     COLORREF background = CLR_INVALID;  // CLR_INVALID: the system's dialog colour
     UINT class_style = 0;
-    // Where the window is made (screen pixels). A dialog that knows its client size only once its
-    // controls exist sizes and centres itself in OnCreate (PlaceCentred).
+    // Where the window is made: its top left corner in screen pixels (0, 0: for a window with an
+    // owner, at the owner's corner, so that it starts on the owner's monitor), and its size with its
+    // frame in 96-DPI pixels, made at the window's DPI. A dialog that knows its client size only once
+    // its controls exist sizes and centres itself in OnCreate (PlaceCentred).
     int x = 0;
     int y = 0;
     int width = 100;
@@ -51,6 +83,23 @@ public:
 
     HWND handle() const { return handle_; }
     HWND owner() const { return owner_; }
+    // The converter between the window's 96-DPI geometry and its pixels at its present DPI.
+    const Scaler& scale() const { return scale_; }
+    // The client size in 96-DPI pixels, and the size the window takes with its frame at a DPI.
+    SIZE ClientSize() const { return client_; }
+    SIZE FrameSizeAt(int dpi) const;
+
+    // The window's fonts: made at its DPI, made again when it changes, freed with the window.
+    // One by face name (GBK), height of its characters in 96-DPI pixels and weight; its quality
+    // (NONANTIALIASED_QUALITY for text over a see-through key colour).
+    const WindowFont* MakeFont(const char* face, int height, int weight, BYTE quality = DEFAULT_QUALITY);
+    // The first of the faces in which every sample keeps to columns (see ColumnFont), at this height.
+    const WindowFont* MakeColumnFont(int height, const std::vector<const char*>& faces,
+                                     const std::vector<const char*>& samples);
+    // A font's digit width and line height as they are at 96 DPI.
+    FontMeasures Measure96(const WindowFont* font) const;
+    // "宋体" at 9 points, the font of the program's dialogs; made on first use, freed with the window.
+    const WindowFont* DialogFont();
 
     // The state object of a window made by Create; nullptr for any other window, or none.
     static Window* Of(HWND window);
@@ -79,19 +128,45 @@ protected:
     virtual void OnDestroy() {}
     // Every other message; DefWindowProc unless the window answers it.
     virtual LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+    // After the DPI changed and the controls, the fonts and the frame were made anew: what the
+    // window keeps at its DPI itself (images, tooltips' rectangles).
+    virtual void OnDpiChanged() {}
 
-    // A child control in the dialog font (or `font`); `id` -1 for labels that are never addressed.
+    // A child control at a 96-DPI rectangle, in the dialog font (or `font`); `id` -1 for labels that
+    // are never addressed.
     HWND AddControl(const wchar_t* control_class, const std::string& caption, DWORD style, int x, int y, int width,
-                    int height, int id = -1, HFONT font = nullptr, DWORD ex_style = 0);
+                    int height, int id = -1, const WindowFont* font = nullptr, DWORD ex_style = 0);
     HWND Item(int id) const { return GetDlgItem(handle_, id); }
-    // "宋体" at 9 points, the font of the program's dialogs; made on first use, freed with the window.
-    HFONT DialogFont();
-    // Gives the window the frame for this client area and centres it on the screen.
+    // Moves a control made by AddControl to another 96-DPI rectangle.
+    void MoveControl(HWND control, int x, int y, int width, int height);
+    // Gives a control made by AddControl another of the window's fonts.
+    void SetControlFont(HWND control, const WindowFont* font);
+    // The height of the items of a list box made by AddControl (an owner-drawn one), in 96-DPI pixels.
+    void SetItemHeight(HWND list, int height);
+    // Gives the window the frame for this client area (96-DPI pixels) and centres it on the work
+    // area of its monitor.
     void PlaceCentred(int client_width, int client_height);
+    // Gives the window another client size (96-DPI pixels), its top left corner kept where it can be.
+    void SetClientSize(int client_width, int client_height);
 
 private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
+    // The window at a new DPI: fonts, controls and frame made anew, its centre kept.
+    void ApplyDpi(int dpi);
+    void MakeFontAtDpi(WindowFont& font) const;
+    void SetIconsAtDpi();
+    DWORD Style() const;
+    DWORD ExStyle() const;
+
+    // A control as the window laid it out: where, in which font, how high its items.
+    struct Placed {
+        HWND control = nullptr;
+        RECT rect{};  // 96-DPI pixels
+        const WindowFont* font = nullptr;
+        int item_height = 0;  // 96-DPI pixels; 0 when the control has no items of its own height
+    };
+    Placed* PlacedOf(HWND control);
 
     friend HWND Create(std::unique_ptr<Window> window, const Frame& frame, HWND owner);
     friend void Show(HWND window);
@@ -99,7 +174,12 @@ private:
 
     HWND handle_ = nullptr;
     HWND owner_ = nullptr;
-    Font dialog_font_;
+    Scaler scale_;
+    SIZE client_{0, 0};
+    std::vector<Placed> placed_;
+    std::vector<std::unique_ptr<WindowFont>> fonts_;
+    const WindowFont* dialog_font_ = nullptr;
+    Icon big_icon_, small_icon_;  // at a DPI other than 96 (the class's icons serve there)
     bool modal_ = false;
     bool closing_ = false;
     int result_ = IDCANCEL;

@@ -5,6 +5,7 @@
 #include <shlwapi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -49,7 +50,7 @@ std::wstring version_string(std::vector<char>& block, const wchar_t* name) {
 
 TEST(Resources, IconLoadsByNameAtEverySize) {
   HINSTANCE self = GetModuleHandleW(nullptr);
-  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+  for (int size : {16, 20, 24, 32, 40, 48, 64, 128, 256}) {
     HICON icon = static_cast<HICON>(LoadImageW(self, L"FORM_APPICON", IMAGE_ICON, size, size, 0));
     ASSERT_NE(icon, nullptr) << size;
     SIZE got = icon_size(icon);
@@ -58,6 +59,63 @@ TEST(Resources, IconLoadsByNameAtEverySize) {
     DestroyIcon(icon);
   }
   EXPECT_NE(LoadIconW(self, L"FORM_APPICON"), nullptr);
+}
+
+// The sizes Windows asks for at 100 %, 125 %, 150 % and 200 % (small icons 16, 20, 24, 32; large
+// ones 32, 40, 48, 64) and the largest, 256, are images of the icon itself, none made by scaling
+// another: the icon's directory (RT_GROUP_ICON: a 6-byte header, then 14 bytes per image, a width
+// of 0 meaning 256) lists each.
+TEST(Resources, TheIconHoldsAnImageForEveryScale) {
+  HRSRC found = FindResourceW(nullptr, L"FORM_APPICON", MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
+  ASSERT_NE(found, nullptr);
+  const auto* directory = static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, found)));
+  ASSERT_NE(directory, nullptr);
+  const int count = directory[4] | directory[5] << 8;
+  std::vector<int> sizes;
+  for (int i = 0; i < count; ++i) {
+    const unsigned char* entry = directory + 6 + 14 * i;
+    sizes.push_back(entry[0] == 0 ? 256 : entry[0]);
+    EXPECT_EQ(entry[0], entry[1]) << "square";
+  }
+  for (int size : {16, 20, 24, 32, 40, 48, 64, 256})
+    EXPECT_NE(std::find(sizes.begin(), sizes.end(), size), sizes.end()) << size;
+}
+
+// The player's images at 100 %, 150 % and 200 %: 20 x 16, 30 x 24 and 40 x 32 pixels.
+TEST(Resources, PlayerImagesAtEveryScale) {
+  for (const wchar_t* name : {L"CTL_SOUND", L"CTL_MUTE", L"CTL_LYRIC", L"CTL_NOLRC", L"CTL_LIST", L"CTL_NOLIST"}) {
+    const struct {
+      const wchar_t* suffix;
+      int width, height;
+    } scales[] = {{L"", 20, 16}, {L"_150", 30, 24}, {L"_200", 40, 32}};
+    for (const auto& scale : scales) {
+      const std::wstring resource = std::wstring(name) + scale.suffix;
+      HBITMAP bitmap = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), resource.c_str(), IMAGE_BITMAP, 0, 0, 0));
+      ASSERT_NE(bitmap, nullptr) << std::string(resource.begin(), resource.end());
+      BITMAP info{};
+      GetObjectW(bitmap, sizeof info, &info);
+      EXPECT_EQ(info.bmWidth, scale.width);
+      EXPECT_EQ(info.bmHeight, scale.height);
+      DeleteObject(bitmap);
+    }
+  }
+}
+
+// The manifest declares the program aware of each monitor's DPI (version 2, else 1), with the
+// system's DPI as the fallback of older Windows, and the program runs so.
+TEST(Resources, ManifestDeclaresPerMonitorDpiAwareness) {
+  HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // the manifest
+  ASSERT_NE(found, nullptr);
+  const char* text = static_cast<const char*>(LockResource(LoadResource(nullptr, found)));
+  const std::string manifest(text, SizeofResource(nullptr, found));
+  EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
+  EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+  using GetContext = HANDLE(WINAPI*)();
+  using AwarenessOf = int(WINAPI*)(HANDLE);
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  const auto context = reinterpret_cast<GetContext>(reinterpret_cast<void*>(GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+  const auto awareness = reinterpret_cast<AwarenessOf>(reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+  if (context && awareness) EXPECT_EQ(awareness(context()), 2);  // DPI_AWARENESS_PER_MONITOR_AWARE
 }
 
 TEST(Resources, ManifestSelectsCommonControls6) {

@@ -5,7 +5,21 @@
 #include <cstdint>
 
 #include "calendar/lunar_year.h"
+#include "help/help_window.h"
+#include "help/holiday_update_window.h"
+#include "music/player_window.h"
+#include "personal/alarm_editor.h"
+#include "personal/personal_days_editor.h"
+#include "places/local_coordinates_dialog.h"
+#include "platform/network.h"
 #include "text/wide.h"
+#include "tools/date_tools_window.h"
+#include "tools/query_window.h"
+#include "tools/yearly_tables_window.h"
+#include "views/day_page_window.h"
+#include "views/month_page_window.h"
+#include "weather/weather_window.h"
+#include "win/confirm_dialog.h"
 #include "win/controls.h"
 
 namespace test {
@@ -197,6 +211,141 @@ bool CalendarTest::Checked(int id) {
 
 std::string CalendarTest::Stored(const char* name) const {
     return registry_.StoredValue(platform::RegistryRoot::CurrentUser, shell::SettingsKey, name);
+}
+
+std::string BitmapFile() {
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring path = std::wstring(folder) + L"tempoline-test.bmp";
+    const int width = 4;
+    const int height = 2;
+    const int row = width * 3;  // a multiple of 4: no padding
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + row * height;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    bytes.append(static_cast<size_t>(row * height), '\x80');
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(out);
+    return text::WideToGbk(path);
+}
+
+const std::vector<Opener>& EveryWindow() {
+    static places::LocalPlace place;
+    static personal::Alarms alarms;
+    static platform::MemoryRegistry registry;
+    static platform::RecordingMci mci;
+    static const tools::ToolContext context{2460351, 0, 5, 1};
+    static const std::unique_ptr<platform::Network> network = platform::MakeSystemNetwork();
+    static const std::vector<Opener> windows = [] {
+        const views::PageOptions options{};
+        views::PageOptions picture;
+        picture.background_picture = BitmapFile();
+        // The client sizes of the design: the day page and the player as the specification gives
+        // them, the dialogs as their layouts add up (the help window: 10 + 104 + 10 + 22 + 190 + 10
+        // high; the alarms: three rows of 34 from 16, and 66 below).
+        std::vector<Opener> all = {
+            {"日历", [=](HWND) { return views::CreateDayPage(2460351, options); }, true, false, {260, 150}},
+            {"日历 with a picture",
+             [=](HWND) {
+                 HWND page = views::CreateDayPage(2460351, picture);
+                 EXPECT_NE(SendMessageW(GetDlgItem(page, views::kPictureId), STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+                 return page;
+             },
+             true, false, {260, 150}},
+            // 528 x 430 with its frame (the test works out the client area from the frame at 96 DPI).
+            {"月历", [=](HWND) { return views::CreateMonthPage(2460351, options); }, true},
+            {"本地坐标", [](HWND owner) { return places::CreateLocalCoordinatesDialog(owner, &place); }, false, false,
+             {213, 175}},
+            {"帮助", [](HWND owner) { return help::CreateHelpDialog(owner); }, false, false, {440, 346}},
+            {"警告", [](HWND owner) { return win::CreateConfirmDialog(owner, "警告", "是否修改系统日期？"); }, false, false,
+             {250, 100}},
+            {"编辑闹钟", [](HWND owner) { return personal::CreateAlarmEditor(owner, &alarms); }, false, false, {372, 184}},
+            {"更新节假日安排", [](HWND owner) { return help::CreateHolidayUpdateWindow(owner, {}); }, false, false, {360, 96}},
+            {"橙鹿天气",
+             [](HWND owner) { return weather::OpenWeatherViewer(owner, {network.get(), "127.0.0.1:9", 2, 1}); }, false,
+             false, {469, 329}},
+            {"橙鹿音乐",
+             [](HWND owner) {
+                 static std::string history;
+                 static std::string folder;
+                 static std::int16_t style = 2;
+                 static std::int32_t top = -1;
+                 music::PlayerContext player;
+                 player.mci = &mci;
+                 player.history = &history;
+                 player.lyric_style = &style;
+                 player.lyric_folder = &folder;
+                 player.lyric_top = &top;
+                 return music::OpenPlayer(owner, player);
+             },
+             false, true, {273, 100}},
+        };
+        for (auto mode : {personal::EditorMode::kMemorials, personal::EditorMode::kReminders, personal::EditorMode::kCountdown})
+            all.push_back({"personal days",
+                           [=](HWND owner) {
+                               return personal::CreatePersonalDaysEditor(owner, {mode, &registry, &mci, true});
+                           },
+                           false, false, {640, 372}});
+        for (int mode = 1; mode <= 4; ++mode) {
+            all.push_back({"date tools", [=](HWND owner) { return tools::CreateDateToolsWindow(owner, mode, context); }});
+            all.push_back({"yearly tables", [=](HWND owner) { return tools::CreateYearlyTablesWindow(owner, mode, context); }});
+        }
+        for (int mode = 1; mode <= 2; ++mode)
+            all.push_back({"queries", [=](HWND owner) { return tools::CreateQueryWindow(owner, mode, context); }});
+        return all;
+    }();
+    return windows;
+}
+
+std::vector<std::string> LayoutFaults(HWND window, bool whole_on_screen) {
+    std::vector<std::string> faults;
+    RECT client;
+    GetClientRect(window, &client);
+    const auto id_of = [](HWND control) { return std::to_string(GetDlgCtrlID(control)); };
+    std::vector<HWND> shown;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT r = RectInParent(child);
+        if (r.left < 0 || r.top < 0 || r.right > client.right || r.bottom > client.bottom)
+            faults.push_back("control " + id_of(child) + " reaches out of the client area");
+        wchar_t class_name[16] = {};
+        GetClassNameW(child, class_name, 16);
+        const LONG style = GetWindowLongW(child, GWL_STYLE);
+        const bool group_box = _wcsicmp(class_name, L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX;
+        const bool picture = _wcsicmp(class_name, L"Static") == 0 && (style & SS_TYPEMASK) == SS_BITMAP;
+        if (IsWindowVisible(child) && !group_box && !picture) shown.push_back(child);
+    }
+    for (size_t i = 0; i < shown.size(); ++i) {
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            const RECT a = RectInParent(shown[i]), b = RectInParent(shown[j]);
+            RECT both;
+            if (!IntersectRect(&both, &a, &b)) continue;
+            // The month page's 休 or 班 stands over the blank end of its cell's day number.
+            const int first = GetDlgCtrlID(shown[i]), second = GetDlgCtrlID(shown[j]);
+            const auto mark_on_number = [](int mark, int number) {
+                return mark > views::kCellHolidayId && mark <= views::kCellHolidayId + 37 &&
+                       number == mark - views::kCellHolidayId + views::kCellNumberId;
+            };
+            if (mark_on_number(first, second) || mark_on_number(second, first)) continue;
+            faults.push_back("controls " + id_of(shown[i]) + " and " + id_of(shown[j]) + " overlap");
+        }
+    }
+    RECT frame;
+    GetWindowRect(window, &frame);
+    if (whole_on_screen && (frame.left < 0 || frame.top < 0 || frame.right > GetSystemMetrics(SM_CXSCREEN) ||
+                            frame.bottom > GetSystemMetrics(SM_CYSCREEN)))
+        faults.push_back("the window reaches off the screen");
+    return faults;
 }
 
 }  // namespace test

@@ -66,6 +66,26 @@ HWND FindByCaption(const char* caption);
 // The GDI objects this process holds now.
 int GdiObjects();
 
+// A small 24-bit bitmap file in the temporary folder (a day page's background picture); its GBK path.
+std::string BitmapFile();
+
+// Every window of the program, as its opener makes it (shown, not modal; a page hidden).
+struct Opener {
+    const char* name;
+    std::function<HWND(HWND owner)> open;
+    bool page = false;  // a calendar page
+    bool skin = false;  // draws its own controls (the music player)
+    // The client size of its design in 96-DPI pixels, where a literal gives it; 0 x 0 otherwise.
+    SIZE client_96{0, 0};
+};
+const std::vector<Opener>& EveryWindow();
+
+// What is wrong with a window's layout: a control reaching out of the client area, two visible
+// controls covering one another, the window reaching off the screen (unless it may). A group box
+// framing others, a picture lying under a page and a public holiday's mark over its cell's day
+// number are meant to cover what they cover.
+std::vector<std::string> LayoutFaults(HWND window, bool whole_on_screen = true);
+
 // A program as RunProgram makes it, on an in-memory registry and a clock fixed at 2024-02-10
 // 09:00, with its calendar window opened by Open.
 class CalendarTest : public ::testing::Test {
