@@ -80,8 +80,8 @@ LRESULT Window::Dispatch(UINT message, WPARAM wparam, LPARAM lparam) {
             const SIZE frame_96 = win::FrameSizeAt(Style(), ExStyle(), SIZE{0, 0}, kBaseDpi);
             client_ = {std::max<LONG>(0, creation->cx - frame_96.cx), std::max<LONG>(0, creation->cy - frame_96.cy)};
             if (scale_.dpi() != kBaseDpi) {
-                const SIZE size = FrameSizeAt(scale_.dpi());
-                SetWindowPos(handle_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                const POINT corner{creation->x, creation->y};
+                PlaceFrame([corner](SIZE frame) { return RECT{corner.x, corner.y, corner.x + frame.cx, corner.y + frame.cy}; });
                 SetIconsAtDpi();
             }
             return OnCreate() ? 0 : -1;
@@ -228,26 +228,38 @@ const WindowFont* Window::DialogFont() {
     return dialog_font_;
 }
 
+void Window::PlaceFrame(const std::function<RECT(SIZE frame)>& place) {
+    const SIZE client = scale_.Size(client_);
+    SIZE frame = FrameSizeAt(scale_.dpi());
+    RECT r = place(frame);
+    SetWindowPos(handle_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT drawn;
+    if (IsIconic(handle_) || !GetClientRect(handle_, &drawn)) return;
+    if (drawn.right == client.cx && drawn.bottom == client.cy) return;
+    frame.cx += client.cx - drawn.right;
+    frame.cy += client.cy - drawn.bottom;
+    r = place(frame);
+    SetWindowPos(handle_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Window::PlaceCentred(int client_width, int client_height) {
     client_ = {client_width, client_height};
-    const SIZE size = FrameSizeAt(scale_.dpi());
     RECT now;
     GetWindowRect(handle_, &now);
     const std::vector<Monitor> monitors = Monitors();
     const Box work = monitors[MonitorHolding(monitors, ToBox(now))].work;
-    const int left = work.left + (work.Width() - size.cx) / 2;
-    const int top = work.top + (work.Height() - size.cy) / 2;
-    const Box placed = KeptWithin(Box{left, top, left + size.cx, top + size.cy}, work);
-    SetWindowPos(handle_, nullptr, placed.left, placed.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceFrame([work](SIZE frame) {
+        const int left = work.left + (work.Width() - frame.cx) / 2;
+        const int top = work.top + (work.Height() - frame.cy) / 2;
+        return ToRect(KeptWithin(Box{left, top, left + frame.cx, top + frame.cy}, work));
+    });
 }
 
 void Window::SetClientSize(int client_width, int client_height) {
     client_ = {client_width, client_height};
-    const SIZE size = FrameSizeAt(scale_.dpi());
     RECT now;
     GetWindowRect(handle_, &now);
-    const RECT kept = KeptOnScreen(RECT{now.left, now.top, now.left + size.cx, now.top + size.cy});
-    SetWindowPos(handle_, nullptr, kept.left, kept.top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceFrame([now](SIZE frame) { return KeptOnScreen(RECT{now.left, now.top, now.left + frame.cx, now.top + frame.cy}); });
 }
 
 void Window::SetIconsAtDpi() {
@@ -281,21 +293,17 @@ void Window::ApplyDpi(int dpi) {
     }
     // The frame at the new DPI around the same centre, whole on its monitor; inside the desktop
     // (a page embedded in it) in the coordinates of its parent.
-    const SIZE size = FrameSizeAt(dpi);
-    const int centre_x = (before.left + before.right) / 2;
-    const int centre_y = (before.top + before.bottom) / 2;
-    RECT placed{centre_x - size.cx / 2, centre_y - size.cy / 2, 0, 0};
-    placed.right = placed.left + size.cx;
-    placed.bottom = placed.top + size.cy;
+    const POINT centre{(before.left + before.right) / 2, (before.top + before.bottom) / 2};
     HWND parent = GetAncestor(handle_, GA_PARENT);
-    POINT at{placed.left, placed.top};
-    if (parent == nullptr || parent == GetDesktopWindow()) {
-        placed = KeptOnScreen(placed);
-        at = {placed.left, placed.top};
-    } else {
-        ScreenToClient(parent, &at);
-    }
-    SetWindowPos(handle_, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    const bool top_level = parent == nullptr || parent == GetDesktopWindow();
+    PlaceFrame([centre, top_level, parent](SIZE frame) {
+        RECT placed{centre.x - frame.cx / 2, centre.y - frame.cy / 2, 0, 0};
+        placed.right = placed.left + frame.cx;
+        placed.bottom = placed.top + frame.cy;
+        if (top_level) return KeptOnScreen(placed);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&placed), 2);
+        return placed;
+    });
     SetIconsAtDpi();
 }
 

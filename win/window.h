@@ -22,6 +22,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -154,6 +155,10 @@ private:
     LRESULT Dispatch(UINT message, WPARAM wparam, LPARAM lparam);
     // The window at a new DPI: fonts, controls and frame made anew, its centre kept.
     void ApplyDpi(int dpi);
+    // Gives the window the frame around its client size at its DPI, where `place` puts a frame of
+    // that size (screen pixels). Where the frame drawn differs from the one the system said it
+    // would draw (Wine keeps the frame of the DPI a window was made at), the difference is made up.
+    void PlaceFrame(const std::function<RECT(SIZE frame)>& place);
     void MakeFontAtDpi(WindowFont& font) const;
     void SetIconsAtDpi();
     DWORD Style() const;

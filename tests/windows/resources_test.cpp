@@ -115,7 +115,9 @@ TEST(Resources, ManifestDeclaresPerMonitorDpiAwareness) {
   HMODULE user32 = GetModuleHandleW(L"user32.dll");
   const auto context = reinterpret_cast<GetContext>(reinterpret_cast<void*>(GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
   const auto awareness = reinterpret_cast<AwarenessOf>(reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
-  if (context && awareness) EXPECT_EQ(awareness(context()), 2);  // DPI_AWARENESS_PER_MONITOR_AWARE
+  if (context && awareness) {
+    EXPECT_EQ(awareness(context()), 2);  // DPI_AWARENESS_PER_MONITOR_AWARE
+  }
 }
 
 TEST(Resources, ManifestSelectsCommonControls6) {
