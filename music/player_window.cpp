@@ -585,17 +585,10 @@ struct PlayerWindow : win::Window {
         FillRect(dc, &r, colours.BrushOf(c));
     }
 
-    // A frame one 96-DPI pixel wide along the inside of a rectangle of pixels.
-    void Frame(HDC dc, RECT pixels, COLORREF c) {
-        for (int line = scale().Px(1); line > 0; --line) {
-            FrameRect(dc, &pixels, colours.BrushOf(c));
-            InflateRect(&pixels, -1, -1);
-        }
-    }
-
     void Paint(HDC dc, const RECT& client) {
         FillRect(dc, &client, colours.BrushOf(kSkin));
-        Frame(dc, client, kInk);
+        const SIZE skin = ClientSize();
+        scale().Frame(dc, RECT{0, 0, skin.cx, skin.cy}, colours.BrushOf(kInk));
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, kInk);
         HGDIOBJ old = SelectObject(dc, font->get());
@@ -626,7 +619,7 @@ struct PlayerWindow : win::Window {
         for (int b = 0; b < kButtonCount; ++b) {
             RECT r = ButtonRect(b);
             Fill(dc, r, b == pressed ? kPressed : kSkin);
-            Frame(dc, scale().Rect(r), kInk);
+            scale().Frame(dc, r, colours.BrushOf(kInk));
             if (b == pressed) OffsetRect(&r, 1, 1);
             DrawText(dc, b == kPlayButton ? player->PlayButtonText() : kButtonTexts[b], r, DT_CENTER);
         }

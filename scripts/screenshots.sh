@@ -3,8 +3,16 @@
 # build-win/screenshots/*.png: the day page (plain, with a background picture, with era names), the
 # popup menu, the month page, both pages on a public holiday, a table, the local-coordinates dialog, the help window, a date tool,
 # the personal days of today (the day page's tooltip, the month panel), their editor and the alarms.
-#   scripts/screenshots.sh [NAME ...]   only the shots of these names (day-page-default, ...)
+#   scripts/screenshots.sh [--dpi DPI] [NAME ...]   only the shots of these names (day-page-default, ...)
+# --dpi 144 or 192: the display as a screen scaled to 150 % or 200 % (the prefix's DPI, a virtual
+# screen as much larger), the shots saved as NAME-DPI.png; the points the actions click are given
+# at 96 DPI and scaled.
 set -euo pipefail
+dpi=96
+if [ "${1:-}" = --dpi ]; then
+  dpi=${2:?--dpi needs a DPI}
+  shift 2
+fi
 only=" $* "
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,7 +22,14 @@ out=$root/build-win/screenshots
 mkdir -p "$out"
 prefix=$root/build-win/wineprefix-shots
 scripts/wine-prefix.sh "$prefix"
-export WINEPREFIX=$prefix WINEDEBUG=-all
+suffix=""
+if [ "$dpi" != 96 ]; then
+  scripts/wine-prefix-dpi.sh "$prefix" "$prefix-$dpi" "$dpi"
+  prefix=$prefix-$dpi
+  suffix=-$dpi
+fi
+screen="$((1024 * dpi / 96))x$((768 * dpi / 96))"
+export WINEPREFIX=$prefix WINEDEBUG=-all SHOT_DPI=$dpi
 # No sound card on a virtual display: ALSA's default device of this HOME swallows what is played,
 # so that the music player can open its files.
 export HOME=$root/build-win/shots-home
@@ -47,7 +62,9 @@ shot() {
   # A Wine server started without a display would keep the program's windows off the virtual one.
   wineserver -k || true
   wineserver -w
-  xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
+  xvfb-run -a -s "-screen 0 ${screen}x24" sh -c '
+    # A point of a window at 96 DPI, at the display'"'"'s DPI: "x y".
+    at() { echo "$((${1%,*} * SHOT_DPI / 96)) $((${1#*,} * SHOT_DPI / 96))"; }
     find_window() {
       for i in $(seq 1 60); do
         sleep 1
@@ -61,7 +78,7 @@ shot() {
     sleep 2
     case "$4" in
       menu*)
-        xdotool mousemove --window "$id" 60 40 click 3
+        xdotool mousemove --window "$id" $(at 60,40) click 3
         sleep 2
         keys=${4#menu}
         keys=${keys#:}
@@ -73,7 +90,7 @@ shot() {
         ;;
       click*:*)
         for position in $(echo "${4#*:}" | tr ";" " "); do
-          xdotool mousemove --window "$id" "${position%,*}" "${position#*,}" click 1
+          xdotool mousemove --window "$id" $(at "$position") click 1
           sleep 1
         done
         sleep 3
@@ -84,7 +101,7 @@ shot() {
         ;;
       hover:*)
         position=${4#hover:}
-        xdotool mousemove --window "$id" "${position%,*}" "${position#*,}"
+        xdotool mousemove --window "$id" $(at "$position")
         sleep 3
         ;;
     esac
@@ -95,8 +112,8 @@ shot() {
       geometry=$(xwininfo -id "$id" | awk "/Absolute upper-left X/{x=\$4} /Absolute upper-left Y/{y=\$4} /Width/{w=\$2} /Height/{h=\$2} END{print w\"x\"h\"+\"x\"+\"y}")
       import -window root -crop "$geometry" +repage "$1"
     fi
-    wineserver -k' sh "$out/$name.png" "$title" "$arguments" "$action"
-  echo "$out/$name.png"
+    wineserver -k' sh "$out/$name$suffix.png" "$title" "$arguments" "$action"
+  echo "$out/$name$suffix.png"
 }
 
 shot day-page-default 橙鹿日历 "" ""
@@ -155,13 +172,16 @@ shot music-player-utf8-double-karaoke 橙鹿音乐 /A "clickscreen:50,84;78,57;4
 
 # The weather viewer filled from tempoline-web's demonstration forecast for 上海 市区, and the help
 # window naming the newer version the service offers.
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)" --target tempoline-web >/dev/null
-build/tempoline-web --address 127.0.0.1 --port 18081 --source "file:$root/web/demo-forecast.json" \
-  --version-offered 4.3 2>/dev/null &
-web=$!
-sleep 1
-shot weather-viewer 橙鹿天气 /W "key:Return" WebHost=127.0.0.1:18081 NowProvIndex=2 NowCityIndex=1
-shot help-new-version 帮助 "" menu:h WebHost=127.0.0.1:18081
-shot holidays-update 更新节假日安排 "" menu:oj WebHost=127.0.0.1:18081
-kill "$web"
+wanted() { [ "$only" = "  " ] || [[ $only == *" $1 "* ]]; }
+if wanted weather-viewer || wanted help-new-version || wanted holidays-update; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build build -j "$(nproc)" --target tempoline-web >/dev/null
+  build/tempoline-web --address 127.0.0.1 --port 18081 --source "file:$root/web/demo-forecast.json" \
+    --version-offered 4.3 2>/dev/null &
+  web=$!
+  sleep 1
+  shot weather-viewer 橙鹿天气 /W "key:Return" WebHost=127.0.0.1:18081 NowProvIndex=2 NowCityIndex=1
+  shot help-new-version 帮助 "" menu:h WebHost=127.0.0.1:18081
+  shot holidays-update 更新节假日安排 "" menu:oj WebHost=127.0.0.1:18081
+  kill "$web"
+fi

@@ -246,18 +246,12 @@ struct MonthPage : PageWindow {
         return cell == SelectedCell() ? kSelectedBackground : CellUsed(cell) ? kCellBackground : kPageBackground;
     }
 
-    // A box of the grid (96-DPI pixels) filled, and framed with a line one 96-DPI pixel wide.
-    void PaintBox(HDC dc, const RECT& logical, COLORREF fill, COLORREF frame) {
-        RECT r = scale().Rect(logical);
+    // A box of the grid (96-DPI pixels) filled, and framed with a line one 96-DPI pixel wide (two
+    // for the selected day's double frame).
+    void PaintBox(HDC dc, const RECT& logical, COLORREF fill, COLORREF frame, int frame_width = 1) {
+        const RECT r = scale().Rect(logical);
         FillRect(dc, &r, colours.BrushOf(fill));
-        Frame(dc, logical, frame);
-    }
-    void Frame(HDC dc, const RECT& logical, COLORREF colour) {
-        RECT r = scale().Rect(logical);
-        for (int line = scale().Px(1); line > 0; --line) {
-            FrameRect(dc, &r, colours.BrushOf(colour));
-            InflateRect(&r, -1, -1);
-        }
+        scale().Frame(dc, logical, colours.BrushOf(frame), frame_width);
     }
 
     void Paint() {
@@ -270,12 +264,7 @@ struct MonthPage : PageWindow {
             PaintBox(dc, CellRect(cell), CellBackground(cell), kFrame);
         }
         // The selected cell last: its double orange frame covers the lines it shares with its neighbours.
-        if (selected > 0) {
-            RECT r = CellRect(selected);
-            PaintBox(dc, r, kSelectedBackground, kSelectedFrame);
-            InflateRect(&r, -1, -1);
-            Frame(dc, r, kSelectedFrame);
-        }
+        if (selected > 0) PaintBox(dc, CellRect(selected), kSelectedBackground, kSelectedFrame, 2);
         EndPaint(handle(), &ps);
     }
 

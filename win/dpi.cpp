@@ -111,6 +111,19 @@ Box ToBox(const RECT& r) {
 
 RECT Scaler::Rect(const RECT& r) const { return ToRect(ScaledBox(ToBox(r), dpi_)); }
 
+void Scaler::Frame(HDC dc, const RECT& logical, HBRUSH brush, int width) const {
+    const RECT outer = Rect(logical);
+    const RECT inner = Rect(logical.left + width, logical.top + width, logical.right - width, logical.bottom - width);
+    const RECT lines[4] = {
+        {outer.left, outer.top, outer.right, inner.top},        // top
+        {outer.left, inner.bottom, outer.right, outer.bottom},  // bottom
+        {outer.left, inner.top, inner.left, inner.bottom},      // left
+        {inner.right, inner.top, outer.right, inner.bottom},    // right
+    };
+    for (const RECT& line : lines)
+        if (line.right > line.left && line.bottom > line.top) FillRect(dc, &line, brush);
+}
+
 bool Scaler::Hit(const RECT& logical, POINT pixels) const {
     const RECT r = Rect(logical);
     return PtInRect(&r, pixels) != FALSE;

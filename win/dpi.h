@@ -52,6 +52,11 @@ public:
     POINT Logical(POINT p) const { return {Logical(p.x), Logical(p.y)}; }
     // Whether a pixel of the window lies in a 96-DPI rectangle as it is drawn.
     bool Hit(const RECT& logical, POINT pixels) const;
+    // Draws the frame of a 96-DPI rectangle, `width` 96-DPI pixels wide, inside it: each line the
+    // pixels between the rectangle's scaled edge and the scaled edge `width` further in, so that
+    // boxes that share a line at 96 DPI share it exactly at every DPI, and what stands a 96-DPI
+    // pixel inside the box starts just after the line.
+    void Frame(HDC dc, const RECT& logical, HBRUSH brush, int width = 1) const;
 
 private:
     int dpi_;
