@@ -142,11 +142,6 @@ HWND AddControl(HWND parent, HFONT font, const wchar_t* control_class, const std
     return control;
 }
 
-Font MakeFont(const char* face, int height, int weight) {
-    return Font(CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, text::GbkToWide(face).c_str()));
-}
-
 Font ColumnFont(int height, const std::vector<const char*>& faces, const std::vector<const char*>& samples) {
     Font first;
     for (const char* face : faces) {

@@ -18,8 +18,7 @@ namespace win {
 HWND AddControl(HWND parent, HFONT font, const wchar_t* control_class, const std::string& caption, DWORD style, int x,
                 int y, int width, int height, int id, DWORD ex_style = 0);
 
-// A font by face name (GBK), pixel height of its characters and weight (FW_NORMAL, FW_BOLD).
-Font MakeFont(const char* face, int height, int weight);
+// Fonts at a height in pixels of the screen; a window makes its fonts through win::Window, at its DPI.
 // The first of the faces (GBK) at this pixel height in which every sample text (GBK) is exactly as
 // many columns wide as it has bytes, a Chinese character two digits, an ASCII character one: the
 // font that lines up text laid out by counting GBK bytes. The first face that exists when none

@@ -9,8 +9,6 @@
 
 namespace win {
 
-SIZE ScreenSize() { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
-
 SIZE DesktopReach() {
     SIZE reach{0, 0};
     for (const Monitor& m : Monitors()) {
@@ -18,13 +16,6 @@ SIZE DesktopReach() {
         reach.cy = std::max<LONG>(reach.cy, m.area.bottom);
     }
     return reach;
-}
-
-RECT CentredOnScreen(int width, int height) {
-    const Box work = Monitors().front().work;
-    const int left = work.left + (work.Width() - width) / 2;
-    const int top = work.top + (work.Height() - height) / 2;
-    return ToRect(KeptWithin(Box{left, top, left + width, top + height}, work));
 }
 
 RECT KeptOnScreen(RECT r) { return ToRect(KeptOnMonitors(Monitors(), ToBox(r))); }

@@ -12,13 +12,8 @@
 
 namespace win {
 
-// The primary monitor in pixels.
-SIZE ScreenSize();
 // How far the monitors reach to the right and down: the largest right and bottom edges.
 SIZE DesktopReach();
-// A rectangle of this size centred on the primary monitor's work area, moved onto it where it
-// would stick out.
-RECT CentredOnScreen(int width, int height);
 // The rectangle moved (not resized) so that it lies whole on the work area of the monitor that
 // holds most of it (of the nearest one when it lies on none); left and top win when it is larger.
 RECT KeptOnScreen(RECT r);

@@ -189,6 +189,26 @@ TEST_F(DpiTest, EveryWindowIsItsDesignAtTheDisplaysDpiAndAtAnother) {
     }
 }
 
+TEST_F(DpiTest, ChangesOfTheDpiLeaveNoGdiObjectBehind) {
+    // Fonts, icons, images and pictures are made again at each DPI; the ones they replace go.
+    const auto round = [this] {
+        for (const test::Opener& o : test::EveryWindow()) {
+            HWND w = o.open(owner_);
+            ASSERT_NE(w, nullptr) << o.name;
+            ChangeDpi(w, OtherDpi());
+            ChangeDpi(w, 192);
+            ChangeDpi(w, DisplayDpi());
+            SendMessageW(w, WM_CLOSE, 0, 0);
+            if (IsWindow(w)) DestroyWindow(w);
+            Pump();
+        }
+    };
+    round();  // classes, shared icons and caches made once
+    const int before = test::GdiObjects();
+    for (int i = 0; i < 3; ++i) round();
+    EXPECT_EQ(test::GdiObjects(), before);
+}
+
 TEST_F(DpiTest, FontsAreMadeAtTheHeightOfTheDpi) {
     const int dpi = DisplayDpi();
     // The dialogs' 宋体 of 12 pixels at 96 DPI (9 points), on every control of a dialog.
