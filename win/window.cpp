@@ -313,8 +313,10 @@ HWND Create(std::unique_ptr<Window> window, const Frame& frame, HWND owner) {
     Creation creation{window.get(), false};
     // Made on the monitor it is to show on, at that monitor's DPI: an owned window by its owner.
     POINT at{frame.x, frame.y};
-    RECT owner_rect;
-    if (owner && frame.x == 0 && frame.y == 0 && GetWindowRect(owner, &owner_rect)) at = {owner_rect.left, owner_rect.top};
+    if (frame.x == Frame::kAtOwner || frame.y == Frame::kAtOwner) {
+        RECT owner_rect;
+        at = owner && GetWindowRect(owner, &owner_rect) ? POINT{owner_rect.left, owner_rect.top} : POINT{0, 0};
+    }
     HWND handle = CreateWindowExW(frame.ex_style, frame.class_name, text::GbkToWide(frame.title).c_str(),
                                   frame.style & ~WS_VISIBLE, at.x, at.y, frame.width, frame.height, owner, nullptr,
                                   Instance(), &creation);

@@ -63,12 +63,13 @@ struct Frame {
     DWORD ex_style = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     COLORREF background = CLR_INVALID;  // CLR_INVALID: the system's dialog colour
     UINT class_style = 0;
-    // Where the window is made: its top left corner in screen pixels (0, 0: for a window with an
-    // owner, at the owner's corner, so that it starts on the owner's monitor), and its size with its
-    // frame in 96-DPI pixels, made at the window's DPI. A dialog that knows its client size only once
-    // its controls exist sizes and centres itself in OnCreate (PlaceCentred).
-    int x = 0;
-    int y = 0;
+    // Where the window is made: its top left corner in screen pixels (kAtOwner: at the owner's
+    // corner, so that it starts on the owner's monitor, or at 0, 0 without one), and its size with
+    // its frame in 96-DPI pixels, made at the window's DPI. A dialog that knows its client size only
+    // once its controls exist sizes and centres itself in OnCreate (PlaceCentred).
+    static constexpr int kAtOwner = CW_USEDEFAULT;
+    int x = kAtOwner;
+    int y = kAtOwner;
     int width = 100;
     int height = 100;
     // Shown (Show) as soon as it is made; false leaves that to the caller.

@@ -312,7 +312,9 @@ TEST_F(DpiPlayerTest, ButtonsBarsAndImagesAnswerAtTheirScaledPlaces) {
         ClickAt({Scaled(volume.left + 15, dpi), Scaled((volume.top + volume.bottom) / 2, dpi)});
         EXPECT_EQ(player->volume(), 30) << dpi;
 
-        // A song playing: the thumb dragged to bar pixel 120 of 240 seeks to half the song.
+        // A song playing: the thumb dragged to bar pixel 120 of 240 seeks to half the song. The
+        // second time its lyric window's top is stored far below the screen: a monitor that is gone.
+        if (dpi != DisplayDpi()) top_ = 100000;
         player->AddFiles({song_});
         ASSERT_TRUE(player->file_open()) << dpi;
         const RECT bar = music::ProgressBarRect();
@@ -326,6 +328,12 @@ TEST_F(DpiPlayerTest, ButtonsBarsAndImagesAnswerAtTheirScaledPlaces) {
         ASSERT_NE(lyric, nullptr) << dpi;
         EXPECT_EQ(ClientSize(lyric).cx, Scaled(18 * 12 + 40, DisplayDpi())) << dpi;
         EXPECT_EQ(ClientSize(lyric).cy, Scaled(76, DisplayDpi())) << dpi;
+        // Not placed before, or placed off the screen: centred, 100 pixels above the screen's bottom.
+        RECT placed;
+        GetWindowRect(lyric, &placed);
+        EXPECT_NEAR(placed.bottom + Scaled(100, DisplayDpi()), GetSystemMetrics(SM_CYSCREEN), 1) << dpi;
+        EXPECT_NEAR(placed.left + placed.right, GetSystemMetrics(SM_CXSCREEN), 1) << dpi;
+        EXPECT_EQ(top_, placed.top) << dpi;
         COLORREF key = 0;
         BYTE alpha = 0;
         DWORD flags = 0;
