@@ -1,6 +1,6 @@
 // The foundation every window is built on: the window skeleton (its state object attached at
 // creation and freed exactly once, the modal loop giving the owner back before the window goes), no
-// GDI object left behind by any window of the program, and every dialog's controls inside its
+// GDI object left behind by any window of the program, and every window's controls inside its
 // client area, none covering another.
 #include <windows.h>
 
