@@ -89,7 +89,16 @@ bool PlausibleGbk(std::string_view s) {
         const Sequence q = SequenceAt(s, i);
         if (q.length > 1) {
             if (q.length > 2 || Byte(s, i + 1) < 0xA1) return false;
-            if (i > 0 && i + 2 < s.size() && IsAsciiLetter(Byte(s, i - 1)) && IsAsciiLetter(Byte(s, i + 2))) return false;
+            const bool letter_before = i > 0 && IsAsciiLetter(Byte(s, i - 1));
+            const bool letter_after = i + 2 < s.size() && IsAsciiLetter(Byte(s, i + 2));
+            if (letter_before && letter_after) return false;
+            // A Latin letter (lead C3..C9: À..ɏ) at the edge of a Latin word, with no other
+            // non-ASCII byte beside it: "café", "été". A Chinese character read from such a pair
+            // would stand alone against a Latin word, which GBK text hardly ever does.
+            const bool high_before = i > 0 && Byte(s, i - 1) >= 0x80;
+            const bool high_after = i + 2 < s.size() && Byte(s, i + 2) >= 0x80;
+            const unsigned char lead = Byte(s, i);
+            if (lead >= 0xC3 && lead <= 0xC9 && (letter_before || letter_after) && !high_before && !high_after) return false;
         }
         i += q.length;
     }

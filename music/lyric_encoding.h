@@ -11,13 +11,15 @@
 //   no mark        UTF-8 when the bytes are valid UTF-8, hold a multi-byte sequence and are no
 //                  plausible GBK; otherwise GBK, as every file was read before.
 // Valid UTF-8 is plausible GBK when every multi-byte sequence in it is two bytes long, its second
-// byte is 0xA1 or more, and it does not stand between two ASCII letters. That is what GBK text
-// looks like when it happens to be valid UTF-8: each such pair (lead 0xC2..0xDF, trail 0xA1..0xBF)
-// is a Chinese character of GB2312 ("中文" is D6 D0 CE C4, "联通" C1 AA CD A8), and a Chinese
-// character seldom stands inside a Latin word. UTF-8 text in Chinese, Japanese or Korean has
-// three-byte sequences; the accented letters of European words stand inside them (Señor,
-// Müller), and many two-byte letters have a second byte below 0xA1 (ß, à, Cyrillic р..я). Pure
-// ASCII is GBK: the two read alike.
+// byte is 0xA1 or more, it does not stand between two ASCII letters, and, when it is a Latin
+// letter (lead 0xC3..0xC9), it does not stand alone at the edge of a Latin word. That is what GBK
+// text looks like when it happens to be valid UTF-8: each such pair (lead 0xC2..0xDF, trail
+// 0xA1..0xBF) is a Chinese character of GB2312 ("为什么" is CE AA CA B2 C3 B4; "中文", D6 D0 CE C4,
+// is no UTF-8), and a Chinese character seldom stands inside a Latin word or alone against one.
+// UTF-8 text in Chinese, Japanese or Korean has three-byte sequences; the accented letters of
+// European words stand inside them (Señor, Müller) or at their edges (café, été), and many
+// two-byte letters have a second byte below 0xA1 (ß, à, Cyrillic р..я). Pure ASCII is GBK: the
+// two read alike.
 #pragma once
 
 #include <cstddef>

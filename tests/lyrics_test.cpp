@@ -362,8 +362,15 @@ TEST(LyricEncoding, WhichEncodingAFileIsReadIn) {
         {"[00:01.00]la la la\r\n", E::kGbk},
         {U8(u8"[00:01.00]你好") + "\xFF", E::kGbk},
         {"[00:01.00]\xC1\xAA", E::kGbk},
-        // a two-byte letter at a word's end reads as GB2312: GBK, its bytes kept as they are
-        {U8(u8"[00:01.00]un café noir\r\n"), E::kGbk},
+        // a Latin letter alone at a word's edge (é is C3 A9, 茅 in GB2312)
+        {U8(u8"[00:01.00]un café noir\r\n"), E::kUtf8},
+        {U8(u8"[00:01.00]café"), E::kUtf8},
+        {U8(u8"[00:01.00]été\r\n"), E::kUtf8},
+        // GBK whose characters touch Latin letters but stand in a run ("DJ女说": C5 AE CB B5) or
+        // beside no letter ("[ar:么]"), and a Cyrillic-looking pair (D1 A7, 学) at a word's edge
+        {"[ar:DJ\xC5\xAE\xCB\xB5]\r\n[00:01.00]\xCE\xAA\xCA\xB2\xC3\xB4\r\n", E::kGbk},
+        {"[ar:\xC3\xB4]\r\n", E::kGbk},
+        {"[00:01.00]A\xD1\xA7\r\n", E::kGbk},
         // marks
         {kUtf8Mark + "[00:01.00]la\r\n", E::kUtf8WithMark},
         {kUtf8Mark, E::kUtf8WithMark},
