@@ -18,6 +18,7 @@ using platform::TcpConnection;
 using test::Script;
 using test::Step;
 using test::Utf8;
+using test::WaitFor;
 
 struct Lines {
     std::mutex lock;
@@ -29,15 +30,6 @@ struct Lines {
         };
     }
 };
-
-bool WaitFor(const std::function<bool()>& condition) {
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > give_up) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 const std::string kRequest =
     "GET http://www.tempoline.org/download/index.html HTTP/1.0\r\n"

@@ -15,6 +15,18 @@
 
 namespace test {
 
+// Waits up to 5 s of real time for a worker's thread to bring `condition` about. (The clocks come
+// with <thread>: <chrono> itself holds a literal that the tests' GBK character set cannot take.)
+template <typename Condition>
+bool WaitFor(Condition condition) {
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > give_up) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 // One receive of a scripted connection.
 struct Step {
     std::string bytes;  // handed out in pieces of at most the size the receiver asks for

@@ -20,6 +20,7 @@ using test::LabelRow;
 using test::Script;
 using test::Step;
 using test::Utf8;
+using test::WaitFor;
 using weather::ViewUpdate;
 
 // What a worker posted: each update as a text ("clear", the status line, or "filled: " and the
@@ -39,16 +40,6 @@ struct Posts {
         };
     }
 };
-
-template <typename Condition>
-bool WaitFor(Condition condition) {
-    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > give_up) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
 
 // The request for 北京 天安门 (province 1, city 1, place code 101010100), byte for byte.
 const std::string kRequest =

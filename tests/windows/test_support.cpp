@@ -251,8 +251,8 @@ const std::vector<Opener>& EveryWindow() {
         const views::PageOptions options{};
         views::PageOptions picture;
         picture.background_picture = BitmapFile();
-        // The client sizes of the design: the day page and the player as the specification gives
-        // them, the dialogs as their layouts add up (the help window: 10 + 104 + 10 + 22 + 190 + 10
+        // The client sizes of the design: the day page 260 x 150 and the player at its fixed size,
+        // the dialogs as their layouts add up (the help window: 10 + 104 + 10 + 22 + 190 + 10
         // high; the alarms: three rows of 34 from 16, and 66 below).
         std::vector<Opener> all = {
             {"日历", [=](HWND) { return views::CreateDayPage(2460351, options); }, true, false, {260, 150}},
