@@ -71,13 +71,13 @@ struct HelpDialog : win::Window {
                     HolidayUpdateResult result;
                     const auto keep = [&file](const std::string& text) { return KeepHolidayFile(file, text); };
                     if (FetchHolidays(*network, host, current, keep, stop, result))
-                        PostMessageW(window, kHolidaysMessage, 0, reinterpret_cast<LPARAM>(new HolidayUpdateResult(result)));
+                        win::PostOwned(window, kHolidaysMessage, result);
                 };
             }
             check = std::make_unique<VersionCheck>(
                 *source.network, source.host_port, source.url,
                 [window](const std::string& line) {
-                    PostMessageW(window, kNewVersionMessage, 0, reinterpret_cast<LPARAM>(new std::string(line)));
+                    win::PostOwned(window, kNewVersionMessage, line);
                 },
                 then);
             check->Start();
@@ -88,11 +88,8 @@ struct HelpDialog : win::Window {
     // The check is waited for before the boxes go; a line it posted that was not yet shown is freed.
     void OnDestroy() override {
         check.reset();
-        MSG pending;
-        while (PeekMessageW(&pending, handle(), kNewVersionMessage, kNewVersionMessage, PM_REMOVE))
-            delete reinterpret_cast<std::string*>(pending.lParam);
-        while (PeekMessageW(&pending, handle(), kHolidaysMessage, kHolidaysMessage, PM_REMOVE))
-            delete reinterpret_cast<HolidayUpdateResult*>(pending.lParam);
+        win::FreePosted<std::string>(handle(), kNewVersionMessage);
+        win::FreePosted<HolidayUpdateResult>(handle(), kHolidaysMessage);
     }
 
     // The reader starts in the page; no text is selected.
@@ -141,14 +138,14 @@ struct HelpDialog : win::Window {
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
         if (message == kHolidaysMessage) {
-            const std::unique_ptr<HolidayUpdateResult> result(reinterpret_cast<HolidayUpdateResult*>(lparam));
+            const auto result = win::TakePosted<HolidayUpdateResult>(lparam);
             if (result->usable && result->changed)
                 calendar::InstallHolidays(calendar::MergeHolidays(calendar::BuiltInHolidays(), result->table));
             if (!result->usable || result->changed) win::SetText(title, win::Text(title) + "\r\n" + result->status);
             return 0;
         }
         if (message == kNewVersionMessage) {
-            const std::unique_ptr<std::string> line(reinterpret_cast<std::string*>(lparam));
+            const auto line = win::TakePosted<std::string>(lparam);
             win::SetText(title, win::Text(title) + "\r\n" + *line);
             return 0;
         }

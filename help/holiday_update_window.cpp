@@ -41,7 +41,7 @@ struct HolidayUpdateWindow : win::Window {
             *source.network, source.host_port, calendar::Holidays()->Table(),
             [file](const std::string& text) { return KeepHolidayFile(file, text); },
             [window](const HolidayUpdateResult& result) {
-                PostMessageW(window, kResultMessage, 0, reinterpret_cast<LPARAM>(new HolidayUpdateResult(result)));
+                win::PostOwned(window, kResultMessage, result);
             });
         update->Start();
         return true;
@@ -51,9 +51,7 @@ struct HolidayUpdateWindow : win::Window {
     // shown is freed.
     void OnDestroy() override {
         update.reset();
-        MSG pending;
-        while (PeekMessageW(&pending, handle(), kResultMessage, kResultMessage, PM_REMOVE))
-            delete reinterpret_cast<HolidayUpdateResult*>(pending.lParam);
+        win::FreePosted<HolidayUpdateResult>(handle(), kResultMessage);
     }
 
     bool OnCommand(int id, int, HWND) override {
@@ -64,7 +62,7 @@ struct HolidayUpdateWindow : win::Window {
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
         if (message == kResultMessage) {
-            const std::unique_ptr<HolidayUpdateResult> result(reinterpret_cast<HolidayUpdateResult*>(lparam));
+            const auto result = win::TakePosted<HolidayUpdateResult>(lparam);
             if (result->usable && result->changed) {
                 calendar::InstallHolidays(calendar::MergeHolidays(calendar::BuiltInHolidays(), result->table));
             }

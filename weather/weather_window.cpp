@@ -73,7 +73,7 @@ struct WeatherViewer : win::Window {
                             ColumnLeft(9) - kTableLeft, 20, kStatusId);
         HWND window = handle();
         worker = std::make_unique<WeatherWorker>(*context.network, context.host, [window](const ViewUpdate& update) {
-            PostMessageW(window, kUpdateMessage, 0, reinterpret_cast<LPARAM>(new ViewUpdate(update)));
+            win::PostOwned(window, kUpdateMessage, update);
         });
         PlaceCentred(kClientWidth, kClientHeight);
         return true;
@@ -84,9 +84,7 @@ struct WeatherViewer : win::Window {
     // The worker is stopped and waited for before the labels go; updates it posted meanwhile are freed.
     void OnDestroy() override {
         worker.reset();
-        MSG pending;
-        while (PeekMessageW(&pending, handle(), kUpdateMessage, kUpdateMessage, PM_REMOVE))
-            delete reinterpret_cast<ViewUpdate*>(pending.lParam);
+        win::FreePosted<ViewUpdate>(handle(), kUpdateMessage);
     }
 
     void OnCancel() override {
@@ -135,7 +133,7 @@ struct WeatherViewer : win::Window {
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
         if (message == kUpdateMessage) {
-            const std::unique_ptr<ViewUpdate> update(reinterpret_cast<ViewUpdate*>(lparam));
+            const auto update = win::TakePosted<ViewUpdate>(lparam);
             Apply(*update);
             return 0;
         }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <utility>
 
 namespace win {
@@ -51,5 +52,23 @@ using KernelHandle = Owned<HANDLE, CloseKernelHandle>;
 using Menu = Owned<HMENU, DestroyMenuHandle>;
 // An icon loaded at a size of its own (not shared).
 using Icon = Owned<HICON, DestroyIconHandle>;
+
+// A value a worker's thread hands to a window: posted as `message` with the value's own copy in
+// LPARAM, taken back by the window with TakePosted; a value that could not be posted (the window
+// is gone) is freed at once, and what is still queued when the window goes is freed by FreePosted.
+template <typename T>
+void PostOwned(HWND window, UINT message, T value) {
+    auto copy = std::make_unique<T>(std::move(value));
+    if (PostMessageW(window, message, 0, reinterpret_cast<LPARAM>(copy.get()))) copy.release();
+}
+template <typename T>
+std::unique_ptr<T> TakePosted(LPARAM lparam) {
+    return std::unique_ptr<T>(reinterpret_cast<T*>(lparam));
+}
+template <typename T>
+void FreePosted(HWND window, UINT message) {
+    MSG pending;
+    while (PeekMessageW(&pending, window, message, message, PM_REMOVE)) TakePosted<T>(pending.lParam);
+}
 
 }  // namespace win
