@@ -30,6 +30,7 @@
 namespace {
 
 using namespace music;
+using test::Capture;
 using test::Pump;
 using test::PumpUntil;
 
@@ -122,34 +123,6 @@ std::string Utf16Le(std::u16string_view s) {
     }
     return out;
 }
-
-// What ALSA's default device received since Mark (16-bit mono at 11025 Hz): its loudest sample.
-class Capture {
-public:
-    bool Available() const { return Size() >= 0; }
-    void Mark() { start_ = Size(); }
-    int Peak() const {
-        int peak = 0;
-        if (FILE* f = _wfopen(TEMPO_SOUND_CAPTURE, L"rb")) {
-            std::fseek(f, start_, SEEK_SET);
-            short sample;
-            while (std::fread(&sample, sizeof sample, 1, f) == 1) peak = std::max(peak, std::abs(static_cast<int>(sample)));
-            std::fclose(f);
-        }
-        return peak;
-    }
-
-private:
-    static long Size() {
-        FILE* f = _wfopen(TEMPO_SOUND_CAPTURE, L"rb");
-        if (!f) return -1;
-        std::fseek(f, 0, SEEK_END);
-        const long size = std::ftell(f);
-        std::fclose(f);
-        return size;
-    }
-    long start_ = 0;
-};
 
 // The memory this process has committed for itself (Wine gives it as PagefileUsage).
 SIZE_T PrivateBytes() {

@@ -34,6 +34,7 @@ using namespace personal;
 using namespace shell::command;
 using platform::RegistryRoot;
 using test::Click;
+using test::Capture;
 using test::Pump;
 using test::PumpUntil;
 using test::Text;
@@ -531,45 +532,6 @@ TEST_F(PersonalCalendarTest, TheAlarmRingsInItsMinuteAndTheTimeIsSpoken) {
 }
 
 // --- what is really played ------------------------------------------------------------------------
-
-// ALSA's default device writes what the program plays into a file (16-bit mono at 11025 Hz): the
-// sound since `Mark`, measured from its first to its last loud 10 ms.
-class Capture {
-public:
-    bool Available() const { return Size() >= 0; }
-    void Mark() { start_ = Size(); }
-    double LoudSeconds() const {
-        std::vector<short> samples;
-        if (FILE* f = _wfopen(TEMPO_SOUND_CAPTURE, L"rb")) {
-            std::fseek(f, start_, SEEK_SET);
-            short s;
-            while (std::fread(&s, sizeof s, 1, f) == 1) samples.push_back(s);
-            std::fclose(f);
-        }
-        constexpr size_t window = 110;
-        long first = -1, last = -1;
-        for (size_t i = 0; i + window <= samples.size(); i += window) {
-            double energy = 0;
-            for (size_t j = i; j < i + window; ++j) energy += static_cast<double>(samples[j]) * samples[j];
-            if (energy / window > 300.0 * 300.0) {
-                if (first < 0) first = static_cast<long>(i);
-                last = static_cast<long>(i + window);
-            }
-        }
-        return first < 0 ? 0.0 : (last - first) / 11025.0;
-    }
-
-private:
-    static long Size() {
-        FILE* f = _wfopen(TEMPO_SOUND_CAPTURE, L"rb");
-        if (!f) return -1;
-        std::fseek(f, 0, SEEK_END);
-        const long size = std::ftell(f);
-        std::fclose(f);
-        return size;
-    }
-    long start_ = 0;
-};
 
 // The length of an embedded WAVE resource, from its header: data bytes over bytes per second.
 double ResourceSeconds(const std::string& name) {

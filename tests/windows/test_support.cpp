@@ -2,7 +2,10 @@
 
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 
 #include "calendar/lunar_year.h"
 #include "help/help_window.h"
@@ -349,6 +352,47 @@ std::vector<std::string> LayoutFaults(HWND window, bool whole_on_screen) {
                             frame.bottom > GetSystemMetrics(SM_CYSCREEN)))
         faults.push_back("the window reaches off the screen");
     return faults;
+}
+
+long Capture::Size() {
+    FILE* f = _wfopen(TEMPO_SOUND_CAPTURE, L"rb");
+    if (!f) return -1;
+    std::fseek(f, 0, SEEK_END);
+    const long size = std::ftell(f);
+    std::fclose(f);
+    return size;
+}
+
+std::vector<short> Capture::Samples() const {
+    std::vector<short> samples;
+    if (FILE* f = _wfopen(TEMPO_SOUND_CAPTURE, L"rb")) {
+        std::fseek(f, start_, SEEK_SET);
+        short s;
+        while (std::fread(&s, sizeof s, 1, f) == 1) samples.push_back(s);
+        std::fclose(f);
+    }
+    return samples;
+}
+
+int Capture::Peak() const {
+    int peak = 0;
+    for (short s : Samples()) peak = std::max(peak, std::abs(static_cast<int>(s)));
+    return peak;
+}
+
+double Capture::LoudSeconds() const {
+    const std::vector<short> samples = Samples();
+    constexpr size_t window = 110;
+    long first = -1, last = -1;
+    for (size_t i = 0; i + window <= samples.size(); i += window) {
+        double energy = 0;
+        for (size_t j = i; j < i + window; ++j) energy += static_cast<double>(samples[j]) * samples[j];
+        if (energy / window > 300.0 * 300.0) {
+            if (first < 0) first = static_cast<long>(i);
+            last = static_cast<long>(i + window);
+        }
+    }
+    return first < 0 ? 0.0 : (last - first) / 11025.0;
 }
 
 }  // namespace test

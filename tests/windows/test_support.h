@@ -113,4 +113,21 @@ protected:
     shell::Program program_;
 };
 
+// What ALSA's default device received, written into a file of the test's HOME (16-bit mono at
+// 11025 Hz), since `Mark`.
+class Capture {
+public:
+    bool Available() const { return Size() >= 0; }
+    void Mark() { start_ = Size(); }
+    std::vector<short> Samples() const;
+    // The loudest sample.
+    int Peak() const;
+    // The time from the first to the last loud 10 ms.
+    double LoudSeconds() const;
+
+private:
+    static long Size();
+    long start_ = 0;
+};
+
 }  // namespace test
