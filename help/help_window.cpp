@@ -140,7 +140,7 @@ struct HelpDialog : win::Window {
         if (message == kHolidaysMessage) {
             const auto result = win::TakePosted<HolidayUpdateResult>(lparam);
             if (result->usable && result->changed)
-                calendar::InstallHolidays(calendar::MergeHolidays(calendar::BuiltInHolidays(), result->table));
+                calendar::InstallHolidays(result->table);
             if (!result->usable || result->changed) win::SetText(title, win::Text(title) + "\r\n" + result->status);
             return 0;
         }

@@ -78,9 +78,9 @@ HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar
     if (const int missing = MissingBuiltInYear(result.table); missing != 0)
         return Refused("节假日表缺少" + std::to_string(missing) + "年");
     result.usable = true;
-    const calendar::HolidayTable merged = calendar::MergeHolidays(calendar::BuiltInHolidays(), result.table);
-    result.changed = !SameRows(merged, current);
-    result.status = (result.changed ? "节假日安排已更新，收录" : "节假日安排已是最新，收录") + YearsText(merged);
+    result.table = calendar::MergeHolidays(calendar::BuiltInHolidays(), result.table);
+    result.changed = !SameRows(result.table, current);
+    result.status = (result.changed ? "节假日安排已更新，收录" : "节假日安排已是最新，收录") + YearsText(result.table);
     return result;
 }
 

@@ -24,7 +24,7 @@ std::string HolidayRequest(const std::string& host_port);
 struct HolidayUpdateResult {
     bool usable = false;  // `table` is a checked table, now in the file
     bool changed = false;  // it differs from what the program had
-    calendar::HolidayTable table;
+    calendar::HolidayTable table;  // when usable: the built-in table with the answer's years over it
     std::string status;
 };
 

@@ -64,7 +64,7 @@ struct HolidayUpdateWindow : win::Window {
         if (message == kResultMessage) {
             const auto result = win::TakePosted<HolidayUpdateResult>(lparam);
             if (result->usable && result->changed) {
-                calendar::InstallHolidays(calendar::MergeHolidays(calendar::BuiltInHolidays(), result->table));
+                calendar::InstallHolidays(result->table);
             }
             win::SetText(status, result->status);
             finished = true;
