@@ -74,6 +74,11 @@ int TakeQuits() {
     return quits;
 }
 
+std::string WebHost() {
+    const char* host = std::getenv("TEMPO_WEB_HOST");
+    return host != nullptr ? host : "";
+}
+
 std::string Text(HWND control) { return win::Text(control); }
 std::string Text(HWND window, int id) { return win::Text(GetDlgItem(window, id)); }
 void SetText(HWND window, int id, const std::string& gbk) { win::SetText(GetDlgItem(window, id), gbk); }

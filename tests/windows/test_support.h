@@ -28,6 +28,10 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD milliseconds);
 // The quit messages seen by Pump since the last call, and any still queued.
 int TakeQuits();
 
+// "127.0.0.1:PORT" of the tempoline-web that runs beside the tests (tests/windows/with-web.sh),
+// or "" where none runs; tests that need it skip themselves then.
+std::string WebHost();
+
 // The text of a window or control, and of a dialog's control (GBK).
 std::string Text(HWND control);
 std::string Text(HWND window, int id);
