@@ -15,32 +15,18 @@ inline double JulianMillennia(JulianDay jd) { return (jd - kJ2000) / 365250.0; }
 inline double JulianCenturies(JulianDay jd) { return (jd - kJ2000) / 36525.0; }
 
 TEMPO_SERIES_CLONES double EarthL(double tau) {
-    const double l0 = detail::SumSeries(detail::kL0, tau);
-    const double l1 = detail::SumSeries(detail::kL1, tau);
-    const double l2 = detail::SumSeries(detail::kL2, tau);
-    const double l3 = detail::SumSeries(detail::kL3, tau);
-    const double l4 = detail::SumSeries(detail::kL4, tau);
-    const double l5 = detail::SumSeries(detail::kL5, tau);
-    return NormalizeRadians(l0 + tau * (l1 + tau * (l2 + tau * (l3 + tau * (l4 + tau * l5)))));
+    using namespace detail;
+    return NormalizeRadians(PowerSeries(tau, kL0, kL1, kL2, kL3, kL4, kL5));
 }
 
 TEMPO_SERIES_CLONES double EarthB(double tau) {
-    const double b0 = detail::SumSeries(detail::kB0, tau);
-    const double b1 = detail::SumSeries(detail::kB1, tau);
-    const double b2 = detail::SumSeries(detail::kB2, tau);
-    const double b3 = detail::SumSeries(detail::kB3, tau);
-    const double b4 = detail::SumSeries(detail::kB4, tau);
-    return NormalizeRadians(b0 + tau * (b1 + tau * (b2 + tau * (b3 + tau * b4))));
+    using namespace detail;
+    return NormalizeRadians(PowerSeries(tau, kB0, kB1, kB2, kB3, kB4));
 }
 
 TEMPO_SERIES_CLONES double EarthR(double tau) {
-    const double r0 = detail::SumSeries(detail::kR0, tau);
-    const double r1 = detail::SumSeries(detail::kR1, tau);
-    const double r2 = detail::SumSeries(detail::kR2, tau);
-    const double r3 = detail::SumSeries(detail::kR3, tau);
-    const double r4 = detail::SumSeries(detail::kR4, tau);
-    const double r5 = detail::SumSeries(detail::kR5, tau);
-    return r0 + tau * (r1 + tau * (r2 + tau * (r3 + tau * (r4 + tau * r5))));
+    using namespace detail;
+    return PowerSeries(tau, kR0, kR1, kR2, kR3, kR4, kR5);
 }
 
 // The daily motion of the Sun in longitude (arcseconds), whose product with the light time of one

@@ -10,14 +10,9 @@
 
 namespace astro {
 
-using SunEventMode = std::int16_t;
-constexpr SunEventMode kSunrise = 1;
-constexpr SunEventMode kTransit = 2;
-constexpr SunEventMode kSunset = 3;
-constexpr SunEventMode kDayLength = 4;
-constexpr SunEventMode kDawn = 5;
-constexpr SunEventMode kDusk = 6;
-constexpr SunEventMode kTwilightLength = 7;
+// What SunEventTime gives: the three moments of the Sun's day and its length, then the two
+// twilights and the length from dawn to dusk.
+enum SunEventMode : std::int16_t { kSunrise = 1, kTransit, kSunset, kDayLength, kDawn, kDusk, kTwilightLength };
 
 double MeanObliquity(double t_centuries);  // radians
 double GreenwichSiderealTime(double days_from_j2000_ut, double delta_t_days);  // radians, not reduced

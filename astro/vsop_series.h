@@ -58,5 +58,16 @@ inline double SumSeries(const VsopColumns<N>& s, double tau) {
     return (part[0] + part[1]) + (part[2] + part[3]);
 }
 
+// A VSOP87 variable: the series of each power of tau summed and joined by Horner's rule,
+// S0 + tau (S1 + tau (S2 + ...)), the series of the power 0 given first.
+template <std::size_t N, typename... Higher>
+inline double PowerSeries(double tau, const VsopColumns<N>& first, const Higher&... higher) {
+    if constexpr (sizeof...(higher) == 0) {
+        return SumSeries(first, tau);
+    } else {
+        const double here = SumSeries(first, tau);
+        return here + tau * PowerSeries(tau, higher...);
+    }
+}
 
 }  // namespace astro::detail

@@ -20,27 +20,20 @@
 
 namespace personal {
 
-// Control ids, for the tests.
-constexpr int kDayListId = 401;
-constexpr int kYearBoxId = 402;
-constexpr int kMonthBoxId = 403;
-constexpr int kDayBoxId = 404;
-constexpr int kLeapMonthId = 405;
-constexpr int kTitleBoxId = 406;
-constexpr int kAudioBoxId = 407;
-constexpr int kChooseAudioId = 408;
-constexpr int kPreviewId = 409;
-constexpr int kPreviewStateId = 410;
-constexpr int kAddSolarId = 411;   // 添加公历纪念日, 添加公历提醒日, 添加公历倒计日
-constexpr int kAddLunarId = 412;   // 添加农历纪念日
-constexpr int kAddHijriId = 413;   // 添加回历纪念日
-constexpr int kChangeId = 414;     // 修改
-constexpr int kDeleteId = 415;     // 删除
-constexpr int kSaveId = 416;       // 保存
-constexpr int kEditorStatusId = 417;
-constexpr int kYearLabelId = 418;  // 公历年 / 农历年 / 回历年, and the month and day labels after it
-constexpr int kMonthLabelId = 419;
-constexpr int kDayLabelId = 420;
+// Control ids, for the tests: 401 and on, in this order.
+enum EditorControlId : int {
+    kDayListId = 401, kYearBoxId, kMonthBoxId, kDayBoxId, kLeapMonthId, kTitleBoxId, kAudioBoxId,
+    kChooseAudioId, kPreviewId, kPreviewStateId,
+    kAddSolarId,  // 添加公历纪念日, 添加公历提醒日, 添加公历倒计日
+    kAddLunarId,  // 添加农历纪念日
+    kAddHijriId,  // 添加回历纪念日
+    kChangeId,    // 修改
+    kDeleteId,    // 删除
+    kSaveId,      // 保存
+    kEditorStatusId,
+    kYearLabelId,  // 公历年 / 农历年 / 回历年, and the month and day labels after it
+    kMonthLabelId, kDayLabelId,
+};
 
 struct EditorContext {
     EditorMode mode = EditorMode::kMemorials;

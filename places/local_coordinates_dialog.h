@@ -8,10 +8,8 @@
 
 namespace places {
 
-constexpr int kProvinceListId = 101;
-constexpr int kCityListId = 102;
-constexpr int kLongitudeFieldId = 103;
-constexpr int kLatitudeFieldId = 104;
+// Control ids, for the tests.
+enum LocalCoordinatesControlId : int { kProvinceListId = 101, kCityListId, kLongitudeFieldId, kLatitudeFieldId };
 
 // Creates and shows the dialog (not yet modal) over its owner, on `place`. "确定" writes the chosen
 // place into it; `place` must outlive the dialog.

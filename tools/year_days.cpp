@@ -26,17 +26,28 @@ std::string FestivalText(const std::string& lunar, const std::string& solar) {
     return lunar.empty() ? solar : lunar;
 }
 
-DayFacts FactsOfDay(astro::DayNumber n, int mode) {
+namespace {
+
+// What every day has whatever else is known of its year: its date in the three calendars, its
+// weekday and the day's stem and branch.
+DayFacts DatesOfDay(astro::DayNumber n) {
     DayFacts f;
     f.day = n;
     f.date = astro::DayNumberToDate(n);
-    const int y = f.date.year, m = f.date.month, d = f.date.day;
-    f.lunar = calendar::SolarToLunarDate(y, m, d);
+    f.lunar = calendar::SolarToLunarDate(f.date.year, f.date.month, f.date.day);
     f.hijri = calendar::DayNumberToHijri(n);
+    f.ganzhi_day = calendar::DayGanZhi(f.date.year, f.date.month, f.date.day);
+    f.weekday = WeekdayIndex(n);
+    return f;
+}
+
+}  // namespace
+
+DayFacts FactsOfDay(astro::DayNumber n, int mode) {
+    DayFacts f = DatesOfDay(n);
+    const int y = f.date.year, m = f.date.month, d = f.date.day;
     f.ganzhi_year = calendar::YearGanZhi(y, m, d, mode);
     f.ganzhi_month = calendar::MonthGanZhi(y, m, d, mode);
-    f.ganzhi_day = calendar::DayGanZhi(y, m, d);
-    f.weekday = WeekdayIndex(n);
     f.term_text = calendar::NextSolarTermText(y, m, d);
     const calendar::SolarTermInstant next = calendar::NextSolarTerm(n, false);
     f.term = DayOf(next.when) == n ? next.index : 0;
@@ -67,18 +78,12 @@ std::vector<DayFacts> FactsOfYear(int year, int mode) {
     for (astro::DayNumber n = first; n <= last; ++n) {
         while (next + 1 < terms.size() && DayOf(terms[next].when) < n) ++next;
         const calendar::SolarTermInstant& coming = terms[next];
-        DayFacts f;
-        f.day = n;
-        f.date = astro::DayNumberToDate(n);
+        DayFacts f = DatesOfDay(n);
         const int y = f.date.year, m = f.date.month, d = f.date.day;
-        f.lunar = calendar::SolarToLunarDate(y, m, d);
-        f.hijri = calendar::DayNumberToHijri(n);
         f.ganzhi_year = calendar::YearGanZhiWith(y, m, d, mode, boundary);
         int current = coming.index;
         if (DayOf(coming.when) > n) current = current == 1 ? 24 : current - 1;
         f.ganzhi_month = calendar::MonthGanZhiFrom(f.ganzhi_year, mode, current, f.lunar.month);
-        f.ganzhi_day = calendar::DayGanZhi(y, m, d);
-        f.weekday = WeekdayIndex(n);
         f.term = DayOf(coming.when) == n ? coming.index : 0;
         f.term_text = calendar::NextSolarTermTextFrom(y, m, d, coming);
         f.festival_text = FestivalText(calendar::LunarFestivalName(f.lunar.year, f.lunar.month, f.lunar.day),

@@ -187,6 +187,22 @@ DayNumber DayForChoice(const DayPageState& s, DayList list, int index) {
     return s.day;
 }
 
+namespace {
+
+struct MonthOfYear {
+    int year, month;
+};
+
+// The month `delta` (-1 or 1) away in a calendar of twelve months a year.
+MonthOfYear StepMonth(int year, int month, int delta) {
+    month += delta;
+    if (month < 1) month = 12, --year;
+    if (month > 12) month = 1, ++year;
+    return {year, month};
+}
+
+}  // namespace
+
 DayNumber StepList(const DayPageState& s, DayList list, int delta) {
     DayNumber n = astro::InvalidDayNumber;
     switch (list) {
@@ -196,19 +212,13 @@ DayNumber StepList(const DayPageState& s, DayList list, int delta) {
             n = s.day + delta;
             break;
         case DayList::kSolarMonth: {
-            int year = s.solar.year;
-            int month = s.solar.month + delta;
-            if (month < 1) month = 12, --year;
-            if (month > 12) month = 1, ++year;
-            n = SolarDay(year, month, s.solar.day);
+            const MonthOfYear to = StepMonth(s.solar.year, s.solar.month, delta);
+            n = SolarDay(to.year, to.month, s.solar.day);
             break;
         }
         case DayList::kHijriMonth: {
-            int year = s.hijri.year;
-            int month = s.hijri.month + delta;
-            if (month < 1) month = 12, --year;
-            if (month > 12) month = 1, ++year;
-            n = HijriDay(year, month, s.hijri.day);
+            const MonthOfYear to = StepMonth(s.hijri.year, s.hijri.month, delta);
+            n = HijriDay(to.year, to.month, s.hijri.day);
             break;
         }
         case DayList::kLunarMonth: {

@@ -1,5 +1,5 @@
 // tempoline-web: serves the weather pages the viewer reads and the download page the help window
-// checks. See web/service.h for the routes and README.md for running it.
+// checks. See web/service.h for the routes and docs/tempoline-web.md for running it.
 #include <signal.h>
 #include <sys/resource.h>
 
