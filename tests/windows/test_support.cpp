@@ -279,7 +279,7 @@ const std::vector<Opener>& EveryWindow() {
             {"警告", [](HWND owner) { return win::CreateConfirmDialog(owner, "警告", "是否修改系统日期？"); }, false, false,
              {250, 100}},
             {"编辑闹钟", [](HWND owner) { return personal::CreateAlarmEditor(owner, &alarms); }, false, false, {372, 184}},
-            {"更新节假日安排", [](HWND owner) { return help::CreateHolidayUpdateWindow(owner, {}); }, false, false, {360, 96}},
+            {"更新节假日安排", [](HWND owner) { return help::CreateHolidayUpdateWindow(owner, {}); }, false, false, {400, 146}},
             {"橙鹿天气",
              [](HWND owner) { return weather::OpenWeatherViewer(owner, {network.get(), "127.0.0.1:9", 2, 1}); }, false,
              false, {469, 329}},
