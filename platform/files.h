@@ -12,9 +12,15 @@
 
 namespace platform {
 
-// Reads the whole file into `contents`. False when the file is missing or unreadable, or holds more
-// than `limit` bytes; `contents` is then empty.
-bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit);
+// What may be read: anything that reads (a pipe too, as a shell's process substitution gives), or
+// only a regular file (a pipe or a device is refused at once, never waited on: a FIFO without a
+// writer would hold the reader for ever).
+enum class FileKind { kAny, kRegularOnly };
+
+// Reads the whole file into `contents`. False when the file is missing or unreadable, is not of the
+// kind asked for, or holds more than `limit` bytes; `contents` is then empty.
+bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit,
+                   FileKind kind = FileKind::kAny);
 
 // Why a replacement did not happen. Every failure leaves the target as it was and no temporary
 // behind.

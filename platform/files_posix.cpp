@@ -18,9 +18,23 @@
 
 namespace platform {
 
-bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit) {
+bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit, FileKind kind) {
     contents.clear();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = nullptr;
+    if (kind == FileKind::kAny) {
+        file = std::fopen(path.c_str(), "rb");
+    } else {
+        // Opened without waiting (a FIFO's open waits for a writer otherwise), then looked at.
+        const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) return false;
+        struct stat st {};
+        const int flags = fcntl(fd, F_GETFL);
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ||
+            !(file = fdopen(fd, "rb"))) {
+            close(fd);
+            return false;
+        }
+    }
     if (!file) return false;
     // Read in pieces rather than trust a size asked beforehand: the file may grow meanwhile, and a
     // folder opens but does not read.

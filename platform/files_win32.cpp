@@ -36,11 +36,12 @@ private:
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit) {
+bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit, FileKind kind) {
     contents.clear();
     File file(CreateFileW(text::GbkToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen()) return false;
+    if (kind == FileKind::kRegularOnly && GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
     // Read in pieces rather than trust the size asked beforehand: the file may grow meanwhile.
     char buffer[65536];
     for (;;) {
