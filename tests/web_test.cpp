@@ -256,7 +256,9 @@ TEST(WebOpenMeteo, WordsDirectionsAndForces) {
 // 4 m/s (force 3); then: rain at 14:00 on the 12th, overcast at 22:00; day k's high 20.4 + k at
 // 15:00, night k's low -2.6 - k at 03:00 of the next day; night 1 winds from north and south in
 // turn (they cancel out); a gust of 11 m/s from the south-west at 10:00 on the 14th (force 6).
-std::string HourlyAnswer(bool missing_night_codes = false) {
+// `missing` names a series whose values are null at the night of the 15th ("*" for every hour),
+// or is empty.
+std::string HourlyAnswer(const std::string& missing = "", bool everywhere = false) {
     nlohmann::json time = nlohmann::json::array(), code = nlohmann::json::array(), temperature = nlohmann::json::array(),
                    speed = nlohmann::json::array(), direction = nlohmann::json::array();
     for (int d = 0; d < 6; ++d) {
@@ -265,12 +267,13 @@ std::string HourlyAnswer(bool missing_night_codes = false) {
             std::snprintf(stamp, sizeof stamp, "2024-05-%02dT%02d:00", 12 + d, h);
             time.push_back(stamp);
             const bool night_one = (d == 1 && h >= 20) || (d == 2 && h < 8);
-            if (missing_night_codes && ((d == 3 && h >= 20) || (d == 4 && h < 8)))
-                code.push_back(nullptr);
-            else
-                code.push_back(d == 0 && h == 14 ? 61 : d == 0 && h == 22 ? 3 : 1);
-            temperature.push_back(h == 15 ? 20.4 + d : h == 3 && d > 0 ? -2.6 - (d - 1) : 15.0);
-            speed.push_back(d == 2 && h == 10 ? 11.0 : 4.0);
+            const bool gone = everywhere || (d == 3 && h >= 20) || (d == 4 && h < 8);
+            const auto value = [&](const char* series, double v) {
+                return gone && missing == series ? nlohmann::json(nullptr) : nlohmann::json(v);
+            };
+            code.push_back(value("weather_code", d == 0 && h == 14 ? 61 : d == 0 && h == 22 ? 3 : 1));
+            temperature.push_back(value("temperature_2m", h == 15 ? 20.4 + d : h == 3 && d > 0 ? -2.6 - (d - 1) : 15.0));
+            speed.push_back(value("wind_speed_10m", d == 2 && h == 10 ? 11.0 : 4.0));
             direction.push_back(night_one ? (h % 2 ? 0.0 : 180.0) : d == 2 && h == 10 ? 225.0 : 90.0);
         }
     }
@@ -305,7 +308,12 @@ TEST(WebOpenMeteo, ReadsTheHalvesOfEachDay) {
     const struct {
         std::string json;
         const char* why;
-    } refused[] = {{HourlyAnswer(true), "no values for 2024-05-15 night"},
+    } refused[] = {// A half without any value of a series is no forecast (the wind is not 0级, nor the
+                   // temperature 0 °C); it is refused, and the page answered 502.
+                   {HourlyAnswer("weather_code"), "no values for 2024-05-15 night"},
+                   {HourlyAnswer("temperature_2m"), "no values for 2024-05-15 night"},
+                   {HourlyAnswer("wind_speed_10m"), "no values for 2024-05-15 night"},
+                   {HourlyAnswer("wind_speed_10m", true), "no values for 2024-05-12 daytime"},
                    {"{\"hourly\": 5}", "no hourly times"},
                    {"<html>busy</html>", "not JSON"},
                    {std::string(100000, '['), "not JSON"}};
@@ -329,7 +337,7 @@ struct FakeOpenMeteo {
     std::thread thread;
     int port = 0;
     std::atomic<int> asked{0};
-    std::atomic<int> mode{0};  // 0 the hourly answer, 1 status 500, 2 an endless answer
+    std::atomic<int> mode{0};  // 0 the hourly answer, 1 status 500, 2 an endless answer, 3 no wind values
     std::mutex mutex;
     std::string last_target;
 
@@ -344,6 +352,8 @@ struct FakeOpenMeteo {
                 response.status = 500;
             } else if (mode == 2) {
                 response.set_content(std::string(3 << 20, ' '), "application/json");
+            } else if (mode == 3) {
+                response.set_content(HourlyAnswer("wind_speed_10m", true), "application/json");
             } else {
                 response.set_content(HourlyAnswer(), "application/json");
             }
@@ -406,6 +416,13 @@ TEST(WebOpenMeteo, AsksByCoordinatesAndKeepsTheAnswerHalfAnHour) {
     a = fresh.ForecastFor(beijing, kMay12);
     EXPECT_FALSE(a.ok);
     EXPECT_NE(a.failure.find("more than 2 MiB"), std::string::npos) << a.failure;
+    // An answer without wind: the viewer's page is refused with 502, not filled with 0级.
+    fake.mode = 3;
+    web::Service service(fresh, "4.2", [] { return kMay12; }, [](const std::string&) {});
+    const web::Reply windless = service.Answer("GET", "/weather/101010100.shtml");
+    EXPECT_EQ(windless.status, 502);
+    EXPECT_NE(windless.problem.find("no values for 2024-05-12 daytime"), std::string::npos) << windless.problem;
+    EXPECT_EQ(windless.Text().find(Utf8(u8"级")), std::string::npos);
 }
 
 // A port on 127.0.0.1 that nothing listens on (bound, then let go).
