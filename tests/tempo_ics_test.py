@@ -598,12 +598,15 @@ class Refusals(unittest.TestCase):
                 f.write("birthday " + "长" * 300000 + "\n")
             for args, shown in [(["--birthdays", hostile], "'\\x1b]0;owned\\x07\\x1b[2J08-15'"),
                                 (["--birthdays", huge], "'birthday " + "长" * 51 + "'..."),
-                                (["--solar-birthday", "\x1b[31m08-15:x"], "'\\x1b[31m08-15'")]:
+                                (["--solar-birthday", "\x1b[31m08-15:x"], "'\\x1b[31m08-15'"),
+                                (["--solar-birthday", "\u009b31m08-15:x"], "'\\xc2\\x9b31m08-15'"),
+                                (["--lunar-birthday", "08-15:\u0085x"], "'08-15:\\xc2\\x85x'")]:
                 code, out, err = tempo("--from", "2024", *args)
                 self.assertEqual(code, 2, args)
                 message = err
                 self.assertIn(shown, message, args)
                 self.assertNotIn("\x1b", message, args)
+                self.assertFalse([c for c in message if "\u0080" <= c <= "\u009f"], args)
                 self.assertLess(len(message), 400, args)
 
 
