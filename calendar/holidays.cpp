@@ -131,6 +131,14 @@ std::string YearsText(const std::vector<int>& years, const char* separator) {
     return out;
 }
 
+std::string YearsForMessage(const std::vector<int>& years) {
+    if (years.empty()) return "";
+    const std::string listed = YearsText(years, "、");
+    if (listed.size() <= 40) return listed + "年";
+    return std::to_string(years.front()) + ".." + std::to_string(years.back()) + "年中的" +
+           std::to_string(years.size()) + "年";
+}
+
 namespace {
 
 std::string EndLineOf(std::size_t rows, const std::vector<int>& years) {
@@ -236,7 +244,10 @@ bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& w
     if (end_number != 0) {
         const std::string expected = EndLineOf(out.rows.size(), out.years);
         if (end_line != expected) {
-            why = Line(end_number) + "结尾行与表不符，应为“" + text::Utf8ToGbk(expected) + "”";
+            why = Line(end_number) + "结尾行与表不符" +
+                  (expected.size() <= 64 ? "，应为“" + expected + "”"
+                                         : "（表中有" + std::to_string(out.rows.size()) + "行，收录" +
+                                               YearsForMessage(out.years) + "）");
             return false;
         }
     }

@@ -58,6 +58,10 @@ std::string TableEndLine(const HolidayTable& table);
 // with "、" (GBK).
 std::string YearsText(const std::vector<int>& years, const char* separator = ", ");
 
+// The years for a message (GBK): "1949、2007..2026年", or, when that would run long (many gaps),
+// "1949..2199年中的126年", so that a message stays within a few lines.
+std::string YearsForMessage(const std::vector<int>& years);
+
 // Whether a table must end with its end line: a table received over the network must prove it is
 // whole; a file the user or an older version of the program wrote may lack it (when it has one,
 // the line must be right).

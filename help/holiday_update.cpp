@@ -12,10 +12,7 @@ namespace help {
 namespace {
 
 // The years a table holds, "2007..2027年", "1949、2007..2027年".
-std::string YearsText(const calendar::HolidayTable& table) {
-    if (table.years.empty()) return "";
-    return calendar::YearsText(table.years, "、") + "年";
-}
+std::string YearsText(const calendar::HolidayTable& table) { return calendar::YearsForMessage(table.years); }
 
 bool SameRows(const calendar::HolidayTable& a, const calendar::HolidayTable& b) {
     return std::equal(a.rows.begin(), a.rows.end(), b.rows.begin(), b.rows.end(),
@@ -87,7 +84,7 @@ HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar
         return Refused("节假日表有误（" + why + "）");
     }
     if (const std::vector<int> missing = MissingYears(result.table, current); !missing.empty())
-        return Refused("节假日表缺少已收录的" + calendar::YearsText(missing, "、") + "年");
+        return Refused("节假日表缺少已收录的" + calendar::YearsForMessage(missing));
     result.usable = true;
     result.table = calendar::MergeHolidays(calendar::BuiltInHolidays(), result.table);
     result.changed = !SameRows(result.table, current);

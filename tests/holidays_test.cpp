@@ -281,6 +281,11 @@ TEST(Holidays, YearsAsRangesWithTheirGaps) {
     };
     for (const auto& c : cases) EXPECT_EQ(calendar::YearsText(c.years), c.text);
     EXPECT_EQ(calendar::YearsText({1949, 2007, 2008}, "、"), "1949、2007..2008");
+    // In a message, a list that would run long is summed up.
+    EXPECT_EQ(calendar::YearsForMessage({1949, 2007, 2008}), "1949、2007..2008年");
+    std::vector<int> odd;
+    for (int year = 1949; year <= 2001; year += 2) odd.push_back(year);
+    EXPECT_EQ(calendar::YearsForMessage(odd), "1949..2001年中的27年");
 }
 
 std::string PublishedFile() {
@@ -320,6 +325,11 @@ TEST(Holidays, TheEndLineProvesATableWhole) {
          "结尾行与表不符"},
         {"a row after it", rows + "# end of table: 2 rows, years 1949, 2027\n" + Tsv("2028-01-01\t休\t元旦\n"),
          calendar::TableEnd::kRequired, "第4行：结尾行之后不应再有内容"},
+        {"a wrong end line of a table of many years with gaps", Tsv("1949-10-01\t休\t国庆节\n1951-10-01\t休\t国庆节\n"
+             "1953-10-01\t休\t国庆节\n1955-10-01\t休\t国庆节\n1957-10-01\t休\t国庆节\n1959-10-01\t休\t国庆节\n"
+             "1961-10-01\t休\t国庆节\n1963-10-01\t休\t国庆节\n1965-10-01\t休\t国庆节\n1967-10-01\t休\t国庆节\n"
+             "# end of table: 1 rows, years 1949\n"), calendar::TableEnd::kOptional,
+         "第11行：结尾行与表不符（表中有10行，收录1949..1967年中的10年）"},
         {"a second end line", rows + "# end of table: 2 rows, years 1949, 2027\n# end of table: 2 rows, years 1949, 2027\n",
          calendar::TableEnd::kOptional, "第4行：结尾行之后"},
     };

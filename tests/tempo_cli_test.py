@@ -799,6 +799,25 @@ class Holidays(unittest.TestCase):
             with open(newer, "w", encoding="utf-8") as f:
                 f.write("2027-01-01\t休\t元旦\n")
             self.assertEqual(ok_json("holidays", "2027", "--holidays-file", newer)["holidays"][0]["last"], "2027-01-03")
+            # The years held are named as ranges with their gaps; the table's end line, when it has
+            # one, must state its rows and years.
+            gap = os.path.join(d, "gap.tsv")
+            with open(gap, "w", encoding="utf-8") as f:
+                f.write("1949-10-01\t休\t国庆节\n# end of table: 1 rows, years 1949\n")
+            code, _, err = run("holidays", "2030", "--holidays-file", gap)
+            self.assertEqual(code, 2)
+            self.assertIn("which holds 1949, 2007..2026", err)
+            with open(gap, "w", encoding="utf-8") as f:
+                f.write("1949-10-01\t休\t国庆节\n# end of table: 2 rows, years 1949\n")
+            code, _, err = run("holidays", "1949", "--holidays-file", gap)
+            self.assertEqual(code, 2)
+            self.assertIn("# end of table: 1 rows, years 1949", err)
+            weekday = os.path.join(d, "weekday.tsv")
+            with open(weekday, "w", encoding="utf-8") as f:
+                f.write("2027-01-01\t休\t元旦\n2027-01-04\t班\t元旦\n")
+            code, _, err = run("holidays", "2027", "--holidays-file", weekday)
+            self.assertEqual(code, 2)
+            self.assertIn("第2行：“班”只能在周六或周日（这一天是星期一）", err)
             bad = os.path.join(d, "bad.tsv")
             with open(bad, "w", encoding="utf-8") as f:
                 f.write("2027-01-01\toff\t元旦\n")

@@ -360,7 +360,8 @@ struct FakeOpenMeteo {
         });
         port = server.bind_to_any_port("127.0.0.1");
         thread = std::thread([this] { server.listen_after_bind(); });
-        while (!server.is_running()) std::this_thread::yield();
+        for (int i = 0; i < 5000 && !server.is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_TRUE(server.is_running()) << "the stand-in for Open-Meteo did not start within 5 s";
     }
     ~FakeOpenMeteo() {
         server.stop();
@@ -454,7 +455,8 @@ struct RunningService {
         port = server.Bind("127.0.0.1", 0);
         EXPECT_GT(port, 0);
         thread = std::thread([this] { server.Run(); });
-        while (!server.Running()) std::this_thread::yield();
+        for (int i = 0; i < 5000 && !server.Running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_TRUE(server.Running()) << "the service did not start within 5 s";
     }
     ~RunningService() {
         server.Stop();
@@ -463,11 +465,13 @@ struct RunningService {
     std::string Host() const { return "127.0.0.1:" + std::to_string(port); }
 };
 
-// What a raw connection receives for `request`, until the service closes it.
+// What a raw connection receives for `request`, until the service closes it or 10 s have passed
+// (however slowly it comes).
 std::string Exchange(int port, const std::string& request) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     timeval wait{5, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
@@ -475,9 +479,19 @@ std::string Exchange(int port, const std::string& request) {
     std::string answer;
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
         send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
-        char piece[4096];
-        ssize_t n;
-        while ((n = recv(fd, piece, sizeof piece, 0)) > 0) answer.append(piece, static_cast<std::size_t>(n));
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(give_up - std::chrono::steady_clock::now());
+            pollfd p{fd, POLLIN, 0};
+            if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+                ADD_FAILURE() << "no end of the answer within 10 s";
+                break;
+            }
+            char piece[4096];
+            const ssize_t n = recv(fd, piece, sizeof piece, 0);
+            if (n <= 0) break;
+            answer.append(piece, static_cast<std::size_t>(n));
+        }
     }
     close(fd);
     return answer;
