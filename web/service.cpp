@@ -267,7 +267,8 @@ std::string UsageText() {
            "  --max-connections N  connections kept at once (default 1024); at the cap the idle\n"
            "                       ones are closed first\n"
            "  --holidays FILE      the public holiday table served at /holidays/cn.tsv, merged over\n"
-           "                       the built-in years (the format of data/cn_public_holidays_*.tsv)\n"
+           "                       the built-in years (a regular file in the format of\n"
+           "                       data/cn_public_holidays_*.tsv; its end line is optional)\n"
            "  --help               this text\n";
 }
 

@@ -4,11 +4,11 @@
 //                                 when the forecast source fails)
 //   GET /download/tempoline.html  the download page offering a version (also /download/index.html)
 //   GET /help/778.php             the wind scale the wind cells link to
-//   GET /holidays/cn.tsv          the public holiday table (the data file's format, UTF-8), with an
-//                                 ETag; If-None-Match with it gets 304
+//   GET /holidays/cn.tsv          the public holiday table (the data file's format, UTF-8, ending with
+//                                 its end line), with an ETag; If-None-Match with it gets 304
 //   GET /calendar.ics?from=...    a calendar subscription (web/subscription.h): the events of
 //                                 `tempo ics`, at most 10 years and 20 birthdays; 400 with the reason
-//                                 for any other query
+//                                 for any other query (a parameter given twice too, but the birthdays)
 //   GET /                         a short index
 //
 // Pages are UTF-8 HTML. The viewer asks in the absolute form ("GET http://host/weather/... HTTP/1.0"):
