@@ -6,6 +6,7 @@
 #include <set>
 #include <utility>
 
+#include "calendar/names.h"
 #include "text/encoding.h"
 
 namespace calendar {
@@ -117,7 +118,40 @@ const HolidayTable& BuiltInHolidays() {
     return table;
 }
 
-bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& why) {
+std::string YearsText(const std::vector<int>& years, const char* separator) {
+    std::string out;
+    for (std::size_t i = 0; i < years.size();) {
+        std::size_t j = i;
+        while (j + 1 < years.size() && years[j + 1] == years[j] + 1) ++j;
+        if (!out.empty()) out += separator;
+        out += std::to_string(years[i]);
+        if (j > i) out += ".." + std::to_string(years[j]);
+        i = j + 1;
+    }
+    return out;
+}
+
+std::string YearsForMessage(const std::vector<int>& years) {
+    if (years.empty()) return "";
+    const std::string listed = YearsText(years, "、");
+    if (listed.size() <= 40) return listed + "年";
+    return std::to_string(years.front()) + ".." + std::to_string(years.back()) + "年中的" +
+           std::to_string(years.size()) + "年";
+}
+
+namespace {
+
+std::string EndLineOf(std::size_t rows, const std::vector<int>& years) {
+    return std::string(kTableEndPrefix) + std::to_string(rows) + " rows, years " + YearsText(years);
+}
+
+bool IsBlank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
+
+}  // namespace
+
+std::string TableEndLine(const HolidayTable& table) { return EndLineOf(table.rows.size(), table.years); }
+
+bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& why, TableEnd end) {
     why.clear();
     if (tsv.size() > kMaxHolidayFileBytes) {
         why = "节假日表超过64KB";
@@ -127,12 +161,25 @@ bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& w
     HolidayTable out;
     std::set<astro::DayNumber> seen;
     int number = 0;
+    int end_number = 0;       // the line of the end line, once read
+    std::string end_line;     // as written
+    const std::string_view prefix = kTableEndPrefix;
     while (!tsv.empty()) {
         ++number;
-        const std::size_t end = tsv.find('\n');
-        std::string_view line = tsv.substr(0, end);
-        tsv.remove_prefix(end == std::string_view::npos ? tsv.size() : end + 1);
+        const std::size_t line_end = tsv.find('\n');
+        std::string_view line = tsv.substr(0, line_end);
+        tsv.remove_prefix(line_end == std::string_view::npos ? tsv.size() : line_end + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (end_number != 0) {
+            if (IsBlank(line)) continue;
+            why = Line(number) + "结尾行之后不应再有内容";
+            return false;
+        }
+        if (line.substr(0, prefix.size()) == prefix) {
+            end_number = number;
+            end_line = std::string(line);
+            continue;
+        }
         if (line.empty() || line[0] == '#') continue;
         const std::size_t tab1 = line.find('\t');
         const std::size_t tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
@@ -153,6 +200,13 @@ bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& w
             row.kind = HolidayKind::kOff;
         } else if (kind == text::GbkToUtf8("班")) {
             row.kind = HolidayKind::kWork;
+            // A weekday is a working day anyway: a 班 there moves nothing and would be left out
+            // unseen, so the line is taken for the mistake it is.
+            if (!IsWeekend(row.day)) {
+                why = Line(number) + "“班”只能在周六或周日（这一天是" +
+                      WeekdayNameOf(astro::Weekday(row.day)) + "）";
+                return false;
+            }
         } else {
             why = Line(number) + "第二栏只能是“休”或“班”";
             return false;
@@ -172,6 +226,11 @@ bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& w
         row.name = HolidayNameOf(gbk);
         out.rows.push_back(std::move(row));
     }
+    // A table cut short is told as such, before whatever else its missing rows leave wrong.
+    if (end_number == 0 && end == TableEnd::kRequired) {
+        why = kNoTableEnd;
+        return false;
+    }
     std::stable_sort(out.rows.begin(), out.rows.end(),
                      [](const HolidayRow& a, const HolidayRow& b) { return a.day < b.day; });
     const Grouped g = GroupRows(out.rows);
@@ -182,6 +241,16 @@ bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& w
         }
     }
     out.years = YearsOf(out.rows);
+    if (end_number != 0) {
+        const std::string expected = EndLineOf(out.rows.size(), out.years);
+        if (end_line != expected) {
+            why = Line(end_number) + "结尾行与表不符" +
+                  (expected.size() <= 64 ? "，应为“" + expected + "”"
+                                         : "（表中有" + std::to_string(out.rows.size()) + "行，收录" +
+                                               YearsForMessage(out.years) + "）");
+            return false;
+        }
+    }
     if (out.years.empty()) {
         why = "节假日表是空的";
         return false;
@@ -203,6 +272,8 @@ std::string HolidayTableText(const HolidayTable& table) {
         out += text::GbkToUtf8(row.name);
         out += '\n';
     }
+    out += TableEndLine(table);
+    out += '\n';
     return out;
 }
 

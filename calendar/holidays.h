@@ -7,7 +7,8 @@
 // A notice lists only the days it moves: the days off, and the weekend days that become working
 // days. A holiday's span also takes the weekend next to it ("与周末连休"): the Saturdays and Sundays
 // directly before or after a listed day off, up to a listed working day. A make-up day is shown
-// only when it falls on a weekend; a listed working day on a weekday changes nothing.
+// only on a weekend: a working day listed on a weekday would change nothing, and a table that lists
+// one is refused.
 #pragma once
 
 #include <map>
@@ -45,14 +46,40 @@ const HolidayTable& BuiltInHolidays();
 // order of 中秋节 and 国庆节 → "中秋节、国庆节"); other names unchanged. GBK.
 std::string HolidayNameOf(std::string_view notice_name);
 
-// Reads a table in the data file's format (UTF-8, "#" comment lines, rows "YYYY-MM-DD<TAB>休|班<TAB>
-// name"). Refused whole, with the reason (GBK) in `why`, when it is over 64 KiB, a line is
-// malformed, a date does not exist or lies outside 1949..2200, a day is listed twice, a name is
-// empty, longer than 90 bytes (30 characters) or not text, or a year has no day off.
-bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& why);
-constexpr std::size_t kMaxHolidayFileBytes = 64 * 1024;
+// A table's last line states how many rows it holds and which years, so that a table cut short
+// (at a line end, where nothing else would show it) is known to be cut:
+//     # end of table: 677 rows, years 2007..2026
+// It is a comment to a reader that does not know it. Years are written as ranges with their gaps
+// ("1949, 2007..2026"). Only blank lines may follow it.
+constexpr const char* kTableEndPrefix = "# end of table: ";
+// The end line of a table (UTF-8, without its line end).
+std::string TableEndLine(const HolidayTable& table);
+// The years as ranges with their gaps: "2007..2026", "1949, 2007..2026" with ", ", "1949、2007..2026"
+// with "、" (GBK).
+std::string YearsText(const std::vector<int>& years, const char* separator = ", ");
 
-// The table in the data file's format (UTF-8), as a file or the service offers it.
+// The years for a message (GBK): "1949、2007..2026年", or, when that would run long (many gaps),
+// "1949..2199年中的126年", so that a message stays within a few lines.
+std::string YearsForMessage(const std::vector<int>& years);
+
+// Whether a table must end with its end line: a table received over the network must prove it is
+// whole; a file the user or an older version of the program wrote may lack it (when it has one,
+// the line must be right).
+enum class TableEnd { kOptional, kRequired };
+
+// Reads a table in the data file's format (UTF-8, "#" comment lines, rows "YYYY-MM-DD<TAB>休|班<TAB>
+// name", the end line). Refused whole, with the reason (GBK) in `why`, when it is over 64 KiB, a
+// line is malformed, a date does not exist or lies outside 1949..2200, a day is listed twice, a 班
+// falls on a weekday (a weekday is worked anyway: such a line is a mistake), a name is empty,
+// longer than 90 bytes (30 characters) or not text, a year has no day off, or the end line is
+// missing where it is required, does not match the table or is followed by more.
+bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& why,
+                       TableEnd end = TableEnd::kOptional);
+constexpr std::size_t kMaxHolidayFileBytes = 64 * 1024;
+// The reason ParseHolidayTable gives for a table without its end line where one is required (GBK).
+constexpr const char* kNoTableEnd = "节假日表没有结尾行";
+
+// The table in the data file's format (UTF-8) with its end line, as a file or the service offers it.
 std::string HolidayTableText(const HolidayTable& table);
 
 // `newer`'s years replace the same years of `base`; the other years of both are kept.

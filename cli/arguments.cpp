@@ -240,8 +240,12 @@ std::string CheckTitleText(const std::string& title) {
     if (title.empty()) return "the title is empty";
     if (TrimmedBlanks(title).empty()) return "the title is blank";
     if (!IsUtf8(title)) return "the title is not UTF-8 text";
-    for (char c : title)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "the title holds a control character";
+    for (size_t i = 0; i < title.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(title[i]);
+        // C0, DEL, and the C1 controls U+0080..U+009F (UTF-8 C2 80..C2 9F; U+009B is a terminal's CSI).
+        if (c < 0x20 || c == 0x7F || (c == 0xC2 && static_cast<unsigned char>(title[i + 1]) < 0xA0))
+            return "the title holds a control character";
+    }
     return {};
 }
 

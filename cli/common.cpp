@@ -397,7 +397,7 @@ void UseHolidayTable(const Argument& file) {
 
 std::string HeldYearsText() {
     const std::vector<int>& years = calendar::Holidays()->Table().years;
-    return years.empty() ? "none" : std::to_string(years.front()) + ".." + std::to_string(years.back());
+    return years.empty() ? "none" : calendar::YearsText(years);
 }
 
 json HolidayJson(astro::DayNumber n) {

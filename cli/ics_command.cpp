@@ -1,4 +1,5 @@
 // `tempo ics`: its arguments and what it does with them (cli/ics.h writes the file).
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -111,6 +112,13 @@ void AddIcsCommand(Commands& c) {
                 return static_cast<bool>(std::cout.flush());
             });
             return;  // main reports a failed standard output
+        }
+        // The file written must not be one read: it would be replaced by a calendar (through a link
+        // or another name for it too).
+        for (const Argument* input : {&file, &holidays_file}) {
+            std::error_code error;
+            if (input->given() && std::filesystem::equivalent(output.text(), input->text(), error))
+                output.RefuseTyped("is the " + input->name() + " file: writing the calendar there would replace it");
         }
         const platform::ReplaceResult written = platform::ReplaceFileFrom(
             output.text(), [&request](const platform::FileSink& write) { return WriteIcsCalendar(request, write); });

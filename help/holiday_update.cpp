@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
+#include <vector>
 
 #include "weather/fetch.h"
 
@@ -9,11 +11,8 @@ namespace help {
 
 namespace {
 
-// The years a table holds, "2007..2027年".
-std::string YearsText(const calendar::HolidayTable& table) {
-    if (table.years.empty()) return "";
-    return std::to_string(table.years.front()) + ".." + std::to_string(table.years.back()) + "年";
-}
+// The years a table holds, "2007..2027年", "1949、2007..2027年".
+std::string YearsText(const calendar::HolidayTable& table) { return calendar::YearsForMessage(table.years); }
 
 bool SameRows(const calendar::HolidayTable& a, const calendar::HolidayTable& b) {
     return std::equal(a.rows.begin(), a.rows.end(), b.rows.begin(), b.rows.end(),
@@ -22,11 +21,15 @@ bool SameRows(const calendar::HolidayTable& a, const calendar::HolidayTable& b) 
                       });
 }
 
-// The years of the built-in table that `table` lacks: the first of them, or 0.
-int MissingBuiltInYear(const calendar::HolidayTable& table) {
-    for (int year : calendar::BuiltInHolidays().years)
-        if (!std::binary_search(table.years.begin(), table.years.end(), year)) return year;
-    return 0;
+// The years held already (the built-in table's and those of `current`) that `table` lacks: a table
+// that would drop one is older than what the program has.
+std::vector<int> MissingYears(const calendar::HolidayTable& table, const calendar::HolidayTable& current) {
+    std::set<int> held(calendar::BuiltInHolidays().years.begin(), calendar::BuiltInHolidays().years.end());
+    held.insert(current.years.begin(), current.years.end());
+    std::vector<int> missing;
+    for (int year : held)
+        if (!std::binary_search(table.years.begin(), table.years.end(), year)) missing.push_back(year);
+    return missing;
 }
 
 // The value of a header (its name compared without regard to case) in the head of an answer.
@@ -60,7 +63,7 @@ std::string HolidayRequest(const std::string& host_port) {
 }
 
 HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar::HolidayTable& current) {
-    if (answer.empty()) return Refused("没有收到完整的节假日表");
+    if (answer.empty()) return Refused("节假日服务器没有答复");
     const std::size_t head_end = answer.find("\r\n\r\n");
     if (answer.compare(0, 7, "HTTP/1.") != 0 || head_end == std::string::npos) return Refused("节假日服务器的答复不对");
     const std::string head = answer.substr(0, head_end);
@@ -74,9 +77,14 @@ HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar
     if (body.size() > calendar::kMaxHolidayFileBytes) return Refused("节假日表超过64KB");
     HolidayUpdateResult result;
     std::string why;
-    if (!calendar::ParseHolidayTable(body, result.table, why)) return Refused("节假日表有误（" + why + "）");
-    if (const int missing = MissingBuiltInYear(result.table); missing != 0)
-        return Refused("节假日表缺少" + std::to_string(missing) + "年");
+    // An answer that ends when the connection closes may have been cut anywhere, even at a line's
+    // end: only its end line shows it whole.
+    if (!calendar::ParseHolidayTable(body, result.table, why, calendar::TableEnd::kRequired)) {
+        if (why == calendar::kNoTableEnd) return Refused("没有收到完整的节假日表（缺少结尾行）");
+        return Refused("节假日表有误（" + why + "）");
+    }
+    if (const std::vector<int> missing = MissingYears(result.table, current); !missing.empty())
+        return Refused("节假日表缺少已收录的" + calendar::YearsForMessage(missing));
     result.usable = true;
     result.table = calendar::MergeHolidays(calendar::BuiltInHolidays(), result.table);
     result.changed = !SameRows(result.table, current);
@@ -85,9 +93,11 @@ HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar
 }
 
 calendar::HolidayTable KeptHolidays(const std::string& kept_text) {
+    // A file kept by an older version has no end line; it was whole when it was kept.
     calendar::HolidayTable kept;
     std::string why;
-    if (kept_text.empty() || !calendar::ParseHolidayTable(kept_text, kept, why) || MissingBuiltInYear(kept) != 0)
+    if (kept_text.empty() || !calendar::ParseHolidayTable(kept_text, kept, why, calendar::TableEnd::kOptional) ||
+        !MissingYears(kept, calendar::BuiltInHolidays()).empty())
         return calendar::BuiltInHolidays();
     return calendar::MergeHolidays(calendar::BuiltInHolidays(), kept);
 }
@@ -102,6 +112,16 @@ bool FetchHolidays(platform::Network& network, const std::string& host_port, con
     if (exchange.outcome == weather::Exchange::kNoConnection) {
         result = Refused("无法连接节假日服务器" + host_port);
         return true;
+    }
+    if (exchange.cut == weather::Exchange::kTooLarge) {
+        result = Refused("节假日表超过64KB");
+        return !stop();
+    }
+    if (exchange.cut == weather::Exchange::kTimedOut) {
+        result = Refused(exchange.received == 0
+                             ? "节假日服务器在" + std::to_string(weather::kTimeoutMs / 1000) + "秒内没有答复"
+                             : "节假日服务器" + std::to_string(weather::kTimeoutMs / 1000) + "秒内没有发完节假日表");
+        return !stop();
     }
     result = CheckHolidayAnswer(exchange.answer, current);
     if (result.usable && result.changed) {

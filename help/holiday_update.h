@@ -29,12 +29,16 @@ struct HolidayUpdateResult {
 };
 
 // Checks an answer of the service: "200" in its status line, a body of at most 64 KiB that is a
-// whole table (calendar::ParseHolidayTable) holding at least the years of the built-in table.
-// `current` is the table the program uses now, to tell whether anything changed.
+// valid table ending with its end line (calendar::ParseHolidayTable; an answer cut anywhere, even
+// at a line's end, lacks it) and holding at least every year held already: the built-in table's and
+// `current`'s, the table the program uses now (so a server offering an older table takes no year
+// away). `current` also tells whether anything changed.
 HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar::HolidayTable& current);
 
 // The kept file's text merged with the built-in table; the built-in table alone when there is no
-// text or it is not a valid table (a damaged file is never taken in part).
+// text or it is not a valid table (a damaged file is never taken in part). A file without an end
+// line is taken (older versions kept the table so; it was whole when it was kept); one with a
+// wrong end line is damaged.
 calendar::HolidayTable KeptHolidays(const std::string& kept_text);
 
 // Keeps a fetched table's text (the file replaced only when the new one is complete); false when it

@@ -13,8 +13,14 @@ namespace help {
 
 namespace {
 
-constexpr int kClientWidth = 360;
-constexpr int kClientHeight = 96;
+// The status line holds the longest reason whole with its conclusion ("节假日表有误（第347行：
+// 结尾行与表不符，应为“# end of table: …”），节假日安排未变"): four lines of the dialog's font,
+// wrapped at words, at any DPI (the layout scales as one).
+constexpr int kClientWidth = 400;
+constexpr int kStatusTop = 36;
+constexpr int kStatusHeight = 64;
+constexpr int kButtonTop = kStatusTop + kStatusHeight + 10;
+constexpr int kClientHeight = kButtonTop + 24 + 12;
 constexpr UINT kResultMessage = WM_APP + 2;  // lparam: the result (a new HolidayUpdateResult)
 
 struct HolidayUpdateWindow : win::Window {
@@ -25,9 +31,10 @@ struct HolidayUpdateWindow : win::Window {
 
     bool OnCreate() override {
         AddControl(L"STATIC", "国务院办公厅每年公布次年的节假日安排。", SS_LEFT, 12, 12, kClientWidth - 24, 16);
-        status = AddControl(L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL, 12, 36, kClientWidth - 24, 18, kHolidayStatusId,
-                            nullptr, WS_EX_CLIENTEDGE);
-        AddControl(L"BUTTON", "关闭", BS_DEFPUSHBUTTON | WS_TABSTOP, kClientWidth - 92, 64, 80, 24, kHolidayCloseId);
+        status = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE, 12, kStatusTop, kClientWidth - 24, kStatusHeight,
+                            kHolidayStatusId, nullptr, WS_EX_CLIENTEDGE);
+        AddControl(L"BUTTON", "关闭", BS_DEFPUSHBUTTON | WS_TABSTOP, kClientWidth - 92, kButtonTop, 80, 24,
+                   kHolidayCloseId);
         PlaceCentred(kClientWidth, kClientHeight);
         if (!source.network) {
             win::SetText(status, "没有网络，节假日安排未变");

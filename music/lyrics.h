@@ -242,6 +242,7 @@ inline std::string WhyNotWritten(platform::ReplaceError error) {
         case platform::ReplaceError::kFolder:
         case platform::ReplaceError::kNotAFile: return "它不是普通文件";
         case platform::ReplaceError::kAborted: return "无法读出它的内容";
+        case platform::ReplaceError::kForeignLink: return "它是别的用户放在公用文件夹里的链接";
         default: return "写入失败，也许磁盘已满";
     }
 }

@@ -9,8 +9,13 @@
 namespace personal {
 
 TimeSignals::~TimeSignals() {
+    // The sound is cut, not waited for. A worker may begin its next sound between a stop and its
+    // look at ending_, so the stop is repeated until the workers have ended.
     ending_ = true;
-    player_.Stop();
+    do {
+        player_.Stop();
+    } while ((speech_state_.load() == 1 || alarm_running_.load()) &&
+             (std::this_thread::sleep_for(std::chrono::milliseconds(2)), true));
     if (speech_.joinable()) speech_.join();
     if (alarm_.joinable()) alarm_.join();
 }

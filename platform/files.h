@@ -1,7 +1,7 @@
 // Whole files read and replaced: the few files the program writes itself (LRC lyrics, `tempo ics`
-// calendars) are replaced so that a failed or interrupted write never loses the old contents, and so
-// that the replacement is the same file to the user: its permissions, its attributes and the symlink
-// that leads to it survive. Paths are GBK. The native build uses platform/files_posix.cpp, the
+// calendars, the fetched holiday table) are replaced so that a failed or interrupted write never
+// loses the old contents, and so that the replacement is the same file to the user: what survives
+// is listed at ReplaceFileFrom. Paths are GBK. The native build uses platform/files_posix.cpp, the
 // Windows program platform/files_win32.cpp (wide paths, so any Windows locale reads every GBK name).
 #pragma once
 
@@ -12,9 +12,15 @@
 
 namespace platform {
 
-// Reads the whole file into `contents`. False when the file is missing or unreadable, or holds more
-// than `limit` bytes; `contents` is then empty.
-bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit);
+// What may be read: anything that reads (a pipe too, as a shell's process substitution gives), or
+// only a regular file (a pipe or a device is refused at once, never waited on: a FIFO without a
+// writer would hold the reader for ever).
+enum class FileKind { kAny, kRegularOnly };
+
+// Reads the whole file into `contents`. False when the file is missing or unreadable, is not of the
+// kind asked for, or holds more than `limit` bytes; `contents` is then empty.
+bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit,
+                   FileKind kind = FileKind::kAny);
 
 // Why a replacement did not happen. Every failure leaves the target as it was and no temporary
 // behind.
@@ -28,6 +34,7 @@ enum class ReplaceError {
     kInUse,             // another program holds the target open and will not let it be replaced
     kWriteFailed,       // writing failed (a full disk, an I/O error, a device that refuses)
     kAborted,           // the producer of the contents gave up
+    kForeignLink,       // a symlink another user planted in a shared folder (sticky, writable by all)
 };
 
 struct ReplaceResult {
@@ -49,6 +56,9 @@ inline const char* ReplaceErrorText(ReplaceError error) {
         case ReplaceError::kInUse: return "another program has it open";
         case ReplaceError::kWriteFailed: return "writing failed";
         case ReplaceError::kAborted: return "the contents could not be made";
+        case ReplaceError::kForeignLink:
+            return "it is a symbolic link that another user owns in a folder everyone may write to (sticky): "
+                   "not followed";
     }
     return "writing failed";
 }
@@ -62,16 +72,27 @@ using FileProducer = std::function<bool(const FileSink& write)>;
 // the whole new ones, never a part:
 // - The new contents go to a temporary made exclusively (never an existing file, never through a
 //   symlink someone planted) in the target's own folder, are flushed to the disk and then put in the
-//   target's place: under POSIX by rename, with the target's mode (and, where allowed, owner) given
-//   to the temporary first; under Windows by ReplaceFileW, which keeps the attributes, the security
-//   and the creation time of the old file.
-// - A symlink is written through: its final target is replaced and the link stays a link.
+//   target's place. What survives of the old file:
+//   under POSIX (rename): its mode; its owner and group where we may give them (root, or a group of
+//   ours); its extended attributes, and with them its POSIX ACL, where the file system keeps them
+//   and we may set them (security.* and trusted.* only as root). Its inode, hard links, times and
+//   any lock are new;
+//   under Windows (ReplaceFileW): its attributes, its security (ACL, owner), its creation time.
+// - The temporary is removed on every failure, and (POSIX) when SIGINT, SIGTERM or SIGHUP ends the
+//   program while it has a name (where the file system has no unnamed temporaries, all the while).
+// - A symlink is written through: its final target is replaced and the link stays a link. As the
+//   kernel's fs.protected_symlinks rule has it, a link in a folder that is sticky and writable by
+//   all is followed only when it is ours or the folder owner's (kForeignLink otherwise).
 // - A character device or a pipe is written to directly (in_place); a folder, a socket or a block
 //   device is refused.
 // - A read-only target is refused (kReadOnly): under POSIX a file that grants writing to nobody or
 //   not to us, under Windows one with the read-only attribute.
 // - A missing file is created, with the permissions a new file gets.
 ReplaceResult ReplaceFileFrom(const std::string& path, const FileProducer& produce);
+
+// For the tests: false makes every replacement use a named temporary, as on file systems without
+// unnamed ones (POSIX only; Windows always names it).
+void UseUnnamedTemporaries(bool use);
 
 // The same with contents held whole.
 inline ReplaceResult ReplaceFileContents(const std::string& path, std::string_view contents) {

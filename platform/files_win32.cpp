@@ -36,11 +36,12 @@ private:
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit) {
+bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit, FileKind kind) {
     contents.clear();
     File file(CreateFileW(text::GbkToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen()) return false;
+    if (kind == FileKind::kRegularOnly && GetFileType(file.Get()) != FILE_TYPE_DISK) return false;
     // Read in pieces rather than trust the size asked beforehand: the file may grow meanwhile.
     char buffer[65536];
     for (;;) {
@@ -131,6 +132,8 @@ ReplaceResult WriteInPlace(const std::wstring& path, const FileProducer& produce
 
 }  // namespace
 
+void UseUnnamedTemporaries(bool) {}  // Windows names every temporary
+
 ReplaceResult ReplaceFileFrom(const std::string& path, const FileProducer& produce) {
     const std::wstring wide = text::GbkToWide(path);
     if (wide.empty()) return {ReplaceError::kNotAFile};
@@ -188,6 +191,18 @@ ReplaceResult ReplaceFileFrom(const std::string& path, const FileProducer& produ
             return {FromLastError(error)};
     }
     if (!temporary.IsOpen()) return {ReplaceError::kCannotCreate};
+    // The temporary goes however this ends (a failure, or an exception out of the producer), unless
+    // it took the target's place.
+    struct RemovedUnlessPlaced {
+        File& file;
+        const std::wstring& name;
+        bool placed = false;
+        ~RemovedUnlessPlaced() {
+            if (placed) return;
+            file.Close();
+            DeleteFileW(name.c_str());
+        }
+    } guard{temporary, temporary_name};
     auto discard = [&](ReplaceError error) {
         temporary.Close();
         DeleteFileW(temporary_name.c_str());
@@ -202,6 +217,7 @@ ReplaceResult ReplaceFileFrom(const std::string& path, const FileProducer& produ
         // Not MOVEFILE_REPLACE_EXISTING: a file that appeared meanwhile is someone else's.
         if (!MoveFileExW(temporary_name.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
             return discard(FromLastError(GetLastError()));
+        guard.placed = true;
         return {};
     }
     // ReplaceFileW keeps what makes the old file the user's: its attributes, its security and its
@@ -212,11 +228,14 @@ ReplaceResult ReplaceFileFrom(const std::string& path, const FileProducer& produ
         if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
             // The old file has been moved aside and the new one could not take its name: put the new
             // one in place as well as we can rather than leave the name empty.
-            if (MoveFileExW(temporary_name.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            if (MoveFileExW(temporary_name.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                guard.placed = true;
                 return {};
+            }
         }
         return discard(FromLastError(error));
     }
+    guard.placed = true;
     // Some implementations of ReplaceFileW keep the security but not the plain attributes (hidden,
     // system, archive): give them back.
     const DWORD now = GetFileAttributesW(target.c_str());

@@ -6,6 +6,12 @@ and writes calendar/holiday_table.inc: one row per listed day, the holiday under
 read (the notices write "“五一”" and "“五一”国际劳动节" for 劳动节, "“十一”" for 国庆节, and join 中秋节
 and 国庆节 in either order when they fall together).
 
+The file ends with the line "# end of table: N rows, years Y" (Y the notice years as ranges with
+their gaps, "1949, 2007..2026"), the line tempoline-web writes and the program requires of a table it
+fetches; the generator checks it against the rows, with the notice years worked out here on their
+own: a holiday is the listed days of one name within a month of each other, and its notice year is
+the year of its last day off. A 班 on a weekday moves nothing and is refused, as the program does.
+
 Modes:
   (default)  write the file
   --verify   regenerate into memory and exit 1 if the committed file differs
@@ -28,21 +34,67 @@ NAMES = {
 }
 
 
+END = "# end of table: "
+
+
+def years_text(years):
+    """Years as ranges with their gaps: [1949, 2007, 2008] -> "1949, 2007..2008"."""
+    parts, i = [], 0
+    while i < len(years):
+        j = i
+        while j + 1 < len(years) and years[j + 1] == years[j] + 1:
+            j += 1
+        parts.append(str(years[i]) if i == j else "%d..%d" % (years[i], years[j]))
+        i = j + 1
+    return ", ".join(parts)
+
+
+def notice_years(rows):
+    """The notice year of every holiday: the listed days of one name within 31 days of the last one
+    taken form a holiday, dated by its last day off."""
+    holidays = []  # [name, last listed day, last day off]
+    for day, kind, name in rows:
+        for h in reversed(holidays):
+            if h[0] == name and (day - h[1]).days <= 31:
+                break
+        else:
+            h = [name, day, None]
+            holidays.append(h)
+        h[1] = day
+        if kind == "休":
+            h[2] = day
+    if any(h[2] is None for h in holidays):
+        sys.exit("a holiday has make-up days and no day off")
+    return sorted({h[2].year for h in holidays})
+
+
 def rows(path):
-    out = []
+    out, end = [], None
     with open(path, encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
             line = line.rstrip("\r\n")
+            if end is not None:
+                if line.strip():
+                    sys.exit("%s:%d: a line after the end line" % (path, number))
+                continue
+            if line.startswith(END):
+                end = (number, line)
+                continue
             if not line or line.startswith("#"):
                 continue
             date, kind, name = line.split("\t")
             day = datetime.date.fromisoformat(date)
             if kind not in ("休", "班"):
                 sys.exit("%s:%d: kind %r" % (path, number, kind))
+            if kind == "班" and day.weekday() < 5:
+                sys.exit("%s:%d: a working day (班) on a weekday" % (path, number))
             out.append((day, kind, NAMES.get(name, name)))
     out.sort()
     if len({r[0] for r in out}) != len(out):
         sys.exit("%s: a day is listed twice" % path)
+    expected = "%s%d rows, years %s" % (END, len(out), years_text(notice_years(out)))
+    if end is None or end[1] != expected:
+        sys.exit("%s: the last line must be %r" % (path, expected))
     return out
 
 

@@ -185,3 +185,28 @@ if wanted weather-viewer || wanted help-new-version || wanted holidays-update; t
   shot holidays-update 更新节假日安排 "" menu:oj WebHost=127.0.0.1:18081
   kill "$web"
 fi
+
+# 更新节假日安排 refusing a table whose end line does not match it: the longest reason its status
+# line shows, from a server on a port the system chose.
+if wanted holidays-update-refused; then
+  port_file=$(mktemp)
+  python3 - "$port_file" "$root/data/cn_public_holidays_2007_2026.tsv" <<'PY' &
+import http.server, sys
+rows = open(sys.argv[2], "rb").read().split(b"# end of table: ")[0]
+body = rows + "2027-01-01\t休\t元旦\n2027-02-06\t休\t春节\n".encode() + b"# end of table: 677 rows, years 2007..2026\n"
+class Handler(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        self.send_response(200)
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
+open(sys.argv[1], "w").write(str(server.server_port))
+server.serve_forever()
+PY
+  server=$!
+  for i in $(seq 1 50); do [ -s "$port_file" ] && break; sleep 0.1; done
+  shot holidays-update-refused 更新节假日安排 "" menu:oj "WebHost=127.0.0.1:$(cat "$port_file")"
+  kill "$server"
+  rm -f "$port_file"
+fi

@@ -1,14 +1,19 @@
 // Whole files read and replaced (platform/files.h), and the lyric files written through them: a
 // replacement leaves exactly the new contents in the file the user meant (through a symlink, with
 // its permissions), never writes where it was not asked to, refuses what must not be replaced, and
-// leaves the old file as it was and nothing behind when it fails.
+// leaves the old file as it was and nothing behind when it fails. Every test of a replacement runs
+// twice: with unnamed temporaries where the system has them, and with named ones, as on file
+// systems without them.
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <future>
+#include <stdexcept>
 #include <set>
 #include <string>
 #include <thread>
@@ -26,11 +31,13 @@
 #else
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -52,11 +59,18 @@ std::string Read(const std::string& path) {
     return ReadWholeFile(path, text, 1 << 20) ? text : "(unreadable)";
 }
 
-// A fresh folder in the working folder, removed with all it holds.
-class FilesTest : public testing::Test {
+// A fresh folder in the working folder, removed with all it holds; the parameter says whether
+// unnamed temporaries may be used.
+class FilesTest : public testing::TestWithParam<bool> {
 protected:
-    void SetUp() override { ASSERT_TRUE(MakeFolder(folder_)); }
-    void TearDown() override { RemoveTree(folder_); }
+    void SetUp() override {
+        platform::UseUnnamedTemporaries(GetParam());
+        ASSERT_TRUE(MakeFolder(folder_));
+    }
+    void TearDown() override {
+        RemoveTree(folder_);
+        platform::UseUnnamedTemporaries(true);
+    }
     std::string In(const std::string& name) const { return folder_ + "/" + name; }
 
 #ifdef _WIN32
@@ -132,7 +146,7 @@ protected:
 const std::string kOld("old\r\ncontents\0with a zero", 25);
 const std::string kNew = "new " + std::string(200000, '\x81') + std::string("\0\r\n", 3);
 
-TEST_F(FilesTest, ReplacementLeavesExactlyTheNewContents) {
+TEST_P(FilesTest, ReplacementLeavesExactlyTheNewContents) {
     const std::string path = In("a.txt");
     std::string read;
     EXPECT_FALSE(ReadWholeFile(path, read, 100));
@@ -157,7 +171,7 @@ TEST_F(FilesTest, ReplacementLeavesExactlyTheNewContents) {
 }
 
 // Each failure leaves the target as it was and the folder holding what it held before.
-TEST_F(FilesTest, FailedReplacementLeavesTheOldFileAndNothingElse) {
+TEST_P(FilesTest, FailedReplacementLeavesTheOldFileAndNothingElse) {
     const std::string path = In("a.txt");
     const struct {
         const char* what;
@@ -183,6 +197,28 @@ TEST_F(FilesTest, FailedReplacementLeavesTheOldFileAndNothingElse) {
     }
 }
 
+// A producer that throws (out of memory, a bug) leaves the old file and no temporary either.
+TEST_P(FilesTest, AnExceptionOutOfTheProducerLeavesNoTemporary) {
+    const std::string path = In("a.txt");
+    ASSERT_TRUE(ReplaceFileContents(path, kOld));
+    const std::vector<std::string> before = Names();
+    std::vector<std::string> during;
+    EXPECT_THROW(ReplaceFileFrom(path,
+                                 [&](const platform::FileSink& write) -> bool {
+                                     write(kNew);
+                                     during = Names();
+                                     throw std::runtime_error("the producer failed");
+                                 }),
+                 std::runtime_error);
+    EXPECT_EQ(Read(path), kOld);
+    EXPECT_EQ(Names(), before);
+    // Named temporaries (always under Windows) showed while the contents were written; so the
+    // test saw the case it is about.
+    if (!GetParam()) {
+        EXPECT_EQ(during.size(), before.size() + 1);
+    }
+}
+
 #ifndef _WIN32
 
 mode_t ModeOf(const std::string& path) {
@@ -196,7 +232,7 @@ bool IsLink(const std::string& path) {
 
 // A symlink is written through to the file it names; the link stays a link, whether it is relative,
 // absolute, a chain or names a file still to be made.
-TEST_F(FilesTest, SymlinksAreWrittenThrough) {
+TEST_P(FilesTest, SymlinksAreWrittenThrough) {
     ASSERT_TRUE(MakeFolder(In("real")));
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
@@ -232,9 +268,89 @@ TEST_F(FilesTest, SymlinksAreWrittenThrough) {
     EXPECT_EQ(Names(), before);
 }
 
+// In a folder that is sticky and writable by all (/tmp), a link is followed only when it is ours or
+// the folder owner's, as the kernel's fs.protected_symlinks has it, whatever the kernel is set to:
+// anyone may plant a link there. Run as root, the only one who can give a link away.
+TEST_P(FilesTest, LinksOthersPlantedInSharedFoldersAreNotFollowed) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root, to give links to another user";
+    const uid_t nobody = 65534;
+    const std::string victim = In("victim");
+    ASSERT_TRUE(ReplaceFileContents(victim, "root's own file"));
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    const std::string victim_path = std::string(cwd) + "/" + victim;
+    const struct {
+        const char* what;
+        mode_t folder_mode;
+        uid_t folder_owner, link_owner;
+        bool followed;
+    } cases[] = {
+        {"another user's link in a shared folder of root's", 01777, 0, nobody, false},
+        {"our own link there", 01777, 0, 0, true},
+        {"the folder owner's link in their shared folder", 01777, nobody, nobody, true},
+        {"another user's link in a folder that is not sticky", 0777, 0, nobody, true},
+        {"another user's link in a sticky folder only its group may write", 01775, 0, nobody, true},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string shared = In("shared" + std::to_string(++n));
+        ASSERT_TRUE(MakeFolder(shared));
+        ASSERT_EQ(chmod(shared.c_str(), c.folder_mode), 0);
+        ASSERT_EQ(chown(shared.c_str(), c.folder_owner, 0), 0);
+        const std::string link = shared + "/cal.ics";
+        ASSERT_EQ(symlink(victim_path.c_str(), link.c_str()), 0);
+        ASSERT_EQ(lchown(link.c_str(), c.link_owner, 0), 0);
+        ASSERT_TRUE(ReplaceFileContents(victim, "root's own file"));
+        const platform::ReplaceResult result = ReplaceFileContents(link, "what the link's owner chose");
+        EXPECT_EQ(static_cast<bool>(result), c.followed) << c.what;
+        EXPECT_EQ(result.error, c.followed ? ReplaceError::kNone : ReplaceError::kForeignLink) << c.what;
+        EXPECT_EQ(Read(victim), c.followed ? "what the link's owner chose" : "root's own file") << c.what;
+        EXPECT_TRUE(IsLink(link)) << c.what;
+        EXPECT_EQ(Names(shared), std::vector<std::string>{"cal.ics"}) << c.what;
+    }
+    // A link of ours that leads to such a link is refused too: every link on the way is looked at.
+    ASSERT_TRUE(ReplaceFileContents(victim, "root's own file"));
+    ASSERT_EQ(symlink((std::string(cwd) + "/" + In("shared1/cal.ics")).c_str(), In("mine.ics").c_str()), 0);
+    EXPECT_EQ(ReplaceFileContents(In("mine.ics"), "x").error, ReplaceError::kForeignLink);
+    EXPECT_EQ(Read(victim), "root's own file");
+}
+
+// Extended attributes survive a replacement, and with them a POSIX ACL (the access ACL is the
+// extended attribute system.posix_acl_access: version 2, then tag, permissions and id of each entry).
+TEST_P(FilesTest, ExtendedAttributesAndTheAclSurvive) {
+    const std::string path = In("shared.ics");
+    ASSERT_TRUE(ReplaceFileContents(path, kOld));
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    if (setxattr(path.c_str(), "user.tempoline.note", "kept", 4, 0) != 0)
+        GTEST_SKIP() << "the file system keeps no user attributes here";
+    struct Entry {
+        std::uint16_t tag, permissions;
+        std::uint32_t id;
+    };
+    const Entry entries[] = {{0x01, 6, 0xFFFFFFFF},  // the owner: rw
+                             {0x02, 4, 65534},       // user nobody: r
+                             {0x04, 4, 0xFFFFFFFF},  // the group: r
+                             {0x10, 4, 0xFFFFFFFF},  // the mask: r
+                             {0x20, 0, 0xFFFFFFFF}}; // others: nothing
+    std::string acl("\x02\0\0\0", 4);
+    acl.append(reinterpret_cast<const char*>(entries), sizeof entries);
+    const bool has_acl = setxattr(path.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) == 0;
+    ASSERT_TRUE(ReplaceFileContents(path, kNew));
+    EXPECT_EQ(Read(path), kNew);
+    char value[256];
+    ssize_t n = getxattr(path.c_str(), "user.tempoline.note", value, sizeof value);
+    EXPECT_EQ(std::string(value, n > 0 ? n : 0), "kept");
+    if (has_acl) {
+        n = getxattr(path.c_str(), "system.posix_acl_access", value, sizeof value);
+        EXPECT_EQ(std::string(value, n > 0 ? n : 0), acl);
+    }
+    EXPECT_EQ(ModeOf(path), 0640u);
+    EXPECT_EQ(Names(), std::vector<std::string>{"shared.ics"});
+}
+
 // The replacement is the same file to the user: a private file stays private, a shared one shared;
 // a new file gets the mode any new file gets.
-TEST_F(FilesTest, PermissionsAreKept) {
+TEST_P(FilesTest, PermissionsAreKept) {
     for (const mode_t mode : {0600, 0640, 0664, 0751}) {
         const std::string path = In("p" + std::to_string(mode));
         ASSERT_TRUE(ReplaceFileContents(path, kOld));
@@ -254,7 +370,7 @@ TEST_F(FilesTest, PermissionsAreKept) {
 
 // Names in the folder that the program did not make are never written: the user's own NAME.tmp, and
 // a NAME.tmp that is a symlink planted to make us write elsewhere.
-TEST_F(FilesTest, NeverWritesThroughNamesItDidNotChoose) {
+TEST_P(FilesTest, NeverWritesThroughNamesItDidNotChoose) {
     const std::string path = In("lyric.lrc");
     ASSERT_TRUE(ReplaceFileContents(path, kOld));
     ASSERT_TRUE(ReplaceFileContents(In("lyric.lrc.tmp"), "the user's own notes"));
@@ -269,34 +385,64 @@ TEST_F(FilesTest, NeverWritesThroughNamesItDidNotChoose) {
     EXPECT_EQ(Names(), before);
 }
 
+// A pipe's reader with a deadline: opened without waiting for a writer, it reads what comes for at
+// most `seconds` (or `limit` bytes), so a replacement that never opens the pipe fails the test
+// instead of holding its reader for ever.
+std::string ReadPipe(const std::string& fifo, int seconds, std::size_t limit = std::string::npos) {
+    std::string received;
+    const int fd = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    if (fd < 0) return "(cannot open)";
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+        pollfd p{fd, POLLIN, 0};
+        if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+        char buffer[65536];
+        const ssize_t n = read(fd, buffer, std::min(sizeof buffer, limit - received.size()));
+        if (n < 0 && errno == EAGAIN) continue;
+        if (n <= 0) break;  // the writer closed
+        received.append(buffer, static_cast<std::size_t>(n));
+        if (received.size() >= limit) break;
+    }
+    close(fd);
+    return received;
+}
+
+// Runs `work` on a thread of its own and waits at most `seconds` for it: a replacement that hangs
+// fails the test in seconds instead of holding it until CTest's limit (the thread cannot be
+// stopped, so the test program ends).
+template <typename Work>
+auto Within(int seconds, Work work) -> decltype(work()) {
+    auto done = std::async(std::launch::async, work);
+    if (done.wait_for(std::chrono::seconds(seconds)) != std::future_status::ready) {
+        ADD_FAILURE() << "still running after " << seconds << " s";
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+    return done.get();
+}
+
 // What is no regular file: a pipe is written to directly (as a shell's redirection would), a socket
 // is refused; a file that grants writing to nobody is refused even to root.
-TEST_F(FilesTest, PipesReadOnlyFilesAndSockets) {
+TEST_P(FilesTest, PipesReadOnlyFilesAndSockets) {
     const std::string fifo = In("pipe");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::string received;
-    std::thread reader([&] {
-        const int fd = open(fifo.c_str(), O_RDONLY);
-        char buffer[65536];
-        for (ssize_t n; fd >= 0 && (n = read(fd, buffer, sizeof buffer)) > 0;) received.append(buffer, n);
-        if (fd >= 0) close(fd);
-    });
-    const platform::ReplaceResult piped = ReplaceFileContents(fifo, kNew);
+    std::thread reader([&] { received = ReadPipe(fifo, 5); });
+    const platform::ReplaceResult piped = Within(10, [&] { return ReplaceFileContents(fifo, kNew); });
     reader.join();
     EXPECT_TRUE(piped);
     EXPECT_TRUE(piped.in_place);
     EXPECT_EQ(received, kNew);
 
     // A pipe whose reader leaves early fails the write; the program is not killed by SIGPIPE.
-    std::thread quitter([&] {
-        const int fd = open(fifo.c_str(), O_RDONLY);
-        char buffer[10];
-        if (fd >= 0 && read(fd, buffer, sizeof buffer) > 0) close(fd);
-    });
-    const platform::ReplaceResult broken = ReplaceFileFrom(fifo, [](const platform::FileSink& write) {
-        for (int i = 0; i < 10000; ++i)
-            if (!write(std::string(4096, 'x'))) return false;
-        return true;
+    std::thread quitter([&] { ReadPipe(fifo, 5, 10); });
+    const platform::ReplaceResult broken = Within(10, [&] {
+        return ReplaceFileFrom(fifo, [](const platform::FileSink& write) {
+            for (int i = 0; i < 10000; ++i)
+                if (!write(std::string(4096, 'x'))) return false;
+            return true;
+        });
     });
     quitter.join();
     EXPECT_EQ(broken.error, ReplaceError::kWriteFailed);
@@ -323,7 +469,7 @@ TEST_F(FilesTest, PipesReadOnlyFilesAndSockets) {
 
 // A write that fails partway (here: the file-size limit, standing in for a full disk) leaves the old
 // file and no temporary.
-TEST_F(FilesTest, WriteFailureLeavesTheOldFile) {
+TEST_P(FilesTest, WriteFailureLeavesTheOldFile) {
     const std::string path = In("big.ics");
     ASSERT_TRUE(ReplaceFileContents(path, kOld));
     const auto before = Names();
@@ -348,7 +494,7 @@ DWORD AttributesOf(const std::string& path) { return GetFileAttributesA(path.c_s
 // Windows marks a file read-only by an attribute: such a file is refused and keeps its mark; other
 // attributes survive a replacement; a file another program holds open without sharing stays as it
 // is.
-TEST_F(FilesTest, WindowsAttributesReadOnlyAndLockedFiles) {
+TEST_P(FilesTest, WindowsAttributesReadOnlyAndLockedFiles) {
     const std::string locked = In("locked.lrc");
     ASSERT_TRUE(ReplaceFileContents(locked, kOld));
     ASSERT_TRUE(SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY));
@@ -385,7 +531,7 @@ TEST_F(FilesTest, WindowsAttributesReadOnlyAndLockedFiles) {
 
 #endif
 
-TEST_F(FilesTest, LyricFilesReadAndWritten) {
+TEST_P(FilesTest, LyricFilesReadAndWritten) {
     const std::string song = In("song.mp3"), lrc = In("song.lrc");
     EXPECT_FALSE(music::LoadLyricFile(song, "", Exists, 60000).loaded);
     ASSERT_TRUE(ReplaceFileContents(lrc, "[ti:歌]\r\n[00:01.00]a\r\n[00:02.00]b"));
@@ -418,5 +564,8 @@ TEST_F(FilesTest, LyricFilesReadAndWritten) {
     EXPECT_FALSE(music::WriteLyricFile(lyric, 60000));
     EXPECT_FALSE(music::SaveOffsetToFile(lyric));
 }
+
+INSTANTIATE_TEST_SUITE_P(Temporaries, FilesTest, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Unnamed" : "Named"; });
 
 }  // namespace

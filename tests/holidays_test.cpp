@@ -95,8 +95,8 @@ TEST(Holidays, WholeYearsAsTheNoticesSayThem) {
         }
         EXPECT_TRUE(holidays.HoldsYear(n.year));
     }
-    // 2024's 元旦 joined the weekend before it, in 2023; 2020-02-03, a Monday listed as a working
-    // day, is an ordinary day.
+    // 2024's 元旦 joined the weekend before it, in 2023; 2020-02-03, the Monday the extended 春节
+    // ended on, is an ordinary day.
     EXPECT_EQ(holidays.MarkOf(DateToDayNumber(2023, 12, 30)).kind, HolidayKind::kOff);
     EXPECT_EQ(holidays.MarkOf(DateToDayNumber(2023, 12, 31)).name, "元旦");
     EXPECT_EQ(holidays.MarkOf(DateToDayNumber(2020, 2, 3)).kind, HolidayKind::kNone);
@@ -252,6 +252,9 @@ TEST(Holidays, NewerTablesMergedByYearAndBadOnesRefused) {
         {Tsv("2027-01-01\t休\t") + std::string("\xff\xfe", 2) + "\n", "节日名称"},
         {Tsv("2027-01-01\t休\t元旦\n2027-01-01\t休\t元旦\n"), "两次"},
         {Tsv("2027-02-07\t班\t春节\n"), "没有放假"},
+        // A 班 on a weekday moves nothing: the line is a mistake, not a day to leave out unseen.
+        {Tsv("2027-01-01\t休\t元旦\n2027-01-04\t班\t元旦\n"), "第2行：“班”只能在周六或周日（这一天是星期一）"},
+        {Tsv("2027-01-01\t休\t元旦\n2026-12-30\t班\t元旦\n"), "星期三"},
         {Tsv("# nothing\n"), "空"},
         {std::string(calendar::kMaxHolidayFileBytes + 1, '#'), "64KB"},
     };
@@ -262,6 +265,161 @@ TEST(Holidays, NewerTablesMergedByYearAndBadOnesRefused) {
         EXPECT_NE(why.find(b.why), std::string::npos) << text::GbkToUtf8(why);
         EXPECT_EQ(table.years, newer.years);  // refused whole: the table given is left as it was
     }
+}
+
+// The years a table holds, as ranges with their gaps.
+TEST(Holidays, YearsAsRangesWithTheirGaps) {
+    const struct {
+        std::vector<int> years;
+        const char* text;
+    } cases[] = {
+        {{}, ""},
+        {{2026}, "2026"},
+        {{2026, 2027}, "2026..2027"},
+        {{1949, 2007, 2008, 2009}, "1949, 2007..2009"},
+        {{2007, 2009, 2010, 2012}, "2007, 2009..2010, 2012"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(calendar::YearsText(c.years), c.text);
+    EXPECT_EQ(calendar::YearsText({1949, 2007, 2008}, "、"), "1949、2007..2008");
+    // In a message, a list that would run long is summed up.
+    EXPECT_EQ(calendar::YearsForMessage({1949, 2007, 2008}), "1949、2007..2008年");
+    std::vector<int> odd;
+    for (int year = 1949; year <= 2001; year += 2) odd.push_back(year);
+    EXPECT_EQ(calendar::YearsForMessage(odd), "1949..2001年中的27年");
+}
+
+std::string PublishedFile() {
+    std::ifstream file(std::string(TEMPO_DATA_DIR) + "/cn_public_holidays_2007_2026.tsv", std::ios::binary);
+    std::stringstream raw;
+    raw << file.rdbuf();
+    return raw.str();
+}
+
+// The last line of a table states its rows and years. The published file, the service's text and
+// the parser agree on it; a table cut at any line end lacks it and is refused where it is required;
+// a wrong one, or more after it, is refused always; a file without one is read where it may lack it.
+TEST(Holidays, TheEndLineProvesATableWhole) {
+    const std::string published = PublishedFile();
+    const std::string served = calendar::HolidayTableText(calendar::BuiltInHolidays());
+    const std::string end = "# end of table: 677 rows, years 2007..2026\n";
+    ASSERT_GE(published.size(), end.size());
+    EXPECT_EQ(published.substr(published.size() - end.size()), end);
+    EXPECT_EQ(served.substr(served.size() - end.size()), end);
+    EXPECT_EQ(calendar::TableEndLine(calendar::BuiltInHolidays()) + "\n", end);
+
+    const std::string rows = Tsv("2027-01-01\t休\t元旦\n1949-10-01\t休\t国庆节\n");
+    const struct {
+        const char* what;
+        std::string tsv;
+        calendar::TableEnd rule;
+        const char* why;  // nullptr: taken
+    } cases[] = {
+        {"whole", rows + "# end of table: 2 rows, years 1949, 2027\n", calendar::TableEnd::kRequired, nullptr},
+        {"whole, blank lines and no line end after it", rows + "# end of table: 2 rows, years 1949, 2027\r\n\n \n",
+         calendar::TableEnd::kRequired, nullptr},
+        {"no end line, required", rows, calendar::TableEnd::kRequired, calendar::kNoTableEnd},
+        {"no end line, optional", rows, calendar::TableEnd::kOptional, nullptr},
+        {"a row too many", rows + "# end of table: 3 rows, years 1949, 2027\n", calendar::TableEnd::kOptional,
+         "第3行：结尾行与表不符，应为“# end of table: 2 rows, years 1949, 2027”"},
+        {"years without their gap", rows + "# end of table: 2 rows, years 1949..2027\n", calendar::TableEnd::kRequired,
+         "结尾行与表不符"},
+        {"a row after it", rows + "# end of table: 2 rows, years 1949, 2027\n" + Tsv("2028-01-01\t休\t元旦\n"),
+         calendar::TableEnd::kRequired, "第4行：结尾行之后不应再有内容"},
+        {"a wrong end line of a table of many years with gaps", Tsv("1949-10-01\t休\t国庆节\n1951-10-01\t休\t国庆节\n"
+             "1953-10-01\t休\t国庆节\n1955-10-01\t休\t国庆节\n1957-10-01\t休\t国庆节\n1959-10-01\t休\t国庆节\n"
+             "1961-10-01\t休\t国庆节\n1963-10-01\t休\t国庆节\n1965-10-01\t休\t国庆节\n1967-10-01\t休\t国庆节\n"
+             "# end of table: 1 rows, years 1949\n"), calendar::TableEnd::kOptional,
+         "第11行：结尾行与表不符（表中有10行，收录1949..1967年中的10年）"},
+        {"a second end line", rows + "# end of table: 2 rows, years 1949, 2027\n# end of table: 2 rows, years 1949, 2027\n",
+         calendar::TableEnd::kOptional, "第4行：结尾行之后"},
+    };
+    for (const auto& c : cases) {
+        calendar::HolidayTable table;
+        std::string why;
+        const bool taken = calendar::ParseHolidayTable(c.tsv, table, why, c.rule);
+        EXPECT_EQ(taken, c.why == nullptr) << c.what;
+        if (c.why) {
+            EXPECT_NE(why.find(c.why), std::string::npos) << c.what << ": " << text::GbkToUtf8(why);
+        } else {
+            EXPECT_EQ(table.years, (std::vector<int>{1949, 2027})) << c.what;
+        }
+    }
+
+    // Cut at the end of any line, the served table is never taken as whole; read to its end it is.
+    for (std::size_t at = served.find('\n'); at + 1 < served.size(); at = served.find('\n', at + 1)) {
+        calendar::HolidayTable table;
+        std::string why;
+        ASSERT_FALSE(calendar::ParseHolidayTable(served.substr(0, at + 1), table, why, calendar::TableEnd::kRequired))
+            << at;
+        ASSERT_EQ(why, calendar::kNoTableEnd) << at;
+    }
+    for (const std::string& whole : {published, served}) {
+        calendar::HolidayTable table;
+        std::string why;
+        ASSERT_TRUE(calendar::ParseHolidayTable(whole, table, why, calendar::TableEnd::kRequired))
+            << text::GbkToUtf8(why);
+        EXPECT_EQ(table.rows.size(), 677u);
+    }
+}
+
+// A holiday whose days off begin in the old year belongs to the notice of the new one (the year of
+// its last day off): the year is held once, a newer table's years replace it whole on both sides
+// of the New Year, and the working days are counted across it. 2023's 元旦 (2022-12-31 .. 2023-01-02)
+// is in the published table; the 元旦 of 2027 from 2026-12-31 (a Thursday) is made up for the test.
+TEST(Holidays, AHolidayWhoseDaysOffSpanTheNewYear) {
+    const HolidayCalendar builtin(calendar::BuiltInHolidays());
+    const std::vector<calendar::HolidaySpan> spans2023 = builtin.SpansOf(2023);
+    ASSERT_FALSE(spans2023.empty());
+    EXPECT_EQ(spans2023.front().name, "元旦");
+    EXPECT_EQ(spans2023.front().first, DateToDayNumber(2022, 12, 31));
+    EXPECT_EQ(spans2023.front().last, DateToDayNumber(2023, 1, 2));
+    EXPECT_EQ(builtin.SpansOf(2022).back().name, "国庆节");  // 2022 ends with its 国庆节
+
+    calendar::HolidayTable next;
+    std::string why;
+    ASSERT_TRUE(calendar::ParseHolidayTable(Tsv("2026-12-31\t休\t元旦\n2027-01-01\t休\t元旦\n"
+                                                "# end of table: 2 rows, years 2027\n"),
+                                            next, why, calendar::TableEnd::kRequired))
+        << text::GbkToUtf8(why);
+    EXPECT_EQ(next.years, std::vector<int>{2027});
+    const HolidayCalendar merged(calendar::MergeHolidays(calendar::BuiltInHolidays(), next));
+    EXPECT_EQ(calendar::TableEndLine(merged.Table()), "# end of table: 679 rows, years 2007..2027");
+    const struct {
+        int year, month, day;
+        HolidayKind kind;
+    } marks[] = {
+        {2026, 12, 30, HolidayKind::kNone}, {2026, 12, 31, HolidayKind::kOff}, {2027, 1, 1, HolidayKind::kOff},
+        {2027, 1, 2, HolidayKind::kOff},    {2027, 1, 3, HolidayKind::kOff},   {2027, 1, 4, HolidayKind::kNone},
+        {2026, 10, 10, HolidayKind::kWork},  // 2026 is still the built-in one
+    };
+    for (const auto& m : marks)
+        EXPECT_EQ(merged.MarkOf(DateToDayNumber(m.year, m.month, m.day)).kind, m.kind) << m.month << "-" << m.day;
+    const std::vector<calendar::HolidaySpan> spans2027 = merged.SpansOf(2027);
+    ASSERT_EQ(spans2027.size(), 1u);
+    EXPECT_EQ(spans2027[0].first, DateToDayNumber(2026, 12, 31));
+    EXPECT_EQ(spans2027[0].last, DateToDayNumber(2027, 1, 3));
+    EXPECT_EQ(merged.SpansOf(2026).size(), 7u);
+    EXPECT_EQ(merged.SpansOf(2026).back().name, "国庆节");
+    // 2026: 248 working days, less the Thursday 12-31.
+    EXPECT_EQ(merged.WorkdaysIn(2026), 247);
+    DayNumber after = 0;
+    ASSERT_TRUE(merged.AddWorkdays(DateToDayNumber(2026, 12, 30), 1, after));
+    EXPECT_EQ(after, DateToDayNumber(2027, 1, 4));
+    ASSERT_TRUE(merged.AddWorkdays(DateToDayNumber(2027, 1, 4), -1, after));
+    EXPECT_EQ(after, DateToDayNumber(2026, 12, 30));
+
+    // A corrected 2026 taken later leaves 2027's 元旦 whole, its day in 2026 too; a corrected 2027
+    // takes that day with it.
+    calendar::HolidayTable corrected2026;
+    ASSERT_TRUE(calendar::ParseHolidayTable(Tsv("2026-10-01\t休\t国庆节\n"), corrected2026, why));
+    const HolidayCalendar again(calendar::MergeHolidays(merged.Table(), corrected2026));
+    EXPECT_EQ(again.MarkOf(DateToDayNumber(2026, 12, 31)).kind, HolidayKind::kOff);
+    EXPECT_EQ(again.MarkOf(DateToDayNumber(2026, 10, 2)).kind, HolidayKind::kNone);
+    calendar::HolidayTable corrected2027;
+    ASSERT_TRUE(calendar::ParseHolidayTable(Tsv("2027-01-01\t休\t元旦\n"), corrected2027, why));
+    const HolidayCalendar moved(calendar::MergeHolidays(merged.Table(), corrected2027));
+    EXPECT_EQ(moved.MarkOf(DateToDayNumber(2026, 12, 31)).kind, HolidayKind::kNone);
+    EXPECT_EQ(moved.MarkOf(DateToDayNumber(2027, 1, 1)).kind, HolidayKind::kOff);
 }
 
 }  // namespace

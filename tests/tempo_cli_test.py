@@ -443,6 +443,10 @@ class OneWayOfRefusing(unittest.TestCase):
         (("ics", "--from", "2024", "--lunar-birthday", "08-15:  "), "ics", "--lunar-birthday", "title after ':' is empty"),
         # what was typed is quoted escaped, at most its first 60 characters
         (("day", "\x1b[2J" + "长" * 200), "day", "DATE", "'\\x1b[2J" + "长" * 56 + "'... is not a date"),
+        # C1 controls too (U+0080..U+009F; U+009B is a terminal's CSI), and NEL (U+0085)
+        (("day", "\u009b31m2024-01-01"), "day", "DATE", "'\\xc2\\x9b31m2024-01-01' is not a date"),
+        (("cities", "\u0085\u0080\u009f"), "cities", "P", "'\\xc2\\x85\\xc2\\x80\\xc2\\x9f' names no province"),
+        (("jd", "2024-01-01\u00a0"), "jd", "DATE", "'2024-01-01\u00a0' is not a date"),  # U+00A0 is no control
     ]
 
     def test_every_rule_refuses_with_status_2_and_one_line_in_one_form(self):
@@ -453,6 +457,7 @@ class OneWayOfRefusing(unittest.TestCase):
             self.assertTrue(err.startswith("tempo %s: " % command if command else "tempo: "), (args, err))
             self.assertIn(words, err, args)
             self.assertNotIn("\x1b", err, args)
+            self.assertFalse([c for c in err if "\u0080" <= c <= "\u009f"], args)
             if argument:
                 # The argument, what was wrong, and what the argument takes.
                 self.assertIn(": %s " % argument, err, args)
@@ -461,6 +466,39 @@ class OneWayOfRefusing(unittest.TestCase):
             for theirs in ("required but received", "is required", "outside 1..9223372036854775807",
                            "The following argument", "Could not convert", "INTEGER"):
                 self.assertNotIn(theirs, err, args)
+
+    # Every numeric option with its first and last value, and what the value past each end is told.
+    QUERY_DAYS = ("query", "days", "--from", "2024", "--years", "1")
+    NUMERIC = [
+        (("query", "months", "--from", "2024", "--years", "10", "--leap"), "--base-month", 1, 12, "'%d' is out of range (1..12)"),
+        (QUERY_DAYS, "--solar-month", 1, 12, "'%d' is not a whole number in 1..12"),
+        (QUERY_DAYS, "--solar-day", 1, 31, "'%d' is not a whole number in 1..31"),
+        (QUERY_DAYS, "--lunar-month", 1, 24, "'%d' is not a whole number in 1..24"),
+        (QUERY_DAYS, "--lunar-day", 1, 30, "'%d' is not a whole number in 1..30"),
+        (QUERY_DAYS, "--hijri-month", 1, 12, "'%d' is not a whole number in 1..12"),
+        (QUERY_DAYS, "--hijri-day", 1, 30, "'%d' is not a whole number in 1..30"),
+        (QUERY_DAYS, "--ganzhi-year", 1, 60, "'%d' is not a whole number in 1..60"),
+        (QUERY_DAYS, "--ganzhi-month", 1, 60, "'%d' is not a whole number in 1..60"),
+        (QUERY_DAYS, "--ganzhi-day", 1, 60, "'%d' is not a whole number in 1..60"),
+        (QUERY_DAYS, "--weekday", 1, 7, "'%d' is not a number or a name of 1..7"),
+        (QUERY_DAYS, "--term", 1, 24, "'%d' is not a number or a name of 1..24"),
+        (("day", "2024-02-10"), "--info", 0, 2, "'%d' is out of range (0..2)"),
+        (("ics", "--from", "2024", "--terms"), "--years", 1, 200, "'%d' is out of range (1..200)"),
+        (("ics", "--terms"), "--from", 1583, 2999, "1583..2999"),
+        (("sun-times", "2024-06-21"), "--zone", -12, 12, "whole hours"),
+        (("sun-times", "2024-06-21"), "--lon", -180, 180, "'%d' is out of range (-180..180)"),
+        (("sun-times", "2024-06-21"), "--lat", -90, 90, "'%d' is out of range (-90..90)"),
+    ]
+
+    def test_every_numeric_option_takes_its_first_and_last_value(self):
+        for args, option, first, last, past in self.NUMERIC:
+            for value in (first, last):
+                code, _, err = run(*args, option, str(value))
+                self.assertEqual(code, 0, (args, option, value, err))
+            for value in (first - 1, last + 1):
+                code, out, err = run(*args, option, str(value))
+                self.assertEqual((code, out), (2, ""), (args, option, value))
+                self.assertIn(past % value if "%d" in past else past, err, (args, option, value))
 
     def test_the_same_lines_with_the_mistake_mended_run(self):
         # Each mistake above is the only one of its line: mended, the line is accepted.
@@ -761,6 +799,25 @@ class Holidays(unittest.TestCase):
             with open(newer, "w", encoding="utf-8") as f:
                 f.write("2027-01-01\t休\t元旦\n")
             self.assertEqual(ok_json("holidays", "2027", "--holidays-file", newer)["holidays"][0]["last"], "2027-01-03")
+            # The years held are named as ranges with their gaps; the table's end line, when it has
+            # one, must state its rows and years.
+            gap = os.path.join(d, "gap.tsv")
+            with open(gap, "w", encoding="utf-8") as f:
+                f.write("1949-10-01\t休\t国庆节\n# end of table: 1 rows, years 1949\n")
+            code, _, err = run("holidays", "2030", "--holidays-file", gap)
+            self.assertEqual(code, 2)
+            self.assertIn("which holds 1949, 2007..2026", err)
+            with open(gap, "w", encoding="utf-8") as f:
+                f.write("1949-10-01\t休\t国庆节\n# end of table: 2 rows, years 1949\n")
+            code, _, err = run("holidays", "1949", "--holidays-file", gap)
+            self.assertEqual(code, 2)
+            self.assertIn("# end of table: 1 rows, years 1949", err)
+            weekday = os.path.join(d, "weekday.tsv")
+            with open(weekday, "w", encoding="utf-8") as f:
+                f.write("2027-01-01\t休\t元旦\n2027-01-04\t班\t元旦\n")
+            code, _, err = run("holidays", "2027", "--holidays-file", weekday)
+            self.assertEqual(code, 2)
+            self.assertIn("第2行：“班”只能在周六或周日（这一天是星期一）", err)
             bad = os.path.join(d, "bad.tsv")
             with open(bad, "w", encoding="utf-8") as f:
                 f.write("2027-01-01\toff\t元旦\n")

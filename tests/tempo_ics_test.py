@@ -9,9 +9,11 @@ import datetime
 import json
 import math
 import os
+import signal
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 
 import icalendar
@@ -20,6 +22,9 @@ TEMPO = sys.argv.pop(1) if len(sys.argv) > 1 else "build/tempo"
 # tempoline-web, whose calendar subscriptions are the same files (optional second argument).
 WEB = sys.argv.pop(1) if len(sys.argv) > 1 and not sys.argv[1].startswith("-") else ""
 DATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data")
+# A library that, preloaded, refuses O_TMPFILE (tests/no_tmpfile.cpp): replacements then name their
+# temporary from the start, as on file systems without unnamed ones.
+NO_TMPFILE = os.environ.get("TEMPO_NO_TMPFILE", "")
 UTC = datetime.timezone.utc
 
 
@@ -258,6 +263,17 @@ class BoundedWork(unittest.TestCase):
             self.assertIn("1,000,200 events, more than the 1,000,000", err)
             self.assertFalse(os.path.exists(out))
 
+    def test_the_same_birthday_many_times_is_one_birthday(self):
+        # 6,000 copies of one birthday over 200 years are its 200 days, not 1,200,000 events.
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "copies.txt")
+            with open(path, "w", encoding="utf-8") as f:
+                f.write("solar-birthday 05-04:爸爸生日\n" * 6000)
+            code, data, err = tempo("--from", "1800", "--years", "200", "--birthdays", path)
+            self.assertEqual(code, 0, err)
+            self.assertEqual(data, tempo("--from", "1800", "--years", "200", "--solar-birthday", "05-04:爸爸生日")[1])
+            self.assertEqual(data.count(b"BEGIN:VEVENT"), 200)
+
     def test_a_full_disk_is_an_error(self):
         with open("/dev/full", "w") as full:
             p = subprocess.run([TEMPO, "ics", "--from", "2024", "--years", "50", "--terms"], stdout=full,
@@ -391,6 +407,57 @@ class TheFile(unittest.TestCase):
             self.assertEqual(os.stat(real).st_mode & 0o777, 0o600)
             self.assertEqual(sorted(os.listdir(d)), ["cal.ics", "real.ics"])
 
+    def test_a_file_read_is_never_the_file_written(self):
+        with tempfile.TemporaryDirectory() as d:
+            birthdays, table = os.path.join(d, "birthdays.txt"), os.path.join(d, "holidays.tsv")
+            with open(birthdays, "w", encoding="utf-8") as f:
+                f.write("lunar-birthday 08-15:妈妈生日\n")
+            with open(table, "w", encoding="utf-8") as f:
+                f.write("2027-01-01\t休\t元旦\n")
+            os.symlink("birthdays.txt", os.path.join(d, "link.txt"))
+            def contents(name):
+                with open(os.path.join(d, name), "rb") as f:
+                    return f.read()
+            before = {name: contents(name) for name in ("birthdays.txt", "holidays.tsv")}
+            for args, output, said in [
+                    (["--birthdays", birthdays], birthdays, "is the --birthdays file"),
+                    (["--birthdays", birthdays], os.path.join(d, "link.txt"), "is the --birthdays file"),
+                    (["--birthdays", os.path.join(d, ".", "birthdays.txt")], birthdays, "is the --birthdays file"),
+                    (["--holidays", "--holidays-file", table], table, "is the --holidays-file file")]:
+                code, out, err = tempo("--from", "2026", *args, "--output", output)
+                self.assertEqual((code, out), (2, b""), args)
+                self.assertIn(said, err, args)
+                for name, was in before.items():
+                    self.assertEqual(contents(name), was, (args, name))
+            # Another file beside them is written.
+            self.assertEqual(tempo("--from", "2026", "--birthdays", birthdays, "--output", os.path.join(d, "cal.ics"))[0], 0)
+
+    @unittest.skipUnless(os.geteuid() == 0, "needs root, to give a link to another user")
+    def test_a_link_another_user_planted_in_a_shared_folder_is_not_followed(self):
+        # As the kernel's fs.protected_symlinks has it, whatever the kernel is set to: in a sticky
+        # folder everyone may write to, root follows only its own links or the folder owner's.
+        with tempfile.TemporaryDirectory() as d:
+            victim = os.path.join(d, "victim.conf")
+            with open(victim, "w") as f:
+                f.write("root's own file")
+            shared = os.path.join(d, "sticky")
+            os.mkdir(shared)
+            os.chmod(shared, 0o1777)
+            link = os.path.join(shared, "cal.ics")
+            os.symlink(victim, link)
+            os.lchown(link, 65534, 65534)  # planted by nobody
+            code, out, err = tempo("--from", "2026", "--terms", "--output", link)
+            self.assertEqual((code, out), (2, b""))
+            self.assertIn("not followed", err)
+            with open(victim) as f:
+                self.assertEqual(f.read(), "root's own file")
+            self.assertEqual(os.listdir(shared), ["cal.ics"])
+            # The folder's owner may lead root through a link of theirs.
+            os.chown(shared, 65534, 65534)
+            self.assertEqual(tempo("--from", "2026", "--terms", "--output", link)[0], 0)
+            with open(victim, "rb") as f:
+                self.assertTrue(f.read().startswith(b"BEGIN:VCALENDAR"))
+
     def test_public_holidays_as_spans_and_worked_weekend_days(self):
         ics = Ics(self, "--from", "2026", "--holidays")
         spans = sorted((e["summary"], e["start"].isoformat(), e["end"].isoformat()) for e in ics.events
@@ -417,6 +484,65 @@ class TheFile(unittest.TestCase):
             ics = Ics(self, "--from", str(year), "--terms", "--festivals", "--months", "--solar-birthday", "12-31:x")
             self.assertEqual({e["start"].year for e in ics.events}, {year})
             self.assertEqual(ics.on("x"), [datetime.date(year, 12, 31)])
+
+
+class Interrupted(unittest.TestCase):
+    """SIGINT, SIGTERM and SIGHUP while a 45 MB calendar is written: the old file stays as it was and
+    nothing is left beside it, with unnamed temporaries and as on a file system without them."""
+
+    @staticmethod
+    def writing(p, folder, named):
+        """Whether the process is writing its temporary: a named one in the folder past its first
+        megabyte, or an unnamed one among its open files."""
+        if named:
+            return any(n.endswith(".tmp") and os.path.getsize(os.path.join(folder, n)) > (1 << 20)
+                       for n in os.listdir(folder))
+        fds = "/proc/%d/fd" % p.pid
+        for fd in os.listdir(fds):
+            try:
+                if os.readlink(os.path.join(fds, fd)).startswith(os.path.realpath(folder) + "/#"):
+                    return True
+            except OSError:
+                pass
+        return False
+
+    def test_a_signal_during_a_long_write_leaves_the_old_file_and_nothing_else(self):
+        ways = [("unnamed", {})]
+        if NO_TMPFILE:
+            ways.append(("named", {"LD_PRELOAD": NO_TMPFILE}))
+        else:
+            print("TEMPO_NO_TMPFILE not set: only with unnamed temporaries", file=sys.stderr)
+        with tempfile.TemporaryDirectory() as d:
+            birthdays = os.path.join(d, "many.txt")
+            with open(birthdays, "w", encoding="utf-8") as f:
+                for i in range(1000):
+                    f.write("lunar-birthday %02d-%02d:家人%d\n" % (i % 12 + 1, i % 30 + 1, i))
+            folder = os.path.join(d, "out")
+            os.mkdir(folder)
+            out = os.path.join(folder, "cal.ics")
+            for way, env in ways:
+                for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
+                    what = "%s, %s" % (way, sig.name)
+                    with open(out, "w") as f:
+                        f.write("the calendar before")
+                    p = subprocess.Popen([TEMPO, "ics", "--from", "1800", "--years", "200", "--birthdays", birthdays,
+                                          "--output", out], env=dict(os.environ, **env), stderr=subprocess.PIPE)
+                    try:
+                        deadline = time.monotonic() + 20
+                        while not self.writing(p, folder, way == "named"):
+                            self.assertIsNone(p.poll(), "%s: tempo ended before it was interrupted" % what)
+                            self.assertLess(time.monotonic(), deadline, "%s: no temporary written within 20 s" % what)
+                            time.sleep(0.01)
+                        p.send_signal(sig)
+                        p.communicate(timeout=10)
+                    finally:
+                        if p.poll() is None:
+                            p.kill()
+                            p.wait(timeout=10)
+                    self.assertEqual(p.returncode, -sig, what)
+                    with open(out) as f:
+                        self.assertEqual(f.read(), "the calendar before", what)
+                    self.assertEqual(os.listdir(folder), ["cal.ics"], what)
 
 
 class Refusals(unittest.TestCase):
@@ -472,12 +598,15 @@ class Refusals(unittest.TestCase):
                 f.write("birthday " + "长" * 300000 + "\n")
             for args, shown in [(["--birthdays", hostile], "'\\x1b]0;owned\\x07\\x1b[2J08-15'"),
                                 (["--birthdays", huge], "'birthday " + "长" * 51 + "'..."),
-                                (["--solar-birthday", "\x1b[31m08-15:x"], "'\\x1b[31m08-15'")]:
+                                (["--solar-birthday", "\x1b[31m08-15:x"], "'\\x1b[31m08-15'"),
+                                (["--solar-birthday", "\u009b31m08-15:x"], "'\\xc2\\x9b31m08-15'"),
+                                (["--lunar-birthday", "08-15:\u0085x"], "'08-15:\\xc2\\x85x'")]:
                 code, out, err = tempo("--from", "2024", *args)
                 self.assertEqual(code, 2, args)
                 message = err
                 self.assertIn(shown, message, args)
                 self.assertNotIn("\x1b", message, args)
+                self.assertFalse([c for c in message if "\u0080" <= c <= "\u009f"], args)
                 self.assertLess(len(message), 400, args)
 
 

@@ -2,6 +2,8 @@
 // times, and the workers that sound them.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <map>
 #include <string>
 #include <thread>
@@ -167,15 +169,35 @@ TEST(TimeSignals, AnAlarmSoundsThroughItsMinuteButNotOverTheSpokenTime) {
     EXPECT_EQ(player.Played(), SpokenTimeSounds(7, 30, true));
 }
 
-TEST(TimeSignals, EndingCutsTheSpeechShort) {
-    platform::FixedClock clock({2025, 3, 15, 14, 35, 0});
-    platform::RecordingSoundPlayer player(std::chrono::milliseconds(2000));
-    {
-        TimeSignals signals(clock, player);
-        signals.RequestSpokenTime();
-        ASSERT_TRUE(Eventually([&] { return !player.Played().empty(); }));
-    }  // ends within the first sound, not after eight of two seconds each
-    EXPECT_EQ(player.Played(), Sounds{"SoundRing"});
+// Ending the program while the time is spoken or an alarm sounds cuts the sound short: it takes a
+// moment, not the rest of a five-second sound (and nothing is played after it).
+TEST(TimeSignals, EndingCutsTheSoundShort) {
+    const struct {
+        const char* what;
+        std::function<void(TimeSignals&)> start;
+        Sounds played;
+    } cases[] = {
+        {"the spoken time", [](TimeSignals& s) { s.RequestSpokenTime(); }, {"SoundRing"}},
+        {"an alarm",
+         [](TimeSignals& s) {
+             s.AlarmTick({personal::Alarm{1, 14 * 60 + 35, 2}, personal::Alarm{1, 14 * 60 + 35, 0}, personal::Alarm{}});
+         },
+         {"SoundAlarm2"}},
+    };
+    for (const auto& c : cases) {
+        platform::FixedClock clock({2025, 3, 15, 14, 35, 0});
+        platform::RecordingSoundPlayer player(std::chrono::milliseconds(5000));
+        std::chrono::steady_clock::time_point ending;
+        {
+            TimeSignals signals(clock, player);
+            c.start(signals);
+            ASSERT_TRUE(Eventually([&] { return !player.Played().empty(); })) << c.what;
+            ending = std::chrono::steady_clock::now();
+        }
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - ending);
+        EXPECT_LT(took.count(), 1000) << c.what << ": ending took " << took.count() << " ms";
+        EXPECT_EQ(player.Played(), c.played) << c.what;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -113,7 +114,7 @@ TEST(WebWeatherPage, EveryCodeReadsBackWhatTheSourceGave) {
         for (const std::int32_t code : codes) {
             const web::Reply reply = service.Answer("GET", "/weather/" + std::to_string(code) + ".shtml");
             ASSERT_EQ(reply.status, 200) << code;
-            const weather::WeatherPage page = weather::ParseWeatherPage(weather::Utf8ToLocal(reply.body));
+            const weather::WeatherPage page = weather::ParseWeatherPage(weather::Utf8ToLocal(reply.Text()));
             ASSERT_TRUE(page.ok) << code;
             EXPECT_EQ(page.year, date.year);
             EXPECT_EQ(page.month, date.month);
@@ -255,7 +256,9 @@ TEST(WebOpenMeteo, WordsDirectionsAndForces) {
 // 4 m/s (force 3); then: rain at 14:00 on the 12th, overcast at 22:00; day k's high 20.4 + k at
 // 15:00, night k's low -2.6 - k at 03:00 of the next day; night 1 winds from north and south in
 // turn (they cancel out); a gust of 11 m/s from the south-west at 10:00 on the 14th (force 6).
-std::string HourlyAnswer(bool missing_night_codes = false) {
+// `missing` names a series whose values are null at the night of the 15th ("*" for every hour),
+// or is empty.
+std::string HourlyAnswer(const std::string& missing = "", bool everywhere = false) {
     nlohmann::json time = nlohmann::json::array(), code = nlohmann::json::array(), temperature = nlohmann::json::array(),
                    speed = nlohmann::json::array(), direction = nlohmann::json::array();
     for (int d = 0; d < 6; ++d) {
@@ -264,12 +267,13 @@ std::string HourlyAnswer(bool missing_night_codes = false) {
             std::snprintf(stamp, sizeof stamp, "2024-05-%02dT%02d:00", 12 + d, h);
             time.push_back(stamp);
             const bool night_one = (d == 1 && h >= 20) || (d == 2 && h < 8);
-            if (missing_night_codes && ((d == 3 && h >= 20) || (d == 4 && h < 8)))
-                code.push_back(nullptr);
-            else
-                code.push_back(d == 0 && h == 14 ? 61 : d == 0 && h == 22 ? 3 : 1);
-            temperature.push_back(h == 15 ? 20.4 + d : h == 3 && d > 0 ? -2.6 - (d - 1) : 15.0);
-            speed.push_back(d == 2 && h == 10 ? 11.0 : 4.0);
+            const bool gone = everywhere || (d == 3 && h >= 20) || (d == 4 && h < 8);
+            const auto value = [&](const char* series, double v) {
+                return gone && missing == series ? nlohmann::json(nullptr) : nlohmann::json(v);
+            };
+            code.push_back(value("weather_code", d == 0 && h == 14 ? 61 : d == 0 && h == 22 ? 3 : 1));
+            temperature.push_back(value("temperature_2m", h == 15 ? 20.4 + d : h == 3 && d > 0 ? -2.6 - (d - 1) : 15.0));
+            speed.push_back(value("wind_speed_10m", d == 2 && h == 10 ? 11.0 : 4.0));
             direction.push_back(night_one ? (h % 2 ? 0.0 : 180.0) : d == 2 && h == 10 ? 225.0 : 90.0);
         }
     }
@@ -304,7 +308,12 @@ TEST(WebOpenMeteo, ReadsTheHalvesOfEachDay) {
     const struct {
         std::string json;
         const char* why;
-    } refused[] = {{HourlyAnswer(true), "no values for 2024-05-15 night"},
+    } refused[] = {// A half without any value of a series is no forecast (the wind is not 0级, nor the
+                   // temperature 0 °C); it is refused, and the page answered 502.
+                   {HourlyAnswer("weather_code"), "no values for 2024-05-15 night"},
+                   {HourlyAnswer("temperature_2m"), "no values for 2024-05-15 night"},
+                   {HourlyAnswer("wind_speed_10m"), "no values for 2024-05-15 night"},
+                   {HourlyAnswer("wind_speed_10m", true), "no values for 2024-05-12 daytime"},
                    {"{\"hourly\": 5}", "no hourly times"},
                    {"<html>busy</html>", "not JSON"},
                    {std::string(100000, '['), "not JSON"}};
@@ -328,7 +337,7 @@ struct FakeOpenMeteo {
     std::thread thread;
     int port = 0;
     std::atomic<int> asked{0};
-    std::atomic<int> mode{0};  // 0 the hourly answer, 1 status 500, 2 an endless answer
+    std::atomic<int> mode{0};  // 0 the hourly answer, 1 status 500, 2 an endless answer, 3 no wind values
     std::mutex mutex;
     std::string last_target;
 
@@ -343,13 +352,16 @@ struct FakeOpenMeteo {
                 response.status = 500;
             } else if (mode == 2) {
                 response.set_content(std::string(3 << 20, ' '), "application/json");
+            } else if (mode == 3) {
+                response.set_content(HourlyAnswer("wind_speed_10m", true), "application/json");
             } else {
                 response.set_content(HourlyAnswer(), "application/json");
             }
         });
         port = server.bind_to_any_port("127.0.0.1");
         thread = std::thread([this] { server.listen_after_bind(); });
-        while (!server.is_running()) std::this_thread::yield();
+        for (int i = 0; i < 5000 && !server.is_running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_TRUE(server.is_running()) << "the stand-in for Open-Meteo did not start within 5 s";
     }
     ~FakeOpenMeteo() {
         server.stop();
@@ -405,6 +417,13 @@ TEST(WebOpenMeteo, AsksByCoordinatesAndKeepsTheAnswerHalfAnHour) {
     a = fresh.ForecastFor(beijing, kMay12);
     EXPECT_FALSE(a.ok);
     EXPECT_NE(a.failure.find("more than 2 MiB"), std::string::npos) << a.failure;
+    // An answer without wind: the viewer's page is refused with 502, not filled with 0级.
+    fake.mode = 3;
+    web::Service service(fresh, "4.2", [] { return kMay12; }, [](const std::string&) {});
+    const web::Reply windless = service.Answer("GET", "/weather/101010100.shtml");
+    EXPECT_EQ(windless.status, 502);
+    EXPECT_NE(windless.problem.find("no values for 2024-05-12 daytime"), std::string::npos) << windless.problem;
+    EXPECT_EQ(windless.Text().find(Utf8(u8"级")), std::string::npos);
 }
 
 // A port on 127.0.0.1 that nothing listens on (bound, then let go).
@@ -436,7 +455,8 @@ struct RunningService {
         port = server.Bind("127.0.0.1", 0);
         EXPECT_GT(port, 0);
         thread = std::thread([this] { server.Run(); });
-        while (!server.Running()) std::this_thread::yield();
+        for (int i = 0; i < 5000 && !server.Running(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_TRUE(server.Running()) << "the service did not start within 5 s";
     }
     ~RunningService() {
         server.Stop();
@@ -445,11 +465,13 @@ struct RunningService {
     std::string Host() const { return "127.0.0.1:" + std::to_string(port); }
 };
 
-// What a raw connection receives for `request`, until the service closes it.
+// What a raw connection receives for `request`, until the service closes it or 10 s have passed
+// (however slowly it comes).
 std::string Exchange(int port, const std::string& request) {
     const int fd = socket(AF_INET, SOCK_STREAM, 0);
     timeval wait{5, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(static_cast<std::uint16_t>(port));
@@ -457,9 +479,19 @@ std::string Exchange(int port, const std::string& request) {
     std::string answer;
     if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
         send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
-        char piece[4096];
-        ssize_t n;
-        while ((n = recv(fd, piece, sizeof piece, 0)) > 0) answer.append(piece, static_cast<std::size_t>(n));
+        const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(give_up - std::chrono::steady_clock::now());
+            pollfd p{fd, POLLIN, 0};
+            if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+                ADD_FAILURE() << "no end of the answer within 10 s";
+                break;
+            }
+            char piece[4096];
+            const ssize_t n = recv(fd, piece, sizeof piece, 0);
+            if (n <= 0) break;
+            answer.append(piece, static_cast<std::size_t>(n));
+        }
     }
     close(fd);
     return answer;
@@ -858,7 +890,7 @@ TEST(WebHostileClients, OverlongRequestLinesAndHeadersAreRefused) {
     limits.linger_ms = 300;
     RunningService running(*source, "4.2", limits);
     const auto padded = [](std::size_t total) {
-        const std::string head = "GET /download/tempoline.html HTTP/1.1\r\nX-Pad: ";
+        const std::string head = "GET /download/tempoline.html HTTP/1.1\r\nHost: h\r\nX-Pad: ";
         return head + std::string(total - head.size() - 4, 'p') + "\r\n\r\n";
     };
     std::string many_fields = "GET / HTTP/1.1\r\n";
@@ -1134,6 +1166,11 @@ TEST(WebHolidays, TheTableWithItsTagAndConditionalRequests) {
         EXPECT_EQ(got[0].status, c.status) << c.condition;
         EXPECT_EQ(got[0].body, c.status == 304 ? "" : first[0].body) << c.condition;
         EXPECT_EQ(got[0].fields.at("etag"), tag) << c.condition;
+        // A 304 names no length (one of 0 would read as the table's, emptied); a 200 the table's.
+        EXPECT_EQ(got[0].fields.count("content-length"), c.status == 304 ? 0u : 1u) << c.condition;
+        if (c.status == 200) {
+            EXPECT_EQ(got[0].fields.at("content-length"), std::to_string(first[0].body.size()));
+        }
     }
 
     // A table with next year, merged over the built-in years: served with its own tag, and the old
@@ -1156,6 +1193,15 @@ TEST(WebHolidays, TheTableWithItsTagAndConditionalRequests) {
     EXPECT_FALSE(web::LoadHolidays(file, with_2027, why));
     EXPECT_NE(why.find("refused"), std::string::npos) << why;
     EXPECT_FALSE(web::LoadHolidays(file + ".missing", with_2027, why));
+    // A pipe is refused at once, not waited on for a writer that never comes; so is a folder.
+    const std::string fifo = ::testing::TempDir() + "holidays-fifo-" + std::to_string(getpid());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const Steady::time_point start = Steady::now();
+    EXPECT_FALSE(web::LoadHolidays(fifo, with_2027, why));
+    EXPECT_LT(MsSince(start), 2000);
+    EXPECT_NE(why.find("not a regular file"), std::string::npos) << why;
+    unlink(fifo.c_str());
+    EXPECT_FALSE(web::LoadHolidays(::testing::TempDir(), with_2027, why));
     web::Options options;
     EXPECT_EQ(web::ParseOptions({"--holidays", file}, options), "");
     EXPECT_EQ(options.holidays, file);
@@ -1220,7 +1266,8 @@ TEST(WebSubscriptions, QueriesAnswersAndTheCache) {
     EXPECT_NE(first.body.find(Utf8(u8"SUMMARY:春节（休）")), std::string::npos);
     EXPECT_NE(first.body.find(Utf8(u8"SUMMARY:妈妈 生日")), std::string::npos);
     // Asked again, in any order of its parameters that means the same calendar: the kept answer.
-    const Answer again = get(query + "&terms=yes");
+    const Answer again = get("name=%E5%AE%B6&holidays=on&months&terms=yes&festivals&years=10&from=2026&lunar-birthday=08-15:"
+                             "%E5%A6%88%E5%A6%88+%E7%94%9F%E6%97%A5");
     EXPECT_EQ(again.body, first.body);
     const std::string tag = first.fields.at("etag");
     EXPECT_EQ(again.fields.at("etag"), tag);
@@ -1236,16 +1283,17 @@ TEST(WebSubscriptions, QueriesAnswersAndTheCache) {
     std::atomic<int> answers{0}, same{0};
     const std::string expected = cli::IcsCalendar(small);
     for (int i = 0; i < 3; ++i)
-        maker.Make("a", small, [&](const std::string& made) { same += made == expected, ++answers; });
+        maker.Make("a", small, [&](const web::Page& made) { same += made && *made == expected, ++answers; });
     for (int i = 0; i < 500 && answers < 3; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(same.load(), 3);
-    std::string kept;
+    web::Page kept;
     EXPECT_TRUE(maker.Kept("a", kept));
-    EXPECT_EQ(kept, expected);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(*kept, expected);
     EXPECT_FALSE(maker.Kept("b", kept));
     web::CalendarMaker full(4, 0);
     bool refused_at_once = false;
-    full.Make("a", small, [&](const std::string& made) { refused_at_once = made.empty(); });
+    full.Make("a", small, [&](const web::Page& made) { refused_at_once = !made; });
     EXPECT_TRUE(refused_at_once);
 }
 
@@ -1275,7 +1323,7 @@ TEST(WebCaches, AcrossTheChangeOfDayInChina) {
     web::Service service(*file, "4.2", [&] { return now; }, [](const std::string&) {});
     const auto first_label = [&] {
         const web::Reply reply = service.Answer("GET", "/weather/101010100.shtml");
-        const weather::WeatherPage page = weather::ParseWeatherPage(weather::Utf8ToLocal(reply.body));
+        const weather::WeatherPage page = weather::ParseWeatherPage(weather::Utf8ToLocal(reply.Text()));
         return page.ok ? page.days[0].date_label + " " + std::to_string(page.day) : std::string("unreadable");
     };
     EXPECT_EQ(first_label(), Gbk(u8"12日") + " 12");
@@ -1286,3 +1334,121 @@ TEST(WebCaches, AcrossTheChangeOfDayInChina) {
 }
 
 }  // namespace
+
+namespace {
+
+// Subscriptions whose fields, joined, would read alike (a title or a name holding "|" and what
+// follows a birthday) are different calendars: each gets its own file and tag, whichever was asked
+// first, the file a service that never saw the other makes.
+TEST(WebSubscriptions, DifferentSubscriptionsNeverShareACalendar) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    const std::pair<std::string, std::string> pairs[] = {
+        {"from=2026&lunar-birthday=08-15:Mum%7CS5-4:Dad", "from=2026&lunar-birthday=08-15:Mum&solar-birthday=05-04:Dad"},
+        {"from=2026&terms&name=a%7CL8-15:b", "from=2026&terms&name=a&lunar-birthday=08-15:b"},
+        {"from=2026&terms&name=x%2F3:abc", "from=2026&terms&name=x"},
+        {"from=2026&solar-birthday=01-02:a%2F1:b", "from=2026&solar-birthday=01-02:a&solar-birthday=01-02:b"},
+    };
+    for (const auto& [first, second] : pairs) {
+        for (const bool reversed : {false, true}) {
+            RunningService running(*source, "4.2");
+            const std::string a = reversed ? second : first, b = reversed ? first : second;
+            const auto get = [&](const std::string& query) {
+                const std::vector<Answer> got =
+                    SplitAnswers(Exchange(running.port, "GET /calendar.ics?" + query + " HTTP/1.0\r\n\r\n"));
+                return got.empty() ? Answer{} : got[0];
+            };
+            const Answer got_a = get(a), got_b = get(b);
+            ASSERT_EQ(got_a.status, 200) << a << ": " << got_a.body;
+            ASSERT_EQ(got_b.status, 200) << b << ": " << got_b.body;
+            web::Service fresh(*source, "4.2", [] { return kMay12; }, [](const std::string&) {});
+            EXPECT_EQ(got_b.body, fresh.Answer("GET", "/calendar.ics?" + b).Text()) << b << " after " << a;
+            EXPECT_NE(got_b.body, got_a.body) << b << " after " << a;
+            EXPECT_NE(got_b.fields.at("etag"), got_a.fields.at("etag")) << b << " after " << a;
+        }
+    }
+    // A parameter given twice is refused, as any other query the README does not offer; the
+    // birthdays alone repeat.
+    web::Service service(*source, "4.2", [] { return kMay12; }, [](const std::string&) {});
+    for (const std::string query : {"from=2026&from=2027&terms", "from=2026&years=2&years=3&terms",
+                                    "from=2026&terms&terms=0", "from=2026&terms&name=a&name=b",
+                                    "from=2026&holidays&festivals&holidays"}) {
+        const web::Reply reply = service.Answer("GET", "/calendar.ics?" + query);
+        EXPECT_EQ(reply.status, 400) << query;
+        EXPECT_NE(reply.Text().find("is given twice"), std::string::npos) << query << ": " << reply.Text();
+    }
+    EXPECT_EQ(service.Answer("GET", "/calendar.ics?from=2026&lunar-birthday=01-01:a&lunar-birthday=02-02:b").status, 200);
+}
+
+// HTTP/1.1's refusals: a body whose length cannot be told (a transfer coding that does not end
+// with chunked) is refused and the connection closed, so what follows is never read as a request;
+// a 1.1 request needs one valid Host, and no request may have two. Each refusal is logged with
+// its reason; every odd byte of a request shows escaped in the log.
+TEST(WebHostileClients, FramingAndHostAreRefusedAsHttp11Requires) {
+    const auto source = DemoSource();
+    ASSERT_TRUE(source);
+    web::ServerLimits limits;
+    limits.linger_ms = 300;
+    RunningService running(*source, "4.2", limits);
+    const std::string smuggled = "GET /help/778.php HTTP/1.1\r\nHost: h\r\n\r\n";
+    const struct {
+        std::string request;
+        int status;
+        const char* logged;  // in the refusal's log line
+    } cases[] = {
+        {"GET / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: xchunked\r\n\r\n" + smuggled, 400, "does not end with chunked"},
+        {"GET / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked, identity\r\n\r\n" + smuggled, 400,
+         "does not end with chunked"},
+        {"GET / HTTP/1.0\r\nTransfer-Encoding: gzip\r\n\r\n" + smuggled, 400, "does not end with chunked"},
+        {"GET / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n", 200, nullptr},
+        {"GET / HTTP/1.1\r\n\r\n", 400, "without Host"},
+        {"GET / HTTP/1.1\r\nHost: a\r\nHost: b\r\n\r\n", 400, "2 Host fields"},
+        {"GET / HTTP/1.0\r\nHost: a\r\nHost: a\r\n\r\n", 400, "2 Host fields"},
+        {"GET / HTTP/1.1\r\nHost: a b\r\n\r\n", 400, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: h/x\r\n\r\n", 400, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: user@h\r\n\r\n", 400, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: h:80x\r\n\r\n", 400, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: [::1\r\n\r\n", 400, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: \xe4\xbe\x8b\r\n\r\n", 400, "\\xe4\\xbe\\x8b"},
+        {"GET / HTTP/1.1\r\nHost: h:8080\r\n\r\n", 200, nullptr},
+        {"GET / HTTP/1.1\r\nHost: [::1]:80\r\n\r\n", 200, nullptr},
+        {"GET / HTTP/1.1\r\nHost: a-b.example%2D.cn\r\n\r\n", 200, nullptr},
+        {"GET / HTTP/1.1\r\nHost:\r\n\r\n", 200, nullptr},  // a target without authority
+        {"GET / HTTP/1.0\r\n\r\n", 200, nullptr},
+    };
+    for (const auto& c : cases) {
+        const std::size_t lines = running.log.Taken().size();
+        Peer peer(running.port);
+        ASSERT_TRUE(peer.Send(c.request + (c.status == 200 ? "" : smuggled)));
+        const std::vector<Answer> answers = SplitAnswers(peer.Receive(3000, [&](const std::string& got) {
+            return c.status == 200 && !SplitAnswers(got).empty();
+        }));
+        ASSERT_FALSE(answers.empty()) << c.request;
+        EXPECT_EQ(answers[0].status, c.status) << c.request;
+        if (c.status == 400) {
+            // Nothing after the refused request is answered: the connection is closed.
+            EXPECT_EQ(answers.size(), 1u) << c.request;
+            EXPECT_TRUE(peer.Closed()) << c.request;
+            const std::vector<std::string> log = running.log.Taken(lines + 1);
+            ASSERT_GT(log.size(), lines);
+            std::string said;
+            for (std::size_t i = lines; i < log.size(); ++i) said += log[i] + "\n";
+            EXPECT_NE(said.find(c.logged), std::string::npos) << c.request << "\n" << said;
+            EXPECT_NE(said.find(" 400 "), std::string::npos) << said;
+        }
+    }
+    // A request with a NUL and a terminal's control sequence in its line: logged escaped, as
+    // \x00 and \x1b, not as "?" that could be any byte.
+    const std::size_t lines = running.log.Taken().size();
+    Peer odd(running.port);
+    static const char kOdd[] = "GET /a\0b\x1b[2J\\ HTTP/1.1\r\nHost: h\r\n\r\n";
+    ASSERT_TRUE(odd.Send(std::string(kOdd, sizeof kOdd - 1)));
+    odd.Receive(3000);
+    const std::vector<std::string> log = running.log.Taken(lines + 1);
+    ASSERT_GT(log.size(), lines);
+    EXPECT_NE(log[lines].find("GET /a\\x00b\\x1b[2J\\x5c HTTP/1.1"), std::string::npos) << log[lines];
+    EXPECT_EQ(log[lines].find('\x1b'), std::string::npos);
+}
+
+}  // namespace
+

@@ -53,6 +53,7 @@ Exchange Fetch(platform::Network& network, const std::string& host_port, const s
             return result;
         }
         if (now() >= deadline || result.answer.size() > max_bytes) {
+            result.cut = result.answer.size() > max_bytes ? Exchange::kTooLarge : Exchange::kTimedOut;
             result.answer.clear();  // cut off: no page to read
             return result;
         }
@@ -60,8 +61,12 @@ Exchange Fetch(platform::Network& network, const std::string& host_port, const s
         if (n == platform::TcpConnection::kNothingYet) continue;
         if (n <= 0) break;  // closed, or an error: what came is the answer
         result.answer.append(piece.data(), static_cast<size_t>(n));
+        result.received += static_cast<size_t>(n);
     }
-    if (result.answer.size() > max_bytes) result.answer.clear();
+    if (result.answer.size() > max_bytes) {
+        result.cut = Exchange::kTooLarge;
+        result.answer.clear();
+    }
     return result;
 }
 

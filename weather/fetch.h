@@ -27,6 +27,9 @@ struct Exchange {
     // The answer as received (status line and headers included); "" when it was cut off by the
     // time-out or the cap, or a send failed: an unusable page.
     std::string answer;
+    // Why an answer was cut off: the time ran out, or it was over the cap.
+    enum Cut { kWhole, kTimedOut, kTooLarge } cut = kWhole;
+    std::size_t received = 0;  // the bytes that came, kept or not
 };
 
 // What one exchange may take: the time from the start of the connect to the end of the answer, and

@@ -123,8 +123,8 @@ std::unique_ptr<FileSource> FileSource::FromText(std::string_view json, std::str
 
 std::unique_ptr<FileSource> FileSource::FromFile(const std::string& path, std::string& why) {
     std::string contents;
-    if (!platform::ReadWholeFile(path, contents, kMaxFileBytes)) {
-        why = path + ": cannot be read (missing, unreadable or larger than 4 MiB)";
+    if (!platform::ReadWholeFile(path, contents, kMaxFileBytes, platform::FileKind::kRegularOnly)) {
+        why = path + ": cannot be read (missing, unreadable, not a regular file or larger than 4 MiB)";
         return nullptr;
     }
     auto source = FromText(contents, why);

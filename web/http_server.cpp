@@ -11,8 +11,10 @@
 
 #include <array>
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <list>
 #include <optional>
 
@@ -32,13 +34,81 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kMaxLoggedBytes = 300;
 constexpr std::size_t kMaxDrainedBytes = 1 << 20;  // a closing client sending more is reset
 
-// A request's text as the log shows it: printable ASCII kept, every other byte "?", cut short.
+// A request's text as the log shows it: printable ASCII kept, every other byte (and the backslash)
+// escaped as \xNN, so that a NUL or a terminal's control sequence reads as what it was; cut short.
 std::string Printable(std::string_view s) {
+    static const char kHex[] = "0123456789abcdef";
     std::string out;
-    for (std::size_t i = 0; i < s.size() && i < kMaxLoggedBytes; ++i) out += s[i] >= 0x20 && s[i] < 0x7F ? s[i] : '?';
+    for (std::size_t i = 0; i < s.size() && i < kMaxLoggedBytes; ++i) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 15];
+        }
+    }
     if (s.size() > kMaxLoggedBytes) out += "...";
     return out;
 }
+
+// Whether a Host field's value is a host as a URI writes it, with an optional port: a name of the
+// characters a URI allows there (percent escapes too), an IPv4 address, or an IPv6 one in brackets;
+// empty is allowed (a target without authority).
+bool IsHostField(std::string_view host) {
+    std::string_view name = host, port;
+    if (!host.empty() && host.front() == '[') {
+        const std::size_t close = host.find(']');
+        if (close == std::string_view::npos) return false;
+        const std::string_view literal = host.substr(1, close - 1);
+        if (literal.empty() || literal.find_first_not_of("0123456789abcdefABCDEF:.") != std::string_view::npos)
+            return false;
+        name = {};
+        const std::string_view rest = host.substr(close + 1);
+        if (!rest.empty()) {
+            if (rest.front() != ':') return false;
+            port = rest.substr(1);
+        }
+    } else if (const std::size_t colon = host.find(':'); colon != std::string_view::npos) {
+        name = host.substr(0, colon);
+        port = host.substr(colon + 1);
+    }
+    if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (std::isalnum(static_cast<unsigned char>(c)) || std::strchr("-._~!$&'()*+,;=", c)) continue;
+        if (c == '%' && i + 2 < name.size() && std::isxdigit(static_cast<unsigned char>(name[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(name[i + 2]))) {
+            i += 2;
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+// A page's bytes as a response's body: the shared buffer itself is written, never copied.
+struct PageBody {
+    using value_type = Page;
+    static std::uint64_t size(const value_type& page) { return page ? page->size() : 0; }
+
+    class writer {
+    public:
+        using const_buffers_type = net::const_buffer;
+        template <bool isRequest, class Fields>
+        writer(const http::header<isRequest, Fields>&, const value_type& page) : page_(page) {}
+        void init(beast::error_code& error) { error = {}; }
+        boost::optional<std::pair<const_buffers_type, bool>> get(beast::error_code& error) {
+            error = {};
+            if (!page_ || page_->empty()) return boost::none;
+            return {{net::const_buffer(page_->data(), page_->size()), false}};
+        }
+
+    private:
+        const value_type& page_;
+    };
+};
 
 std::string UtcText(std::time_t moment) {
     std::tm t{};
@@ -236,9 +306,28 @@ private:
         }
     }
 
+    // What HTTP/1.1 requires of a request's framing and its Host, or "" when it is sound. A body
+    // whose length cannot be told (a transfer coding other than chunked last) would be read as the
+    // next request: that request is refused and the connection closed, so nothing after it is read.
+    std::string Unsound(const http::request<http::string_body>& request) const {
+        if (request.count(http::field::transfer_encoding) != 0 && !parser_->chunked())
+            return "Transfer-Encoding \"" + Printable(Std(request[http::field::transfer_encoding])) +
+                   "\" does not end with chunked: the body's length cannot be told";
+        const std::size_t hosts = request.count(http::field::host);
+        if (hosts > 1) return std::to_string(hosts) + " Host fields";
+        if (hosts == 0 && request.version() >= 11) return "an HTTP/1.1 request without Host";
+        if (hosts == 1 && !IsHostField(Std(request[http::field::host])))
+            return "Host \"" + Printable(Std(request[http::field::host])) + "\" is not a host";
+        return {};
+    }
+
     void OnRequest() {
         ++requests_;
         const auto& request = parser_->get();
+        if (const std::string unsound = Unsound(request); !unsound.empty()) {
+            Refuse(400, unsound);
+            return;
+        }
         request_text_ = RequestLine(request);
         keep_alive_ = request.keep_alive();
         version_ = request.version();
@@ -350,27 +439,30 @@ private:
     void Send(Reply reply, const std::string& note) {
         Enter(Phase::kWriting);
         if (!reply.problem.empty()) server_.Write(address_, reply.problem);
-        server_.Write(address_, "\"" + request_text_ + "\" " + std::to_string(reply.status) + " " +
-                                    std::to_string(reply.body.size()) + (note.empty() ? "" : " " + note));
         response_ = {};
         response_.version(11);
         response_.result(static_cast<unsigned>(reply.status));
         response_.set(http::field::content_type, reply.content_type);
         if (reply.status == 405) response_.set(http::field::allow, "GET, HEAD");
+        bool not_modified = false;
         if (!reply.etag.empty()) {
             response_.set(http::field::etag, reply.etag);
-            // The client holds this very version: it is told so, without the body.
+            // The client holds this very version: it is told so, without the body (and without a
+            // length, which would be read as the length of a body).
             if (reply.status == 200 && MatchesTag(if_none_match_, reply.etag)) {
                 response_.result(http::status::not_modified);
-                reply.body.clear();
+                not_modified = true;
             }
         }
+        const std::size_t length = not_modified ? 0 : reply.Text().size();
+        server_.Write(address_, "\"" + request_text_ + "\" " + std::to_string(response_.result_int()) + " " +
+                                    std::to_string(length) + (note.empty() ? "" : " " + note));
         if (!keep_alive_)
             response_.set(http::field::connection, "close");
         else if (version_ < 11)
             response_.set(http::field::connection, "keep-alive");
-        response_.content_length(reply.body.size());  // HEAD too: the length of what GET would send
-        if (!head_) response_.body() = std::move(reply.body);
+        if (!not_modified) response_.content_length(length);  // HEAD too: the length of what GET would send
+        if (!head_ && !not_modified) response_.body() = std::move(reply.body);
         Arm(server_.limits.write_deadline_ms);
         http::async_write(socket_, response_, [self = shared_from_this()](ErrorCode error, std::size_t) {
             self->OnWritten(error);
@@ -431,7 +523,7 @@ private:
     std::string address_;
     beast::flat_buffer buffer_;  // at most header_bytes: what a request may keep before its body
     std::optional<http::request_parser<http::string_body>> parser_;
-    http::response<http::string_body> response_;
+    http::response<PageBody> response_;
     std::string if_none_match_;  // the request's If-None-Match, or ""
     bool answering_calendar_ = false;  // the answer awaited is a subscription's calendar
     Phase phase_ = Phase::kWaiting;
@@ -487,12 +579,12 @@ void HttpServer::Impl::Admit(tcp::socket socket) {
             const tcp::endpoint peer = socket.remote_endpoint(ignored);
             const Reply busy = StatusReply(503);
             const std::string answer = "HTTP/1.1 503 Service Unavailable\r\nContent-Type: " + busy.content_type +
-                                       "\r\nContent-Length: " + std::to_string(busy.body.size()) +
-                                       "\r\nConnection: close\r\n\r\n" + busy.body;
+                                       "\r\nContent-Length: " + std::to_string(busy.Text().size()) +
+                                       "\r\nConnection: close\r\n\r\n" + busy.Text();
             socket.non_blocking(true, ignored);
             socket.write_some(net::buffer(answer), ignored);  // as much as the socket takes now
             socket.shutdown(tcp::socket::shutdown_send, ignored);
-            Write(ignored ? "-" : AddressText(peer), "\"-\" 503 " + std::to_string(busy.body.size()) + " every one of " +
+            Write(ignored ? "-" : AddressText(peer), "\"-\" 503 " + std::to_string(busy.Text().size()) + " every one of " +
                                                          std::to_string(limits.max_connections) +
                                                          " connections is being answered");
             return;

@@ -42,6 +42,14 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // The files it is given are read first, while SIGINT and SIGTERM still end it at once (and a
+    // pipe or a device is refused, never waited on).
+    calendar::HolidayTable holidays;
+    if (!options.holidays.empty() && !web::LoadHolidays(options.holidays, holidays, why)) {
+        std::cerr << "tempoline-web: " << why << "\n";
+        return 2;
+    }
+
     // SIGINT and SIGTERM are taken by one thread, which stops the server; blocked before any other
     // thread starts, so that none of the server's threads takes them instead.
     sigset_t stop_signals;
@@ -71,11 +79,6 @@ int main(int argc, char** argv) {
 
     web::Service service(*source, options.version_offered, now, log);
     if (!options.holidays.empty()) {
-        calendar::HolidayTable holidays;
-        if (!web::LoadHolidays(options.holidays, holidays, why)) {
-            std::cerr << "tempoline-web: " << why << "\n";
-            return 2;
-        }
         calendar::InstallHolidays(holidays);  // the subscriptions' calendars follow it too
         service.SetHolidays(holidays);
     }

@@ -17,7 +17,9 @@ namespace {
 constexpr std::string_view kWeatherPrefix = "/weather/";
 constexpr std::string_view kWeatherSuffix = ".shtml";
 
-Reply Html(int status, const std::string& gbk) { return Reply{status, "text/html; charset=utf-8", text::GbkToUtf8(gbk), {}, {}}; }
+Reply Html(int status, const std::string& gbk) {
+    return Reply{status, "text/html; charset=utf-8", MakePage(text::GbkToUtf8(gbk)), {}, {}};
+}
 
 Reply NotFound() {
     return Html(404, MessagePageHtml("404 没有这个网页", "这个地址没有网页。天气预报的地址是 /weather/城市代码.shtml。"));
@@ -101,12 +103,12 @@ std::string TagOf(const std::string& body) {
     return tag;
 }
 
-Reply CalendarReply(const std::string& text) {
-    if (text.empty()) return StatusReply(503);
+Reply CalendarReply(const Page& text) {
+    if (!text || text->empty()) return StatusReply(503);
     Reply reply;
     reply.content_type = "text/calendar; charset=utf-8";
     reply.body = text;
-    reply.etag = TagOf(text);
+    reply.etag = TagOf(*text);
     return reply;
 }
 
@@ -114,7 +116,7 @@ Reply PlainReply(int status, const std::string& utf8) {
     Reply reply;
     reply.status = status;
     reply.content_type = "text/plain; charset=utf-8";
-    reply.body = utf8 + "\n";
+    reply.body = MakePage(utf8 + "\n");
     return reply;
 }
 
@@ -122,14 +124,14 @@ Reply PlainReply(int status, const std::string& utf8) {
 
 void Service::CalendarFor(const std::string& key, const cli::IcsRequest& request,
                           std::function<void(Reply)> done) const {
-    calendars_->Make(key, request, [done = std::move(done)](const std::string& text) { done(CalendarReply(text)); });
+    calendars_->Make(key, request, [done = std::move(done)](const Page& text) { done(CalendarReply(text)); });
 }
 
 void Service::SetHolidays(const calendar::HolidayTable& table) {
     holidays_.status = 200;
     holidays_.content_type = "text/tab-separated-values; charset=utf-8";
-    holidays_.body = calendar::HolidayTableText(table);
-    holidays_.etag = TagOf(holidays_.body);
+    holidays_.body = MakePage(calendar::HolidayTableText(table));
+    holidays_.etag = TagOf(*holidays_.body);
     if (calendars_) calendars_->Forget();
 }
 
@@ -149,7 +151,8 @@ Service::Routed Service::Route(std::string_view method, std::string_view target)
     } else if (path == "/holidays/cn.tsv") {
         routed.reply = holidays_;
     } else if (path == "/calendar.ics") {
-        std::string why, text;
+        std::string why;
+        Page text;
         if (!ParseSubscription(QueryOfTarget(target), routed.calendar_request, routed.calendar_key, why)) {
             routed.reply = PlainReply(400, "400 " + why);
         } else if (calendars_->Kept(routed.calendar_key, text)) {
@@ -185,7 +188,7 @@ Reply Service::WeatherReply(const Place& place, const SourceAnswer& answer, std:
         const std::lock_guard<std::mutex> lock(pages_mutex_);
         const auto kept = pages_.find(place.code);
         if (kept != pages_.end() && same_day(kept->second.date) && kept->second.forecast == answer.forecast)
-            return Reply{200, "text/html; charset=utf-8", kept->second.body, {}, {}};
+            return Reply{200, "text/html; charset=utf-8", kept->second.body, {}, {}};  // shared, not copied
     }
     Reply reply = Html(200, WeatherPageHtml(place, today, answer.forecast, source_.Credit()));
     const std::lock_guard<std::mutex> lock(pages_mutex_);
@@ -196,7 +199,7 @@ Reply Service::WeatherReply(const Place& place, const SourceAnswer& answer, std:
 
 Reply Service::Answer(std::string_view method, std::string_view target) {
     Routed routed = Route(method, target);
-    if (routed.needs_calendar) return CalendarReply(cli::IcsCalendar(routed.calendar_request));
+    if (routed.needs_calendar) return CalendarReply(MakePage(cli::IcsCalendar(routed.calendar_request)));
     if (!routed.needs_forecast) return routed.reply;
     const std::time_t now = now_();
     Reply reply = WeatherReply(routed.place, source_.ForecastFor(routed.place, now), now);
@@ -264,14 +267,15 @@ std::string UsageText() {
            "  --max-connections N  connections kept at once (default 1024); at the cap the idle\n"
            "                       ones are closed first\n"
            "  --holidays FILE      the public holiday table served at /holidays/cn.tsv, merged over\n"
-           "                       the built-in years (the format of data/cn_public_holidays_*.tsv)\n"
+           "                       the built-in years (a regular file in the format of\n"
+           "                       data/cn_public_holidays_*.tsv; its end line is optional)\n"
            "  --help               this text\n";
 }
 
 bool LoadHolidays(const std::string& path, calendar::HolidayTable& table, std::string& why) {
     std::string text;
-    if (!platform::ReadWholeFile(path, text, calendar::kMaxHolidayFileBytes)) {
-        why = "cannot read the holiday table " + path + " (missing, unreadable or over 64 KiB)";
+    if (!platform::ReadWholeFile(path, text, calendar::kMaxHolidayFileBytes, platform::FileKind::kRegularOnly)) {
+        why = "cannot read the holiday table " + path + " (missing, unreadable, not a regular file or over 64 KiB)";
         return false;
     }
     calendar::HolidayTable read;

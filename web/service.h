@@ -4,11 +4,11 @@
 //                                 when the forecast source fails)
 //   GET /download/tempoline.html  the download page offering a version (also /download/index.html)
 //   GET /help/778.php             the wind scale the wind cells link to
-//   GET /holidays/cn.tsv          the public holiday table (the data file's format, UTF-8), with an
-//                                 ETag; If-None-Match with it gets 304
+//   GET /holidays/cn.tsv          the public holiday table (the data file's format, UTF-8, ending with
+//                                 its end line), with an ETag; If-None-Match with it gets 304
 //   GET /calendar.ics?from=...    a calendar subscription (web/subscription.h): the events of
 //                                 `tempo ics`, at most 10 years and 20 birthdays; 400 with the reason
-//                                 for any other query
+//                                 for any other query (a parameter given twice too, but the birthdays)
 //   GET /                         a short index
 //
 // Pages are UTF-8 HTML. The viewer asks in the absolute form ("GET http://host/weather/... HTTP/1.0"):
@@ -36,12 +36,23 @@ namespace web {
 using Log = std::function<void(const std::string& line)>;
 using Now = std::function<std::time_t()>;
 
+// A page's bytes (UTF-8), never changed once made: a page the service keeps goes to every client
+// from the one buffer, however many wait for it (a client that does not read holds a reference,
+// not a copy).
+using Page = std::shared_ptr<const std::string>;
+inline Page MakePage(std::string utf8) { return std::make_shared<const std::string>(std::move(utf8)); }
+
 struct Reply {
     int status = 200;
     std::string content_type = "text/html; charset=utf-8";
-    std::string body;     // UTF-8
+    Page body;            // nullptr: no body
     std::string problem;  // why the forecast is missing, for the log (GBK); "" for a good answer
     std::string etag;     // the entity tag of a resource that has one ("\"...\""), or ""
+
+    const std::string& Text() const {
+        static const std::string none;
+        return body ? *body : none;
+    }
 };
 
 // The short page of a status the server answers itself: 400, 408, 413, 414, 431, 503, 504 (any
@@ -96,7 +107,7 @@ private:
     struct KeptPage {
         astro::CalendarDate date;
         Forecast forecast;
-        std::string body;
+        Page body;
     };
     static constexpr std::size_t kMaxKeptPages = 512;
 

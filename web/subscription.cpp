@@ -1,5 +1,6 @@
 #include "web/subscription.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "cli/arguments.h"
@@ -52,6 +53,9 @@ bool FlagValue(const std::string& value, bool& on) {
     return false;
 }
 
+// A text in a key: its length, then itself, so that what it holds cannot be read as another field.
+std::string Field(const std::string& text) { return "/" + std::to_string(text.size()) + ":" + text; }
+
 bool Year(const std::string& value, int first, int last, int& out) {
     if (value.empty() || value.size() > 4 || value.find_first_not_of("0123456789") != std::string::npos) return false;
     out = std::stoi(value);
@@ -73,6 +77,7 @@ bool ParseSubscription(std::string_view query, cli::IcsRequest& request, std::st
     int from = 0, years = 1;
     bool from_given = false;
     std::vector<std::string> birthday_keys;
+    std::vector<std::string> given;  // the parameters met, each once but the birthdays
     while (!query.empty()) {
         const std::size_t amp = query.find('&');
         const std::string_view part = query.substr(0, amp);
@@ -86,6 +91,13 @@ bool ParseSubscription(std::string_view query, cli::IcsRequest& request, std::st
             return false;
         }
         const std::string shown = cli::Quoted(name);
+        if (name != "lunar-birthday" && name != "solar-birthday") {
+            if (std::find(given.begin(), given.end(), name) != given.end()) {
+                why = shown + " is given twice: each parameter once (only lunar-birthday and solar-birthday repeat)";
+                return false;
+            }
+            given.push_back(name);
+        }
         if (name == "from") {
             if (!Year(value, cli::kFirstIcsYear, cli::kLastIcsYear, from)) {
                 why = "from " + cli::Quoted(value) + ": the first year, " + std::to_string(cli::kFirstIcsYear) + ".." +
@@ -119,7 +131,7 @@ bool ParseSubscription(std::string_view query, cli::IcsRequest& request, std::st
             }
             r.birthdays.push_back(b);
             birthday_keys.push_back(std::string(b.lunar ? "L" : "S") + std::to_string(b.month) + "-" +
-                                    std::to_string(b.day) + ":" + b.title);
+                                    std::to_string(b.day) + Field(b.title));
         } else if (name == "name") {
             const std::string wrong = cli::CheckTitleText(value);
             if (!wrong.empty()) {
@@ -147,8 +159,8 @@ bool ParseSubscription(std::string_view query, cli::IcsRequest& request, std::st
     }
     r.span = cli::IcsYears(from, years);
     key = std::to_string(from) + "+" + std::to_string(years) + (r.terms ? "T" : "") + (r.festivals ? "F" : "") +
-          (r.months ? "M" : "") + (r.holidays ? "H" : "") + "|" + r.name;
-    for (const std::string& b : birthday_keys) key += "|" + b;
+          (r.months ? "M" : "") + (r.holidays ? "H" : "") + Field(r.name);
+    for (const std::string& b : birthday_keys) key += b;
     request = std::move(r);
     return true;
 }
@@ -165,10 +177,10 @@ CalendarMaker::~CalendarMaker() {
     worker_.join();
     // Whoever still waits is told there is no calendar.
     for (auto& [key, job] : jobs_)
-        for (const Done& done : job.waiting) done("");
+        for (const Done& done : job.waiting) done(nullptr);
 }
 
-bool CalendarMaker::Kept(const std::string& key, std::string& text) {
+bool CalendarMaker::Kept(const std::string& key, Text& text) {
     const std::lock_guard<std::mutex> lock(mutex_);
     for (auto it = kept_.begin(); it != kept_.end(); ++it) {
         if (it->first != key) continue;
@@ -193,7 +205,7 @@ void CalendarMaker::Make(const std::string& key, const cli::IcsRequest& request,
         }
     }
     if (done) {
-        done("");
+        done(nullptr);
         return;
     }
     wake_.notify_one();
@@ -209,7 +221,7 @@ std::size_t CalendarMaker::Made() const {
     return made_;
 }
 
-void CalendarMaker::Keep(const std::string& key, const std::string& text) {
+void CalendarMaker::Keep(const std::string& key, const Text& text) {
     kept_.emplace_front(key, text);
     if (kept_.size() > max_kept_) kept_.pop_back();
 }
@@ -226,7 +238,7 @@ void CalendarMaker::Work() {
             queue_.pop_front();
             request = jobs_[key].request;
         }
-        const std::string text = cli::IcsCalendar(request);
+        const Text text = std::make_shared<const std::string>(cli::IcsCalendar(request));
         std::vector<Done> waiting;
         {
             const std::lock_guard<std::mutex> lock(mutex_);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <list>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -24,8 +25,10 @@ namespace web {
 constexpr int kMaxSubscriptionYears = 10;
 constexpr int kMaxSubscriptionBirthdays = 20;
 
-// A query read: the request, and a canonical form of it that names its calendar (the cache's key).
-// False with a short reason (UTF-8, for a 400 answer) when the query asks for something else.
+// A query read: the request, and a canonical form of it that names its calendar (the cache's key:
+// every field with its length, so that no text a title or name may hold can make two requests one
+// key). False with a short reason (UTF-8, for a 400 answer) when the query asks for something else,
+// or gives a parameter twice (only the birthdays repeat).
 bool ParseSubscription(std::string_view query, cli::IcsRequest& request, std::string& key, std::string& why);
 
 // The query of a request target ("a=1&b" of "/calendar.ics?a=1&b#x"), "" when it has none.
@@ -35,8 +38,10 @@ std::string QueryOfTarget(std::string_view target);
 // being made wait for it; a full queue refuses at once.
 class CalendarMaker {
 public:
-    // The calendar's text, or "" when it was not made (the queue was full, or the maker stopped).
-    using Done = std::function<void(const std::string& text)>;
+    // The calendar's text, or nullptr when it was not made (the queue was full, or the maker
+    // stopped). Kept calendars are shared, never copied.
+    using Text = std::shared_ptr<const std::string>;
+    using Done = std::function<void(const Text& text)>;
 
     explicit CalendarMaker(std::size_t max_kept = 64, std::size_t max_waiting = 16);
     ~CalendarMaker();
@@ -44,9 +49,9 @@ public:
     CalendarMaker& operator=(const CalendarMaker&) = delete;
 
     // The kept calendar of the key, at once; false when it is not kept.
-    bool Kept(const std::string& key, std::string& text);
+    bool Kept(const std::string& key, Text& text);
     // Makes (or waits for) the calendar of the key; `done` is called on the worker, or at once with
-    // "" when too many calendars wait.
+    // nullptr when too many calendars wait.
     void Make(const std::string& key, const cli::IcsRequest& request, Done done);
     // Forgets every kept calendar (the holiday table changed).
     void Forget();
@@ -59,7 +64,7 @@ private:
         std::vector<Done> waiting;
     };
     void Work();
-    void Keep(const std::string& key, const std::string& text);
+    void Keep(const std::string& key, const Text& text);
 
     const std::size_t max_kept_, max_waiting_;
     mutable std::mutex mutex_;
@@ -68,7 +73,7 @@ private:
     std::size_t made_ = 0;
     std::map<std::string, Job> jobs_;  // queued or being made
     std::deque<std::string> queue_;    // keys not yet started
-    std::list<std::pair<std::string, std::string>> kept_;  // most recently used first
+    std::list<std::pair<std::string, Text>> kept_;  // most recently used first
     std::thread worker_;
 };
 

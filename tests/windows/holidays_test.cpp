@@ -1,6 +1,7 @@
 // 更新节假日安排 over real sockets: a newer table from the service is installed, kept in its file and
-// shown on the page; a bad or partial answer, or no server, changes nothing and says why; closing
-// the window stops a stalled fetch at once.
+// shown on the page; a bad, partial or older answer, or no server, changes nothing and says why;
+// closing the window stops a stalled fetch at once; the status line holds its longest reason
+// whole at every DPI.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -33,6 +34,12 @@ std::string PublishedTable() {
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+// The published table without its end line, to put rows after it.
+std::string PublishedRows() {
+    const std::string table = PublishedTable();
+    return table.substr(0, table.rfind("# end of table: "));
 }
 
 std::string Answer(const std::string& status, const std::string& body) {
@@ -72,8 +79,11 @@ protected:
         std::string text;
         return platform::ReadWholeFile(program_.holidays_file, text, 1 << 20) ? text : "(none)";
     }
-    bool NewYearMarked() const {
-        const int cell = views::CellOfDay(2027, 1, DateToDayNumber(2027, 1, 1));
+    bool NewYearMarked() { return Marked(2027, 1, 1); }
+    // Whether the month page marks the day as a holiday's (it shows the day's month first).
+    bool Marked(int year, int month, int day) {
+        ShowDay(DateToDayNumber(year, month, day));
+        const int cell = views::CellOfDay(year, month, DateToDayNumber(year, month, day));
         return IsWindowVisible(Item(views::kCellHolidayId + cell)) != 0;
     }
 
@@ -82,18 +92,24 @@ protected:
 
 TEST_F(HolidayUpdateTest, BadAnswersChangeNothingAndSayWhy) {
     const std::string table = PublishedTable();
+    const std::string with2027 = PublishedRows() + text::GbkToUtf8("2027-01-01\t休\t元旦\n") +
+                                 "# end of table: 678 rows, years 2007..2027\n";
+    // An HTTP/1.0 answer without a length that closes after the line of 2026-06-21 (端午节).
+    const std::string cut = "HTTP/1.0 200 OK\r\n\r\n" + with2027.substr(0, with2027.find('\n', with2027.find("2026-06-21\t")) + 1);
     const struct {
         TestServer::Behaviour behaviour;
         std::string answer;
         const char* status;
     } cases[] = {
         {TestServer::kServe, Answer("404 Not Found", "none here"), "节假日服务器答复404，节假日安排未变"},
-        {TestServer::kServe, Answer("200 OK", text::GbkToUtf8("2027-01-01\t休\t元旦\n")), "节假日表缺少2007年，节假日安排未变"},
-        {TestServer::kServe, Answer("200 OK", table + "2027-02-30\tx\ty\n"), "节假日表有误"},
+        {TestServer::kServe, Answer("200 OK", text::GbkToUtf8("2027-01-01\t休\t元旦\n") + "# end of table: 1 rows, years 2027\n"),
+         "节假日表缺少已收录的2007..2026年，节假日安排未变"},
+        {TestServer::kServe, Answer("200 OK", PublishedRows() + "2027-02-30\tx\ty\n"), "节假日表有误"},
         {TestServer::kServe, "HTTP/1.0 200 OK\r\nContent-Length: 70000\r\n\r\n" + table.substr(0, 20000),
          "没有收到完整的节假日表，节假日安排未变"},
-        {TestServer::kCloseEarly, "", "没有收到完整的节假日表，节假日安排未变"},
-        {TestServer::kFlood, "", "没有收到完整的节假日表，节假日安排未变"},
+        {TestServer::kServe, cut, "没有收到完整的节假日表（缺少结尾行），节假日安排未变"},
+        {TestServer::kCloseEarly, "", "节假日服务器没有答复，节假日安排未变"},
+        {TestServer::kFlood, "", "节假日表超过64KB，节假日安排未变"},
     };
     for (const auto& c : cases) {
         TestServer server(c.behaviour, c.answer);
@@ -108,7 +124,8 @@ TEST_F(HolidayUpdateTest, BadAnswersChangeNothingAndSayWhy) {
 }
 
 TEST_F(HolidayUpdateTest, ANewerTableIsKeptInstalledAndShown) {
-    const std::string newer = PublishedTable() + text::GbkToUtf8("2027-01-01\t休\t元旦\n2027-02-05\t休\t春节\n");
+    const std::string newer = PublishedRows() + text::GbkToUtf8("2027-01-01\t休\t元旦\n2027-02-05\t休\t春节\n") +
+                              "# end of table: 679 rows, years 2007..2027\n";
     TestServer server(TestServer::kServe, Answer("200 OK", newer));
     EXPECT_FALSE(NewYearMarked());
     EXPECT_EQ(Update(server.Host()), "节假日安排已更新，收录2007..2027年");
@@ -125,6 +142,29 @@ TEST_F(HolidayUpdateTest, ANewerTableIsKeptInstalledAndShown) {
     ASSERT_TRUE(platform::ReplaceFileContents(program_.holidays_file, newer + "# untouched\n"));
     EXPECT_EQ(Update(server.Host()), "节假日安排已是最新，收录2007..2027年");
     EXPECT_EQ(Kept(), newer + "# untouched\n");
+}
+
+// A holiday whose days off begin in the old year: fetched, it marks the last day of the old year
+// too, and comes back at the next start. A server that then offers an older table (2007..2026)
+// takes no year away: it is refused, and the kept file and the marks stay.
+TEST_F(HolidayUpdateTest, AHolidayFromTheOldYearAndThenAnOlderTable) {
+    const std::string newer = PublishedRows() + text::GbkToUtf8("2026-12-31\t休\t元旦\n2027-01-01\t休\t元旦\n") +
+                              "# end of table: 679 rows, years 2007..2027\n";
+    TestServer server(TestServer::kServe, Answer("200 OK", newer));
+    EXPECT_FALSE(Marked(2026, 12, 31));
+    EXPECT_EQ(Update(server.Host()), "节假日安排已更新，收录2007..2027年");
+    EXPECT_TRUE(Marked(2026, 12, 31));
+    EXPECT_TRUE(Marked(2027, 1, 3));  // the weekend after it
+    EXPECT_FALSE(Marked(2026, 12, 30));
+    calendar::InstallHolidays(calendar::BuiltInHolidays());
+    shell::LoadKeptHolidays(program_.holidays_file);
+    EXPECT_TRUE(Marked(2026, 12, 31));
+
+    TestServer older(TestServer::kServe, Answer("200 OK", PublishedTable()));
+    EXPECT_EQ(Update(older.Host()), "节假日表缺少已收录的2027年，节假日安排未变");
+    EXPECT_EQ(Kept(), newer);
+    EXPECT_TRUE(Marked(2026, 12, 31));
+    EXPECT_TRUE(calendar::Holidays()->HoldsYear(2027));
 }
 
 // tempoline-web started with a table holding a day of 2027 (tests/windows/holidays-2027.tsv): the
@@ -152,4 +192,45 @@ TEST(HolidayUpdateWindow, ClosingStopsAStalledFetchAtOnce) {
     test::Pump();
 }
 
+// The status line holds the longest reasons whole, with the conclusion, at the DPI the tests run at
+// (96, 144 and 192): every line of the wrapped text lies within the box, the first shown.
+TEST(DpiHolidayUpdate, TheStatusLineHoldsTheWholeReason) {
+    HWND window = help::CreateHolidayUpdateWindow(nullptr, {});  // no network: it ends at once
+    ASSERT_NE(window, nullptr);
+    HWND status = GetDlgItem(window, help::kHolidayStatusId);
+    const char* reasons[] = {
+        "节假日表有误（第685行：结尾行与表不符，应为“# end of table: 679 rows, years 2007..2027”），节假日安排未变",
+        "节假日表有误（第11行：结尾行与表不符（表中有10行，收录1949..1967年中的10年）），节假日安排未变",
+        "节假日表有误（第347行：日期不对（应为1949..2200年的YYYY-MM-DD）），节假日安排未变",
+        "节假日表有误（第683行：“班”只能在周六或周日（这一天是星期一）），节假日安排未变",
+        "节假日表有误（第683行：节日名称应为1..30个字的文字），节假日安排未变",
+        "节假日安排已更新，收录1949、2007..2027年（但无法保存，下次启动时仍用原来的安排）",
+        "无法连接节假日服务器tempoline-holidays.example.com:65535，节假日安排未变",
+    };
+    HDC dc = GetDC(status);
+    const HGDIOBJ before = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, before);
+    ReleaseDC(status, dc);
+    for (const char* reason : reasons) {
+        test::SetText(window, help::kHolidayStatusId, reason);
+        test::Pump();
+        EXPECT_EQ(Text(window, help::kHolidayStatusId), reason);
+        RECT shown{};
+        SendMessageW(status, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&shown));
+        const LRESULT lines = SendMessageW(status, EM_GETLINECOUNT, 0, 0);
+        const int length = GetWindowTextLengthW(status);
+        const LRESULT last = SendMessageW(status, EM_POSFROMCHAR, length - 1, 0);
+        EXPECT_EQ(SendMessageW(status, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << text::GbkToUtf8(reason);
+        EXPECT_LE(lines * metrics.tmHeight, shown.bottom - shown.top)
+            << text::GbkToUtf8(reason) << ": " << lines << " lines of " << metrics.tmHeight << " px";
+        EXPECT_LE(static_cast<short>(HIWORD(last)) + metrics.tmHeight, shown.bottom) << text::GbkToUtf8(reason);
+        EXPECT_LE(static_cast<short>(LOWORD(last)), shown.right) << text::GbkToUtf8(reason);
+    }
+    DestroyWindow(window);
+    test::Pump();
+}
+
 }  // namespace
+

@@ -1,5 +1,6 @@
-// A server of the Windows tests on 127.0.0.1 that answers every connection the same way: serves a
-// given answer, or stalls, drips a byte a second, floods 100 MiB or closes at once.
+// A server of the Windows tests on 127.0.0.1 and a port the system chose, that answers every
+// connection the same way: serves a given answer, or stalls, drips a byte a second, floods 100 MiB
+// or closes at once. Its waits on a client have deadlines of seconds; it ends with the object.
 #pragma once
 
 #include <winsock2.h>
@@ -59,9 +60,15 @@ private:
             SOCKET client = accept(listener_, nullptr, nullptr);
             if (client == INVALID_SOCKET) return;
             ++connections_;
+            // Every wait on the client has a deadline: a client that sends no request, or stops
+            // reading, cannot hold the server (and the test that ends it).
+            const DWORD wait_ms = 5000;
+            setsockopt(client, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait_ms), sizeof wait_ms);
+            setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&wait_ms), sizeof wait_ms);
             char buffer[4096];
             std::string got;
-            while (got.find("\r\n\r\n") == std::string::npos) {
+            const DWORD start = GetTickCount();
+            while (got.find("\r\n\r\n") == std::string::npos && GetTickCount() - start < wait_ms && !done_) {
                 const int n = recv(client, buffer, sizeof buffer, 0);
                 if (n <= 0) break;
                 got.append(buffer, static_cast<size_t>(n));

@@ -49,8 +49,11 @@ void Type(HWND window, int id, const std::string& keys);
 // A control's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control);
 
-// Runs steps from a thread timer while a modal loop runs: each step once, 50 ms after the last.
-// The timer stops with the object.
+// Runs steps from a thread timer while a modal loop runs: each step once, 50 ms after the last. A
+// modal loop that still runs kModalDeadlineMs after the last step (three times that while a step is
+// still under way) is a failure: its window is closed (and the test program ended if it will not
+// close), so a test fails in seconds. The timer stops with the object.
+constexpr DWORD kModalDeadlineMs = 10000;
 class ModalSteps {
 public:
     explicit ModalSteps(std::vector<std::function<void()>> steps);

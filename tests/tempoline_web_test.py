@@ -1,0 +1,155 @@
+#!/usr/bin/env python3
+"""tempoline-web as a process: what it does with the files it is given at start, and what a crowd of
+clients that never read costs it. Every wait has a deadline of seconds."""
+import os
+import resource
+import select
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+WEB = sys.argv.pop(1) if len(sys.argv) > 1 else "build/tempoline-web"
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+DEMO = "file:" + os.path.join(ROOT, "web", "demo-forecast.json")
+
+
+def rss_kib(pid):
+    with open("/proc/%d/status" % pid) as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+class Service:
+    """tempoline-web on 127.0.0.1 and a free port; its log lines, read on request."""
+
+    def __init__(self, *options):
+        self.process = subprocess.Popen([WEB, "--address", "127.0.0.1", "--port", "0", "--source", DEMO, *options],
+                                        stderr=subprocess.PIPE)
+        self.log = b""
+        self.port = None
+        deadline = time.monotonic() + 10
+        while self.port is None:
+            line = self.read_log(deadline)
+            assert line is not None, "tempoline-web did not start within 10 s: %r" % self.log
+            if b"listening on 127.0.0.1:" in line:
+                self.port = int(line.split(b"listening on 127.0.0.1:")[1].split(b",")[0])
+
+    def read_log(self, deadline):
+        """The next log line, or None at the deadline or the end."""
+        while b"\n" not in self.log:
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([self.process.stderr], [], [], left)[0]:
+                return None
+            piece = os.read(self.process.stderr.fileno(), 65536)
+            if not piece:
+                return None
+            self.log += piece
+        line, self.log = self.log.split(b"\n", 1)
+        return line
+
+    def close(self):
+        self.process.send_signal(signal.SIGTERM)
+        try:
+            self.process.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait(timeout=10)
+            raise AssertionError("tempoline-web did not end within 10 s of SIGTERM")
+        finally:
+            self.process.stderr.close()
+
+    def get(self, target, deadline_s=10):
+        """The whole answer to one HTTP/1.0 GET, read until the service closes."""
+        with socket.create_connection(("127.0.0.1", self.port), timeout=deadline_s) as s:
+            s.sendall(b"GET " + target.encode() + b" HTTP/1.0\r\n\r\n")
+            answer = b""
+            end = time.monotonic() + deadline_s
+            while time.monotonic() < end:
+                piece = s.recv(65536)
+                if not piece:
+                    break
+                answer += piece
+            return answer
+
+
+class FilesAtStart(unittest.TestCase):
+    def test_a_pipe_given_as_the_holiday_table_is_refused_at_once(self):
+        with tempfile.TemporaryDirectory() as d:
+            fifo = os.path.join(d, "holidays.tsv")
+            os.mkfifo(fifo)
+            for option in (["--holidays", fifo], ["--source", "file:" + fifo]):
+                p = subprocess.Popen([WEB, "--address", "127.0.0.1", "--port", "0", *option], stderr=subprocess.PIPE)
+                try:
+                    _, err = p.communicate(timeout=10)
+                except subprocess.TimeoutExpired:
+                    # The old way: waiting for a writer with the stop signals held, so SIGTERM does
+                    # nothing either.
+                    p.send_signal(signal.SIGTERM)
+                    try:
+                        p.wait(timeout=3)
+                        ended = "ended by SIGTERM"
+                    except subprocess.TimeoutExpired:
+                        p.kill()
+                        p.wait(timeout=10)
+                        ended = "not even ended by SIGTERM"
+                    self.fail("tempoline-web %s waited for the pipe's writer (%s)" % (" ".join(option), ended))
+                self.assertEqual(p.returncode, 2, option)
+                self.assertIn(b"not a regular file", err, option)
+
+
+class NonReadingClients(unittest.TestCase):
+    # A ten-year subscription with everything in it and twenty birthdays: some 220 KB, made once and
+    # kept.
+    QUERY = ("/calendar.ics?from=2026&years=10&terms&festivals&holidays&months" +
+             "".join("&lunar-birthday=%02d-%02d:b%d" % (m % 12 + 1, m, m) for m in range(1, 21)))
+    CLIENTS = 1000
+
+    def test_a_thousand_clients_that_never_read_cost_little_and_shut_nobody_out(self):
+        soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+        if soft < self.CLIENTS + 100:
+            resource.setrlimit(resource.RLIMIT_NOFILE, (min(hard, 4096), hard))
+        service = Service()
+        clients = []
+        try:
+            page = service.get(self.QUERY)
+            self.assertTrue(page.startswith(b"HTTP/1.1 200"), page[:200])
+            size = len(page.split(b"\r\n\r\n", 1)[1])
+            self.assertGreater(size, 200000)
+            before = rss_kib(service.process.pid)
+            request = ("GET %s HTTP/1.1\r\nHost: h\r\n\r\n" % self.QUERY).encode()
+            for _ in range(self.CLIENTS):
+                c = socket.socket()
+                c.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)  # fills at once: the rest waits
+                c.settimeout(10)
+                c.connect(("127.0.0.1", service.port))
+                c.sendall(request)
+                clients.append(c)
+            # Every one answered (the answer started, then stuck): one log line each.
+            answered, deadline = 0, time.monotonic() + 8
+            while answered < self.CLIENTS:
+                line = service.read_log(deadline)
+                self.assertIsNotNone(line, "only %d of %d answered within 8 s" % (answered, self.CLIENTS))
+                answered += b'/calendar.ics' in line and b'" 200 ' in line
+            after = rss_kib(service.process.pid)
+            print("\nRSS with %d clients not reading a %d-byte calendar: %.1f MB before, %.1f MB after"
+                  % (self.CLIENTS, size, before / 1024, after / 1024), file=sys.stderr)
+            self.assertLess(after, 64 * 1024)
+            # A fresh client is answered at once meanwhile.
+            start = time.monotonic()
+            fresh = service.get("/download/tempoline.html", deadline_s=5)
+            self.assertTrue(fresh.startswith(b"HTTP/1.1 200"), fresh[:100])
+            self.assertLess(time.monotonic() - start, 2)
+        finally:
+            for c in clients:
+                c.close()
+            service.close()
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
