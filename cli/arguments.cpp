@@ -236,6 +236,19 @@ IcsSpan IcsYears(long long from, long long years) {
     return {static_cast<int>(from), static_cast<int>(years)};
 }
 
+std::string YearRunsText(const std::vector<int>& years) {
+    if (years.empty()) return "none";
+    std::string out;
+    for (std::size_t i = 0; i < years.size();) {
+        std::size_t j = i;
+        while (j + 1 < years.size() && years[j + 1] == years[j] + 1) ++j;
+        out += (out.empty() ? "" : ", ") + std::to_string(years[i]);
+        if (j > i) out += ".." + std::to_string(years[j]);
+        i = j + 1;
+    }
+    return out;
+}
+
 std::string CheckTitleText(const std::string& title) {
     if (title.empty()) return "the title is empty";
     if (TrimmedBlanks(title).empty()) return "the title is blank";
@@ -281,8 +294,15 @@ std::vector<Birthday> ReadBirthdays(const std::string& contents, const std::stri
         std::string line = contents.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        // A comment: "#" opening the line or following a blank or a tab.
+        for (std::size_t hash = line.find('#'); hash != std::string::npos; hash = line.find('#', hash + 1)) {
+            if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t') {
+                line.resize(hash);
+                break;
+            }
+        }
         line = TrimmedBlanks(line);
-        if (line.empty() || line[0] == '#') continue;
+        if (line.empty()) continue;
         const std::string where = Quoted(file_name) + ":" + std::to_string(number) + ": ";
         // "--" is optional; then the kind, then blanks, tabs or "=" (blanks and tabs around it too)
         // before the entry.

@@ -396,8 +396,7 @@ void UseHolidayTable(const Argument& file) {
 }
 
 std::string HeldYearsText() {
-    const std::vector<int>& years = calendar::Holidays()->Table().years;
-    return years.empty() ? "none" : std::to_string(years.front()) + ".." + std::to_string(years.back());
+    return YearRunsText(calendar::Holidays()->Table().years);
 }
 
 json HolidayJson(astro::DayNumber n) {

@@ -155,7 +155,7 @@ constexpr const char* kPlaceHelp = "the place: P/C by indexes (1/1) or names (�
 // damaged one is named on stderr and left aside), else the built-in table.
 Argument& AddHolidaysFile(Command& command);
 void UseHolidayTable(const Argument& file);
-// The years the table in use holds, "2007..2026".
+// The years the table in use holds, as runs: "2007..2026", "1949, 2007..2026".
 std::string HeldYearsText();
 // A day's place in the arrangement: {"kind": "休" or "班", "name": "春节"}, or null.
 json HolidayJson(astro::DayNumber n);
