@@ -187,6 +187,15 @@ Lyric ParseText(std::string_view text, int total_ms, Units units) {
     return lyric;
 }
 
+// The line end a text uses: that of its first line, CR LF when it has only one line. A file written
+// with LF alone (or CR alone) gets its new line in the same way.
+std::string_view LineEndOf(std::string_view text) {
+    const std::size_t end = text.find_first_of("\r\n");
+    if (end == npos) return "\r\n";
+    if (text[end] == '\n') return "\n";
+    return end + 1 < text.size() && text[end + 1] == '\n' ? "\r\n" : "\r";
+}
+
 // The offset tag set in a text stepped through as `units` (see WithOffsetTag).
 std::string WithOffsetTagIn(std::string_view text, int offset_ms, Units units) {
     const std::string value = std::to_string(offset_ms);
@@ -200,10 +209,17 @@ std::string WithOffsetTagIn(std::string_view text, int offset_ms, Units units) {
         if (close == npos || close > line_end) break;
         return std::string(text.substr(0, from)) + value + std::string(text.substr(close));
     }
-    return std::string(kOpen) + value + "]\r\n" + std::string(text);
+    return std::string(kOpen) + value + "]" + std::string(LineEndOf(text)) + std::string(text);
 }
 
 }  // namespace
+
+std::string UnreadLyricNotice(const std::string& path, bool too_large) {
+    const std::size_t slash = text::LastPathSeparator(path);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return (too_large ? "歌词文件超过" + std::to_string(kMaxLyricFileBytes >> 20) + "MB，没有读入：" : std::string("歌词文件无法读出：")) +
+           name;
+}
 
 bool SongTakesLyrics(int total_ms) { return total_ms > kMinSongLength && total_ms < kMaxSongLength; }
 
@@ -310,16 +326,10 @@ VisibleText VisiblePart(std::string_view gbk, int x, int width, int byte_pixels)
     return {ClampInt(x + static_cast<long long>(start) * byte_pixels), text::GbkPrefix(rest, room)};
 }
 
-int LyricWindowTop(int saved_top, int window_height, int screen_height) {
-    const long long bottom_room = static_cast<long long>(saved_top) + window_height + 100;
-    if (saved_top >= 0 && bottom_room <= screen_height) return saved_top;
-    return ClampInt(static_cast<long long>(screen_height) - window_height - 100);
-}
-
 int ListScroll(const Lyric& lyric, int line, int position_ms) {
     const int count = LineCount(lyric);
     if (line < 1 || line > count) return 0;
-    if (line == count) return kLineHeight;
+    if (line == count) return 0;  // the last line stays in the band until the song ends
     const long long start = lyric.times[line - 1];
     const long long t = static_cast<long long>(position_ms) - lyric.offset;
     return Proportion(t - start, lyric.times[line] - start, kLineHeight);

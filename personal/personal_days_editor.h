@@ -41,6 +41,7 @@ constexpr int kEditorStatusId = 417;
 constexpr int kYearLabelId = 418;  // 公历年 / 农历年 / 回历年, and the month and day labels after it
 constexpr int kMonthLabelId = 419;
 constexpr int kDayLabelId = 420;
+constexpr int kEditorKeptId = 421;  // the note on the values kept as they are, shown until the save
 
 struct EditorContext {
     EditorMode mode = EditorMode::kMemorials;

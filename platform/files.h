@@ -13,8 +13,9 @@
 namespace platform {
 
 // Reads the whole file into `contents`. False when the file is missing or unreadable, or holds more
-// than `limit` bytes; `contents` is then empty.
-bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit);
+// than `limit` bytes (then *too_large, when given, is set; it is cleared otherwise); `contents` is
+// then empty.
+bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit, bool* too_large = nullptr);
 
 // Why a replacement did not happen. Every failure leaves the target as it was and no temporary
 // behind.

@@ -18,8 +18,9 @@
 
 namespace platform {
 
-bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit) {
+bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit, bool* too_large) {
     contents.clear();
+    if (too_large) *too_large = false;
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return false;
     // Read in pieces rather than trust a size asked beforehand: the file may grow meanwhile, and a
@@ -30,6 +31,7 @@ bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t l
         const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
         if (n > limit - contents.size()) {
             ok = false;
+            if (too_large) *too_large = true;
             break;
         }
         contents.append(buffer, n);
