@@ -54,7 +54,7 @@ void AddIcsCommand(Commands& c) {
                                        false, true);
     const Argument& file = cmd.Option("--birthdays", "FILE",
                                       "a file of birthdays, one a line: lunar-birthday MM-DD:TITLE or solar-birthday "
-                                      "MM-DD:TITLE (# starts a comment)");
+                                      "MM-DD:TITLE; # at the start of a line or after a blank starts a comment");
     const Argument& name = cmd.Option("--name", "NAME", Utf8("the calendar's name (default 橙鹿万年历)"));
     const Argument& output =
         cmd.Option("--output", "FILE", "write FILE (replaced only once complete) instead of standard output");
