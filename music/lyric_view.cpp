@@ -178,6 +178,20 @@ void LyricView::Rebuild() {
     Show(position_ms_, total_ms_);
 }
 
+void LyricView::KeepBeside() {
+    if (!window_ || !player_) return;
+    RECT player_rect, lyric_rect, both;
+    GetWindowRect(player_, &player_rect);
+    GetWindowRect(window_, &lyric_rect);
+    if (!IntersectRect(&both, &player_rect, &lyric_rect)) return;
+    const std::vector<win::Monitor> monitors = win::Monitors();
+    const win::Box player = win::ToBox(player_rect);
+    const win::Monitor& monitor = monitors[win::MonitorHolding(monitors, player)];
+    const win::Box placed = win::PlaceBeside(player, {lyric_rect.right - lyric_rect.left, lyric_rect.bottom - lyric_rect.top},
+                                             monitor.work, std::nullopt, win::Scaler(monitor.dpi).Px(8));
+    SetWindowPos(window_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void LyricView::Show(std::int32_t position_ms, std::int32_t total_ms) {
     position_ms_ = position_ms;
     total_ms_ = total_ms;

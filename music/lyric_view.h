@@ -33,6 +33,10 @@ public:
     // The position of the song: the current line, shown in the style.
     void Show(std::int32_t position_ms, std::int32_t total_ms);
 
+    // The lyric window moved beside the player again when the player now covers it (its play list
+    // shown); otherwise it stays where it is.
+    void KeepBeside();
+
     int style() const { return style_ ? *style_ : 0; }
     void SetStyle(int style);
     bool hidden() const { return hidden_; }

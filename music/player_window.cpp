@@ -308,6 +308,7 @@ struct PlayerWindow : win::Window {
         list_shown = shown;
         ShowWindow(list, shown ? SW_SHOW : SW_HIDE);
         SetClientSize(kWidth, kHeight + (shown ? kListHeight : 0));
+        lyrics.KeepBeside();  // the list shown must not lie under the lyric window
         InvalidateRect(handle(), nullptr, TRUE);
     }
 

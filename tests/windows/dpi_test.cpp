@@ -331,11 +331,11 @@ TEST_F(DpiPlayerTest, ButtonsBarsAndImagesAnswerAtTheirScaledPlaces) {
         EXPECT_EQ(ClientSize(lyric).cx, Scaled(18 * 12 + 40, DisplayDpi())) << dpi;
         EXPECT_EQ(ClientSize(lyric).cy, Scaled(76, DisplayDpi())) << dpi;
         // Not placed before, or placed off the screen: 8 pixels below the player, centred on it.
-        RECT placed, at;
+        RECT placed, beside;
         GetWindowRect(lyric, &placed);
-        GetWindowRect(player_, &at);
-        EXPECT_EQ(placed.top, at.bottom + Scaled(8, DisplayDpi())) << dpi;
-        EXPECT_NEAR(placed.left + placed.right, at.left + at.right, 1) << dpi;
+        GetWindowRect(player_, &beside);
+        EXPECT_EQ(placed.top, beside.bottom + Scaled(8, DisplayDpi())) << dpi;
+        EXPECT_NEAR(placed.left + placed.right, beside.left + beside.right, 1) << dpi;
         EXPECT_EQ(top_, placed.top) << dpi;
         COLORREF key = 0;
         BYTE alpha = 0;

@@ -695,8 +695,22 @@ TEST_F(MusicTest, TheLyricWindowStandsBesideThePlayerAndItsList) {
             << stored;
         EXPECT_EQ(MonitorFromWindow(lyric_window, MONITOR_DEFAULTTONULL), MonitorFromWindow(window_, MONITOR_DEFAULTTONULL));
         EXPECT_EQ(top_, lyric.top) << stored;
-        if (stored == 0) EXPECT_EQ(lyric.top, 0);  // above the player, where it was put before
+        if (stored == 0) {
+            EXPECT_EQ(lyric.top, 0);  // above the player, where it was put before
+        }
     }
+    // The list hidden, the lyric window placed below the player; the list shown again, it moves
+    // out of the list's way.
+    ClickAt(window_, image.left + 2, image.top + 2);
+    top_ = -1;
+    Drop(window_, {song});
+    ClickAt(window_, image.left + 2, image.top + 2);
+    ASSERT_TRUE(IsWindowVisible(GetDlgItem(window_, kPlayListId)));
+    RECT lyric, player, both;
+    GetWindowRect(LyricWindowOf(window_), &lyric);
+    GetWindowRect(window_, &player);
+    EXPECT_FALSE(IntersectRect(&both, &lyric, &player));
+    EXPECT_TRUE(lyric.top >= screen.top && lyric.bottom <= screen.bottom);
 }
 
 // 静音 silences what is played, and the sound comes back at its volume.

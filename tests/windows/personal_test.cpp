@@ -339,7 +339,9 @@ TEST_F(RealRegistryTest, AnEditAndSaveLeavesEveryOtherValueByteForByteAndTypeFor
     // The note stays through every edit, until the save says what it stored and kept.
     EXPECT_EQ(Text(editor, kEditorKeptId), kept);
     Enter(editor, {"1445", "13", "1", false, "x"});
-    Click(editor, kAddHijriId);
+    Click(editor, kAddHijriId);  // refused: the status line says why
+    EXPECT_EQ(Text(editor, kEditorKeptId), kept);
+    ChooseRow(editor, 0);
     EXPECT_EQ(Text(editor, kEditorKeptId), kept);
     EXPECT_EQ(Save(editor), "已保存：写入2个。列表中的5个纪念日都已存入注册表。\n另" + kept + "。");
     EXPECT_FALSE(IsWindow(editor)) << Text(editor, kEditorStatusId);
