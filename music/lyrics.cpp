@@ -187,13 +187,11 @@ Lyric ParseText(std::string_view text, int total_ms, Units units) {
     return lyric;
 }
 
-// The line end a text uses: that of its first line, CR LF when it has only one line. A file written
-// with LF alone (or CR alone) gets its new line in the same way.
+// The line end a text uses, as lines are read (a line ends at LF, a CR before it dropped): that of
+// its first line, LF alone or CR LF; CR LF for a text of one line (a CR alone ends no line).
 std::string_view LineEndOf(std::string_view text) {
-    const std::size_t end = text.find_first_of("\r\n");
-    if (end == npos) return "\r\n";
-    if (text[end] == '\n') return "\n";
-    return end + 1 < text.size() && text[end + 1] == '\n' ? "\r\n" : "\r";
+    const std::size_t end = text.find('\n');
+    return end != npos && (end == 0 || text[end - 1] != '\r') ? "\n" : "\r\n";
 }
 
 // The offset tag set in a text stepped through as `units` (see WithOffsetTag).

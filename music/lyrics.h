@@ -174,8 +174,8 @@ std::string OffsetCaption(int offset_ms);
 
 // "保存偏移量(&K)": the LRC text with the offset in its first "[offset:" tag (any case), or with the
 // tag "[offset:" + offset + "]" on a new first line when it has none, or when that tag does not close
-// on its line; the new line ends as the text's first line does (CR LF, LF or CR; CR LF for a text of
-// one line). The text unchanged for an offset out of range.
+// on its line; the new line ends as the text's first line does (LF alone or CR LF; CR LF for a text
+// of one line, where a CR alone ends no line). The text unchanged for an offset out of range.
 std::string WithOffsetTag(const std::string& text, int offset_ms);
 // The same for a file's bytes in their own encoding (DetectEncoding): only the tag's value changes,
 // or the new tag comes first (after the byte-order mark); every other byte stays as it was.

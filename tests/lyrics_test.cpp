@@ -254,7 +254,7 @@ TEST(Lyrics, OffsetSavedIntoTheText) {
         {"a", 10100, "a"},
         // the new line ends as the file's lines do
         {"[ti:x]\n[00:01.00]a\n", 500, "[offset:500]\n[ti:x]\n[00:01.00]a\n"},
-        {"[ti:x]\r[00:01.00]a\r", 500, "[offset:500]\r[ti:x]\r[00:01.00]a\r"},
+        {"[ti:x]\r[00:01.00]a\r", 500, "[offset:500]\r\n[ti:x]\r[00:01.00]a\r"},  // a CR alone ends no line
         {"[ti:x]\r\n[00:01.00]a\n", 500, "[offset:500]\r\n[ti:x]\r\n[00:01.00]a\n"},
         {"[ti:x]\n[00:01.00]a\r\n", 500, "[offset:500]\n[ti:x]\n[00:01.00]a\r\n"},
         {"[00:01.00]a", -100, "[offset:-100]\r\n[00:01.00]a"},
