@@ -1,6 +1,7 @@
 #include "calendar/holidays.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -303,16 +304,27 @@ HolidayCalendar::HolidayCalendar(HolidayTable table) : table_(std::move(table)) 
     for (std::size_t i = 0; i < table_.rows.size(); ++i) {
         const HolidayRow& row = table_.rows[i];
         const int group = g.group_of_row[i];
-        if (row.kind == HolidayKind::kWork) {
-            if (IsWeekend(row.day)) marks_[row.day] = {{HolidayKind::kWork, DisplayName(row.name, row.day)}, group};
-            continue;
-        }
+        if (row.kind != HolidayKind::kOff) continue;
         marks_[row.day] = {{HolidayKind::kOff, DisplayName(row.name, row.day)}, group};
         // The weekend next to a day off joins the holiday, up to a listed day.
         for (const int step : {-1, 1}) {
             for (astro::DayNumber d = row.day + step; IsWeekend(d) && !listed.count(d); d += step)
                 marks_[d] = {{HolidayKind::kOff, DisplayName(row.name, d)}, group};
         }
+    }
+    // A make-up day is worked for the days off nearest to it, and takes their name: 2025-09-28 is
+    // worked for the 国庆节 days of 10-01..10-08 (the joint holiday has no 中秋节 day that year), so
+    // the day, the year's arrangement and the calendar file all call it 国庆节.
+    for (std::size_t i = 0; i < table_.rows.size(); ++i) {
+        const HolidayRow& row = table_.rows[i];
+        const int group = g.group_of_row[i];
+        if (row.kind != HolidayKind::kWork || !IsWeekend(row.day)) continue;
+        astro::DayNumber nearest = 0;
+        for (const auto& [day, marked] : marks_) {
+            if (marked.group != group || marked.mark.kind != HolidayKind::kOff) continue;
+            if (nearest == 0 || std::abs(day - row.day) < std::abs(nearest - row.day)) nearest = day;
+        }
+        marks_[row.day] = {{HolidayKind::kWork, DisplayName(row.name, nearest ? nearest : row.day)}, group};
     }
 }
 

@@ -86,7 +86,8 @@ std::string HolidayTableText(const HolidayTable& table);
 HolidayTable MergeHolidays(const HolidayTable& base, const HolidayTable& newer);
 
 // What a day is under the arrangement: 休 or 班 with the holiday's name (GBK); kNone for an ordinary
-// day. The joint 中秋节、国庆节 span names its days before 1 October 中秋节 and the others 国庆节.
+// day. The joint 中秋节、国庆节 span names its days before 1 October 中秋节 and the others 国庆节; a
+// make-up (班) day has the name of the day off of its holiday nearest to it.
 struct HolidayMark {
     HolidayKind kind = HolidayKind::kNone;
     std::string name;

@@ -8,6 +8,7 @@
 
 #include "astro/day_numbers.h"
 #include "calendar/cycles.h"
+#include "calendar/holidays.h"
 #include "calendar/names.h"
 #include "calendar/range.h"
 #include "cli/date_arg.h"
@@ -236,6 +237,10 @@ IcsSpan IcsYears(long long from, long long years) {
     return {static_cast<int>(from), static_cast<int>(years)};
 }
 
+std::string YearRunsText(const std::vector<int>& years) {
+    return years.empty() ? "none" : calendar::YearsText(years);
+}
+
 std::string CheckTitleText(const std::string& title) {
     if (title.empty()) return "the title is empty";
     if (TrimmedBlanks(title).empty()) return "the title is blank";
@@ -285,8 +290,15 @@ std::vector<Birthday> ReadBirthdays(const std::string& contents, const std::stri
         std::string line = contents.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        // A comment: "#" opening the line or following a blank or a tab.
+        for (std::size_t hash = line.find('#'); hash != std::string::npos; hash = line.find('#', hash + 1)) {
+            if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t') {
+                line.resize(hash);
+                break;
+            }
+        }
         line = TrimmedBlanks(line);
-        if (line.empty() || line[0] == '#') continue;
+        if (line.empty()) continue;
         const std::string where = Quoted(file_name) + ":" + std::to_string(number) + ": ";
         // "--" is optional; then the kind, then blanks, tabs or "=" (blanks and tabs around it too)
         // before the entry.

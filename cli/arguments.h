@@ -93,6 +93,9 @@ constexpr int kLastIcsYear = 2999;
 constexpr int kMaxIcsYears = 200;
 IcsSpan IcsYears(long long from, long long years);
 
+// Years as runs: "2027..2045", "1949, 2007..2026", "2030"; "none" for no year. `years` ascending.
+std::string YearRunsText(const std::vector<int>& years);
+
 // A yearly birthday "MM-DD:TITLE" (1..2 digits each; a lunar leap month as month + 12), the title
 // UTF-8 as typed, without the blanks around it.
 struct Birthday {
@@ -111,9 +114,10 @@ std::string CheckTitleText(const std::string& title);
 std::string CheckBirthday(const std::string& entry, bool lunar, Birthday* out);
 // The birthdays of a file, one a line in the forms of the options: "lunar-birthday MM-DD:TITLE" or
 // "solar-birthday MM-DD:TITLE" (with or without "--", the entry after blanks or "=", blanks and tabs
-// allowed around every separator). Blank lines
-// and lines starting with "#" are skipped, a UTF-8 byte-order mark and CR line ends are taken. A
-// bad line is a UsageError naming the file and the line.
+// allowed around every separator). "#" at the start of a line or after a blank or a tab starts a
+// comment that runs to the line's end ("08-15:妈妈生日  # 农历"); a "#" inside a word belongs to it
+// ("C#组聚会"). Blank lines and comment lines are skipped, a UTF-8 byte-order mark and CR line ends
+// are taken. A bad line is a UsageError naming the file and the line.
 std::vector<Birthday> ReadBirthdays(const std::string& contents, const std::string& file_name);
 
 }  // namespace cli

@@ -396,8 +396,7 @@ void UseHolidayTable(const Argument& file) {
 }
 
 std::string HeldYearsText() {
-    const std::vector<int>& years = calendar::Holidays()->Table().years;
-    return years.empty() ? "none" : calendar::YearsText(years);
+    return YearRunsText(calendar::Holidays()->Table().years);
 }
 
 json HolidayJson(astro::DayNumber n) {

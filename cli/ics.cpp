@@ -286,6 +286,46 @@ struct ComponentDeleter {
 
 }  // namespace
 
+std::string FoldedLine(std::string_view line) {
+    // At most 75 octets a line before its CR LF, never inside a UTF-8 sequence; a continuation
+    // starts with a blank, which counts.
+    std::string out;
+    std::size_t start = 0, limit = 75;
+    while (line.size() - start > limit) {
+        std::size_t cut = start + limit;
+        while (cut > start && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        out.append(line, start, cut - start);
+        out += "\r\n ";
+        start = cut;
+        limit = 74;
+    }
+    out.append(line, start, std::string_view::npos);
+    return out + "\r\n";
+}
+
+std::string Refolded(std::string_view text) {
+    // libical folds a line with its CR LF counted in, so a line of 74 octets comes out as
+    // "...\r" "\r\n " "\n": a bare CR and a bare LF. Its folds (CR LF and a blank; an escaped
+    // TEXT value holds no line break of its own) are taken out, and every line is folded again.
+    std::string unfolded;
+    unfolded.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t fold = text.find("\r\n ", at);
+        unfolded.append(text, at, fold == std::string_view::npos ? std::string_view::npos : fold - at);
+        if (fold == std::string_view::npos) break;
+        at = fold + 3;
+    }
+    std::string out;
+    out.reserve(unfolded.size() + unfolded.size() / 64);
+    for (std::size_t at = 0; at < unfolded.size();) {
+        std::size_t end = unfolded.find("\r\n", at);
+        if (end == std::string::npos) end = unfolded.size();
+        out += FoldedLine(std::string_view(unfolded).substr(at, end - at));
+        at = end + 2;
+    }
+    return out;
+}
+
 std::string TextLine(const std::string& name, const std::string& value) {
     std::string line = name + ":";
     for (const char c : value) {
@@ -298,20 +338,7 @@ std::string TextLine(const std::string& name, const std::string& value) {
             line += c;
         }
     }
-    // Folded after at most 75 octets, never inside a UTF-8 sequence; a continuation starts with a
-    // blank, which counts.
-    std::string out;
-    std::size_t start = 0, limit = 75;
-    while (line.size() - start > limit) {
-        std::size_t cut = start + limit;
-        while (cut > start && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
-        out.append(line, start, cut - start);
-        out += "\r\n ";
-        start = cut;
-        limit = 74;
-    }
-    out.append(line, start, std::string::npos);
-    return out + "\r\n";
+    return FoldedLine(line);
 }
 
 namespace {
@@ -333,11 +360,13 @@ std::string MonthDay(astro::DayNumber n, int year) {
 }
 
 // The public holidays whose days off begin in the Gregorian year, one event over each span ("春节（休）"),
-// and the weekend days worked that fall in it ("上班（调休）"). A span may begin in the year before its
-// notice's (元旦 joined to the weekend of late December), so the next year's notice is read too.
-void AddHolidays(std::vector<Event>& out, int year, const Days& days) {
+// and the weekend days worked that fall in it ("上班（调休）"). The file's first year also takes the
+// span that began before it and reaches into it (the 元旦 of 2024 began on 2023-12-30), so that
+// every day off of the file's years is in the file. A span may lie in another year than its notice's
+// (元旦 joined to the weekend of late December), so the notices of the years around are read too.
+void AddHolidays(std::vector<Event>& out, int year, const Days& days, bool first_year) {
     const std::shared_ptr<const calendar::HolidayCalendar> holidays = calendar::Holidays();
-    for (const int notice : {year, year + 1}) {
+    for (const int notice : {year - 1, year, year + 1}) {
         std::map<std::string, int> seen;  // a second span of the same name in a notice
         for (const calendar::HolidaySpan& s : holidays->SpansOf(notice)) {
             const int repeat = seen[s.name]++;
@@ -347,7 +376,7 @@ void AddHolidays(std::vector<Event>& out, int year, const Days& days) {
                 worked += (i == 0 ? "" : "、") + MonthDay(s.work_days[i], notice) + "（" +
                           calendar::WeekdayName(w.year, w.month, w.day) + "）";
             }
-            if (days.Holds(s.first)) {
+            if (days.Holds(s.first) || (first_year && s.first < days.first && s.last >= days.first)) {
                 Event e;
                 e.day = s.first;
                 e.last = s.last;
@@ -388,7 +417,7 @@ std::vector<Event> EventsOfYear(const IcsRequest& request, const std::vector<Bir
     std::vector<Event> events;
     if (request.terms) AddTerms(events, year);
     if (request.festivals) AddFestivals(events, days);
-    if (request.holidays) AddHolidays(events, year, days);
+    if (request.holidays) AddHolidays(events, year, days, year == request.span.first);
     if (request.months) AddMonths(events, year, days);
     for (const Birthday& b : birthdays) AddBirthday(events, b, year, days);
     std::stable_sort(events.begin(), events.end(), [](const Event& a, const Event& b) {
@@ -425,7 +454,7 @@ std::string EventText(const Event& e, const std::string& uid, const icaltimetype
     // Days to know, not appointments: they leave the time free.
     icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
     char* text = icalcomponent_as_ical_string_r(event);
-    std::string out = text ? text : "";
+    std::string out = text ? Refolded(text) : "";
     icalmemory_free_buffer(text);
     return out;
 }
@@ -438,7 +467,7 @@ std::string Header() {
     icalcomponent_add_property(cal, icalproperty_new_prodid(kProductId));
     icalcomponent_add_property(cal, icalproperty_new_calscale("GREGORIAN"));
     char* text = icalcomponent_as_ical_string_r(cal);
-    std::string out = text ? text : "";
+    std::string out = text ? Refolded(text) : "";
     icalmemory_free_buffer(text);
     const std::size_t end = out.find("END:VCALENDAR\r\n");
     return end == std::string::npos ? out : out.substr(0, end);
@@ -491,6 +520,21 @@ long long IcsEventCount(const IcsRequest& request) {
         count += days * n;
     }
     return count;
+}
+
+std::string IcsEmptyReason(const IcsRequest& request) {
+    if (request.terms || request.festivals || request.months) return {};
+    const IcsSpan& span = request.span;
+    const std::vector<Birthday> birthdays = DistinctBirthdays(request.birthdays);
+    std::vector<int> years;
+    for (int year = span.first; year < span.first + span.years; ++year) {
+        if (!EventsOfYear(request, birthdays, year).empty()) return {};
+        years.push_back(year);
+    }
+    std::string why = "the calendar of " + YearRunsText(years) + " would hold no event";
+    if (request.holidays)
+        why += ": the public holiday table holds " + YearRunsText(calendar::Holidays()->Table().years);
+    return why;
 }
 
 bool WriteIcsCalendar(const IcsRequest& request, const std::function<bool(std::string_view)>& write) {

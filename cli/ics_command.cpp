@@ -55,7 +55,7 @@ void AddIcsCommand(Commands& c) {
                                        false, true);
     const Argument& file = cmd.Option("--birthdays", "FILE",
                                       "a file of birthdays, one a line: lunar-birthday MM-DD:TITLE or solar-birthday "
-                                      "MM-DD:TITLE (# starts a comment)");
+                                      "MM-DD:TITLE; # at the start of a line or after a blank starts a comment");
     const Argument& name = cmd.Option("--name", "NAME", Utf8("the calendar's name (default 橙鹿万年历)"));
     const Argument& output =
         cmd.Option("--output", "FILE", "write FILE (replaced only once complete) instead of standard output");
@@ -87,14 +87,17 @@ void AddIcsCommand(Commands& c) {
         }
         if (!request.terms && !request.festivals && !request.months && !request.holidays && request.birthdays.empty())
             throw UsageError{"nothing to put in the calendar: give --terms, --festivals, --months, --holidays or a birthday"};
+        // A calendar file must hold an event; a range without any is refused, not written empty.
+        if (const std::string empty = IcsEmptyReason(request); !empty.empty())
+            throw UsageError{empty + (request.holidays ? " (a newer table: --holidays-file FILE)" : "")};
         if (request.holidays) {
             // Years asked for that the table does not hold get no holidays: said, not silently left out.
-            std::string missing;
+            std::vector<int> missing;
             for (int y = request.span.first; y < request.span.first + request.span.years; ++y)
-                if (!calendar::Holidays()->HoldsYear(y)) missing += (missing.empty() ? "" : ", ") + std::to_string(y);
+                if (!calendar::Holidays()->HoldsYear(y)) missing.push_back(y);
             if (!missing.empty())
                 std::cerr << "tempo ics: the public holiday table holds " << HeldYearsText() << "; no holidays in "
-                          << (missing.size() > 60 ? missing.substr(0, 57) + "..." : missing) << "\n";
+                          << YearRunsText(missing) << "\n";
         }
         request.name = name.TextOr(Utf8("橙鹿万年历"));
         const std::string why = CheckTitleText(request.name);

@@ -49,7 +49,10 @@ struct SunTimes {
 SunTimes ComputeSunTimes(astro::DayNumber n, double lon, double lat, int zone) {
     SunTimes s;
     s.sunrise = astro::SunEventTime(n, lon, lat, zone, astro::kSunrise);
-    s.transit = astro::SunEventTime(n, lon, lat, zone, astro::kTransit);
+    // The Sun crosses the meridian every day, above the horizon or (in the polar night) below it,
+    // at a time that depends on the longitude alone. The engine gives the calendar's 00:00:00 where
+    // the Sun stays below the horizon, so the transit is asked of it at the equator.
+    s.transit = astro::SunEventTime(n, lon, 0.0, zone, astro::kTransit);
     s.sunset = astro::SunEventTime(n, lon, lat, zone, astro::kSunset);
     s.day_length = astro::SunEventTime(n, lon, lat, zone, astro::kDayLength);
     s.dawn = astro::SunEventTime(n, lon, lat, zone, astro::kDawn);
@@ -168,7 +171,7 @@ void CmdDay(const astro::CalendarDate& d, const places::CityRecord& place, int i
     PrintLine("回历　" + calendar::HijriDateText(hijri));
     const calendar::HolidayMark holiday = calendar::Holidays()->MarkOf(n);
     if (holiday.kind == calendar::HolidayKind::kOff) PrintLine("节假日　" + holiday.name + "假期（休）");
-    if (holiday.kind == calendar::HolidayKind::kWork) PrintLine("节假日　调休上班（班）");
+    if (holiday.kind == calendar::HolidayKind::kWork) PrintLine("节假日　" + holiday.name + "调休上班（班）");
     PrintLine(TrimBlanks(information));
     if (info_type == 0)
         PrintLine(place.name + "　黎明 " + sun(astro::kDawn) + "　日出 " + sun(astro::kSunrise) + "　日落 " +
@@ -605,6 +608,12 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForAllHelp& e) {
         return ShowOutput(app, e);
     } catch (const CLI::CallForVersion& e) {
+        // "tempo --version" alone: anything else with it is a mistake, not a request for the version.
+        if (argc != 2) {
+            std::cerr << "tempo: --version takes nothing else: "
+                      << cli::Quoted(argv[1] == std::string("--version") ? argv[2] : argv[1]) << "\n";
+            return kUsageError;
+        }
         return ShowOutput(app, e);
     } catch (const CLI::ParseError& e) {
         // Every argument is taken as text and checked by the commands; what CLI11 still refuses is

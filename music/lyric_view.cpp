@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "text/gbk.h"
@@ -133,34 +134,40 @@ void LyricView::Rebuild() {
         info.uId = 1;
         SendMessageW(tooltip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&info));
     }
-    if (!lyric_.loaded || hidden_ || !player_) return;
+    if (hidden_ || !player_) return;
+    if (!lyric_.loaded) {
+        // A lyric file that was found but not read: the tooltip says why no lyric shows.
+        if (!lyric_.notice.empty()) ShowTooltip(lyric_.notice);
+        return;
+    }
     const auto kind = static_cast<LyricStyle>(style());
     if (kind == LyricStyle::kTooltip) {
         Show(position_ms_, total_ms_);
         return;
     }
-    // On the player's monitor, in its 96-DPI pixels: as wide as the style and the longest line
-    // ask, centred; the stored top (a screen position) where the window and 100 pixels below it fit
-    // on that monitor, else 100 pixels above its bottom.
+    // On the player's monitor, as wide as the style and the longest line ask (in 96-DPI pixels,
+    // at that monitor's scale), beside the player and clear of it and its play list, whole on the
+    // work area: at the stored top (a screen position) when the window stands there whole and
+    // clear of the player, else below the player, above it, or at its side.
     const std::vector<win::Monitor> monitors = win::Monitors();
     RECT at;
     GetWindowRect(player_, &at);
-    const win::Monitor& monitor = monitors[win::MonitorHolding(monitors, win::ToBox(at))];
+    const win::Box player = win::ToBox(at);
+    const win::Monitor& monitor = monitors[win::MonitorHolding(monitors, player)];
     const win::Scaler scale(monitor.dpi);
-    const WindowSize size = LyricWindowSize(kind, LongestLineBytes(lyric_), scale.Logical(monitor.area.Width()));
-    const int saved = top_ ? *top_ : -1;
-    const int saved_96 = saved >= monitor.area.top ? scale.Logical(saved - monitor.area.top) : -1;
-    const int top_96 = LyricWindowTop(saved_96, size.height, scale.Logical(monitor.area.Height()));
-    const int top = top_96 == saved_96 ? saved : monitor.area.top + scale.Px(top_96);
-    if (top_) *top_ = top;
+    const WindowSize size = LyricWindowSize(kind, LongestLineBytes(lyric_), scale.Logical(monitor.work.Width()));
+    const std::optional<int> saved = top_ && *top_ >= 0 ? std::optional<int>(*top_) : std::nullopt;
+    const win::Box placed =
+        win::PlaceBeside(player, {scale.Px(size.width), scale.Px(size.height)}, monitor.work, saved, scale.Px(8));
+    if (top_) *top_ = placed.top;
     auto state = std::make_unique<LyricWindow>();
     state->view = this;
     win::Frame frame;
     frame.class_name = L"TempolineLyric";
     frame.style = WS_POPUP;
     frame.ex_style = WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-    frame.x = monitor.area.left + (monitor.area.Width() - scale.Px(size.width)) / 2;
-    frame.y = top;
+    frame.x = placed.left;
+    frame.y = placed.top;
     frame.width = size.width;
     frame.height = size.height;
     frame.shown = false;  // shown below without taking the focus from the player
@@ -171,6 +178,20 @@ void LyricView::Rebuild() {
     Show(position_ms_, total_ms_);
 }
 
+void LyricView::KeepBeside() {
+    if (!window_ || !player_) return;
+    RECT player_rect, lyric_rect, both;
+    GetWindowRect(player_, &player_rect);
+    GetWindowRect(window_, &lyric_rect);
+    if (!IntersectRect(&both, &player_rect, &lyric_rect)) return;
+    const std::vector<win::Monitor> monitors = win::Monitors();
+    const win::Box player = win::ToBox(player_rect);
+    const win::Monitor& monitor = monitors[win::MonitorHolding(monitors, player)];
+    const win::Box placed = win::PlaceBeside(player, {lyric_rect.right - lyric_rect.left, lyric_rect.bottom - lyric_rect.top},
+                                             monitor.work, std::nullopt, win::Scaler(monitor.dpi).Px(8));
+    SetWindowPos(window_, nullptr, placed.left, placed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void LyricView::Show(std::int32_t position_ms, std::int32_t total_ms) {
     position_ms_ = position_ms;
     total_ms_ = total_ms;
@@ -179,27 +200,30 @@ void LyricView::Show(std::int32_t position_ms, std::int32_t total_ms) {
     if (hidden_) return;
     if (style() == static_cast<int>(LyricStyle::kTooltip)) {
         // A tooltip is as wide as its text: a very long line shows its start.
-        const std::string line(lyric_.current >= 1 ? text::GbkPrefix(lyric_.texts[static_cast<size_t>(lyric_.current - 1)], kTooltipBytes)
-                                                    : std::string_view());
-        if (line == tooltip_text_ || !tooltip_) return;
-        tooltip_text_ = line;
-        TTTOOLINFOW info{};
-        info.cbSize = sizeof info;
-        info.hwnd = player_;
-        info.uId = 1;
-        std::wstring wide = text::GbkToWide(line);
-        info.lpszText = wide.data();
-        SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
-        // Just above the player, at its left edge.
-        RECT r;
-        GetWindowRect(player_, &r);
-        const win::Window* player = win::Window::Of(player_);
-        const int above = player ? player->scale().Px(24) : 24;
-        SendMessageW(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(r.left, std::max(0L, r.top - above)));
-        SendMessageW(tooltip_, TTM_TRACKACTIVATE, !line.empty(), reinterpret_cast<LPARAM>(&info));
+        ShowTooltip(std::string(lyric_.current >= 1 ? text::GbkPrefix(lyric_.texts[static_cast<size_t>(lyric_.current - 1)], kTooltipBytes)
+                                                     : std::string_view()));
         return;
     }
     if (window_) InvalidateRect(window_, nullptr, FALSE);
+}
+
+void LyricView::ShowTooltip(const std::string& line) {
+    if (line == tooltip_text_ || !tooltip_) return;
+    tooltip_text_ = line;
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof info;
+    info.hwnd = player_;
+    info.uId = 1;
+    std::wstring wide = text::GbkToWide(line);
+    info.lpszText = wide.data();
+    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+    // Just above the player, at its left edge.
+    RECT r;
+    GetWindowRect(player_, &r);
+    const win::Window* player = win::Window::Of(player_);
+    const int above = player ? player->scale().Px(24) : 24;
+    SendMessageW(tooltip_, TTM_TRACKPOSITION, 0, MAKELPARAM(r.left, std::max(0L, r.top - above)));
+    SendMessageW(tooltip_, TTM_TRACKACTIVATE, !line.empty(), reinterpret_cast<LPARAM>(&info));
 }
 
 void LyricView::Paint(HDC dc, const RECT& client, const win::Scaler& scale, HFONT list_font, HFONT karaoke_font) {

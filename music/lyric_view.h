@@ -33,6 +33,10 @@ public:
     // The position of the song: the current line, shown in the style.
     void Show(std::int32_t position_ms, std::int32_t total_ms);
 
+    // The lyric window moved beside the player again when the player now covers it (its play list
+    // shown); otherwise it stays where it is.
+    void KeepBeside();
+
     int style() const { return style_ ? *style_ : 0; }
     void SetStyle(int style);
     bool hidden() const { return hidden_; }
@@ -48,12 +52,14 @@ public:
 
     const Lyric& lyric() const { return lyric_; }
     HWND window() const { return window_; }
-    // The tooltip's text now (style 0), "" when it shows nothing.
+    // The tooltip's text now (style 0, or why a lyric file found shows nothing), "" when it shows
+    // nothing.
     const std::string& tooltip_text() const { return tooltip_text_; }
 
 private:
     friend struct LyricWindow;
     void Rebuild();  // the display of the style made again: the window, or the tooltip
+    void ShowTooltip(const std::string& line);  // the tooltip above the player says `line` ("" hides it)
     // Paints the lyric window, in its 96-DPI geometry converted by the window, in its fonts.
     void Paint(HDC dc, const RECT& client, const win::Scaler& scale, HFONT list_font, HFONT karaoke_font);
     void Failed(platform::ReplaceError why);

@@ -187,6 +187,13 @@ Lyric ParseText(std::string_view text, int total_ms, Units units) {
     return lyric;
 }
 
+// The line end a text uses, as lines are read (a line ends at LF, a CR before it dropped): that of
+// its first line, LF alone or CR LF; CR LF for a text of one line (a CR alone ends no line).
+std::string_view LineEndOf(std::string_view text) {
+    const std::size_t end = text.find('\n');
+    return end != npos && (end == 0 || text[end - 1] != '\r') ? "\n" : "\r\n";
+}
+
 // The offset tag set in a text stepped through as `units` (see WithOffsetTag).
 std::string WithOffsetTagIn(std::string_view text, int offset_ms, Units units) {
     const std::string value = std::to_string(offset_ms);
@@ -200,10 +207,17 @@ std::string WithOffsetTagIn(std::string_view text, int offset_ms, Units units) {
         if (close == npos || close > line_end) break;
         return std::string(text.substr(0, from)) + value + std::string(text.substr(close));
     }
-    return std::string(kOpen) + value + "]\r\n" + std::string(text);
+    return std::string(kOpen) + value + "]" + std::string(LineEndOf(text)) + std::string(text);
 }
 
 }  // namespace
+
+std::string UnreadLyricNotice(const std::string& path, bool too_large) {
+    const std::size_t slash = text::LastPathSeparator(path);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return (too_large ? "歌词文件超过" + std::to_string(kMaxLyricFileBytes >> 20) + "MB，没有读入：" : std::string("歌词文件无法读出：")) +
+           name;
+}
 
 bool SongTakesLyrics(int total_ms) { return total_ms > kMinSongLength && total_ms < kMaxSongLength; }
 
@@ -310,16 +324,10 @@ VisibleText VisiblePart(std::string_view gbk, int x, int width, int byte_pixels)
     return {ClampInt(x + static_cast<long long>(start) * byte_pixels), text::GbkPrefix(rest, room)};
 }
 
-int LyricWindowTop(int saved_top, int window_height, int screen_height) {
-    const long long bottom_room = static_cast<long long>(saved_top) + window_height + 100;
-    if (saved_top >= 0 && bottom_room <= screen_height) return saved_top;
-    return ClampInt(static_cast<long long>(screen_height) - window_height - 100);
-}
-
 int ListScroll(const Lyric& lyric, int line, int position_ms) {
     const int count = LineCount(lyric);
     if (line < 1 || line > count) return 0;
-    if (line == count) return kLineHeight;
+    if (line == count) return 0;  // the last line stays in the band until the song ends
     const long long start = lyric.times[line - 1];
     const long long t = static_cast<long long>(position_ms) - lyric.offset;
     return Proportion(t - start, lyric.times[line] - start, kLineHeight);

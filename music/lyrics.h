@@ -46,6 +46,9 @@ struct Lyric {
     std::string file_title, file_artist, file_album;
     // Some texts were cut to stay within kMaxLyricTextBytes: written back, the lyric would lose text.
     bool cut = false;
+    // Why no lyric shows although the song has a lyric file (GBK), "" otherwise: the lyric display
+    // says it instead of showing nothing.
+    std::string notice;
 };
 
 constexpr int kLeadingTime = -10000000;
@@ -135,13 +138,9 @@ struct VisibleText {
 };
 VisibleText VisiblePart(std::string_view gbk, int x, int width, int byte_pixels);
 
-// The window's top: the saved top when it is not negative and the window and 100 pixels below it
-// fit on the screen, otherwise 100 pixels above the screen's bottom (which the caller then saves).
-int LyricWindowTop(int saved_top, int window_height, int screen_height);
-
 // The scrolling list: each line 20 pixels high. Within a line the list scrolls the 20 pixels to the
-// next line in proportion to the time passed (whole pixels, cut), and stands 20 pixels on at the
-// last line. 0 for a line out of range.
+// next line in proportion to the time passed (whole pixels, cut); the last line, with no line to
+// scroll to, stands in the band. 0 for a line out of range.
 int ListScroll(const Lyric& lyric, int line, int position_ms);
 // The list's top: 120 - 20 x (current line - 1) - scroll; kListTopAtEnd at the song's end.
 constexpr int kListTopAtEnd = -120;
@@ -175,7 +174,8 @@ std::string OffsetCaption(int offset_ms);
 
 // "保存偏移量(&K)": the LRC text with the offset in its first "[offset:" tag (any case), or with the
 // tag "[offset:" + offset + "]" on a new first line when it has none, or when that tag does not close
-// on its line. The text unchanged for an offset out of range.
+// on its line; the new line ends as the text's first line does (LF alone or CR LF; CR LF for a text
+// of one line, where a CR alone ends no line). The text unchanged for an offset out of range.
 std::string WithOffsetTag(const std::string& text, int offset_ms);
 // The same for a file's bytes in their own encoding (DetectEncoding): only the tag's value changes,
 // or the new tag comes first (after the byte-order mark); every other byte stays as it was.
@@ -200,14 +200,25 @@ bool WriteLyricText(const Lyric& lyric, int total_ms, std::string& out);
 // These sit in the header because they call the platform's file service, which the Windows program
 // finds in its platform library, above the core: each program links them with its own.
 
+// The notice of a lyric file that was found but not read: larger than kMaxLyricFileBytes, or not
+// readable ("歌词文件超过1MB，没有读入：song.lrc").
+std::string UnreadLyricNotice(const std::string& path, bool too_large);
+
 // The lyric of an audio file: found by FindLyricFile and read (at most kMaxLyricFileBytes). Not
-// loaded when there is no such file, it cannot be read or the song takes no lyrics.
+// loaded when there is no such file, it cannot be read or the song takes no lyrics; a file found
+// but not read leaves its notice.
 inline Lyric LoadLyricFile(const std::string& audio_path, const std::string& search_folder, const FileExists& exists,
                            int total_ms) {
     if (!SongTakesLyrics(total_ms)) return {};
     const std::string path = FindLyricFile(audio_path, search_folder, exists);
+    if (path.empty()) return {};
     std::string text;
-    if (path.empty() || !platform::ReadWholeFile(path, text, kMaxLyricFileBytes)) return {};
+    bool too_large = false;
+    if (!platform::ReadWholeFile(path, text, kMaxLyricFileBytes, platform::FileKind::kAny, &too_large)) {
+        Lyric unread;
+        unread.notice = UnreadLyricNotice(path, too_large);
+        return unread;
+    }
     Lyric lyric = ParseLyricFile(text, total_ms);
     lyric.path = path;
     return lyric;

@@ -243,8 +243,9 @@ struct PlayerWindow : win::Window {
         SetBkMode(d.hDC, TRANSPARENT);
         SetTextColor(d.hDC, ink);
         HGDIOBJ old = SelectObject(d.hDC, playing ? small_font->get() : font->get());
+        // The item's rectangle is the list box's, in the window's pixels already: drawn as it is.
         r.left += scale().Px(12);
-        DrawText(d.hDC, FileNameOf(player->list().Entry(k)), r, DT_LEFT | DT_END_ELLIPSIS);
+        DrawTextInPixels(d.hDC, FileNameOf(player->list().Entry(k)), r, DT_LEFT | DT_END_ELLIPSIS);
         SelectObject(d.hDC, old);
         if (d.itemState & ODS_FOCUS) DrawFocusRect(d.hDC, &d.rcItem);
     }
@@ -307,6 +308,7 @@ struct PlayerWindow : win::Window {
         list_shown = shown;
         ShowWindow(list, shown ? SW_SHOW : SW_HIDE);
         SetClientSize(kWidth, kHeight + (shown ? kListHeight : 0));
+        lyrics.KeepBeside();  // the list shown must not lie under the lyric window
         InvalidateRect(handle(), nullptr, TRUE);
     }
 
@@ -575,8 +577,10 @@ struct PlayerWindow : win::Window {
 
     // --- painting, in the skin's 96-DPI geometry converted to the window's pixels
     void DrawText(HDC dc, const std::string& s, const RECT& logical, UINT format) {
+        DrawTextInPixels(dc, s, scale().Rect(logical), format);
+    }
+    static void DrawTextInPixels(HDC dc, const std::string& s, RECT r, UINT format) {
         const std::wstring w = text::GbkToWide(s);
-        RECT r = scale().Rect(logical);
         ::DrawTextW(dc, w.c_str(), static_cast<int>(w.size()), &r, format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
 

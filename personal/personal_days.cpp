@@ -652,6 +652,27 @@ SaveResult SavePersonalDays(platform::Registry& registry, DayList& list) {
     return result;
 }
 
+std::string SavedNote(const SaveResult& r, const DayList& list) {
+    const char* what = list.mode == EditorMode::kReminders   ? "提醒日"
+                       : list.mode == EditorMode::kCountdown ? "倒计日"
+                                                             : "纪念日";
+    std::string note;
+    if (r.written > 0 || r.deleted > 0) {
+        note = "已保存：";
+        if (r.written > 0) note += "写入" + std::to_string(r.written) + "个";
+        if (r.written > 0 && r.deleted > 0) note += "，";
+        if (r.deleted > 0) note += "删除" + std::to_string(r.deleted) + "个";
+        note += "。";
+    } else {
+        note = "没有改动需要保存。";
+    }
+    const std::size_t n = list.days.size();
+    note += n == 0 ? std::string("列表中没有") + what + "。"
+                   : "列表中的" + std::to_string(n) + "个" + what + (n > 1 ? "都" : "") + "已存入注册表。";
+    if (!list.kept.empty()) note += "\n另" + KeptNote(list) + "。";
+    return note;
+}
+
 std::string SaveReport(const SaveResult& r) {
     if (r.Complete()) return {};
     std::string report = "保存未完成：";

@@ -195,5 +195,9 @@ struct SaveResult {
 SaveResult SavePersonalDays(platform::Registry& registry, DayList& list);
 // The status line after a save that did not complete, telling what is stored and what is not.
 std::string SaveReport(const SaveResult& result);
+// What a complete save says (GBK): how many days it wrote and deleted, that the list's days are all
+// in the registry now, and the values it kept as they were (KeptNote), e.g.
+// "已保存：写入2个，删除1个。列表中的3个纪念日都已存入注册表。" and a line "另有1个值…".
+std::string SavedNote(const SaveResult& result, const DayList& list);
 
 }  // namespace personal

@@ -29,6 +29,7 @@ constexpr UINT_PTR kPreviewTimer = 1;
 
 const char* const kTitles[] = {"", "编辑纪念日", "编辑提醒日", "编辑倒计日"};
 const char* const kWhat[] = {"", "纪念事项", "提醒事项", "倒计事项"};
+const char* const kKinds[] = {"", "纪念日", "提醒日", "倒计日"};
 
 const char* CalendarName(Calendar calendar) {
     return calendar == Calendar::kLunar ? "农历" : calendar == Calendar::kHijri ? "回历" : "公历";
@@ -43,7 +44,8 @@ struct PersonalDaysEditor : win::Window {
     const win::WindowFont* list_font = nullptr;
     win::Colours colours;
     HWND list = nullptr, year = nullptr, month = nullptr, day = nullptr, leap = nullptr, title = nullptr,
-         audio = nullptr, preview_button = nullptr, preview_state = nullptr, status = nullptr, hint = nullptr;
+         audio = nullptr, preview_button = nullptr, preview_state = nullptr, status = nullptr, hint = nullptr,
+         kept = nullptr;
     HWND labels[3] = {};
 
     int Mode() const { return static_cast<int>(context.mode); }
@@ -105,13 +107,16 @@ struct PersonalDaysEditor : win::Window {
         hint = AddControl(L"STATIC",
                           context.registry_in_use ? "" : "提示：选项“使用注册表”未打开，这些日子在打开后才会在日历上显示",
                           SS_LEFT, 12, y + 20, kClientWidth - 24, 16);
+        // What the editor cannot show stays in the registry; said for as long as the editor is open,
+        // whatever else the status line says.
+        kept = AddControl(L"STATIC", "", SS_LEFT, 12, y + 40, kClientWidth - 24, 16, kEditorKeptId);
         if (context.mci) preview = std::make_unique<SoundFile>(*context.mci, kPreviewAlias);
         DragAcceptFiles(handle(), TRUE);
 
         day_list = ReadDayList(*context.registry, context.mode);
         ShowList(-1);
         ShowFieldsCalendar(Calendar::kGregorian);
-        Say(KeptNote(day_list));
+        win::SetText(kept, KeptNote(day_list));
         PlaceCentred(kClientWidth, kClientHeight);
         return true;
     }
@@ -235,6 +240,9 @@ struct PersonalDaysEditor : win::Window {
             Say(SaveReport(result));
             return;
         }
+        // What was stored, and what was kept as it was, before the editor goes.
+        MessageBoxW(handle(), text::GbkToWide(SavedNote(result, day_list)).c_str(),
+                    text::GbkToWide(std::string("保存") + kKinds[Mode()]).c_str(), MB_OK | MB_ICONINFORMATION);
         Close(IDOK);
     }
 
@@ -345,7 +353,7 @@ struct PersonalDaysEditor : win::Window {
 
     HBRUSH OnControlColour(HDC dc, HWND control) override {
         if (control == status) return colours.Use(dc, kMessageColour, GetSysColor(COLOR_BTNFACE));
-        if (control == hint) return colours.Use(dc, kHintColour, GetSysColor(COLOR_BTNFACE));
+        if (control == hint || control == kept) return colours.Use(dc, kHintColour, GetSysColor(COLOR_BTNFACE));
         return nullptr;
     }
 };

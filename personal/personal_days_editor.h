@@ -33,6 +33,7 @@ enum EditorControlId : int {
     kEditorStatusId,
     kYearLabelId,  // 公历年 / 农历年 / 回历年, and the month and day labels after it
     kMonthLabelId, kDayLabelId,
+    kEditorKeptId,  // the note on the values kept as they are, shown until the save
 };
 
 struct EditorContext {

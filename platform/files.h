@@ -18,9 +18,10 @@ namespace platform {
 enum class FileKind { kAny, kRegularOnly };
 
 // Reads the whole file into `contents`. False when the file is missing or unreadable, is not of the
-// kind asked for, or holds more than `limit` bytes; `contents` is then empty.
+// kind asked for, or holds more than `limit` bytes (then *too_large, when given, is set; it is
+// cleared otherwise); `contents` is then empty.
 bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit,
-                   FileKind kind = FileKind::kAny);
+                   FileKind kind = FileKind::kAny, bool* too_large = nullptr);
 
 // Why a replacement did not happen. Every failure leaves the target as it was and no temporary
 // behind.

@@ -25,8 +25,9 @@
 
 namespace platform {
 
-bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit, FileKind kind) {
+bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit, FileKind kind, bool* too_large) {
     contents.clear();
+    if (too_large) *too_large = false;
     std::FILE* file = nullptr;
     if (kind == FileKind::kAny) {
         file = std::fopen(path.c_str(), "rb");
@@ -51,6 +52,7 @@ bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t l
         const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
         if (n > limit - contents.size()) {
             ok = false;
+            if (too_large) *too_large = true;
             break;
         }
         contents.append(buffer, n);

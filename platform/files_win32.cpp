@@ -36,8 +36,9 @@ private:
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit, FileKind kind) {
+bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t limit, FileKind kind, bool* too_large) {
     contents.clear();
+    if (too_large) *too_large = false;
     File file(CreateFileW(text::GbkToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsOpen()) return false;
@@ -47,6 +48,7 @@ bool ReadWholeFile(const std::string& path, std::string& contents, std::size_t l
     for (;;) {
         DWORD n = 0;
         if (!ReadFile(file.Get(), buffer, sizeof buffer, &n, nullptr) || n > limit - contents.size()) {
+            if (too_large) *too_large = n > limit - contents.size();
             contents.clear();
             return false;
         }

@@ -3,9 +3,10 @@
 # sounds the music player's tests play; Wine's MCI plays MP3 and WAV files through GStreamer.
 # libical writes the files of `tempo ics`; python3-icalendar (for /usr/bin/python3) reads them back
 # in its tests. tempoline-web is Boost.Beast on Boost.Asio (libboost-dev); cpp-httplib is the
-# independent client of its tests; apache2-utils brings `ab` for scripts/web-load.sh. help2man makes
-# the manual pages of the Debian package, dpkg-dev and file let cpack find its dependencies; unzip
-# opens the Windows archive in the release checks; faketime sets the clock of a screenshot.
+# independent client of its tests; apache2-utils brings `ab` for scripts/web-load.sh. man-db shows
+# the manual pages of the Debian package in their tests, dpkg-dev and file let cpack find its
+# dependencies, lintian checks the package; unzip opens the Windows archive and python3-yaml reads
+# the winget manifests in the release checks; faketime sets the clock of a screenshot.
 set -euo pipefail
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -19,5 +20,5 @@ $sudo apt-get install -y -qq --no-install-recommends \
   clang libclang-rt-14-dev \
   xvfb xauth imagemagick xdotool fonts-wqy-zenhei faketime \
   sox libsox-fmt-mp3 gstreamer1.0-plugins-base gstreamer1.0-plugins-good \
-  help2man dpkg-dev file unzip \
+  man-db dpkg-dev file lintian unzip python3-yaml \
   >/dev/null

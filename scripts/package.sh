@@ -4,6 +4,8 @@
 #                                     the licence and the licence texts of every library linked in
 #   dist/tempoline_VERSION_amd64.deb  tempo and tempoline-web for Debian, their manual pages, and
 #                                     tempoline-web as a systemd service
+#   dist/winget/                      the winget manifests of the zip (packaging/winget/ with the
+#                                     version, the date and the zip's SHA-256 filled in)
 #
 #   scripts/package.sh           builds both
 #   scripts/package.sh --check   builds both, then checks them as a user and CI would:
@@ -11,8 +13,10 @@
 #       with Chinese and blanks), give a byte-identical archive;
 #     - the archive unzipped into a folder whose path has Chinese and blanks, under a fresh Wine
 #       prefix: tempo.exe day 2024-02-10 answers, Tempoline.exe opens its window;
+#     - the winget manifests hold what winget wants and the zip's hash (tests/winget_test.py);
+#     - lintian finds no error and no warning in the Debian package;
 #     - the Debian package installs with dpkg -i (as root), tempo day 2024-02-10 and
-#       tempoline-web --help run from it, and it is purged again.
+#       tempoline-web --help run from it, man tempo shows its Chinese, and it is purged again.
 #
 # The archive is made from the committed tree (git archive HEAD), so that it is exactly a commit:
 # the programs are linked without a time stamp (-Wl,--no-insert-timestamp) and without the paths of
@@ -90,9 +94,20 @@ echo "== the Windows archive of $commit"
 build_archive "$work/first" "dist/$zip_name"
 unzip -l "dist/$zip_name"
 
+echo "== the winget manifests"
+sha256=$(sha256sum "dist/$zip_name" | cut -d" " -f1 | tr a-f A-F)
+release_date=$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y-%m-%d)
+rm -rf dist/winget
+mkdir -p dist/winget
+for manifest in packaging/winget/*.yaml; do
+  sed -e "s/@VERSION@/$version/g" -e "s/@SHA256@/$sha256/g" -e "s/@DATE@/$release_date/g" "$manifest" \
+    >"dist/winget/$(basename "$manifest")"
+done
+ls dist/winget
+
 echo "== the Debian package"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build --target tempo tempoline-web man_pages -j "$jobs"
+cmake --build build --target tempo tempoline-web man_pages package_changelog -j "$jobs"
 rm -rf build/cpack
 (cd build && cpack -G DEB -B "$root/build/cpack" >/dev/null)
 deb=tempoline_${version}_$(dpkg --print-architecture).deb
@@ -103,6 +118,14 @@ if ! $check; then
   echo "== dist/$zip_name and dist/$deb"
   exit 0
 fi
+
+echo "== the winget manifests against the zip"
+python3 tests/winget_test.py dist "$version"
+
+echo "== lintian"
+# Every tag is shown (information included); an error or a warning fails the check.
+lintian --info --display-info --fail-on error,warning "dist/$deb"
+echo "lintian: no error, no warning"
 
 echo "== reproducible: the same commit built again elsewhere gives the same archive"
 build_archive "$work/第二 份" "$work/second.zip"
@@ -151,6 +174,8 @@ echo "$day"
 grep -q "正月初一" <<<"$day" || { echo "the installed tempo day 2024-02-10 did not answer" >&2; exit 1; }
 /usr/bin/tempoline-web --help >/dev/null
 test -f /usr/share/man/man1/tempo.1.gz && test -f /usr/share/man/man1/tempoline-web.1.gz
+LC_ALL=C.UTF-8 MANPAGER=cat man tempo | grep -q "妈妈生日" || { echo "man tempo does not show its Chinese" >&2; exit 1; }
+test -f /usr/share/doc/tempoline/changelog.gz
 getent passwd tempoline-web >/dev/null
 grep -q '^TEMPOLINE_WEB_PORT=' /etc/default/tempoline-web
 systemd-analyze verify /usr/lib/systemd/system/tempoline-web.service 2>&1 | grep -v "man tempoline-web" || true

@@ -169,6 +169,12 @@ printf '[ti:月亮代表我的心]\r\n[00:00.50]你问我爱你有多深 我爱�
 moon="Z:${audio//\//\\}\\月亮.wav|$songs"
 shot music-player-utf8-karaoke 橙鹿音乐 /A "clickscreen:50,84" "HistoryAudioList=$moon" ShowLyricWindowFlag=2
 shot music-player-utf8-double-karaoke 橙鹿音乐 /A "clickscreen:50,84;78,57;40,133" "HistoryAudioList=$moon" ShowLyricWindowFlag=3
+# Four songs in the play list, shown: every row whole at every DPI. Then playing with the scrolling
+# lyric window, which stands beside the player and leaves its list free.
+sox -q -n -r 44100 -c 2 "$audio/星空.wav" synth 20 sine 587 vol 0.3
+four="${songs}Z:${audio//\//\\}\\月亮.wav|Z:${audio//\//\\}\\星空.wav|"
+shot music-player-four-songs 橙鹿音乐 /A "click:78,57" "HistoryAudioList=$four"
+shot music-player-beside-list 橙鹿音乐 /A "clickscreen:78,57;50,84" "HistoryAudioList=$four" ShowLyricWindowFlag=1
 
 # The weather viewer filled from tempoline-web's demonstration forecast for 上海 市区, and the help
 # window naming the newer version the service offers.

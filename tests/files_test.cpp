@@ -563,6 +563,31 @@ TEST_P(FilesTest, LyricFilesReadAndWritten) {
     lyric.path = In("missing/song.lrc");
     EXPECT_FALSE(music::WriteLyricFile(lyric, 60000));
     EXPECT_FALSE(music::SaveOffsetToFile(lyric));
+    EXPECT_EQ(lyric.notice, "");
+}
+
+TEST_P(FilesTest, ALyricFileNotReadSaysWhy) {
+    // One byte within the limit is read; one byte over it is not, and the lyric says so.
+    const std::string song = In("big.mp3"), lrc = In("big.lrc");
+    const std::string line = "[00:01.00]a\r\n";
+    std::string text(music::kMaxLyricFileBytes - line.size(), ' ');
+    ASSERT_TRUE(ReplaceFileContents(lrc, line + text));
+    music::Lyric lyric = music::LoadLyricFile(song, "", Exists, 60000);
+    EXPECT_TRUE(lyric.loaded);
+    EXPECT_EQ(lyric.notice, "");
+    ASSERT_TRUE(ReplaceFileContents(lrc, line + text + " "));
+    lyric = music::LoadLyricFile(song, "", Exists, 60000);
+    EXPECT_FALSE(lyric.loaded);
+    EXPECT_EQ(lyric.notice, "歌词文件超过1MB，没有读入：big.lrc");
+    // A song too short for lyrics has no notice either: it takes none.
+    EXPECT_EQ(music::LoadLyricFile(song, "", Exists, 9000).notice, "");
+    std::string contents;
+    bool too_large = false;
+    EXPECT_FALSE(platform::ReadWholeFile(lrc, contents, music::kMaxLyricFileBytes, platform::FileKind::kAny, &too_large));
+    EXPECT_TRUE(too_large);
+    EXPECT_FALSE(platform::ReadWholeFile(In("none.lrc"), contents, 10, platform::FileKind::kAny, &too_large));
+    EXPECT_FALSE(too_large);
+    EXPECT_EQ(music::UnreadLyricNotice("C:\\歌\\癧.lrc", false), "歌词文件无法读出：癧.lrc");
 }
 
 INSTANTIATE_TEST_SUITE_P(Temporaries, FilesTest, testing::Values(true, false),

@@ -118,9 +118,17 @@ TEST(Holidays, NamesAsUsersReadThem) {
         {2008, 10, 1, "国庆节"},  // “十一”
         {2009, 5, 1, "劳动节"},  {2012, 9, 30, "中秋节"}, {2012, 10, 1, "国庆节"}, {2012, 9, 29, "中秋节"},
         {2015, 9, 3, "抗日战争暨世界反法西斯战争胜利70周年纪念日"}, {2024, 6, 8, "端午节"}, {2026, 2, 14, "春节"},
+        // Make-up days of the joint 中秋节、国庆节, named for the days off next to them: in 2025,
+        // 2020, 2017 and 2009 every day off lay in October.
+        {2025, 9, 28, "国庆节"}, {2020, 9, 27, "国庆节"}, {2017, 9, 30, "国庆节"}, {2009, 9, 27, "国庆节"},
+        {2023, 10, 7, "国庆节"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(holidays.MarkOf(DateToDayNumber(c.year, c.month, c.day)).name, c.name) << c.year << "-" << c.month;
+    // Every make-up day has the name of the span it is listed with.
+    for (const int year : calendar::BuiltInHolidays().years)
+        for (const calendar::HolidaySpan& s : holidays.SpansOf(year))
+            for (const DayNumber w : s.work_days) EXPECT_EQ(holidays.MarkOf(w).name, s.name) << year << " " << w;
     // The built-in table reads the published file as a fetched one would be read: the two
     // normalisations (the generator's and the program's) agree.
     std::ifstream file(std::string(TEMPO_DATA_DIR) + "/cn_public_holidays_2007_2026.tsv", std::ios::binary);

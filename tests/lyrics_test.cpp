@@ -182,8 +182,6 @@ TEST(Lyrics, WindowGeometry) {
         EXPECT_EQ(v.x, p.drawn_at) << p.x;
     }
     const std::pair<int, int> numbers[] = {
-        {LyricWindowTop(100, 220, 768), 100}, {LyricWindowTop(448, 220, 768), 448},
-        {LyricWindowTop(449, 220, 768), 448}, {LyricWindowTop(-1, 76, 768), 592},
         {ListLeft(340, 30), 20},              {ListLeft(760, 100), -120},
     };
     for (const auto& [value, expected] : numbers) EXPECT_EQ(value, expected);
@@ -200,7 +198,8 @@ TEST(Lyrics, ScrollingAndSinging) {
         {0, 12345, 96, 2, 8},     // 4.69 pixels scrolled; 2345 / 10000 of 36 sung
         {0, 15000, 90, 2, 18},    {500, 15500, 90, 2, 18},  {0, 20000, 80, 2, 36},
         {0, 25000, 70, 3, 90},    // the empty middle line sings its five dots
-        {0, 35000, 40, 4, 27},    // the last line stands 20 on and ends with the song
+        {0, 35000, 60, 4, 27},    // the last line stands in the band and ends with the song
+        {0, 39990, 60, 4, 53},
         {0, 40000, -120, 4, 54},
     };
     for (const auto& c : cases) {
@@ -253,6 +252,12 @@ TEST(Lyrics, OffsetSavedIntoTheText) {
         // "癧" ends in the byte of "[", which opens no tag
         {"[00:01.00]癧offset:1]", 300, "[offset:300]\r\n[00:01.00]癧offset:1]"},
         {"a", 10100, "a"},
+        // the new line ends as the file's lines do
+        {"[ti:x]\n[00:01.00]a\n", 500, "[offset:500]\n[ti:x]\n[00:01.00]a\n"},
+        {"[ti:x]\r[00:01.00]a\r", 500, "[offset:500]\r\n[ti:x]\r[00:01.00]a\r"},  // a CR alone ends no line
+        {"[ti:x]\r\n[00:01.00]a\n", 500, "[offset:500]\r\n[ti:x]\r\n[00:01.00]a\n"},
+        {"[ti:x]\n[00:01.00]a\r\n", 500, "[offset:500]\n[ti:x]\n[00:01.00]a\r\n"},
+        {"[00:01.00]a", -100, "[offset:-100]\r\n[00:01.00]a"},
     };
     for (const auto& c : cases) EXPECT_EQ(WithOffsetTag(c.text, c.offset), c.saved) << c.text;
 }
@@ -422,11 +427,11 @@ TEST(LyricEncoding, TheOffsetSavedChangesOnlyItsTagInTheFilesOwnEncoding) {
     const std::u16string with16 = u"[ti:한국어]\r\n[offset:100]\r\n[00:01.00]안녕 🎵 你好\r\n";
     const std::u16string edited16 = u"[ti:한국어]\r\n[offset:-1500]\r\n[00:01.00]안녕 🎵 你好\r\n";
     const std::u16string without16 = u"[00:01.00]안녕 🎵 你好\n";
-    const std::u16string added16 = u"[offset:-1500]\r\n[00:01.00]안녕 🎵 你好\n";
+    const std::u16string added16 = u"[offset:-1500]\n[00:01.00]안녕 🎵 你好\n";
     const std::string with8 = U8(u8"[ti:한국어]\r\n[offset:100]\r\n[00:01.00]안녕 🎵 你好\r\n");
     const std::string edited8 = U8(u8"[ti:한국어]\r\n[offset:-1500]\r\n[00:01.00]안녕 🎵 你好\r\n");
     const std::string without8 = U8(u8"[00:01.00]안녕 🎵 你好\n");
-    const std::string added8 = U8(u8"[offset:-1500]\r\n[00:01.00]안녕 🎵 你好\n");
+    const std::string added8 = U8(u8"[offset:-1500]\n[00:01.00]안녕 🎵 你好\n");
     const std::pair<std::string, std::string> cases[] = {
         {with8, edited8},
         {without8, added8},

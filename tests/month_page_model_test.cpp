@@ -266,7 +266,7 @@ TEST(MonthPagePanel, TheWholeTextLeavesEmptyPiecesOut) {
               "\n春节 国际气象节");
     const DayNumber worked = DateToDayNumber(2024, 2, 18);  // a Sunday worked after 春节
     EXPECT_EQ(DayPanelText(worked, beijing, {}).substr(DayPanelText(worked, beijing, {}).rfind('\n')),
-              "\n调休上班（班）");
+              "\n春节调休上班（班）");
     const DayNumber ordinary = DateToDayNumber(2024, 5, 7);
     EXPECT_EQ(DayPanelText(ordinary, beijing, {}), PanelLunarLine(ordinary, 0) + "\r\n" + PanelHijriLine(ordinary) +
                                                        "\r\n" + PanelSunTimesLine(ordinary, -116.38, 39.90));

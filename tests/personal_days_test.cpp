@@ -605,7 +605,15 @@ TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
     const PersonalDay r1{Kind::kReminder, 2025, 6, 1, "开会", ""}, r2{Kind::kReminder, 2025, 7, 1, "出差", ""};
     list.days.push_back({r1, {}, {}});
     list.days.push_back({r2, {}, {}});
-    EXPECT_TRUE(SavePersonalDays(r, list).Complete());
+    const SaveResult saved = SavePersonalDays(r, list);
+    EXPECT_TRUE(saved.Complete());
+    // What the save then says: what it wrote and deleted, and what it kept.
+    // (the deleted C takes the first new day, so nothing is deleted)
+    EXPECT_EQ(SavedNote(saved, list), "已保存：写入2个。列表中的3个提醒日都已存入注册表。\n"
+                                      "另有2个值无法在这里显示，已原样保留，不会改动：提醒日B、提醒日D。");
+    EXPECT_EQ(SavedNote(SavePersonalDays(r, list), list), "没有改动需要保存。列表中的3个提醒日都已存入注册表。\n"
+                                                          "另有2个值无法在这里显示，已原样保留，不会改动：提醒日B、提醒日D。");
+    EXPECT_EQ(SavedNote({0, 0, 1, 0, 0}, DayList{EditorMode::kCountdown, {}, {}, {}}), "已保存：删除1个。列表中没有倒计日。");
     auto after = Everything(r);
     const std::string slots = std::string(settings::SolarRemindedKey) + "\\";
     EXPECT_EQ(after.at(slots + "C").data, "AD06-01-2025" + Shown("开会"));

@@ -123,6 +123,42 @@ TEST(ScreenGeometry, AWindowIsKeptWholeOnTheWorkAreaOfItsMonitor) {
     EXPECT_EQ(win::KeptOnMonitors({}, Box{-5, -5, 5, 5}), (Box{-5, -5, 5, 5}));
 }
 
+TEST(ScreenGeometry, AWindowBesideAnotherStandsWholeAndClearOfIt) {
+    const Box screen{0, 0, 1024, 768};
+    const std::optional<int> none;
+    const struct {
+        Box anchor;
+        Extent size;
+        Box work;
+        std::optional<int> top;
+        Box placed;
+    } cases[] = {
+        // the player with its list, centred on the screen: the lyric list 8 pixels below it
+        {{376, 259, 649, 509}, {600, 220}, screen, none, {213, 517, 813, 737}},
+        // near the bottom: above it; at the left edge: moved onto the screen
+        {{376, 600, 649, 700}, {600, 220}, screen, none, {213, 372, 813, 592}},
+        {{0, 100, 273, 200}, {600, 220}, screen, none, {0, 208, 600, 428}},
+        // as tall as the screen: to its right, else to its left
+        {{100, 0, 373, 768}, {300, 220}, screen, none, {381, 274, 681, 494}},
+        {{700, 0, 973, 768}, {300, 220}, screen, none, {392, 274, 692, 494}},
+        // the stored top, where the window stands whole and clear of the player
+        {{376, 334, 649, 434}, {256, 76}, screen, 592, {384, 592, 640, 668}},
+        {{376, 334, 649, 434}, {256, 76}, screen, 400, {384, 442, 640, 518}},     // over the player
+        {{376, 334, 649, 434}, {256, 76}, screen, 100000, {384, 442, 640, 518}},  // a monitor gone
+        {{376, 334, 649, 434}, {256, 76}, screen, 700, {384, 442, 640, 518}},     // not whole
+        // a second monitor's work area
+        {{2000, 900, 2273, 1000}, {256, 76}, Box{1920, 0, 4480, 1400}, none, {2008, 1008, 2264, 1084}},
+        // no room on any side: on the side with the most, whole on the work area
+        {{0, 0, 400, 280}, {300, 100}, Box{0, 0, 400, 300}, none, {50, 200, 350, 300}},
+    };
+    for (const auto& c : cases) {
+        const Box placed = win::PlaceBeside(c.anchor, c.size, c.work, c.top, 8);
+        EXPECT_EQ(placed, c.placed) << c.anchor.left << "," << c.anchor.top << " " << placed.left << "," << placed.top;
+        EXPECT_EQ(placed.Width(), c.size.width);
+        EXPECT_EQ(placed.Height(), c.size.height);
+    }
+}
+
 TEST(ScreenGeometry, APageOpensAtItsStoredCentreOnItsMonitorAtThatMonitorsSize) {
     std::vector<int> asked;
     const auto size_at = [&asked](int dpi) {

@@ -157,7 +157,8 @@ def sun_events(date, lon, lat, zone):
         return (v % 1.0) * 86400
 
     h1, h2 = hour_angle(-50 / 60), hour_angle(-6.0)
-    out = {"transit": "00:00:00" if h1 == 180 else clock(zone / 24 + (180 - k) / 360)}
+    # The Sun crosses the meridian every day, below the horizon in the polar night.
+    out = {"transit": clock(zone / 24 + (180 - k) / 360)}
     for name, h, start, end, length in (("day", h1, "sunrise", "sunset", "day_length"),
                                         ("twilight", h2, "dawn", "dusk", "twilight_length")):
         if h == -180:
@@ -183,7 +184,8 @@ class AgainstIndependentComputations(unittest.TestCase):
         # night (no civil dusk), Svalbard in polar day and polar night.
         places = [("2024-06-21", -116.38, 39.90, 8), ("2024-03-15", 74.006, 40.713, -5),
                   ("2024-12-25", -151.21, -33.87, 10), ("2024-09-22", 78.47, -0.18, -5),
-                  ("2024-06-21", 21.94, 64.15, 0), ("2024-06-21", -15.6, 78.2, 1), ("2024-12-21", -15.6, 78.2, 1)]
+                  ("2024-06-21", 21.94, 64.15, 0), ("2024-06-21", -15.6, 78.2, 1), ("2024-12-21", -15.6, 78.2, 1),
+                  ("2024-12-21", -116.38, 89.9, 8), ("2024-06-21", 0.0, -90.0, 0)]
         for date, lon, lat, zone in places:
             got = ok_json("sun-times", date, "--lon", str(lon), "--lat", str(lat), "--zone", str(zone))
             expected = sun_events(datetime.date.fromisoformat(date), lon, lat, zone)
@@ -441,6 +443,9 @@ class OneWayOfRefusing(unittest.TestCase):
         # a blank name, like a blank birthday title
         (("ics", "--from", "2024", "--terms", "--name", "   "), "ics", "--name", "'   ' cannot name the calendar: the title is blank"),
         (("ics", "--from", "2024", "--lunar-birthday", "08-15:  "), "ics", "--lunar-birthday", "title after ':' is empty"),
+        # the version alone
+        (("--version", "extra"), "", None, "--version takes nothing else: 'extra'"),
+        (("--json", "--version"), "", None, "--version takes nothing else: '--json'"),
         # what was typed is quoted escaped, at most its first 60 characters
         (("day", "\x1b[2J" + "长" * 200), "day", "DATE", "'\\x1b[2J" + "长" * 56 + "'... is not a date"),
         # C1 controls too (U+0080..U+009F; U+009B is a terminal's CSI), and NEL (U+0085)
@@ -779,6 +784,14 @@ class Holidays(unittest.TestCase):
         self.assertIsNone(ok_json("day", "2024-06-07")["holiday"])
         self.assertIsNone(ok_json("day", "2020-02-03")["holiday"])  # a Monday listed as worked changes nothing
         self.assertIn("节假日　端午节假期（休）", run("day", "2024-06-10")[1])
+        # A make-up day is named for the days off it is worked for, as `tempo holidays` lists it.
+        self.assertIn("节假日　国庆节调休上班（班）", run("day", "2025-09-28")[1])
+        self.assertIn("国庆节：10月1日至10月8日放假，共8天；9月28日（星期日）、10月11日（星期六）上班",
+                      run("holidays", "2025")[1])
+        for year in range(2007, 2027):
+            for h in ok_json("holidays", str(year))["holidays"]:
+                for day in h["work_days"]:
+                    self.assertEqual(ok_json("day", day)["holiday"], {"kind": "班", "name": h["name"]}, day)
         for date, days, expected in [("2026-02-13", "1", "2026-02-14"), ("2026-02-13", "2", "2026-02-24"),
                                      ("02-24-2026", "-2", "2026-02-13"), ("2020-01-23", "1", "2020-02-03"),
                                      ("2026-09-30", "1", "2026-10-08"), ("2026-05-08", "0", "2026-05-08")]:

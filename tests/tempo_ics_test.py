@@ -116,6 +116,18 @@ def read_with_icalendar(data):
     return cal, events
 
 
+def assert_folded(test, data):
+    """Every physical line ends in CR LF and holds at most 75 octets before it, no bare CR or LF, and
+    is whole UTF-8 (a fold never splits a character); a continuation starts with one blank."""
+    test.assertTrue(data.endswith(b"\r\n"))
+    lines = data[:-2].split(b"\r\n")
+    for line in lines:
+        test.assertLessEqual(len(line), 75, line)
+        test.assertNotIn(b"\r", line)
+        test.assertNotIn(b"\n", line)
+        line.decode("utf-8")  # a character cut by a fold raises here
+
+
 class Ics:
     """One run of tempo ics, read by both parsers, which must agree on every event."""
 
@@ -341,15 +353,17 @@ class Birthdays(unittest.TestCase):
         with tempfile.TemporaryDirectory() as d:
             path = os.path.join(d, "family.txt")
             # Blanks and tabs around every separator: after the kind, around "=" and ":".
+            # "#" after a blank or a tab starts a comment; within a word it is the title's.
             with open(path, "wb") as f:
-                f.write("\ufeff# 家人\r\n\tlunar-birthday\t 08-15 :\t妈妈生日 \r\n\r\n--solar-birthday = 05-04\t: 爸爸生日\n"
-                        .encode("utf-8"))
+                f.write("\ufeff# 家人\r\n\tlunar-birthday\t 08-15 :\t妈妈生日 # 农历\r\n\r\n--solar-birthday = 05-04\t: "
+                        "爸爸生日\t#公历\n  # 注释\nsolar-birthday 06-01:C#组聚会\n".encode("utf-8"))
             out = os.path.join(d, "family.ics")
             ics = Ics(self, "--from", "2024", "--birthdays", path, "--output", out)
             self.assertEqual(ics.data, tempo("--from", "2024", "--lunar-birthday", "08-15:妈妈生日",
-                                             "--solar-birthday", "05-04:爸爸生日")[1])
+                                             "--solar-birthday", "05-04:爸爸生日", "--solar-birthday", "06-01:C#组聚会")[1])
             self.assertEqual([(e["summary"], e["start"]) for e in ics.events],
-                             [("爸爸生日", datetime.date(2024, 5, 4)), ("妈妈生日", datetime.date(2024, 9, 17))])
+                             [("爸爸生日", datetime.date(2024, 5, 4)), ("C#组聚会", datetime.date(2024, 6, 1)),
+                              ("妈妈生日", datetime.date(2024, 9, 17))])
 
 
 class TheFile(unittest.TestCase):
@@ -383,6 +397,26 @@ class TheFile(unittest.TestCase):
         of_2026 = {(e["uid"], e["summary"], e["start"]) for e in first.events if e["start"].year == 2026}
         self.assertEqual({(e["uid"], e["summary"], e["start"]) for e in alone.events}, of_2026)
 
+
+    def test_lines_of_every_length_around_the_folds_read_back_whole(self):
+        # SUMMARY:TITLE is 8 octets and the title: every length from 60 to 160 octets in ASCII, and
+        # Chinese titles (3 octets a character) after 0, 1 or 2 letters, so that a fold falls at every
+        # place within a character.
+        titles = ["x" * n for n in range(52, 153)]
+        titles += [("ab"[:lead] + "中文标题" * 12)[:lead + n] for lead in (0, 1, 2) for n in range(17, 51)]
+        args = ["--from", "2024"]
+        for i, title in enumerate(titles):
+            args += ["--solar-birthday", "%02d-%02d:%s" % (i % 12 + 1, i % 28 + 1, title)]
+        ics = Ics(self, *args)
+        assert_folded(self, ics.data)
+        # Both parsers read every title back whole (Ics checks that they agree), none ending in a CR.
+        self.assertEqual(sorted(e["summary"] for e in ics.events), sorted(titles))
+        # The descriptions of thirty years of holidays, terms and festivals: 9 of them are 74 octets.
+        ics = Ics(self, "--from", "2000", "--years", "31", "--holidays", "--terms", "--festivals")
+        assert_folded(self, ics.data)
+        self.assertFalse(any(e["description"].endswith("\r") or "\r" in e["summary"] for e in ics.events))
+        self.assertIn("2009年国庆节：10月1日至10月8日放假，共8天；9月27日（星期日）、10月10日（星期六）上班（国务院办公厅通知）",
+                      [e["description"] for e in ics.events])
 
     def test_a_calendar_name_with_separators_and_many_characters_reads_back_whole(self):
         for name in ["家,人;日历\\备份", "农历,生日;" * 12]:
@@ -471,13 +505,85 @@ class TheFile(unittest.TestCase):
         self.assertEqual(sorted(d.isoformat() for d in ics.on("上班（调休）")),
                          ["2026-01-04", "2026-02-14", "2026-02-28", "2026-05-09", "2026-09-20", "2026-10-10"])
         self.assertTrue(all(e["categories"] == ["节假日"] for e in ics.events))
-        # The 元旦 of 2024 began in December 2023: it is an event of 2023's file, not of 2024's.
-        self.assertEqual(Ics(self, "--from", "2023", "--holidays").on("元旦（休）")[-1], datetime.date(2023, 12, 30))
-        self.assertEqual(Ics(self, "--from", "2024", "--holidays").on("元旦（休）"), [])
-        # Years the table lacks have no holidays, and tempo says so.
-        code, data, err = tempo("--from", "2026", "--years", "2", "--holidays")
+        # Years the table lacks have no holidays, and tempo says which, as runs of years.
+        code, data, err = tempo("--from", "2026", "--years", "20", "--holidays")
         self.assertEqual(code, 0)
-        self.assertIn("no holidays in 2027", err)
+        self.assertIn("no holidays in 2027..2045\n", err)
+
+    def test_every_day_off_and_worked_of_the_years_asked_is_in_the_file(self):
+        # The days from the published notices (data/), each 休 day with the weekend next to it up to
+        # a listed day, worked out here; 班 days count on a weekend only.
+        listed = {}
+        with open(os.path.join(DATA, "cn_public_holidays_2007_2026.tsv"), encoding="utf-8") as f:
+            for line in f:
+                if not line.startswith("#"):
+                    day, kind, _ = line.rstrip("\n").split("\t")
+                    listed[datetime.date.fromisoformat(day)] = kind
+        off = set()
+        for day, kind in listed.items():
+            if kind == "休":
+                off.add(day)
+                for step in (-1, 1):
+                    d = day + datetime.timedelta(days=step)
+                    while d.weekday() >= 5 and d not in listed:
+                        off.add(d)
+                        d += datetime.timedelta(days=step)
+        worked = {d for d, kind in listed.items() if kind == "班" and d.weekday() >= 5}
+        one_day = datetime.timedelta(days=1)
+        for year in range(2008, 2027):
+            ics = Ics(self, "--from", str(year), "--holidays")
+            spans = [(e["start"], e["end"]) for e in ics.events if e["summary"] != "上班（调休）"]
+            covered = set()
+            for first, end in spans:
+                covered |= {first + one_day * i for i in range((end - first).days)}
+                self.assertTrue(any(first + one_day * i in off for i in range((end - first).days)))
+            self.assertEqual({d for d in covered if d.year == year}, {d for d in off if d.year == year}, year)
+            self.assertEqual(set(ics.on("上班（调休）")), {d for d in worked if d.year == year}, year)
+        # Hand-checked: the 元旦 of 2017 (2016-12-31..2017-01-02), of 2023 (2022-12-31..2023-01-02) and
+        # of 2024 (2023-12-30..2024-01-01) in the files of 2017, 2023 and 2024; the files of 2017 and
+        # 2023 also hold the 元旦 of the next year, which begins on their 30 December. A file of both
+        # years has each once.
+        for args, expected in [(("--from", "2017"), [("2016-12-31", "2017-01-03"), ("2017-12-30", "2018-01-02")]),
+                               (("--from", "2023"), [("2022-12-31", "2023-01-03"), ("2023-12-30", "2024-01-02")]),
+                               (("--from", "2024"), [("2023-12-30", "2024-01-02")]),
+                               (("--from", "2023", "--years", "2"), [("2022-12-31", "2023-01-03"),
+                                                                     ("2023-12-30", "2024-01-02")])]:
+            ics = Ics(self, *args, "--holidays")
+            self.assertEqual([(e["start"].isoformat(), e["end"].isoformat()) for e in ics.events
+                              if e["summary"] == "元旦（休）"], expected, args)
+            uids = [e["uid"] for e in ics.events]
+            self.assertEqual(len(uids), len(set(uids)), args)
+        # The same event, whichever file it comes in: one UID.
+        self.assertEqual({e["uid"] for e in Ics(self, "--from", "2023", "--holidays").events if e["start"].year == 2023
+                          and e["summary"] == "元旦（休）" and e["start"].month == 12},
+                         {e["uid"] for e in Ics(self, "--from", "2024", "--holidays").events if e["summary"] == "元旦（休）"})
+
+    def test_a_make_up_day_has_the_name_it_has_everywhere(self):
+        # Worked for the days off next to it: 2025-09-28 before the 国庆节 days of 10-01..10-08 (no
+        # 中秋节 day off that year), 2012-09-29 before 中秋节 on 09-30.
+        for day, name in [("2025-09-28", "国庆节"), ("2020-09-27", "国庆节"), ("2017-09-30", "国庆节"),
+                          ("2009-09-27", "国庆节"), ("2012-09-29", "中秋节"), ("2023-10-07", "国庆节")]:
+            year = day[:4]
+            ics = Ics(self, "--from", year, "--holidays")
+            event = next(e for e in ics.events if e["start"] == datetime.date.fromisoformat(day))
+            self.assertEqual(event["summary"], "上班（调休）")
+            self.assertTrue(event["description"].startswith("%s年%s调休" % (year, name)), (day, event))
+            day_json = json.loads(subprocess.run([TEMPO, "day", day, "--json"], capture_output=True).stdout)
+            self.assertEqual(day_json["holiday"], {"kind": "班", "name": name}, day)
+            spans = json.loads(subprocess.run([TEMPO, "holidays", year, "--json"], capture_output=True).stdout)
+            self.assertEqual([h["name"] for h in spans["holidays"] if day in h["work_days"]], [name], day)
+
+    def test_a_range_without_any_event_is_refused(self):
+        with tempfile.TemporaryDirectory() as d:
+            out = os.path.join(d, "empty.ics")
+            for args in (["--from", "2030", "--holidays"], ["--from", "2040", "--years", "3", "--holidays", "--output", out]):
+                code, data, err = tempo(*args)
+                self.assertEqual((code, data), (2, b""), args)
+                self.assertIn("would hold no event: the public holiday table holds 2007..2026", err, args)
+                self.assertEqual(err.count("\n"), 1, err)
+            self.assertFalse(os.path.exists(out))
+        # One year of the table in the range is enough.
+        self.assertEqual(tempo("--from", "2026", "--years", "2", "--holidays")[0], 0)
 
     def test_the_first_and_the_last_year(self):
         for year in (1583, 2999):
@@ -638,6 +744,17 @@ class Subscription(unittest.TestCase):
             self.assertEqual(ics.on("春节（休）"), [datetime.date(2025, 1, 28), datetime.date(2026, 2, 15)])
             self.assertEqual(len(ics.on("妈妈生日")), 10)
             self.assertEqual(str(ics.cal["X-WR-CALNAME"]), "家")
+            # A range without any event has no calendar: 404 and the reason. The 元旦 that begins in
+            # December of the year before is in a subscription from 2024, as in tempo's file.
+            import urllib.error
+            with self.assertRaises(urllib.error.HTTPError) as refused:
+                urllib.request.urlopen("http://127.0.0.1:%d/calendar.ics?from=2030&years=3&holidays" % port, timeout=30)
+            self.assertEqual(refused.exception.code, 404)
+            self.assertIn("would hold no event", refused.exception.read().decode("utf-8"))
+            refused.exception.close()
+            with urllib.request.urlopen("http://127.0.0.1:%d/calendar.ics?from=2024&holidays" % port, timeout=30) as answer:
+                self.assertEqual(answer.read(), tempo("--from", "2024", "--holidays")[1])
+            self.assertEqual(Ics(self, "--from", "2024", "--holidays").on("元旦（休）"), [datetime.date(2023, 12, 30)])
         finally:
             server.terminate()
             server.wait(timeout=30)

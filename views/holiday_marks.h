@@ -11,7 +11,7 @@ namespace views {
 
 struct DayHoliday {
     std::string mark;  // "休", "班" or "" (GBK)
-    std::string text;  // "春节假期（休）", "调休上班（班）" or ""
+    std::string text;  // "春节假期（休）", "春节调休上班（班）" or ""
     bool off = false;  // a day off (drawn in red), else a working day (drawn dark)
 };
 

@@ -155,6 +155,8 @@ Service::Routed Service::Route(std::string_view method, std::string_view target)
         Page text;
         if (!ParseSubscription(QueryOfTarget(target), routed.calendar_request, routed.calendar_key, why)) {
             routed.reply = PlainReply(400, "400 " + why);
+        } else if (const std::string empty = cli::IcsEmptyReason(routed.calendar_request); !empty.empty()) {
+            routed.reply = PlainReply(404, "404 " + empty);  // a calendar file must hold an event
         } else if (calendars_->Kept(routed.calendar_key, text)) {
             routed.reply = CalendarReply(text);
         } else {

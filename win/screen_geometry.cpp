@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 
 namespace win {
@@ -110,6 +111,40 @@ Box KeptWithin(const Box& box, const Box& area) {
     const int left = std::max(area.left, std::min(box.left, area.right - width));
     const int top = std::max(area.top, std::min(box.top, area.bottom - height));
     return {left, top, left + width, top + height};
+}
+
+Box PlaceBeside(const Box& anchor, Extent size, const Box& work, std::optional<int> preferred_top, int gap) {
+    const auto inside = [&](const Box& b) {
+        return b.left >= work.left && b.top >= work.top && b.right <= work.right && b.bottom <= work.bottom;
+    };
+    const auto clear = [&](const Box& b) {
+        return b.right <= anchor.left || b.left >= anchor.right || b.bottom <= anchor.top || b.top >= anchor.bottom;
+    };
+    const auto at = [&](int left, int top) { return Box{left, top, left + size.width, top + size.height}; };
+    const int across = anchor.left + (anchor.Width() - size.width) / 2;
+    const int along = anchor.top + (anchor.Height() - size.height) / 2;
+    if (preferred_top) {
+        const Box preferred = KeptWithin(at(across, *preferred_top), Box{work.left, *preferred_top, work.right,
+                                                                          *preferred_top + size.height});
+        if (inside(preferred) && clear(preferred)) return preferred;
+    }
+    // Below, above, right, left: each kept within the work area the other way, and taken when it
+    // then lies whole on it.
+    const Box sides[] = {at(across, anchor.bottom + gap), at(across, anchor.top - gap - size.height),
+                         at(anchor.right + gap, along), at(anchor.left - gap - size.width, along)};
+    const Box spans[] = {{work.left, sides[0].top, work.right, sides[0].bottom},
+                         {work.left, sides[1].top, work.right, sides[1].bottom},
+                         {sides[2].left, work.top, sides[2].right, work.bottom},
+                         {sides[3].left, work.top, sides[3].right, work.bottom}};
+    for (int i = 0; i < 4; ++i) {
+        const Box placed = KeptWithin(sides[i], spans[i]);
+        if (inside(placed)) return placed;
+    }
+    // No room anywhere: the side with the most room, the window moved onto the work area.
+    const int room[] = {work.bottom - anchor.bottom, anchor.top - work.top, work.right - anchor.right,
+                        anchor.left - work.left};
+    const int best = static_cast<int>(std::max_element(std::begin(room), std::end(room)) - std::begin(room));
+    return KeptWithin(sides[best], work);
 }
 
 Box KeptOnMonitors(const std::vector<Monitor>& monitors, const Box& box) {

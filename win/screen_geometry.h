@@ -86,6 +86,14 @@ Box KeptWithin(const Box& box, const Box& area);
 // The box moved whole onto the work area of the monitor that holds most of it (or the nearest).
 Box KeptOnMonitors(const std::vector<Monitor>& monitors, const Box& box);
 
+// Where a window of `size` goes that belongs beside another (the lyric window beside its player):
+// wholly on the work area `work`, never over `anchor` where the work area leaves room. At the
+// preferred top, when given, if the window stands there whole and clear of the anchor; otherwise
+// `gap` pixels below the anchor, else above it, else to its right, else to its left; centred on the
+// anchor across (along, at its sides). When no side has room, on the side with the most, moved whole
+// onto the work area.
+Box PlaceBeside(const Box& anchor, Extent size, const Box& work, std::optional<int> preferred_top, int gap);
+
 // Where a window goes that is to stand with its centre at a stored screen point, or centred on the
 // primary monitor's work area when none is stored: on the monitor whose area holds the point (the
 // nearest one when none does, as when the monitor it was on is gone), at the size `size_at` gives

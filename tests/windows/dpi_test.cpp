@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -328,11 +330,12 @@ TEST_F(DpiPlayerTest, ButtonsBarsAndImagesAnswerAtTheirScaledPlaces) {
         ASSERT_NE(lyric, nullptr) << dpi;
         EXPECT_EQ(ClientSize(lyric).cx, Scaled(18 * 12 + 40, DisplayDpi())) << dpi;
         EXPECT_EQ(ClientSize(lyric).cy, Scaled(76, DisplayDpi())) << dpi;
-        // Not placed before, or placed off the screen: centred, 100 pixels above the screen's bottom.
-        RECT placed;
+        // Not placed before, or placed off the screen: 8 pixels below the player, centred on it.
+        RECT placed, beside;
         GetWindowRect(lyric, &placed);
-        EXPECT_NEAR(placed.bottom + Scaled(100, DisplayDpi()), GetSystemMetrics(SM_CYSCREEN), 1) << dpi;
-        EXPECT_NEAR(placed.left + placed.right, GetSystemMetrics(SM_CXSCREEN), 1) << dpi;
+        GetWindowRect(player_, &beside);
+        EXPECT_EQ(placed.top, beside.bottom + Scaled(8, DisplayDpi())) << dpi;
+        EXPECT_NEAR(placed.left + placed.right, beside.left + beside.right, 1) << dpi;
         EXPECT_EQ(top_, placed.top) << dpi;
         COLORREF key = 0;
         BYTE alpha = 0;
@@ -351,6 +354,73 @@ TEST_F(DpiPlayerTest, ButtonsBarsAndImagesAnswerAtTheirScaledPlaces) {
     // × closes the player.
     ClickAt(CentreOf(music::ButtonRect(music::kExitButton), OtherDpi()));
     EXPECT_FALSE(IsWindow(player_));
+}
+
+// The play list drawn into a bitmap of its client area (WM_PRINTCLIENT draws as WM_PAINT does, the
+// rows through the player's WM_DRAWITEM): how many pixels of each row band of `height` pixels, and
+// below the last of `rows`, are not the list's background.
+std::vector<int> InkOfRows(HWND list, int rows, int height) {
+    RECT client;
+    GetClientRect(list, &client);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
+    SendMessageW(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    const std::uint32_t background = (GetRValue(window) << 16) | (GetGValue(window) << 8) | GetBValue(window);
+    std::vector<int> ink(static_cast<size_t>(rows) + 1, 0);
+    const auto* pixel = static_cast<const std::uint32_t*>(bits);
+    for (int y = 0; y < client.bottom; ++y)
+        for (int x = 0; x < client.right; ++x)
+            if ((pixel[y * client.right + x] & 0xFFFFFF) != background) ++ink[static_cast<size_t>(std::min(y / height, rows))];
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return ink;
+}
+
+// The play list at the display's DPI and at others (144 and 192 among them in every run): its rows
+// as high as the DPI asks (16 pixels at 96 DPI), each name drawn whole within its own row. (Its
+// rows were once drawn at their place scaled a second time: at 144 DPI each row covered most of the
+// name above it, and the 2nd and 3rd of four showed as faint dots.)
+TEST_F(DpiPlayerTest, PlayListRowsAreWholeAtTheHeightOfEveryDpi) {
+    DestroyWindow(player_);
+    history_.clear();
+    for (const char* name : {"一号歌", "二号歌", "三号歌", "四号歌"}) {
+        const std::string song = folder_ + "tempoline-" + name + ".wav";
+        ASSERT_TRUE(CopyFileW(text::GbkToWide(song_).c_str(), text::GbkToWide(song).c_str(), FALSE));
+        history_ += song + "|";
+    }
+    player_ = music::OpenPlayer(owner_, context_);
+    ASSERT_NE(player_, nullptr);
+    Pump();
+    ClickAt(CentreOf(music::ImageRect(2), DisplayDpi()));  // the list shows
+    HWND list = GetDlgItem(player_, music::kPlayListId);
+    ASSERT_TRUE(IsWindowVisible(list));
+    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 4);
+    for (const int dpi : {DisplayDpi(), OtherDpi(), 192, 144, DisplayDpi()}) {
+        ChangeDpi(player_, dpi);
+        const int height = Scaled(16, dpi);
+        EXPECT_EQ(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), height) << dpi;
+        SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);  // every row in the same colours
+        const std::vector<int> ink = InkOfRows(list, 4, height);
+        const int most = *std::max_element(ink.begin(), ink.begin() + 4);
+        EXPECT_GT(most, 2 * height) << dpi;
+        for (int row = 0; row < 4; ++row)
+            EXPECT_GT(ink[static_cast<size_t>(row)], most * 6 / 10) << dpi << ": row " << row + 1;
+        EXPECT_EQ(ink[4], 0) << dpi << ": drawn below the rows";
+    }
+    for (const char* name : {"一号歌", "二号歌", "三号歌", "四号歌"})
+        DeleteFileW(text::GbkToWide(folder_ + "tempoline-" + name + ".wav").c_str());
 }
 
 class DpiPlacementTest : public test::CalendarTest {};

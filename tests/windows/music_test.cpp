@@ -3,6 +3,7 @@
 // are broken, and the player as the program opens it (menu, hotkey, /A, shortcut).
 #include <windows.h>
 
+#include <commctrl.h>
 #include <psapi.h>
 #include <shlobj.h>
 
@@ -590,6 +591,126 @@ TEST_F(MusicTest, TheListCommandsActOnTheSelectionWhileASongPlays) {
     // Through all of it, t03 played on.
     EXPECT_EQ(P().play_state(), kPlaying);
     EXPECT_GT(P().position_ms(), 1500);
+    // 删除 of the last entry: the entry now last is chosen, so 删除 goes on upward.
+    select(3);
+    Wait(300);
+    Command(window_, kListRemove);
+    EXPECT_EQ(P().list().entries, entries({4, 5, 2}));
+    EXPECT_EQ(selected(), 2);
+    Command(window_, kListRemove);
+    EXPECT_EQ(P().list().entries, entries({4, 5}));
+    EXPECT_EQ(selected(), 1);
+    // 删除 of the first: the entry now in its place; of the only one: none.
+    select(0);
+    Wait(300);
+    Command(window_, kListRemove);
+    EXPECT_EQ(P().list().entries, entries({5}));
+    EXPECT_EQ(selected(), 0);
+    Command(window_, kListRemove);
+    EXPECT_EQ(P().list().entries, entries({}));
+    EXPECT_EQ(selected(), -1);
+}
+
+// The text of the player's lyric tooltip (the one above the player), "" when it does not show.
+std::string LyricTooltipOf(HWND player) {
+    struct Found {
+        HWND player;
+        std::string text;
+    } found{player, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM data) -> BOOL {
+            auto* f = reinterpret_cast<Found*>(data);
+            wchar_t name[32] = {};
+            GetClassNameW(w, name, 32);
+            if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0 || GetWindow(w, GW_OWNER) != f->player || !IsWindowVisible(w))
+                return TRUE;
+            wchar_t text[512] = {};
+            TTTOOLINFOW info{};
+            info.cbSize = sizeof info;
+            info.hwnd = f->player;
+            info.uId = 1;
+            info.lpszText = text;
+            SendMessageW(w, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&info));
+            if (text[0]) f->text = text::WideToGbk(text);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found.text;
+}
+
+// A lyric file of LF lines takes its offset on a line of its own kind; one over 1 MiB is not read,
+// and the player says so where the lyrics would show.
+TEST_F(MusicTest, ALyricOfLfLinesKeepsThemAndOneTooLargeIsSaidSo) {
+    style_ = 2;  // 卡拉ＯＫ
+    const std::string song = Copy("tone15.wav", "lf.wav");
+    const std::string lrc = "[ti:lf]\n[00:01.00]第一行\n[00:05.00]第二行\n";
+    const std::string lrc_path = Made("lf.lrc", lrc);
+    ASSERT_NE(Open(), nullptr);
+    Drop(window_, {song});
+    ASSERT_TRUE(LyricOf(window_)->loaded);
+    Command(window_, kLyricLater);
+    Command(window_, kLyricOffsetSave);
+    EXPECT_EQ(ReadFile(lrc_path), "[offset:500]\n" + lrc);
+    EXPECT_EQ(LyricTooltipOf(window_), "");
+
+    const std::string big = Copy("tone15.wav", "big.wav");
+    Made("big.lrc", "[00:01.00]" + std::string(1u << 20, 'x') + "\r\n");
+    for (const std::int16_t style : {2, 0, 1}) {
+        style_ = style;
+        Drop(window_, {big});
+        EXPECT_FALSE(LyricOf(window_)->loaded) << style;
+        EXPECT_EQ(LyricWindowOf(window_), nullptr) << style;
+        EXPECT_EQ(LyricTooltipOf(window_), "歌词文件超过1MB，没有读入：big.lrc") << style;
+    }
+    // The next song with its lyric: the notice goes.
+    Drop(window_, {song});
+    EXPECT_TRUE(LyricOf(window_)->loaded);
+    EXPECT_EQ(LyricTooltipOf(window_), "");
+}
+
+// The scrolling lyric window beside the player, clear of it and of its play list, on its monitor
+// and whole; at a stored top clear of the player it stays there.
+TEST_F(MusicTest, TheLyricWindowStandsBesideThePlayerAndItsList) {
+    style_ = 1;  // 滚动列表
+    const std::string song = Copy("tone15.wav", "beside.wav");
+    Made("beside.lrc", "[00:01.00]第一行\r\n[00:05.00]第二行\r\n");
+    ASSERT_NE(Open(), nullptr);
+    const RECT image = ImageRect(2);
+    ClickAt(window_, image.left + 2, image.top + 2);  // the list shows
+    ASSERT_TRUE(IsWindowVisible(GetDlgItem(window_, kPlayListId)));
+    RECT screen;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &screen, 0);
+    for (const std::int32_t stored : {-1, 100000, 0}) {
+        top_ = stored;
+        Drop(window_, {song});
+        HWND lyric_window = LyricWindowOf(window_);
+        ASSERT_NE(lyric_window, nullptr);
+        RECT lyric, player, both;
+        GetWindowRect(lyric_window, &lyric);
+        GetWindowRect(window_, &player);
+        EXPECT_FALSE(IntersectRect(&both, &lyric, &player)) << stored;
+        EXPECT_TRUE(lyric.left >= screen.left && lyric.top >= screen.top && lyric.right <= screen.right &&
+                    lyric.bottom <= screen.bottom)
+            << stored;
+        EXPECT_EQ(MonitorFromWindow(lyric_window, MONITOR_DEFAULTTONULL), MonitorFromWindow(window_, MONITOR_DEFAULTTONULL));
+        EXPECT_EQ(top_, lyric.top) << stored;
+        if (stored == 0) {
+            EXPECT_EQ(lyric.top, 0);  // above the player, where it was put before
+        }
+    }
+    // The list hidden, the lyric window placed below the player; the list shown again, it moves
+    // out of the list's way.
+    ClickAt(window_, image.left + 2, image.top + 2);
+    top_ = -1;
+    Drop(window_, {song});
+    ClickAt(window_, image.left + 2, image.top + 2);
+    ASSERT_TRUE(IsWindowVisible(GetDlgItem(window_, kPlayListId)));
+    RECT lyric, player, both;
+    GetWindowRect(LyricWindowOf(window_), &lyric);
+    GetWindowRect(window_, &player);
+    EXPECT_FALSE(IntersectRect(&both, &lyric, &player));
+    EXPECT_TRUE(lyric.top >= screen.top && lyric.bottom <= screen.bottom);
 }
 
 // 静音 silences what is played, and the sound comes back at its volume.

@@ -93,20 +93,49 @@ std::string SoundFile() {
     return text::WideToGbk(path);
 }
 
+// The text of a message box that shows, answered with 确定; "" when none titled `caption` showed.
+std::string MessageOf(const char* caption) {
+    HWND box = test::FindByCaption(caption);
+    if (!box || !IsWindowVisible(box)) return {};
+    const std::string said = Text(GetDlgItem(box, 0xFFFF));  // a message box's text
+    SendMessageW(box, WM_COMMAND, IDOK, 0);
+    return said;
+}
+
 // Does `action` to the window titled `caption` once it shows, from inside a modal loop (for up to
-// ten seconds).
-test::ModalSteps InModal(const char* caption, std::function<void(HWND)> action) {
+// ten seconds); then answers the message box titled `then_answer`, when given, with 确定.
+test::ModalSteps InModal(const char* caption, std::function<void(HWND)> action, const char* then_answer = nullptr) {
     auto done = std::make_shared<bool>(false);
     std::vector<std::function<void()>> steps;
     for (int i = 0; i < 200; ++i) {
         steps.push_back([=] {
+            if (*done) {
+                if (then_answer) MessageOf(then_answer);
+                return;
+            }
             HWND window = test::FindByCaption(caption);
-            if (*done || !window || !IsWindowVisible(window)) return;
+            if (!window || !IsWindowVisible(window)) return;
             *done = true;
             action(window);
         });
     }
     return test::ModalSteps(std::move(steps));
+}
+
+// 保存 in an editor: what it says once it saved (the message box titled 保存纪念日, 保存提醒日 or
+// 保存倒计日, answered), "" when it said nothing so.
+std::string Save(HWND editor) {
+    auto said = std::make_shared<std::string>();
+    std::vector<std::function<void()>> steps;
+    for (int i = 0; i < 200; ++i) {
+        steps.push_back([said] {
+            for (const char* caption : {"保存纪念日", "保存提醒日", "保存倒计日"})
+                if (said->empty()) *said = MessageOf(caption);
+        });
+    }
+    const test::ModalSteps answer(std::move(steps));
+    Click(editor, kSaveId);
+    return *said;
 }
 
 class PersonalTest : public test::CalendarTest {
@@ -168,7 +197,7 @@ TEST_F(PersonalTest, TheMemorialEditorAddsChecksChangesAndSaves) {
     Click(editor, kChangeId);
     EXPECT_EQ(Rows(editor)[0], "公历05月12日（AD1990年）：" + Shown("妈妈生日"));
 
-    Click(editor, kSaveId);
+    EXPECT_EQ(Save(editor), "已保存：写入2个。列表中的2个纪念日都已存入注册表。");
     EXPECT_FALSE(IsWindow(editor));
     EXPECT_EQ(registry_.StoredValue(User, settings::SolarMemorialKey, "05-12"), "AD1990" + Shown("妈妈生日"));
     EXPECT_EQ(registry_.StoredValue(User, settings::LunarMemorialKey, "14-05"), "AD2023" + Shown("小明生日"));
@@ -194,7 +223,7 @@ TEST_F(PersonalTest, RemindersAndTheCountdownAndAnEditPutBackBySaving) {
     Click(editor, kAddSolarId);
     ChooseRow(editor, 0);
     test::SetText(editor, kTitleBoxId, "交房租和水费");  // changed, not put back with 修改
-    Click(editor, kSaveId);
+    EXPECT_EQ(Save(editor), "已保存：写入2个。列表中的2个提醒日都已存入注册表。");
     EXPECT_FALSE(IsWindow(editor));
     EXPECT_EQ(registry_.StoredValue(User, settings::SolarRemindedKey, "A"), "AD03-15-2025" + Shown("交房租和水费"));
     EXPECT_EQ(registry_.StoredValue(User, settings::SolarRemindedKey, "B"), "AD04-01-2025" + Shown("体检"));
@@ -206,7 +235,7 @@ TEST_F(PersonalTest, RemindersAndTheCountdownAndAnEditPutBackBySaving) {
     Click(editor, kAddSolarId);
     Click(editor, kAddSolarId);
     EXPECT_EQ(Text(editor, kEditorStatusId), "只能有一个倒计日，请修改或删除原有的一个");
-    Click(editor, kSaveId);
+    EXPECT_EQ(Save(editor), "已保存：写入1个。列表中的1个倒计日已存入注册表。");
     EXPECT_EQ(registry_.StoredValue(User, settings::SettingsKey, "MyCountdownDay"), "AD02-17-2026马年春节");
 }
 
@@ -293,7 +322,8 @@ TEST_F(RealRegistryTest, AnEditAndSaveLeavesEveryOtherValueByteForByteAndTypeFor
     HWND editor = CreatePersonalDaysEditor(nullptr, EditorContext{EditorMode::kMemorials, system.get(), &mci_, true});
     Pump();
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(Text(editor, kEditorStatusId), "有4个值无法在这里显示，已原样保留，不会改动：公历07-01、公历08-01等");
+    const std::string kept = "有4个值无法在这里显示，已原样保留，不会改动：公历07-01、公历08-01等";
+    EXPECT_EQ(Text(editor, kEditorKeptId), kept);
     std::string ten;
     for (int i = 0; i < 10; ++i) ten += "长";
     const std::vector<std::string> rows = Rows(editor);
@@ -306,7 +336,14 @@ TEST_F(RealRegistryTest, AnEditAndSaveLeavesEveryOtherValueByteForByteAndTypeFor
     Click(editor, kChangeId);
     Enter(editor, {"1445", "9", "1", false, "回历纪念"});
     Click(editor, kAddHijriId);
-    Click(editor, kSaveId);
+    // The note stays through every edit, until the save says what it stored and kept.
+    EXPECT_EQ(Text(editor, kEditorKeptId), kept);
+    Enter(editor, {"1445", "13", "1", false, "x"});
+    Click(editor, kAddHijriId);  // refused: the status line says why
+    EXPECT_EQ(Text(editor, kEditorKeptId), kept);
+    ChooseRow(editor, 0);
+    EXPECT_EQ(Text(editor, kEditorKeptId), kept);
+    EXPECT_EQ(Save(editor), "已保存：写入2个。列表中的5个纪念日都已存入注册表。\n另" + kept + "。");
     EXPECT_FALSE(IsWindow(editor)) << Text(editor, kEditorStatusId);
     if (IsWindow(editor)) DestroyWindow(editor);
     auto solar_after = Values(solar);
@@ -323,10 +360,12 @@ TEST_F(RealRegistryTest, AnEditAndSaveLeavesEveryOtherValueByteForByteAndTypeFor
     // 编辑提醒日: a reminder added goes to the first free slot; A and B stay as they are.
     editor = CreatePersonalDaysEditor(nullptr, EditorContext{EditorMode::kReminders, system.get(), &mci_, true});
     Pump();
-    EXPECT_EQ(Text(editor, kEditorStatusId), "有1个值无法在这里显示，已原样保留，不会改动：提醒日B");
+    EXPECT_EQ(Text(editor, kEditorKeptId), "有1个值无法在这里显示，已原样保留，不会改动：提醒日B");
     Enter(editor, {"2025", "6", "1", false, "开会"});
     Click(editor, kAddSolarId);
-    Click(editor, kSaveId);
+    EXPECT_EQ(Text(editor, kEditorKeptId), "有1个值无法在这里显示，已原样保留，不会改动：提醒日B");
+    EXPECT_EQ(Save(editor), "已保存：写入1个。列表中的2个提醒日都已存入注册表。\n"
+                            "另有1个值无法在这里显示，已原样保留，不会改动：提醒日B。");
     EXPECT_FALSE(IsWindow(editor)) << Text(editor, kEditorStatusId);
     if (IsWindow(editor)) DestroyWindow(editor);
     auto reminders_after = Values(settings::SolarRemindedKey);
@@ -481,11 +520,14 @@ TEST_F(PersonalCalendarTest, ALunarBirthdayOnTheDayAndMonthPagesWithItsSound) {
 TEST_F(PersonalCalendarTest, AUserAddsALunarBirthdayAndSeesItNextYear) {
     ASSERT_NE(Open(views::CalendarView::kDay, DateToDayNumber(2024, 6, 1)), nullptr);
     // 编辑纪念日: 农历 2024-05-05 (端午, 2024-06-10) becomes a birthday.
-    const test::ModalSteps steps = InModal("编辑纪念日", [](HWND editor) {
-        Enter(editor, {"2024", "5", "5", false, "端午生日"});
-        Click(editor, kAddLunarId);
-        Click(editor, kSaveId);
-    });
+    const test::ModalSteps steps = InModal(
+        "编辑纪念日",
+        [](HWND editor) {
+            Enter(editor, {"2024", "5", "5", false, "端午生日"});
+            Click(editor, kAddLunarId);
+            Click(editor, kSaveId);
+        },
+        "保存纪念日");
     Command(kMemorialDays);
     EXPECT_EQ(registry_.StoredValue(User, settings::LunarMemorialKey, "05-05"), "AD2024" + Shown("端午生日"));
     // 端午 of 2025 is 2025-05-31.
