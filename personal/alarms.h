@@ -7,15 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings.h"
+
 namespace personal {
 
-// One alarm: switched on, its minute of the day 1..1439 (0 = not set), its sound 0..4.
-struct Alarm {
-    std::int16_t open_flag = 0;
-    std::int32_t time_minutes = 0;
-    std::int16_t sound_index = 0;
-};
-using Alarms = std::array<Alarm, 3>;
+// An alarm is kept with the other settings.
+using Alarm = settings::Alarm;
+using Alarms = settings::Alarms;
 
 // The five alarm sounds, by index 0..4: their names as the editor lists them, and their resources
 // "SoundAlarm0" .. "SoundAlarm4".

@@ -6,7 +6,7 @@
 
 #include "calendar/hijri.h"
 #include "calendar/lunar_year.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "text/gbk.h"
 
 namespace personal {
@@ -18,11 +18,11 @@ constexpr const char* kSeparator = "   ";
 
 const char* SubkeyOf(Calendar calendar) {
     switch (calendar) {
-        case Calendar::kGregorian: return shell::SolarMemorialKey;
-        case Calendar::kLunar: return shell::LunarMemorialKey;
-        case Calendar::kHijri: return shell::MuharramMemorialKey;
+        case Calendar::kGregorian: return settings::SolarMemorialKey;
+        case Calendar::kLunar: return settings::LunarMemorialKey;
+        case Calendar::kHijri: return settings::MuharramMemorialKey;
     }
-    return shell::SolarMemorialKey;
+    return settings::SolarMemorialKey;
 }
 
 std::string Trimmed(std::string_view text) {
@@ -168,7 +168,7 @@ FoundDays Reminders(const PersonalStore& store, int year, int month, int day) {
     const std::string key = DateKey(year, month, day);
     for (char slot = 'A'; slot < 'A' + kMaxReminders; ++slot) {
         const std::string value = platform::ReadRegistryString(*store.registry, platform::RegistryRoot::CurrentUser,
-                                                               shell::SolarRemindedKey, std::string(1, slot));
+                                                               settings::SolarRemindedKey, std::string(1, slot));
         const std::string title = TitleField(value, 12);
         if (value.compare(0, 12, key) != 0 || title.empty()) continue;
         const std::string audio = AudioOf(value, 12, store.file_exists);
@@ -263,7 +263,7 @@ std::string ReminderText(const PersonalStore& store, int year, int month, int da
 std::string CountdownText(const PersonalStore& store, int year, int month, int day) {
     if (store.registry == nullptr) return {};
     const std::string value = platform::ReadRegistryString(*store.registry, platform::RegistryRoot::CurrentUser,
-                                                           shell::SettingsKey, kCountdownValue);
+                                                           settings::SettingsKey, kCountdownValue);
     int target_year = 0, target_month = 0, target_day = 0;
     const std::string title = CountdownTitle(value);
     if (!ParseDateKey(value, target_year, target_month, target_day) || title.empty() ||
@@ -440,7 +440,7 @@ bool ParseStoredDay(const platform::RegistryValueText& value, PersonalDay::Kind 
 
 std::string SlotName(int slot) { return std::string(1, static_cast<char>('A' + slot)); }
 
-StoredPlace CountdownPlace() { return {shell::SettingsKey, kCountdownValue}; }
+StoredPlace CountdownPlace() { return {settings::SettingsKey, kCountdownValue}; }
 
 StoredPlace MemorialPlace(const PersonalDay& d) {
     return {SubkeyOf(CalendarOf(d.kind)), MonthDayName(d.month, d.day)};
@@ -452,16 +452,16 @@ bool Holds(const std::vector<StoredPlace>& places, const StoredPlace& place) {
 
 // How a kept value is named to the user: "公历05-12", "提醒日C", "倒计日".
 std::string PlaceLabel(const StoredPlace& place) {
-    if (place.subkey == shell::SolarMemorialKey) return "公历" + place.name;
-    if (place.subkey == shell::LunarMemorialKey) return "农历" + place.name;
-    if (place.subkey == shell::MuharramMemorialKey) return "回历" + place.name;
-    if (place.subkey == shell::SolarRemindedKey) return "提醒日" + place.name;
+    if (place.subkey == settings::SolarMemorialKey) return "公历" + place.name;
+    if (place.subkey == settings::LunarMemorialKey) return "农历" + place.name;
+    if (place.subkey == settings::MuharramMemorialKey) return "回历" + place.name;
+    if (place.subkey == settings::SolarRemindedKey) return "提醒日" + place.name;
     return "倒计日";
 }
 
 int KeptReminders(const DayList& list) {
     return static_cast<int>(std::count_if(list.kept.begin(), list.kept.end(), [](const StoredPlace& p) {
-        return p.subkey == shell::SolarRemindedKey;
+        return p.subkey == settings::SolarRemindedKey;
     }));
 }
 
@@ -489,7 +489,7 @@ DayList ReadDayList(const platform::Registry& registry, EditorMode mode) {
             break;
         case EditorMode::kReminders:
             for (int slot = 0; slot < kMaxReminders; ++slot)
-                take({shell::SolarRemindedKey, SlotName(slot)}, PersonalDay::Kind::kReminder, 0, 0);
+                take({settings::SolarRemindedKey, SlotName(slot)}, PersonalDay::Kind::kReminder, 0, 0);
             break;
         case EditorMode::kCountdown: take(CountdownPlace(), PersonalDay::Kind::kCountdown, 0, 0); break;
     }
@@ -588,7 +588,7 @@ SaveResult SavePersonalDays(platform::Registry& registry, DayList& list) {
     std::vector<StoredPlace> targets;
     std::vector<bool> used(kMaxReminders, false);
     const auto slot_of = [](const StoredPlace& p) {
-        return p.subkey == shell::SolarRemindedKey && p.name.size() == 1 ? p.name[0] - 'A' : -1;
+        return p.subkey == settings::SolarRemindedKey && p.name.size() == 1 ? p.name[0] - 'A' : -1;
     };
     for (const StoredPlace& p : list.kept)
         if (const int s = slot_of(p); s >= 0 && s < kMaxReminders) used[static_cast<size_t>(s)] = true;
@@ -604,7 +604,7 @@ SaveResult SavePersonalDays(platform::Registry& registry, DayList& list) {
                     const auto free = std::find(used.begin(), used.end(), false);
                     if (free != used.end()) {
                         *free = true;
-                        target = {shell::SolarRemindedKey, SlotName(static_cast<int>(free - used.begin()))};
+                        target = {settings::SolarRemindedKey, SlotName(static_cast<int>(free - used.begin()))};
                     }
                 }
                 break;

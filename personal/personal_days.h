@@ -1,6 +1,6 @@
 // The user's own days: memorial days (a yearly anniversary by the Gregorian, the Chinese lunar or
 // the Hijri calendar), reminder days (single Gregorian dates) and one countdown day. They live only
-// in the registry, in fixed-width GBK texts (shell/settings.h names the keys):
+// in the registry, in fixed-width GBK texts (settings/settings.h names the keys):
 //
 //   memorial  value "MM-DD" of the calendar's subkey: "AD" or "BC", the event's year in four digits,
 //             the title right-aligned in 20 bytes, a blank, the path of an audio file or nothing;

@@ -1,5 +1,5 @@
 // The Windows registry as the program uses it: text values (REG_SZ) under two roots, read, written
-// and deleted one at a time. The store keeps every setting there (shell/settings.h).
+// and deleted one at a time. The store keeps every setting there (settings/settings.h).
 //
 // The interface is small so that the settings logic runs natively against MemoryRegistry; the real
 // registry (platform/registry_win32.cpp) exists only in the Windows build. Names, key paths and

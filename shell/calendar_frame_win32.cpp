@@ -119,7 +119,7 @@ void OnDropFiles(Program& program, HWND window, HDROP drop) {
     views::PageWindow* page = views::PageWindowOf(window);
     if (page && page->HasBackgroundPicture() && DragQueryFileW(drop, 0, path, MAX_PATH) > 0) {
         const std::string gbk = text::WideToGbk(path);
-        if (!AcceptBitmapPath(gbk, win::BitmapFileLoads).empty() && page->SetBackgroundPicture(gbk))
+        if (!settings::AcceptBitmapPath(gbk, win::BitmapFileLoads).empty() && page->SetBackgroundPicture(gbk))
             program.settings.dform_back_bitmap_name = gbk;
     }
     DragFinish(drop);
@@ -143,7 +143,7 @@ void OnClose(Program& program, HWND window) {
     GetWindowRect(window, &r);
     program.settings.form_center_x = (r.left + r.right) / 2;
     program.settings.form_center_y = (r.top + r.bottom) / 2;
-    if (!program.view_switching) SaveSettings(*program.registry, program.settings, program.path, false);
+    if (!program.view_switching) settings::SaveSettings(*program.registry, program.settings, program.path, false);
     DestroyWindow(window);
 }
 
@@ -259,7 +259,7 @@ void InstallCalendarFrame(Program& program, HWND window) {
     }
     const char keys[] = {'R', 'A', 'W', 'V', 'X'};
     for (int i = 0; i < 5; ++i) RegisterHotKey(window, kHotkeyShow + i, MOD_CONTROL | MOD_ALT, keys[i]);
-    const Settings& s = program.settings;
+    const settings::Settings& s = program.settings;
     if (s.whole_auto_report_time_flag) SetTimer(window, page.chime_timer, 500, nullptr);
     if (s.alarms[0].open_flag || s.alarms[1].open_flag || s.alarms[2].open_flag) SetTimer(window, page.alarm_timer, 500, nullptr);
     if (program.transparency_level == kAutomaticTransparency) SetTimer(window, page.transparency_timer, 200, nullptr);

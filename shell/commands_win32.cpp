@@ -121,7 +121,7 @@ void OpenQuery(Program& p, int id) {
 
 // A shortcut "NAME.LNK" in the program's folder that starts the program with one switch.
 bool CreateShortcut(const Program& p, const char* name, const wchar_t* arguments, const char* description) {
-    const std::wstring target = text::GbkToWide(ProgramFullPath(p.path));
+    const std::wstring target = text::GbkToWide(settings::ProgramFullPath(p.path));
     const std::wstring folder = text::GbkToWide(p.path.folder);
     std::wstring path = folder;
     if (!path.empty() && path.back() != L'\\') path += L'\\';
@@ -266,9 +266,9 @@ void ChooseBackgroundPicture(Program& p, int) {
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameW(&ofn)) return;
     const std::string path = text::WideToGbk(file);
-    if (AcceptBitmapPath(path, win::BitmapFileLoads).empty() || !ShownPage(p)->SetBackgroundPicture(path)) return;
+    if (settings::AcceptBitmapPath(path, win::BitmapFileLoads).empty() || !ShownPage(p)->SetBackgroundPicture(path)) return;
     p.settings.dform_back_bitmap_name = path;
-    p.picture_folder = SplitProgramPath(path).folder;
+    p.picture_folder = settings::SplitProgramPath(path).folder;
 }
 
 // --- the date ------------------------------------------------------------------------------------

@@ -14,7 +14,7 @@
 #include "music/player_window.h"
 #include "weather/weather_window.h"
 #include "weather/weather_worker.h"
-#include "shell/command_line.h"
+#include "settings/command_line.h"
 #include "text/wide.h"
 #include "tools/date_tools_window.h"
 #include "tools/query_window.h"
@@ -29,25 +29,25 @@ namespace {
 // that centre at its DPI, the whole page on that monitor's work area: a centre stored near an edge,
 // one the other page left behind, or one on a monitor that is gone must not put the caption out of
 // reach.
-void PlaceAtStoredCentre(HWND window, const Settings& settings) {
+void PlaceAtStoredCentre(HWND window, const settings::Settings& settings) {
     std::optional<POINT> centre;
     if (settings.form_center_x >= 0 && settings.form_center_y >= 0) centre = POINT{settings.form_center_x, settings.form_center_y};
     win::PlaceAtCentre(window, centre);
 }
 
 // A switch of the command line that opens one tools window as the program's only window.
-HWND OpenToolAlone(StartAction action, const tools::ToolContext& context) {
+HWND OpenToolAlone(settings::StartAction action, const tools::ToolContext& context) {
     switch (action) {
-        case StartAction::kJulianDay: return tools::CreateDateToolsWindow(nullptr, 1, context);
-        case StartAction::kInterval: return tools::CreateDateToolsWindow(nullptr, 2, context);
-        case StartAction::kGanZhi: return tools::CreateDateToolsWindow(nullptr, 3, context);
-        case StartAction::kConversion: return tools::CreateDateToolsWindow(nullptr, 4, context);
-        case StartAction::kLunarMonths: return tools::CreateYearlyTablesWindow(nullptr, 1, context);
-        case StartAction::kSolarTerms: return tools::CreateYearlyTablesWindow(nullptr, 2, context);
-        case StartAction::kMoons: return tools::CreateYearlyTablesWindow(nullptr, 3, context);
-        case StartAction::kSunTimes: return tools::CreateYearlyTablesWindow(nullptr, 4, context);
-        case StartAction::kConditionDays: return tools::CreateQueryWindow(nullptr, 1, context);
-        case StartAction::kConditionMonths: return tools::CreateQueryWindow(nullptr, 2, context);
+        case settings::StartAction::kJulianDay: return tools::CreateDateToolsWindow(nullptr, 1, context);
+        case settings::StartAction::kInterval: return tools::CreateDateToolsWindow(nullptr, 2, context);
+        case settings::StartAction::kGanZhi: return tools::CreateDateToolsWindow(nullptr, 3, context);
+        case settings::StartAction::kConversion: return tools::CreateDateToolsWindow(nullptr, 4, context);
+        case settings::StartAction::kLunarMonths: return tools::CreateYearlyTablesWindow(nullptr, 1, context);
+        case settings::StartAction::kSolarTerms: return tools::CreateYearlyTablesWindow(nullptr, 2, context);
+        case settings::StartAction::kMoons: return tools::CreateYearlyTablesWindow(nullptr, 3, context);
+        case settings::StartAction::kSunTimes: return tools::CreateYearlyTablesWindow(nullptr, 4, context);
+        case settings::StartAction::kConditionDays: return tools::CreateQueryWindow(nullptr, 1, context);
+        case settings::StartAction::kConditionMonths: return tools::CreateQueryWindow(nullptr, 2, context);
         default: return nullptr;
     }
 }
@@ -55,7 +55,7 @@ HWND OpenToolAlone(StartAction action, const tools::ToolContext& context) {
 }  // namespace
 
 views::PageOptions PageOptionsOf(const Program& program) {
-    const Settings& s = program.settings;
+    const settings::Settings& s = program.settings;
     const Program* p = &program;
     return views::PageOptions{
         .ganzhi_from_chunjie = s.gan_zhi_from_chunjie_flag,
@@ -150,8 +150,8 @@ HWND OpenMusicPlayer(Program& program, HWND owner) {
         SetForegroundWindow(program.music_player);
         return program.music_player;
     }
-    Settings& s = program.settings;
-    if (s.use_registry && program.registry) LoadMusicSettings(*program.registry, s, win::FolderExists);
+    settings::Settings& s = program.settings;
+    if (s.use_registry && program.registry) settings::LoadMusicSettings(*program.registry, s, win::FolderExists);
     music::PlayerContext context;
     context.mci = program.mci;
     context.history = &s.history_audio_list;
@@ -163,7 +163,7 @@ HWND OpenMusicPlayer(Program& program, HWND owner) {
     context.closed = [p] {
         p->music_player = nullptr;
         // Written as the player closes, so that its list is kept however the program ends later.
-        if (p->settings.use_registry && p->registry) SaveMusicSettings(*p->registry, p->settings);
+        if (p->settings.use_registry && p->registry) settings::SaveMusicSettings(*p->registry, p->settings);
     };
     program.music_player = music::OpenPlayer(owner, context);
     return program.music_player;
@@ -179,7 +179,7 @@ HWND OpenWeather(Program& program, HWND owner) {
     if (!program.network) return nullptr;
     weather::WeatherContext context;
     context.network = program.network;
-    const std::string host = program.registry ? LoadWebHost(*program.registry) : std::string();
+    const std::string host = program.registry ? settings::LoadWebHost(*program.registry) : std::string();
     context.host = host.empty() ? weather::kWeatherHost : host;
     context.province = program.settings.place.prov_index;
     context.city = program.settings.place.city_index;
@@ -188,13 +188,13 @@ HWND OpenWeather(Program& program, HWND owner) {
 }
 
 help::VersionSource VersionSourceOf(const Program& program) {
-    const std::string host = program.registry ? LoadWebHost(*program.registry) : std::string();
+    const std::string host = program.registry ? settings::LoadWebHost(*program.registry) : std::string();
     if (host.empty()) return {program.network, help::DownloadHost, help::DownloadUrl, true, program.holidays_file};
     return {program.network, host, "http://" + host + help::DownloadPath, true, program.holidays_file};
 }
 
 help::HolidaySource HolidaySourceOf(const Program& program) {
-    const std::string host = program.registry ? LoadWebHost(*program.registry) : std::string();
+    const std::string host = program.registry ? settings::LoadWebHost(*program.registry) : std::string();
     return {program.network, host.empty() ? std::string(help::DownloadHost) : host, program.holidays_file};
 }
 
@@ -235,21 +235,21 @@ int RunProgram(const std::string& command_line) {
     StartSounds(program, *player, *mci);
     wchar_t module[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, module, MAX_PATH);
-    program.path = SplitProgramPath(text::WideToGbk(module));
+    program.path = settings::SplitProgramPath(text::WideToGbk(module));
 
     // A stored centre is taken when it lies within the monitors' reach (on a second monitor too).
     const SIZE reach = win::DesktopReach();
-    program.settings = LoadSettings(*program.registry, program.path, ScreenSize{reach.cx, reach.cy}, win::BitmapFileLoads);
+    program.settings = settings::LoadSettings(*program.registry, program.path, settings::ScreenSize{reach.cx, reach.cy}, win::BitmapFileLoads);
     calendar::SetModernCalculateAncientFlag(program.settings.modern_calculate_ancient_flag != 0);
     program.holidays_file = KeptHolidaysFile();
     LoadKeptHolidays(program.holidays_file);
     program.picture_folder = program.settings.dform_back_bitmap_name.empty()
                                  ? program.path.folder
-                                 : SplitProgramPath(program.settings.dform_back_bitmap_name).folder;
+                                 : settings::SplitProgramPath(program.settings.dform_back_bitmap_name).folder;
 
-    const StartOptions options = ParseCommandLine(ArgumentsOf(command_line));
-    if (options.action == StartAction::kUnregister) {
-        RemoveAllSettings(*program.registry);
+    const settings::StartOptions options = settings::ParseCommandLine(settings::ArgumentsOf(command_line));
+    if (options.action == settings::StartAction::kUnregister) {
+        settings::RemoveAllSettings(*program.registry);
         // And the fetched holiday table with its folder, when nothing else is in it.
         if (!program.holidays_file.empty()) {
             const std::wstring file = text::GbkToWide(program.holidays_file);
@@ -260,15 +260,15 @@ int RunProgram(const std::string& command_line) {
     }
     const std::unique_ptr<platform::Network> network = platform::MakeSystemNetwork();
     program.network = network.get();
-    if (options.action == StartAction::kWeather) {
+    if (options.action == settings::StartAction::kWeather) {
         if (HWND viewer = OpenWeather(program, nullptr)) win::RunModal(viewer);
         return 0;
     }
-    if (options.action == StartAction::kMusicPlayer) {
+    if (options.action == settings::StartAction::kMusicPlayer) {
         if (HWND player = OpenMusicPlayer(program, nullptr)) win::RunModal(player);
         return 0;
     }
-    if (options.action != StartAction::kCalendar) {
+    if (options.action != settings::StartAction::kCalendar) {
         tools::RunToolWindow(OpenToolAlone(options.action, ToolContextOf(program)));
         return 0;
     }

@@ -18,7 +18,7 @@
 #include "platform/network.h"
 #include "platform/registry.h"
 #include "platform/sound.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "tools/tool_window_common.h"
 #include "views/calendar_page.h"
 #include "win/handles.h"
@@ -45,10 +45,10 @@ enum class Placement {
 
 // Everything the program keeps while it runs.
 struct Program {
-    Settings settings;
+    settings::Settings settings;
     platform::Registry* registry = nullptr;
     platform::Clock* clock = nullptr;
-    ProgramPath path;
+    settings::ProgramPath path;
     views::CalendarView view = views::CalendarView::kDay;
     const views::CalendarPage* page = nullptr;  // the page of the calendar window
     HWND calendar_window = nullptr;

@@ -13,7 +13,11 @@
     web         tempoline-web, a program beside tempo: includes itself, the core and the calendar files of
                 cli/ (the subscriptions write what `tempo ics` writes)
 
-Prints every include that climbs and exits 1 when there is one.
+The folders themselves stand on floors too: the arrows "folder A includes a file of folder B" form no
+circle (the settings sit below the features that read them, the shell above everything it wires), so
+no include runs back up from a lower folder to a higher one.
+
+Prints every include that climbs, and every circle of folders, and exits 1 when there is one.
     check_layers.py SOURCE_DIR
 """
 import os
@@ -21,8 +25,8 @@ import re
 import sys
 
 RANK = {"core": 0, "foundation": 1, "platform": 1, "windows": 2, "program": 3, "cli": 1, "web": 2}
-SOURCE_DIRS = ["astro", "calendar", "almanac", "places", "tools", "views", "text", "platform", "shell", "help", "win", "cli",
-               "personal", "music", "weather", "web"]
+SOURCE_DIRS = ["astro", "calendar", "almanac", "places", "tools", "views", "text", "platform", "settings", "shell", "help", "win",
+               "cli", "personal", "music", "weather", "web"]
 WINDOW_FILE = re.compile(
     r"(_window|_dialog|_editor|_view)\.(h|cpp)$|^views/(stepping_list|calendar_page)\.(h|cpp)$|"
     r"^places/place_lists\.(h|cpp)$|^tools/tool_window_common\.(h|cpp)$")
@@ -61,9 +65,35 @@ def allowed(source, target):
     return True
 
 
+def folder_circle(arrows):
+    """A circle of folders in the include arrows (a list of folders, the first repeated last), or None."""
+    state = {}
+
+    def visit(folder, path):
+        state[folder] = "open"
+        for target, where in sorted(arrows.get(folder, {}).items()):
+            if state.get(target) == "open":
+                start = path.index(target)
+                return path[start:] + [target], where
+            if target not in state:
+                found = visit(target, path + [target])
+                if found:
+                    return found
+        state[folder] = "done"
+        return None
+
+    for folder in sorted(arrows):
+        if folder not in state:
+            found = visit(folder, [folder])
+            if found:
+                return found
+    return None
+
+
 def main():
     root = sys.argv[1]
     climbing = []
+    arrows = {}  # folder -> {included folder: the first include that makes the arrow}
     files = 0
     for top in SOURCE_DIRS:
         for folder, _, names in os.walk(os.path.join(root, top)):
@@ -77,10 +107,19 @@ def main():
                         m = re.match(r'\s*#\s*include\s+"([^"]+)"', line)
                         if m and not allowed(path, m.group(1)):
                             climbing.append(f"{path}:{number}: {layer(path)} includes {m.group(1)} ({layer(m.group(1))})")
+                        if m and "/" in m.group(1):
+                            target = m.group(1).split("/")[0]
+                            if target != top and target in SOURCE_DIRS:
+                                arrows.setdefault(top, {}).setdefault(target, f"{path}:{number}")
     for c in climbing:
         print(c)
-    print(f"{files} files, {len(climbing)} includes climbing")
-    return 1 if climbing or files == 0 else 0
+    circle = folder_circle(arrows)
+    if circle:
+        folders, where = circle
+        print("folders include each other in a circle: " + " -> ".join(folders) +
+              " (" + "; ".join(arrows[a][b] for a, b in zip(folders, folders[1:])) + ")")
+    print(f"{files} files, {len(climbing)} includes climbing, {'a' if circle else 'no'} circle of folders")
+    return 1 if climbing or circle or files == 0 else 0
 
 
 if __name__ == "__main__":

@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "shell/command_line.h"
+#include "settings/command_line.h"
 
 namespace {
 
-using shell::StartAction;
+using settings::StartAction;
 
 TEST(CommandLine, EachSwitchAndTheRulesOfCase) {
     const struct {
@@ -34,7 +34,7 @@ TEST(CommandLine, EachSwitchAndTheRulesOfCase) {
         {"U/J", StartAction::kCalendar, -1},
     };
     for (const auto& c : cases) {
-        const shell::StartOptions options = shell::ParseCommandLine(c.arguments);
+        const settings::StartOptions options = settings::ParseCommandLine(c.arguments);
         EXPECT_EQ(options.action, c.action) << '"' << c.arguments << '"';
         EXPECT_EQ(options.view, c.view) << '"' << c.arguments << '"';
     }
@@ -52,7 +52,7 @@ TEST(CommandLine, TheArgumentsFollowTheProgramName) {
         {"Tempoline.exe", ""},
         {"\"C:\\unclosed quote /U/J", ""},
     };
-    for (const auto& c : cases) EXPECT_EQ(shell::ArgumentsOf(c.command_line), c.arguments) << c.command_line;
+    for (const auto& c : cases) EXPECT_EQ(settings::ArgumentsOf(c.command_line), c.arguments) << c.command_line;
 }
 
 }  // namespace

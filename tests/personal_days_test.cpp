@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "astro/day_numbers.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ TEST(Memorials, WhatALookupTakesAndWhatItSkips) {
         {Calendar::kHijri, "11-30", Memorial("AD1446", "纪念"), Memorial("AD1446", "纪念")},
     };
     MemoryRegistry registry;
-    const char* keys[] = {shell::SolarMemorialKey, shell::LunarMemorialKey, shell::MuharramMemorialKey};
+    const char* keys[] = {settings::SolarMemorialKey, settings::LunarMemorialKey, settings::MuharramMemorialKey};
     for (const auto& c : cases) registry.SetValue(User, keys[static_cast<int>(c.calendar)], c.name, c.value);
     for (const auto& c : cases) {
         const int month = std::stoi(std::string(c.name).substr(0, 2));
@@ -104,17 +104,17 @@ TEST(Memorials, WhatALookupTakesAndWhatItSkips) {
 
 TEST(Memorials, ADayShowsThoseBegunByItsYearAndCatchesTheDaysItsYearLacks) {
     MemoryRegistry r;
-    r.SetValue(User, shell::SolarMemorialKey, "02-29", Memorial("AD2000", "闰日生日"));
-    r.SetValue(User, shell::SolarMemorialKey, "02-28", Memorial("AD2010", "开业"));
-    r.SetValue(User, shell::SolarMemorialKey, "10-01", Memorial("AD2030", "未来"));
-    r.SetValue(User, shell::LunarMemorialKey, "14-05", Memorial("AD2023", "闰月生日"));     // 闰二月初五
-    r.SetValue(User, shell::LunarMemorialKey, "12-30", Memorial("AD2023", "除夕生日"));     // 2023 腊月 has 30 days
-    r.SetValue(User, shell::MuharramMemorialKey, "12-30", Memorial("AD1445", "纪念日"));
+    r.SetValue(User, settings::SolarMemorialKey, "02-29", Memorial("AD2000", "闰日生日"));
+    r.SetValue(User, settings::SolarMemorialKey, "02-28", Memorial("AD2010", "开业"));
+    r.SetValue(User, settings::SolarMemorialKey, "10-01", Memorial("AD2030", "未来"));
+    r.SetValue(User, settings::LunarMemorialKey, "14-05", Memorial("AD2023", "闰月生日"));     // 闰二月初五
+    r.SetValue(User, settings::LunarMemorialKey, "12-30", Memorial("AD2023", "除夕生日"));     // 2023 腊月 has 30 days
+    r.SetValue(User, settings::MuharramMemorialKey, "12-30", Memorial("AD1445", "纪念日"));
     // From the official month starts (data/official_month_starts_1901_2100.tsv): 2017 has a 闰六月
     // of 30 days (2017-07-23..08-21); 2018 has no leap month and a 六月 of 29 days (07-13..08-10);
     // 2033 has a 闰冬月 (2033-12-22..2034-01-19); 2034 has none.
-    r.SetValue(User, shell::LunarMemorialKey, "18-30", Memorial("AD2017", "闰六月三十"));
-    r.SetValue(User, shell::LunarMemorialKey, "23-05", Memorial("AD2033", "闰冬月初五"));
+    r.SetValue(User, settings::LunarMemorialKey, "18-30", Memorial("AD2017", "闰六月三十"));
+    r.SetValue(User, settings::LunarMemorialKey, "23-05", Memorial("AD2033", "闰冬月初五"));
     const PersonalStore s = StoreOf(r);
     const std::string both = Shown("开业") + "   " + Shown("闰日生日");
     const struct {
@@ -198,13 +198,13 @@ TEST(Reminders, EverySlotOfTheDateInOrder) {
     const auto reminder = [](const std::string& date, const std::string& title, const std::string& audio = "") {
         return date + title + std::string(20 - title.size(), ' ') + " " + audio;
     };
-    r.SetValue(User, shell::SolarRemindedKey, "A", reminder("AD03-15-2025", "交房租"));
-    r.SetValue(User, shell::SolarRemindedKey, "C", reminder("AD03-15-2025", "体检", "D:\\a.Wav"));
-    r.SetValue(User, shell::SolarRemindedKey, "D", reminder("AD03-16-2025", "别的日子"));
-    r.SetValue(User, shell::SolarRemindedKey, "T", reminder("AD03-15-2025", "最后一格"));
-    r.SetValue(User, shell::SolarRemindedKey, "U", reminder("AD03-15-2025", "第21格不算"));
-    r.SetValue(User, shell::SolarRemindedKey, "E", reminder("AD03-15-2025", ""));
-    r.SetValue(User, shell::SolarRemindedKey, "F", reminder("AD03-15-2301", "太远"));
+    r.SetValue(User, settings::SolarRemindedKey, "A", reminder("AD03-15-2025", "交房租"));
+    r.SetValue(User, settings::SolarRemindedKey, "C", reminder("AD03-15-2025", "体检", "D:\\a.Wav"));
+    r.SetValue(User, settings::SolarRemindedKey, "D", reminder("AD03-16-2025", "别的日子"));
+    r.SetValue(User, settings::SolarRemindedKey, "T", reminder("AD03-15-2025", "最后一格"));
+    r.SetValue(User, settings::SolarRemindedKey, "U", reminder("AD03-15-2025", "第21格不算"));
+    r.SetValue(User, settings::SolarRemindedKey, "E", reminder("AD03-15-2025", ""));
+    r.SetValue(User, settings::SolarRemindedKey, "F", reminder("AD03-15-2301", "太远"));
     const PersonalStore s = StoreOf(r);
     EXPECT_EQ(ReminderText(s, 2025, 3, 15), Shown("交房租") + "   " + Shown("体检", "D:\\a.Wav") + "   " + Shown("最后一格"));
     EXPECT_EQ(ReminderText(s, 2025, 3, 16), Shown("别的日子"));
@@ -214,7 +214,7 @@ TEST(Reminders, EverySlotOfTheDateInOrder) {
 
 TEST(Countdown, FromAThousandDaysBeforeToTheDayItself) {
     MemoryRegistry r;
-    r.SetValue(User, shell::SettingsKey, "MyCountdownDay", "AD01-29-2025春节");  // 2025-01-29 is day 2460705
+    r.SetValue(User, settings::SettingsKey, "MyCountdownDay", "AD01-29-2025春节");  // 2025-01-29 is day 2460705
     const PersonalStore s = StoreOf(r);
     const struct {
         int year, month, day;
@@ -227,22 +227,22 @@ TEST(Countdown, FromAThousandDaysBeforeToTheDayItself) {
     for (const auto& c : cases) EXPECT_EQ(CountdownText(s, c.year, c.month, c.day), c.expected) << c.month << "-" << c.day;
     for (const char* bad : {"XX01-29-2025春节", "AD02-30-2025春节", "AD01-29-2025", "AD01-29-2025   ", "AD1-29-2025春节",
                             "AD01-29-2201春节"}) {
-        r.SetValue(User, shell::SettingsKey, "MyCountdownDay", bad);
+        r.SetValue(User, settings::SettingsKey, "MyCountdownDay", bad);
         EXPECT_EQ(CountdownText(s, 2025, 1, 29), "") << bad;
     }
     // Only the first 20 bytes of the title count.
-    r.SetValue(User, shell::SettingsKey, "MyCountdownDay", "AD01-29-2025一二三四五六七八九十十一");
+    r.SetValue(User, settings::SettingsKey, "MyCountdownDay", "AD01-29-2025一二三四五六七八九十十一");
     EXPECT_EQ(CountdownText(s, 2025, 1, 29), "距一二三四五六七八九十还有0天");
 }
 
 TEST(PersonalDays, ADayCollectsAllKindsInOrderAndPlaysTheFirstSound) {
     // 2024-02-10: 正月初一 of 2024, Hijri 1445-07-30.
     MemoryRegistry r;
-    r.SetValue(User, shell::SettingsKey, "MyCountdownDay", "AD02-10-2024春节");
-    r.SetValue(User, shell::SolarRemindedKey, "A", "AD02-10-2024拜年" + std::string(16, ' ') + " C:\\gone.mp3");
-    r.SetValue(User, shell::SolarMemorialKey, "02-10", Memorial("AD2000", "公历纪念"));
-    r.SetValue(User, shell::LunarMemorialKey, "01-01", Memorial("AD1990", "农历纪念", "C:\\音乐\\生日歌.mp3"));
-    r.SetValue(User, shell::MuharramMemorialKey, "07-30", Memorial("AD1440", "回历纪念", "D:\\a.Wav"));
+    r.SetValue(User, settings::SettingsKey, "MyCountdownDay", "AD02-10-2024春节");
+    r.SetValue(User, settings::SolarRemindedKey, "A", "AD02-10-2024拜年" + std::string(16, ' ') + " C:\\gone.mp3");
+    r.SetValue(User, settings::SolarMemorialKey, "02-10", Memorial("AD2000", "公历纪念"));
+    r.SetValue(User, settings::LunarMemorialKey, "01-01", Memorial("AD1990", "农历纪念", "C:\\音乐\\生日歌.mp3"));
+    r.SetValue(User, settings::MuharramMemorialKey, "07-30", Memorial("AD1440", "回历纪念", "D:\\a.Wav"));
     const DayTexts t = PersonalDaysOf(StoreOf(r), astro::DateToDayNumber(2024, 2, 10), false);
     const std::vector<std::string> expected = {"距春节还有0天", Shown("拜年"), Shown("公历纪念"),
                                                Shown("农历纪念", "C:\\音乐\\生日歌.mp3"), Shown("回历纪念", "D:\\a.Wav")};
@@ -383,8 +383,8 @@ TEST(Editor, ATitleLongerThanItsFieldIsCutWholeAndItsPathFoundWhereItBegins) {
     }
     // The value on the page and in the editor, whose save then succeeds.
     MemoryRegistry r;
-    r.SetValue(User, shell::SolarMemorialKey, "10-01", "AD2000" + long_title);
-    r.SetValue(User, shell::SolarMemorialKey, "10-02", "AD2000" + long_title.substr(0, 800) + " C:\\音乐\\生日歌.mp3");
+    r.SetValue(User, settings::SolarMemorialKey, "10-01", "AD2000" + long_title);
+    r.SetValue(User, settings::SolarMemorialKey, "10-02", "AD2000" + long_title.substr(0, 800) + " C:\\音乐\\生日歌.mp3");
     EXPECT_EQ(MemorialLookup(StoreOf(r), Calendar::kGregorian, 10, 1), "AD2000" + Shown(ten));
     EXPECT_EQ(MemorialLookup(StoreOf(r), Calendar::kGregorian, 10, 2), "AD2000" + Shown(ten, "C:\\音乐\\生日歌.mp3"));
     DayList list = ReadDayList(r, EditorMode::kMemorials);
@@ -392,7 +392,7 @@ TEST(Editor, ATitleLongerThanItsFieldIsCutWholeAndItsPathFoundWhereItBegins) {
                                                       {Kind::kSolarMemorial, 2000, 10, 2, ten, "C:\\音乐\\生日歌.mp3"}}));
     list.days.push_back({{Kind::kSolarMemorial, 1990, 5, 12, "生日", ""}, {}, {}});
     EXPECT_TRUE(SavePersonalDays(r, list).Complete());
-    EXPECT_EQ(r.StoredValue(User, shell::SolarMemorialKey, "10-01"), "AD2000" + long_title);
+    EXPECT_EQ(r.StoredValue(User, settings::SolarMemorialKey, "10-01"), "AD2000" + long_title);
 }
 
 // A registry that refuses changes of some values, or every change after a number of them, and
@@ -479,8 +479,8 @@ TEST(Editor, SavingNeverLosesAKeptDayWhereverWritingStops) {
 // Everything stored under the program's key, type, bytes and GBK-exactness, by "key\name".
 std::map<std::string, MemoryRegistry::Stored> Everything(const MemoryRegistry& r) {
     std::map<std::string, MemoryRegistry::Stored> all;
-    for (const char* key : {shell::SettingsKey, shell::SolarMemorialKey, shell::LunarMemorialKey,
-                            shell::MuharramMemorialKey, shell::SolarRemindedKey})
+    for (const char* key : {settings::SettingsKey, settings::SolarMemorialKey, settings::LunarMemorialKey,
+                            settings::MuharramMemorialKey, settings::SolarRemindedKey})
         for (const MemoryRegistry::Stored& v : r.Values(User, key)) all[std::string(key) + "\\" + v.name] = v;
     return all;
 }
@@ -489,22 +489,22 @@ std::map<std::string, MemoryRegistry::Stored> Everything(const MemoryRegistry& r
 void StoreHostileValues(MemoryRegistry& r, const std::string& long_title) {
     using platform::RegistryBinary;
     const std::string with_nul = Memorial("AD1990", "生日") + std::string("\0junk", 5);
-    r.SetValue(User, shell::SettingsKey, "Version", "4.2");
-    r.SetStoredValue(User, shell::SettingsKey, "OtherProgram", RegistryBinary, std::string("\0\1\2", 3));
-    r.SetValue(User, shell::SolarMemorialKey, "05-12", Memorial("AD1990", "生日"));   // changed by the user
-    r.SetValue(User, shell::SolarMemorialKey, "06-06", Memorial("AD1995", "毕业"));   // deleted
-    r.SetValue(User, shell::SolarMemorialKey, "07-07", Memorial("AD2001", "搬家"));   // moved to 07-08
-    r.SetValue(User, shell::SolarMemorialKey, "10-01", "AD2000" + long_title);         // shown cut, left alone
-    r.SetStoredValue(User, shell::SolarMemorialKey, "11-11", platform::RegistryExpandString,
+    r.SetValue(User, settings::SettingsKey, "Version", "4.2");
+    r.SetStoredValue(User, settings::SettingsKey, "OtherProgram", RegistryBinary, std::string("\0\1\2", 3));
+    r.SetValue(User, settings::SolarMemorialKey, "05-12", Memorial("AD1990", "生日"));   // changed by the user
+    r.SetValue(User, settings::SolarMemorialKey, "06-06", Memorial("AD1995", "毕业"));   // deleted
+    r.SetValue(User, settings::SolarMemorialKey, "07-07", Memorial("AD2001", "搬家"));   // moved to 07-08
+    r.SetValue(User, settings::SolarMemorialKey, "10-01", "AD2000" + long_title);         // shown cut, left alone
+    r.SetStoredValue(User, settings::SolarMemorialKey, "11-11", platform::RegistryExpandString,
                      Memorial("AD2000", "旅行", "%USERPROFILE%\\a.wav"));             // shown, left alone
-    r.SetStoredValue(User, shell::SolarMemorialKey, "03-03", platform::RegistryNumber, std::string("\x2A\0\0\0", 4));
-    r.SetStoredValue(User, shell::SolarMemorialKey, "04-04", platform::RegistryString, with_nul);
-    r.SetStoredValue(User, shell::SolarMemorialKey, "08-08", platform::RegistryString, Memorial("AD2000", "表情????"), false);
-    r.SetStoredValue(User, shell::SolarMemorialKey, "09-09", platform::RegistryString, Memorial("AD2000", "a?b"), false);
-    r.SetValue(User, shell::SolarMemorialKey, "12-25", "AD2000" + std::string(100000, 'x'));
-    r.SetValue(User, shell::SolarMemorialKey, "02-30", Memorial("AD2000", "生日"));
-    r.SetValue(User, shell::SolarMemorialKey, "01-31", "\xFF\x80\x81");
-    r.SetValue(User, shell::LunarMemorialKey, "14-05", Memorial("AD2023", "闰月生日"));
+    r.SetStoredValue(User, settings::SolarMemorialKey, "03-03", platform::RegistryNumber, std::string("\x2A\0\0\0", 4));
+    r.SetStoredValue(User, settings::SolarMemorialKey, "04-04", platform::RegistryString, with_nul);
+    r.SetStoredValue(User, settings::SolarMemorialKey, "08-08", platform::RegistryString, Memorial("AD2000", "表情????"), false);
+    r.SetStoredValue(User, settings::SolarMemorialKey, "09-09", platform::RegistryString, Memorial("AD2000", "a?b"), false);
+    r.SetValue(User, settings::SolarMemorialKey, "12-25", "AD2000" + std::string(100000, 'x'));
+    r.SetValue(User, settings::SolarMemorialKey, "02-30", Memorial("AD2000", "生日"));
+    r.SetValue(User, settings::SolarMemorialKey, "01-31", "\xFF\x80\x81");
+    r.SetValue(User, settings::LunarMemorialKey, "14-05", Memorial("AD2023", "闰月生日"));
     // 10,000 junk values of every type and any bytes, 180 of them under memorial names.
     unsigned seed = 12345;
     const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
@@ -513,13 +513,13 @@ void StoreHostileValues(MemoryRegistry& r, const std::string& long_title) {
         for (char& c : junk) c = static_cast<char>(next());
         const bool memorial_name = i < 180;
         const std::string name = memorial_name ? TwoDigitName(i / 30 + 1, i % 30 + 1) : "junk" + std::to_string(i);
-        r.SetStoredValue(User, memorial_name ? shell::MuharramMemorialKey : shell::SolarMemorialKey, name,
+        r.SetStoredValue(User, memorial_name ? settings::MuharramMemorialKey : settings::SolarMemorialKey, name,
                          next() % 8, junk, next() % 2 == 0);
     }
-    r.SetValue(User, shell::SolarRemindedKey, "A", "AD03-15-2025" + long_title);        // shown cut, left alone
-    r.SetStoredValue(User, shell::SolarRemindedKey, "B", platform::RegistryMultiString, std::string("a\0b\0\0", 5));
-    r.SetValue(User, shell::SolarRemindedKey, "C", "AD04-01-2025" + Shown("体检"));    // deleted
-    r.SetStoredValue(User, shell::SolarRemindedKey, "D", platform::RegistryString, "AD05-01-2025" + Shown("?"), false);
+    r.SetValue(User, settings::SolarRemindedKey, "A", "AD03-15-2025" + long_title);        // shown cut, left alone
+    r.SetStoredValue(User, settings::SolarRemindedKey, "B", platform::RegistryMultiString, std::string("a\0b\0\0", 5));
+    r.SetValue(User, settings::SolarRemindedKey, "C", "AD04-01-2025" + Shown("体检"));    // deleted
+    r.SetStoredValue(User, settings::SolarRemindedKey, "D", platform::RegistryString, "AD05-01-2025" + Shown("?"), false);
 }
 
 TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
@@ -543,7 +543,7 @@ TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
         std::erase_if(all, [&](const auto& v) { return touched.count(v.first.substr(v.first.rfind('\\') + 1)) > 0; });
         return all;
     };
-    const std::string solar = std::string(shell::SolarMemorialKey) + "\\";
+    const std::string solar = std::string(settings::SolarMemorialKey) + "\\";
     const struct {
         const char* refused;  // a value whose change the registry refuses, while all others succeed
         SaveResult result;
@@ -565,7 +565,7 @@ TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
         EXPECT_TRUE(Contains(DaysOf(list), {Kind::kSolarMemorial, 2000, 11, 11, "旅行", "%USERPROFILE%\\a.wav"}));
         edit(list);
         FaultyRegistry faulty(r);
-        faulty.Refuse(shell::SolarMemorialKey, c.refused);
+        faulty.Refuse(settings::SolarMemorialKey, c.refused);
         const SaveResult result = SavePersonalDays(faulty, list);
         EXPECT_EQ(std::vector<int>({result.written, result.write_failures, result.deleted, result.delete_failures,
                                     result.deletes_held}),
@@ -583,14 +583,14 @@ TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
         if (*c.refused) {
             EXPECT_TRUE(same(c.refused));
         }
-        EXPECT_EQ(r.StoredValue(User, shell::SolarMemorialKey, "05-12"), Memorial("AD1990", "妈妈生日"));
-        EXPECT_EQ(r.StoredValue(User, shell::MuharramMemorialKey, "09-01"), Memorial("AD1445", "回历纪念"));
-        EXPECT_EQ(r.StoredValue(User, shell::LunarMemorialKey, "14-05"), Memorial("AD2023", "闰月生日", "D:\\a.Wav"));
+        EXPECT_EQ(r.StoredValue(User, settings::SolarMemorialKey, "05-12"), Memorial("AD1990", "妈妈生日"));
+        EXPECT_EQ(r.StoredValue(User, settings::MuharramMemorialKey, "09-01"), Memorial("AD1445", "回历纪念"));
+        EXPECT_EQ(r.StoredValue(User, settings::LunarMemorialKey, "14-05"), Memorial("AD2023", "闰月生日", "D:\\a.Wav"));
         // A second save, the registry willing, finishes the edit and touches nothing else.
         EXPECT_TRUE(SavePersonalDays(r, list).Complete());
-        EXPECT_FALSE(r.HasValue(User, shell::SolarMemorialKey, "06-06"));
-        EXPECT_FALSE(r.HasValue(User, shell::SolarMemorialKey, "07-07"));
-        EXPECT_EQ(r.StoredValue(User, shell::SolarMemorialKey, "07-08"), Memorial("AD2001", "搬家"));
+        EXPECT_FALSE(r.HasValue(User, settings::SolarMemorialKey, "06-06"));
+        EXPECT_FALSE(r.HasValue(User, settings::SolarMemorialKey, "07-07"));
+        EXPECT_EQ(r.StoredValue(User, settings::SolarMemorialKey, "07-08"), Memorial("AD2001", "搬家"));
         EXPECT_TRUE(untouched(Everything(r)) == untouched(before));
     }
 
@@ -607,7 +607,7 @@ TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
     list.days.push_back({r2, {}, {}});
     EXPECT_TRUE(SavePersonalDays(r, list).Complete());
     auto after = Everything(r);
-    const std::string slots = std::string(shell::SolarRemindedKey) + "\\";
+    const std::string slots = std::string(settings::SolarRemindedKey) + "\\";
     EXPECT_EQ(after.at(slots + "C").data, "AD06-01-2025" + Shown("开会"));
     EXPECT_EQ(after.at(slots + "E").data, "AD07-01-2025" + Shown("出差"));
     after.erase(slots + "C");
@@ -617,7 +617,7 @@ TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
     EXPECT_TRUE(after == expected);
     // Kept values hold their slots: with 18 days listed and 2 kept there is no room for a 21st.
     for (int slot = 5; slot < 20; ++slot)
-        r.SetValue(User, shell::SolarRemindedKey, std::string(1, static_cast<char>('A' + slot)), "AD08-01-2025" + Shown("满"));
+        r.SetValue(User, settings::SolarRemindedKey, std::string(1, static_cast<char>('A' + slot)), "AD08-01-2025" + Shown("满"));
     list = ReadDayList(r, EditorMode::kReminders);
     ASSERT_EQ(list.days.size(), 18u);
     EXPECT_EQ(CheckAgainstList(list, r1, -1), "提醒日最多20个（含2个原样保留的值）");
@@ -626,8 +626,8 @@ TEST(Editor, ASaveWritesOnlyWhatTheUserChangedAndLeavesEveryOtherValueAsItWas) {
 
 TEST(Editor, ListsReadBackAsStoredAndOthersAreLeftAlone) {
     MemoryRegistry registry;
-    registry.SetValue(User, shell::SettingsKey, "Version", "4.2");
-    registry.SetValue(User, shell::SolarMemorialKey, "07-01", "malformed");
+    registry.SetValue(User, settings::SettingsKey, "Version", "4.2");
+    registry.SetValue(User, settings::SolarMemorialKey, "07-01", "malformed");
     const std::vector<PersonalDay> memorials = {{Kind::kSolarMemorial, 1990, 5, 12, "生日", ""},
                                                 {Kind::kLunarMemorial, 2023, 14, 5, "闰月生日", "D:\\a.Wav"}};
     DayList list = ReadDayList(registry, EditorMode::kMemorials);
@@ -636,9 +636,9 @@ TEST(Editor, ListsReadBackAsStoredAndOthersAreLeftAlone) {
     ASSERT_TRUE(SavePersonalDays(registry, list).Complete());
     EXPECT_EQ(DaysOf(ReadDayList(registry, EditorMode::kMemorials)), memorials);
     // What the pages read is what the editor wrote.
-    EXPECT_EQ(registry.StoredValue(User, shell::SolarMemorialKey, "05-12"), Memorial("AD1990", "生日"));
-    EXPECT_EQ(registry.StoredValue(User, shell::LunarMemorialKey, "14-05"), Memorial("AD2023", "闰月生日", "D:\\a.Wav"));
-    EXPECT_EQ(registry.StoredValue(User, shell::SolarMemorialKey, "07-01"), "malformed");  // kept as it was
+    EXPECT_EQ(registry.StoredValue(User, settings::SolarMemorialKey, "05-12"), Memorial("AD1990", "生日"));
+    EXPECT_EQ(registry.StoredValue(User, settings::LunarMemorialKey, "14-05"), Memorial("AD2023", "闰月生日", "D:\\a.Wav"));
+    EXPECT_EQ(registry.StoredValue(User, settings::SolarMemorialKey, "07-01"), "malformed");  // kept as it was
     EXPECT_EQ(CheckAgainstList(list, {Kind::kSolarMemorial, 2000, 7, 1, "建党", ""}, -1),
               "公历07月01日存有一个无法在这里显示的值，为免丢失，不能在这一天添加");
     // Reminders fill their slots in list order and are listed by slot.
@@ -647,18 +647,18 @@ TEST(Editor, ListsReadBackAsStoredAndOthersAreLeftAlone) {
                                                 {Kind::kReminder, 2025, 9, 9, "晚一些", ""}};
     DayList reminder_list = NewList(EditorMode::kReminders, reminders);
     ASSERT_TRUE(SavePersonalDays(registry, reminder_list).Complete());
-    EXPECT_EQ(registry.StoredValue(User, shell::SolarRemindedKey, "A"), "AD03-15-2025" + Shown("交房租"));
-    EXPECT_EQ(registry.StoredValue(User, shell::SolarRemindedKey, "C"), "AD09-09-2025" + Shown("晚一些"));
-    registry.DeleteValue(User, shell::SolarRemindedKey, "B");
-    registry.SetValue(User, shell::SolarRemindedKey, "T", "AD12-31-2025" + Shown("最后一格"));
+    EXPECT_EQ(registry.StoredValue(User, settings::SolarRemindedKey, "A"), "AD03-15-2025" + Shown("交房租"));
+    EXPECT_EQ(registry.StoredValue(User, settings::SolarRemindedKey, "C"), "AD09-09-2025" + Shown("晚一些"));
+    registry.DeleteValue(User, settings::SolarRemindedKey, "B");
+    registry.SetValue(User, settings::SolarRemindedKey, "T", "AD12-31-2025" + Shown("最后一格"));
     EXPECT_EQ(DaysOf(ReadDayList(registry, EditorMode::kReminders)),
               (std::vector<PersonalDay>{reminders[0], reminders[2], {Kind::kReminder, 2025, 12, 31, "最后一格", ""}}));
     DayList countdown = NewList(EditorMode::kCountdown, {{Kind::kCountdown, 2025, 1, 29, "春节", ""}});
     ASSERT_TRUE(SavePersonalDays(registry, countdown).Complete());
-    EXPECT_EQ(registry.StoredValue(User, shell::SettingsKey, "MyCountdownDay"), "AD01-29-2025春节");
+    EXPECT_EQ(registry.StoredValue(User, settings::SettingsKey, "MyCountdownDay"), "AD01-29-2025春节");
     // Each mode leaves the others' values and the settings alone.
     EXPECT_EQ(DaysOf(ReadDayList(registry, EditorMode::kMemorials)), memorials);
-    EXPECT_EQ(registry.StoredValue(User, shell::SettingsKey, "Version"), "4.2");
+    EXPECT_EQ(registry.StoredValue(User, settings::SettingsKey, "Version"), "4.2");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "text/gbk.h"
 #include "text/numbers.h"
 
@@ -13,7 +13,7 @@ namespace {
 using platform::MemoryRegistry;
 using platform::RegistryOperation;
 using platform::RegistryRoot;
-using namespace shell;
+using namespace settings;
 
 constexpr RegistryRoot User = RegistryRoot::CurrentUser;
 constexpr RegistryRoot Machine = RegistryRoot::LocalMachine;

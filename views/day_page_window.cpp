@@ -22,9 +22,6 @@ constexpr SIZE kSize{260, 150};
 constexpr COLORREF kListBackground = RGB(190, 255, 255);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
-// The 休 and 班 marks: white on red for a day off, white on a dark grey for a weekend day worked.
-constexpr COLORREF kHolidayOff = RGB(224, 32, 32);
-constexpr COLORREF kHolidayWork = RGB(64, 64, 64);
 // The information line, and the mark at its right end that takes the line's last 16 pixels.
 constexpr int kInformationX = 9, kInformationY = 92, kInformationWidth = 242, kInformationHeight = 14;
 constexpr int kMarkSize = 14;
@@ -258,7 +255,7 @@ struct DayPage : PageWindow {
                 return colours.Use(dc, TextColourOf(static_cast<DayList>(i)), kListBackground);
         if (control == attribute || control == information) return colours.Use(dc, RGB(0, 0, 0), kListBackground);
         if (control == holiday)
-            return colours.Use(dc, RGB(255, 255, 255), shown_holiday.off ? kHolidayOff : kHolidayWork);
+            return colours.Use(dc, kHolidayMarkText, MarkBackground(shown_holiday));
         return colours.Use(dc, kPageBackground);
     }
 

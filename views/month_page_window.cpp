@@ -44,8 +44,6 @@ constexpr POINT kLunarOffset{1, 26};
 // the blank end of the day number's label (the number stands in the label's middle), which does not
 // paint over it.
 constexpr SIZE kHolidayMark{13, 13};
-constexpr COLORREF kHolidayOffBackground = RGB(224, 32, 32);
-constexpr COLORREF kHolidayWorkBackground = RGB(64, 64, 64);
 
 constexpr COLORREF kCellBackground = RGB(190, 255, 255);
 constexpr COLORREF kTitleBackground = RGB(248, 249, 200);
@@ -295,10 +293,8 @@ struct MonthPage : PageWindow {
         if (control == year_list || control == month_list || control == year_dropdown || control == month_dropdown)
             return colours.Use(dc, kListText, kCellBackground);
         const int id = GetDlgCtrlID(control);
-        if (id > kCellHolidayId && id <= kCellHolidayId + kMonthCellCount) {
-            const bool off = holidays[id - kCellHolidayId - 1].off;
-            return colours.Use(dc, RGB(255, 255, 255), off ? kHolidayOffBackground : kHolidayWorkBackground);
-        }
+        if (id > kCellHolidayId && id <= kCellHolidayId + kMonthCellCount)
+            return colours.Use(dc, kHolidayMarkText, MarkBackground(holidays[id - kCellHolidayId - 1]));
         const int cell = id > kCellLunarId ? id - kCellLunarId : id - kCellNumberId;
         if (id > kCellNumberId && id <= kCellLunarId + kMonthCellCount && cell >= 1 && cell <= kMonthCellCount)
             return colours.Use(dc, IsWeekendColumn(ColumnOf(cell)) ? kWeekendText : kWeekdayText, CellBackground(cell));

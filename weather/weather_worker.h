@@ -15,7 +15,7 @@
 
 namespace weather {
 
-// The host of the weather service (another host and port can be set, see shell/settings.h).
+// The host of the weather service (another host and port can be set, see settings/settings.h).
 constexpr const char* kWeatherHost = "weather.tempoline.org";
 
 // FetchState.

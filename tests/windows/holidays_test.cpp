@@ -57,7 +57,7 @@ protected:
     }
     // 更新节假日安排 from the menu against `host`: the status line it ended with.
     std::string Update(const std::string& host) {
-        registry_.SetValue(platform::RegistryRoot::CurrentUser, shell::SettingsKey, shell::WebHostValue, host);
+        registry_.SetValue(platform::RegistryRoot::CurrentUser, settings::SettingsKey, settings::WebHostValue, host);
         std::string status;
         const test::ModalSteps steps({[&] {
             HWND window = test::FindByCaption("更新节假日安排");

@@ -132,7 +132,7 @@ TEST_F(MenuTest, OptionsAreSavedAsTheirValues) {
     EXPECT_EQ(Stored("ModernCalculateAncientFlag"), "1");
     EXPECT_EQ(Stored("DFORMShowDynastyFlag"), "1");
     EXPECT_EQ(Stored("DFORMShowInfoTypeFlag"), "2");
-    EXPECT_FALSE(registry_.HasValue(platform::RegistryRoot::CurrentUser, shell::SettingsKey, "GanZhiFromChunjieFlag"));
+    EXPECT_FALSE(registry_.HasValue(platform::RegistryRoot::CurrentUser, settings::SettingsKey, "GanZhiFromChunjieFlag"));
 }
 
 TEST_F(MenuTest, ModernRuleEmptiesTheYearCache) {
@@ -163,7 +163,7 @@ TEST_F(MenuTest, TheViewsSwitchKeepingTheDay) {
     EXPECT_TRUE(Checked(kMonthPage));
     EXPECT_EQ(test::TakeQuits(), 0);
     // Nothing was saved by the switch.
-    EXPECT_FALSE(registry_.HasValue(platform::RegistryRoot::CurrentUser, shell::SettingsKey, "FormCenterX"));
+    EXPECT_FALSE(registry_.HasValue(platform::RegistryRoot::CurrentUser, settings::SettingsKey, "FormCenterX"));
     Command(kGoToToday);  // today on the month page
     EXPECT_EQ(Day(), DateToDayNumber(2025, 10, 6));
     Command(kDayPage);

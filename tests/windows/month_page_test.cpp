@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "astro/day_numbers.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "tests/windows/test_support.h"
 #include "text/wide.h"
 #include "views/day_page_model.h"
@@ -68,7 +68,7 @@ protected:
     }
 
     std::string ExpectedPanel(astro::DayNumber day) const {
-        const shell::Settings& s = program_.settings;
+        const settings::Settings& s = program_.settings;
         return views::DayPanelText(day, {s.gan_zhi_from_chunjie_flag, s.place.longitude, s.place.latitude}, {});
     }
 };
@@ -478,11 +478,11 @@ TEST_F(MonthPanelTest, TheScrollBarShowsWhenTheLinesDoNotFit) {
     // Personal days of 2026-12-07 (农历十月廿九, 回历 06-26-1448) with titles of the longest kind,
     // 20 bytes, and a countdown to the 25th.
     const std::string title = "十个字的标题十个字的";
-    registry_.SetValue(RegistryRoot::CurrentUser, shell::SolarMemorialKey, "12-07", "AD1990" + title + " ");
-    registry_.SetValue(RegistryRoot::CurrentUser, shell::LunarMemorialKey, "10-29", "AD1980" + title + " ");
-    registry_.SetValue(RegistryRoot::CurrentUser, shell::MuharramMemorialKey, "06-26", "AD1420" + title + " ");
-    registry_.SetValue(RegistryRoot::CurrentUser, shell::SolarRemindedKey, "A", "AD12-07-2026" + title + " ");
-    registry_.SetValue(RegistryRoot::CurrentUser, shell::SettingsKey, "MyCountdownDay", "AD12-25-2026" + title);
+    registry_.SetValue(RegistryRoot::CurrentUser, settings::SolarMemorialKey, "12-07", "AD1990" + title + " ");
+    registry_.SetValue(RegistryRoot::CurrentUser, settings::LunarMemorialKey, "10-29", "AD1980" + title + " ");
+    registry_.SetValue(RegistryRoot::CurrentUser, settings::MuharramMemorialKey, "06-26", "AD1420" + title + " ");
+    registry_.SetValue(RegistryRoot::CurrentUser, settings::SolarRemindedKey, "A", "AD12-07-2026" + title + " ");
+    registry_.SetValue(RegistryRoot::CurrentUser, settings::SettingsKey, "MyCountdownDay", "AD12-25-2026" + title);
     ASSERT_NE(Open(views::CalendarView::kMonth, DateToDayNumber(2026, 12, 7)), nullptr);
     const struct {
         int year, month, day;

@@ -776,7 +776,7 @@ TEST_F(MusicProgramTest, TheMenuAndTheHotkeyOpenOnePlayerThatOutlivesAViewSwitch
 
 TEST_F(MusicProgramTest, TheShortcutOpensThePlayerAloneAndItsCloseEndsTheProgram) {
     // The link the command makes, beside the program.
-    program_.path = shell::SplitProgramPath(text::WideToGbk(TEMPO_PROGRAM_PATH));
+    program_.path = settings::SplitProgramPath(text::WideToGbk(TEMPO_PROGRAM_PATH));
     ASSERT_NE(Open(views::CalendarView::kDay, 2460351), nullptr);
     Command(shell::command::kMusicShortcut);
     const std::wstring link_path = text::GbkToWide(program_.path.folder) + L"\\" + text::GbkToWide("橙鹿音乐") + L".LNK";

@@ -119,7 +119,7 @@ protected:
 };
 
 TEST_F(PersonalTest, TheMemorialEditorAddsChecksChangesAndSaves) {
-    registry_.SetValue(User, shell::SolarMemorialKey, "05-12", "AD1990" + Shown("生日"));
+    registry_.SetValue(User, settings::SolarMemorialKey, "05-12", "AD1990" + Shown("生日"));
     HWND editor = OpenEditor(EditorMode::kMemorials);
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(Text(editor), "编辑纪念日");
@@ -154,7 +154,7 @@ TEST_F(PersonalTest, TheMemorialEditorAddsChecksChangesAndSaves) {
     EXPECT_EQ(Text(editor, kEditorStatusId), "");
     ASSERT_EQ(Rows(editor).size(), 2u);
     EXPECT_EQ(Rows(editor)[1], "农历14月05日（AD2023年）：" + Shown("小明生日"));
-    EXPECT_EQ(registry_.StoredValue(User, shell::LunarMemorialKey, "14-05"), "");  // nothing stored before 保存
+    EXPECT_EQ(registry_.StoredValue(User, settings::LunarMemorialKey, "14-05"), "");  // nothing stored before 保存
 
     // A chosen row goes into the fields, in its calendar; 修改 puts them back.
     ChooseRow(editor, 1);
@@ -170,8 +170,8 @@ TEST_F(PersonalTest, TheMemorialEditorAddsChecksChangesAndSaves) {
 
     Click(editor, kSaveId);
     EXPECT_FALSE(IsWindow(editor));
-    EXPECT_EQ(registry_.StoredValue(User, shell::SolarMemorialKey, "05-12"), "AD1990" + Shown("妈妈生日"));
-    EXPECT_EQ(registry_.StoredValue(User, shell::LunarMemorialKey, "14-05"), "AD2023" + Shown("小明生日"));
+    EXPECT_EQ(registry_.StoredValue(User, settings::SolarMemorialKey, "05-12"), "AD1990" + Shown("妈妈生日"));
+    EXPECT_EQ(registry_.StoredValue(User, settings::LunarMemorialKey, "14-05"), "AD2023" + Shown("小明生日"));
 
     // 删除 and 取消: the list goes, but nothing is stored.
     editor = OpenEditor(EditorMode::kMemorials);
@@ -180,7 +180,7 @@ TEST_F(PersonalTest, TheMemorialEditorAddsChecksChangesAndSaves) {
     EXPECT_EQ(Rows(editor).size(), 1u);
     Click(editor, IDCANCEL);
     EXPECT_FALSE(IsWindow(editor));
-    EXPECT_EQ(registry_.StoredValue(User, shell::SolarMemorialKey, "05-12"), "AD1990" + Shown("妈妈生日"));
+    EXPECT_EQ(registry_.StoredValue(User, settings::SolarMemorialKey, "05-12"), "AD1990" + Shown("妈妈生日"));
 }
 
 TEST_F(PersonalTest, RemindersAndTheCountdownAndAnEditPutBackBySaving) {
@@ -196,8 +196,8 @@ TEST_F(PersonalTest, RemindersAndTheCountdownAndAnEditPutBackBySaving) {
     test::SetText(editor, kTitleBoxId, "交房租和水费");  // changed, not put back with 修改
     Click(editor, kSaveId);
     EXPECT_FALSE(IsWindow(editor));
-    EXPECT_EQ(registry_.StoredValue(User, shell::SolarRemindedKey, "A"), "AD03-15-2025" + Shown("交房租和水费"));
-    EXPECT_EQ(registry_.StoredValue(User, shell::SolarRemindedKey, "B"), "AD04-01-2025" + Shown("体检"));
+    EXPECT_EQ(registry_.StoredValue(User, settings::SolarRemindedKey, "A"), "AD03-15-2025" + Shown("交房租和水费"));
+    EXPECT_EQ(registry_.StoredValue(User, settings::SolarRemindedKey, "B"), "AD04-01-2025" + Shown("体检"));
 
     editor = OpenEditor(EditorMode::kCountdown);
     EXPECT_EQ(Text(editor), "编辑倒计日");
@@ -207,7 +207,7 @@ TEST_F(PersonalTest, RemindersAndTheCountdownAndAnEditPutBackBySaving) {
     Click(editor, kAddSolarId);
     EXPECT_EQ(Text(editor, kEditorStatusId), "只能有一个倒计日，请修改或删除原有的一个");
     Click(editor, kSaveId);
-    EXPECT_EQ(registry_.StoredValue(User, shell::SettingsKey, "MyCountdownDay"), "AD02-17-2026马年春节");
+    EXPECT_EQ(registry_.StoredValue(User, settings::SettingsKey, "MyCountdownDay"), "AD02-17-2026马年春节");
 }
 
 // The days' keys of the real registry, with what other programs and versions leave there.
@@ -219,8 +219,8 @@ protected:
         PersonalTest::TearDown();
     }
     static void Clean() {
-        for (const char* key : {shell::SolarMemorialKey, shell::LunarMemorialKey, shell::MuharramMemorialKey,
-                                shell::SolarRemindedKey})
+        for (const char* key : {settings::SolarMemorialKey, settings::LunarMemorialKey, settings::MuharramMemorialKey,
+                                settings::SolarRemindedKey})
             RegDeleteTreeW(HKEY_CURRENT_USER, text::GbkToWide(key).c_str());
     }
     // Stores a value as another program would: any type, exactly these bytes.
@@ -273,7 +273,7 @@ protected:
 TEST_F(RealRegistryTest, AnEditAndSaveLeavesEveryOtherValueByteForByteAndTypeForType) {
     std::wstring long_title;  // 1000 bytes in GBK
     for (int i = 0; i < 500; ++i) long_title += L"长";
-    const char* solar = shell::SolarMemorialKey;
+    const char* solar = settings::SolarMemorialKey;
     Put(solar, L"05-12", REG_SZ, L"AD1990" + Padded(L"生日", 4) + L" ");                 // the user changes it
     Put(solar, L"06-01", REG_EXPAND_SZ, L"AD2000" + Padded(L"旅行", 4) + L" %USERPROFILE%\\a.wav");
     Put(solar, L"07-01", REG_SZ, L"AD2000" + Padded(L"表情\U0001F600", 8) + L" ");        // GBK lacks the emoji
@@ -282,10 +282,10 @@ TEST_F(RealRegistryTest, AnEditAndSaveLeavesEveryOtherValueByteForByteAndTypeFor
     Put(solar, L"10-01", REG_SZ, L"AD2000" + long_title);                                 // a title of 1000 bytes
     Put(solar, L"11-01", REG_SZ, L"AD2000" + Padded(L"无结尾", 6) + L" ", false);          // no terminator stored
     Put(solar, L"12-01", REG_DWORD, std::wstring(L"\x2A\0", 2), false);
-    Put(shell::SolarRemindedKey, L"A", REG_SZ, L"AD03-15-2025" + long_title);
-    Put(shell::SolarRemindedKey, L"B", REG_EXPAND_SZ, L"AD04-01-2025" + Padded(L"体检\U0001F600", 8) + L" ");
+    Put(settings::SolarRemindedKey, L"A", REG_SZ, L"AD03-15-2025" + long_title);
+    Put(settings::SolarRemindedKey, L"B", REG_EXPAND_SZ, L"AD04-01-2025" + Padded(L"体检\U0001F600", 8) + L" ");
     const auto solar_before = Values(solar);
-    const auto reminders_before = Values(shell::SolarRemindedKey);
+    const auto reminders_before = Values(settings::SolarRemindedKey);
     ASSERT_EQ(solar_before.size(), 8u);
     const std::unique_ptr<platform::Registry> system = platform::MakeSystemRegistry();
 
@@ -318,7 +318,7 @@ TEST_F(RealRegistryTest, AnEditAndSaveLeavesEveryOtherValueByteForByteAndTypeFor
     auto solar_expected = solar_before;
     solar_expected.erase(L"05-12");
     ExpectSame(solar_after, solar_expected);  // every other value: the same type, the same bytes
-    EXPECT_EQ(system->ReadValue(User, shell::MuharramMemorialKey, "09-01"), "AD1445" + Shown("回历纪念"));
+    EXPECT_EQ(system->ReadValue(User, settings::MuharramMemorialKey, "09-01"), "AD1445" + Shown("回历纪念"));
 
     // 编辑提醒日: a reminder added goes to the first free slot; A and B stay as they are.
     editor = CreatePersonalDaysEditor(nullptr, EditorContext{EditorMode::kReminders, system.get(), &mci_, true});
@@ -329,8 +329,8 @@ TEST_F(RealRegistryTest, AnEditAndSaveLeavesEveryOtherValueByteForByteAndTypeFor
     Click(editor, kSaveId);
     EXPECT_FALSE(IsWindow(editor)) << Text(editor, kEditorStatusId);
     if (IsWindow(editor)) DestroyWindow(editor);
-    auto reminders_after = Values(shell::SolarRemindedKey);
-    EXPECT_EQ(system->ReadValue(User, shell::SolarRemindedKey, "C"), "AD06-01-2025" + Shown("开会"));
+    auto reminders_after = Values(settings::SolarRemindedKey);
+    EXPECT_EQ(system->ReadValue(User, settings::SolarRemindedKey, "C"), "AD06-01-2025" + Shown("开会"));
     reminders_after.erase(L"C");
     ExpectSame(reminders_after, reminders_before);
 }
@@ -430,7 +430,7 @@ protected:
         program_.settings.use_registry = 1;
         audio_ = SoundFile();
         // 2025-02-12 is 正月十五 of 2025.
-        registry_.SetValue(User, shell::LunarMemorialKey, "01-15", "AD2020" + Shown("元宵生日", audio_));
+        registry_.SetValue(User, settings::LunarMemorialKey, "01-15", "AD2020" + Shown("元宵生日", audio_));
     }
     // The day page's tooltip on its information line: the day's personal days, "" when none.
     std::string Tooltip() {
@@ -487,7 +487,7 @@ TEST_F(PersonalCalendarTest, AUserAddsALunarBirthdayAndSeesItNextYear) {
         Click(editor, kSaveId);
     });
     Command(kMemorialDays);
-    EXPECT_EQ(registry_.StoredValue(User, shell::LunarMemorialKey, "05-05"), "AD2024" + Shown("端午生日"));
+    EXPECT_EQ(registry_.StoredValue(User, settings::LunarMemorialKey, "05-05"), "AD2024" + Shown("端午生日"));
     // 端午 of 2025 is 2025-05-31.
     ShowDay(DateToDayNumber(2025, 5, 31));
     EXPECT_EQ(Tooltip(), Shown("端午生日"));

@@ -12,7 +12,7 @@
 #include "text/wide.h"
 #include "shell/command_ids.h"
 #include "shell/program_win32.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -84,9 +84,9 @@ class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
         registry_ = platform::MakeSystemRegistry();
-        shell::RemoveAllSettings(*registry_);
+        settings::RemoveAllSettings(*registry_);
     }
-    void TearDown() override { shell::RemoveAllSettings(*registry_); }
+    void TearDown() override { settings::RemoveAllSettings(*registry_); }
     std::unique_ptr<platform::Registry> registry_;
 };
 
@@ -122,7 +122,7 @@ TEST_F(ProgramTest, TheCalendarIsOnTopAfterTheStartAndAfterEachSwitchOfViews) {
 }
 
 TEST_F(ProgramTest, SettingsSurviveARestart) {
-    const std::string key = shell::SettingsKey;
+    const std::string key = settings::SettingsKey;
     registry_->SetValue(RegistryRoot::CurrentUser, key, "Version", "4.2");
     registry_->SetValue(RegistryRoot::CurrentUser, key, "DFORMShowDynastyFlag", "1");
     registry_->SetValue(RegistryRoot::CurrentUser, key, "FormCenterX", "300.0");
@@ -153,8 +153,8 @@ TEST_F(ProgramTest, WithoutTheRegistryNothingIsWritten) {
     ASSERT_NE(page, nullptr);
     PostMessageW(page, WM_CLOSE, 0, 0);
     ASSERT_TRUE(program->Ended(20000));
-    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SettingsKey, "FormCenterX"), "");
-    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SettingsKey, "Version"), "");
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, settings::SettingsKey, "FormCenterX"), "");
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, settings::SettingsKey, "Version"), "");
 }
 
 // Each /U/ switch opens one page of the tools alone, whatever the case it is typed in; the program
@@ -189,8 +189,8 @@ TEST_F(ProgramTest, EachToolSwitchOpensItsPageAloneAndEndsWithIt) {
 }
 
 TEST_F(ProgramTest, UnregisterRemovesEverythingAndEndsQuietly) {
-    registry_->SetValue(RegistryRoot::CurrentUser, shell::SettingsKey, "Version", "4.2");
-    registry_->SetValue(RegistryRoot::CurrentUser, shell::SolarMemorialKey, "05-12", "AD2000   title");
+    registry_->SetValue(RegistryRoot::CurrentUser, settings::SettingsKey, "Version", "4.2");
+    registry_->SetValue(RegistryRoot::CurrentUser, settings::SolarMemorialKey, "05-12", "AD2000   title");
     // A holiday table fetched earlier, kept where the program keeps it (its folder made on the way).
     const std::string kept = shell::KeptHolidaysFile();
     ASSERT_FALSE(kept.empty());
@@ -201,8 +201,8 @@ TEST_F(ProgramTest, UnregisterRemovesEverythingAndEndsQuietly) {
     EXPECT_EQ(program->ExitCode(), 0u);
     const std::wstring folder = text::GbkToWide(kept.substr(0, kept.rfind('\\')));
     EXPECT_EQ(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES) << "the file and its folder are gone";
-    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SettingsKey, "Version"), "");
-    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, shell::SolarMemorialKey, "05-12"), "");
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, settings::SettingsKey, "Version"), "");
+    EXPECT_EQ(registry_->ReadValue(RegistryRoot::CurrentUser, settings::SolarMemorialKey, "05-12"), "");
     auto again = Start(L"/unreg");  // nothing stored: still quiet
     ASSERT_TRUE(again->Ended(30000));
     EXPECT_EQ(again->ExitCode(), 0u);

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/registry.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -237,13 +237,13 @@ TEST_F(SystemRegistryTest, StoreOperationsDeleteForZeroAndLimitValues) {
 bool NoBitmap(const std::string&) { return false; }
 bool AnyBitmap(const std::string&) { return true; }
 
-const shell::ProgramPath Program{"C:\\Program Files\\橙鹿", "Tempoline.exe"};
+const settings::ProgramPath Program{"C:\\Program Files\\橙鹿", "Tempoline.exe"};
 
 TEST(SettingsOnSystemRegistry, SaveLoadAndRemoveEverything) {
     auto registry = platform::MakeSystemRegistry();
-    shell::RemoveAllSettings(*registry);  // quiet on an empty store
+    settings::RemoveAllSettings(*registry);  // quiet on an empty store
 
-    shell::Settings settings;
+    settings::Settings settings;
     settings.use_registry = 1;
     settings.start_with_windows = 1;
     settings.dform_show_info_type_flag = 2;
@@ -252,10 +252,10 @@ TEST(SettingsOnSystemRegistry, SaveLoadAndRemoveEverything) {
     settings.form_center_x = 400;
     settings.place = places::LoadLocalPlace("4", "30");
     settings.lyric_file_find_path = "D:\\歌词";
-    shell::SaveSettings(*registry, settings, Program, true);
-    registry->SetValue(User, shell::SolarMemorialKey, "05-12", "AD2008纪念");
+    settings::SaveSettings(*registry, settings, Program, true);
+    registry->SetValue(User, settings::SolarMemorialKey, "05-12", "AD2008纪念");
 
-    const shell::Settings loaded = shell::LoadSettings(*registry, Program, {1024, 768}, AnyBitmap);
+    const settings::Settings loaded = settings::LoadSettings(*registry, Program, {1024, 768}, AnyBitmap);
     EXPECT_EQ(loaded.use_registry, 1);
     EXPECT_EQ(loaded.start_with_windows, 1);
     EXPECT_EQ(loaded.dform_show_info_type_flag, 2);
@@ -266,17 +266,17 @@ TEST(SettingsOnSystemRegistry, SaveLoadAndRemoveEverything) {
     EXPECT_EQ(loaded.form_center_y, -1);
     EXPECT_EQ(loaded.place.prov_index, 4);
     EXPECT_EQ(loaded.place.city_index, 30);
-    EXPECT_EQ(shell::LoadSettings(*registry, Program, {1024, 768}, NoBitmap).dform_back_bitmap_name, "");
+    EXPECT_EQ(settings::LoadSettings(*registry, Program, {1024, 768}, NoBitmap).dform_back_bitmap_name, "");
 
     const RawValue run = ReadRaw(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"Tempoline");
     ASSERT_TRUE(run.found);
     EXPECT_EQ(run.data, WithNul(L"\"C:\\Program Files\\橙鹿\\Tempoline.exe\""));
     EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, L"Software\\Tempoline", L"FormCenterX").data, WithNul(L"400.0"));
 
-    shell::RemoveAllSettings(*registry);
+    settings::RemoveAllSettings(*registry);
     EXPECT_FALSE(RawKeyExists(HKEY_CURRENT_USER, L"Software\\Tempoline"));
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", L"Tempoline").found);
-    EXPECT_EQ(shell::LoadSettings(*registry, Program, {1024, 768}, AnyBitmap).use_registry, 0);
+    EXPECT_EQ(settings::LoadSettings(*registry, Program, {1024, 768}, AnyBitmap).use_registry, 0);
 }
 
 // A user without administrator rights cannot write HKEY_LOCAL_MACHINE's Run key. The key's access
@@ -332,19 +332,19 @@ protected:
 TEST_F(LockedMachineRunKey, RunEntryFallsBackToTheUser) {
     if (!Locked()) GTEST_SKIP() << "this system does not enforce registry access lists";
     auto registry = platform::MakeSystemRegistry();
-    shell::Settings settings;
+    settings::Settings settings;
     settings.use_registry = 1;
     settings.start_with_windows = 1;
-    shell::SaveSettings(*registry, settings, Program, false);
+    settings::SaveSettings(*registry, settings, Program, false);
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, RunPath, L"Tempoline").found);
     const RawValue user_run =
         ReadRaw(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Tempoline");
     ASSERT_TRUE(user_run.found);
     EXPECT_EQ(user_run.data, WithNul(L"\"C:\\Program Files\\橙鹿\\Tempoline.exe\""));
-    EXPECT_EQ(shell::LoadSettings(*registry, Program, {1024, 768}, NoBitmap).start_with_windows, 1);
+    EXPECT_EQ(settings::LoadSettings(*registry, Program, {1024, 768}, NoBitmap).start_with_windows, 1);
 
     settings.start_with_windows = 0;
-    shell::SaveSettings(*registry, settings, Program, false);
+    settings::SaveSettings(*registry, settings, Program, false);
     EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"Tempoline").found);
 }
 

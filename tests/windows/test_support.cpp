@@ -178,7 +178,7 @@ CalendarTest::CalendarTest() : clock_(platform::LocalDateTime{2024, 2, 10, 9, 0,
     program_.clock = &clock_;
     wchar_t module[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, module, MAX_PATH);
-    program_.path = shell::SplitProgramPath(text::WideToGbk(module));
+    program_.path = settings::SplitProgramPath(text::WideToGbk(module));
     program_.placement = shell::Placement::kNormal;
     shell::StartSounds(program_, sounds_, mci_);
     shell::BuildPopupMenu(program_);
@@ -218,7 +218,7 @@ bool CalendarTest::Checked(int id) {
 }
 
 std::string CalendarTest::Stored(const char* name) const {
-    return registry_.StoredValue(platform::RegistryRoot::CurrentUser, shell::SettingsKey, name);
+    return registry_.StoredValue(platform::RegistryRoot::CurrentUser, settings::SettingsKey, name);
 }
 
 std::string BitmapFile() {

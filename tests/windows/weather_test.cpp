@@ -190,7 +190,7 @@ TEST_F(WeatherProgramTest, TheMenuAndTheHotkeyOpenOneViewerOnTheLocalPlace) {
     program_.settings.place.prov_index = 9;
     program_.settings.place.city_index = 1;
     TestServer server(TestServer::kCloseEarly);
-    registry_.SetValue(platform::RegistryRoot::CurrentUser, shell::SettingsKey, shell::WebHostValue, server.Host());
+    registry_.SetValue(platform::RegistryRoot::CurrentUser, settings::SettingsKey, settings::WebHostValue, server.Host());
     ASSERT_NE(Open(views::CalendarView::kDay, 2460351), nullptr);
     Command(shell::command::kWeather);
     HWND viewer = program_.weather_viewer;

@@ -1,8 +1,8 @@
-#include "shell/command_line.h"
+#include "settings/command_line.h"
 
 #include <cctype>
 
-namespace shell {
+namespace settings {
 
 StartOptions ParseCommandLine(const std::string& arguments) {
     std::string upper = arguments;
@@ -44,4 +44,4 @@ std::string ArgumentsOf(const std::string& command_line) {
     return command_line.substr(i);
 }
 
-}  // namespace shell
+}  // namespace settings

@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace shell {
+namespace settings {
 
 enum class StartAction {
     kCalendar,      // the day page or the month page
@@ -35,4 +35,4 @@ StartOptions ParseCommandLine(const std::string& arguments);
 // blanks after it.
 std::string ArgumentsOf(const std::string& command_line);
 
-}  // namespace shell
+}  // namespace settings

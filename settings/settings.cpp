@@ -1,4 +1,4 @@
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 #include "text/gbk.h"
 #include "text/numbers.h"
@@ -7,7 +7,7 @@
 #include <string_view>
 #include <system_error>
 
-namespace shell {
+namespace settings {
 
 namespace {
 
@@ -290,4 +290,4 @@ void RemoveAllSettings(Registry& registry) {
     platform::DeleteRegistryValue(registry, User, UserRunKey, RunValueName);
 }
 
-}  // namespace shell
+}  // namespace settings

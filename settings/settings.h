@@ -21,11 +21,10 @@
 #include <functional>
 #include <string>
 
-#include "personal/alarms.h"
 #include "places/city_table.h"
 #include "platform/registry.h"
 
-namespace shell {
+namespace settings {
 
 // --- where things are stored ----------------------------------------------------------------------
 
@@ -46,7 +45,14 @@ constexpr const char* RunValueName = "Tempoline";
 
 // --- the settings ---------------------------------------------------------------------------------
 
-using Alarm = personal::Alarm;  // A, B, C: on, minute of the day, sound
+// One of the three daily alarms A, B, C: switched on, its minute of the day 1..1439 (0 = not set),
+// its sound 0..4.
+struct Alarm {
+    std::int16_t open_flag = 0;
+    std::int32_t time_minutes = 0;
+    std::int16_t sound_index = 0;
+};
+using Alarms = std::array<Alarm, 3>;
 
 // The program-wide settings, named after their registry values. The defaults are the settings of a
 // program that does not use the registry.
@@ -67,7 +73,7 @@ struct Settings {
     // as its opposite, so that a cleared flag still leaves no value behind.
     std::int16_t hide_holidays_flag = 0;           // "显示节假日安排(&H)" switched off
 
-    personal::Alarms alarms{};  // A, B, C
+    Alarms alarms{};  // A, B, C
 
     std::int32_t form_center_x = -1;  // centre of the calendar window in screen pixels; -1 centres
     std::int32_t form_center_y = -1;  // the window on the screen
@@ -166,4 +172,4 @@ bool IsWebHost(const std::string& text);
 // the Run entries. Quiet when nothing is there.
 void RemoveAllSettings(platform::Registry& registry);
 
-}  // namespace shell
+}  // namespace settings
