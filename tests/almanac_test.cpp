@@ -9,10 +9,12 @@
 #include <vector>
 
 #include "almanac/almanac.h"
+#include "almanac/almanac_text.h"
 #include "almanac/choosing.h"
 #include "astro/day_numbers.h"
 #include "astro/events.h"
 #include "calendar/cycles.h"
+#include "views/month_page_model.h"
 
 namespace {
 
@@ -416,6 +418,44 @@ TEST(AlmanacDay, OutsideTheCalendarNothingIsComputed) {
     EXPECT_FALSE(SpiritsOfDay(astro::DateToDayNumber(-9000, 12, 31)).ok);
     EXPECT_TRUE(DayAlmanacOf(-8999, 3, 1).ok);
     EXPECT_TRUE(DayAlmanacOf(9000, 12, 31).ok);
+}
+
+// --- the texts of the window and of the month page's panel ----------------------------------------
+
+TEST(AlmanacTexts, TheHeadingsOfADay) {
+    const astro::DayNumber festival = astro::DateToDayNumber(2024, 2, 10);  // 正月初一, 甲辰日
+    EXPECT_EQ(DateHeading(festival), std::string("2024年2月10日 星期六"));
+    EXPECT_EQ(PillarsLine(festival), std::string("农历正月初一　甲辰年 丙寅月 甲辰日"));
+    EXPECT_EQ(PillarsLine(astro::DateToDayNumber(2023, 4, 5)), std::string("农历闰二月十五　癸卯年 丙辰月 癸巳日"));
+    EXPECT_EQ(DateHeading(astro::DateToDayNumber(9001, 1, 1)), "");
+    // 2025-01-03: 壬申, a 成 day of the 子 month, 青龙 on 申 (子午临申地).
+    EXPECT_EQ(ChosenDayLine({astro::DateToDayNumber(2025, 1, 3), 8, 0}), std::string("2025-01-03 星期五 壬申日 成日 青龙（黄道）"));
+    EXPECT_EQ(YiText({}), std::string("诸事不宜"));
+    EXPECT_EQ(JiText({}), std::string("无"));
+    EXPECT_EQ(YiText({{ActivityOf(std::string("祭祀")), ActivityOf(std::string("嫁娶"))}, {}}), std::string("祭祀 嫁娶"));
+}
+
+TEST(AlmanacTexts, TheDetailsOfThePublishedDay) {
+    // lingang.iask.in/home/2026/1/8, as in the published-page test above.
+    const DayAlmanac a = DayAlmanacOf(2026, 1, 8);
+    const std::string details = DetailsText(a, SpiritsOfDay(a.n));
+    for (const char* piece : {"值神　天牢（黑道）", "星宿　角木蛟（吉）", "冲煞　冲鼠（丙子）　煞北",
+                              "彭祖百忌　壬不泱水更难提防 午不苫盖屋主更张", "胎神占方　仓库碓外西北",
+                              "纳音　年覆灯火　月霹雳火　日杨柳木"})
+        EXPECT_NE(details.find(piece), std::string::npos) << piece;
+}
+
+TEST(AlmanacTexts, TheMonthPanelAddsTheYiAndJiLinesBeforeThePersonalDays) {
+    const astro::DayNumber day = astro::DateToDayNumber(2018, 10, 18);
+    views::DayPanelOptions without{0, -116.38, 39.90, false, false};
+    views::DayPanelOptions with = without;
+    with.show_almanac = true;
+    const YiJi yj = YiJiOf(SpiritsOfDay(day));
+    const std::string lines = "\r\n" + std::string("宜 ") + YiText(yj) + "\r\n" + std::string("忌 ") + JiText(yj);
+    EXPECT_EQ(views::DayPanelText(day, with, {}), views::DayPanelText(day, without, {}) + lines);
+    EXPECT_EQ(views::DayPanelText(day, with, {"x"}), views::DayPanelText(day, without, {}) + lines + "\r\nx");
+    // golla.tw/huangli/2018-10-18 forbids 动土 that day: the 忌 line names it.
+    EXPECT_NE(PanelJiLine(day).find(std::string("动土")), std::string::npos);
 }
 
 }  // namespace

@@ -38,11 +38,11 @@ protected:
 
 TEST_F(MenuTest, TheMenuHoldsEveryItemInOrder) {
     HMENU menu = program_.menu.get();
-    ASSERT_EQ(GetMenuItemCount(menu), 27);
-    const int expected[] = {kDayPage, kMonthPage, 0, kMusicPlayer, kWeather, 0, kAlwaysOnTop, kEmbedInDesktop, 0,
+    ASSERT_EQ(GetMenuItemCount(menu), 28);
+    const int expected[] = {kDayPage, kMonthPage, 0, kMusicPlayer, kWeather, kAlmanac, 0, kAlwaysOnTop, kEmbedInDesktop, 0,
                             kMoveLock, 0,         -1, 0, kLocalCoordinates, 0, -1, 0, kSpeakTime, 0, -1, 0,
                             kGoToToday, kChangeSystemDate, 0, kHelp, 0, kExit};
-    for (int i = 0; i < 27; ++i) {
+    for (int i = 0; i < 28; ++i) {
         const UINT id = GetMenuItemID(menu, i);
         if (expected[i] == -1)
             EXPECT_EQ(id, static_cast<UINT>(-1)) << i;  // a submenu

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "almanac/almanac_window.h"
 #include "calendar/lunar_year.h"
 #include "help/help_window.h"
 #include "help/holiday_update_window.h"
@@ -311,6 +312,9 @@ const std::vector<Opener>& EveryWindow() {
         }
         for (int mode = 1; mode <= 2; ++mode)
             all.push_back({"queries", [=](HWND owner) { return tools::CreateQueryWindow(owner, mode, context); }});
+        all.push_back({"黄历",
+                       [](HWND owner) { return almanac::OpenAlmanacWindow(owner, {2460351, nullptr, nullptr}); }, false,
+                       false, {468, 640}});
         return all;
     }();
     return windows;
