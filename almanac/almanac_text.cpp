@@ -88,14 +88,35 @@ std::string ChosenDayLine(const ChosenDay& day) {
            SpiritName(day.spirit) + (IsYellowPath(day.spirit) ? "（黄道）" : "（黑道）");
 }
 
+std::string Wrapped(const std::string& line, std::size_t width, std::size_t indent) {
+    std::string out;
+    std::size_t start = 0;         // of the present line in `out`
+    std::size_t word = 0;          // of the next word in `line`
+    while (word < line.size()) {
+        std::size_t end = line.find(' ', word);
+        if (end == std::string::npos) end = line.size();
+        const std::string piece = line.substr(word, end - word);
+        const bool first = word == 0;
+        if (!first && out.size() - start + 1 + piece.size() > width) {
+            out += "\r\n" + std::string(indent, ' ');
+            start = out.size() - indent;
+        } else if (!first) {
+            out += ' ';
+        }
+        out += piece;
+        word = end + 1;
+    }
+    return out;
+}
+
 std::string PanelYiLine(DayNumber n) {
     const DaySpirits s = SpiritsOfDay(n);
-    return s.ok ? "宜 " + YiText(YiJiOf(s)) : std::string();
+    return s.ok ? Wrapped("宜 " + YiText(YiJiOf(s)), kPanelLineBytes, 3) : std::string();
 }
 
 std::string PanelJiLine(DayNumber n) {
     const DaySpirits s = SpiritsOfDay(n);
-    return s.ok ? "忌 " + JiText(YiJiOf(s)) : std::string();
+    return s.ok ? Wrapped("忌 " + JiText(YiJiOf(s)), kPanelLineBytes, 3) : std::string();
 }
 
 }  // namespace almanac

@@ -21,8 +21,13 @@ std::string JiText(const YiJi& yj);
 std::string DetailsText(const DayAlmanac& a, const DaySpirits& s);
 // "2025-01-03 星期五 壬申日 成日 青龙（黄道）".
 std::string ChosenDayLine(const ChosenDay& day);
-// The month page's lines: "宜 祭祀 祈福 …" and "忌 …".
+// The month page's lines: "宜 祭祀 祈福 …" and "忌 …", broken at blanks into lines of at most
+// kPanelLineBytes bytes (the panel's width), the lines after the first indented under the words.
+constexpr std::size_t kPanelLineBytes = 52;
 std::string PanelYiLine(DayNumber n);
 std::string PanelJiLine(DayNumber n);
+// A line of words broken at blanks into lines (CR LF) of at most `width` bytes where the words
+// allow, each after the first beginning with `indent` blanks.
+std::string Wrapped(const std::string& line, std::size_t width, std::size_t indent);
 
 }  // namespace almanac

@@ -62,7 +62,7 @@ struct AlmanacWindow : win::Window {
         ji_mark = AddControl(L"STATIC", "忌", SS_CENTER | SS_CENTERIMAGE, kMarkLeft, kJiTop + 5, kMarkSize, kMarkSize, -1, mark);
         yi = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE, kListLeft, kYiTop, kListWidth, kListHeight, kYiId, words_font);
         ji = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE, kListLeft, kJiTop, kListWidth, kListHeight, kJiId, words_font);
-        details = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE | WS_VSCROLL, 12, 152, 446, 178, kDetailsId);
+        details = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE, 12, 152, 446, 178, kDetailsId);
         for (HWND text : {yi, ji, details}) win::MakeReadOnlyText(text);
         for (int row = 0; row < 4; ++row)
             for (int h = 0; h < 12; ++h)

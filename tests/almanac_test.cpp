@@ -450,12 +450,37 @@ TEST(AlmanacTexts, TheMonthPanelAddsTheYiAndJiLinesBeforeThePersonalDays) {
     views::DayPanelOptions without{0, -116.38, 39.90, false, false};
     views::DayPanelOptions with = without;
     with.show_almanac = true;
-    const YiJi yj = YiJiOf(SpiritsOfDay(day));
-    const std::string lines = "\r\n" + std::string("宜 ") + YiText(yj) + "\r\n" + std::string("忌 ") + JiText(yj);
+    const std::string lines = "\r\n" + PanelYiLine(day) + "\r\n" + PanelJiLine(day);
     EXPECT_EQ(views::DayPanelText(day, with, {}), views::DayPanelText(day, without, {}) + lines);
     EXPECT_EQ(views::DayPanelText(day, with, {"x"}), views::DayPanelText(day, without, {}) + lines + "\r\nx");
     // golla.tw/huangli/2018-10-18 forbids 动土 that day: the 忌 line names it.
     EXPECT_NE(PanelJiLine(day).find(std::string("动土")), std::string::npos);
+}
+
+TEST(AlmanacTexts, LongLinesBreakAtBlanksWithinTheWidth) {
+    struct Case {
+        const char* line;
+        std::size_t width;
+        const char* wrapped;
+    };
+    const Case cases[] = {
+        {"宜 祭祀 祈福", 20, "宜 祭祀 祈福"},
+        {"宜 祭祀 祈福 求嗣", 12, "宜 祭祀 祈福\r\n   求嗣"},           // 12 bytes fit exactly
+        {"宜 祭祀 祈福 求嗣 出行", 12, "宜 祭祀 祈福\r\n   求嗣 出行"},  // the indent counts
+        {"宜 祭祀 祈福 求嗣", 11, "宜 祭祀\r\n   祈福\r\n   求嗣"},
+        {"宜 竖柱上梁", 4, "宜\r\n   竖柱上梁"},                       // a word longer than the width stays whole
+        {"", 10, ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Wrapped(c.line, c.width, 3), c.wrapped) << c.line;
+    // Every line of a day's panel text within the width.
+    const std::string ji = PanelJiLine(astro::DateToDayNumber(2026, 1, 8));
+    std::size_t start = 0;
+    while (start < ji.size()) {
+        const std::size_t end = std::min(ji.find("\r\n", start), ji.size());
+        EXPECT_LE(end - start, kPanelLineBytes) << ji;
+        start = end + 2;
+    }
+    EXPECT_GT(ji.find("\r\n"), 0u);  // the 忌 of 2026-01-08 takes several lines
 }
 
 }  // namespace
