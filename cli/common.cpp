@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
@@ -201,6 +202,17 @@ astro::CalendarDate ParseCalendarDate(const Argument& arg) {
         arg.RefuseTyped("is in the year " + YearText(d.year) + ", outside the calendar's years -8999..9000 "
                         "(9000 BC .. AD 9000)");
     return ParseDate(arg);
+}
+
+astro::CalendarDate Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }
 
 astro::DayNumber DayNumberOf(const astro::CalendarDate& d) { return astro::DateToDayNumber(d.year, d.month, d.day); }

@@ -135,6 +135,8 @@ astro::CalendarDate ParseDate(const Argument& arg);
 // A date of the calendar (years -8999..9000, the years with lunar and Hijri dates).
 astro::CalendarDate ParseCalendarDate(const Argument& arg);
 astro::DayNumber DayNumberOf(const astro::CalendarDate& d);
+// The local date of the machine.
+astro::CalendarDate Today();
 // The first and the last day of the calendar (-8999-01-01, 9000-12-31).
 astro::DayNumber FirstCalendarDay();
 astro::DayNumber LastCalendarDay();
@@ -162,6 +164,10 @@ json HolidayJson(astro::DayNumber n);
 
 // The tools of the program: `tempo table`, `tempo tool` and `tempo query` (tool_commands.cpp).
 void AddToolCommands(Commands& commands);
+// `tempo almanac` (almanac_command.cpp), and the almanac of a day as `tempo day --json` shows it
+// (null outside the calendar).
+void AddAlmanacCommand(Commands& commands);
+json AlmanacJson(const astro::CalendarDate& date);
 // `tempo ics` (ics_command.cpp): native builds only, where libical is.
 void AddIcsCommand(Commands& commands);
 

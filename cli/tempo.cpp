@@ -61,17 +61,6 @@ SunTimes ComputeSunTimes(astro::DayNumber n, double lon, double lat, int zone) {
     return s;
 }
 
-astro::CalendarDate Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-}
-
 const std::string kDateHelp = std::string("the date: ") + kDateForms;
 const std::string kYearHelp = "the year, -8999..9000 (0 is 1 BC, -103 is 104 BC)";
 const std::string kAnyYearHelp = "the year, -9998..9999 (0 is 1 BC, -103 is 104 BC)";
@@ -163,7 +152,8 @@ void CmdDay(const astro::CalendarDate& d, const places::CityRecord& place, int i
                      {"dusk", sun(astro::kDusk)}}},
                    {"attribute_line", Utf8(attribute)},
                    {"information_line", Utf8(information)},
-                   {"holiday", HolidayJson(n)}});
+                   {"holiday", HolidayJson(n)},
+                   {"almanac", AlmanacJson(d)}});
         return;
     }
     PrintLine("公历　" + gregorian + "　" + attribute);
@@ -596,6 +586,7 @@ int main(int argc, char** argv) {
     AddEra(commands);
     AddCities(commands);
     AddToolCommands(commands);
+    AddAlmanacCommand(commands);
 #ifdef TEMPO_ICS
     AddIcsCommand(commands);
 #endif

@@ -47,7 +47,7 @@ std::string NotesPage() {
     AddLine(page, "1.回历9月份起止日期还须根据望月修订；");
     AddLine(page, "2.使用的日期格式：MM-DD-YYYY， 即2位月数-2位日数-4位年数，前缀BC、AD表示纪元前、后；");
     AddLine(page, "3.农历闰月的表示：月数+12；");
-    AddLine(page, "4.命令行参数：/A(橙鹿音乐)；/W(橙鹿天气)。");
+    AddLine(page, "4.命令行参数：/A(橙鹿音乐)；/W(橙鹿天气)；/H(黄历)。");
     return page;
 }
 
@@ -58,6 +58,7 @@ std::string ShortcutKeysPage() {
     AddLine(page, "Ctrl+Alt+R(激活软件)");
     AddLine(page, "Ctrl+Alt+A(橙鹿音乐)");
     AddLine(page, "Ctrl+Alt+W(橙鹿天气)");
+    AddLine(page, "Ctrl+Alt+H(黄历)");
     AddLine(page, "Ctrl+Alt+V(语音报时)");
     AddLine(page, "Ctrl+Alt+X(退出软件)");
     AddLine(page, "2.橙鹿音乐窗体级快捷键");

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the windows of Tempoline.exe under Wine on a virtual display, for looking at:
 # build-win/screenshots/*.png: the day page (plain, with a background picture, with era names), the
-# popup menu, the month page, both pages on a public holiday, a table, the local-coordinates dialog, the help window, a date tool,
+# popup menu, the month page, the almanac, both pages on a public holiday, a table, the local-coordinates dialog, the help window, a date tool,
 # the personal days of today (the day page's tooltip, the month panel), their editor and the alarms.
 #   scripts/screenshots.sh [--dpi DPI] [NAME ...]   only the shots of these names (day-page-default, ...)
 # --dpi 144 or 192: the display as a screen scaled to 150 % or 200 % (the prefix's DPI, a virtual
@@ -125,6 +125,13 @@ shot solar-terms-table "橙鹿万年历：计算节气日" /U/T ""
 shot local-coordinates 本地坐标 "" menu:l
 shot help 帮助 "" menu:h
 shot date-tools-interval "橙鹿万年历：计算间隔日" /U/I ""
+
+# The almanac 黄历 of 2024-02-10 (正月初一) alone (/H), with the wedding days (结婚) of the next 30
+# days chosen (its 查找 button pressed), and opened from the popup menu beside the day page.
+export SHOT_TIME="2024-02-10 10:00:00"
+shot almanac 黄历 /H "click:415,445"
+shot almanac-from-menu 黄历 "" menu:y
+unset SHOT_TIME
 
 # The public holidays of February 2026 (the clock set to the first day of 春节's span): 休 from
 # 02-15 to 02-23, 班 on 02-14 and 02-28.

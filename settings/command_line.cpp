@@ -18,6 +18,7 @@ StartOptions ParseCommandLine(const std::string& arguments) {
         {"/U/N", StartAction::kMoons},         {"/U/S", StartAction::kSunTimes},
         {"/U/D", StartAction::kConditionDays}, {"/U/M", StartAction::kConditionMonths},
         {"/A", StartAction::kMusicPlayer},     {"/W", StartAction::kWeather},
+        {"/H", StartAction::kAlmanac},
         {"/UNREG", StartAction::kUnregister},  {"/UNREGISTER", StartAction::kUnregister},
     };
     StartOptions options;

@@ -19,6 +19,7 @@ enum class StartAction {
     kConditionMonths,
     kMusicPlayer,   // /A
     kWeather,       // /W
+    kAlmanac,       // /H: the almanac 黄历
     kUnregister,    // /UNREG, /UNREGISTER: remove every setting
 };
 

@@ -149,7 +149,7 @@ void OnClose(Program& program, HWND window) {
 
 void OnDestroy(const CalendarFrame& frame, HWND window) {
     if (frame.page->has_tray_icon) RemoveTrayIcon(window);
-    for (int id = kHotkeyShow; id <= kHotkeyExit; ++id) UnregisterHotKey(window, id);
+    for (int id = kHotkeyShow; id <= kHotkeyAlmanac; ++id) UnregisterHotKey(window, id);
 }
 
 bool IsMenuCommand(WPARAM wparam, LPARAM lparam) {
@@ -201,6 +201,7 @@ std::optional<LRESULT> OnRequest(Program& program, const views::CalendarPage& pa
             if (wparam == kHotkeyWeather) OpenWeather(program, window);
             if (wparam == kHotkeySpeak && program.time_signals) program.time_signals->RequestSpokenTime();
             if (wparam == kHotkeyExit) PostMessageW(window, WM_CLOSE, 0, 0);
+            if (wparam == kHotkeyAlmanac) OpenAlmanac(program, window, ShownPage(program) ? ShownPage(program)->Day() : Today(program));
             return 0;
         case kTrayMessage: OnTray(program, window, lparam); return 0;
         case WM_RBUTTONDOWN: UpdateMenuChecks(program); return 0;
@@ -257,8 +258,8 @@ void InstallCalendarFrame(Program& program, HWND window) {
         AddTrayIcon(window);
         DragAcceptFiles(window, TRUE);
     }
-    const char keys[] = {'R', 'A', 'W', 'V', 'X'};
-    for (int i = 0; i < 5; ++i) RegisterHotKey(window, kHotkeyShow + i, MOD_CONTROL | MOD_ALT, keys[i]);
+    const char keys[] = {'R', 'A', 'W', 'V', 'X', 'H'};  // kHotkeyShow .. kHotkeyAlmanac
+    for (int i = 0; i < 6; ++i) RegisterHotKey(window, kHotkeyShow + i, MOD_CONTROL | MOD_ALT, keys[i]);
     const settings::Settings& s = program.settings;
     if (s.whole_auto_report_time_flag) SetTimer(window, page.chime_timer, 500, nullptr);
     if (s.alarms[0].open_flag || s.alarms[1].open_flag || s.alarms[2].open_flag) SetTimer(window, page.alarm_timer, 500, nullptr);

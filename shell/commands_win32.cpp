@@ -165,6 +165,9 @@ void UpdateHolidays(Program& p, int) {
     RefreshCalendarPage(p);
 }
 void OpenWeatherCommand(Program& p, int) { OpenWeather(p, p.calendar_window); }
+void OpenAlmanacCommand(Program& p, int) {
+    OpenAlmanac(p, p.calendar_window, ShownPage(p) ? ShownPage(p)->Day() : Today(p));
+}
 
 // --- the personal days, the alarms, the spoken time ---------------------------------------------------
 
@@ -356,6 +359,7 @@ constexpr CommandRow kMainMenu[] = {
     kSeparator,
     {"橙鹿音频(&A)...", kMusicPlayer, {}, OpenMusic},
     {"查询天气(&W)...", kWeather, {}, OpenWeatherCommand},
+    {"黄历(&Y)...", kAlmanac, {}, OpenAlmanacCommand},
     kSeparator,
     {"最前显示(&T)", kAlwaysOnTop, {}, ToggleOnTop, PlacedAs},
     {"嵌入桌面(&I)", kEmbedInDesktop, {}, ToggleInDesktop, PlacedAs},

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "almanac/almanac_window.h"
 #include "calendar/holidays.h"
 #include "calendar/lunar_year.h"
 #include "help/help_text.h"
@@ -79,6 +80,9 @@ views::PageOptions PageOptionsOf(const Program& program) {
                 else if (!p->settings.close_back_audio_play_flag)
                     p->background->Play(audio, reinterpret_cast<std::uintptr_t>(page));
             },
+        .day_shown = [p](astro::DayNumber day) { almanac::ShowAlmanacDay(p->almanac_window, day); },
+        // The options only read the program, but opening a window is the running program's to do.
+        .open_almanac = [p](astro::DayNumber day) { OpenAlmanac(*const_cast<Program*>(p), p->calendar_window, day); },
     };
 }
 
@@ -187,6 +191,21 @@ HWND OpenWeather(Program& program, HWND owner) {
     return program.weather_viewer;
 }
 
+HWND OpenAlmanac(Program& program, HWND owner, astro::DayNumber day) {
+    if (almanac::ShowAlmanacDay(program.almanac_window, day)) {
+        ShowWindow(program.almanac_window, SW_RESTORE);
+        SetForegroundWindow(program.almanac_window);
+        return program.almanac_window;
+    }
+    almanac::AlmanacContext context;
+    context.day = day;
+    Program* p = &program;
+    context.today = [p] { return Today(*p); };
+    context.closed = [p] { p->almanac_window = nullptr; };
+    program.almanac_window = almanac::OpenAlmanacWindow(owner, context);
+    return program.almanac_window;
+}
+
 help::VersionSource VersionSourceOf(const Program& program) {
     const std::string host = program.registry ? settings::LoadWebHost(*program.registry) : std::string();
     if (host.empty()) return {program.network, help::DownloadHost, help::DownloadUrl, true, program.holidays_file};
@@ -264,6 +283,10 @@ int RunProgram(const std::string& command_line) {
         if (HWND viewer = OpenWeather(program, nullptr)) win::RunModal(viewer);
         return 0;
     }
+    if (options.action == settings::StartAction::kAlmanac) {
+        if (HWND almanac = OpenAlmanac(program, nullptr, Today(program))) win::RunModal(almanac);
+        return 0;
+    }
     if (options.action == settings::StartAction::kMusicPlayer) {
         if (HWND player = OpenMusicPlayer(program, nullptr)) win::RunModal(player);
         return 0;
@@ -280,6 +303,8 @@ int RunProgram(const std::string& command_line) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (program.calendar_window && IsDialogMessageW(program.calendar_window, &msg)) continue;
+        // The almanac's keys (Tab, Escape) while it stands beside the calendar.
+        if (program.almanac_window && IsDialogMessageW(program.almanac_window, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

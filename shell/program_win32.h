@@ -32,6 +32,7 @@ constexpr int kHotkeyMusic = 0xB002;    // Ctrl+Alt+A
 constexpr int kHotkeyWeather = 0xB003;  // Ctrl+Alt+W
 constexpr int kHotkeySpeak = 0xB004;    // Ctrl+Alt+V
 constexpr int kHotkeyExit = 0xB005;     // Ctrl+Alt+X
+constexpr int kHotkeyAlmanac = 0xB006;  // Ctrl+Alt+H
 constexpr const wchar_t* kInstanceMutex = L"Tempoline4.0";
 constexpr int kAutomaticTransparency = 10;  // the transparency level of 自动(&A)
 constexpr int kFadeSteps = 15;              // an automatic fade: 15 steps of 200 ms to alpha 30
@@ -70,6 +71,7 @@ struct Program {
     // The network of the weather viewer and the new-version check; none in most tests.
     platform::Network* network = nullptr;
     HWND weather_viewer = nullptr;  // the weather viewer while it is open
+    HWND almanac_window = nullptr;  // the almanac 黄历 while it is open
     // The public holiday table fetched from the service, kept in the user's application data
     // (GBK path); "" where there is no such folder.
     std::string holidays_file;
@@ -118,6 +120,9 @@ HWND OpenMusicPlayer(Program& program, HWND owner);
 // Opens the weather viewer owned by `owner` (nullptr: alone), on the local place, or brings the
 // open one to the front.
 HWND OpenWeather(Program& program, HWND owner);
+// Opens the almanac 黄历 owned by `owner` (nullptr: alone) on a day, or moves the open one to the
+// day and brings it to the front.
+HWND OpenAlmanac(Program& program, HWND owner, astro::DayNumber day);
 // Where the help window's new-version check reads the download page ("WebHost" when it is set).
 help::VersionSource VersionSourceOf(const Program& program);
 // Where 更新节假日安排 fetches the public holidays (the same host) and keeps them.

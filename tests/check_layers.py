@@ -25,7 +25,7 @@ import re
 import sys
 
 RANK = {"core": 0, "foundation": 1, "platform": 1, "windows": 2, "program": 3, "cli": 1, "web": 2}
-SOURCE_DIRS = ["astro", "calendar", "places", "tools", "views", "text", "platform", "settings", "shell", "help", "win",
+SOURCE_DIRS = ["astro", "calendar", "almanac", "places", "tools", "views", "text", "platform", "settings", "shell", "help", "win",
                "cli", "personal", "music", "weather", "web"]
 WINDOW_FILE = re.compile(
     r"(_window|_dialog|_editor|_view)\.(h|cpp)$|^views/(stepping_list|calendar_page)\.(h|cpp)$|"

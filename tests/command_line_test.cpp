@@ -23,6 +23,8 @@ TEST(CommandLine, EachSwitchAndTheRulesOfCase) {
         {"/U/S", StartAction::kSunTimes, -1},         {"/U/D", StartAction::kConditionDays, -1},
         {"/u/D", StartAction::kConditionDays, -1},    {"/U/M", StartAction::kConditionMonths, -1},
         {"/A", StartAction::kMusicPlayer, -1},        {"/w", StartAction::kWeather, -1},
+        {"/H", StartAction::kAlmanac, -1},            {"/h", StartAction::kAlmanac, -1},
+        {"/H/A", StartAction::kCalendar, -1},
         {"/UNREG", StartAction::kUnregister, -1},     {"/UnRegister", StartAction::kUnregister, -1},
         // The views only as typed: "/d" and "/m" are no switches.
         {"/D", StartAction::kCalendar, 0},            {"/M", StartAction::kCalendar, 1},

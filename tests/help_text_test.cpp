@@ -63,7 +63,7 @@ TEST(HelpText, NotesPageHasFourLines) {
         u8"\r\n    1.回历9月份起止日期还须根据望月修订；"
         u8"\r\n    2.使用的日期格式：MM-DD-YYYY， 即2位月数-2位日数-4位年数，前缀BC、AD表示纪元前、后；"
         u8"\r\n    3.农历闰月的表示：月数+12；"
-        u8"\r\n    4.命令行参数：/A(橙鹿音乐)；/W(橙鹿天气)。");
+        u8"\r\n    4.命令行参数：/A(橙鹿音乐)；/W(橙鹿天气)；/H(黄历)。");
     EXPECT_EQ(HelpText(2), expected);
     EXPECT_EQ(Lines(HelpText(2)).size(), 5u);  // the empty text before the first CRLF and four lines
 }
@@ -74,6 +74,7 @@ TEST(HelpText, ShortcutKeysPageStartsWithoutCrlf) {
         u8"\r\n    Ctrl+Alt+R(激活软件)"
         u8"\r\n    Ctrl+Alt+A(橙鹿音乐)"
         u8"\r\n    Ctrl+Alt+W(橙鹿天气)"
+        u8"\r\n    Ctrl+Alt+H(黄历)"
         u8"\r\n    Ctrl+Alt+V(语音报时)"
         u8"\r\n    Ctrl+Alt+X(退出软件)"
         u8"\r\n    2.橙鹿音乐窗体级快捷键"

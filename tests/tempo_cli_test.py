@@ -850,5 +850,72 @@ class Holidays(unittest.TestCase):
             self.assertIn("built-in holiday table is used", p.stderr.decode("utf-8"))
 
 
+class Almanac(unittest.TestCase):
+    KEYS = {"officer", "spirit", "yellow_path", "mansion", "mansion_luck", "nayin", "clash", "sha", "pengzu", "fetus",
+            "directions", "nine_star", "pentad", "yi", "ji", "good_gods", "bad_gods", "hours"}
+
+    def test_day_json_carries_the_almanac_with_exactly_its_keys(self):
+        # lingang.iask.in/home/2026/1/8 (a published almanac page): 壬午日, 冲(丙子)鼠, 煞北, 角木蛟 吉,
+        # 天牢 黑道, 彭祖 壬不泱水更难提防 午不苫盖屋主更张, 胎神 仓库碓 外西北, 纳音 覆灯火 霹雳火 杨柳木.
+        a = ok_json("day", "2026-01-08")["almanac"]
+        self.assertEqual(set(a), self.KEYS)
+        self.assertEqual(set(a["nayin"]), {"year", "month", "day"})
+        self.assertEqual(set(a["clash"]), {"ganzhi", "animal"})
+        self.assertEqual(set(a["directions"]), {"joy", "fortune", "wealth", "yang_noble", "yin_noble"})
+        self.assertEqual(len(a["hours"]), 12)
+        for h in a["hours"]:
+            self.assertEqual(set(h), {"branch", "ganzhi", "spirit", "yellow_path", "luck"})
+            self.assertEqual(h["luck"], "吉" if h["yellow_path"] else "凶")
+        self.assertEqual([h["branch"] for h in a["hours"]], list("子丑寅卯辰巳午未申酉戌亥"))
+        self.assertEqual((a["mansion"], a["mansion_luck"], a["spirit"], a["yellow_path"]), ("角木蛟", "吉", "天牢", False))
+        self.assertEqual(a["clash"], {"ganzhi": "丙子", "animal": "鼠"})
+        self.assertEqual(a["sha"], "北")
+        self.assertEqual(a["pengzu"], "壬不泱水更难提防 午不苫盖屋主更张")
+        self.assertEqual(a["fetus"], "仓库碓外西北")
+        self.assertEqual(a["nayin"], {"year": "覆灯火", "month": "霹雳火", "day": "杨柳木"})
+        self.assertEqual(a["directions"], {"joy": "正南", "fortune": "东南", "wealth": "正南", "yang_noble": "正东",
+                                           "yin_noble": "东南"})
+        # The hours of a 壬 day open with 庚子 (五鼠遁: 丁壬庚子居).
+        self.assertEqual(a["hours"][0]["ganzhi"], "庚子")
+
+    def test_almanac_text(self):
+        code, out, _ = run("almanac", "2026-01-08")
+        self.assertEqual(code, 0)
+        self.assertIn("角木蛟 吉", out)
+        self.assertIn("冲鼠（丙子）煞北", out)
+        self.assertTrue(out.splitlines()[1].startswith("宜"))
+        self.assertTrue(out.splitlines()[2].startswith("忌"))
+
+    def test_find_lists_the_days_that_are_yi_and_not_ji(self):
+        days = ok_json("almanac", "--find", "结婚", "--from", "2025-03-01", "--days", "40")
+        start = datetime.date(2025, 3, 1)
+        expected = []
+        for i in range(40):
+            d = (start + datetime.timedelta(days=i)).isoformat()
+            a = ok_json("day", d)["almanac"]
+            if "嫁娶" in a["yi"] and "嫁娶" not in a["ji"]:
+                expected.append(d)
+        self.assertEqual(days, expected)
+        self.assertTrue(days)
+        # Leaving out the ox leaves out the 未 days (未 clashes 丑) and no others.
+        no_ox = ok_json("almanac", "--find", "嫁娶", "--from", "2025-03-01", "--days", "40", "--avoid", "牛")
+        self.assertEqual(no_ox, [d for d in days if ok_json("day", d)["ganzhi"]["text"][-2] != "未"])
+
+    def test_refusals_name_what_is_accepted(self):
+        cases = [
+            (["--find", "吃饭"], "嫁娶"),
+            (["--find", "结婚", "--avoid", "猫"], "鼠 牛 虎"),
+            (["--find", "结婚", "--days", "367"], "1..366"),
+            (["--find", "结婚", "--from", "9001-01-01"], "-8999..9000"),
+            (["9001-01-01"], "-8999..9000"),
+            (["--days", "3"], "--find"),
+        ]
+        for args, named in cases:
+            code, out, err = run("almanac", *args)
+            self.assertEqual(code, 2, args)
+            self.assertEqual(out, "")
+            self.assertIn(named, err, args)
+
+
 if __name__ == "__main__":
     unittest.main(verbosity=1)

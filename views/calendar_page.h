@@ -31,6 +31,10 @@ struct PageOptions {
     std::function<personal::DayTexts(astro::DayNumber)> personal_days;
     // Plays a day's audio file in the background for the page; "" stops what plays.
     std::function<void(const std::string& audio, HWND page)> background_sound;
+    // Told of every day the page shows (the almanac window follows the pages).
+    std::function<void(astro::DayNumber day)> day_shown;
+    // Asked to open the almanac of a day (a double click on the day page's information line).
+    std::function<void(astro::DayNumber day)> open_almanac;
 };
 
 // The personal days of the day a page is about to show: the background sound stopped, the texts

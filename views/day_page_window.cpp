@@ -159,6 +159,7 @@ struct DayPage : PageWindow {
         win::SetText(information, calendar::InformationLine(d.year, d.month, d.day, options.info_type,
                                                             options.longitude, options.latitude));
         SetTooltip(information, ShowPersonalDays(options, state.day, handle()).Joined(), tooltip_added);
+        if (options.day_shown) options.day_shown(state.day);
         ShowHoliday();
     }
 
@@ -229,6 +230,10 @@ struct DayPage : PageWindow {
     }
 
     bool OnCommand(int, int code, HWND control) override {
+        if (control == information && code == win::kTextDoubleClicked) {
+            if (options.open_almanac) options.open_almanac(state.day);
+            return true;
+        }
         const int list = IndexOf(control);
         if (list < 0) return false;
         if (code == CBN_DROPDOWN && !holds_all[list]) {  // a year list opens: all its years go in

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "almanac/almanac_text.h"
 #include "astro/sun_times.h"
 #include "calendar/cycles.h"
 #include "calendar/day_info.h"
@@ -253,6 +254,8 @@ std::string DayPanelText(DayNumber day, const DayPanelOptions& options, const st
                                  hijri_and_periods,
                                  PanelSunTimesLine(day, options.longitude, options.latitude),
                                  FestivalsAndHoliday(day, options.show_holidays),
+                                 options.show_almanac ? almanac::PanelYiLine(day) : std::string(),
+                                 options.show_almanac ? almanac::PanelJiLine(day) : std::string(),
                                  personal};
     std::string text;
     for (const std::string& line : lines) {

@@ -75,6 +75,7 @@ struct DayPanelOptions {
     double longitude = 0.0;    // the chosen place, degrees, east negative
     double latitude = 0.0;     // degrees, north positive
     bool show_holidays = true;  // the public holiday's line ("春节假期（休）") after the festivals
+    bool show_almanac = false;  // the almanac's 宜 and 忌 lines after the festivals
 };
 
 // The pieces of the panel, each one line:
@@ -92,7 +93,7 @@ std::string PanelFestivalsLine(astro::DayNumber day);
 
 // The panel's text, the pieces in that order, lines separated by CR LF: the lunar line; the Hijri
 // line followed by the periods (after a blank, when there are any); the sun times; the festivals
-// when there are any; then one line of the personal days (countdown, reminder and memorial texts,
+// when there are any; the almanac's 宜 and 忌 lines when asked for; then one line of the personal days (countdown, reminder and memorial texts,
 // in the order given, the empty ones left out) when any of them is non-empty.
 std::string DayPanelText(astro::DayNumber day, const DayPanelOptions& options,
                          const std::vector<std::string>& personal_days);

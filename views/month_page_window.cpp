@@ -183,8 +183,9 @@ struct MonthPage : PageWindow {
 
     void FillPanel() {
         const DayPanelOptions panel_options{options.ganzhi_from_chunjie, options.longitude, options.latitude,
-                                            options.show_holidays};
+                                            options.show_holidays, true};
         const personal::DayTexts personal = ShowPersonalDays(options, state.day, handle());
+        if (options.day_shown) options.day_shown(state.day);
         win::SetText(panel, DayPanelText(state.day, panel_options, personal.texts));
         FitPanelScrollBar();
     }

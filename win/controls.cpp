@@ -70,6 +70,8 @@ LRESULT CALLBACK ReadOnlyTextProc(HWND edit, UINT message, WPARAM wparam, LPARAM
             return 0;
         case WM_LBUTTONDBLCLK:
             SendMessageW(edit, EM_SETSEL, 0, -1);
+            SendMessageW(GetParent(edit), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(edit), kTextDoubleClicked),
+                         reinterpret_cast<LPARAM>(edit));
             return 0;
         case WM_KEYDOWN:
             if (wparam == VK_ESCAPE) {

@@ -47,9 +47,12 @@ void SetChecked(HWND button, bool on);
 // max_length characters in all. `allowed` must outlive the box.
 void RestrictEntry(HWND edit, const char* allowed, int max_length);
 // Makes an edit box a read-only text to read and copy: nothing can be pasted, a double click selects
-// the whole text, Escape goes to the parent as IDCANCEL (a multi-line edit would otherwise close
-// the parent), and the right button goes to the parent.
+// the whole text and tells the parent (WM_COMMAND with kTextDoubleClicked), Escape goes to the parent
+// as IDCANCEL (a multi-line edit would otherwise close the parent), and the right button goes to the
+// parent.
 void MakeReadOnlyText(HWND edit);
+// The notification code of a double click on a read-only text (no edit box sends it).
+constexpr WORD kTextDoubleClicked = 0x0C01;
 // Passes the mouse buttons and moves that reach a control on to its parent, at the same place.
 void PassMouseToParent(HWND control);
 

@@ -38,11 +38,11 @@ protected:
 
 TEST_F(MenuTest, TheMenuHoldsEveryItemInOrder) {
     HMENU menu = program_.menu.get();
-    ASSERT_EQ(GetMenuItemCount(menu), 27);
-    const int expected[] = {kDayPage, kMonthPage, 0, kMusicPlayer, kWeather, 0, kAlwaysOnTop, kEmbedInDesktop, 0,
+    ASSERT_EQ(GetMenuItemCount(menu), 28);
+    const int expected[] = {kDayPage, kMonthPage, 0, kMusicPlayer, kWeather, kAlmanac, 0, kAlwaysOnTop, kEmbedInDesktop, 0,
                             kMoveLock, 0,         -1, 0, kLocalCoordinates, 0, -1, 0, kSpeakTime, 0, -1, 0,
                             kGoToToday, kChangeSystemDate, 0, kHelp, 0, kExit};
-    for (int i = 0; i < 27; ++i) {
+    for (int i = 0; i < 28; ++i) {
         const UINT id = GetMenuItemID(menu, i);
         if (expected[i] == -1)
             EXPECT_EQ(id, static_cast<UINT>(-1)) << i;  // a submenu
@@ -59,15 +59,17 @@ TEST_F(MenuTest, TheMenuHoldsEveryItemInOrder) {
     wchar_t name[64] = {};
     GetMenuStringW(menu, kMonthPage, name, 64, MF_BYCOMMAND);
     EXPECT_EQ(text::WideToGbk(name), "橙鹿月历(&M)");
-    HMENU tools = GetSubMenu(menu, 15);
+    GetMenuStringW(menu, kAlmanac, name, 64, MF_BYCOMMAND);
+    EXPECT_EQ(text::WideToGbk(name), "黄历(&Y)...");
+    HMENU tools = GetSubMenu(menu, 16);
     ASSERT_NE(tools, nullptr);
     EXPECT_EQ(GetMenuItemCount(tools), 23);
     EXPECT_EQ(GetMenuItemID(tools, 18), static_cast<UINT>(kConditionDays));
     EXPECT_EQ(GetMenuItemID(tools, 19), static_cast<UINT>(kConditionMonths));  // 查询条件月 after 查询条件日
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 11)), 12);
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 19)), 20);
-    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 19), 11), static_cast<UINT>(kUpdateHolidays));
-    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 19), 10), static_cast<UINT>(kShowHolidays));
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 12)), 12);
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(menu, 20)), 20);
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 20), 11), static_cast<UINT>(kUpdateHolidays));
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 20), 10), static_cast<UINT>(kShowHolidays));
     // Every window of the menu is there.
     for (int id : {kMusicPlayer, kWeather, kLocalCoordinates, kMemorialDays, kReminderDays, kCountdownDays, kAlarms, kSpeakTime})
         EXPECT_FALSE(GetMenuState(menu, id, MF_BYCOMMAND) & MF_GRAYED) << id;

@@ -69,7 +69,8 @@ protected:
 
     std::string ExpectedPanel(astro::DayNumber day) const {
         const settings::Settings& s = program_.settings;
-        return views::DayPanelText(day, {s.gan_zhi_from_chunjie_flag, s.place.longitude, s.place.latitude}, {});
+        // The panel shows the public holidays and the almanac's 宜 and 忌.
+        return views::DayPanelText(day, {s.gan_zhi_from_chunjie_flag, s.place.longitude, s.place.latitude, true, true}, {});
     }
 };
 
@@ -171,8 +172,8 @@ TEST_F(MonthPageTest, TheCellsOfFebruary2024) {
     EXPECT_EQ(MoonLine(), "4日16:27:02立春 19日12:13:04雨水 10日06:59:04塑 24日20:30:17望");
     EXPECT_EQ(Panel(), ExpectedPanel(DateToDayNumber(2024, 2, 10)));
     EXPECT_EQ(Panel().substr(0, 5), "农历 ");
-    // Its four lines fit: no scroll bar.
-    EXPECT_EQ(GetWindowLongPtrW(Item(views::kMonthPanelId), GWL_STYLE) & WS_VSCROLL, 0);
+    // Its four lines and the almanac's 宜 and 忌 take more than its height: it scrolls.
+    EXPECT_NE(GetWindowLongPtrW(Item(views::kMonthPanelId), GWL_STYLE) & WS_VSCROLL, 0);
 }
 
 TEST_F(MonthPageTest, TheMonthsOfTheLeapRulesAndTheReform) {
@@ -497,9 +498,10 @@ TEST_F(MonthPanelTest, TheScrollBarShowsWhenTheLinesDoNotFit) {
         EXPECT_EQ(fit.scroll_bar, fit.hidden > 0) << d.year << "-" << d.month << "-" << d.day;
         (fit.scroll_bar ? scrolled : fitted) += 1;
     }
-    // Both kinds were seen: the day with every personal day does not fit.
-    EXPECT_GT(scrolled, 0);
-    EXPECT_GT(fitted, 0);
+    // With the almanac's 宜 and 忌 below its three lines of dates and times, no day's panel fits
+    // its four lines: every day scrolls (and the check above held for each).
+    EXPECT_EQ(scrolled, static_cast<int>(std::size(days)));
+    EXPECT_EQ(fitted, 0);
 }
 
 }  // namespace

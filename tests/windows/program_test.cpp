@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "almanac/almanac_window.h"
 #include "help/holiday_update_window.h"
 #include "platform/registry.h"
 #include "text/wide.h"
@@ -185,6 +186,29 @@ TEST_F(ProgramTest, EachToolSwitchOpensItsPageAloneAndEndsWithIt) {
         EXPECT_EQ(FindWindowW(L"TempolineMonthPage", nullptr), nullptr) << c.caption;
         PostMessageW(tool, WM_CLOSE, 0, 0);
         EXPECT_TRUE(program->Ended(20000)) << c.caption;
+    }
+}
+
+// /H opens the almanac 黄历 alone, in either case; Escape closes it and the program ends with it.
+TEST_F(ProgramTest, TheAlmanacSwitchOpensItAloneAndEscapeEndsIt) {
+    for (const wchar_t* arguments : {L"/H", L"/h"}) {
+        auto program = Start(arguments);
+        ASSERT_TRUE(program->started);
+        const std::wstring caption = text::GbkToWide("黄历");
+        HWND almanac = nullptr;
+        for (int waited = 0; waited < 60000 && almanac == nullptr; waited += 100) {
+            HWND found = FindWindowW(L"TempolineAlmanac", caption.c_str());
+            if (found && IsWindowVisible(found)) almanac = found;
+            else Sleep(100);
+        }
+        ASSERT_NE(almanac, nullptr);
+        EXPECT_EQ(CountDayPages(), 0);
+        EXPECT_EQ(FindWindowW(L"TempolineMonthPage", nullptr), nullptr);
+        // Escape, to the window that has the focus (its 后一天 button).
+        HWND focus = GetDlgItem(almanac, almanac::kNextDayId);
+        PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0);
+        EXPECT_TRUE(program->Ended(20000));
     }
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "almanac/almanac_window.h"
 #include "calendar/lunar_year.h"
 #include "help/help_window.h"
 #include "help/holiday_update_window.h"
@@ -349,6 +350,9 @@ const std::vector<Opener>& EveryWindow() {
         }
         for (int mode = 1; mode <= 2; ++mode)
             all.push_back({"queries", [=](HWND owner) { return tools::CreateQueryWindow(owner, mode, context); }});
+        all.push_back({"黄历",
+                       [](HWND owner) { return almanac::OpenAlmanacWindow(owner, {2460351, nullptr, nullptr}); }, false,
+                       false, {468, 640}});
         return all;
     }();
     return windows;

@@ -1,0 +1,48 @@
+// The almanac window "黄历": the day's 宜 and 忌 in large, then its officer, spirit, mansion, clash,
+// taboos, directions, 纳音, day star and pentad, and its twelve hours with their pillars, spirits
+// and luck; its own previous day, today and next day buttons; and choosing days (择日): an
+// activity, a number of days from the day shown (up to a year) and optionally the user's animal,
+// whose clashing days are left out. A double click on a chosen day shows it. Escape closes it.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "astro/day_numbers.h"
+
+namespace almanac {
+
+constexpr int kPreviousDayId = 601;
+constexpr int kTodayId = 602;
+constexpr int kNextDayId = 603;
+constexpr int kDateId = 604;
+constexpr int kPillarsId = 605;
+constexpr int kYiId = 606;
+constexpr int kJiId = 607;
+constexpr int kDetailsId = 608;
+constexpr int kFirstHourCellId = 620;  // 620..667: four rows of twelve (时辰, 干支, 值神, 吉凶)
+constexpr int kActivityId = 680;       // the activity (a common word or an almanac term)
+constexpr int kDaysId = 681;           // 30, 60, 90, 180 or 366 days
+constexpr int kAnimalId = 682;         // 不避 or an animal
+constexpr int kFindId = 683;
+constexpr int kResultsId = 684;
+constexpr int kFindStatusId = 685;
+
+// The number of days the 天数 list offers, in order.
+constexpr int kChoosingSpans[] = {30, 60, 90, 180, 366};
+
+struct AlmanacContext {
+    astro::DayNumber day = 0;                    // the day shown first
+    std::function<astro::DayNumber()> today;     // for the 今天 button
+    std::function<void()> closed;                // told when the window has gone
+};
+
+// Opens the window owned by `owner` (nullptr: alone); it runs modelessly until closed.
+HWND OpenAlmanacWindow(HWND owner, const AlmanacContext& context);
+// Moves an open almanac window to a day, as the calendar pages move; false for any other window.
+bool ShowAlmanacDay(HWND window, astro::DayNumber day);
+// The day an almanac window shows; 0 for any other window.
+astro::DayNumber AlmanacDayOf(HWND window);
+
+}  // namespace almanac

@@ -1,0 +1,514 @@
+#include "almanac/choosing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include "calendar/lunar_events.h"
+#include "calendar/names.h"
+#include "calendar/range.h"
+
+namespace almanac {
+
+namespace {
+
+using calendar::FloorMod;
+
+constexpr const char* kGodNames[kGodCount] = {
+    "天德", "月德", "天德合", "月德合", "天赦", "天愿", "月恩", "四相", "时德", "天恩",
+    "母仓", "三合", "六合", "天喜", "天马", "驿马", "五富", "临日", "王日", "官日", "守日",
+    "相日", "民日", "月空", "阳德", "阴德", "益后", "续世", "要安", "玉宇", "金堂", "敬安",
+    "普护", "福生", "圣心", "解神", "五合",
+    "月建", "月破", "月煞", "劫煞", "灾煞", "月刑", "月害", "月厌", "厌对", "大时",
+    "游祸", "天吏", "四废", "往亡", "归忌", "血支", "血忌", "四离", "四绝", "五虚", "四耗",
+    "四穷", "四忌", "五墓", "八专", "河魁", "天罡", "触水龙", "死气", "复日", "重日",
+};
+
+// --- the solar terms around the days asked about ----------------------------------------------
+
+struct TermDay {
+    DayNumber day;
+    int index;  // 1 = 小寒 .. 24 = 冬至; odd ones are the 节 that open the months
+};
+
+// Every term whose day lies in first - 40 .. last + 20 and one more, as the calendar counts them (the
+// rule in force, as the day page counts its month pillar): enough to see the 节 before each day and
+// the 四立 after it.
+std::vector<TermDay> TermsAround(DayNumber first, DayNumber last) {
+    last += 20;
+    std::vector<TermDay> terms;
+    DayNumber d = first - 40;
+    while (true) {
+        const calendar::SolarTermInstant t = calendar::NextSolarTerm(d, false);
+        const auto day = static_cast<DayNumber>(std::floor(t.when));
+        if (t.index == 0 || day < d) break;  // only for broken input
+        terms.push_back({day, t.index});
+        if (day > last) break;
+        d = day + 1;
+    }
+    return terms;
+}
+
+// Days after a 节 on which 往亡 falls (立春 7, 惊蛰 14, 清明 21, 立夏 8, 芒种 16, 小暑 24, 立秋 9, 白露
+// 18, 寒露 27, 立冬 10, 大雪 20, 小寒 30), by the term's index.
+int WangWangOffset(int jie) {
+    switch (jie) {
+        case 3: return 7;
+        case 5: return 14;
+        case 7: return 21;
+        case 9: return 8;
+        case 11: return 16;
+        case 13: return 24;
+        case 15: return 9;
+        case 17: return 18;
+        case 19: return 27;
+        case 21: return 10;
+        case 23: return 20;
+        default: return 30;  // 小寒
+    }
+}
+
+bool IsSeasonStart(int term) { return term == 3 || term == 9 || term == 15 || term == 21; }   // 四立
+bool IsSolsticeOrEquinox(int term) { return term % 6 == 0; }                                   // 二分二至
+
+// What the terms say of day n: the term in force (for the month), and the days the terms mark.
+struct TermMarks {
+    int current = 0;
+    bool wang_wang = false;
+    bool si_li = false;
+    bool si_jue = false;
+    bool earth_rules = false;
+};
+
+TermMarks MarksOf(DayNumber n, const std::vector<TermDay>& terms) {
+    TermMarks m;
+    // The last term on or before n.
+    auto after = std::upper_bound(terms.begin(), terms.end(), n, [](DayNumber d, const TermDay& t) { return d < t.day; });
+    if (after == terms.begin()) return m;
+    m.current = std::prev(after)->index;
+    if (after != terms.end() && after->day == n + 1) {
+        m.si_li = IsSolsticeOrEquinox(after->index);
+        m.si_jue = IsSeasonStart(after->index);
+    }
+    for (auto it = after; it != terms.end(); ++it) {
+        if (IsSeasonStart(it->index)) {
+            m.earth_rules = it->day - n <= 18;
+            break;
+        }
+    }
+    // The two latest 节 on or before n (小寒's 往亡 may fall after 立春).
+    int seen = 0;
+    for (auto it = after; it != terms.begin() && seen < 2;) {
+        --it;
+        if (it->index % 2 == 0) continue;
+        ++seen;
+        if (n - it->day == WangWangOffset(it->index)) m.wang_wang = true;
+    }
+    return m;
+}
+
+// --- the spirits ---------------------------------------------------------------------------------
+
+// A month spirit that stands on a stem or on a branch.
+struct StemOrBranch {
+    bool branch;
+    int value;
+};
+constexpr StemOrBranch S(int v) { return {false, v}; }
+constexpr StemOrBranch B(int v) { return {true, v}; }
+
+// 天德 by month (寅 month first): 丁 申 壬 辛 亥 甲 癸 寅 丙 乙 巳 庚.
+constexpr StemOrBranch kTianDeAt[12] = {S(3), B(8), S(8), S(7), B(11), S(0), S(9), B(2), S(2), S(1), B(5), S(6)};
+// 天德合: 壬 巳 丁 丙 寅 己 戊 亥 辛 庚 申 乙.
+constexpr StemOrBranch kTianDeHeAt[12] = {S(8), B(5), S(3), S(2), B(2), S(5), S(4), B(11), S(7), S(6), B(8), S(1)};
+// 天愿: 乙亥 甲戌 乙酉 丙申 丁未 戊午 己巳 庚辰 辛卯 壬寅 癸丑 甲子.
+constexpr int kTianYuanStem[12] = {1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0};
+constexpr int kTianYuanBranch[12] = {11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0};
+// 月恩: 丙 丁 庚 己 戊 辛 壬 癸 庚 乙 甲 辛.
+constexpr int kYueEnAt[12] = {2, 3, 6, 5, 4, 7, 8, 9, 6, 1, 0, 7};
+// 临日: 午 亥 申 丑 戌 卯 子 巳 寅 未 辰 酉.
+constexpr int kLinRiAt[12] = {6, 11, 8, 1, 10, 3, 0, 5, 2, 7, 4, 9};
+// 月刑: 巳 子 辰 申 午 丑 寅 酉 未 亥 卯 戌 (the branch the month's branch punishes).
+constexpr int kYueXingAt[12] = {5, 0, 4, 8, 6, 1, 2, 9, 7, 11, 3, 10};
+// 河魁: 亥 午 丑 申 卯 戌 巳 子 未 寅 酉 辰; 天罡: 巳 子 未 寅 酉 辰 亥 午 丑 申 卯 戌.
+constexpr int kHeKuiAt[12] = {11, 6, 1, 8, 3, 10, 5, 0, 7, 2, 9, 4};
+constexpr int kTianGangAt[12] = {5, 0, 7, 2, 9, 4, 11, 6, 1, 8, 3, 10};
+
+// Entry i of a short list.
+constexpr int Of(std::initializer_list<int> list, int i) { return list.begin()[i]; }
+
+bool OnStemOrBranch(StemOrBranch x, int stem, int branch) { return x.branch ? x.value == branch : x.value == stem; }
+bool IsPillar(GanZhiIndex g, std::initializer_list<GanZhiIndex> pillars) {
+    return std::find(pillars.begin(), pillars.end(), g) != pillars.end();
+}
+
+GodSet GodsOf(int m, GanZhiIndex g, const TermMarks& marks) {
+    GodSet gods;
+    const int stem = StemOf(g);
+    const int b = BranchOf(g);
+    const int month = FloorMod(m - 2, 12) + 1;  // 1 = the 寅 month
+    const int season = (month - 1) / 3;         // 0 spring .. 3 winter
+    const int trine = m % 4;                    // 0 申子辰, 1 巳酉丑, 2 寅午戌, 3 亥卯未
+    const int officer = OfficerOf(m, b);
+    const auto set = [&gods](God god, bool on) {
+        if (on) gods.set(god);
+    };
+    // 益后 stands on 子 午 丑 未 寅 申 … through the months; seven more spirits keep their distance
+    // from it.
+    const int yi_hou = month % 2 == 1 ? (month - 1) / 2 : (month - 2) / 2 + 6;
+    const auto from_yi_hou = [&](int steps) { return b == (yi_hou + steps) % 12; };
+
+    // The virtues and the other good spirits.
+    set(kTianDe, OnStemOrBranch(kTianDeAt[month - 1], stem, b));
+    set(kTianDeHe, OnStemOrBranch(kTianDeHeAt[month - 1], stem, b));
+    set(kYueDe, stem == Of({8, 6, 2, 0}, trine));     // 申子辰 壬, 巳酉丑 庚, 寅午戌 丙, 亥卯未 甲
+    set(kYueDeHe, stem == Of({3, 1, 7, 5}, trine));   // 丁, 乙, 辛, 己
+    set(kTianShe, g == Of({PillarOf(4, 2), PillarOf(0, 6), PillarOf(4, 8), PillarOf(0, 0)}, season));
+    set(kTianYuan, stem == kTianYuanStem[month - 1] && b == kTianYuanBranch[month - 1]);
+    set(kYueEn, stem == kYueEnAt[month - 1]);
+    set(kSiXiang, stem / 2 == Of({1, 2, 4, 0}, season));   // 丙丁, 戊己, 壬癸, 甲乙
+    set(kShiDe, b == Of({6, 4, 0, 2}, season));            // 午, 辰, 子, 寅
+    set(kTianEn, IsPillar(g, {1, 2, 3, 4, 5, 16, 17, 18, 19, 20, 46, 47, 48, 49, 50}));
+    switch (season) {
+        case 0: set(kMuCang, b == 11 || b == 0); break;
+        case 1: set(kMuCang, b == 2 || b == 3); break;
+        case 2: set(kMuCang, b % 3 == 1); break;  // 辰 戌 丑 未
+        default: set(kMuCang, b == 8 || b == 9); break;
+    }
+    if (marks.earth_rules && (b == 5 || b == 6)) gods.set(kMuCang);  // 土王用事后 巳午
+    set(kSanHe, b == (m + 4) % 12 || b == (m + 8) % 12);
+    set(kLiuHe, (m + b) % 12 == 1);
+    set(kTianXi, b == (m + 8) % 12);
+    set(kTianMa, b == (2 * month + 4) % 12);
+    set(kYiMa, b == Of({2, 11, 8, 5}, trine));
+    set(kWuFu, b == FloorMod(3 * (m - 2) + 11, 12));
+    set(kLinRi, b == kLinRiAt[month - 1]);
+    set(kWangRi, b == Of({2, 5, 8, 11}, season));
+    set(kGuanRi, b == Of({3, 6, 9, 0}, season));
+    set(kShouRi, b == Of({9, 0, 3, 6}, season));
+    set(kXiangRi, b == Of({5, 8, 11, 2}, season));
+    set(kMinRi, b == Of({6, 9, 0, 3}, season));
+    set(kYueKong, stem == Of({2, 0, 8, 6}, trine));  // 丙, 甲, 壬, 庚
+    set(kYangDe, b == (2 * month + 8) % 12);
+    set(kYinDe, b == FloorMod(11 - 2 * month, 12));
+    set(kYiHou, from_yi_hou(0));
+    set(kXuShi, from_yi_hou(1));
+    set(kYaoAn, from_yi_hou(2));
+    set(kYuYu, from_yi_hou(3));
+    set(kJinTang, from_yi_hou(4));
+    set(kJingAn, from_yi_hou(7));
+    set(kPuHu, from_yi_hou(8));
+    set(kFuSheng, from_yi_hou(9));
+    set(kShengXin, from_yi_hou(11));
+    set(kJieShen, b == (8 + 2 * ((month - 1) / 2)) % 12);
+    set(kWuHe, b == 2 || b == 3);
+
+    // The bad spirits.
+    set(kYueJian, officer == 0);
+    set(kYuePo, officer == 6);
+    set(kYueSha, b == Of({7, 4, 1, 10}, trine));    // 未, 辰, 丑, 戌
+    set(kJieSha, b == Of({5, 2, 11, 8}, trine));    // 巳, 寅, 亥, 申
+    set(kZaiSha, b == Of({6, 3, 0, 9}, trine));     // 午, 卯, 子, 酉
+    set(kYueXing, b == kYueXingAt[month - 1]);
+    set(kYueHai, b == FloorMod(7 - m, 12));
+    set(kYueYan, b == FloorMod(11 - month, 12));
+    set(kYanDui, b == FloorMod(5 - month, 12));
+    set(kDaShi, b == Of({9, 6, 3, 0}, trine));      // 酉, 午, 卯, 子
+    set(kYouHuo, b == FloorMod(5 - 3 * (month - 1), 12));
+    set(kTianLi, b == FloorMod(9 - 3 * (month - 1), 12));
+    switch (season) {
+        case 0: set(kSiFei, IsPillar(g, {57, 58})); break;  // 庚申 辛酉
+        case 1: set(kSiFei, IsPillar(g, {49, 60})); break;  // 壬子 癸亥
+        case 2: set(kSiFei, IsPillar(g, {51, 52})); break;  // 甲寅 乙卯
+        default: set(kSiFei, IsPillar(g, {43, 54})); break; // 丙午 丁巳
+    }
+    set(kWangWang, marks.wang_wang);
+    set(kGuiJi, b == (const int[]){0, 1, 2}[month % 3]);  // 孟月 丑, 仲月 寅, 季月 子
+    set(kXueZhi, b == FloorMod(m - 1, 12));
+    set(kXueJi, from_yi_hou(1));
+    set(kSiLi, marks.si_li);
+    set(kSiJue, marks.si_jue);
+    switch (season) {
+        case 0: set(kWuXu, b % 4 == 1); break;   // 巳 酉 丑
+        case 1: set(kWuXu, b % 4 == 0); break;   // 申 子 辰
+        case 2: set(kWuXu, b % 4 == 3); break;   // 亥 卯 未
+        default: set(kWuXu, b % 4 == 2); break;  // 寅 午 戌
+    }
+    set(kSiHao, g == Of({49, 52, 55, 58}, season));   // 壬子 乙卯 戊午 辛酉
+    set(kSiQiong, g == Of({12, 24, 48, 60}, season)); // 乙亥 丁亥 辛亥 癸亥
+    set(kSiJi, g == Of({1, 13, 37, 49}, season));     // 甲子 丙子 庚子 壬子
+    // 五墓: 乙未 in 寅卯, 丙戌 in 巳午, 辛丑 in 申酉, 壬辰 in 亥子, 戊辰 in 辰戌丑未.
+    set(kWuMu, g == (month % 3 == 0 ? 5 : Of({32, 23, 38, 29}, season)));
+    set(kBaZhuan, IsPillar(g, {51, 52, 44, 56, 57, 58, 35, 50}));
+    set(kHeKui, b == kHeKuiAt[month - 1]);
+    set(kTianGang, b == kTianGangAt[month - 1]);
+    set(kChuShuiLong, IsPillar(g, {13, 20, 50}));
+    set(kSiQi, b == (m + 4) % 12);
+    // 复日: 甲 in the first month, 乙 in the second, 丙 4, 丁 5, 庚 7, 辛 8, 壬 10, 癸 11, and 戊己 in
+    // the last month of each season.
+    static constexpr int kFuRiStem[12] = {0, 1, -1, 2, 3, -1, 6, 7, -1, 8, 9, -1};
+    set(kFuRi, month % 3 == 0 ? (stem == 4 || stem == 5) : stem == kFuRiStem[month - 1]);
+    set(kChongRi, b == 5 || b == 11);
+    return gods;
+}
+
+DaySpirits SpiritsWith(DayNumber n, const std::vector<TermDay>& terms) {
+    DaySpirits d;
+    const astro::CalendarDate date = astro::DayNumberToDate(n);
+    if (!calendar::IsCalendarDate(date.year, date.month, date.day)) return d;
+    const TermMarks marks = MarksOf(n, terms);
+    if (marks.current == 0) return d;
+    d.n = n;
+    d.day = static_cast<GanZhiIndex>(FloorMod(n - 11LL, 60) + 1);
+    d.month_branch = (1 + (marks.current - 1) / 2) % 12;  // 小寒 大寒 → 丑, 立春 雨水 → 寅 … 大雪 冬至 → 子
+    d.officer = OfficerOf(d.month_branch, BranchOf(d.day));
+    d.earth_rules = marks.earth_rules;
+    d.gods = GodsOf(d.month_branch, d.day, marks);
+    d.ok = true;
+    return d;
+}
+
+// --- the activities -------------------------------------------------------------------------------
+
+// One activity: the spirits (and officers) under which it is done, those that forbid it, and the
+// day stem and branch that 彭祖's taboos keep it from.
+struct ActivityRule {
+    const char* name;
+    std::string yi;
+    std::string ji;
+    int taboo_stem = -1;
+    int taboo_branch = -1;
+    bool earth = false;  // forbidden while earth rules (土王用事)
+};
+
+constexpr const char* kVirtues = "天德 月德 天德合 月德合 天赦 天愿";
+constexpr const char* kCommonJi = "月破 平日 收日 劫煞 灾煞 月煞 月刑 月厌 大时 天吏 四废";
+
+const std::vector<ActivityRule>& Rules() {
+    static const std::vector<ActivityRule> rules = [] {
+        const std::string v = kVirtues;
+        const std::string five = v + " 月恩 四相 时德";
+        const std::string cj = kCommonJi;
+        const std::string build_ji = "月建 " + cj + " 闭日 五墓";
+        const std::string market_ji = cj + " 闭日 月害 四耗 四穷 五墓 五虚";
+        return std::vector<ActivityRule>{
+            {"祭祀", five + " 普护 福生 圣心 益后 续世 开日", "", -1, 2},
+            {"祈福", five + " 普护 福生 圣心 益后 续世 开日", "月建 月破 平日 收日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 游祸 天吏 四废"},
+            {"求嗣", five + " 益后 续世 开日", "月建 月破 平日 收日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 游祸 天吏 四废"},
+            {"上表章", v + " 月空 临日 解神 开日", "月建 月破 平日 收日 闭日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 天吏 四废 往亡"},
+            {"上官", v + " 月恩 天喜 建日 除日 开日", "月破 平日 收日 满日 闭日 劫煞 灾煞 月煞 月刑 月厌 天吏 四废 四离 四绝 往亡"},
+            {"入学", v + " 成日 开日", "月破 四废"},
+            {"冠带", five + " 定日 成日 开日", kCommonJi, -1, 1},
+            {"结婚姻", five + " 天喜 三合 六合 民日", "月建 " + cj + " 满日 闭日 月害 四离 四绝"},
+            {"会亲友", five + " 天喜 三合 六合 五合 敬安", cj + " 闭日", -1, 9},
+            {"嫁娶", v + " 天喜 三合 六合", cj + " 闭日 月害 厌对 往亡 八专 四离 四绝", -1, 11},
+            {"进人口", five + " 三合 六合 满日 成日 开日", cj + " 闭日"},
+            {"出行", five + " 驿马 天马 建日 成日 开日", cj + " 闭日 往亡 归忌 四离 四绝", -1, 5},
+            {"移徙", five + " 驿马 天马 成日 开日", cj + " 闭日 月害 五墓 往亡 归忌 四离 四绝"},
+            {"安床", "危日", cj + " 闭日 四离 四绝", -1, 8},
+            {"沐浴", "除日", "月建 月破 平日 收日"},
+            {"剃头", v + " 除日", "月破 平日 收日", 3},
+            {"疗病", v + " 除日 月破", "月建 平日 收日 劫煞 灾煞 月煞 月刑 月厌 大时 游祸 天吏 四废", -1, 7},
+            {"裁衣", five + " 满日 成日 开日", cj + " 闭日"},
+            {"修造", five + " 三合 开日", build_ji, -1, -1, true},
+            {"动土", five + " 三合 开日", build_ji, -1, -1, true},
+            {"竖柱上梁", five + " 三合 开日", build_ji},
+            {"经络", v + " 满日 成日 开日", kCommonJi, 6},
+            {"开市", v + " 五富 满日 成日 开日", market_ji},
+            {"立券", v + " 五富 满日 成日 开日", market_ji, 5},
+            {"交易", v + " 五富 满日 成日 开日", market_ji},
+            {"纳财", v + " 母仓 五富 三合 六合 满日 成日 开日 收日",
+             "月破 平日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 天吏 四废 四耗 四穷 五虚"},
+            {"修置产室", five + " 益后 续世 开日", "月建 " + cj + " 闭日"},
+            {"开渠穿井", v + " 开日", "月建 " + cj + " 闭日", 8, 3, true},
+            {"安碓硙", v + " 开日", cj + " 闭日"},
+            {"扫舍宇", "除日", ""},
+            {"平治道涂", "平日", ""},
+            {"破屋坏垣", "月破", ""},
+            {"伐木", "危日", "月建 四废"},
+            {"捕捉", "执日 收日", ""},
+            {"畋猎", "执日 收日", ""},
+            {"栽种", v + " 成日 开日", cj + " 闭日", 1},
+            {"牧养", v + " 母仓 五富 成日 开日 收日", "月破 平日 劫煞 灾煞 月煞 月刑 月厌 大时 天吏 四废"},
+            {"纳畜", v + " 母仓 五富 成日 开日 收日", "月破 平日 劫煞 灾煞 月煞 月刑 月厌 大时 天吏 四废"},
+            {"破土", v + " 六合", "月建 月破 平日 收日 劫煞 月煞 月刑 月害 月厌 四废 五墓 复日 重日", -1, -1, true},
+            {"安葬", "天德 月德 天德合 天赦 天愿 六合", "月建 月破 平日 收日 劫煞 灾煞 月刑 月害 月厌 四废 四忌 四穷 五墓 复日 重日"},
+            {"启攒", kVirtues, "月建 月破 平日 收日 劫煞 灾煞 月煞 月刑 月厌 四废 五墓 复日 重日"},
+        };
+    }();
+    return rules;
+}
+
+// The spirits (and officers) of a rule's list.
+struct Condition {
+    GodSet gods;
+    unsigned officers = 0;  // bit k: officer k
+};
+
+Condition ParseCondition(const std::string& text) {
+    Condition c;
+    std::istringstream words(text);
+    std::string w;
+    while (words >> w) {
+        bool known = false;
+        for (int g = 0; g < kGodCount; ++g)
+            if (w == kGodNames[g]) {
+                c.gods.set(g);
+                known = true;
+            }
+        for (int o = 0; o < 12 && !known; ++o)
+            if (w == std::string(OfficerName(o)) + "日") {
+                c.officers |= 1u << o;
+                known = true;
+            }
+    }
+    return c;
+}
+
+struct CompiledRule {
+    Condition yi, ji;
+    int taboo_stem, taboo_branch;
+    bool earth;
+};
+
+const std::vector<CompiledRule>& Compiled() {
+    static const std::vector<CompiledRule> compiled = [] {
+        std::vector<CompiledRule> out;
+        for (const ActivityRule& r : Rules())
+            out.push_back({ParseCondition(r.yi), ParseCondition(r.ji), r.taboo_stem, r.taboo_branch, r.earth});
+        return out;
+    }();
+    return compiled;
+}
+
+// The spirits that no virtue undoes: the month's own branch and the branch that breaks it, 月厌, the
+// four wasted days, 往亡 and the eves of the terms that turn the seasons.
+GodSet HeavyGods() {
+    GodSet g;
+    for (const God x : {kYueJian, kYuePo, kYueYan, kSiFei, kWangWang, kSiLi, kSiJue}) g.set(x);
+    return g;
+}
+
+GodSet Virtues() {
+    GodSet g;
+    for (const God x : {kTianDe, kYueDe, kTianDeHe, kYueDeHe, kTianShe, kTianYuan}) g.set(x);
+    return g;
+}
+
+bool Meets(const Condition& c, const DaySpirits& day) {
+    return (c.gods & day.gods).any() || (c.officers >> day.officer & 1u) != 0;
+}
+
+}  // namespace
+
+const char* GodName(int god) { return god >= 0 && god < kGodCount ? kGodNames[god] : ""; }
+
+DaySpirits SpiritsOfDay(DayNumber n) { return SpiritsWith(n, TermsAround(n, n)); }
+
+int ActivityCount() { return static_cast<int>(Rules().size()); }
+const char* ActivityName(int a) { return a >= 0 && a < ActivityCount() ? Rules()[a].name : ""; }
+
+int ActivityOf(const std::string& name) {
+    for (int a = 0; a < ActivityCount(); ++a)
+        if (name == Rules()[a].name) return a;
+    return -1;
+}
+
+int VerdictOf(const DaySpirits& day, int activity) {
+    if (!day.ok || activity < 0 || activity >= ActivityCount()) return 0;
+    static const GodSet heavy = HeavyGods();
+    static const GodSet virtues = Virtues();
+    const CompiledRule& r = Compiled()[activity];
+    const int stem = StemOf(day.day);
+    const int branch = BranchOf(day.day);
+    // 彭祖's taboos and the earth's rule forbid whatever the day holds besides.
+    if (stem == r.taboo_stem || branch == r.taboo_branch || (r.earth && day.earth_rules)) return -1;
+    const GodSet against = r.ji.gods & day.gods;
+    const bool against_officer = (r.ji.officers >> day.officer & 1u) != 0;
+    const bool virtue = (day.gods & virtues).any();
+    // A virtue outweighs the lighter spirits (遇德从宜不从忌), never the heavy ones.
+    if ((against & heavy).any()) return -1;
+    if ((against.any() || against_officer) && !virtue) return -1;
+    return Meets(r.yi, day) ? 1 : 0;
+}
+
+YiJi YiJiOf(const DaySpirits& day) {
+    YiJi out;
+    if (!day.ok) return out;
+    for (int a = 0; a < ActivityCount(); ++a) {
+        const int v = VerdictOf(day, a);
+        if (v > 0) out.yi.push_back(a);
+        if (v < 0) out.ji.push_back(a);
+    }
+    return out;
+}
+
+// --- choosing ----------------------------------------------------------------------------------------
+
+const std::vector<CommonWord>& CommonWords() {
+    static const std::vector<CommonWord> words = {
+        {"结婚", "嫁娶"},         {"出嫁", "嫁娶"},         {"订婚", "结婚姻"},       {"提亲", "结婚姻"},
+        {"搬家", "移徙"},         {"乔迁", "移徙"},         {"入宅", "移徙"},         {"入伙", "移徙"},
+        {"开业", "开市"},         {"开张", "开市"},         {"装修", "动土、修造"},   {"盖房", "修造、动土"},
+        {"上梁", "竖柱上梁"},     {"出门", "出行"},         {"旅行", "出行"},         {"远行", "出行"},
+        {"签约", "立券、交易"},   {"买卖", "交易"},         {"求财", "纳财"},         {"理发", "剃头"},
+        {"看病", "疗病"},         {"就医", "疗病"},         {"上任", "上官"},         {"赴任", "上官"},
+        {"入职", "上官"},         {"上学", "入学"},         {"下葬", "安葬"},         {"祭拜", "祭祀"},
+        {"求子", "求嗣"},         {"种植", "栽种"},         {"打井", "开渠穿井"},     {"洗澡", "沐浴"},
+        {"做衣服", "裁衣"},
+    };
+    return words;
+}
+
+std::vector<int> ActivitiesOfWord(const std::string& word) {
+    const int a = ActivityOf(word);
+    if (a >= 0) return {a};
+    for (const CommonWord& w : CommonWords()) {
+        if (word != w.word) continue;
+        std::vector<int> out;
+        const std::string terms = w.terms;
+        const std::string sep = "、";
+        std::size_t start = 0;
+        while (start <= terms.size()) {
+            const std::size_t end = terms.find(sep, start);
+            const int t = ActivityOf(terms.substr(start, end == std::string::npos ? std::string::npos : end - start));
+            if (t >= 0) out.push_back(t);
+            if (end == std::string::npos) break;
+            start = end + sep.size();
+        }
+        return out;
+    }
+    return {};
+}
+
+int AnimalOf(const std::string& name) {
+    for (int a = 1; a <= 12; ++a)
+        if (name == calendar::AnimalNames[a]) return a - 1;
+    return -1;
+}
+
+bool IsGoodDay(const DaySpirits& day, const std::vector<int>& activities, int avoid_animal) {
+    if (!day.ok || activities.empty()) return false;
+    if (avoid_animal >= 0 && BranchOf(day.day) == (avoid_animal + 6) % 12) return false;
+    bool yi = false;
+    for (const int a : activities) {
+        const int v = VerdictOf(day, a);
+        if (v < 0) return false;
+        yi = yi || v > 0;
+    }
+    return yi;
+}
+
+std::vector<ChosenDay> ChooseDays(const std::vector<int>& activities, DayNumber first, int days, int avoid_animal) {
+    std::vector<ChosenDay> chosen;
+    if (days < 1 || days > kMaxChoosingDays) return chosen;
+    const std::vector<TermDay> terms = TermsAround(first, first + days - 1);
+    for (DayNumber n = first; n < first + days; ++n) {
+        const DaySpirits day = SpiritsWith(n, terms);
+        if (IsGoodDay(day, activities, avoid_animal))
+            chosen.push_back({n, day.officer, SpiritOf(day.month_branch, BranchOf(day.day))});
+    }
+    return chosen;
+}
+
+}  // namespace almanac
