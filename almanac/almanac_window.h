@@ -13,21 +13,15 @@
 
 namespace almanac {
 
-constexpr int kPreviousDayId = 601;
-constexpr int kTodayId = 602;
-constexpr int kNextDayId = 603;
-constexpr int kDateId = 604;
-constexpr int kPillarsId = 605;
-constexpr int kYiId = 606;
-constexpr int kJiId = 607;
-constexpr int kDetailsId = 608;
-constexpr int kFirstHourCellId = 620;  // 620..667: four rows of twelve (时辰, 干支, 值神, 吉凶)
-constexpr int kActivityId = 680;       // the activity (a common word or an almanac term)
-constexpr int kDaysId = 681;           // 30, 60, 90, 180 or 366 days
-constexpr int kAnimalId = 682;         // 不避 or an animal
-constexpr int kFindId = 683;
-constexpr int kResultsId = 684;
-constexpr int kFindStatusId = 685;
+// Control ids, for the tests.
+enum AlmanacControlId : int {
+    kPreviousDayId = 601, kTodayId, kNextDayId, kDateId, kPillarsId, kYiId, kJiId, kDetailsId,
+    kFirstHourCellId = 620,  // 620..667: four rows of twelve (时辰, 干支, 值神, 吉凶)
+    kActivityId = 680,       // the activity (a common word or an almanac term)
+    kDaysId,                 // 30, 60, 90, 180 or 366 days
+    kAnimalId,               // 不避 or an animal
+    kFindId, kResultsId, kFindStatusId,
+};
 
 // The number of days the 天数 list offers, in order.
 constexpr int kChoosingSpans[] = {30, 60, 90, 180, 366};

@@ -36,7 +36,6 @@ constexpr const char* kLabelCaptions[4] = {"功能", "说明", "快捷键", "关
 int LabelPage(int id) { return id >= kFirstLabelId && id <= kLastLabelId ? id - kFirstLabelId + 1 : 0; }
 
 constexpr UINT kNewVersionMessage = WM_APP + 1;  // lparam: the line (a new std::string)
-constexpr UINT kHolidaysMessage = WM_APP + 3;    // lparam: the result (a new HolidayUpdateResult)
 
 struct HelpDialog : win::Window {
     VersionSource source;
@@ -71,7 +70,7 @@ struct HelpDialog : win::Window {
                     HolidayUpdateResult result;
                     const auto keep = [&file](const std::string& text) { return KeepHolidayFile(file, text); };
                     if (FetchHolidays(*network, host, current, keep, stop, result))
-                        win::PostOwned(window, kHolidaysMessage, result);
+                        PostHolidayResult(window, result);
                 };
             }
             check = std::make_unique<VersionCheck>(
@@ -89,7 +88,7 @@ struct HelpDialog : win::Window {
     void OnDestroy() override {
         check.reset();
         win::FreePosted<std::string>(handle(), kNewVersionMessage);
-        win::FreePosted<HolidayUpdateResult>(handle(), kHolidaysMessage);
+        FreeHolidayResults(handle());
     }
 
     // The reader starts in the page; no text is selected.
@@ -137,10 +136,8 @@ struct HelpDialog : win::Window {
     }
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
-        if (message == kHolidaysMessage) {
-            const auto result = win::TakePosted<HolidayUpdateResult>(lparam);
-            if (result->usable && result->changed)
-                calendar::InstallHolidays(result->table);
+        if (message == kHolidayResultMessage) {
+            const auto result = TakeHolidayResult(lparam);
             if (!result->usable || result->changed) win::SetText(title, win::Text(title) + "\r\n" + result->status);
             return 0;
         }

@@ -21,7 +21,6 @@ constexpr int kStatusTop = 36;
 constexpr int kStatusHeight = 64;
 constexpr int kButtonTop = kStatusTop + kStatusHeight + 10;
 constexpr int kClientHeight = kButtonTop + 24 + 12;
-constexpr UINT kResultMessage = WM_APP + 2;  // lparam: the result (a new HolidayUpdateResult)
 
 struct HolidayUpdateWindow : win::Window {
     HolidaySource source;
@@ -47,9 +46,7 @@ struct HolidayUpdateWindow : win::Window {
         update = std::make_unique<HolidayUpdate>(
             *source.network, source.host_port, calendar::Holidays()->Table(),
             [file](const std::string& text) { return KeepHolidayFile(file, text); },
-            [window](const HolidayUpdateResult& result) {
-                win::PostOwned(window, kResultMessage, result);
-            });
+            [window](const HolidayUpdateResult& result) { PostHolidayResult(window, result); });
         update->Start();
         return true;
     }
@@ -58,7 +55,7 @@ struct HolidayUpdateWindow : win::Window {
     // shown is freed.
     void OnDestroy() override {
         update.reset();
-        win::FreePosted<HolidayUpdateResult>(handle(), kResultMessage);
+        FreeHolidayResults(handle());
     }
 
     bool OnCommand(int id, int, HWND) override {
@@ -68,12 +65,8 @@ struct HolidayUpdateWindow : win::Window {
     }
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
-        if (message == kResultMessage) {
-            const auto result = win::TakePosted<HolidayUpdateResult>(lparam);
-            if (result->usable && result->changed) {
-                calendar::InstallHolidays(result->table);
-            }
-            win::SetText(status, result->status);
+        if (message == kHolidayResultMessage) {
+            win::SetText(status, TakeHolidayResult(lparam)->status);
             finished = true;
             return 0;
         }
@@ -90,6 +83,18 @@ bool KeepHolidayFile(const std::string& file, const std::string& text) {
     if (slash != std::wstring::npos) CreateDirectoryW(wide.substr(0, slash).c_str(), nullptr);  // made on first use
     return platform::ReplaceFileContents(file, text);
 }
+
+void PostHolidayResult(HWND window, const HolidayUpdateResult& result) {
+    win::PostOwned(window, kHolidayResultMessage, result);
+}
+
+std::unique_ptr<HolidayUpdateResult> TakeHolidayResult(LPARAM lparam) {
+    auto result = win::TakePosted<HolidayUpdateResult>(lparam);
+    if (result->usable && result->changed) calendar::InstallHolidays(result->table);
+    return result;
+}
+
+void FreeHolidayResults(HWND window) { win::FreePosted<HolidayUpdateResult>(window, kHolidayResultMessage); }
 
 HWND CreateHolidayUpdateWindow(HWND owner, const HolidaySource& source) {
     auto window = std::make_unique<HolidayUpdateWindow>();

@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "help/holiday_update.h"
 #include "platform/network.h"
 
 namespace help {
@@ -32,5 +34,13 @@ bool HolidayUpdateFinished(HWND window);
 
 // Keeps a fetched table's text in the file, replaced only when the new one is complete.
 bool KeepHolidayFile(const std::string& file, const std::string& text);
+
+// A holiday update's result on its way from a worker to the window that started it (this window,
+// or the help window, whose new-version check updates the table too): posted as this message, taken
+// by the window, which installs a newer table at once, and freed with the window if never taken.
+constexpr UINT kHolidayResultMessage = WM_APP + 2;  // lparam: the result (a new HolidayUpdateResult)
+void PostHolidayResult(HWND window, const HolidayUpdateResult& result);
+std::unique_ptr<HolidayUpdateResult> TakeHolidayResult(LPARAM lparam);
+void FreeHolidayResults(HWND window);
 
 }  // namespace help

@@ -2,10 +2,8 @@
 // character set: Asio includes <chrono>, whose literals have no GBK form. Its texts are ASCII.
 #include "web/http_get.h"
 
-#include <boost/asio/io_context.hpp>
-#include <boost/asio/ip/tcp.hpp>
-#include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
+#include "web/beast.h"
+
 
 #include <chrono>
 #include <condition_variable>
@@ -18,12 +16,7 @@ namespace web {
 
 namespace {
 
-namespace net = boost::asio;
-namespace beast = boost::beast;
-namespace http = beast::http;
-using tcp = net::ip::tcp;
-using Clock = std::chrono::steady_clock;
-using ErrorCode = boost::system::error_code;
+using namespace asio_names;
 
 // A name looked up on a thread of its own: a lookup the system's resolver holds past the deadline
 // is left to end by itself, not waited for.

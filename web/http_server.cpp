@@ -2,12 +2,10 @@
 // form. The texts here are ASCII; the pages come from the service (GBK sources, UTF-8 answers).
 #include "web/http_server.h"
 
-#include <boost/asio/io_context.hpp>
-#include <boost/asio/ip/tcp.hpp>
+#include "web/beast.h"
+
 #include <boost/asio/post.hpp>
 #include <boost/asio/steady_timer.hpp>
-#include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
 
 #include <array>
 #include <atomic>
@@ -24,12 +22,7 @@ namespace web {
 
 namespace {
 
-namespace net = boost::asio;
-namespace beast = boost::beast;
-namespace http = beast::http;
-using tcp = net::ip::tcp;
-using ErrorCode = boost::system::error_code;
-using Clock = std::chrono::steady_clock;
+using namespace asio_names;
 
 constexpr std::size_t kMaxLoggedBytes = 300;
 constexpr std::size_t kMaxDrainedBytes = 1 << 20;  // a closing client sending more is reset
