@@ -55,9 +55,9 @@ HWND OpenToolAlone(settings::StartAction action, const tools::ToolContext& conte
 
 }  // namespace
 
-views::PageOptions PageOptionsOf(const Program& program) {
+views::PageOptions PageOptionsOf(Program& program) {
     const settings::Settings& s = program.settings;
-    const Program* p = &program;
+    Program* p = &program;
     return views::PageOptions{
         .ganzhi_from_chunjie = s.gan_zhi_from_chunjie_flag,
         .show_era_names = s.dform_show_dynasty_flag != 0,
@@ -81,8 +81,7 @@ views::PageOptions PageOptionsOf(const Program& program) {
                     p->background->Play(audio, reinterpret_cast<std::uintptr_t>(page));
             },
         .day_shown = [p](astro::DayNumber day) { almanac::ShowAlmanacDay(p->almanac_window, day); },
-        // The options only read the program, but opening a window is the running program's to do.
-        .open_almanac = [p](astro::DayNumber day) { OpenAlmanac(*const_cast<Program*>(p), p->calendar_window, day); },
+        .open_almanac = [p](astro::DayNumber day) { OpenAlmanac(*p, p->calendar_window, day); },
     };
 }
 

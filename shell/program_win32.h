@@ -98,7 +98,7 @@ void RefreshCalendarPage(Program& program);
 views::PageWindow* ShownPage(const Program& program);
 // What a page shows its days with: the settings, the user's own days while the registry is in use,
 // and the background sound unless it is switched off.
-views::PageOptions PageOptionsOf(const Program& program);
+views::PageOptions PageOptionsOf(Program& program);
 // What a tools window opens with: the day the calendar shows (today without a calendar window),
 // the sexagenary-year setting, the local place.
 tools::ToolContext ToolContextOf(const Program& program);
