@@ -11,6 +11,7 @@
 #include "views/holiday_marks.h"
 #include "views/stepping_list.h"
 #include "win/controls.h"
+#include "win/startup_trace.h"
 #include "win/window.h"
 
 namespace views {
@@ -73,6 +74,11 @@ struct MonthPage : PageWindow {
     HWND month_list = nullptr;
     HWND year_dropdown = nullptr;  // the list boxes the lists drop down
     HWND month_dropdown = nullptr;
+    // The year list holds only the page's year until it is needed whole (it drops down, or a key
+    // looks for an item in it): its 4,207 years are slow to put into a list, and neither the first
+    // paint nor stepping through the years needs them.
+    bool year_list_whole = false;
+    std::string year_alone;  // the year it holds meanwhile
     HWND title = nullptr;
     std::array<HWND, kWeekdayCount> headers{};
     std::array<HWND, kMonthCellCount> numbers{};
@@ -123,6 +129,7 @@ struct MonthPage : PageWindow {
         header_font = MakeFont("楷体_GB2312", 16, FW_BOLD);
         number_font = MakeFont("楷体_GB2312", 16, FW_BOLD);
         lunar_font = MakeFont("宋体", 12, FW_BOLD);
+        TEMPO_STARTUP_MARK("month page: fonts");
         // The maximise box stays, greyed: the page has one size.
         EnableMenuItem(GetSystemMenu(handle(), FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
         year_list = List(kMonthYearListId, kYearList, year_dropdown);
@@ -135,6 +142,7 @@ struct MonthPage : PageWindow {
             headers[column] = Label(kFirstWeekdayHeaderId + column, r, SS_CENTER | SS_CENTERIMAGE, header_font);
             win::SetText(headers[column], WeekdayHeader(column));
         }
+        TEMPO_STARTUP_MARK("month page: lists, title, headers");
         for (int cell = 1; cell <= kMonthCellCount; ++cell) {
             const RECT frame = CellRect(cell);
             const auto label_at = [&frame](POINT offset) {
@@ -150,13 +158,14 @@ struct MonthPage : PageWindow {
             SetWindowPos(holiday_marks[cell - 1], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
             lunar_lines[cell - 1] = Label(kCellLunarId + cell, label_at(kLunarOffset), SS_CENTER, lunar_font);
         }
+        TEMPO_STARTUP_MARK("month page: cells made");
         // The panel and the moon line take the room left below the grid, whatever the caption's height.
         const int moon_top = std::max<int>(ClientSize().cy - 4 - kMoonLineHeight, kPanelTop + 3 * kMoonLineHeight);
         panel = TextBox(kMonthPanelId, RECT{kTitle.left, kPanelTop, kTitle.right, moon_top - 3},
                         ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL);
         moon_line = TextBox(kMonthMoonLineId, RECT{kGridLeft, moon_top, kGridRight, moon_top + kMoonLineHeight},
                             ES_AUTOHSCROLL);
-        FillSteppingList(year_list, MonthListItems(MonthList::kYear), nullptr);
+        TEMPO_STARTUP_MARK("month page: panel, moon line");
         FillSteppingList(month_list, MonthListItems(MonthList::kMonth), nullptr);
         SetDay(state.day, true);
         return true;
@@ -220,8 +229,27 @@ struct MonthPage : PageWindow {
     }
 
     void ShowSelection() {
-        win::Select(year_list, MonthListSelection(state, MonthList::kYear));
+        if (year_list_whole) {
+            win::Select(year_list, MonthListSelection(state, MonthList::kYear));
+        } else if (std::string year = MonthListItemText(state, MonthList::kYear); year != year_alone) {
+            FillSteppingList(year_list, {year}, nullptr);
+            win::Select(year_list, 0);
+            year_alone = std::move(year);
+        }
         win::Select(month_list, MonthListSelection(state, MonthList::kMonth));
+    }
+
+    void CompleteYearList() {
+        if (year_list_whole) return;
+        year_list_whole = true;
+        year_alone.clear();
+        FillSteppingList(year_list, MonthListItems(MonthList::kYear), nullptr);
+        win::Select(year_list, MonthListSelection(state, MonthList::kYear));
+    }
+
+    // The item chosen in a list, counted in all its items.
+    int ChosenItem(HWND list) const {
+        return list == year_list && !year_list_whole ? MonthListSelection(state, MonthList::kYear) : win::Selection(list);
     }
 
     astro::DayNumber Day() const override { return state.day; }
@@ -234,9 +262,12 @@ struct MonthPage : PageWindow {
     void SetDay(astro::DayNumber day, bool refill) {
         state = MonthPageAt(day);
         if (refill || state.date.year != shown_year || state.date.month != shown_month) FillMonth();
+        TEMPO_STARTUP_MARK("month page: cells filled, moon line");
         ShowSelection();
+        TEMPO_STARTUP_MARK("month page: lists filled");
         FillPanel();
         RedrawGrid();
+        TEMPO_STARTUP_MARK("month page: panel filled");
     }
 
     // The selected day's cell, a day of the month, or a cell the month does not use.
@@ -278,8 +309,12 @@ struct MonthPage : PageWindow {
 
     bool OnCommand(int, int code, HWND control) override {
         if (control != year_list && control != month_list) return false;
+        if (code == CBN_DROPDOWN && control == year_list) {  // all the years go in
+            CompleteYearList();
+            return true;
+        }
         if (code == CBN_SELCHANGE) {
-            SetDay(MonthForChoice(state, ListOf(control), win::Selection(control)), false);
+            SetDay(MonthForChoice(state, ListOf(control), ChosenItem(control)), false);
             return true;
         }
         if (code == CBN_CLOSEUP) {  // closed without a choice: the lists show the page's month again
@@ -317,6 +352,11 @@ struct MonthPage : PageWindow {
             case WM_SYSCOMMAND:
                 if ((wparam & 0xFFF0) == SC_MAXIMIZE) return 0;  // the page keeps its size
                 break;
+            case kItemsHeldBackMessage:
+                return reinterpret_cast<HWND>(wparam) == year_list && !year_list_whole;
+            case kCompleteListMessage:
+                if (reinterpret_cast<HWND>(wparam) == year_list) CompleteYearList();
+                return 0;
             case kStepListMessage: {
                 const astro::DayNumber next =
                     StepMonthList(state, ListOf(reinterpret_cast<HWND>(wparam)), static_cast<int>(lparam));

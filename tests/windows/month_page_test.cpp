@@ -148,7 +148,6 @@ TEST_F(MonthPageTest, TheWindowAsLaidOut) {
 TEST_F(MonthPageTest, TheCellsOfFebruary2024) {
     EXPECT_EQ(Selected(YearList()), "    2024年");
     EXPECT_EQ(Selected(MonthList()), "2月");
-    EXPECT_EQ(SendMessageW(YearList(), CB_GETCOUNT, 0, 0), 4207);
     EXPECT_EQ(SendMessageW(MonthList(), CB_GETCOUNT, 0, 0), 12);
     // Thursday the 1st in cell 5, the 29th in cell 33.
     EXPECT_EQ(Number(4), "");
