@@ -4,10 +4,12 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <mutex>
 #include <string>
 #include <thread>  // std::chrono's clocks too
 
 #include "platform/network.h"
+#include "platform/system_library.h"
 
 namespace platform {
 
@@ -31,39 +33,31 @@ struct Winsock {
 };
 
 template <typename Function>
-void Find(HMODULE library, Function& function, const char* name) {
-    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+void Find(LateLibrary& library, Function& function, const char* name) {
+    function = library.Function<Function>(name);
 }
 
-// Loaded and started once for the process, and left running until it ends.
-const Winsock& Sockets() {
-    static const Winsock sockets = [] {
-        Winsock w;
-        wchar_t folder[MAX_PATH] = {};
-        const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-        HMODULE library = length > 0 && length < MAX_PATH
-                              ? LoadLibraryW((std::wstring(folder, length) + L"\\ws2_32.dll").c_str())
-                              : nullptr;
-        if (!library) return w;
-        Find(library, w.startup, "WSAStartup");
-        Find(library, w.last_error, "WSAGetLastError");
-        Find(library, w.find, "getaddrinfo");
-        Find(library, w.free_found, "freeaddrinfo");
-        Find(library, w.open, "socket");
-        Find(library, w.control, "ioctlsocket");
-        Find(library, w.connect_to, "connect");
-        Find(library, w.option, "getsockopt");
-        Find(library, w.wait, "select");
-        Find(library, w.send_bytes, "send");
-        Find(library, w.receive, "recv");
-        Find(library, w.close, "closesocket");
-        const bool all = w.startup && w.last_error && w.find && w.free_found && w.open && w.control && w.connect_to &&
-                         w.option && w.wait && w.send_bytes && w.receive && w.close;
-        WSADATA data;
-        w.started = all && w.startup(MAKEWORD(2, 2), &data) == 0;
-        return w;
-    }();
-    return sockets;
+// The library's functions, found and started once (by the first connection asked for), and left
+// running until the process ends.
+Winsock Started(LateLibrary& library) {
+    Winsock w;
+    Find(library, w.startup, "WSAStartup");
+    Find(library, w.last_error, "WSAGetLastError");
+    Find(library, w.find, "getaddrinfo");
+    Find(library, w.free_found, "freeaddrinfo");
+    Find(library, w.open, "socket");
+    Find(library, w.control, "ioctlsocket");
+    Find(library, w.connect_to, "connect");
+    Find(library, w.option, "getsockopt");
+    Find(library, w.wait, "select");
+    Find(library, w.send_bytes, "send");
+    Find(library, w.receive, "recv");
+    Find(library, w.close, "closesocket");
+    const bool all = w.startup && w.last_error && w.find && w.free_found && w.open && w.control && w.connect_to &&
+                     w.option && w.wait && w.send_bytes && w.receive && w.close;
+    WSADATA data;
+    w.started = all && w.startup(MAKEWORD(2, 2), &data) == 0;
+    return w;
 }
 
 // FD_ISSET without the library's helper behind it.
@@ -74,32 +68,32 @@ bool InSet(SOCKET s, const fd_set& set) {
 }
 
 // Waits up to `wait_ms` for the socket to be readable (or writable); 1 ready, 0 not yet, -1 error.
-int Wait(SOCKET s, bool for_writing, int wait_ms) {
+int Wait(const Winsock& w, SOCKET s, bool for_writing, int wait_ms) {
     fd_set ready, failed;
     FD_ZERO(&ready);
     FD_ZERO(&failed);
     FD_SET(s, &ready);
     FD_SET(s, &failed);
     timeval wait{wait_ms / 1000, (wait_ms % 1000) * 1000};
-    const int n = Sockets().wait(0, for_writing ? nullptr : &ready, for_writing ? &ready : nullptr, &failed, &wait);
+    const int n = w.wait(0, for_writing ? nullptr : &ready, for_writing ? &ready : nullptr, &failed, &wait);
     if (n == SOCKET_ERROR || InSet(s, failed)) return -1;
     return n > 0 ? 1 : 0;
 }
 
 class SocketConnection final : public TcpConnection {
 public:
-    explicit SocketConnection(SOCKET s) : socket_(s) {}
-    ~SocketConnection() override { Sockets().close(socket_); }
+    SocketConnection(const Winsock& w, SOCKET s) : w_(w), socket_(s) {}
+    ~SocketConnection() override { w_.close(socket_); }
 
     bool Send(const std::string& bytes) override {
         size_t sent = 0;
         int waited = 0;
         while (sent < bytes.size()) {
-            const int n = Sockets().send_bytes(socket_, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
+            const int n = w_.send_bytes(socket_, bytes.data() + sent, static_cast<int>(bytes.size() - sent), 0);
             if (n > 0) {
                 sent += static_cast<size_t>(n);
-            } else if (Sockets().last_error() == WSAEWOULDBLOCK && waited < 60000) {
-                if (Wait(socket_, true, 100) < 0) return false;
+            } else if (w_.last_error() == WSAEWOULDBLOCK && waited < 60000) {
+                if (Wait(w_, socket_, true, 100) < 0) return false;
                 waited += 100;
             } else {
                 return false;
@@ -109,23 +103,26 @@ public:
     }
 
     int Receive(char* buffer, int size, int wait_ms) override {
-        const int ready = Wait(socket_, false, wait_ms);
+        const int ready = Wait(w_, socket_, false, wait_ms);
         if (ready < 0) return kFailed;
         if (ready == 0) return kNothingYet;
-        const int n = Sockets().receive(socket_, buffer, size, 0);
-        if (n == SOCKET_ERROR) return Sockets().last_error() == WSAEWOULDBLOCK ? kNothingYet : kFailed;
+        const int n = w_.receive(socket_, buffer, size, 0);
+        if (n == SOCKET_ERROR) return w_.last_error() == WSAEWOULDBLOCK ? kNothingYet : kFailed;
         return n;
     }
 
 private:
+    const Winsock w_;  // the functions, copied: a connection may outlive nothing it needs
     SOCKET socket_;
 };
 
 class SystemNetwork final : public Network {
 public:
+    explicit SystemNetwork(const wchar_t* library) : ws2_(library) {}
     std::unique_ptr<TcpConnection> Connect(const std::string& host, int port, int timeout_ms,
                                            const StopAsked& stop) override {
-        const Winsock& w = Sockets();
+        std::call_once(once_, [this] { sockets_ = Started(ws2_); });
+        const Winsock& w = sockets_;
         if (!w.started) return nullptr;
         addrinfo hints{};
         hints.ai_family = AF_UNSPEC;
@@ -143,7 +140,7 @@ public:
             bool made = w.connect_to(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == 0;
             if (!made && w.last_error() == WSAEWOULDBLOCK) {
                 while (std::chrono::steady_clock::now() < deadline && !(stop && stop())) {
-                    const int ready = Wait(s, true, 100);
+                    const int ready = Wait(w, s, true, 100);
                     if (ready < 0) break;
                     if (ready > 0) {
                         int error = 0;
@@ -155,7 +152,7 @@ public:
                 }
             }
             if (made) {
-                connection = std::make_unique<SocketConnection>(s);
+                connection = std::make_unique<SocketConnection>(w, s);
             } else {
                 w.close(s);
             }
@@ -163,10 +160,15 @@ public:
         w.free_found(found);
         return connection;
     }
+
+private:
+    LateLibrary ws2_;
+    std::once_flag once_;
+    Winsock sockets_;
 };
 
 }  // namespace
 
-std::unique_ptr<Network> MakeSystemNetwork() { return std::make_unique<SystemNetwork>(); }
+std::unique_ptr<Network> MakeSystemNetwork(const wchar_t* library) { return std::make_unique<SystemNetwork>(library); }
 
 }  // namespace platform

@@ -7,8 +7,8 @@ namespace win {
 
 namespace {
 
+// Looked up at each use: a loaded library is found again at once.
 constexpr const wchar_t* kShell = L"shell32.dll";
-constexpr const wchar_t* kDialogs = L"comdlg32.dll";
 constexpr const wchar_t* kCom = L"ole32.dll";
 
 }  // namespace
@@ -19,20 +19,20 @@ void TellServiceMissing(HWND owner, const char* library) {
 }
 
 bool NotifyIcon(DWORD message, NOTIFYICONDATAW& icon) {
-    static const auto notify = SystemFunction<decltype(&Shell_NotifyIconW)>(kShell, "Shell_NotifyIconW");
+    const auto notify = SystemFunction<decltype(&Shell_NotifyIconW)>(kShell, "Shell_NotifyIconW");
     return notify && notify(message, &icon);
 }
 
 bool AcceptDroppedFiles(HWND window) {
-    static const auto accept = SystemFunction<decltype(&DragAcceptFiles)>(kShell, "DragAcceptFiles");
+    const auto accept = SystemFunction<decltype(&DragAcceptFiles)>(kShell, "DragAcceptFiles");
     if (!accept) return false;
     accept(window, TRUE);
     return true;
 }
 
 std::vector<std::wstring> TakeDroppedFiles(HDROP drop) {
-    static const auto query = SystemFunction<decltype(&DragQueryFileW)>(kShell, "DragQueryFileW");
-    static const auto finish = SystemFunction<decltype(&DragFinish)>(kShell, "DragFinish");
+    const auto query = SystemFunction<decltype(&DragQueryFileW)>(kShell, "DragQueryFileW");
+    const auto finish = SystemFunction<decltype(&DragFinish)>(kShell, "DragFinish");
     std::vector<std::wstring> files;
     if (!query || !finish) return files;  // then no window accepted the drop either
     const UINT count = query(drop, 0xFFFFFFFF, nullptr, 0);
@@ -48,19 +48,19 @@ std::vector<std::wstring> TakeDroppedFiles(HDROP drop) {
     return files;
 }
 
-bool ChooseFileToOpen(OPENFILENAMEW& dialog) {
-    static const auto open = SystemFunction<decltype(&GetOpenFileNameW)>(kDialogs, "GetOpenFileNameW");
+bool ChooseFileToOpen(OPENFILENAMEW& dialog, const wchar_t* library) {
+    const auto open = SystemFunction<decltype(&GetOpenFileNameW)>(library, "GetOpenFileNameW");
     if (!open) {
-        TellServiceMissing(dialog.hwndOwner, "comdlg32.dll");
+        TellServiceMissing(dialog.hwndOwner, text::WideToGbk(library).c_str());
         return false;
     }
     return open(&dialog) != FALSE;
 }
 
 std::wstring ChooseFolder(BROWSEINFOW& dialog) {
-    static const auto browse = SystemFunction<decltype(&SHBrowseForFolderW)>(kShell, "SHBrowseForFolderW");
-    static const auto path_of = SystemFunction<decltype(&SHGetPathFromIDListW)>(kShell, "SHGetPathFromIDListW");
-    static const auto free_memory = SystemFunction<decltype(&CoTaskMemFree)>(kCom, "CoTaskMemFree");
+    const auto browse = SystemFunction<decltype(&SHBrowseForFolderW)>(kShell, "SHBrowseForFolderW");
+    const auto path_of = SystemFunction<decltype(&SHGetPathFromIDListW)>(kShell, "SHGetPathFromIDListW");
+    const auto free_memory = SystemFunction<decltype(&CoTaskMemFree)>(kCom, "CoTaskMemFree");
     if (!browse || !path_of || !free_memory) {
         TellServiceMissing(dialog.hwndOwner, !browse || !path_of ? "shell32.dll" : "ole32.dll");
         return {};
@@ -75,9 +75,9 @@ std::wstring ChooseFolder(BROWSEINFOW& dialog) {
 
 bool WriteShortcut(const std::wstring& file, const std::wstring& target, const std::wstring& arguments,
                    const std::wstring& folder, const std::wstring& description) {
-    static const auto initialize = SystemFunction<decltype(&CoInitialize)>(kCom, "CoInitialize");
-    static const auto uninitialize = SystemFunction<decltype(&CoUninitialize)>(kCom, "CoUninitialize");
-    static const auto create = SystemFunction<decltype(&CoCreateInstance)>(kCom, "CoCreateInstance");
+    const auto initialize = SystemFunction<decltype(&CoInitialize)>(kCom, "CoInitialize");
+    const auto uninitialize = SystemFunction<decltype(&CoUninitialize)>(kCom, "CoUninitialize");
+    const auto create = SystemFunction<decltype(&CoCreateInstance)>(kCom, "CoCreateInstance");
     if (!initialize || !uninitialize || !create) return false;
     const HRESULT init = initialize(nullptr);
     bool ok = false;
@@ -112,7 +112,7 @@ std::wstring ApplicationDataFolder() {
             if (!path.empty()) return path;
         }
     }
-    static const auto folder_path = SystemFunction<decltype(&SHGetFolderPathW)>(kShell, "SHGetFolderPathW");
+    const auto folder_path = SystemFunction<decltype(&SHGetFolderPathW)>(kShell, "SHGetFolderPathW");
     if (!folder_path || FAILED(folder_path(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
     return folder;
 }

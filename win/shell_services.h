@@ -25,9 +25,9 @@ bool AcceptDroppedFiles(HWND window);
 std::vector<std::wstring> TakeDroppedFiles(HDROP drop);
 
 // The open-file dialog (GetOpenFileName) of the structure given; false when the user cancelled it.
-// When the dialog cannot be shown at all the user is told so, in a message box owned by the
-// dialog's owner, and the answer is false too.
-bool ChooseFileToOpen(OPENFILENAMEW& dialog);
+// When its library cannot be loaded the user is told so, in a message box owned by the dialog's
+// owner, and the answer is false too (tests name a library that is not there).
+bool ChooseFileToOpen(OPENFILENAMEW& dialog, const wchar_t* library = L"comdlg32.dll");
 // The folder dialog (SHBrowseForFolder): the path of the folder chosen, "" when cancelled (or when
 // the dialog cannot be shown: the user is told so).
 std::wstring ChooseFolder(BROWSEINFOW& dialog);

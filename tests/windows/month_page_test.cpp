@@ -174,6 +174,62 @@ TEST_F(MonthPageTest, TheCellsOfFebruary2024) {
     EXPECT_EQ(GetWindowLongPtrW(Item(views::kMonthPanelId), GWL_STYLE) & WS_VSCROLL, 0);
 }
 
+// The year list as the page's first paint leaves it holds the page's year alone; it shows what the
+// whole list shows, holds all 4,207 years once it drops down, and Home, End and a character find
+// in it what they find in the whole list.
+TEST_F(MonthPageTest, TheYearListShowsAndAnswersAsTheWholeList) {
+    const std::vector<std::string> whole = views::MonthListItems(MonthList::kYear);
+    ASSERT_EQ(whole.size(), 4207u);
+    const auto reopen = [this](astro::DayNumber day) {
+        DestroyWindow(Window());
+        Pump();
+        test::TakeQuits();
+        ASSERT_NE(Open(views::CalendarView::kMonth, day), nullptr);
+    };
+    const auto drop_down = [this] {
+        SendMessageW(YearList(), CB_SHOWDROPDOWN, TRUE, 0);
+        SendMessageW(YearList(), CB_SHOWDROPDOWN, FALSE, 0);
+        Pump();
+    };
+    for (const astro::DayNumber day : {DateToDayNumber(2024, 2, 10), DateToDayNumber(-103, 1, 1), DateToDayNumber(4103, 12, 31)}) {
+        reopen(day);
+        const int selected = views::MonthListSelection(views::MonthPageAt(day), MonthList::kYear);
+        EXPECT_EQ(Selected(YearList()), whole[selected]);
+        drop_down();
+        ASSERT_EQ(SendMessageW(YearList(), CB_GETCOUNT, 0, 0), 4207);
+        for (int i : {0, selected, 4206}) {
+            std::wstring item(static_cast<size_t>(SendMessageW(YearList(), CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+            SendMessageW(YearList(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+            item.resize(item.size() - 1);
+            EXPECT_EQ(text::WideToGbk(item), whole[i]);
+        }
+        EXPECT_EQ(SendMessageW(YearList(), CB_GETCURSEL, 0, 0), selected);
+        EXPECT_EQ(Day(), day);
+    }
+    const struct {
+        UINT message;
+        WPARAM key;
+    } keys[] = {{WM_KEYDOWN, VK_HOME}, {WM_KEYDOWN, VK_END}, {WM_CHAR, ' '}};
+    for (const auto& k : keys) {
+        const auto press = [this, &k] {
+            SendMessageW(YearList(), k.message, k.key, 0);
+            Pump();
+        };
+        reopen(DateToDayNumber(2024, 2, 10));
+        drop_down();
+        press();
+        const astro::DayNumber whole_day = Day();
+        reopen(DateToDayNumber(2024, 2, 10));
+        press();
+        EXPECT_EQ(Day(), whole_day) << k.key;
+        EXPECT_NE(Day(), DateToDayNumber(2024, 2, 10)) << k.key;
+        EXPECT_EQ(Selected(YearList()), whole[views::MonthListSelection(views::MonthPageAt(whole_day), MonthList::kYear)]);
+    }
+    reopen(DateToDayNumber(2024, 2, 10));
+    Key(YearList(), VK_END);
+    EXPECT_EQ(Day(), DateToDayNumber(4103, 2, 10));
+}
+
 TEST_F(MonthPageTest, TheMonthsOfTheLeapRulesAndTheReform) {
     Show(1900, 2, 1);
     EXPECT_EQ(Numbers().size(), 28u);
