@@ -74,7 +74,7 @@ protected:
     }
     bool NewYearMarked() const {
         const int cell = views::CellOfDay(2027, 1, DateToDayNumber(2027, 1, 1));
-        return IsWindowVisible(Item(views::kCellHolidayId + cell)) != 0;
+        return !views::ShownCellOf(Window(), cell).holiday_mark.empty();
     }
 
     std::unique_ptr<platform::Network> network_;
