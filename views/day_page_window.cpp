@@ -62,7 +62,7 @@ struct DayPage : PageWindow {
     bool items_with_era_names = false;                    // what the lunar-year list holds
     HWND attribute = nullptr;
     HWND information = nullptr;
-    HWND picture = nullptr;
+    HWND picture = nullptr;  // made with the first background picture
     // The tooltips of the lists, of the information line and of the holiday mark, in one tooltip
     // window made once the page has been painted: the page shows without it, and a page put on top
     // as soon as it shows owns no window yet that would have to stay above it.
@@ -125,11 +125,6 @@ struct DayPage : PageWindow {
         ShowWindow(holiday, SW_HIDE);
         win::MakeReadOnlyText(attribute);
         win::MakeReadOnlyText(information);
-        // The picture lies under everything else and covers the page; a press on it drags the page
-        // like its body, so it passes the mouse on to the page.
-        picture = AddControl(L"STATIC", "", WS_CLIPSIBLINGS | SS_BITMAP | SS_NOTIFY, 0, 0, 265, 150, kPictureId);
-        SetWindowPos(picture, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        win::PassMouseToParent(picture);
         if (!options.background_picture.empty()) SetBackgroundPicture(options.background_picture);
         TEMPO_STARTUP_MARK("day page: lines, mark, picture");
         SetDay(state.day);
@@ -250,10 +245,18 @@ struct DayPage : PageWindow {
         ShowLines();
     }
 
-    // The picture is scaled smoothly to the page's size at its DPI, from the file each time.
+    // The picture is scaled smoothly to the page's size at its DPI, from the file each time. Its
+    // control is made with the first picture (a page without one paints its plain colour itself).
     bool SetBackgroundPicture(const std::string& path) override {
         win::Bitmap loaded = win::LoadPictureAt(path, scale().Size(kSize));
         if (!loaded) return false;
+        if (!picture) {
+            // The picture lies under everything else and covers the page; a press on it drags the
+            // page like its body, so it passes the mouse on to the page.
+            picture = AddControl(L"STATIC", "", WS_CLIPSIBLINGS | SS_BITMAP | SS_NOTIFY, 0, 0, 265, 150, kPictureId);
+            SetWindowPos(picture, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            win::PassMouseToParent(picture);
+        }
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(loaded.get()));
         bitmap = std::move(loaded);
         picture_path = path;

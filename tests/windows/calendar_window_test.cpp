@@ -180,7 +180,8 @@ TEST_F(CalendarWindowTest, BothPagesStayOnTheScreenWhenMovedPastAnEdge) {
 
 TEST_F(CalendarWindowTest, TheDayPageFadesAndComesBackOverEveryKindOfControl) {
     ASSERT_NE(Open(CalendarView::kDay, kDay), nullptr);
-    // A list, the two text lines, and the picture behind them all (its free corner).
+    // A list, the two text lines, and the background picture behind them all (its free corner).
+    ASSERT_TRUE(views::PageWindowOf(Window())->SetBackgroundPicture(test::BitmapFile()));
     ExpectFadingFollowsThePointer({views::kFirstListId, views::kFirstListId + 4, views::kAttributeLineId,
                                    views::kInformationLineId});
     RECT page;

@@ -292,6 +292,31 @@ TEST_F(DayPageTest, HolidayMarkOnTheInformationLine) {
     EXPECT_TRUE(IsWindowVisible(mark));
 }
 
+// The background picture's control comes with the first picture: under every other control, over
+// the whole page, holding the picture; a page without one paints its colour itself.
+TEST_F(DayPageTest, TheBackgroundPictureLiesUnderEverythingOnceThereIsOne) {
+    EXPECT_EQ(Item(views::kPictureId), nullptr);
+    views::PageWindow* page = views::PageWindowOf(Window());
+    EXPECT_FALSE(page->SetBackgroundPicture("Z:\\no\\such\\picture.bmp"));
+    EXPECT_EQ(Item(views::kPictureId), nullptr);
+    ASSERT_TRUE(page->SetBackgroundPicture(test::BitmapFile()));
+    HWND picture = Item(views::kPictureId);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_NE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+    EXPECT_EQ(GetWindow(GetWindow(Window(), GW_CHILD), GW_HWNDLAST), picture);
+    // It takes the size of its picture, which is loaded at the page's size.
+    const RECT r = test::RectInParent(picture);
+    RECT client;
+    GetClientRect(Window(), &client);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, client.right);
+    EXPECT_EQ(r.bottom, client.bottom);
+    // Another picture goes into the same control.
+    ASSERT_TRUE(page->SetBackgroundPicture(test::BitmapFile()));
+    EXPECT_EQ(Item(views::kPictureId), picture);
+}
+
 TEST_F(DayPageTest, LocalCoordinatesDialogChoosesThePlace) {
     places::LocalPlace& place = program_.settings.place;
     HWND dialog = places::CreateLocalCoordinatesDialog(Window(), &place);
