@@ -63,11 +63,6 @@ void MakeSteppingList(HWND combo, HWND tooltip) {
 }
 
 void FillSteppingList(HWND combo, const std::vector<std::string>& items, HWND tooltip) {
-    // A few items pass through the procedure faster than it is taken off and put back.
-    if (items.size() <= 64) {
-        win::FillList(combo, items);
-        return;
-    }
     RemoveWindowSubclass(combo, SteppingListProc, kSubclassId);
     win::FillList(combo, items);
     MakeSteppingList(combo, tooltip);
