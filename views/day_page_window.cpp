@@ -26,8 +26,9 @@ constexpr COLORREF kMagenta = RGB(255, 0, 255);
 // The information line, and the mark at its right end that takes the line's last 16 pixels.
 constexpr int kInformationX = 9, kInformationY = 92, kInformationWidth = 242, kInformationHeight = 14;
 constexpr int kMarkSize = 14;
-// Posted by the page to itself when it is made: its tooltips are made once it has been painted.
-constexpr UINT kMakeTooltipMessage = WM_APP + 0x49;
+// Posted by the page to itself when it is made, so handled once it has been painted (and before any
+// key or click reaches it: a queue gives posted messages before input).
+constexpr UINT kAfterPaintMessage = WM_APP + 0x49;
 
 struct Placement {
     int x, y, width;
@@ -93,28 +94,31 @@ struct DayPage : PageWindow {
         SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
 
-    void MakeTooltip() {
+    // What only the user's hand needs, made once the page has been painted: the tooltips, the
+    // lists' stepping by keys and wheel, the lines' refusal of pastes.
+    void AfterPaint() {
         if (tooltip) return;
         tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                   handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
         SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, scale().Px(360));  // a long list of days wraps
         for (int i = 0; i < kDayListCount; ++i) {
-            MakeSteppingList(lists[i], tooltip);  // its mouse messages go to the tooltip from now on
+            MakeSteppingList(lists[i], tooltip);
             AddTooltip(lists[i], ListName(static_cast<DayList>(i)));
         }
+        win::MakeReadOnlyText(attribute);
+        win::MakeReadOnlyText(information);
         SetTooltip(information, information_tip, tooltip_added);
         SetTooltip(holiday, shown_holiday.text, holiday_tip_added);
-        TEMPO_STARTUP_MARK("after the paint: day page tooltips");
+        TEMPO_STARTUP_MARK("after the paint: day page tooltips, stepping, read-only lines");
     }
 
     bool OnCreate() override {
-        PostMessageW(handle(), kMakeTooltipMessage, 0, 0);
+        PostMessageW(handle(), kAfterPaintMessage, 0, 0);
         for (int i = 0; i < kDayListCount; ++i) {
             const Placement& p = kListPlacement[i];
             lists[i] = AddControl(L"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, p.x, p.y, p.width, 240,
                                   kFirstListId + i);
             dropdowns[i] = win::DropDownOf(lists[i]);
-            MakeSteppingList(lists[i], nullptr);
         }
         TEMPO_STARTUP_MARK("day page: nine lists made");
         attribute = AddControl(L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL, 9, 45, 242, 13, kAttributeLineId);
@@ -123,8 +127,6 @@ struct DayPage : PageWindow {
         holiday = AddControl(L"STATIC", "", SS_CENTER | SS_NOTIFY, kInformationX + kInformationWidth - kMarkSize,
                              kInformationY, kMarkSize, kMarkSize, kHolidayMarkId);
         ShowWindow(holiday, SW_HIDE);
-        win::MakeReadOnlyText(attribute);
-        win::MakeReadOnlyText(information);
         if (!options.background_picture.empty()) SetBackgroundPicture(options.background_picture);
         TEMPO_STARTUP_MARK("day page: lines, mark, picture");
         SetDay(state.day);
@@ -300,8 +302,8 @@ struct DayPage : PageWindow {
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
         switch (message) {
-            case kMakeTooltipMessage:
-                MakeTooltip();
+            case kAfterPaintMessage:
+                AfterPaint();
                 return 0;
             case kItemsHeldBackMessage: {
                 const int list = IndexOf(reinterpret_cast<HWND>(wparam));

@@ -63,9 +63,9 @@ void MakeSteppingList(HWND combo, HWND tooltip) {
 }
 
 void FillSteppingList(HWND combo, const std::vector<std::string>& items, HWND tooltip) {
-    RemoveWindowSubclass(combo, SteppingListProc, kSubclassId);
+    const bool stepping = RemoveWindowSubclass(combo, SteppingListProc, kSubclassId) != FALSE;
     win::FillList(combo, items);
-    MakeSteppingList(combo, tooltip);
+    if (stepping) MakeSteppingList(combo, tooltip);
 }
 
 }  // namespace views

@@ -23,9 +23,9 @@ constexpr UINT kCompleteListMessage = WM_APP + 0x43;
 
 // Makes a page's drop-down list step; mouse messages on it are relayed to `tooltip` when one is given.
 void MakeSteppingList(HWND combo, HWND tooltip);
-// Replaces the items of such a list (made with the same tooltip). Its own procedure is taken off
-// meanwhile: thousands of items would each pass through it (under Wine that costs seconds for the
-// year lists).
+// Replaces the items of a drop-down list, and of such a list (made with the same tooltip). Its own
+// procedure is taken off meanwhile: thousands of items would each pass through it (under Wine that
+// costs seconds for the year lists).
 void FillSteppingList(HWND combo, const std::vector<std::string>& items, HWND tooltip);
 
 }  // namespace views
