@@ -112,7 +112,7 @@ public:
     }
 
 private:
-    const Winsock w_;  // the functions, copied: a connection may outlive nothing it needs
+    const Winsock w_;  // the functions, copied: the connection needs nothing of the network that made it
     SOCKET socket_;
 };
 

@@ -11,12 +11,13 @@ namespace {
 constexpr const wchar_t* kShell = L"shell32.dll";
 constexpr const wchar_t* kCom = L"ole32.dll";
 
-}  // namespace
-
-void TellServiceMissing(HWND owner, const char* library) {
-    const std::string message = std::string("无法打开这个对话框：系统的 ") + library + " 不能载入。";
+// What a dialog says when its library is missing.
+void TellServiceMissing(HWND owner, const std::string& library) {
+    const std::string message = "无法打开这个对话框：系统的 " + library + " 不能载入。";
     MessageBoxW(owner, text::GbkToWide(message).c_str(), text::GbkToWide("提示").c_str(), MB_OK | MB_ICONWARNING);
 }
+
+}  // namespace
 
 bool NotifyIcon(DWORD message, NOTIFYICONDATAW& icon) {
     const auto notify = SystemFunction<decltype(&Shell_NotifyIconW)>(kShell, "Shell_NotifyIconW");
@@ -51,7 +52,7 @@ std::vector<std::wstring> TakeDroppedFiles(HDROP drop) {
 bool ChooseFileToOpen(OPENFILENAMEW& dialog, const wchar_t* library) {
     const auto open = SystemFunction<decltype(&GetOpenFileNameW)>(library, "GetOpenFileNameW");
     if (!open) {
-        TellServiceMissing(dialog.hwndOwner, text::WideToGbk(library).c_str());
+        TellServiceMissing(dialog.hwndOwner, text::WideToGbk(library));
         return false;
     }
     return open(&dialog) != FALSE;

@@ -41,7 +41,4 @@ bool WriteShortcut(const std::wstring& file, const std::wstring& target, const s
 // there is none.
 std::wstring ApplicationDataFolder();
 
-// What the dialogs say when their library is missing.
-void TellServiceMissing(HWND owner, const char* library);
-
 }  // namespace win

@@ -3,6 +3,8 @@
 // the automatic transparency following the pointer over every kind of control.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -91,6 +93,46 @@ TEST_F(CalendarWindowTest, OnTopAfterTheStartAndAfterEverySwitchOfViews) {
         }
         Close();
     }
+}
+
+// The page shows first; what only the user's hand needs comes once it has painted, before the
+// program takes any input: the hotkeys, the tray icon and dropped files (the day page), the day
+// page's tooltips. Either way the page is on top.
+TEST_F(CalendarWindowTest, HotkeysTrayIconAndTooltipsComeOnceThePageHasPainted) {
+    program_.placement = shell::Placement::kOnTop;
+    HWND other = CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    const auto hotkey_free = [other] {
+        const bool free = RegisterHotKey(other, shell::kHotkeyShow, MOD_CONTROL | MOD_ALT, 'R') != FALSE;
+        if (free) UnregisterHotKey(other, shell::kHotkeyShow);
+        return free;
+    };
+    const auto tray_icon = [this] {
+        NOTIFYICONDATAW icon{};
+        icon.cbSize = sizeof icon;
+        icon.hWnd = Window();
+        icon.uID = 0;
+        return Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
+    };
+    for (const CalendarView view : {CalendarView::kDay, CalendarView::kMonth}) {
+        HWND page = shell::OpenCalendarPage(program_, view, kDay);  // shown; the queue not yet read
+        ASSERT_NE(page, nullptr);
+        EXPECT_TRUE(IsWindowVisible(page));
+        EXPECT_TRUE(hotkey_free());
+        EXPECT_EQ(GetWindowLongPtrW(page, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+        EXPECT_EQ(views::PageWindowOf(page)->KeptOnTop(), nullptr);
+        Pump();
+        EXPECT_FALSE(hotkey_free());
+        const bool day = view == CalendarView::kDay;
+        EXPECT_EQ((GetWindowLongPtrW(page, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0, day);
+        EXPECT_EQ(tray_icon(), day);
+        EXPECT_EQ(views::PageWindowOf(page)->KeptOnTop() != nullptr, day);  // the tooltips' window
+        EXPECT_TRUE(Topmost(page));
+        Close();
+        EXPECT_TRUE(hotkey_free());
+        EXPECT_FALSE(tray_icon());
+    }
+    DestroyWindow(other);
 }
 
 TEST_F(CalendarWindowTest, BothPagesOpenWholeOnTheScreenFromAnyStoredCentre) {

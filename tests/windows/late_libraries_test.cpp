@@ -56,6 +56,21 @@ TEST(LateLibraries, OnlyFromTheSystemFolderAndMissingOnesGiveNothing) {
     DeleteFileW(copy.c_str());
 }
 
+// The user's application-data folder, which the start reads without the shell, is the one the
+// shell names; where the environment does not say, the shell is asked.
+TEST(LateLibraries, TheApplicationDataFolderIsTheShells) {
+    wchar_t shell_says[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, shell_says)));
+    EXPECT_EQ(win::ApplicationDataFolder(), shell_says);
+    wchar_t kept[MAX_PATH] = {};
+    ASSERT_GT(GetEnvironmentVariableW(L"APPDATA", kept, MAX_PATH), 0u);
+    SetEnvironmentVariableW(L"APPDATA", nullptr);
+    EXPECT_EQ(win::ApplicationDataFolder(), shell_says);
+    SetEnvironmentVariableW(L"APPDATA", L"Z:\\no\\such\\folder");  // a stale value is not taken
+    EXPECT_EQ(win::ApplicationDataFolder(), shell_says);
+    SetEnvironmentVariableW(L"APPDATA", kept);
+}
+
 TEST(LateLibraries, WithoutTheSoundLibraryNothingPlaysAndEveryCommandIsRefused) {
     const std::unique_ptr<platform::MciDevice> mci = platform::MakeSystemMci(L"no-such-winmm.dll");
     std::string reply = "left from before";
