@@ -1,9 +1,6 @@
 #include "music/player_window.h"
 
 #include <commctrl.h>
-#include <commdlg.h>
-#include <shellapi.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <memory>
@@ -16,6 +13,7 @@
 #include "win/handles.h"
 #include "win/images.h"
 #include "win/services.h"
+#include "win/shell_services.h"
 #include "win/window.h"
 
 namespace music {
@@ -135,7 +133,7 @@ struct PlayerWindow : win::Window {
         HMENU system = GetSystemMenu(handle(), FALSE);
         DeleteMenu(system, 4, MF_BYPOSITION);
         DeleteMenu(system, 2, MF_BYPOSITION);
-        DragAcceptFiles(handle(), TRUE);
+        win::AcceptDroppedFiles(handle());
 
         player = std::make_unique<Player>(*context.mci, reinterpret_cast<std::uintptr_t>(display),
                                           [](const std::string& p) { return win::FileExists(p); });
@@ -266,7 +264,7 @@ struct PlayerWindow : win::Window {
         ofn.nMaxFile = static_cast<DWORD>(buffer.size());
         ofn.lpstrTitle = title.c_str();
         ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
-        if (!GetOpenFileNameW(&ofn)) return {};
+        if (!win::ChooseFileToOpen(ofn)) return {};
         return SplitChosen(buffer);
     }
 
@@ -276,11 +274,8 @@ struct PlayerWindow : win::Window {
         info.hwndOwner = handle();
         info.lpszTitle = title.c_str();
         info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-        PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
-        if (!chosen) return;
-        wchar_t path[MAX_PATH] = {};
-        if (SHGetPathFromIDListW(chosen, path) && context.lyric_folder) *context.lyric_folder = text::WideToGbk(path);
-        CoTaskMemFree(chosen);
+        const std::wstring chosen = win::ChooseFolder(info);
+        if (!chosen.empty() && context.lyric_folder) *context.lyric_folder = text::WideToGbk(chosen);
     }
 
     // --- buttons and menus
@@ -683,14 +678,9 @@ struct PlayerWindow : win::Window {
                 }
                 break;
             case WM_DROPFILES: {
-                HDROP drop = reinterpret_cast<HDROP>(wparam);
                 std::vector<std::string> paths;
-                const UINT n = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-                for (UINT i = 0; i < n; ++i) {
-                    wchar_t path[MAX_PATH] = {};
-                    if (DragQueryFileW(drop, i, path, MAX_PATH)) paths.push_back(text::WideToGbk(path));
-                }
-                DragFinish(drop);
+                for (const std::wstring& path : win::TakeDroppedFiles(reinterpret_cast<HDROP>(wparam)))
+                    paths.push_back(text::WideToGbk(path));
                 OpenChosen(paths);
                 return 0;
             }

@@ -1,8 +1,5 @@
 #include "personal/personal_days_editor.h"
 
-#include <commdlg.h>
-#include <shellapi.h>
-
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -12,6 +9,7 @@
 #include "text/wide.h"
 #include "tools/tool_window_common.h"
 #include "win/controls.h"
+#include "win/shell_services.h"
 #include "win/window.h"
 
 namespace personal {
@@ -111,7 +109,7 @@ struct PersonalDaysEditor : win::Window {
         // whatever else the status line says.
         kept = AddControl(L"STATIC", "", SS_LEFT, 12, y + 40, kClientWidth - 24, 16, kEditorKeptId);
         if (context.mci) preview = std::make_unique<SoundFile>(*context.mci, kPreviewAlias);
-        DragAcceptFiles(handle(), TRUE);
+        win::AcceptDroppedFiles(handle());
 
         day_list = ReadDayList(*context.registry, context.mode);
         ShowList(-1);
@@ -260,7 +258,7 @@ struct PersonalDaysEditor : win::Window {
         ofn.nMaxFile = MAX_PATH;
         ofn.lpstrTitle = caption.c_str();
         ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-        if (GetOpenFileNameW(&ofn)) win::SetText(audio, text::WideToGbk(file));
+        if (win::ChooseFileToOpen(ofn)) win::SetText(audio, text::WideToGbk(file));
     }
 
     // 试听: plays the file of the audio field; pressed again it pauses, then goes on.
@@ -340,11 +338,9 @@ struct PersonalDaysEditor : win::Window {
                 if (wparam == kPreviewTimer) PreviewTick();
                 return 0;
             case WM_DROPFILES: {  // a file dropped on the editor becomes its audio file
-                const auto drop = reinterpret_cast<HDROP>(wparam);
-                wchar_t path[MAX_PATH] = {};
-                if (context.mode != EditorMode::kCountdown && DragQueryFileW(drop, 0, path, MAX_PATH) > 0)
-                    win::SetText(audio, text::WideToGbk(path));
-                DragFinish(drop);
+                const std::vector<std::wstring> files = win::TakeDroppedFiles(reinterpret_cast<HDROP>(wparam));
+                if (context.mode != EditorMode::kCountdown && !files.empty())
+                    win::SetText(audio, text::WideToGbk(files.front()));
                 return 0;
             }
             default: return Window::OnMessage(message, wparam, lparam);

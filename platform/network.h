@@ -33,7 +33,9 @@ public:
                                                    const StopAsked& stop) = 0;
 };
 
-// Windows Sockets. Defined only in the Windows build.
-std::unique_ptr<Network> MakeSystemNetwork();
+// Windows Sockets, whose library (ws2_32.dll) is loaded and started when the first connection is
+// asked for; where it cannot be, no connection is made, as when the network is down (tests name a
+// library that is not there). Defined only in the Windows build.
+std::unique_ptr<Network> MakeSystemNetwork(const wchar_t* library = L"ws2_32.dll");
 
 }  // namespace platform

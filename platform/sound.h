@@ -40,9 +40,11 @@ public:
     }
 };
 
-// The program's sound player and MCI of Windows. Defined only in the Windows build.
-std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer();
-std::unique_ptr<MciDevice> MakeSystemMci();
+// The program's sound player and MCI of Windows. Each loads its library (winmm.dll) when it first
+// plays or sends; where the library cannot be loaded nothing plays and every command is refused, as
+// when a device is missing (tests name a library that is not there). Defined only in the Windows build.
+std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer(const wchar_t* library = L"winmm.dll");
+std::unique_ptr<MciDevice> MakeSystemMci(const wchar_t* library = L"winmm.dll");
 
 // --- for tests --------------------------------------------------------------------------------------
 

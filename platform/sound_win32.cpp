@@ -1,10 +1,12 @@
 // The program's sounds under Windows: its WAVE resources through PlaySound, sound files through the
-// Media Control Interface.
+// Media Control Interface. Their library (winmm, with the audio drivers it opens) is loaded when the
+// first sound is played or the first command sent, not at the program's start.
 #include <windows.h>
 
 #include <mmsystem.h>
 
 #include "platform/sound.h"
+#include "platform/system_library.h"
 #include "text/wide.h"
 
 namespace platform {
@@ -13,19 +15,28 @@ namespace {
 
 class SystemSoundPlayer final : public SoundPlayer {
 public:
+    explicit SystemSoundPlayer(const wchar_t* library) : winmm_(library) {}
     void PlayResource(const std::string& name) override {
         // SND_NODEFAULT: a missing resource plays nothing rather than the system's default sound.
-        PlaySoundW(text::GbkToWide(name).c_str(), GetModuleHandleW(nullptr), SND_RESOURCE | SND_SYNC | SND_NODEFAULT);
+        Play(text::GbkToWide(name).c_str(), GetModuleHandleW(nullptr), SND_RESOURCE | SND_SYNC | SND_NODEFAULT);
     }
     // A sound started by PlaySound on another thread ends when any thread plays "nothing".
-    void Stop() override { PlaySoundW(nullptr, nullptr, 0); }
+    void Stop() override { Play(nullptr, nullptr, 0); }
+
+private:
+    void Play(const wchar_t* sound, HMODULE module, DWORD flags) {
+        if (const auto play = winmm_.Function<decltype(&PlaySoundW)>("PlaySoundW")) play(sound, module, flags);
+    }
+    LateLibrary winmm_;
 };
 
 class SystemMci final : public MciDevice {
 public:
+    explicit SystemMci(const wchar_t* library) : winmm_(library) {}
     bool Send(const std::string& command, std::string* reply) override {
+        const auto send = winmm_.Function<decltype(&mciSendStringW)>("mciSendStringW");
         wchar_t answer[256] = {};
-        const MCIERROR error = mciSendStringW(text::GbkToWide(command).c_str(), answer, 256, nullptr);
+        const MCIERROR error = send ? send(text::GbkToWide(command).c_str(), answer, 256, nullptr) : MCIERR_CANNOT_LOAD_DRIVER;
         if (reply) *reply = text::WideToGbk(answer);
         return error == 0;
     }
@@ -41,11 +52,14 @@ public:
         short_path.resize(n);
         return CommandPath(text::WideToGbk(short_path));
     }
+
+private:
+    LateLibrary winmm_;
 };
 
 }  // namespace
 
-std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() { return std::make_unique<SystemSoundPlayer>(); }
-std::unique_ptr<MciDevice> MakeSystemMci() { return std::make_unique<SystemMci>(); }
+std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer(const wchar_t* library) { return std::make_unique<SystemSoundPlayer>(library); }
+std::unique_ptr<MciDevice> MakeSystemMci(const wchar_t* library) { return std::make_unique<SystemMci>(library); }
 
 }  // namespace platform

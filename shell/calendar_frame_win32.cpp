@@ -6,21 +6,26 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "shell/command_ids.h"
 #include "shell/program_win32.h"
 #include "text/wide.h"
 #include "win/services.h"
+#include "win/shell_services.h"
+#include "win/startup_trace.h"
 
 namespace shell {
 
 namespace {
 
 constexpr UINT_PTR kFrameSubclassId = 1;
+// Posted by InstallCalendarFrame: handled once the page has been shown and painted.
+constexpr UINT kAfterFirstPaintMessage = WM_APP + 0x48;
 
 // What the frame of one calendar window knows: the program, and the page it is installed on.
 struct CalendarFrame {
@@ -38,7 +43,7 @@ void AddTrayIcon(HWND window) {
     nid.hIcon = static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), L"FORM_APPICON", IMAGE_ICON, 32, 32, LR_SHARED));
     lstrcpynW(nid.szTip, text::GbkToWide("橙鹿日历").c_str(), 64);
-    Shell_NotifyIconW(NIM_ADD, &nid);
+    win::NotifyIcon(NIM_ADD, nid);
 }
 
 void RemoveTrayIcon(HWND window) {
@@ -46,7 +51,7 @@ void RemoveTrayIcon(HWND window) {
     nid.cbSize = sizeof nid;
     nid.hWnd = window;
     nid.uID = 0;
-    Shell_NotifyIconW(NIM_DELETE, &nid);
+    win::NotifyIcon(NIM_DELETE, nid);
 }
 
 void BringToFront(HWND window) {
@@ -115,14 +120,26 @@ void PutAway(const views::CalendarPage& page, HWND window) {
 
 // A file dropped on the page that names a bitmap becomes its background.
 void OnDropFiles(Program& program, HWND window, HDROP drop) {
-    wchar_t path[MAX_PATH] = {};
+    const std::vector<std::wstring> files = win::TakeDroppedFiles(drop);
     views::PageWindow* page = views::PageWindowOf(window);
-    if (page && page->HasBackgroundPicture() && DragQueryFileW(drop, 0, path, MAX_PATH) > 0) {
-        const std::string gbk = text::WideToGbk(path);
+    if (page && page->HasBackgroundPicture() && !files.empty()) {
+        const std::string gbk = text::WideToGbk(files.front());
         if (!settings::AcceptBitmapPath(gbk, win::BitmapFileLoads).empty() && page->SetBackgroundPicture(gbk))
             program.settings.dform_back_bitmap_name = gbk;
     }
-    DragFinish(drop);
+}
+
+// What the page needs only once it is there: its tray icon, dropped files, the hotkeys. Done after
+// the first paint, so that the page shows without waiting for the shell (which is busy at log-on,
+// when the calendar starts with Windows) and without loading it first.
+void AfterFirstPaint(const views::CalendarPage& page, HWND window) {
+    if (page.has_tray_icon) {
+        AddTrayIcon(window);
+        win::AcceptDroppedFiles(window);
+    }
+    const char keys[] = {'R', 'A', 'W', 'V', 'X', 'H'};  // kHotkeyShow .. kHotkeyAlmanac
+    for (int i = 0; i < 6; ++i) RegisterHotKey(window, kHotkeyShow + i, MOD_CONTROL | MOD_ALT, keys[i]);
+    TEMPO_STARTUP_MARK("after the paint: tray icon, dropped files, hotkeys");
 }
 
 void OnTray(Program& program, HWND window, LPARAM event) {
@@ -223,6 +240,9 @@ LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lpar
     if (const auto result = OnPointerOrMove(program, page, window, message, wparam, lparam)) return *result;
     if (const auto result = OnRequest(program, page, window, message, wparam, lparam)) return *result;
     switch (message) {
+        case kAfterFirstPaintMessage:
+            AfterFirstPaint(page, window);
+            return 0;
         case WM_TIMER:
             if (wparam != page.alarm_timer && wparam != page.transparency_timer && wparam != page.chime_timer) break;
             OnTimer(program, page, window, wparam);
@@ -254,12 +274,8 @@ void InstallCalendarFrame(Program& program, HWND window) {
     if (!SetWindowSubclass(window, FrameProc, kFrameSubclassId, reinterpret_cast<DWORD_PTR>(frame.get()))) return;
     static_cast<void>(frame.release());  // freed at WM_NCDESTROY
     const views::CalendarPage& page = *program.page;
-    if (page.has_tray_icon) {
-        AddTrayIcon(window);
-        DragAcceptFiles(window, TRUE);
-    }
-    const char keys[] = {'R', 'A', 'W', 'V', 'X', 'H'};  // kHotkeyShow .. kHotkeyAlmanac
-    for (int i = 0; i < 6; ++i) RegisterHotKey(window, kHotkeyShow + i, MOD_CONTROL | MOD_ALT, keys[i]);
+    // The page is shown and painted before the program takes another posted message.
+    PostMessageW(window, kAfterFirstPaintMessage, 0, 0);
     const settings::Settings& s = program.settings;
     if (s.whole_auto_report_time_flag) SetTimer(window, page.chime_timer, 500, nullptr);
     if (s.alarms[0].open_flag || s.alarms[1].open_flag || s.alarms[2].open_flag) SetTimer(window, page.alarm_timer, 500, nullptr);

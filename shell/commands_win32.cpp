@@ -3,9 +3,6 @@
 // marks before each showing, and dispatches the commands.
 #include <windows.h>
 
-#include <commdlg.h>
-#include <shlobj.h>
-
 #include <span>
 #include <string>
 
@@ -22,6 +19,7 @@
 #include "tools/yearly_tables_window.h"
 #include "win/confirm_dialog.h"
 #include "win/services.h"
+#include "win/shell_services.h"
 
 namespace shell {
 
@@ -126,24 +124,7 @@ bool CreateShortcut(const Program& p, const char* name, const wchar_t* arguments
     std::wstring path = folder;
     if (!path.empty() && path.back() != L'\\') path += L'\\';
     path += text::GbkToWide(name) + L".LNK";
-    const HRESULT init = CoInitialize(nullptr);
-    bool ok = false;
-    IShellLinkW* link = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                   reinterpret_cast<void**>(&link)))) {
-        link->SetPath(target.c_str());
-        link->SetArguments(arguments);
-        link->SetWorkingDirectory(folder.c_str());
-        link->SetDescription(text::GbkToWide(description).c_str());
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-            ok = SUCCEEDED(file->Save(path.c_str(), TRUE));
-            file->Release();
-        }
-        link->Release();
-    }
-    if (SUCCEEDED(init)) CoUninitialize();
-    return ok;
+    return win::WriteShortcut(path, target, arguments, folder, text::GbkToWide(description));
 }
 
 void MakeShortcut(Program& p, int id) {
@@ -267,7 +248,7 @@ void ChooseBackgroundPicture(Program& p, int) {
     ofn.lpstrInitialDir = folder.c_str();
     ofn.lpstrTitle = title.c_str();
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameW(&ofn)) return;
+    if (!win::ChooseFileToOpen(ofn)) return;
     const std::string path = text::WideToGbk(file);
     if (settings::AcceptBitmapPath(path, win::BitmapFileLoads).empty() || !ShownPage(p)->SetBackgroundPicture(path)) return;
     p.settings.dform_back_bitmap_name = path;

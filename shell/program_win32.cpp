@@ -1,7 +1,6 @@
 #include "shell/program_win32.h"
 
 #include <commctrl.h>
-#include <shlobj.h>
 
 #include <memory>
 #include <optional>
@@ -21,6 +20,8 @@
 #include "tools/query_window.h"
 #include "tools/yearly_tables_window.h"
 #include "win/services.h"
+#include "win/shell_services.h"
+#include "win/startup_trace.h"
 
 namespace shell {
 
@@ -112,16 +113,21 @@ tools::ToolContext ToolContextOf(const Program& program) {
 HWND OpenCalendarPage(Program& program, views::CalendarView view, astro::DayNumber day) {
     const views::CalendarPage& page = views::PageOf(view);
     HWND window = page.create(day, PageOptionsOf(program));
+    TEMPO_STARTUP_MARK("page made");
     if (window == nullptr) return nullptr;
     program.view = view;
     program.page = &page;
     program.calendar_window = window;
     program.settings.calendar_show_type_flag = static_cast<std::int16_t>(view);
     InstallCalendarFrame(program, window);
+    TEMPO_STARTUP_MARK("frame: timers");
     PlaceAtStoredCentre(window, program.settings);
+    TEMPO_STARTUP_MARK("placed");
     win::Show(window);
+    TEMPO_STARTUP_MARK("shown");
     // Only now: under Wine a window made topmost while hidden loses it when it is shown.
     ApplyPlacement(program, window);
+    TEMPO_STARTUP_MARK("on top");
     program.view_switching = false;
     return window;
 }
@@ -217,9 +223,9 @@ help::HolidaySource HolidaySourceOf(const Program& program) {
 }
 
 std::string KeptHolidaysFile() {
-    wchar_t folder[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return {};
-    const std::wstring file = std::wstring(folder) + L"\\Tempoline\\holidays.tsv";
+    const std::wstring folder = win::ApplicationDataFolder();
+    if (folder.empty()) return {};
+    const std::wstring file = folder + L"\\Tempoline\\holidays.tsv";
     // The program's file functions take GBK paths: a folder whose name GBK cannot write is not used.
     const std::string gbk = text::WideToGbk(file);
     return text::GbkToWide(gbk) == file ? gbk : std::string();
@@ -236,12 +242,14 @@ void RefreshCalendarPage(Program& program) {
 }
 
 int RunProgram(const std::string& command_line) {
+    TEMPO_STARTUP_MARK("entry");
     const win::SingleInstance instance(kInstanceMutex);
     if (instance.AlreadyRunning()) return 0;
 
     INITCOMMONCONTROLSEX controls{sizeof controls, 0x7FFF};  // every class, ICC_LISTVIEW_CLASSES .. 0x4000
     InitCommonControlsEx(&controls);
     InitCommonControls();
+    TEMPO_STARTUP_MARK("single instance, common controls");
 
     const std::unique_ptr<platform::Registry> registry = platform::MakeSystemRegistry();
     const std::unique_ptr<platform::Clock> clock = platform::MakeSystemClock();
@@ -254,13 +262,16 @@ int RunProgram(const std::string& command_line) {
     wchar_t module[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, module, MAX_PATH);
     program.path = settings::SplitProgramPath(text::WideToGbk(module));
+    TEMPO_STARTUP_MARK("platform services");
 
     // A stored centre is taken when it lies within the monitors' reach (on a second monitor too).
     const SIZE reach = win::DesktopReach();
     program.settings = settings::LoadSettings(*program.registry, program.path, settings::ScreenSize{reach.cx, reach.cy}, win::BitmapFileLoads);
     calendar::SetModernCalculateAncientFlag(program.settings.modern_calculate_ancient_flag != 0);
+    TEMPO_STARTUP_MARK("settings");
     program.holidays_file = KeptHolidaysFile();
     LoadKeptHolidays(program.holidays_file);
+    TEMPO_STARTUP_MARK("holiday table");
     program.picture_folder = program.settings.dform_back_bitmap_name.empty()
                                  ? program.path.folder
                                  : settings::SplitProgramPath(program.settings.dform_back_bitmap_name).folder;
@@ -297,10 +308,12 @@ int RunProgram(const std::string& command_line) {
     const views::CalendarView view = options.view >= 0 ? static_cast<views::CalendarView>(options.view)
                                                        : static_cast<views::CalendarView>(program.settings.calendar_show_type_flag);
 
+    TEMPO_STARTUP_MARK("command line, network");
     BuildPopupMenu(program);
+    TEMPO_STARTUP_MARK("popup menu");
     if (OpenCalendarPage(program, view, Today(program)) == nullptr) return 0;
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    while (TEMPO_STARTUP_IDLE(), GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (program.calendar_window && IsDialogMessageW(program.calendar_window, &msg)) continue;
         // The almanac's keys (Tab, Escape) while it stands beside the calendar.
         if (program.almanac_window && IsDialogMessageW(program.almanac_window, &msg)) continue;

@@ -11,6 +11,7 @@ namespace {
 
 using namespace views;
 using astro::DateToDayNumber;
+using astro::DayNumber;
 
 std::string Selected(const DayPageState& s, DayList list, bool dynasty = false) {
     const std::vector<std::string> items = ListItems(s, list, dynasty);
@@ -38,6 +39,30 @@ TEST(DayPage, TheNineListsOfADay) {
     EXPECT_EQ(Selected(guangxu, DayList::kLunarYear, true), "清代光绪01年");
     EXPECT_EQ(Selected(guangxu, DayList::kLunarYear, false), "  一八七五年");
     EXPECT_EQ(ListItems(guangxu, DayList::kLunarYear, true).size(), ListItems(guangxu, DayList::kLunarYear, false).size());
+}
+
+// The text a list shows alone until it is needed whole is the whole list's selected item, for every
+// list, on days across the shown range (its ends, the reform, leap months, era names and none).
+TEST(DayPage, TheSelectedItemAloneIsTheWholeListsSelectedItem) {
+    const DayNumber days[] = {FirstShownDay(),
+                              LastShownDay(),
+                              DateToDayNumber(-1, 12, 31),
+                              DateToDayNumber(1, 1, 1),
+                              DateToDayNumber(622, 7, 16),
+                              DateToDayNumber(1582, 10, 4),
+                              DateToDayNumber(1582, 10, 15),
+                              DateToDayNumber(1875, 6, 1),
+                              DateToDayNumber(2023, 4, 5),
+                              DateToDayNumber(2024, 2, 10)};
+    for (const DayNumber day : days) {
+        const DayPageState s = DayPageAt(day);
+        for (int list = 0; list < kDayListCount; ++list) {
+            for (const bool dynasty : {false, true}) {
+                EXPECT_EQ(SelectedItemText(s, static_cast<DayList>(list), dynasty), Selected(s, static_cast<DayList>(list), dynasty))
+                    << day << " list " << list << " dynasty " << dynasty;
+            }
+        }
+    }
 }
 
 TEST(DayPage, ChoosingALeapMonthMovesTheOtherCalendars) {

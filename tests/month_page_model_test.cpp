@@ -291,6 +291,14 @@ TEST(MonthPageNavigation, ListsAndTheirItems) {
     const MonthPageState s = MonthPageAt(DateToDayNumber(2024, 2, 10));
     EXPECT_EQ(years[MonthListSelection(s, MonthList::kYear)], "    2024年");
     EXPECT_EQ(months[MonthListSelection(s, MonthList::kMonth)], "2月");
+    // The selected item alone, as a list holds it until it is needed whole, is the whole list's.
+    for (const int year : {-103, -1, 0, 1, 1582, 2024, 4103}) {
+        for (const int month : {1, 10, 12}) {
+            const MonthPageState at = MonthPageAt(DateToDayNumber(year, month, 1));
+            EXPECT_EQ(MonthListItemText(at, MonthList::kYear), years[MonthListSelection(at, MonthList::kYear)]) << year;
+            EXPECT_EQ(MonthListItemText(at, MonthList::kMonth), months[MonthListSelection(at, MonthList::kMonth)]) << month;
+        }
+    }
     // Days outside the shown years are clamped to their ends.
     EXPECT_EQ(MonthPageAt(DateToDayNumber(5000, 1, 1)).day, DateToDayNumber(4103, 12, 31));
     EXPECT_EQ(MonthPageAt(DateToDayNumber(-500, 1, 1)).day, DateToDayNumber(-103, 1, 1));

@@ -146,6 +146,20 @@ int SelectedItem(const DayPageState& s, DayList list) {
     return -1;
 }
 
+std::string SelectedItemText(const DayPageState& s, DayList list, bool show_dynasty) {
+    switch (list) {
+        case DayList::kSolarYear: return calendar::YearNumberText(s.solar.year) + "年";
+        case DayList::kLunarYear:
+            return (show_dynasty ? calendar::EraName(s.lunar.year) : calendar::ChineseYearNumberText(s.lunar.year)) + "年";
+        case DayList::kHijriYear: return calendar::YearNumberText(s.hijri.year) + "年";
+        default: {
+            const std::vector<std::string> items = ListItems(s, list, show_dynasty);
+            const int selected = SelectedItem(s, list);
+            return selected >= 0 && selected < static_cast<int>(items.size()) ? items[selected] : std::string();
+        }
+    }
+}
+
 DayNumber DayForChoice(const DayPageState& s, DayList list, int index) {
     if (index < 0) return s.day;
     switch (list) {

@@ -48,6 +48,8 @@ DayPageState DayPageAt(astro::DayNumber day);
 // depend on the day; the month and day lists depend on the selected year and month.
 std::vector<std::string> ListItems(const DayPageState& state, DayList list, bool show_dynasty);
 int SelectedItem(const DayPageState& state, DayList list);
+// The selected item's text alone, without making the others: ListItems(...)[SelectedItem(...)].
+std::string SelectedItemText(const DayPageState& state, DayList list, bool show_dynasty);
 // The tooltip of a list: 公历年 .. 回历日.
 const char* ListName(DayList list);
 

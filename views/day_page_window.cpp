@@ -12,6 +12,7 @@
 #include "views/stepping_list.h"
 #include "win/controls.h"
 #include "win/images.h"
+#include "win/startup_trace.h"
 #include "win/window.h"
 
 namespace views {
@@ -25,6 +26,9 @@ constexpr COLORREF kMagenta = RGB(255, 0, 255);
 // The information line, and the mark at its right end that takes the line's last 16 pixels.
 constexpr int kInformationX = 9, kInformationY = 92, kInformationWidth = 242, kInformationHeight = 14;
 constexpr int kMarkSize = 14;
+// Posted by the page to itself when it is made, so handled once it has been painted (and before any
+// key or click reaches it: a queue gives posted messages before input).
+constexpr UINT kAfterPaintMessage = WM_APP + 0x49;
 
 struct Placement {
     int x, y, width;
@@ -50,18 +54,22 @@ struct DayPage : PageWindow {
     DayPageState state;
     std::array<HWND, kDayListCount> lists{};
     std::array<HWND, kDayListCount> dropdowns{};  // the list boxes the lists drop down
-    std::array<std::vector<std::string>, kDayListCount> items;
-    // A year list holds only its selected year until it first drops down: its thousands of items
-    // are slow to put into a list (a good part of the page's start under Wine), and stepping
-    // through the years needs none of them.
+    std::array<std::vector<std::string>, kDayListCount> items;  // what the lists hold (a year list: once whole)
+    // A year list holds only its selected year until it is needed whole (it drops down, or a key
+    // looks for an item in it): its thousands of items are slow to make and to put into a list,
+    // and neither the page's first paint nor stepping through the years needs them.
     std::array<bool, kDayListCount> holds_all{};
-    std::array<int, kDayListCount> single_item{};  // the item a year list holds alone (-1: none yet)
-    bool items_with_era_names = false;             // what the lunar-year list holds
+    std::array<std::string, kDayListCount> single_item;  // the year a year list holds alone ("": none yet)
+    bool items_with_era_names = false;                    // what the lunar-year list holds
     HWND attribute = nullptr;
     HWND information = nullptr;
-    HWND picture = nullptr;
+    HWND picture = nullptr;  // made with the first background picture
+    // The tooltips of the lists, of the information line and of the holiday mark, in one tooltip
+    // window made once the page has been painted: the page shows without it, and a page put on top
+    // as soon as it shows owns no window yet that would have to stay above it.
     HWND tooltip = nullptr;
-    bool tooltip_added = false;  // the information line has a tooltip of personal days
+    std::string information_tip;  // the personal days of the day
+    bool tooltip_added = false;   // the information line has a tooltip of personal days
     HWND holiday = nullptr;      // 休 or 班 of the day, hidden on an ordinary day
     bool holiday_tip_added = false;
     DayHoliday shown_holiday;
@@ -86,32 +94,41 @@ struct DayPage : PageWindow {
         SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
 
-    bool OnCreate() override {
+    // What only the user's hand needs, made once the page has been painted: the tooltips, the
+    // lists' stepping by keys and wheel, the lines' refusal of pastes.
+    void AfterPaint() {
+        if (tooltip) return;
         tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                   handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
         SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, scale().Px(360));  // a long list of days wraps
+        for (int i = 0; i < kDayListCount; ++i) {
+            MakeSteppingList(lists[i], tooltip);
+            AddTooltip(lists[i], ListName(static_cast<DayList>(i)));
+        }
+        win::MakeReadOnlyText(attribute);
+        win::MakeReadOnlyText(information);
+        SetTooltip(information, information_tip, tooltip_added);
+        SetTooltip(holiday, shown_holiday.text, holiday_tip_added);
+        TEMPO_STARTUP_MARK("after the paint: day page tooltips, stepping, read-only lines");
+    }
+
+    bool OnCreate() override {
+        PostMessageW(handle(), kAfterPaintMessage, 0, 0);
         for (int i = 0; i < kDayListCount; ++i) {
             const Placement& p = kListPlacement[i];
             lists[i] = AddControl(L"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, p.x, p.y, p.width, 240,
                                   kFirstListId + i);
             dropdowns[i] = win::DropDownOf(lists[i]);
-            MakeSteppingList(lists[i], tooltip);
-            AddTooltip(lists[i], ListName(static_cast<DayList>(i)));
         }
+        TEMPO_STARTUP_MARK("day page: nine lists made");
         attribute = AddControl(L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL, 9, 45, 242, 13, kAttributeLineId);
         information = AddControl(L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL, kInformationX, kInformationY,
                                  kInformationWidth, kInformationHeight, kInformationLineId);
         holiday = AddControl(L"STATIC", "", SS_CENTER | SS_NOTIFY, kInformationX + kInformationWidth - kMarkSize,
                              kInformationY, kMarkSize, kMarkSize, kHolidayMarkId);
         ShowWindow(holiday, SW_HIDE);
-        win::MakeReadOnlyText(attribute);
-        win::MakeReadOnlyText(information);
-        // The picture lies under everything else and covers the page; a press on it drags the page
-        // like its body, so it passes the mouse on to the page.
-        picture = AddControl(L"STATIC", "", WS_CLIPSIBLINGS | SS_BITMAP | SS_NOTIFY, 0, 0, 265, 150, kPictureId);
-        SetWindowPos(picture, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        win::PassMouseToParent(picture);
         if (!options.background_picture.empty()) SetBackgroundPicture(options.background_picture);
+        TEMPO_STARTUP_MARK("day page: lines, mark, picture");
         SetDay(state.day);
         return true;
     }
@@ -121,13 +138,12 @@ struct DayPage : PageWindow {
     void ShowState(bool refill_years) {
         for (int i = 0; i < kDayListCount; ++i) {
             const DayList list = static_cast<DayList>(i);
-            if (!IsYearList(list) || refill_years || items[i].empty()) {
-                std::vector<std::string> fresh = ListItems(state, list, options.show_era_names);
-                if (fresh != items[i]) {
-                    items[i] = std::move(fresh);
-                    single_item[i] = -1;
-                    if (!IsYearList(list) || holds_all[i]) FillSteppingList(lists[i], items[i], tooltip);
-                }
+            // The year lists do not depend on the day: made again only when their texts change.
+            if (IsYearList(list) && !(holds_all[i] && refill_years)) continue;
+            std::vector<std::string> fresh = ListItems(state, list, options.show_era_names);
+            if (fresh != items[i]) {
+                items[i] = std::move(fresh);
+                FillSteppingList(lists[i], items[i], tooltip);
             }
         }
         items_with_era_names = options.show_era_names;
@@ -136,15 +152,29 @@ struct DayPage : PageWindow {
 
     void ShowSelection() {
         for (int i = 0; i < kDayListCount; ++i) {
-            const int selected = SelectedItem(state, static_cast<DayList>(i));
-            if (holds_all[i] || !IsYearList(static_cast<DayList>(i))) {
-                win::Select(lists[i], selected);
-            } else if (single_item[i] != selected) {
-                FillSteppingList(lists[i], {items[i][selected]}, tooltip);
+            const DayList list = static_cast<DayList>(i);
+            if (holds_all[i] || !IsYearList(list)) {
+                win::Select(lists[i], SelectedItem(state, list));
+                continue;
+            }
+            std::string year = SelectedItemText(state, list, options.show_era_names);
+            if (year != single_item[i]) {
+                FillSteppingList(lists[i], {year}, tooltip);
                 win::Select(lists[i], 0);
-                single_item[i] = selected;
+                single_item[i] = std::move(year);
             }
         }
+    }
+
+    // A year list needed whole: all its years go in, the page's year selected.
+    void CompleteList(int i) {
+        const DayList list = static_cast<DayList>(i);
+        if (holds_all[i] || !IsYearList(list)) return;
+        holds_all[i] = true;
+        single_item[i].clear();
+        items[i] = ListItems(state, list, options.show_era_names);
+        FillSteppingList(lists[i], items[i], tooltip);
+        win::Select(lists[i], SelectedItem(state, list));
     }
 
     // The selected item of a list as an index into all its items.
@@ -158,7 +188,8 @@ struct DayPage : PageWindow {
         win::SetText(attribute, calendar::AttributeLine(d.year, d.month, d.day, options.ganzhi_from_chunjie));
         win::SetText(information, calendar::InformationLine(d.year, d.month, d.day, options.info_type,
                                                             options.longitude, options.latitude));
-        SetTooltip(information, ShowPersonalDays(options, state.day, handle()).Joined(), tooltip_added);
+        information_tip = ShowPersonalDays(options, state.day, handle()).Joined();
+        SetTooltip(information, information_tip, tooltip_added);
         if (options.day_shown) options.day_shown(state.day);
         ShowHoliday();
     }
@@ -178,6 +209,7 @@ struct DayPage : PageWindow {
     // A control's tooltip, several lines wide when it is long; none for an empty text. The
     // controls are plain edits and labels: the tooltip listens to them itself.
     void SetTooltip(HWND control, const std::string& tip, bool& added) {
+        if (!tooltip) return;  // set when the tooltip is made
         TTTOOLINFOW info{};
         info.cbSize = sizeof info;
         info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -195,8 +227,11 @@ struct DayPage : PageWindow {
 
     void SetDay(astro::DayNumber day) {
         state = DayPageAt(day);
+        TEMPO_STARTUP_MARK("day page: the day's dates");
         ShowState(false);
+        TEMPO_STARTUP_MARK("day page: lists filled");
         ShowLines();
+        TEMPO_STARTUP_MARK("day page: lines composed");
     }
 
     astro::DayNumber Day() const override { return state.day; }
@@ -213,10 +248,18 @@ struct DayPage : PageWindow {
         ShowLines();
     }
 
-    // The picture is scaled smoothly to the page's size at its DPI, from the file each time.
+    // The picture is scaled smoothly to the page's size at its DPI, from the file each time. Its
+    // control is made with the first picture (a page without one paints its plain colour itself).
     bool SetBackgroundPicture(const std::string& path) override {
         win::Bitmap loaded = win::LoadPictureAt(path, scale().Size(kSize));
         if (!loaded) return false;
+        if (!picture) {
+            // The picture lies under everything else and covers the page; a press on it drags the
+            // page like its body, so it passes the mouse on to the page.
+            picture = AddControl(L"STATIC", "", WS_CLIPSIBLINGS | SS_BITMAP | SS_NOTIFY, 0, 0, 265, 150, kPictureId);
+            SetWindowPos(picture, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            win::PassMouseToParent(picture);
+        }
         SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(loaded.get()));
         bitmap = std::move(loaded);
         picture_path = path;
@@ -225,7 +268,7 @@ struct DayPage : PageWindow {
     }
 
     void OnDpiChanged() override {
-        SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, scale().Px(360));
+        if (tooltip) SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, scale().Px(360));
         if (!picture_path.empty()) SetBackgroundPicture(picture_path);
     }
 
@@ -237,9 +280,7 @@ struct DayPage : PageWindow {
         const int list = IndexOf(control);
         if (list < 0) return false;
         if (code == CBN_DROPDOWN && !holds_all[list]) {  // a year list opens: all its years go in
-            holds_all[list] = true;
-            FillSteppingList(control, items[list], tooltip);
-            win::Select(control, SelectedItem(state, static_cast<DayList>(list)));
+            CompleteList(list);
             return true;
         }
         if (code == CBN_SELCHANGE) {
@@ -266,6 +307,18 @@ struct DayPage : PageWindow {
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
         switch (message) {
+            case kAfterPaintMessage:
+                AfterPaint();
+                return 0;
+            case kItemsHeldBackMessage: {
+                const int list = IndexOf(reinterpret_cast<HWND>(wparam));
+                return list >= 0 && IsYearList(static_cast<DayList>(list)) && !holds_all[list];
+            }
+            case kCompleteListMessage: {
+                const int list = IndexOf(reinterpret_cast<HWND>(wparam));
+                if (list >= 0) CompleteList(list);
+                return 0;
+            }
             case kStepListMessage: {
                 const int list = IndexOf(reinterpret_cast<HWND>(wparam));
                 if (list < 0) return 0;

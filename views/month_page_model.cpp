@@ -290,6 +290,11 @@ int MonthListSelection(const MonthPageState& state, MonthList list) {
     return list == MonthList::kYear ? state.date.year - kLowestShownYear : state.date.month - 1;
 }
 
+std::string MonthListItemText(const MonthPageState& state, MonthList list) {
+    return list == MonthList::kYear ? calendar::YearNumberText(state.date.year) + "年"
+                                    : std::to_string(state.date.month) + "月";
+}
+
 DayNumber DayInMonth(int year, int month, int day) {
     if (!IsShownMonth(year, month)) return astro::InvalidDayNumber;
     for (int d = std::min(std::max(day, 1), 31); d >= 1; --d)

@@ -114,6 +114,8 @@ enum class MonthList { kYear, kMonth };
 // The items of the year list ("    2024年", "   前104年") or the month list ("1月" .. "12月").
 std::vector<std::string> MonthListItems(MonthList list);
 int MonthListSelection(const MonthPageState& state, MonthList list);
+// The selected item's text alone, without making the others: MonthListItems(...)[MonthListSelection(...)].
+std::string MonthListItemText(const MonthPageState& state, MonthList list);
 
 // The day of a year and month with the selected day of month kept where it exists; a day the
 // month lacks is reduced to the last day before it (the 31st to the 30th, 29th or 28th; in October

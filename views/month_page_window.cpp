@@ -8,9 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "text/wide.h"
 #include "views/holiday_marks.h"
 #include "views/stepping_list.h"
 #include "win/controls.h"
+#include "win/startup_trace.h"
 #include "win/window.h"
 
 namespace views {
@@ -35,15 +37,18 @@ constexpr int kMoonLineHeight = 18;
 constexpr RECT kYearList{17, 5, 17 + 84, 5 + 300};
 constexpr RECT kMonthList{101, 5, 101 + 54, 5 + 300};
 constexpr RECT kTitle{160, 5, kGridRight, 5 + 22};
-// The two labels inside a cell, 1 pixel from its left frame: the day number, 6 pixels down, and the
-// lunar line, 26 pixels down.
+// The two lines of text inside a cell, 1 pixel from its left frame: the day number, 6 pixels down,
+// and the lunar line, 26 pixels down.
 constexpr SIZE kCellLabel{70, 16};
 constexpr POINT kNumberOffset{1, 6};
 constexpr POINT kLunarOffset{1, 26};
 // The public holiday's 休 or 班 in the cell's upper right corner, 2 pixels inside the frame, over
-// the blank end of the day number's label (the number stands in the label's middle), which does not
-// paint over it.
+// the blank end of the day number's line (the number stands in its middle).
 constexpr SIZE kHolidayMark{13, 13};
+// How the page sets its texts: centred, top-aligned in their boxes (the title and the weekday
+// headers also vertically centred), "&" meaning itself.
+constexpr UINT kTextFormat = DT_CENTER | DT_EXPANDTABS | DT_WORDBREAK | DT_NOPREFIX;
+constexpr UINT kBannerFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
 
 constexpr COLORREF kCellBackground = RGB(190, 255, 255);
 constexpr COLORREF kTitleBackground = RGB(248, 249, 200);
@@ -61,6 +66,13 @@ RECT HeaderRect(int column) {
     return RECT{x, kHeaderTop, x + kCellWidth, kHeaderTop + kHeaderHeight};
 }
 
+RECT InCell(int cell, POINT offset) {
+    const RECT frame = CellRect(cell);
+    const int x = frame.left + offset.x;
+    const int y = frame.top + offset.y;
+    return RECT{x, y, x + kCellLabel.cx, y + kCellLabel.cy};
+}
+
 struct MonthPage : PageWindow {
     MonthPage(astro::DayNumber day, const PageOptions& page_options) : options(page_options) { state.day = day; }
 
@@ -73,12 +85,12 @@ struct MonthPage : PageWindow {
     HWND month_list = nullptr;
     HWND year_dropdown = nullptr;  // the list boxes the lists drop down
     HWND month_dropdown = nullptr;
-    HWND title = nullptr;
-    std::array<HWND, kWeekdayCount> headers{};
-    std::array<HWND, kMonthCellCount> numbers{};
-    std::array<HWND, kMonthCellCount> lunar_lines{};
-    std::array<HWND, kMonthCellCount> holiday_marks{};
-    std::array<DayHoliday, kMonthCellCount> holidays{};
+    // The year list holds only the page's year until it is needed whole (it drops down, or a key
+    // looks for an item in it): its 4,207 years are slow to put into a list, and neither the first
+    // paint nor stepping through the years needs them.
+    bool year_list_whole = false;
+    std::string year_alone;  // the year it holds meanwhile
+    std::array<DayHoliday, kMonthCellCount> holidays{};  // each cell's 休 or 班 (none for an ordinary day)
     HWND panel = nullptr;
     HWND moon_line = nullptr;
     const win::WindowFont* title_font = nullptr;
@@ -93,15 +105,6 @@ struct MonthPage : PageWindow {
     // first five rows keeps its empty frame, so the grid keeps its shape.
     bool CellDrawn(int cell) const { return cell <= 35 || CellUsed(cell); }
     MonthList ListOf(HWND combo) const { return combo == year_list ? MonthList::kYear : MonthList::kMonth; }
-
-    // A label lets the mouse through to the page (a static control without SS_NOTIFY does so by
-    // itself); a message sent to the label itself is passed on at the same place of the page.
-    HWND Label(int id, const RECT& r, DWORD style, const win::WindowFont* font) {
-        HWND label = AddControl(L"STATIC", "", SS_NOPREFIX | style, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                id, font);
-        win::PassMouseToParent(label);
-        return label;
-    }
 
     HWND List(int id, const RECT& r, HWND& dropdown) {
         HWND combo = AddControl(L"COMBOBOX", "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, r.left, r.top,
@@ -123,40 +126,19 @@ struct MonthPage : PageWindow {
         header_font = MakeFont("楷体_GB2312", 16, FW_BOLD);
         number_font = MakeFont("楷体_GB2312", 16, FW_BOLD);
         lunar_font = MakeFont("宋体", 12, FW_BOLD);
+        TEMPO_STARTUP_MARK("month page: fonts");
         // The maximise box stays, greyed: the page has one size.
         EnableMenuItem(GetSystemMenu(handle(), FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
         year_list = List(kMonthYearListId, kYearList, year_dropdown);
         month_list = List(kMonthMonthListId, kMonthList, month_dropdown);
-        title = Label(kMonthTitleId, kTitle, SS_CENTER | SS_CENTERIMAGE, title_font);
-        win::SetText(title, "公 历");
-        for (int column = 0; column < kWeekdayCount; ++column) {
-            RECT r = HeaderRect(column);
-            InflateRect(&r, -1, -1);  // inside the frame the page draws
-            headers[column] = Label(kFirstWeekdayHeaderId + column, r, SS_CENTER | SS_CENTERIMAGE, header_font);
-            win::SetText(headers[column], WeekdayHeader(column));
-        }
-        for (int cell = 1; cell <= kMonthCellCount; ++cell) {
-            const RECT frame = CellRect(cell);
-            const auto label_at = [&frame](POINT offset) {
-                const int x = frame.left + offset.x;
-                const int y = frame.top + offset.y;
-                return RECT{x, y, x + kCellLabel.cx, y + kCellLabel.cy};
-            };
-            numbers[cell - 1] =
-                Label(kCellNumberId + cell, label_at(kNumberOffset), SS_CENTER | WS_CLIPSIBLINGS, number_font);
-            const RECT mark{frame.right - 2 - kHolidayMark.cx, frame.top + 2, frame.right - 2,
-                            frame.top + 2 + kHolidayMark.cy};
-            holiday_marks[cell - 1] = Label(kCellHolidayId + cell, mark, SS_CENTER, lunar_font);
-            SetWindowPos(holiday_marks[cell - 1], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-            lunar_lines[cell - 1] = Label(kCellLunarId + cell, label_at(kLunarOffset), SS_CENTER, lunar_font);
-        }
+        TEMPO_STARTUP_MARK("month page: lists");
         // The panel and the moon line take the room left below the grid, whatever the caption's height.
         const int moon_top = std::max<int>(ClientSize().cy - 4 - kMoonLineHeight, kPanelTop + 3 * kMoonLineHeight);
         panel = TextBox(kMonthPanelId, RECT{kTitle.left, kPanelTop, kTitle.right, moon_top - 3},
                         ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL);
         moon_line = TextBox(kMonthMoonLineId, RECT{kGridLeft, moon_top, kGridRight, moon_top + kMoonLineHeight},
                             ES_AUTOHSCROLL);
-        FillSteppingList(year_list, MonthListItems(MonthList::kYear), nullptr);
+        TEMPO_STARTUP_MARK("month page: panel, moon line");
         FillSteppingList(month_list, MonthListItems(MonthList::kMonth), nullptr);
         SetDay(state.day, true);
         return true;
@@ -194,35 +176,42 @@ struct MonthPage : PageWindow {
         const int year = state.date.year;
         const int month = state.date.month;
         cells = MonthCells(year, month);
-        for (int i = 0; i < kMonthCellCount; ++i) {
-            win::SetText(numbers[i], cells[i].number);
-            win::SetText(lunar_lines[i], cells[i].lunar_line);
-        }
-        ShowHolidayMarks();
+        for (int i = 0; i < kMonthCellCount; ++i)
+            holidays[i] = cells[i].day == astro::InvalidDayNumber ? DayHoliday{}
+                                                                  : HolidayOfDay(cells[i].day, options.show_holidays);
         win::SetText(moon_line, MoonLine(year, month));
         shown_year = year;
         shown_month = month;
     }
 
-    // Each used cell's 休 or 班; the mark is hidden on an ordinary day.
-    void ShowHolidayMarks() {
-        for (int i = 0; i < kMonthCellCount; ++i) {
-            holidays[i] = cells[i].day == astro::InvalidDayNumber ? DayHoliday{}
-                                                                  : HolidayOfDay(cells[i].day, options.show_holidays);
-            win::SetText(holiday_marks[i], holidays[i].mark);
-            ShowWindow(holiday_marks[i], holidays[i].mark.empty() ? SW_HIDE : SW_SHOWNA);
-        }
-    }
-
-    // Repaints the grid: frames and fills by the page, the labels by themselves.
+    // Repaints the grid.
     void RedrawGrid() {
         const RECT grid = scale().Rect(kGridLeft - 2, kGridTop - 2, kGridRight + 2, kGridTop + 5 * kCellPitchY + kCellHeight + 2);
-        RedrawWindow(handle(), &grid, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        InvalidateRect(handle(), &grid, FALSE);
     }
 
     void ShowSelection() {
-        win::Select(year_list, MonthListSelection(state, MonthList::kYear));
+        if (year_list_whole) {
+            win::Select(year_list, MonthListSelection(state, MonthList::kYear));
+        } else if (std::string year = MonthListItemText(state, MonthList::kYear); year != year_alone) {
+            FillSteppingList(year_list, {year}, nullptr);
+            win::Select(year_list, 0);
+            year_alone = std::move(year);
+        }
         win::Select(month_list, MonthListSelection(state, MonthList::kMonth));
+    }
+
+    void CompleteYearList() {
+        if (year_list_whole) return;
+        year_list_whole = true;
+        year_alone.clear();
+        FillSteppingList(year_list, MonthListItems(MonthList::kYear), nullptr);
+        win::Select(year_list, MonthListSelection(state, MonthList::kYear));
+    }
+
+    // The item chosen in a list, counted in all its items.
+    int ChosenItem(HWND list) const {
+        return list == year_list && !year_list_whole ? MonthListSelection(state, MonthList::kYear) : win::Selection(list);
     }
 
     astro::DayNumber Day() const override { return state.day; }
@@ -235,9 +224,12 @@ struct MonthPage : PageWindow {
     void SetDay(astro::DayNumber day, bool refill) {
         state = MonthPageAt(day);
         if (refill || state.date.year != shown_year || state.date.month != shown_month) FillMonth();
+        TEMPO_STARTUP_MARK("month page: cells filled, moon line");
         ShowSelection();
+        TEMPO_STARTUP_MARK("month page: lists filled");
         FillPanel();
         RedrawGrid();
+        TEMPO_STARTUP_MARK("month page: panel filled");
     }
 
     // The selected day's cell, a day of the month, or a cell the month does not use.
@@ -253,18 +245,57 @@ struct MonthPage : PageWindow {
         scale().Frame(dc, logical, colours.BrushOf(frame), frame_width);
     }
 
-    void Paint() {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(handle(), &ps);
-        for (int column = 0; column < kWeekdayCount; ++column) PaintBox(dc, HeaderRect(column), kTitleBackground, kFrame);
+    // A text in a box of the page (96-DPI pixels) in one of its fonts, on what is painted there.
+    void PaintText(HDC dc, const RECT& logical, const std::string& text, const win::WindowFont* font, COLORREF colour,
+                   UINT format) {
+        if (text.empty()) return;
+        RECT r = scale().Rect(logical);
+        const std::wstring wide = text::GbkToWide(text);
+        HGDIOBJ old = SelectObject(dc, font->get());
+        SetTextColor(dc, colour);
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &r, format);
+        SelectObject(dc, old);
+    }
+
+    // A cell's texts: its day number, its lunar line, and over the blank end of the number its 休 or 班.
+    void PaintCellTexts(HDC dc, int cell) {
+        const MonthCell& c = cells[cell - 1];
+        const COLORREF text = IsWeekendColumn(ColumnOf(cell)) ? kWeekendText : kWeekdayText;
+        PaintText(dc, InCell(cell, kNumberOffset), c.number, number_font, text, kTextFormat);
+        PaintText(dc, InCell(cell, kLunarOffset), c.lunar_line, lunar_font, text, kTextFormat);
+        const DayHoliday& holiday = holidays[cell - 1];
+        if (holiday.mark.empty()) return;
+        const RECT mark = CellHolidayRect(cell);
+        const RECT r = scale().Rect(mark);
+        FillRect(dc, &r, colours.BrushOf(MarkBackground(holiday)));
+        PaintText(dc, mark, holiday.mark, lunar_font, kHolidayMarkText, kTextFormat);
+    }
+
+    // The page paints its grid itself, texts and all, off the screen and then at once: a month is
+    // 37 cells of three texts each, which as controls of their own would be a hundred windows to
+    // make and paint.
+    void Paint(HDC dc, const RECT& client) {
+        FillRect(dc, &client, colours.BrushOf(kPageBackground));
+        const RECT title = scale().Rect(kTitle);
+        FillRect(dc, &title, colours.BrushOf(kTitleBackground));
+        PaintText(dc, kTitle, "公 历", title_font, kWeekdayText, kBannerFormat);
+        for (int column = 0; column < kWeekdayCount; ++column) {
+            PaintBox(dc, HeaderRect(column), kTitleBackground, kFrame);
+            PaintText(dc, WeekdayHeaderRect(column), WeekdayHeader(column), header_font,
+                      IsWeekendColumn(column) ? kWeekendText : kWeekdayText, kBannerFormat);
+        }
         const int selected = SelectedCell();
         for (int cell = 1; cell <= kMonthCellCount; ++cell) {
             if (!CellDrawn(cell) || cell == selected) continue;
             PaintBox(dc, CellRect(cell), CellBackground(cell), kFrame);
+            PaintCellTexts(dc, cell);
         }
         // The selected cell last: its double orange frame covers the lines it shares with its neighbours.
-        if (selected > 0) PaintBox(dc, CellRect(selected), kSelectedBackground, kSelectedFrame, 2);
-        EndPaint(handle(), &ps);
+        if (selected > 0) {
+            PaintBox(dc, CellRect(selected), kSelectedBackground, kSelectedFrame, 2);
+            PaintCellTexts(dc, selected);
+        }
     }
 
     void OnLeftButton(LPARAM lparam) {
@@ -279,8 +310,12 @@ struct MonthPage : PageWindow {
 
     bool OnCommand(int, int code, HWND control) override {
         if (control != year_list && control != month_list) return false;
+        if (code == CBN_DROPDOWN && control == year_list) {  // all the years go in
+            CompleteYearList();
+            return true;
+        }
         if (code == CBN_SELCHANGE) {
-            SetDay(MonthForChoice(state, ListOf(control), win::Selection(control)), false);
+            SetDay(MonthForChoice(state, ListOf(control), ChosenItem(control)), false);
             return true;
         }
         if (code == CBN_CLOSEUP) {  // closed without a choice: the lists show the page's month again
@@ -293,16 +328,7 @@ struct MonthPage : PageWindow {
     HBRUSH OnControlColour(HDC dc, HWND control) override {
         if (control == year_list || control == month_list || control == year_dropdown || control == month_dropdown)
             return colours.Use(dc, kListText, kCellBackground);
-        const int id = GetDlgCtrlID(control);
-        if (id > kCellHolidayId && id <= kCellHolidayId + kMonthCellCount)
-            return colours.Use(dc, kHolidayMarkText, MarkBackground(holidays[id - kCellHolidayId - 1]));
-        const int cell = id > kCellLunarId ? id - kCellLunarId : id - kCellNumberId;
-        if (id > kCellNumberId && id <= kCellLunarId + kMonthCellCount && cell >= 1 && cell <= kMonthCellCount)
-            return colours.Use(dc, IsWeekendColumn(ColumnOf(cell)) ? kWeekendText : kWeekdayText, CellBackground(cell));
-        if (id >= kFirstWeekdayHeaderId && id < kFirstWeekdayHeaderId + kWeekdayCount)
-            return colours.Use(dc, IsWeekendColumn(id - kFirstWeekdayHeaderId) ? kWeekendText : kWeekdayText,
-                               kTitleBackground);
-        if (control == title || control == panel || control == moon_line)
+        if (control == panel || control == moon_line)
             return colours.Use(dc, kWeekdayText, kTitleBackground);
         return colours.Use(dc, kPageBackground);
     }
@@ -310,14 +336,21 @@ struct MonthPage : PageWindow {
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
         switch (message) {
             case WM_PAINT:
-                Paint();
+                win::PaintOffScreen(handle(), [this](HDC dc, const RECT& client) { Paint(dc, client); });
                 return 0;
+            case WM_ERASEBKGND:
+                return 1;  // the paint covers it all
             case WM_LBUTTONDOWN:
                 OnLeftButton(lparam);
                 return 0;
             case WM_SYSCOMMAND:
                 if ((wparam & 0xFFF0) == SC_MAXIMIZE) return 0;  // the page keeps its size
                 break;
+            case kItemsHeldBackMessage:
+                return reinterpret_cast<HWND>(wparam) == year_list && !year_list_whole;
+            case kCompleteListMessage:
+                if (reinterpret_cast<HWND>(wparam) == year_list) CompleteYearList();
+                return 0;
             case kStepListMessage: {
                 const astro::DayNumber next =
                     StepMonthList(state, ListOf(reinterpret_cast<HWND>(wparam)), static_cast<int>(lparam));
@@ -337,6 +370,29 @@ RECT CellRect(int cell) {
     const int x = kGridLeft + kCellPitchX * ((cell - 1) % 7);
     const int y = kGridTop + kCellPitchY * ((cell - 1) / 7);
     return RECT{x, y, x + kCellWidth, y + kCellHeight};
+}
+
+RECT TitleRect() { return kTitle; }
+
+RECT WeekdayHeaderRect(int column) {
+    RECT r = HeaderRect(column);
+    InflateRect(&r, -1, -1);  // inside the frame
+    return r;
+}
+
+RECT CellNumberRect(int cell) { return InCell(cell, kNumberOffset); }
+RECT CellLunarRect(int cell) { return InCell(cell, kLunarOffset); }
+
+RECT CellHolidayRect(int cell) {
+    const RECT frame = CellRect(cell);
+    return RECT{frame.right - 2 - kHolidayMark.cx, frame.top + 2, frame.right - 2, frame.top + 2 + kHolidayMark.cy};
+}
+
+ShownCell ShownCellOf(HWND window, int cell) {
+    const auto* page = win::StateOf<MonthPage>(window);
+    if (!page || cell < 1 || cell > kMonthCellCount) return {};
+    const MonthCell& c = page->cells[cell - 1];
+    return ShownCell{c.number, c.lunar_line, page->holidays[cell - 1].mark};
 }
 
 HWND CreateMonthPage(astro::DayNumber day, const PageOptions& options) {

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "astro/day_numbers.h"
 #include "views/calendar_page.h"
 #include "views/month_page_model.h"
@@ -14,14 +16,8 @@ namespace views {
 // Control identifiers.
 constexpr int kMonthYearListId = 2790;    // the year list
 constexpr int kMonthMonthListId = 2791;   // the month list
-constexpr int kMonthTitleId = 2792;       // the title label 公 历
 constexpr int kMonthPanelId = 2793;       // the details of the selected day (read-only, multi-line)
 constexpr int kMonthMoonLineId = 2794;    // the month's solar terms and phases of the Moon
-constexpr int kFirstWeekdayHeaderId = 2780;  // 2780 .. 2786: 星期日 .. 星期六
-// Cell k (1 .. 37): its day number label kCellNumberId + k and its lunar line kCellLunarId + k.
-constexpr int kCellNumberId = 2700;       // 2701 .. 2737
-constexpr int kCellLunarId = 2740;        // 2741 .. 2777
-constexpr int kCellHolidayId = 2640;      // 2641 .. 2677: the cell's 休 or 班 (hidden on other days)
 
 // The page's size and the geometry of its grid, in pixels (the grid in client coordinates).
 constexpr int kMonthPageWidth = 528;
@@ -36,6 +32,24 @@ constexpr int kHeaderHeight = 30;
 constexpr int kGridTop = kHeaderTop + kHeaderHeight - 1;  // the header row's lower line is the grid's top line
 // The frame of cell 1 .. 37 in client coordinates.
 RECT CellRect(int cell);
+
+// What the page paints itself, in client coordinates: the title 公 历 over the panel's width, the
+// weekday headers 星期日 .. 星期六 (column 0 .. 6, inside their frames), and in cell 1 .. 37 the day
+// number (楷体_GB2312 bold), the lunar line (宋体 bold) and, in the upper right corner over the
+// blank end of the number, the public holiday's 休 or 班.
+RECT TitleRect();
+RECT WeekdayHeaderRect(int column);
+RECT CellNumberRect(int cell);
+RECT CellLunarRect(int cell);
+RECT CellHolidayRect(int cell);
+// The texts the page shows in cell 1 .. 37: "" for a cell the month does not use, an ordinary
+// day's mark, or a window that is no month page.
+struct ShownCell {
+    std::string number;
+    std::string lunar_line;
+    std::string holiday_mark;
+};
+ShownCell ShownCellOf(HWND page, int cell);
 
 // Makes the month page on a day (hidden, see CalendarPage::create). Moving it to a day shows the
 // month that holds it with that day selected; a refresh recomputes the cells, the moon line and the

@@ -22,12 +22,24 @@ LRESULT CALLBACK SteppingListProc(HWND combo, UINT message, WPARAM wparam, LPARA
         SendMessageW(page, kStepListMessage, reinterpret_cast<WPARAM>(combo), delta);
         return 0;
     };
+    // A key answered from the items comes again once the page has put them all in.
+    const auto whole_list_first = [combo, page, message, wparam, lparam] {
+        if (!SendMessageW(page, kItemsHeldBackMessage, reinterpret_cast<WPARAM>(combo), 0)) return false;
+        PostMessageW(page, kCompleteListMessage, reinterpret_cast<WPARAM>(combo), 0);
+        PostMessageW(combo, message, wparam, lparam);
+        return true;
+    };
     switch (message) {
         case WM_KEYDOWN:
             if (dropped()) break;
             if (wparam == VK_LEFT || wparam == VK_UP) return step(-1);
             if (wparam == VK_RIGHT || wparam == VK_DOWN) return step(1);
             if (wparam == VK_ESCAPE) return SendMessageW(page, WM_COMMAND, IDCANCEL, 0);
+            if ((wparam == VK_HOME || wparam == VK_END || wparam == VK_PRIOR || wparam == VK_NEXT) && whole_list_first())
+                return 0;
+            break;
+        case WM_CHAR:
+            if (wparam >= 0x20 && !dropped() && whole_list_first()) return 0;
             break;
         case WM_MOUSEWHEEL:
             if (dropped()) break;
@@ -51,9 +63,9 @@ void MakeSteppingList(HWND combo, HWND tooltip) {
 }
 
 void FillSteppingList(HWND combo, const std::vector<std::string>& items, HWND tooltip) {
-    RemoveWindowSubclass(combo, SteppingListProc, kSubclassId);
+    const bool stepping = RemoveWindowSubclass(combo, SteppingListProc, kSubclassId) != FALSE;
     win::FillList(combo, items);
-    MakeSteppingList(combo, tooltip);
+    if (stepping) MakeSteppingList(combo, tooltip);
 }
 
 }  // namespace views

@@ -2,6 +2,8 @@
 // styles, registered and created the same way, with nothing in it.
 #include <windows.h>
 
+#include "win/startup_trace.h"
+
 namespace {
 
 LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -19,6 +21,7 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lpar
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    TEMPO_STARTUP_MARK("entry");
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
@@ -31,10 +34,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HWND window = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, wc.lpszClassName, L"bare",
                                   WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 382, 309, 260, 150, nullptr, nullptr,
                                   instance, nullptr);
+    TEMPO_STARTUP_MARK("window made");
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
+    TEMPO_STARTUP_MARK("shown");
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    while (TEMPO_STARTUP_IDLE(), GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

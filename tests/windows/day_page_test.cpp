@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "astro/day_numbers.h"
 #include "calendar/day_info.h"
 #include "places/local_coordinates_dialog.h"
 #include "tests/windows/test_support.h"
+#include "text/wide.h"
 #include "views/day_page_window.h"
 
 namespace {
@@ -31,6 +33,30 @@ protected:
         Pump();
     }
     std::string Attribute() const { return Text(Item(views::kAttributeLineId)); }
+    // A new page on a day, its lists as its first paint leaves them.
+    void Reopen(astro::DayNumber day) {
+        DestroyWindow(Window());
+        Pump();
+        test::TakeQuits();
+        ASSERT_NE(Open(views::CalendarView::kDay, day), nullptr);
+    }
+    // The list opened and closed again, as a click on it and Escape do.
+    void DropDown(DayList list) {
+        SendMessageW(List(list), CB_SHOWDROPDOWN, TRUE, 0);
+        SendMessageW(List(list), CB_SHOWDROPDOWN, FALSE, 0);
+        Pump();
+    }
+    std::vector<std::string> Items(DayList list) const {
+        std::vector<std::string> items;
+        const int count = static_cast<int>(SendMessageW(List(list), CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            std::wstring item(static_cast<size_t>(SendMessageW(List(list), CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+            SendMessageW(List(list), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+            item.resize(item.size() - 1);
+            items.push_back(text::WideToGbk(item));
+        }
+        return items;
+    }
     std::string Information() const { return Text(Item(views::kInformationLineId)); }
 };
 
@@ -85,6 +111,92 @@ TEST_F(DayPageTest, EveryListMovesTheThreeCalendarsTogether) {
     EXPECT_EQ(views::DayPageAt(Day()).hijri.month, 1);
     const astro::CalendarDate d = views::DayPageAt(Day()).solar;
     EXPECT_EQ(Attribute(), calendar::AttributeLine(d.year, d.month, d.day, 0));
+}
+
+constexpr DayList kEveryList[] = {DayList::kSolarYear, DayList::kSolarMonth, DayList::kSolarDay,
+                                  DayList::kLunarYear, DayList::kLunarMonth, DayList::kLunarDay,
+                                  DayList::kHijriYear, DayList::kHijriMonth, DayList::kHijriDay};
+
+// The page's first paint fills only what it shows (a year list holds its year alone until it is
+// needed whole); every list shows what the whole list would, and holds the whole list, selected at
+// the page's day, once it drops down. The whole lists are the model's, made apart from the page.
+TEST_F(DayPageTest, EveryListShowsWhatTheWholeListShowsAndHoldsItOnceDroppedDown) {
+    const struct {
+        astro::DayNumber day;
+        bool era_names;
+    } cases[] = {
+        {DateToDayNumber(2024, 2, 10), false},
+        {DateToDayNumber(2023, 4, 5), false},  // 闰二月 of 2023
+        {DateToDayNumber(1582, 10, 15), false},
+        {DateToDayNumber(1875, 6, 1), true},
+        {views::FirstShownDay(), false},
+        {views::LastShownDay(), true},
+    };
+    for (const auto& c : cases) {
+        program_.settings.dform_show_dynasty_flag = c.era_names;
+        Reopen(c.day);
+        const views::DayPageState state = views::DayPageAt(c.day);
+        for (DayList list : kEveryList) {
+            const std::vector<std::string> whole = views::ListItems(state, list, c.era_names);
+            const int selected = views::SelectedItem(state, list);
+            ASSERT_TRUE(selected >= 0 && selected < static_cast<int>(whole.size()));
+            EXPECT_EQ(Selected(list), whole[selected]) << static_cast<int>(list);
+            DropDown(list);
+            EXPECT_EQ(Items(list), whole) << static_cast<int>(list);
+            EXPECT_EQ(SendMessageW(List(list), CB_GETCURSEL, 0, 0), selected) << static_cast<int>(list);
+            EXPECT_EQ(Day(), c.day);  // opened and closed, nothing chosen
+        }
+    }
+}
+
+// Home, End and a character look for an item in the list: on a year list as its first paint leaves
+// it they find what they find once it holds all its years; Page Down and Page Up, which go by the
+// rows the dropped list would show, move its year on and back, with the three calendars.
+TEST_F(DayPageTest, KeysThatLookForAnItemFindWhatTheyFindInTheWholeList) {
+    const astro::DayNumber day = DateToDayNumber(2024, 2, 10);
+    const struct {
+        UINT message;
+        WPARAM key;
+    } keys[] = {{WM_KEYDOWN, VK_HOME}, {WM_KEYDOWN, VK_END}, {WM_CHAR, ' '}};
+    for (DayList list : {DayList::kSolarYear, DayList::kLunarYear, DayList::kHijriYear}) {
+        for (const auto& k : keys) {
+            Reopen(day);
+            DropDown(list);
+            SendMessageW(List(list), k.message, k.key, 0);
+            Pump();
+            const astro::DayNumber whole_day = Day();
+            const std::string whole_year = Selected(list);
+
+            Reopen(day);
+            SendMessageW(List(list), k.message, k.key, 0);
+            Pump();
+            EXPECT_EQ(Day(), whole_day) << static_cast<int>(list) << " " << k.key;
+            EXPECT_EQ(Selected(list), whole_year) << static_cast<int>(list) << " " << k.key;
+            EXPECT_EQ(Selected(list), views::SelectedItemText(views::DayPageAt(Day()), list, false));
+        }
+    }
+    for (DayList list : {DayList::kSolarYear, DayList::kLunarYear, DayList::kHijriYear}) {
+        for (const WPARAM key : {VK_NEXT, VK_PRIOR}) {
+            Reopen(day);
+            const int before = views::SelectedItem(views::DayPageAt(day), list);
+            SendMessageW(List(list), WM_KEYDOWN, key, 0);
+            Pump();
+            const views::DayPageState now = views::DayPageAt(Day());
+            EXPECT_EQ(key == VK_NEXT, views::SelectedItem(now, list) > before) << static_cast<int>(list);
+            EXPECT_NE(views::SelectedItem(now, list), before) << static_cast<int>(list);
+            EXPECT_EQ(SendMessageW(List(list), CB_GETCURSEL, 0, 0), views::SelectedItem(now, list));
+            EXPECT_EQ(Selected(DayList::kSolarDay), views::SelectedItemText(now, DayList::kSolarDay, false));
+        }
+    }
+    // Home and End reach the ends of the shown years.
+    Reopen(day);
+    SendMessageW(List(DayList::kSolarYear), WM_KEYDOWN, VK_END, 0);
+    Pump();
+    EXPECT_EQ(Selected(DayList::kSolarYear), "    4103年");
+    SendMessageW(List(DayList::kSolarYear), WM_KEYDOWN, VK_HOME, 0);
+    Pump();
+    EXPECT_EQ(Selected(DayList::kSolarYear), "   前104年");
+    EXPECT_EQ(Day(), DateToDayNumber(-103, 2, 10));
 }
 
 TEST_F(DayPageTest, KeysStepAcrossTheReformALeapMonthAndTheYearsEnd) {
@@ -178,6 +290,31 @@ TEST_F(DayPageTest, HolidayMarkOnTheInformationLine) {
     EXPECT_FALSE(IsWindowVisible(mark));
     Command(shell::command::kShowHolidays);
     EXPECT_TRUE(IsWindowVisible(mark));
+}
+
+// The background picture's control comes with the first picture: under every other control, over
+// the whole page, holding the picture; a page without one paints its colour itself.
+TEST_F(DayPageTest, TheBackgroundPictureLiesUnderEverythingOnceThereIsOne) {
+    EXPECT_EQ(Item(views::kPictureId), nullptr);
+    views::PageWindow* page = views::PageWindowOf(Window());
+    EXPECT_FALSE(page->SetBackgroundPicture("Z:\\no\\such\\picture.bmp"));
+    EXPECT_EQ(Item(views::kPictureId), nullptr);
+    ASSERT_TRUE(page->SetBackgroundPicture(test::BitmapFile()));
+    HWND picture = Item(views::kPictureId);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_NE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+    EXPECT_EQ(GetWindow(GetWindow(Window(), GW_CHILD), GW_HWNDLAST), picture);
+    // It takes the size of its picture, which is loaded at the page's size.
+    const RECT r = test::RectInParent(picture);
+    RECT client;
+    GetClientRect(Window(), &client);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, client.right);
+    EXPECT_EQ(r.bottom, client.bottom);
+    // Another picture goes into the same control.
+    ASSERT_TRUE(page->SetBackgroundPicture(test::BitmapFile()));
+    EXPECT_EQ(Item(views::kPictureId), picture);
 }
 
 TEST_F(DayPageTest, LocalCoordinatesDialogChoosesThePlace) {

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "astro/day_numbers.h"
 #include "music/lyric_view.h"
 #include "music/player.h"
 #include "music/player_window.h"
@@ -56,6 +57,39 @@ void ChangeDpi(HWND window, int dpi) {
     RECT suggested{5, 5, 105, 105};
     SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     Pump();
+}
+
+// How many rows a text's ink takes in a face at a height (pixels), drawn by itself.
+int InkHeightOf(const std::string& text, const char* face, int height, int weight) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    const int size = 4 * height + 8;
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, size * 4, size);
+    HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+    HFONT font = CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, text::GbkToWide(face).c_str());
+    HGDIOBJ old_font = SelectObject(dc, font);
+    RECT all{0, 0, size * 4, size};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    const std::wstring wide = text::GbkToWide(text);
+    TextOutW(dc, 4, 4, wide.c_str(), static_cast<int>(wide.size()));
+    int top = -1, bottom = -1;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size * 4; ++x)
+            if (GetPixel(dc, x, y) != RGB(255, 255, 255)) {
+                if (top < 0) top = y;
+                bottom = y;
+                break;
+            }
+    SelectObject(dc, old_font);
+    SelectObject(dc, old_bitmap);
+    DeleteObject(font);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return top < 0 ? 0 : bottom - top + 1;
 }
 
 SIZE ClientSize(HWND window) {
@@ -218,22 +252,44 @@ TEST_F(DpiTest, FontsAreMadeAtTheHeightOfTheDpi) {
     ASSERT_NE(dialog, nullptr);
     for (const Control& c : LayoutOf(dialog).controls) EXPECT_EQ(c.font_height, -Scaled(12, dpi));
     DestroyWindow(dialog);
-    // The month page's faces: the title 18, the weekdays and day numbers 16 (bold), the lunar lines 12.
+    // The month page paints in its faces at the DPI: the title 18, the weekdays and day numbers 16
+    // (bold), the lunar lines 12 (bold): each text's ink as tall as the same text's in that face
+    // at that height.
     HWND page = views::CreateMonthPage(2460351, views::PageOptions{});
     ASSERT_NE(page, nullptr);
-    const auto height_of = [page](int id) {
-        LOGFONTW font{};
-        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(page, id), WM_GETFONT, 0, 0)), sizeof font, &font);
-        return font.lfHeight;
+    ShowWindow(page, SW_SHOWNOACTIVATE);
+    Pump();
+    const auto expect_faces = [page](int at) {
+        const win::Scaler scale(at);
+        const COLORREF title_ground = RGB(248, 249, 200), cell_ground = RGB(190, 255, 255);
+        const astro::DayNumber day = 2460351;
+        const astro::CalendarDate date = astro::DayNumberToDate(day);
+        const int measured = views::CellOfDay(date.year, date.month, day) == 10 ? 11 : 10;  // not the selected one
+        const views::ShownCell cell = views::ShownCellOf(page, measured);
+        const struct {
+            const char* what;
+            RECT box;
+            std::string text;
+            const char* face;
+            int height, weight;
+            COLORREF ground;
+        } texts[] = {
+            {"title", views::TitleRect(), "公 历", "楷体_GB2312", 18, FW_NORMAL, title_ground},
+            {"weekday", views::WeekdayHeaderRect(1), "星期一", "楷体_GB2312", 16, FW_BOLD, title_ground},
+            {"number", views::CellNumberRect(measured), cell.number, "楷体_GB2312", 16, FW_BOLD, cell_ground},
+            {"lunar line", views::CellLunarRect(measured), cell.lunar_line, "宋体", 12, FW_BOLD, cell_ground},
+        };
+        for (const auto& t : texts) {
+            ASSERT_FALSE(t.text.empty()) << t.what;
+            EXPECT_NEAR(test::InkIn(page, scale.Rect(t.box), t.ground).Height(),
+                        InkHeightOf(t.text, t.face, Scaled(t.height, at), t.weight), 1)
+                << t.what << " at " << at;
+        }
     };
-    EXPECT_EQ(height_of(views::kMonthTitleId), -Scaled(18, dpi));
-    EXPECT_EQ(height_of(views::kFirstWeekdayHeaderId), -Scaled(16, dpi));
-    EXPECT_EQ(height_of(views::kCellNumberId + 10), -Scaled(16, dpi));
-    EXPECT_EQ(height_of(views::kCellLunarId + 10), -Scaled(12, dpi));
+    expect_faces(dpi);
     // Told of another DPI, the page makes them again at that one.
     ChangeDpi(page, 192);
-    EXPECT_EQ(height_of(views::kMonthTitleId), -36);
-    EXPECT_EQ(height_of(views::kCellLunarId + 10), -24);
+    expect_faces(192);
     DestroyWindow(page);
     Pump();
 }

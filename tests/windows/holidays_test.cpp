@@ -84,7 +84,7 @@ protected:
     bool Marked(int year, int month, int day) {
         ShowDay(DateToDayNumber(year, month, day));
         const int cell = views::CellOfDay(year, month, DateToDayNumber(year, month, day));
-        return IsWindowVisible(Item(views::kCellHolidayId + cell)) != 0;
+        return !views::ShownCellOf(Window(), cell).holiday_mark.empty();
     }
 
     std::unique_ptr<platform::Network> network_;

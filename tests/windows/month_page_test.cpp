@@ -13,6 +13,7 @@
 #include "text/wide.h"
 #include "views/day_page_model.h"
 #include "views/month_page_model.h"
+#include "views/holiday_marks.h"
 #include "views/month_page_window.h"
 
 namespace {
@@ -44,8 +45,14 @@ protected:
 
     HWND YearList() const { return Item(views::kMonthYearListId); }
     HWND MonthList() const { return Item(views::kMonthMonthListId); }
-    std::string Number(int cell) const { return Text(Item(views::kCellNumberId + cell)); }
-    std::string LunarLine(int cell) const { return Text(Item(views::kCellLunarId + cell)); }
+    std::string Number(int cell) const { return views::ShownCellOf(Window(), cell).number; }
+    std::string LunarLine(int cell) const { return views::ShownCellOf(Window(), cell).lunar_line; }
+    // A press of a button of the mouse on the page, at a point of the 96-DPI client area.
+    void Press(UINT message, POINT p) {
+        SendMessageW(Window(), message, message == WM_LBUTTONDOWN ? MK_LBUTTON : message == WM_RBUTTONDOWN ? MK_RBUTTON : 0,
+                     MAKELPARAM(p.x, p.y));
+        Pump();
+    }
     std::string Panel() const { return Text(Item(views::kMonthPanelId)); }
     std::string MoonLine() const { return Text(Item(views::kMonthMoonLineId)); }
 
@@ -94,24 +101,20 @@ TEST_F(MonthPageTest, TheWindowAsLaidOut) {
     EXPECT_EQ(r.left, GetSystemMetrics(SM_CXSCREEN) / 2 - 264);
     EXPECT_EQ(r.top, GetSystemMetrics(SM_CYSCREEN) / 2 - 215);
 
-    // The lists at the top left, the title, the headers.
+    // The lists at the top left, the title beside them.
     const auto rect_of = test::RectInParent;
     EXPECT_EQ(rect_of(YearList()).left, 17);
     EXPECT_EQ(rect_of(YearList()).right - rect_of(YearList()).left, 84);
     EXPECT_EQ(rect_of(MonthList()).left, 101);
     EXPECT_EQ(rect_of(MonthList()).right - rect_of(MonthList()).left, 54);
-    EXPECT_EQ(Text(Item(views::kMonthTitleId)), "公 历");
-    const char* const headers[] = {"星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六"};
-    for (int column = 0; column < 7; ++column)
-        EXPECT_EQ(Text(Item(views::kFirstWeekdayHeaderId + column)), headers[column]);
-    // The cells: 72 x 48 frames 71 and 47 apart, the labels 70 x 16 inside them.
+    EXPECT_GE(views::TitleRect().left, rect_of(MonthList()).right);
+    // The cells: 72 x 48 frames 71 and 47 apart, the two lines of text 70 x 16 inside them.
     for (int cell = 1; cell <= views::kMonthCellCount; ++cell) {
         const RECT frame = views::CellRect(cell);
         EXPECT_EQ(frame.left, 15 + 71 * ((cell - 1) % 7));
         EXPECT_EQ(frame.right - frame.left, 72);
         EXPECT_EQ(frame.bottom - frame.top, 48);
-        for (int id : {views::kCellNumberId + cell, views::kCellLunarId + cell}) {
-            const RECT label = rect_of(Item(id));
+        for (const RECT label : {views::CellNumberRect(cell), views::CellLunarRect(cell)}) {
             EXPECT_EQ(label.right - label.left, 70);
             EXPECT_EQ(label.bottom - label.top, 16);
             EXPECT_GT(label.left, frame.left);
@@ -119,10 +122,16 @@ TEST_F(MonthPageTest, TheWindowAsLaidOut) {
             EXPECT_GT(label.top, frame.top);
             EXPECT_LT(label.bottom, frame.bottom);
         }
+        EXPECT_LE(views::CellNumberRect(cell).bottom, views::CellLunarRect(cell).top);
+        // The 休 or 班 in the upper right corner, inside the frame, clear of the lunar line.
+        const RECT mark = views::CellHolidayRect(cell);
+        EXPECT_EQ(frame.right - mark.right, 2);
+        EXPECT_EQ(mark.top - frame.top, 2);
+        EXPECT_LE(mark.bottom, views::CellLunarRect(cell).top);
     }
     EXPECT_EQ(views::CellRect(8).top - views::CellRect(1).top, 47);
-    // The header row ends where the grid begins; nothing overlaps the cells' labels.
-    const RECT header = rect_of(Item(views::kFirstWeekdayHeaderId));
+    // The header row ends where the grid begins, below the lists.
+    const RECT header = views::WeekdayHeaderRect(0);
     EXPECT_LE(header.bottom, views::CellRect(1).top + 1);
     EXPECT_LE(rect_of(YearList()).top + 20, header.top);
     // Everything fits inside the client area; the panel is 353 wide and lies below the fifth row.
@@ -149,7 +158,6 @@ TEST_F(MonthPageTest, TheWindowAsLaidOut) {
 TEST_F(MonthPageTest, TheCellsOfFebruary2024) {
     EXPECT_EQ(Selected(YearList()), "    2024年");
     EXPECT_EQ(Selected(MonthList()), "2月");
-    EXPECT_EQ(SendMessageW(YearList(), CB_GETCOUNT, 0, 0), 4207);
     EXPECT_EQ(SendMessageW(MonthList(), CB_GETCOUNT, 0, 0), 12);
     // Thursday the 1st in cell 5, the 29th in cell 33.
     EXPECT_EQ(Number(4), "");
@@ -174,6 +182,91 @@ TEST_F(MonthPageTest, TheCellsOfFebruary2024) {
     EXPECT_EQ(Panel().substr(0, 5), "农历 ");
     // Its four lines and the almanac's 宜 and 忌 take more than its height: it scrolls.
     EXPECT_NE(GetWindowLongPtrW(Item(views::kMonthPanelId), GWL_STYLE) & WS_VSCROLL, 0);
+}
+
+// The year list as the page's first paint leaves it holds the page's year alone; it shows what the
+// whole list shows, holds all 4,207 years once it drops down, and Home, End and a character find
+// in it what they find in the whole list.
+TEST_F(MonthPageTest, TheYearListShowsAndAnswersAsTheWholeList) {
+    const std::vector<std::string> whole = views::MonthListItems(MonthList::kYear);
+    ASSERT_EQ(whole.size(), 4207u);
+    const auto reopen = [this](astro::DayNumber day) {
+        DestroyWindow(Window());
+        Pump();
+        test::TakeQuits();
+        ASSERT_NE(Open(views::CalendarView::kMonth, day), nullptr);
+    };
+    const auto drop_down = [this] {
+        SendMessageW(YearList(), CB_SHOWDROPDOWN, TRUE, 0);
+        SendMessageW(YearList(), CB_SHOWDROPDOWN, FALSE, 0);
+        Pump();
+    };
+    for (const astro::DayNumber day : {DateToDayNumber(2024, 2, 10), DateToDayNumber(-103, 1, 1), DateToDayNumber(4103, 12, 31)}) {
+        reopen(day);
+        const int selected = views::MonthListSelection(views::MonthPageAt(day), MonthList::kYear);
+        EXPECT_EQ(Selected(YearList()), whole[selected]);
+        drop_down();
+        ASSERT_EQ(SendMessageW(YearList(), CB_GETCOUNT, 0, 0), 4207);
+        for (int i : {0, selected, 4206}) {
+            std::wstring item(static_cast<size_t>(SendMessageW(YearList(), CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
+            SendMessageW(YearList(), CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+            item.resize(item.size() - 1);
+            EXPECT_EQ(text::WideToGbk(item), whole[i]);
+        }
+        EXPECT_EQ(SendMessageW(YearList(), CB_GETCURSEL, 0, 0), selected);
+        EXPECT_EQ(Day(), day);
+    }
+    const struct {
+        UINT message;
+        WPARAM key;
+    } keys[] = {{WM_KEYDOWN, VK_HOME}, {WM_KEYDOWN, VK_END}, {WM_CHAR, ' '}};
+    for (const auto& k : keys) {
+        const auto press = [this, &k] {
+            SendMessageW(YearList(), k.message, k.key, 0);
+            Pump();
+        };
+        reopen(DateToDayNumber(2024, 2, 10));
+        drop_down();
+        press();
+        const astro::DayNumber whole_day = Day();
+        reopen(DateToDayNumber(2024, 2, 10));
+        press();
+        EXPECT_EQ(Day(), whole_day) << k.key;
+        EXPECT_NE(Day(), DateToDayNumber(2024, 2, 10)) << k.key;
+        EXPECT_EQ(Selected(YearList()), whole[views::MonthListSelection(views::MonthPageAt(whole_day), MonthList::kYear)]);
+    }
+    reopen(DateToDayNumber(2024, 2, 10));
+    Key(YearList(), VK_END);
+    EXPECT_EQ(Day(), DateToDayNumber(4103, 2, 10));
+}
+
+// The page paints its cells' texts itself: every cell the month uses shows ink in its day number's
+// and lunar line's boxes, red in the weekend's columns; the cells it does not use show none; the
+// title and the weekday headers are painted on their ground.
+TEST_F(MonthPageTest, ThePagePaintsTheTextsOfItsCells) {
+    const COLORREF cell_ground = RGB(190, 255, 255), selected_ground = RGB(255, 230, 160);
+    const COLORREF title_ground = RGB(248, 249, 200), weekday = RGB(8, 0, 0), weekend = RGB(255, 0, 0);
+    const auto cells = views::MonthCells(2024, 2);
+    const int selected = views::CellOfDay(2024, 2, DateToDayNumber(2024, 2, 10));
+    for (int cell = 1; cell <= views::kMonthCellCount; ++cell) {
+        const bool used = cells[cell - 1].day != astro::InvalidDayNumber;
+        const COLORREF ground = cell == selected ? selected_ground : used ? cell_ground : views::kPageBackground;
+        const COLORREF ink = (cell - 1) % 7 == 0 || (cell - 1) % 7 == 6 ? weekend : weekday;
+        for (const RECT& box : {views::CellNumberRect(cell), views::CellLunarRect(cell)}) {
+            const test::Ink painted = test::InkIn(Window(), box, ground, ink);
+            if (used) {
+                EXPECT_GT(painted.of_colour, 0) << cell;
+            } else {
+                EXPECT_EQ(painted.painted, 0) << cell;
+            }
+        }
+    }
+    EXPECT_GT(test::InkIn(Window(), views::TitleRect(), title_ground, weekday).of_colour, 0);
+    for (int column = 0; column < 7; ++column) {
+        const test::Ink header = test::InkIn(Window(), views::WeekdayHeaderRect(column), title_ground, weekend);
+        EXPECT_GT(header.painted, 0) << column;
+        EXPECT_EQ(header.of_colour > 0, column == 0 || column == 6) << column;
+    }
 }
 
 TEST_F(MonthPageTest, TheMonthsOfTheLeapRulesAndTheReform) {
@@ -211,16 +304,16 @@ TEST_F(MonthPageTest, TheMonthsOfTheLeapRulesAndTheReform) {
 }
 
 TEST_F(MonthPageTest, AClickOnACellSelectsItsDay) {
-    // On the label of the 14th (cell 18) ...
-    SendMessageW(Item(views::kCellLunarId + 18), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-    Pump();
+    // On the lunar line of the 14th (cell 18) ...
+    const RECT lunar = views::CellLunarRect(18);
+    Press(WM_LBUTTONDOWN, {lunar.left + 5, lunar.top + 5});
     EXPECT_EQ(Day(), DateToDayNumber(2024, 2, 14));
     EXPECT_EQ(shell::ToolContextOf(program_).start_day, DateToDayNumber(2024, 2, 14));
     EXPECT_EQ(Panel(), ExpectedPanel(DateToDayNumber(2024, 2, 14)));
-    SendMessageW(Item(views::kCellNumberId + 33), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 10));
-    Pump();
+    const RECT number = views::CellNumberRect(33);
+    Press(WM_LBUTTONDOWN, {number.left + 60, number.top + 10});
     EXPECT_EQ(Day(), DateToDayNumber(2024, 2, 29));
-    // ... on the frame of a cell, away from its labels ...
+    // ... on the frame of a cell, away from its texts ...
     const RECT frame = views::CellRect(5);
     SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(frame.left + 3, frame.bottom - 3));
     Pump();
@@ -229,7 +322,8 @@ TEST_F(MonthPageTest, AClickOnACellSelectsItsDay) {
     // ... and on cells the month does not use, or outside the grid: nothing happens.
     const RECT unused = views::CellRect(34);
     SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(unused.left + 30, unused.top + 20));
-    SendMessageW(Item(views::kCellNumberId + 2), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    const RECT unused_number = views::CellNumberRect(2);
+    SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(unused_number.left + 5, unused_number.top + 5));
     SendMessageW(Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     Pump();
     EXPECT_EQ(Day(), DateToDayNumber(2024, 2, 1));
@@ -341,12 +435,14 @@ TEST_F(MonthPageTest, ThePanelFollowsTheOptionsAndToday) {
 }
 
 TEST_F(MonthPageTest, TheRightButtonReachesThePageFromItsControls) {
-    // A right-button press sets the menu's check marks, from whichever control it lands on.
+    // A right-button press sets the menu's check marks, from whichever control it lands on, and
+    // on the cells.
     using namespace shell::command;
     HMENU menu = program_.menu.get();
     const auto checked = [menu](int id) { return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0; };
     program_.move_lock = true;
-    SendMessageW(Item(views::kCellLunarId + 20), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(3, 3));
+    const RECT lunar = views::CellLunarRect(20);
+    Press(WM_RBUTTONDOWN, {lunar.left + 3, lunar.top + 3});
     EXPECT_TRUE(checked(kMonthPage));
     EXPECT_TRUE(checked(kMoveLock));
     program_.move_lock = false;
@@ -355,12 +451,13 @@ TEST_F(MonthPageTest, TheRightButtonReachesThePageFromItsControls) {
     program_.move_lock = true;
     SendMessageW(Item(views::kMonthPanelId), WM_RBUTTONDOWN, MK_RBUTTON, 0);
     EXPECT_TRUE(checked(kMoveLock));
-    // Releasing the button over a label opens the menu (ended again at once here).
+    // Releasing the button over a cell's text opens the menu (ended again at once here).
     g_menu_owner = Window();
     g_menu_entered = false;
     HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, WatchMenus, nullptr, GetCurrentThreadId());
     const UINT_PTR timer = SetTimer(nullptr, 0, 300, EndAnyMenu);  // in case the cancel is not enough
-    SendMessageW(Item(views::kCellNumberId + 20), WM_RBUTTONUP, 0, MAKELPARAM(3, 3));
+    const RECT number = views::CellNumberRect(20);
+    SendMessageW(Window(), WM_RBUTTONUP, 0, MAKELPARAM(number.left + 3, number.top + 3));
     KillTimer(nullptr, timer);
     UnhookWindowsHookEx(hook);
     Pump();
@@ -407,30 +504,39 @@ TEST_F(MonthPageTest, ClosingForASwitchOfViewsKeepsTheProgramRunning) {
 }
 
 // February 2026 as the arrangement has it: 休 from 02-15 to 02-23 (春节 with its weekend), 班 on the
-// Saturdays 02-14 and 02-28; the mark in the cell's corner, clear of the day number's text and of
-// the lunar line; the panel names it; nothing with the option off.
+// Saturdays 02-14 and 02-28; the mark painted in the cell's corner on its red or grey ground, clear
+// of the day number's text and of the lunar line; the panel names it; nothing with the option off.
 TEST_F(MonthPageTest, PublicHolidaysOfFebruary2026) {
     Show(2026, 2, 15);
     std::string marks;
+    // The day numbers' face, to see where a number's text ends.
+    HFONT face = CreateFontW(-16, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, text::GbkToWide("楷体_GB2312").c_str());
     for (int day = 1; day <= 28; ++day) {
         const int cell = views::CellOfDay(2026, 2, DateToDayNumber(2026, 2, day));
-        const HWND mark = Item(views::kCellHolidayId + cell);
-        marks += IsWindowVisible(mark) ? Text(mark) : "-";
-        if (!IsWindowVisible(mark)) continue;
-        const RECT box = test::RectInParent(mark), frame = views::CellRect(cell);
-        const RECT lunar = test::RectInParent(Item(views::kCellLunarId + cell));
-        EXPECT_TRUE(box.left > frame.left + 50 && box.right < frame.right && box.top > frame.top) << day;
-        EXPECT_LE(box.bottom, lunar.top) << day;
-        // The number's text stands in the middle of its label: its right end stays left of the mark.
-        const HWND number = Item(views::kCellNumberId + cell);
-        HDC dc = GetDC(number);
-        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(number, WM_GETFONT, 0, 0)));
+        const std::string mark = views::ShownCellOf(Window(), cell).holiday_mark;
+        marks += mark.empty() ? "-" : mark;
+        const RECT box = views::CellHolidayRect(cell);
+        const test::Ink ground = test::InkIn(Window(), box, views::kHolidayOffBackground);
+        const int area = (box.right - box.left) * (box.bottom - box.top);
+        if (mark.empty()) {
+            EXPECT_EQ(ground.painted, area) << day << ": no red corner";
+            continue;
+        }
+        const COLORREF expected = mark == "休" ? views::kHolidayOffBackground : views::kHolidayWorkBackground;
+        EXPECT_GT(test::InkIn(Window(), box, expected).painted, 0) << day << ": the mark's letter";
+        EXPECT_GT(area - test::InkIn(Window(), box, expected).painted, area / 3) << day << ": its ground";
+        // The number's text stands in the middle of its line: its right end stays left of the mark.
+        HDC dc = GetDC(nullptr);
+        HGDIOBJ old = SelectObject(dc, face);
         SIZE extent{};
         GetTextExtentPoint32A(dc, Number(cell).c_str(), static_cast<int>(Number(cell).size()), &extent);
-        ReleaseDC(number, dc);
-        const RECT label = test::RectInParent(number);
-        EXPECT_LT((label.left + label.right + extent.cx) / 2, box.left) << day;
+        SelectObject(dc, old);
+        ReleaseDC(nullptr, dc);
+        const RECT line = views::CellNumberRect(cell);
+        EXPECT_LT((line.left + line.right + extent.cx) / 2, box.left) << day;
     }
+    DeleteObject(face);
     EXPECT_EQ(marks, "-------------班休休休休休休休休休----班");
     EXPECT_NE(Panel().find("春节假期（休）"), std::string::npos);
     Show(2026, 2, 28);
@@ -439,8 +545,10 @@ TEST_F(MonthPageTest, PublicHolidaysOfFebruary2026) {
     EXPECT_EQ(Panel().find("（"), std::string::npos);
     Show(2026, 2, 15);
     Command(shell::command::kShowHolidays);
-    for (int cell = 1; cell <= views::kMonthCellCount; ++cell)
-        EXPECT_FALSE(IsWindowVisible(Item(views::kCellHolidayId + cell))) << cell;
+    for (int cell = 1; cell <= views::kMonthCellCount; ++cell) {
+        EXPECT_EQ(views::ShownCellOf(Window(), cell).holiday_mark, "") << cell;
+        EXPECT_EQ(test::InkIn(Window(), views::CellHolidayRect(cell), RGB(0, 0, 0), views::kHolidayOffBackground).of_colour, 0) << cell;
+    }
     EXPECT_EQ(Panel().find("春节假期"), std::string::npos);
 }
 

@@ -2,10 +2,17 @@
 // the real registry across a restart.
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "almanac/almanac_window.h"
 #include "help/holiday_update_window.h"
@@ -70,6 +77,61 @@ HWND WaitForPage(const wchar_t* page_class, DWORD ms) {
 }
 
 HWND WaitForDayPage(DWORD ms) { return WaitForPage(L"TempolineDayPage", ms); }
+
+std::string Lower(std::string name) {
+    for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    return name;
+}
+
+// The libraries a program file imports, read from its import table (lower case).
+std::vector<std::string> ImportedLibraries(const wchar_t* program) {
+    std::ifstream file(program, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::vector<std::string> names;
+    const auto at = [&bytes](size_t offset, size_t size) { return offset + size <= bytes.size() ? bytes.data() + offset : nullptr; };
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(at(0, sizeof(IMAGE_DOS_HEADER)));
+    if (!dos) return names;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS64)));
+    if (!nt || nt->Signature != IMAGE_NT_SIGNATURE) return names;
+    const auto* sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
+        at(dos->e_lfanew + offsetof(IMAGE_NT_HEADERS64, OptionalHeader) + nt->FileHeader.SizeOfOptionalHeader,
+           nt->FileHeader.NumberOfSections * sizeof(IMAGE_SECTION_HEADER)));
+    if (!sections) return names;
+    const auto file_offset = [&](DWORD rva) -> size_t {
+        for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
+            const IMAGE_SECTION_HEADER& section = sections[i];
+            if (rva >= section.VirtualAddress && rva < section.VirtualAddress + section.Misc.VirtualSize)
+                return rva - section.VirtualAddress + section.PointerToRawData;
+        }
+        return bytes.size();
+    };
+    DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (;; rva += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        const auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(file_offset(rva), sizeof(IMAGE_IMPORT_DESCRIPTOR)));
+        if (!entry || entry->Name == 0) break;
+        const size_t name = file_offset(entry->Name);
+        if (!at(name, 1)) break;
+        names.push_back(Lower(std::string(bytes.data() + name, strnlen(bytes.data() + name, bytes.size() - name))));
+    }
+    return names;
+}
+
+// The libraries loaded in a process now (lower case).
+std::vector<std::string> LoadedLibraries(HANDLE process) {
+    HMODULE modules[512];
+    DWORD needed = 0;
+    std::vector<std::string> names;
+    if (!EnumProcessModules(process, modules, sizeof modules, &needed)) return names;
+    for (DWORD i = 0; i < std::min<DWORD>(needed / sizeof(HMODULE), 512); ++i) {
+        wchar_t name[MAX_PATH] = {};
+        if (GetModuleBaseNameW(process, modules[i], name, MAX_PATH)) names.push_back(Lower(text::WideToGbk(name)));
+    }
+    return names;
+}
+
+bool Holds(const std::vector<std::string>& names, const char* name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
 
 // Whether the window is (or within a moment becomes: the program puts it on top right after showing
 // it) always on top.
@@ -210,6 +272,34 @@ TEST_F(ProgramTest, TheAlmanacSwitchOpensItAloneAndEscapeEndsIt) {
         PostMessageW(focus, WM_KEYUP, VK_ESCAPE, 0);
         EXPECT_TRUE(program->Ended(20000));
     }
+}
+
+// The program starts with only the libraries its first window needs: sound, sockets, the open
+// dialog, COM and the shell come when a feature first asks for them (the time spoken by Ctrl+Alt+V
+// brings the sound library).
+TEST_F(ProgramTest, StartsWithOnlyWhatItsFirstWindowNeeds) {
+    const std::vector<std::string> imported = ImportedLibraries(kProgram);
+    ASSERT_TRUE(Holds(imported, "user32.dll")) << "the import table was read";
+    for (const char* later : {"winmm.dll", "ws2_32.dll", "comdlg32.dll", "ole32.dll", "shell32.dll"})
+        EXPECT_FALSE(Holds(imported, later)) << later;
+
+    auto program = Start(L"");
+    HWND day = WaitForDayPage(60000);
+    ASSERT_NE(day, nullptr);
+    WaitForInputIdle(program->info.hProcess, 20000);
+    const std::vector<std::string> loaded = LoadedLibraries(program->info.hProcess);
+    ASSERT_TRUE(Holds(loaded, "user32.dll")) << "the modules were listed";
+    for (const char* later : {"winmm.dll", "ws2_32.dll", "comdlg32.dll", "winspool.drv"})
+        EXPECT_FALSE(Holds(loaded, later)) << later;
+    PostMessageW(day, WM_HOTKEY, shell::kHotkeySpeak, 0);
+    bool sound = false;
+    for (int waited = 0; waited < 20000 && !sound; waited += 100) {
+        sound = Holds(LoadedLibraries(program->info.hProcess), "winmm.dll");
+        if (!sound) Sleep(100);
+    }
+    EXPECT_TRUE(sound);
+    PostMessageW(day, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->Ended(20000));
 }
 
 TEST_F(ProgramTest, UnregisterRemovesEverythingAndEndsQuietly) {

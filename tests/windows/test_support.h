@@ -49,6 +49,18 @@ void Type(HWND window, int id, const std::string& keys);
 // A control's rectangle in its parent's client coordinates.
 RECT RectInParent(HWND control);
 
+// What a shown window has painted in a box of its client area (pixels), read off the screen once
+// it has painted (the part of the box on the screen): how many pixels differ from the box's `ground`, how many are of `colour`, and the
+// rows from the first to the last that differ (-1 when none does).
+struct Ink {
+    int painted = 0;
+    int of_colour = 0;
+    int top = -1;
+    int bottom = -1;
+    int Height() const { return top < 0 ? 0 : bottom - top + 1; }
+};
+Ink InkIn(HWND window, const RECT& box, COLORREF ground, COLORREF colour = CLR_INVALID);
+
 // Runs steps from a thread timer while a modal loop runs: each step once, 50 ms after the last. A
 // modal loop that still runs kModalDeadlineMs after the last step (three times that while a step is
 // still under way) is a failure: its window is closed (and the test program ended if it will not
@@ -89,8 +101,7 @@ const std::vector<Opener>& EveryWindow();
 
 // What is wrong with a window's layout: a control reaching out of the client area, two visible
 // controls covering one another, the window reaching off the screen (unless it may). A group box
-// framing others, a picture lying under a page and a public holiday's mark over its cell's day
-// number are meant to cover what they cover.
+// framing others and a picture lying under a page are meant to cover what they cover.
 std::vector<std::string> LayoutFaults(HWND window, bool whole_on_screen = true);
 
 // A program as RunProgram makes it, on an in-memory registry and a clock fixed at 2024-02-10
