@@ -189,14 +189,28 @@ wanted() { [ "$only" = "  " ] || [[ $only == *" $1 "* ]]; }
 if wanted weather-viewer || wanted help-new-version || wanted holidays-update; then
   cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build build -j "$(nproc)" --target tempoline-web >/dev/null
-  build/tempoline-web --address 127.0.0.1 --port 18081 --source "file:$root/web/demo-forecast.json" \
-    --version-offered 4.3 2>/dev/null &
+  # On a port the kernel chose free, read back from the service's first log line.
+  web_log=$(mktemp)
+  build/tempoline-web --address 127.0.0.1 --port 0 --source "file:$root/web/demo-forecast.json" \
+    --version-offered 4.3 >/dev/null 2>"$web_log" &
   web=$!
-  sleep 1
-  shot weather-viewer 橙鹿天气 /W "key:Return" WebHost=127.0.0.1:18081 NowProvIndex=2 NowCityIndex=1
-  shot help-new-version 帮助 "" menu:h WebHost=127.0.0.1:18081
-  shot holidays-update 更新节假日安排 "" menu:oj WebHost=127.0.0.1:18081
+  host=""
+  for i in $(seq 1 100); do
+    host=$(sed -n 's/.*listening on \(127\.0\.0\.1:[0-9][0-9]*\),.*/\1/p' "$web_log" | head -n 1)
+    [ -n "$host" ] && break
+    kill -0 "$web" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [ -z "$host" ]; then
+    echo "screenshots.sh: tempoline-web did not start:" >&2
+    cat "$web_log" >&2
+    exit 1
+  fi
+  shot weather-viewer 橙鹿天气 /W "key:Return" "WebHost=$host" NowProvIndex=2 NowCityIndex=1
+  shot help-new-version 帮助 "" menu:h "WebHost=$host"
+  shot holidays-update 更新节假日安排 "" menu:oj "WebHost=$host"
   kill "$web"
+  rm -f "$web_log"
 fi
 
 # 更新节假日安排 refusing a table whose end line does not match it: the longest reason its status
