@@ -152,12 +152,68 @@ bool IsBlank(std::string_view line) { return line.find_first_not_of(" \t") == st
 
 std::string TableEndLine(const HolidayTable& table) { return EndLineOf(table.rows.size(), table.years); }
 
-bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& why, TableEnd end) {
-    why.clear();
-    if (tsv.size() > kMaxHolidayFileBytes) {
-        why = "节假日表超过64KB";
+namespace {
+
+// The first code point of UTF-8 text and its length; false for bytes that are no UTF-8.
+bool NextCodePoint(std::string_view text, unsigned long& code, std::size_t& length) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(0);
+    unsigned long min = 0;
+    if (lead < 0x80) {
+        code = lead;
+        length = 1;
+        return true;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        code = lead & 0x1F, length = 2, min = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        code = lead & 0x0F, length = 3, min = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        code = lead & 0x07, length = 4, min = 0x10000;
+    } else {
         return false;
     }
+    if (text.size() < length) return false;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return false;
+        code = code << 6 | (byte(i) & 0x3F);
+    }
+    return code >= min && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+}
+
+// What is wrong with a holiday's name (UTF-8), or kNone.
+HolidayTableFault::Kind NameFault(std::string_view name, unsigned long& character) {
+    if (name.empty()) return HolidayTableFault::kNameEmpty;
+    if (name.size() > 90) return HolidayTableFault::kNameTooLong;
+    for (std::size_t at = 0, length = 0; at < name.size(); at += length) {
+        unsigned long code = 0;
+        if (!NextCodePoint(name.substr(at), code, length)) return HolidayTableFault::kNameNotUtf8;
+        if (code < 0x20 || (code >= 0x7F && code < 0xA0)) return HolidayTableFault::kNameControl;
+        const std::string_view one = name.substr(at, length);
+        if (text::GbkToUtf8(text::Utf8ToGbk(one)) != one) {
+            character = code;
+            return HolidayTableFault::kNameNotGbk;
+        }
+    }
+    return HolidayTableFault::kNone;
+}
+
+// The row the tables of earlier releases carry for the Monday work resumed after the extended
+// Spring Festival of 2020 (see ParseHolidayTable).
+bool IsResumedWorkRow(const HolidayRow& row, std::string_view name_gbk) {
+    return row.kind == HolidayKind::kWork && row.day == astro::DateToDayNumber(2020, 2, 3) && name_gbk == "春节";
+}
+
+}  // namespace
+
+bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, HolidayTableFault& fault, TableEnd end) {
+    fault = {};
+    const auto refuse = [&](HolidayTableFault::Kind kind, int line) {
+        fault.kind = kind;
+        fault.line = line;
+        return false;
+    };
+    if (tsv.size() > kMaxHolidayFileBytes) return refuse(HolidayTableFault::kTooLarge, 0);
     if (tsv.substr(0, 3) == "\xEF\xBB\xBF") tsv.remove_prefix(3);
     HolidayTable out;
     std::set<astro::DayNumber> seen;
@@ -173,8 +229,7 @@ bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& w
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (end_number != 0) {
             if (IsBlank(line)) continue;
-            why = Line(number) + "结尾行之后不应再有内容";
-            return false;
+            return refuse(HolidayTableFault::kAfterEnd, number);
         }
         if (line.substr(0, prefix.size()) == prefix) {
             end_number = number;
@@ -184,16 +239,12 @@ bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& w
         if (line.empty() || line[0] == '#') continue;
         const std::size_t tab1 = line.find('\t');
         const std::size_t tab2 = tab1 == std::string_view::npos ? tab1 : line.find('\t', tab1 + 1);
-        if (tab2 == std::string_view::npos || line.find('\t', tab2 + 1) != std::string_view::npos) {
-            why = Line(number) + "应为“日期<TAB>休或班<TAB>节日名称”";
-            return false;
-        }
+        if (tab2 == std::string_view::npos || line.find('\t', tab2 + 1) != std::string_view::npos)
+            return refuse(HolidayTableFault::kColumns, number);
         int year = 0, month = 0, day = 0;
         if (!ReadDate(line.substr(0, tab1), year, month, day) || year < 1949 || year > 2200 ||
-            !astro::IsValidDate(year, month, day)) {
-            why = Line(number) + "日期不对（应为1949..2200年的YYYY-MM-DD）";
-            return false;
-        }
+            !astro::IsValidDate(year, month, day))
+            return refuse(HolidayTableFault::kDate, number);
         const std::string_view kind = line.substr(tab1 + 1, tab2 - tab1 - 1);
         HolidayRow row;
         row.day = astro::DateToDayNumber(year, month, day);
@@ -201,63 +252,126 @@ bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& w
             row.kind = HolidayKind::kOff;
         } else if (kind == text::GbkToUtf8("班")) {
             row.kind = HolidayKind::kWork;
-            // A weekday is a working day anyway: a 班 there moves nothing and would be left out
-            // unseen, so the line is taken for the mistake it is.
-            if (!IsWeekend(row.day)) {
-                why = Line(number) + "“班”只能在周六或周日（这一天是" +
-                      WeekdayNameOf(astro::Weekday(row.day)) + "）";
-                return false;
-            }
         } else {
-            why = Line(number) + "第二栏只能是“休”或“班”";
-            return false;
+            return refuse(HolidayTableFault::kKind, number);
         }
         const std::string_view name = line.substr(tab2 + 1);
+        if (const auto wrong = NameFault(name, fault.character); wrong != HolidayTableFault::kNone)
+            return refuse(wrong, number);
         const std::string gbk = text::Utf8ToGbk(name);
-        bool plain = !name.empty() && name.size() <= 90 && text::GbkToUtf8(gbk) == name;
-        for (const char c : name) plain = plain && (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F);
-        if (!plain) {
-            why = Line(number) + "节日名称应为1..30个字的文字";
-            return false;
+        // A weekday is a working day anyway: a 班 there moves nothing and would be left out unseen,
+        // so the line is taken for the mistake it is; but for the one row earlier releases wrote.
+        if (row.kind == HolidayKind::kWork && !IsWeekend(row.day)) {
+            if (IsResumedWorkRow(row, gbk)) continue;
+            fault.weekday = astro::Weekday(row.day);
+            return refuse(HolidayTableFault::kWorkOnWeekday, number);
         }
-        if (!seen.insert(row.day).second) {
-            why = Line(number) + "这一天列了两次";
-            return false;
-        }
+        if (!seen.insert(row.day).second) return refuse(HolidayTableFault::kTwice, number);
         row.name = HolidayNameOf(gbk);
         out.rows.push_back(std::move(row));
     }
     // A table cut short is told as such, before whatever else its missing rows leave wrong.
-    if (end_number == 0 && end == TableEnd::kRequired) {
-        why = kNoTableEnd;
-        return false;
-    }
+    if (end_number == 0 && end == TableEnd::kRequired) return refuse(HolidayTableFault::kNoEnd, 0);
     std::stable_sort(out.rows.begin(), out.rows.end(),
                      [](const HolidayRow& a, const HolidayRow& b) { return a.day < b.day; });
     const Grouped g = GroupRows(out.rows);
-    for (std::size_t i = 0; i < g.year_of_group.size(); ++i) {
-        if (g.year_of_group[i] == 0) {
-            why = "有一个节日只有调休上班的日子，没有放假的日子";
-            return false;
-        }
-    }
+    for (std::size_t i = 0; i < g.year_of_group.size(); ++i)
+        if (g.year_of_group[i] == 0) return refuse(HolidayTableFault::kOnlyWork, 0);
     out.years = YearsOf(out.rows);
     if (end_number != 0) {
         const std::string expected = EndLineOf(out.rows.size(), out.years);
         if (end_line != expected) {
-            why = Line(end_number) + "结尾行与表不符" +
-                  (expected.size() <= 64 ? "，应为“" + expected + "”"
-                                         : "（表中有" + std::to_string(out.rows.size()) + "行，收录" +
-                                               YearsForMessage(out.years) + "）");
-            return false;
+            fault.expected_end = expected;
+            fault.rows = out.rows.size();
+            fault.years = out.years;
+            return refuse(HolidayTableFault::kEndMismatch, end_number);
         }
     }
-    if (out.years.empty()) {
-        why = "节假日表是空的";
-        return false;
-    }
+    if (out.years.empty()) return refuse(HolidayTableFault::kEmpty, 0);
     table = std::move(out);
     return true;
+}
+
+bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& why, TableEnd end) {
+    HolidayTableFault fault;
+    const bool taken = ParseHolidayTable(tsv, table, fault, end);
+    why = taken ? std::string() : FaultText(fault);
+    return taken;
+}
+
+namespace {
+
+std::string CodePointText(unsigned long code) {
+    char text[16];
+    std::snprintf(text, sizeof text, "U+%04lX", code);
+    return text;
+}
+
+}  // namespace
+
+std::string FaultText(const HolidayTableFault& fault) {
+    const std::string at = fault.line > 0 ? Line(fault.line) : std::string();
+    switch (fault.kind) {
+    case HolidayTableFault::kNone: return "";
+    case HolidayTableFault::kTooLarge: return "节假日表超过64KB";
+    case HolidayTableFault::kColumns: return at + "应为“日期<TAB>休或班<TAB>节日名称”";
+    case HolidayTableFault::kDate: return at + "日期不对（应为1949..2200年的YYYY-MM-DD）";
+    case HolidayTableFault::kKind: return at + "第二栏只能是“休”或“班”";
+    case HolidayTableFault::kWorkOnWeekday:
+        return at + "“班”只能在周六或周日（这一天是" + WeekdayNameOf(fault.weekday) + "）";
+    case HolidayTableFault::kNameEmpty: return at + "节日名称是空的";
+    case HolidayTableFault::kNameTooLong: return at + "节日名称超过30个字（90字节）";
+    case HolidayTableFault::kNameControl: return at + "节日名称中有控制字符";
+    case HolidayTableFault::kNameNotUtf8: return at + "节日名称不是UTF-8文字";
+    case HolidayTableFault::kNameNotGbk:
+        return at + "节日名称中的字符" + CodePointText(fault.character) + "在GBK中没有，本程序无法显示";
+    case HolidayTableFault::kTwice: return at + "这一天列了两次";
+    case HolidayTableFault::kAfterEnd: return at + "结尾行之后不应再有内容";
+    case HolidayTableFault::kEndMismatch:
+        return at + "结尾行与表不符" +
+               (fault.expected_end.size() <= 64
+                    ? "，应为“" + fault.expected_end + "”"
+                    : "（表中有" + std::to_string(fault.rows) + "行，收录" + YearsForMessage(fault.years) + "）");
+    case HolidayTableFault::kOnlyWork: return "有一个节日只有调休上班的日子，没有放假的日子";
+    case HolidayTableFault::kEmpty: return "节假日表是空的";
+    case HolidayTableFault::kNoEnd: return kNoTableEnd;
+    }
+    return "";
+}
+
+std::string FaultTextEnglish(const HolidayTableFault& fault) {
+    static const char* const kWeekdays[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+    const std::string at = fault.line > 0 ? "line " + std::to_string(fault.line) + ": " : std::string();
+    const std::string name = at + "the holiday's name ";
+    switch (fault.kind) {
+    case HolidayTableFault::kNone: return "";
+    case HolidayTableFault::kTooLarge: return "the table is over 64 KiB";
+    case HolidayTableFault::kColumns: return at + "expected date<TAB>" + text::GbkToUtf8("休") + " or " +
+                                             text::GbkToUtf8("班") + "<TAB>name";
+    case HolidayTableFault::kDate: return at + "not a date YYYY-MM-DD of 1949..2200";
+    case HolidayTableFault::kKind:
+        return at + "the second column must be " + text::GbkToUtf8("休") + " or " + text::GbkToUtf8("班");
+    case HolidayTableFault::kWorkOnWeekday:
+        return at + text::GbkToUtf8("班") + " (a make-up working day) must fall on a Saturday or Sunday; this day is a " +
+               kWeekdays[(fault.weekday % 7 + 7) % 7];
+    case HolidayTableFault::kNameEmpty: return name + "is empty";
+    case HolidayTableFault::kNameTooLong: return name + "is longer than 90 bytes (30 Chinese characters)";
+    case HolidayTableFault::kNameControl: return name + "holds a control character";
+    case HolidayTableFault::kNameNotUtf8: return name + "is not UTF-8 text";
+    case HolidayTableFault::kNameNotGbk:
+        return name + "holds " + CodePointText(fault.character) + ", which GBK cannot write, so the calendar could not show it";
+    case HolidayTableFault::kTwice: return at + "this day is listed twice";
+    case HolidayTableFault::kAfterEnd: return at + "nothing may follow the end line";
+    case HolidayTableFault::kEndMismatch:
+        return at + "the end line does not match the table" +
+               (fault.expected_end.size() <= 64 ? "; it should read \"" + fault.expected_end + "\""
+                                                : " (it has " + std::to_string(fault.rows) + " rows, years " +
+                                                      YearsText(fault.years) + ")");
+    case HolidayTableFault::kOnlyWork: return "a holiday has make-up working days but no day off";
+    case HolidayTableFault::kEmpty: return "the table lists no holiday";
+    case HolidayTableFault::kNoEnd: return "the table has no end line (it may have been cut short)";
+    }
+    return "";
 }
 
 std::string HolidayTableText(const HolidayTable& table) {

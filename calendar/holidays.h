@@ -67,12 +67,56 @@ std::string YearsForMessage(const std::vector<int>& years);
 // the line must be right).
 enum class TableEnd { kOptional, kRequired };
 
+// Why a table was refused: what is wrong, and on which line (0: the table as a whole).
+struct HolidayTableFault {
+    enum Kind {
+        kNone,
+        kTooLarge,       // over 64 KiB
+        kColumns,        // not three columns
+        kDate,           // no date of 1949..2200
+        kKind,           // the second column is neither 休 nor 班
+        kWorkOnWeekday,  // a 班 on Monday..Friday (`weekday`)
+        kNameEmpty,
+        kNameTooLong,    // over 90 bytes of UTF-8 (30 Chinese characters)
+        kNameControl,    // a control character
+        kNameNotUtf8,
+        kNameNotGbk,     // `character` has no GBK form, so the program could not show it
+        kTwice,          // a day listed twice
+        kAfterEnd,       // more after the end line
+        kEndMismatch,    // the end line is not the one the rows make (`expected_end`, `rows`, `years`)
+        kOnlyWork,       // a holiday with make-up days and no day off
+        kEmpty,          // no holiday at all
+        kNoEnd,          // no end line where one is required
+    };
+    Kind kind = kNone;
+    int line = 0;
+    int weekday = 0;
+    unsigned long character = 0;
+    std::string expected_end;
+    std::size_t rows = 0;
+    std::vector<int> years;
+};
+
+// The fault as the program tells it (GBK): "第437行：“班”只能在周六或周日（这一天是星期一）".
+std::string FaultText(const HolidayTableFault& fault);
+// The fault as tempo and tempoline-web tell it (UTF-8, English like their other messages): "line
+// 437: 班 (a make-up working day) must fall on a Saturday or Sunday; 2020-02-05 is a Wednesday".
+std::string FaultTextEnglish(const HolidayTableFault& fault);
+
 // Reads a table in the data file's format (UTF-8, "#" comment lines, rows "YYYY-MM-DD<TAB>休|班<TAB>
-// name", the end line). Refused whole, with the reason (GBK) in `why`, when it is over 64 KiB, a
-// line is malformed, a date does not exist or lies outside 1949..2200, a day is listed twice, a 班
-// falls on a weekday (a weekday is worked anyway: such a line is a mistake), a name is empty,
-// longer than 90 bytes (30 characters) or not text, a year has no day off, or the end line is
+// name", the end line). Refused whole, with the reason, when it is over 64 KiB, a line is
+// malformed, a date does not exist or lies outside 1949..2200, a day is listed twice, a 班 falls on
+// a weekday (a weekday is worked anyway: such a line is a mistake), a name is empty, longer than 90
+// bytes (30 characters), not text or not writable in GBK, a year has no day off, or the end line is
 // missing where it is required, does not match the table or is followed by more.
+//
+// One weekday 班 is read, and left out: "2020-02-03 班 春节", which the tables of earlier releases
+// carry (their built-in table listed the Monday on which work resumed after the extended Spring
+// Festival of 2020). That day is worked, but no weekend was moved for it: it is an ordinary working
+// day, and the rest of such a table is taken as it stands.
+bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, HolidayTableFault& fault,
+                       TableEnd end = TableEnd::kOptional);
+// The same with the reason as the program tells it (GBK) in `why`.
 bool ParseHolidayTable(std::string_view tsv, HolidayTable& table, std::string& why,
                        TableEnd end = TableEnd::kOptional);
 constexpr std::size_t kMaxHolidayFileBytes = 64 * 1024;

@@ -394,11 +394,12 @@ void UseHolidayTable(const Argument& file) {
     }
     std::string text;
     calendar::HolidayTable table;
+    calendar::HolidayTableFault fault;
     std::string why;
     if (!ReadSmallFile(path, calendar::kMaxHolidayFileBytes, text)) {
         why = "cannot be read (missing, unreadable or over 64 KiB)";
-    } else if (!calendar::ParseHolidayTable(text, table, why)) {
-        why = "is not a holiday table: " + text::GbkToUtf8(why);
+    } else if (!calendar::ParseHolidayTable(text, table, fault)) {
+        why = "is not a holiday table: " + calendar::FaultTextEnglish(fault);
     } else {
         calendar::InstallHolidays(calendar::MergeHolidays(calendar::BuiltInHolidays(), table));
         return;

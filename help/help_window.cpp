@@ -51,7 +51,10 @@ struct HelpDialog : win::Window {
     bool OnCreate() override {
         bold = MakeFont("宋体", 12, FW_BOLD);
         const DWORD box = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
-        title = AddControl(L"EDIT", HelpText(0), box, kMargin, kTitleTop, kBoxWidth, kTitleHeight, kTitleBoxId, nullptr,
+        std::string head = HelpText(0);
+        if (!source.holidays_refused.empty())
+            head += "\r\n" + KeptTableRefusedText(source.holidays_refused, source.holidays_file);
+        title = AddControl(L"EDIT", head, box, kMargin, kTitleTop, kBoxWidth, kTitleHeight, kTitleBoxId, nullptr,
                            WS_EX_CLIENTEDGE);
         for (int k = 0; k < 4; ++k)
             labels[k] = AddControl(L"STATIC", kLabelCaptions[k], SS_CENTER | SS_CENTERIMAGE | SS_NOTIFY | WS_BORDER,
@@ -66,9 +69,12 @@ struct HelpDialog : win::Window {
             VersionCheck::Then then;
             if (source.update_holidays) {
                 then = [network = source.network, host = source.host_port, file = source.holidays_file,
-                        current = calendar::Holidays()->Table(), window](const platform::StopAsked& stop) {
+                        set_aside = !source.holidays_refused.empty(), current = calendar::Holidays()->Table(),
+                        window](const platform::StopAsked& stop) {
                     HolidayUpdateResult result;
-                    const auto keep = [&file](const std::string& text) { return KeepHolidayFile(file, text); };
+                    const auto keep = [&file, set_aside](const std::string& text) {
+                        return KeepHolidayFile(file, text, set_aside);
+                    };
                     if (FetchHolidays(*network, host, current, keep, stop, result))
                         PostHolidayResult(window, result);
                 };

@@ -19,6 +19,9 @@ struct VersionSource {
     // and on the same worker, and keeps it in `holidays_file` (GBK path; "" keeps nothing).
     bool update_holidays = false;
     std::string holidays_file;
+    // Why the kept table was not taken at start (GBK), "" when it was: said in the upper box, and the
+    // refused file is set aside before a fetched table takes its place.
+    std::string holidays_refused;
 };
 
 // Control ids. The label of page k (1..4) has the id kFirstLabelId - 1 + k.

@@ -53,7 +53,7 @@ bool HeaderValue(const std::string& head, const std::string& name, std::string& 
     return false;
 }
 
-HolidayUpdateResult Refused(const std::string& why) { return {false, false, {}, why + "，节假日安排未变"}; }
+HolidayUpdateResult Refused(const std::string& why) { return {false, false, false, {}, why + "，节假日安排未变"}; }
 
 }  // namespace
 
@@ -72,14 +72,15 @@ HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar
     if (code != "200") return Refused("节假日服务器答复" + (code.empty() ? std::string("有误") : code));
     const std::string body = answer.substr(head_end + 4);
     std::string length;
-    if (HeaderValue(head, "Content-Length", length) && length != std::to_string(body.size()))
-        return Refused("没有收到完整的节假日表");
+    const bool framed = HeaderValue(head, "Content-Length", length);
+    if (framed && length != std::to_string(body.size())) return Refused("没有收到完整的节假日表");
     if (body.size() > calendar::kMaxHolidayFileBytes) return Refused("节假日表超过64KB");
     HolidayUpdateResult result;
     std::string why;
     // An answer that ends when the connection closes may have been cut anywhere, even at a line's
-    // end: only its end line shows it whole.
-    if (!calendar::ParseHolidayTable(body, result.table, why, calendar::TableEnd::kRequired)) {
+    // end: only its end line shows it whole. One whose length was stated and received is whole.
+    const calendar::TableEnd end = framed ? calendar::TableEnd::kOptional : calendar::TableEnd::kRequired;
+    if (!calendar::ParseHolidayTable(body, result.table, why, end)) {
         if (why == calendar::kNoTableEnd) return Refused("没有收到完整的节假日表（缺少结尾行）");
         return Refused("节假日表有误（" + why + "）");
     }
@@ -92,14 +93,29 @@ HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar
     return result;
 }
 
-calendar::HolidayTable KeptHolidays(const std::string& kept_text) {
+calendar::HolidayTable KeptHolidays(const std::string& kept_text, std::string* refused) {
     // A file kept by an older version has no end line; it was whole when it was kept.
     calendar::HolidayTable kept;
     std::string why;
-    if (kept_text.empty() || !calendar::ParseHolidayTable(kept_text, kept, why, calendar::TableEnd::kOptional) ||
-        !MissingYears(kept, calendar::BuiltInHolidays()).empty())
-        return calendar::BuiltInHolidays();
+    if (!kept_text.empty() && calendar::ParseHolidayTable(kept_text, kept, why, calendar::TableEnd::kOptional)) {
+        if (const std::vector<int> missing = MissingYears(kept, calendar::BuiltInHolidays()); !missing.empty())
+            why = "缺少内置的" + calendar::YearsForMessage(missing);
+    }
+    if (refused) *refused = why;
+    if (kept_text.empty() || !why.empty()) return calendar::BuiltInHolidays();
     return calendar::MergeHolidays(calendar::BuiltInHolidays(), kept);
+}
+
+std::string KeptTableRefusedText(const std::string& reason, const std::string& file) {
+    return "保存的节假日表未能读入（" + reason + "），日历暂用内置的" +
+           calendar::YearsForMessage(calendar::BuiltInHolidays().years) + "节假日安排；文件未改动，仍在" + file;
+}
+
+std::string RefusedCopyName(const std::string& file) {
+    const std::size_t dot = file.rfind('.');
+    const std::size_t slash = file.find_last_of("\\/");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return file + ".refused";
+    return file.substr(0, dot) + ".refused" + file.substr(dot);
 }
 
 bool FetchHolidays(platform::Network& network, const std::string& host_port, const calendar::HolidayTable& current,
@@ -126,7 +142,8 @@ bool FetchHolidays(platform::Network& network, const std::string& host_port, con
     result = CheckHolidayAnswer(exchange.answer, current);
     if (result.usable && result.changed) {
         const std::string body = exchange.answer.substr(exchange.answer.find("\r\n\r\n") + 4);
-        if (!keep(body)) result.status += "（但无法保存，下次启动时仍用原来的安排）";
+        result.kept = keep(body);
+        if (!result.kept) result.status += "（但无法保存，下次启动时仍用原来的安排）";
     }
     return !stop();
 }

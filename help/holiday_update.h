@@ -24,22 +24,33 @@ std::string HolidayRequest(const std::string& host_port);
 struct HolidayUpdateResult {
     bool usable = false;  // `table` is a checked table, now in the file
     bool changed = false;  // it differs from what the program had
+    bool kept = false;     // and it is now in the file
     calendar::HolidayTable table;  // when usable: the built-in table with the answer's years over it
     std::string status;
 };
 
 // Checks an answer of the service: "200" in its status line, a body of at most 64 KiB that is a
-// valid table ending with its end line (calendar::ParseHolidayTable; an answer cut anywhere, even
-// at a line's end, lacks it) and holding at least every year held already: the built-in table's and
-// `current`'s, the table the program uses now (so a server offering an older table takes no year
-// away). `current` also tells whether anything changed.
+// valid table and holding at least every year held already: the built-in table's and `current`'s,
+// the table the program uses now (so a server offering an older table takes no year away).
+// `current` also tells whether anything changed. An answer that states its length must have it
+// whole; one that ends only when the connection closes may have been cut anywhere, even at a line's
+// end, so its table must end with its end line (calendar::ParseHolidayTable). The services of
+// earlier releases state the length and write no end line; their tables are taken.
 HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar::HolidayTable& current);
 
 // The kept file's text merged with the built-in table; the built-in table alone when there is no
 // text or it is not a valid table (a damaged file is never taken in part). A file without an end
 // line is taken (older versions kept the table so; it was whole when it was kept); one with a
-// wrong end line is damaged.
-calendar::HolidayTable KeptHolidays(const std::string& kept_text);
+// wrong end line is damaged. `refused`, when given, receives why a text was not taken (GBK), and
+// is emptied when it was taken or there was none.
+calendar::HolidayTable KeptHolidays(const std::string& kept_text, std::string* refused = nullptr);
+
+// What the user reads when the kept table was not taken (GBK): the reason, that the built-in years
+// are used, and that the file is kept where it is.
+std::string KeptTableRefusedText(const std::string& reason, const std::string& file);
+// The name a refused kept table is set aside under before a fetched table takes its place:
+// "holidays.tsv" → "holidays.refused.tsv".
+std::string RefusedCopyName(const std::string& file);
 
 // Keeps a fetched table's text (the file replaced only when the new one is complete); false when it
 // could not.

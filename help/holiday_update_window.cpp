@@ -19,8 +19,16 @@ namespace {
 constexpr int kClientWidth = 400;
 constexpr int kStatusTop = 36;
 constexpr int kStatusHeight = 64;
+// A refused kept table is told in a box of its own above the status line (its text names the file,
+// which may run long: the box scrolls).
+constexpr int kKeptHeight = 64;
 constexpr int kButtonTop = kStatusTop + kStatusHeight + 10;
 constexpr int kClientHeight = kButtonTop + 24 + 12;
+
+std::string FileNameOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 
 struct HolidayUpdateWindow : win::Window {
     HolidaySource source;
@@ -30,11 +38,16 @@ struct HolidayUpdateWindow : win::Window {
 
     bool OnCreate() override {
         AddControl(L"STATIC", "国务院办公厅每年公布次年的节假日安排。", SS_LEFT, 12, 12, kClientWidth - 24, 16);
-        status = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE, 12, kStatusTop, kClientWidth - 24, kStatusHeight,
-                            kHolidayStatusId, nullptr, WS_EX_CLIENTEDGE);
-        AddControl(L"BUTTON", "关闭", BS_DEFPUSHBUTTON | WS_TABSTOP, kClientWidth - 92, kButtonTop, 80, 24,
+        const int shift = source.kept_refused.empty() ? 0 : kKeptHeight + 8;
+        if (shift != 0)
+            AddControl(L"EDIT", KeptTableRefusedText(source.kept_refused, source.file),
+                       ES_READONLY | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL, 12, kStatusTop, kClientWidth - 24,
+                       kKeptHeight, kHolidayKeptId, nullptr, WS_EX_CLIENTEDGE);
+        status = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE, 12, kStatusTop + shift, kClientWidth - 24,
+                            kStatusHeight, kHolidayStatusId, nullptr, WS_EX_CLIENTEDGE);
+        AddControl(L"BUTTON", "关闭", BS_DEFPUSHBUTTON | WS_TABSTOP, kClientWidth - 92, kButtonTop + shift, 80, 24,
                    kHolidayCloseId);
-        PlaceCentred(kClientWidth, kClientHeight);
+        PlaceCentred(kClientWidth, kClientHeight + shift);
         if (!source.network) {
             win::SetText(status, "没有网络，节假日安排未变");
             finished = true;
@@ -43,9 +56,10 @@ struct HolidayUpdateWindow : win::Window {
         win::SetText(status, "正在从" + source.host_port + "下载节假日安排……");
         HWND window = handle();
         const std::string file = source.file;
+        const bool set_aside = !source.kept_refused.empty();
         update = std::make_unique<HolidayUpdate>(
             *source.network, source.host_port, calendar::Holidays()->Table(),
-            [file](const std::string& text) { return KeepHolidayFile(file, text); },
+            [file, set_aside](const std::string& text) { return KeepHolidayFile(file, text, set_aside); },
             [window](const HolidayUpdateResult& result) { PostHolidayResult(window, result); });
         update->Start();
         return true;
@@ -66,7 +80,11 @@ struct HolidayUpdateWindow : win::Window {
 
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
         if (message == kHolidayResultMessage) {
-            win::SetText(status, TakeHolidayResult(lparam)->status);
+            const auto result = TakeHolidayResult(lparam);
+            std::string line = result->status;
+            if (result->kept && !source.kept_refused.empty())
+                line += "；未能读入的原表另存为" + FileNameOf(RefusedCopyName(source.file));
+            win::SetText(status, line);
             finished = true;
             return 0;
         }
@@ -76,11 +94,18 @@ struct HolidayUpdateWindow : win::Window {
 
 }  // namespace
 
-bool KeepHolidayFile(const std::string& file, const std::string& text) {
+bool KeepHolidayFile(const std::string& file, const std::string& text, bool set_aside) {
     if (file.empty()) return false;
     const std::wstring wide = text::GbkToWide(file);
     const std::size_t slash = wide.find_last_of(L"\\/");
     if (slash != std::wstring::npos) CreateDirectoryW(wide.substr(0, slash).c_str(), nullptr);  // made on first use
+    if (set_aside) {
+        // The user's refused table is never written over: it goes beside, whole, or nothing changes.
+        std::string refused;
+        if (platform::ReadWholeFile(file, refused, std::size_t{1} << 24) &&
+            !platform::ReplaceFileContents(RefusedCopyName(file), refused))
+            return false;
+    }
     return platform::ReplaceFileContents(file, text);
 }
 

@@ -18,11 +18,15 @@ struct HolidaySource {
     platform::Network* network = nullptr;
     std::string host_port;  // the service ("WebHost", or the program's site)
     std::string file;       // the kept table (GBK path); its folder must exist
+    // Why the kept table was not taken at start (GBK); "" when it was, or there is none. The window
+    // says so, and a fetched table sets the refused file aside before taking its place.
+    std::string kept_refused;
 };
 
 // Control ids.
 constexpr int kHolidayStatusId = 101;  // the status line
 constexpr int kHolidayCloseId = IDOK;  // 关闭
+constexpr int kHolidayKeptId = 102;    // what became of the kept table, when it was refused
 
 // Creates the window (not yet modal) over its owner and starts the update.
 HWND CreateHolidayUpdateWindow(HWND owner, const HolidaySource& source);
@@ -32,8 +36,10 @@ void ShowHolidayUpdateWindow(HWND owner, const HolidaySource& source);
 // Whether the window's update has ended (its status line then says how).
 bool HolidayUpdateFinished(HWND window);
 
-// Keeps a fetched table's text in the file, replaced only when the new one is complete.
-bool KeepHolidayFile(const std::string& file, const std::string& text);
+// Keeps a fetched table's text in the file, replaced only when the new one is complete. With
+// `set_aside`, the file there now (a kept table that was refused) is first copied to its
+// RefusedCopyName, and nothing is replaced when that copy cannot be made.
+bool KeepHolidayFile(const std::string& file, const std::string& text, bool set_aside = false);
 
 // A holiday update's result on its way from a worker to the window that started it (this window,
 // or the help window, whose new-version check updates the table too): posted as this message, taken

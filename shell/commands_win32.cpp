@@ -138,11 +138,13 @@ void OpenMusic(Program& p, int) { OpenMusicPlayer(p, p.calendar_window); }
 
 void OpenHelp(Program& p, int) {
     help::ShowHelpDialog(p.calendar_window, VersionSourceOf(p));
+    RecheckKeptHolidays(p);
     RefreshCalendarPage(p);  // its check may have brought a newer holiday table
 }
 
 void UpdateHolidays(Program& p, int) {
     help::ShowHolidayUpdateWindow(p.calendar_window, HolidaySourceOf(p));
+    RecheckKeptHolidays(p);
     RefreshCalendarPage(p);
 }
 void OpenWeatherCommand(Program& p, int) { OpenWeather(p, p.calendar_window); }

@@ -213,13 +213,17 @@ HWND OpenAlmanac(Program& program, HWND owner, astro::DayNumber day) {
 
 help::VersionSource VersionSourceOf(const Program& program) {
     const std::string host = program.registry ? settings::LoadWebHost(*program.registry) : std::string();
-    if (host.empty()) return {program.network, help::DownloadHost, help::DownloadUrl, true, program.holidays_file};
-    return {program.network, host, "http://" + host + help::DownloadPath, true, program.holidays_file};
+    if (host.empty())
+        return {program.network, help::DownloadHost, help::DownloadUrl, true, program.holidays_file,
+                program.holidays_refused};
+    return {program.network, host, "http://" + host + help::DownloadPath, true, program.holidays_file,
+            program.holidays_refused};
 }
 
 help::HolidaySource HolidaySourceOf(const Program& program) {
     const std::string host = program.registry ? settings::LoadWebHost(*program.registry) : std::string();
-    return {program.network, host.empty() ? std::string(help::DownloadHost) : host, program.holidays_file};
+    return {program.network, host.empty() ? std::string(help::DownloadHost) : host, program.holidays_file,
+            program.holidays_refused};
 }
 
 std::string KeptHolidaysFile() {
@@ -231,10 +235,20 @@ std::string KeptHolidaysFile() {
     return text::GbkToWide(gbk) == file ? gbk : std::string();
 }
 
-void LoadKeptHolidays(const std::string& file) {
+std::string LoadKeptHolidays(const std::string& file) {
+    if (file.empty() || GetFileAttributesW(text::GbkToWide(file).c_str()) == INVALID_FILE_ATTRIBUTES) return {};
     std::string text;
-    if (file.empty() || !platform::ReadWholeFile(file, text, calendar::kMaxHolidayFileBytes)) return;
-    calendar::InstallHolidays(help::KeptHolidays(text));
+    if (!platform::ReadWholeFile(file, text, calendar::kMaxHolidayFileBytes)) return "文件无法读取，或超过64KB";
+    std::string refused;
+    calendar::InstallHolidays(help::KeptHolidays(text, &refused));
+    return refused;
+}
+
+void RecheckKeptHolidays(Program& program) {
+    if (program.holidays_refused.empty()) return;
+    std::string text;
+    if (platform::ReadWholeFile(program.holidays_file, text, calendar::kMaxHolidayFileBytes))
+        help::KeptHolidays(text, &program.holidays_refused);
 }
 
 void RefreshCalendarPage(Program& program) {
@@ -270,7 +284,7 @@ int RunProgram(const std::string& command_line) {
     calendar::SetModernCalculateAncientFlag(program.settings.modern_calculate_ancient_flag != 0);
     TEMPO_STARTUP_MARK("settings");
     program.holidays_file = KeptHolidaysFile();
-    LoadKeptHolidays(program.holidays_file);
+    program.holidays_refused = LoadKeptHolidays(program.holidays_file);
     TEMPO_STARTUP_MARK("holiday table");
     program.picture_folder = program.settings.dform_back_bitmap_name.empty()
                                  ? program.path.folder

@@ -75,6 +75,9 @@ struct Program {
     // The public holiday table fetched from the service, kept in the user's application data
     // (GBK path); "" where there is no such folder.
     std::string holidays_file;
+    // Why that file was not taken at start (GBK), "" when it was or there is none: the update window
+    // and the help window say so, and keep the file aside before a fetched table replaces it.
+    std::string holidays_refused;
 };
 
 // Makes the program's time signals and background sound on its clock, sound player and MCI device.
@@ -131,7 +134,10 @@ help::HolidaySource HolidaySourceOf(const Program& program);
 // (its folder is made when a table is first kept); "" when there is none or its path is no GBK text.
 std::string KeptHolidaysFile();
 // Installs the built-in public holidays merged with the kept file, when it holds a valid table.
-void LoadKeptHolidays(const std::string& file);
+// Returns why a file that is there was not taken (GBK), "" when it was or there is none.
+std::string LoadKeptHolidays(const std::string& file);
+// After an update: whether the kept file is now taken (a fetched table replaced the refused one).
+void RecheckKeptHolidays(Program& program);
 
 // The popup menu and its commands (commands_win32.cpp).
 void BuildPopupMenu(Program& program);

@@ -138,6 +138,9 @@ TEST(HolidayUpdate, EveryAnswerAndWhatTheUserIsTold) {
          "没有收到完整的节假日表（缺少结尾行），节假日安排未变"},
         {"a whole table of old rows without its end line", Closed(PublishedRows() + rows2027), false, false,
          "没有收到完整的节假日表（缺少结尾行），节假日安排未变"},
+        // A service of an earlier release writes no end line but states the length: whole.
+        {"a table without its end line, its length stated", Answer("200 OK", PublishedRows() + rows2027), true, true,
+         "节假日安排已更新，收录2007..2027年"},
         {"a damaged row", Answer("200 OK", PublishedRows() + "2027-13-01\t\xe4\xbc\x91\tx\n"), false, false,
          "节假日表有误（第683行：日期不对（应为1949..2200年的YYYY-MM-DD）），节假日安排未变"},
         {"a 班 on a weekday", Answer("200 OK", PublishedRows() + text::GbkToUtf8("2027-01-04\t班\t元旦\n")), false,

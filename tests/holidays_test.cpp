@@ -257,7 +257,11 @@ TEST(Holidays, NewerTablesMergedByYearAndBadOnesRefused) {
         {Tsv("2027-01-01\t放\t元旦\n"), "第二栏"},
         {Tsv("2027-01-01\t休\t\n"), "节日名称"},
         {Tsv("2027-01-01\t休\t元\x1b[2J旦\n"), "节日名称"},
-        {Tsv("2027-01-01\t休\t") + std::string("\xff\xfe", 2) + "\n", "节日名称"},
+        {Tsv("2027-01-01\t休\t") + std::string("\xff\xfe", 2) + "\n", "第1行：节日名称不是UTF-8文字"},
+        // A character GBK has no form for (an emoji; Ext. B's 𠀀) could not be shown: said as such.
+        {Tsv("2027-01-01\t休\t元旦") + "\xf0\x9f\x8e\x86\n", "第1行：节日名称中的字符U+1F386在GBK中没有"},
+        {Tsv("2027-01-01\t休\t") + "\xf0\xa0\x80\x80\n", "U+20000"},
+        {Tsv("2027-01-01\t休\t") + std::string(31 * 3, 'a') + "\n", "第1行：节日名称超过30个字"},
         {Tsv("2027-01-01\t休\t元旦\n2027-01-01\t休\t元旦\n"), "两次"},
         {Tsv("2027-02-07\t班\t春节\n"), "没有放假"},
         // A 班 on a weekday moves nothing: the line is a mistake, not a day to leave out unseen.
@@ -428,6 +432,74 @@ TEST(Holidays, AHolidayWhoseDaysOffSpanTheNewYear) {
     const HolidayCalendar moved(calendar::MergeHolidays(merged.Table(), corrected2027));
     EXPECT_EQ(moved.MarkOf(DateToDayNumber(2026, 12, 31)).kind, HolidayKind::kNone);
     EXPECT_EQ(moved.MarkOf(DateToDayNumber(2027, 1, 1)).kind, HolidayKind::kOff);
+}
+
+// What an earlier release wrote must be read by every later one. tests/earlier/ holds a table as
+// the previous release kept it after an update from its service (the service run with the 2027 day
+// of the Windows tests, its /holidays/cn.tsv saved as it came): no end line, and the row
+// "2020-02-03 班 春节" of that release's built-in data, a Monday. That row is the working day it is,
+// not a make-up day; the rest of the table, 2027 with it, is taken as it stands.
+TEST(Holidays, ATableKeptByThePreviousReleaseIsRead) {
+    std::ifstream file(std::string(TEMPO_EARLIER_DIR) + "/holidays-kept-by-the-previous-release.tsv", std::ios::binary);
+    std::stringstream raw;
+    raw << file.rdbuf();
+    const std::string kept = raw.str();
+    ASSERT_NE(kept.find(Tsv("\n2020-02-03\t班\t春节\n")), std::string::npos) << "not the previous release's table";
+    ASSERT_EQ(kept.find("# end of table"), std::string::npos);
+
+    calendar::HolidayTable table;
+    std::string why;
+    ASSERT_TRUE(calendar::ParseHolidayTable(kept, table, why)) << text::GbkToUtf8(why);
+    const HolidayCalendar read(calendar::MergeHolidays(calendar::BuiltInHolidays(), table));
+    EXPECT_TRUE(read.HoldsYear(2027));
+    EXPECT_EQ(read.MarkOf(DateToDayNumber(2027, 1, 1)).kind, HolidayKind::kOff);
+    // 2020's Spring Festival as the extension notice left it: off to Sunday 02-02, work on Monday.
+    EXPECT_EQ(read.MarkOf(DateToDayNumber(2020, 2, 2)).kind, HolidayKind::kOff);
+    EXPECT_EQ(read.MarkOf(DateToDayNumber(2020, 2, 3)).kind, HolidayKind::kNone);
+    EXPECT_TRUE(read.IsWorkday(DateToDayNumber(2020, 2, 3)));
+    // Every other day of 2007..2026 as the built-in table has it.
+    const HolidayCalendar builtin(calendar::BuiltInHolidays());
+    int differing = 0;
+    for (DayNumber d = DateToDayNumber(2006, 12, 1); d <= DateToDayNumber(2026, 12, 31); ++d) {
+        const calendar::HolidayMark a = read.MarkOf(d), b = builtin.MarkOf(d);
+        differing += a.kind != b.kind || a.name != b.name;
+    }
+    EXPECT_EQ(differing, 0);
+
+    // Only that row: another weekday 班, or the same day under another name, is still a mistake.
+    for (const char* row : {"2020-02-04\t班\t春节\n", "2020-02-03\t班\t元旦\n"}) {
+        calendar::HolidayTable other;
+        EXPECT_FALSE(calendar::ParseHolidayTable(Tsv(std::string("2020-01-25\t休\t春节\n") + row), other, why)) << row;
+        EXPECT_NE(why.find("只能在周六或周日"), std::string::npos) << text::GbkToUtf8(why);
+    }
+}
+
+// tempo and tempoline-web speak English, the program Chinese: each fault has both, naming the line
+// and what is wrong with it.
+TEST(Holidays, FaultsInBothLanguages) {
+    const struct {
+        std::string tsv;
+        const char* chinese;  // GBK
+        const char* english;  // UTF-8
+    } cases[] = {
+        {Tsv("2027-01-01\t休\t元旦\n2027-01-05\t班\t元旦\n"), "第2行：“班”只能在周六或周日（这一天是星期二）",
+         "line 2: \xe7\x8f\xad (a make-up working day) must fall on a Saturday or Sunday; this day is a Tuesday"},
+        {Tsv("2027-01-01\t休\t元旦") + "\xf0\x9f\x8e\x86\n", "第1行：节日名称中的字符U+1F386在GBK中没有，本程序无法显示",
+         "line 1: the holiday's name holds U+1F386, which GBK cannot write, so the calendar could not show it"},
+        {Tsv("2027-01-01\t休\t元\x7f旦\n"), "第1行：节日名称中有控制字符", "line 1: the holiday's name holds a control character"},
+        {Tsv("2027-01-01\t休\t元旦\n# end of table: 2 rows, years 2027\n"),
+         "第2行：结尾行与表不符，应为“# end of table: 1 rows, years 2027”",
+         "line 2: the end line does not match the table; it should read \"# end of table: 1 rows, years 2027\""},
+        {Tsv("2027-02-07\t班\t春节\n"), "有一个节日只有调休上班的日子，没有放假的日子",
+         "a holiday has make-up working days but no day off"},
+    };
+    for (const auto& c : cases) {
+        calendar::HolidayTable table;
+        calendar::HolidayTableFault fault;
+        EXPECT_FALSE(calendar::ParseHolidayTable(c.tsv, table, fault));
+        EXPECT_EQ(calendar::FaultText(fault), c.chinese) << text::GbkToUtf8(calendar::FaultText(fault));
+        EXPECT_EQ(calendar::FaultTextEnglish(fault), c.english);
+    }
 }
 
 }  // namespace

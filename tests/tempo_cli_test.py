@@ -4,6 +4,7 @@ import datetime
 import json
 import math
 import os
+import shutil
 import subprocess
 import tempfile
 import sys
@@ -830,7 +831,8 @@ class Holidays(unittest.TestCase):
                 f.write("2027-01-01\t休\t元旦\n2027-01-04\t班\t元旦\n")
             code, _, err = run("holidays", "2027", "--holidays-file", weekday)
             self.assertEqual(code, 2)
-            self.assertIn("第2行：“班”只能在周六或周日（这一天是星期一）", err)
+            self.assertIn("line 2: 班 (a make-up working day) must fall on a Saturday or Sunday; this day is a Monday",
+                          err)
             bad = os.path.join(d, "bad.tsv")
             with open(bad, "w", encoding="utf-8") as f:
                 f.write("2027-01-01\toff\t元旦\n")
@@ -848,6 +850,23 @@ class Holidays(unittest.TestCase):
             p = subprocess.run([TEMPO, "holidays", "2026"], capture_output=True, env=env)
             self.assertEqual(p.returncode, 0)
             self.assertIn("built-in holiday table is used", p.stderr.decode("utf-8"))
+
+    def test_a_table_kept_by_the_previous_release(self):
+        # Saved as the previous release kept it: no end line, and its row 2020-02-03 班 (the Monday
+        # work resumed after the extended Spring Festival). Given or kept, its 2027 is there, and
+        # that Monday is an ordinary working day.
+        earlier = os.path.join(os.path.dirname(os.path.abspath(__file__)), "earlier",
+                               "holidays-kept-by-the-previous-release.tsv")
+        self.assertEqual(ok_json("holidays", "2027", "--holidays-file", earlier)["holidays"][0]["first"], "2027-01-01")
+        with tempfile.TemporaryDirectory() as d:
+            os.mkdir(os.path.join(d, "tempoline"))
+            shutil.copy(earlier, os.path.join(d, "tempoline", "holidays.tsv"))
+            env = dict(os.environ, XDG_DATA_HOME=d)
+            p = subprocess.run([TEMPO, "holidays", "2027", "--json"], capture_output=True, env=env)
+            self.assertEqual((p.returncode, p.stderr), (0, b""))
+            self.assertEqual(json.loads(p.stdout)["holidays"][0]["first"], "2027-01-01")
+            p = subprocess.run([TEMPO, "day", "2020-02-03", "--json"], capture_output=True, env=env)
+            self.assertEqual(json.loads(p.stdout)["holiday"], None)
 
 
 class Almanac(unittest.TestCase):

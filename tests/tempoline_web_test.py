@@ -102,6 +102,21 @@ class FilesAtStart(unittest.TestCase):
                 self.assertEqual(p.returncode, 2, option)
                 self.assertIn(b"not a regular file", err, option)
 
+    def test_the_table_an_earlier_release_kept_is_served(self):
+        # As the previous release kept it (no end line; its row 2020-02-03 班, a Monday): the service
+        # starts with it and offers its 2027, that Monday left out, the table whole with its end line.
+        earlier = os.path.join(ROOT, "tests", "earlier", "holidays-kept-by-the-previous-release.tsv")
+        service = Service("--holidays", earlier)
+        try:
+            answer = service.get("/holidays/cn.tsv")
+        finally:
+            service.close()
+        head, body = answer.split(b"\r\n\r\n", 1)
+        self.assertTrue(head.startswith(b"HTTP/1.1 200 OK"), head)
+        self.assertIn("2027-01-01\t休\t元旦\n".encode(), body)
+        self.assertNotIn(b"2020-02-03", body)
+        self.assertTrue(body.endswith(b"# end of table: 678 rows, years 2007..2027\n"), body[-80:])
+
 
 class NonReadingClients(unittest.TestCase):
     # A ten-year subscription with everything in it and twenty birthdays: some 220 KB, made once and

@@ -281,9 +281,9 @@ bool LoadHolidays(const std::string& path, calendar::HolidayTable& table, std::s
         return false;
     }
     calendar::HolidayTable read;
-    std::string wrong;
+    calendar::HolidayTableFault wrong;
     if (!calendar::ParseHolidayTable(text, read, wrong)) {
-        why = "the holiday table " + path + " is refused: " + text::GbkToUtf8(wrong);
+        why = "the holiday table " + path + " is refused: " + calendar::FaultTextEnglish(wrong);
         return false;
     }
     table = calendar::MergeHolidays(calendar::BuiltInHolidays(), read);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "calendar/holidays.h"
+#include "help/help_window.h"
 #include "help/holiday_update_window.h"
 #include "platform/files.h"
 #include "shell/command_ids.h"
@@ -31,6 +32,14 @@ using test::Text;
 
 std::string PublishedTable() {
     std::ifstream file(std::string(TEMPO_DATA_DIR) + "/cn_public_holidays_2007_2026.tsv", std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The table as the previous release kept it after an update (tests/earlier/).
+std::string KeptByThePreviousRelease() {
+    std::ifstream file(std::string(TEMPO_EARLIER_DIR) + "/holidays-kept-by-the-previous-release.tsv", std::ios::binary);
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
@@ -70,6 +79,7 @@ protected:
             HWND window = test::FindByCaption("更新节假日安排");
             PumpUntil([&] { return help::HolidayUpdateFinished(window); }, 20000);
             status = Text(window, help::kHolidayStatusId);
+            kept_box_ = Text(window, help::kHolidayKeptId);
             PostMessageW(window, WM_CLOSE, 0, 0);
         }});
         Command(shell::command::kUpdateHolidays);
@@ -88,7 +98,66 @@ protected:
     }
 
     std::unique_ptr<platform::Network> network_;
+    std::string kept_box_;  // what the update window said of the kept table ("" when nothing)
 };
+
+// Upgrading loses nothing: the table the previous release kept (no end line, and its row 2020-02-03
+// 班) is taken at start with its 2027; that release's service, not yet upgraded, offers the same
+// table with its length stated and no end line, which is taken as whole: nothing newer.
+TEST_F(HolidayUpdateTest, TheTableThePreviousReleaseKeptSurvivesTheUpgrade) {
+    const std::string earlier = KeptByThePreviousRelease();
+    ASSERT_NE(earlier.find("2027-01-01\t"), std::string::npos);
+    ASSERT_TRUE(platform::ReplaceFileContents(program_.holidays_file, earlier));
+    EXPECT_EQ(shell::LoadKeptHolidays(program_.holidays_file), "");
+    EXPECT_TRUE(NewYearMarked());
+    EXPECT_FALSE(Marked(2020, 2, 3));
+    TestServer not_upgraded(TestServer::kServe, Answer("200 OK", earlier));
+    EXPECT_EQ(Update(not_upgraded.Host()), "节假日安排已是最新，收录2007..2027年");
+    EXPECT_EQ(kept_box_, "");
+    EXPECT_EQ(Kept(), earlier);
+}
+
+// A kept table that cannot be taken is said to be refused, with its reason, in the update window and
+// the help window; the file stays as it was until a fetched table takes its place, and then it is
+// set aside whole beside it.
+TEST_F(HolidayUpdateTest, ARefusedKeptTableIsToldAndSetAside) {
+    const std::string damaged = PublishedRows() + text::GbkToUtf8("2027-01-01\t休\t元旦\n") +
+                                "# end of table: 1 rows, years 2027\n";
+    ASSERT_TRUE(platform::ReplaceFileContents(program_.holidays_file, damaged));
+    program_.holidays_refused = shell::LoadKeptHolidays(program_.holidays_file);
+    EXPECT_EQ(program_.holidays_refused, "第684行：结尾行与表不符，应为“# end of table: 678 rows, years 2007..2027”");
+    EXPECT_FALSE(calendar::Holidays()->HoldsYear(2027));
+
+    help::VersionSource source = shell::VersionSourceOf(program_);
+    source.network = nullptr;  // no new-version check: only what the window says at once
+    HWND help_window = help::CreateHelpDialog(nullptr, source);
+    ASSERT_NE(help_window, nullptr);
+    const std::string head = Text(help_window, help::kTitleBoxId);
+    EXPECT_NE(head.find("保存的节假日表未能读入（" + program_.holidays_refused + "）"), std::string::npos);
+    EXPECT_NE(head.find(program_.holidays_file), std::string::npos);
+    DestroyWindow(help_window);
+    test::Pump();
+
+    TestServer refusing(TestServer::kServe, Answer("404 Not Found", "none"));
+    EXPECT_EQ(Update(refusing.Host()), "节假日服务器答复404，节假日安排未变");
+    EXPECT_NE(kept_box_.find(program_.holidays_refused), std::string::npos);
+    EXPECT_NE(kept_box_.find("日历暂用内置的2007..2026年节假日安排"), std::string::npos);
+    EXPECT_EQ(Kept(), damaged);
+
+    const std::string newer = PublishedRows() + text::GbkToUtf8("2027-01-01\t休\t元旦\n") +
+                              "# end of table: 678 rows, years 2007..2027\n";
+    TestServer server(TestServer::kServe, Answer("200 OK", newer));
+    const std::string aside = program_.holidays_file.substr(0, program_.holidays_file.size() - 4) + ".refused.tsv";
+    const std::string aside_name = aside.substr(aside.find_last_of('\\') + 1);
+    EXPECT_EQ(Update(server.Host()), "节假日安排已更新，收录2007..2027年；未能读入的原表另存为" + aside_name);
+    EXPECT_EQ(Kept(), newer);
+    std::string set_aside;
+    EXPECT_TRUE(platform::ReadWholeFile(aside, set_aside, 1 << 20));
+    EXPECT_EQ(set_aside, damaged);
+    EXPECT_EQ(program_.holidays_refused, "");  // the kept file is taken now
+    EXPECT_TRUE(NewYearMarked());
+    DeleteFileW(text::GbkToWide(aside).c_str());
+}
 
 TEST_F(HolidayUpdateTest, BadAnswersChangeNothingAndSayWhy) {
     const std::string table = PublishedTable();
@@ -203,7 +272,8 @@ TEST(DpiHolidayUpdate, TheStatusLineHoldsTheWholeReason) {
         "节假日表有误（第11行：结尾行与表不符（表中有10行，收录1949..1967年中的10年）），节假日安排未变",
         "节假日表有误（第347行：日期不对（应为1949..2200年的YYYY-MM-DD）），节假日安排未变",
         "节假日表有误（第683行：“班”只能在周六或周日（这一天是星期一）），节假日安排未变",
-        "节假日表有误（第683行：节日名称应为1..30个字的文字），节假日安排未变",
+        "节假日表有误（第683行：节日名称中的字符U+1F386在GBK中没有，本程序无法显示），节假日安排未变",
+        "节假日安排已更新，收录2007..2027年；未能读入的原表另存为tempoline-holidays-4294967295.refused.tsv",
         "节假日安排已更新，收录1949、2007..2027年（但无法保存，下次启动时仍用原来的安排）",
         "无法连接节假日服务器tempoline-holidays.example.com:65535，节假日安排未变",
     };
