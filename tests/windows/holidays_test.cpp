@@ -109,6 +109,8 @@ TEST_F(HolidayUpdateTest, TheTableThePreviousReleaseKeptSurvivesTheUpgrade) {
     ASSERT_NE(earlier.find("2027-01-01\t"), std::string::npos);
     ASSERT_TRUE(platform::ReplaceFileContents(program_.holidays_file, earlier));
     EXPECT_EQ(shell::LoadKeptHolidays(program_.holidays_file), "");
+    EXPECT_TRUE(calendar::Holidays()->HoldsYear(2027));
+    shell::RefreshCalendarPage(program_);  // as the page opened after the start shows it
     EXPECT_TRUE(NewYearMarked());
     EXPECT_FALSE(Marked(2020, 2, 3));
     TestServer not_upgraded(TestServer::kServe, Answer("200 OK", earlier));
