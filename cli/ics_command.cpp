@@ -128,13 +128,13 @@ void AddIcsCommand(Commands& c) {
         // The file written must not be one read: it would be replaced by a calendar (through a link
         // or another name for it too). The kept holiday table is read whenever it is there and no
         // --holidays-file is given.
-        std::vector<std::pair<std::string, std::string>> read;  // what, path
-        if (file.given()) read.emplace_back("the " + file.name() + " file", file.text());
+        std::vector<std::pair<std::string, std::string>> inputs;  // what, path
+        if (file.given()) inputs.emplace_back("the " + file.name() + " file", file.text());
         if (holidays_file.given())
-            read.emplace_back("the " + holidays_file.name() + " file", holidays_file.text());
+            inputs.emplace_back("the " + holidays_file.name() + " file", holidays_file.text());
         else if (const std::string kept = KeptHolidayTablePath(); !kept.empty())
-            read.emplace_back("the kept holiday table " + kept, kept);
-        for (const auto& [what, path] : read) {
+            inputs.emplace_back("the kept holiday table " + kept, kept);
+        for (const auto& [what, path] : inputs) {
             std::error_code error;
             if (std::filesystem::equivalent(output.text(), path, error))
                 output.RefuseTyped("is " + what + ": writing the calendar there would replace it");
