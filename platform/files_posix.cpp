@@ -153,7 +153,6 @@ ReplaceResult Walk(const std::string& path, Place& place) {
     PushNames(path, pending);
     Descriptor folder(open(path[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!folder.IsOpen()) return {ReplaceError::kCannotCreate, false, errno};
-    if (pending.empty()) return {ReplaceError::kFolder};  // "/" itself
     int links = 0;
     while (!pending.empty()) {
         const std::string name = std::move(pending.back());
@@ -169,8 +168,8 @@ ReplaceResult Walk(const std::string& path, Place& place) {
                 place.name = name;
                 return {};
             }
-            return {error == ENOENT || error == ENOTDIR ? ReplaceError::kNoFolder : ReplaceError::kCannotCreate, false,
-                    error};
+            if (error == ENOENT) return {ReplaceError::kNoFolder};  // no more to say
+            return {error == ENOTDIR ? ReplaceError::kNoFolder : ReplaceError::kCannotCreate, false, error};
         }
         if (S_ISLNK(st.st_mode)) {
             if (++links > kMaxLinks) return {ReplaceError::kNotAFile, false, ELOOP};
@@ -184,7 +183,6 @@ ReplaceResult Walk(const std::string& path, Place& place) {
             if (target[0] == '/') {
                 folder.Reset(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
                 if (!folder.IsOpen()) return {ReplaceError::kCannotCreate, false, errno};
-                if (pending.empty()) return {ReplaceError::kFolder};
             }
             continue;
         }
@@ -198,7 +196,7 @@ ReplaceResult Walk(const std::string& path, Place& place) {
         if (!S_ISDIR(st.st_mode)) return {ReplaceError::kNoFolder, false, ENOTDIR};
         folder.Reset(next.Release());
     }
-    return {ReplaceError::kFolder};  // only "." names: the folder itself
+    return {ReplaceError::kFolder};  // not reached: the last name always ends the walk
 }
 
 // --- named temporaries and the signals that end the program ------------------------------------
@@ -468,7 +466,8 @@ std::string TemporaryName(const std::string& name) {
 
 ReplaceResult CannotCreate(int error) {
     if (error == EEXIST) return {ReplaceError::kCannotCreate};  // a hundred names taken
-    if (error == ENOENT || error == ENOTDIR) return {ReplaceError::kNoFolder, false, error};
+    if (error == ENOENT) return {ReplaceError::kNoFolder};
+    if (error == ENOTDIR) return {ReplaceError::kNoFolder, false, error};
     if (error == ENOSPC || error == EDQUOT || error == EIO) return {ReplaceError::kWriteFailed, false, error};
     return {ReplaceError::kCannotCreate, false, error};
 }
