@@ -381,15 +381,18 @@ Argument& AddHolidaysFile(Command& command) {
                           "the built-in years; default $XDG_DATA_HOME/tempoline/holidays.tsv when it is there");
 }
 
+std::string KeptHolidayTablePath() {
+    const char* data_home = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    if (data_home && *data_home == '/') return std::string(data_home) + "/tempoline/holidays.tsv";
+    if (home && *home) return std::string(home) + "/.local/share/tempoline/holidays.tsv";
+    return "";
+}
+
 void UseHolidayTable(const Argument& file) {
     std::string path = file.given() ? file.text() : std::string();
     if (path.empty()) {
-        const char* data_home = std::getenv("XDG_DATA_HOME");
-        const char* home = std::getenv("HOME");
-        if (data_home && *data_home == '/')
-            path = std::string(data_home) + "/tempoline/holidays.tsv";
-        else if (home && *home)
-            path = std::string(home) + "/.local/share/tempoline/holidays.tsv";
+        path = KeptHolidayTablePath();
         if (path.empty() || !std::ifstream(path, std::ios::binary)) return;  // none: the built-in table
     }
     std::string text;

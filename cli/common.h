@@ -157,6 +157,9 @@ constexpr const char* kPlaceHelp = "the place: P/C by indexes (1/1) or names (�
 // damaged one is named on stderr and left aside), else the built-in table.
 Argument& AddHolidaysFile(Command& command);
 void UseHolidayTable(const Argument& file);
+// Where the kept table is looked for ($XDG_DATA_HOME/tempoline/holidays.tsv ...), whether it is
+// there or not; empty when neither XDG_DATA_HOME nor HOME says.
+std::string KeptHolidayTablePath();
 // The years the table in use holds, as ranges with their gaps: "2007..2026", "1949, 2007..2026".
 std::string HeldYearsText();
 // A day's place in the arrangement: {"kind": "休" or "班", "name": "春节"}, or null.

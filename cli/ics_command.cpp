@@ -1,7 +1,10 @@
 // `tempo ics`: its arguments and what it does with them (cli/ics.h writes the file).
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/common.h"
@@ -109,23 +112,36 @@ void AddIcsCommand(Commands& c) {
                              Grouped(kMaxIcsEvents) + " one file may hold: ask for fewer years or birthdays"};
 
         if (!output.given()) {
-            // Standard output in pieces; a piece that cannot be written ends the work.
-            WriteIcsCalendar(request, [](std::string_view piece) {
+            // Standard output in pieces; a piece that cannot be written ends the work, with the
+            // system's reason.
+            int failure = 0;
+            WriteIcsCalendar(request, [&failure](std::string_view piece) {
+                errno = 0;
                 std::cout.write(piece.data(), static_cast<std::streamsize>(piece.size()));
-                return static_cast<bool>(std::cout.flush());
+                if (std::cout.flush()) return true;
+                failure = errno != 0 ? errno : EIO;
+                return false;
             });
-            return;  // main reports a failed standard output
+            if (failure != 0) throw UsageError{std::string("the output could not be written: ") + std::strerror(failure)};
+            return;
         }
         // The file written must not be one read: it would be replaced by a calendar (through a link
-        // or another name for it too).
-        for (const Argument* input : {&file, &holidays_file}) {
+        // or another name for it too). The kept holiday table is read whenever it is there and no
+        // --holidays-file is given.
+        std::vector<std::pair<std::string, std::string>> inputs;  // what, path
+        if (file.given()) inputs.emplace_back("the " + file.name() + " file", file.text());
+        if (holidays_file.given())
+            inputs.emplace_back("the " + holidays_file.name() + " file", holidays_file.text());
+        else if (const std::string kept = KeptHolidayTablePath(); !kept.empty())
+            inputs.emplace_back("the kept holiday table " + kept, kept);
+        for (const auto& [what, path] : inputs) {
             std::error_code error;
-            if (input->given() && std::filesystem::equivalent(output.text(), input->text(), error))
-                output.RefuseTyped("is the " + input->name() + " file: writing the calendar there would replace it");
+            if (std::filesystem::equivalent(output.text(), path, error))
+                output.RefuseTyped("is " + what + ": writing the calendar there would replace it");
         }
         const platform::ReplaceResult written = platform::ReplaceFileFrom(
             output.text(), [&request](const platform::FileSink& write) { return WriteIcsCalendar(request, write); });
-        if (!written) output.RefuseTyped("cannot be written: " + std::string(platform::ReplaceErrorText(written.error)));
+        if (!written) output.RefuseTyped("cannot be written: " + platform::ReplaceResultText(written));
     };
 }
 

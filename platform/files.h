@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -41,6 +42,7 @@ enum class ReplaceError {
 struct ReplaceResult {
     ReplaceError error = ReplaceError::kNone;
     bool in_place = false;  // a device or a pipe: written to directly, nothing replaced
+    int system_error = 0;   // the system's reason (errno) where it gave one (POSIX), else 0
     // Reads as success, so that callers that only need to know whether it worked stay simple.
     operator bool() const { return error == ReplaceError::kNone; }  // NOLINT(google-explicit-constructor)
 };
@@ -64,6 +66,15 @@ inline const char* ReplaceErrorText(ReplaceError error) {
     return "writing failed";
 }
 
+// The same with the system's own words where it gave a reason: "writing failed: No space left on
+// device".
+inline std::string ReplaceResultText(const ReplaceResult& result) {
+    std::string text = ReplaceErrorText(result.error);
+    if (result.error != ReplaceError::kNone && result.system_error != 0)
+        text += std::string(": ") + std::strerror(result.system_error);
+    return text;
+}
+
 // Writes the pieces of the new contents; false when the writing failed (the producer should stop).
 using FileSink = std::function<bool(std::string_view piece)>;
 // Produces the new contents through the sink; false to abandon the replacement.
@@ -76,14 +87,19 @@ using FileProducer = std::function<bool(const FileSink& write)>;
 //   target's place. What survives of the old file:
 //   under POSIX (rename): its mode; its owner and group where we may give them (root, or a group of
 //   ours); its extended attributes, and with them its POSIX ACL, where the file system keeps them
-//   and we may set them (security.* and trusted.* only as root). Its inode, hard links, times and
-//   any lock are new;
+//   and we may set them (security.* and trusted.* only as root); never an ACL the new file would
+//   take from its folder's default ACL, so a replacement is readable by no one more than the old
+//   file was. Its inode, hard links, times and any lock are new;
 //   under Windows (ReplaceFileW): its attributes, its security (ACL, owner), its creation time.
 // - The temporary is removed on every failure, and (POSIX) when SIGINT, SIGTERM or SIGHUP ends the
 //   program while it has a name (where the file system has no unnamed temporaries, all the while).
+//   A write past the file-size limit (SIGXFSZ) or into a pipe without reader (SIGPIPE) fails with
+//   the system's reason instead of ending the program.
 // - A symlink is written through: its final target is replaced and the link stays a link. As the
 //   kernel's fs.protected_symlinks rule has it, a link in a folder that is sticky and writable by
-//   all is followed only when it is ours or the folder owner's (kForeignLink otherwise).
+//   all is followed only when it is ours or the folder owner's (kForeignLink otherwise), wherever
+//   it is on the way (a link to a folder too). Under POSIX what is judged is what is written: the
+//   path is walked holding each folder open, so a name swapped meanwhile is never followed.
 // - A character device or a pipe is written to directly (in_place); a folder, a socket or a block
 //   device is refused.
 // - A read-only target is refused (kReadOnly): under POSIX a file that grants writing to nobody or

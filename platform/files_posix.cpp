@@ -5,6 +5,9 @@
 // leaves nothing behind. Where it does not (vfat, NFS, CIFS, older kernels) the temporary has a
 // name from the start: it is removed on every failure, on an exception out of the producer, and
 // when SIGINT, SIGTERM or SIGHUP ends the program while it exists (SIGKILL alone leaves it).
+// The path is walked a name at a time, each folder and each link held open as it is judged, and
+// every later step is taken through those descriptors: another user cannot swap a name between
+// the check and the write.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -20,6 +23,8 @@
 #include <ctime>
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -77,6 +82,11 @@ public:
     Descriptor& operator=(const Descriptor&) = delete;
     int Get() const { return fd_; }
     bool IsOpen() const { return fd_ >= 0; }
+    int Release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
     void Reset(int fd) {
         Close();
         fd_ = fd;
@@ -91,56 +101,113 @@ private:
     int fd_;
 };
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');  // '/' is never the second byte of a GBK character
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
+std::string ProcPathOf(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
 // Whether the kernel's rule for links in shared folders (fs.protected_symlinks) lets this process
 // follow the link: in a folder that is sticky and writable by everyone (/tmp), only a link of its
 // own or of the folder's owner. Anyone may plant a link there; following another user's would let
 // them choose what we replace. The rule is applied here whatever the kernel is set to, since the
-// program follows the links itself.
-bool MayFollow(const std::string& link, const struct stat& link_stat) {
+// program follows the links itself, and to every link on the way, not only to the last name.
+bool MayFollow(int folder_fd, const struct stat& link_stat) {
     struct stat folder {};
-    if (stat(FolderOf(link).c_str(), &folder) != 0) return false;
+    if (fstat(folder_fd, &folder) != 0) return false;
     const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
     return !shared || link_stat.st_uid == geteuid() || link_stat.st_uid == folder.st_uid;
 }
 
-// Follows the symlinks of `path` to the name that is finally meant; it need not exist yet (a link
-// to a file still to be made). kNotAFile on a loop of links or a link that cannot be read,
-// kForeignLink on a link the rule above does not let us follow.
-ReplaceError FollowLinks(std::string path, std::string& final_path) {
-    for (int depth = 0; depth < 40; ++depth) {
-        struct stat st {};
-        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-            final_path = path;
-            return ReplaceError::kNone;
-        }
-        if (!MayFollow(path, st)) return ReplaceError::kForeignLink;
-        std::string link(4096, '\0');
-        const ssize_t n = readlink(path.c_str(), link.data(), link.size());
-        if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return ReplaceError::kNotAFile;
-        link.resize(static_cast<std::size_t>(n));
-        path = link[0] == '/' ? link : FolderOf(path) + "/" + link;
+// The names of a path, pushed in front of those still to be walked (`pending` holds the next one
+// last). Empty names ("a//b", the leading '/') are dropped; a trailing '/' asks for a folder, as
+// "." does.
+void PushNames(const std::string& path, std::vector<std::string>& pending) {
+    std::vector<std::string> names;
+    for (std::size_t at = 0;;) {
+        const std::size_t slash = path.find('/', at);  // never the second byte of a GBK character
+        names.push_back(path.substr(at, slash == std::string::npos ? std::string::npos : slash - at));
+        if (slash == std::string::npos) break;
+        at = slash + 1;
     }
-    return ReplaceError::kNotAFile;
+    if (names.back().empty() && names.size() > 1) names.back() = ".";
+    for (auto name = names.rbegin(); name != names.rend(); ++name)
+        if (!name->empty()) pending.push_back(*name);
+}
+
+// Where a path leads: the folder that holds its last name, held open, the name, and what the name
+// is now (when it exists), held open too. Every later step works on these descriptors, so what
+// was checked is what is written: no name is looked up a second time.
+struct Place {
+    Descriptor folder;  // O_PATH
+    std::string name;
+    Descriptor file;    // O_PATH; closed when the name does not exist (yet)
+    struct stat file_stat {};
+};
+
+constexpr int kMaxLinks = 40;  // as the kernel's own limit on the links of one path
+
+// Walks the path a name at a time, as the kernel would, holding each folder open: each name is
+// opened without following it (O_PATH | O_NOFOLLOW), so a symlink is held itself, judged by the
+// rule above against the folder it is in (held too), read through the descriptor and its target
+// walked on from there. kNoFolder when a folder on the way is missing or no folder, kNotAFile on
+// a loop of links, kForeignLink on a link the rule does not let us follow.
+ReplaceResult Walk(const std::string& path, Place& place) {
+    std::vector<std::string> pending;
+    PushNames(path, pending);
+    Descriptor folder(open(path[0] == '/' ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.IsOpen()) return {ReplaceError::kCannotCreate, false, errno};
+    int links = 0;
+    while (!pending.empty()) {
+        const std::string name = std::move(pending.back());
+        pending.pop_back();
+        const bool last = pending.empty();
+        if (name == "." && !last) continue;
+        Descriptor next(openat(folder.Get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+        struct stat st {};
+        if (!next.IsOpen() || fstat(next.Get(), &st) != 0) {
+            const int error = errno;
+            if (error == ENOENT && last) {  // a file still to be made
+                place.folder.Reset(folder.Release());
+                place.name = name;
+                return {};
+            }
+            if (error == ENOENT) return {ReplaceError::kNoFolder};  // no more to say
+            return {error == ENOTDIR ? ReplaceError::kNoFolder : ReplaceError::kCannotCreate, false, error};
+        }
+        if (S_ISLNK(st.st_mode)) {
+            if (++links > kMaxLinks) return {ReplaceError::kNotAFile, false, ELOOP};
+            if (!MayFollow(folder.Get(), st)) return {ReplaceError::kForeignLink};
+            std::string target(PATH_MAX, '\0');
+            const ssize_t n = readlinkat(next.Get(), "", target.data(), target.size());
+            if (n <= 0 || static_cast<std::size_t>(n) >= target.size())
+                return {ReplaceError::kNotAFile, false, n < 0 ? errno : ENAMETOOLONG};
+            target.resize(static_cast<std::size_t>(n));
+            PushNames(target, pending);
+            if (target[0] == '/') {
+                folder.Reset(open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+                if (!folder.IsOpen()) return {ReplaceError::kCannotCreate, false, errno};
+            }
+            continue;
+        }
+        if (last) {
+            place.folder.Reset(folder.Release());
+            place.name = name;
+            place.file.Reset(next.Release());
+            place.file_stat = st;
+            return {};
+        }
+        if (!S_ISDIR(st.st_mode)) return {ReplaceError::kNoFolder, false, ENOTDIR};
+        folder.Reset(next.Release());
+    }
+    return {ReplaceError::kFolder};  // not reached: the last name always ends the walk
 }
 
 // --- named temporaries and the signals that end the program ------------------------------------
 
 // The temporaries that have a name now, where a signal handler can read them without a lock: a
-// slot is filled before it is marked used, and cleared after it is marked free.
+// slot is filled before it is marked used, and cleared after it is marked free. A name is held
+// with the descriptor of its folder, open as long as the temporary has its name.
 struct TemporarySlot {
     std::atomic<bool> used{false};
-    char path[PATH_MAX] = {};
+    int folder = -1;
+    char name[NAME_MAX + 1] = {};
 };
 constexpr int kSlots = 16;
 TemporarySlot g_slots[kSlots];
@@ -156,7 +223,7 @@ bool g_installed[3] = {};
 extern "C" void RemoveTemporariesOnSignal(int signal) {
     const int saved = errno;
     for (TemporarySlot& slot : g_slots)
-        if (slot.used.load(std::memory_order_acquire)) unlink(slot.path);
+        if (slot.used.load(std::memory_order_acquire)) unlinkat(slot.folder, slot.name, 0);
     raise(signal);
     errno = saved;
 }
@@ -181,7 +248,7 @@ private:
 
 // A slot for a temporary just named, or -1 when every slot is taken (it is then removed on failure
 // and exceptions, not on a signal). A signal the program ignores or handles itself is left to it.
-int RememberNamed(const std::string& path) {
+int RememberNamed(int folder, const std::string& name) {
     const std::lock_guard<std::mutex> lock(g_signals_mutex);
     if (g_named++ == 0) {
         for (int i = 0; i < 3; ++i) {
@@ -197,11 +264,12 @@ int RememberNamed(const std::string& path) {
             g_installed[i] = sigaction(kEndingSignals[i], &ours, nullptr) == 0;
         }
     }
-    if (path.size() >= PATH_MAX) return -1;
+    if (name.size() > NAME_MAX) return -1;
     for (int i = 0; i < kSlots; ++i) {
         TemporarySlot& slot = g_slots[i];
         if (slot.used.load(std::memory_order_relaxed)) continue;
-        std::memcpy(slot.path, path.c_str(), path.size() + 1);
+        slot.folder = folder;
+        std::memcpy(slot.name, name.c_str(), name.size() + 1);
         slot.used.store(true, std::memory_order_release);
         return i;
     }
@@ -217,39 +285,41 @@ void Forget(int slot) {
     }
 }
 
-// A temporary beside the target while it has a name: removed when it goes unless it was put in
-// the target's place.
+// A temporary beside the target, in the folder held open, while it has a name: removed when it
+// goes unless it was put in the target's place.
 class NamedTemporary {
 public:
-    NamedTemporary() = default;
+    explicit NamedTemporary(int folder) : folder_(folder) {}
     ~NamedTemporary() { Remove(); }
     NamedTemporary(const NamedTemporary&) = delete;
     NamedTemporary& operator=(const NamedTemporary&) = delete;
 
-    bool Named() const { return !path_.empty(); }
-    const std::string& path() const { return path_; }
+    bool Named() const { return !name_.empty(); }
 
     // Creates the name with `make` (true when it made it) while the signals are held, and
     // remembers it; false when it was not made.
     template <typename Make>
-    bool Name(const std::string& path, Make make) {
+    bool Name(const std::string& name, Make make) {
         const SignalsHeld held;
-        if (!make(path)) return false;
-        path_ = path;
-        slot_ = RememberNamed(path_);
+        if (!make(name)) return false;
+        name_ = name;
+        slot_ = RememberNamed(folder_, name_);
         return true;
     }
-    // Renames it over the target: it then has no name of its own to remove.
+    // Renames it over the target's name in the same folder: it then has no name of its own to
+    // remove.
     bool PutInPlaceOf(const std::string& target) {
         const SignalsHeld held;
-        if (rename(path_.c_str(), target.c_str()) != 0) return false;
+        if (renameat(folder_, name_.c_str(), folder_, target.c_str()) != 0) return false;
         Let();
         return true;
     }
     void Remove() {
         if (!Named()) return;
         const SignalsHeld held;
-        unlink(path_.c_str());
+        const int saved = errno;
+        unlinkat(folder_, name_.c_str(), 0);
+        errno = saved;
         Let();
     }
 
@@ -257,27 +327,37 @@ private:
     void Let() {
         Forget(slot_);
         slot_ = -1;
-        path_.clear();
+        name_.clear();
     }
-    std::string path_;
+    int folder_;
+    std::string name_;
     int slot_ = -1;
 };
 
+constexpr const char kAccessAcl[] = "system.posix_acl_access";
+
 // The old file's extended attributes (with them its POSIX ACL, system.posix_acl_access) given to
 // the new one, where the file system keeps them and we may set them; one that cannot be copied is
-// left out (security.* and trusted.* need privileges).
+// left out (security.* and trusted.* need privileges). A new file also takes an ACL of its own
+// from its folder's default ACL: that one never stays, so the replacement is readable by exactly
+// whom the old file was (the old file's ACL, or none and its mode alone).
 void CopyExtendedAttributes(const std::string& from, int to) {
+    bool acl_copied = false;
     std::string names(65536, '\0');
     const ssize_t length = listxattr(from.c_str(), names.data(), names.size());
-    if (length <= 0) return;
-    names.resize(static_cast<std::size_t>(length));
-    std::string value(65536, '\0');
-    for (std::size_t at = 0; at < names.size();) {
-        const std::string name = names.c_str() + at;
-        at += name.size() + 1;
-        const ssize_t size = getxattr(from.c_str(), name.c_str(), value.data(), value.size());
-        if (size >= 0) fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(size), 0);
+    if (length > 0) {
+        names.resize(static_cast<std::size_t>(length));
+        std::string value(65536, '\0');
+        for (std::size_t at = 0; at < names.size();) {
+            const std::string name = names.c_str() + at;
+            at += name.size() + 1;
+            const ssize_t size = getxattr(from.c_str(), name.c_str(), value.data(), value.size());
+            if (size >= 0 && fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(size), 0) == 0 &&
+                name == kAccessAcl)
+                acl_copied = true;
+        }
     }
+    if (!acl_copied) fremovexattr(to, kAccessAcl);
 }
 
 // The permissions a file made now gets: 0666 less the process's umask. Linux tells the umask in
@@ -300,78 +380,96 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
-// Writes every byte, through interruptions and short writes.
-bool WriteAll(int fd, std::string_view piece) {
+// Writes every byte, through interruptions and short writes; the system's reason (errno) when it
+// fails.
+int WriteAll(int fd, std::string_view piece) {
     while (!piece.empty()) {
         const ssize_t n = write(fd, piece.data(), piece.size());
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0) return errno;
+        if (n == 0) return EIO;
         piece.remove_prefix(static_cast<std::size_t>(n));
     }
-    return true;
+    return 0;
 }
 
 // Feeds the producer's pieces to a descriptor; tells apart a producer that gave up from a write that
 // failed.
-ReplaceError Produce(int fd, const FileProducer& produce) {
-    bool write_failed = false;
+ReplaceResult Produce(int fd, const FileProducer& produce) {
+    int write_error = 0;
     const FileSink sink = [&](std::string_view piece) {
-        if (!write_failed && !WriteAll(fd, piece)) write_failed = true;
-        return !write_failed;
+        if (write_error == 0) write_error = WriteAll(fd, piece);
+        return write_error == 0;
     };
     const bool produced = produce(sink);
-    if (write_failed) return ReplaceError::kWriteFailed;
-    return produced ? ReplaceError::kNone : ReplaceError::kAborted;
+    if (write_error != 0) return {ReplaceError::kWriteFailed, false, write_error};
+    return {produced ? ReplaceError::kNone : ReplaceError::kAborted};
 }
 
-// A pipe whose reader has gone answers a write with SIGPIPE, which would end the program; while we
-// write to one, the signal is held back for this thread and then taken off again, so the write just
-// fails with EPIPE.
-class SigpipeHeld {
+// Two signals answer a write instead of an error: SIGPIPE from a pipe whose reader has gone, and
+// SIGXFSZ from a write past the file-size limit (ulimit -f). Either would end the program, and a
+// named temporary would stay. While we write they are held back for this thread and then taken off
+// again, so the write just fails (EPIPE, EFBIG) and is cleaned up like any failure.
+class WritingSignalsHeld {
 public:
-    SigpipeHeld() {
-        sigemptyset(&pipe_);
-        sigaddset(&pipe_, SIGPIPE);
-        pthread_sigmask(SIG_BLOCK, &pipe_, &old_);
+    WritingSignalsHeld() {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGPIPE);
+        sigaddset(&set, SIGXFSZ);
+        pthread_sigmask(SIG_BLOCK, &set, &old_);
     }
-    ~SigpipeHeld() {
+    ~WritingSignalsHeld() {
+        // Only what arrived while held: a signal the caller held back itself stays its own.
+        sigset_t raised;
+        sigemptyset(&raised);
+        for (int signal : {SIGPIPE, SIGXFSZ})
+            if (sigismember(&old_, signal) != 1) sigaddset(&raised, signal);
         const timespec now{0, 0};
-        while (sigtimedwait(&pipe_, nullptr, &now) == SIGPIPE) {
+        while (sigtimedwait(&raised, nullptr, &now) > 0) {
         }
         pthread_sigmask(SIG_SETMASK, &old_, nullptr);
     }
-    SigpipeHeld(const SigpipeHeld&) = delete;
-    SigpipeHeld& operator=(const SigpipeHeld&) = delete;
+    WritingSignalsHeld(const WritingSignalsHeld&) = delete;
+    WritingSignalsHeld& operator=(const WritingSignalsHeld&) = delete;
 
 private:
-    sigset_t pipe_{}, old_{};
+    sigset_t old_{};
 };
 
-// A terminal, a device or a pipe takes the contents directly: there is nothing to replace.
-ReplaceResult WriteInPlace(const std::string& path, const FileProducer& produce) {
-    SigpipeHeld held;
-    Descriptor fd(open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
-    if (!fd.IsOpen()) return {errno == EACCES || errno == EROFS ? ReplaceError::kReadOnly : ReplaceError::kWriteFailed};
-    ReplaceError error = Produce(fd.Get(), produce);
-    if (!fd.Close() && error == ReplaceError::kNone) error = ReplaceError::kWriteFailed;
-    return {error, true};
+// A terminal, a device or a pipe takes the contents directly: there is nothing to replace. It is
+// opened anew through the descriptor the walk holds (/proc/self/fd), so it is the very file that
+// was looked at; a pipe's open waits for a reader, as a shell's redirection would.
+ReplaceResult WriteInPlace(int file, const FileProducer& produce) {
+    const WritingSignalsHeld held;
+    Descriptor fd(open(ProcPathOf(file).c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+    if (!fd.IsOpen()) {
+        const int error = errno;
+        return {error == EACCES || error == EROFS ? ReplaceError::kReadOnly : ReplaceError::kWriteFailed, true, error};
+    }
+    ReplaceResult result = Produce(fd.Get(), produce);
+    if (!fd.Close() && result.error == ReplaceError::kNone) result = {ReplaceError::kWriteFailed, true, errno};
+    result.in_place = true;
+    return result;
 }
 
 // A name for the temporary, unlikely to be taken: the target's name hidden behind a dot, with a
 // random part. It is created exclusively, so a taken name only costs another try.
-std::string TemporaryName(const std::string& folder, const std::string& name) {
+std::string TemporaryName(const std::string& name) {
     thread_local std::mt19937_64 random((static_cast<std::uint64_t>(std::random_device{}()) << 32) ^
                                   static_cast<std::uint64_t>(std::time(nullptr)) ^ static_cast<std::uint64_t>(getpid()));
     static const char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::string part;
     for (int i = 0; i < 8; ++i) part += kDigits[random() % 36];
-    return folder + "/." + name + "." + part + ".tmp";
+    return "." + name + "." + part + ".tmp";
 }
 
-ReplaceError CannotCreate(int error) {
-    if (error == ENOENT || error == ENOTDIR) return ReplaceError::kNoFolder;
-    if (error == ENOSPC || error == EDQUOT || error == EIO) return ReplaceError::kWriteFailed;
-    return ReplaceError::kCannotCreate;
+ReplaceResult CannotCreate(int error) {
+    if (error == EEXIST) return {ReplaceError::kCannotCreate};  // a hundred names taken
+    if (error == ENOENT) return {ReplaceError::kNoFolder};
+    if (error == ENOTDIR) return {ReplaceError::kNoFolder, false, error};
+    if (error == ENOSPC || error == EDQUOT || error == EIO) return {ReplaceError::kWriteFailed, false, error};
+    return {ReplaceError::kCannotCreate, false, error};
 }
 
 // For the tests: whether unnamed temporaries are tried (the tests run every replacement both ways;
@@ -383,49 +481,49 @@ std::atomic<bool> g_unnamed_temporaries{true};
 void UseUnnamedTemporaries(bool use) { g_unnamed_temporaries = use; }
 
 ReplaceResult ReplaceFileFrom(const std::string& path, const FileProducer& produce) {
-    std::string target;
     if (path.empty()) return {ReplaceError::kNotAFile};
-    if (const ReplaceError followed = FollowLinks(path, target); followed != ReplaceError::kNone) return {followed};
+    Place place;
+    if (const ReplaceResult walked = Walk(path, place); !walked) return walked;
 
-    struct stat old {};
-    const bool exists = stat(target.c_str(), &old) == 0;
-    if (!exists && errno != ENOENT) return {errno == ENOTDIR ? ReplaceError::kNoFolder : ReplaceError::kCannotCreate};
+    const bool exists = place.file.IsOpen();
+    const struct stat& old = place.file_stat;
+    const std::string old_path = exists ? ProcPathOf(place.file.Get()) : std::string();
     if (exists) {
         if (S_ISDIR(old.st_mode)) return {ReplaceError::kFolder};
-        if (S_ISCHR(old.st_mode) || S_ISFIFO(old.st_mode)) return WriteInPlace(target, produce);
+        if (S_ISCHR(old.st_mode) || S_ISFIFO(old.st_mode)) return WriteInPlace(place.file.Get(), produce);
         if (!S_ISREG(old.st_mode)) return {ReplaceError::kNotAFile};
         // No write bit for anyone marks a file the user locked; root may write it but should not.
-        if ((old.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0) return {ReplaceError::kReadOnly};
+        if ((old.st_mode & 0222) == 0 || access(old_path.c_str(), W_OK) != 0) return {ReplaceError::kReadOnly};
     }
 
-    const std::string folder = FolderOf(target), name = NameOf(target);
-    struct stat folder_stat {};
-    if (stat(folder.c_str(), &folder_stat) != 0 || !S_ISDIR(folder_stat.st_mode)) return {ReplaceError::kNoFolder};
-
-    // The temporary, with no name while it is written where the file system allows that. Whatever
-    // way this ends (a failure, an exception, a signal) a named one is removed.
+    // The temporary, with no name while it is written where the file system allows that, in the
+    // folder the walk holds. Whatever way this ends (a failure, an exception, a signal) a named
+    // one is removed.
+    const int folder = place.folder.Get();
+    const WritingSignalsHeld held;
     Descriptor fd;
-    NamedTemporary temporary;
+    NamedTemporary temporary(folder);
 #ifdef O_TMPFILE
-    if (g_unnamed_temporaries) fd.Reset(open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (g_unnamed_temporaries) fd.Reset(openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
 #endif
     if (!fd.IsOpen()) {
         int error = EEXIST;
         for (int attempt = 0; attempt < 100 && !fd.IsOpen() && error == EEXIST; ++attempt) {
             // O_EXCL with O_CREAT never opens an existing name, nor follows a symlink planted there.
-            temporary.Name(TemporaryName(folder, name), [&](const std::string& candidate) {
-                fd.Reset(open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            temporary.Name(TemporaryName(place.name), [&](const std::string& candidate) {
+                fd.Reset(openat(folder, candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
                 error = fd.IsOpen() ? 0 : errno;
                 return fd.IsOpen();
             });
         }
-        if (!fd.IsOpen()) return {error == EEXIST ? ReplaceError::kCannotCreate : CannotCreate(error)};
+        if (!fd.IsOpen()) return CannotCreate(error);
     }
-    auto discard = [&](ReplaceError error) {
+    auto discard = [&](ReplaceResult result) {
         fd.Close();
         temporary.Remove();
-        return ReplaceResult{error};
+        return result;
     };
+    auto failed = [&](ReplaceError error) { return discard({error, false, errno}); };
 
     // The old file's owner, extended attributes and mode, so that a private file stays private.
     // The owner is given first (a change of owner clears the set-id bits and file capabilities);
@@ -434,34 +532,34 @@ ReplaceResult ReplaceFileFrom(const std::string& path, const FileProducer& produ
         if (old.st_uid != geteuid() || old.st_gid != getegid()) {
             [[maybe_unused]] const int given = fchown(fd.Get(), old.st_uid, old.st_gid);
         }
-        CopyExtendedAttributes(target, fd.Get());
-        if (fchmod(fd.Get(), old.st_mode & 07777) != 0) return discard(ReplaceError::kWriteFailed);
+        CopyExtendedAttributes(old_path, fd.Get());
+        if (fchmod(fd.Get(), old.st_mode & 07777) != 0) return failed(ReplaceError::kWriteFailed);
     } else if (fchmod(fd.Get(), NewFileMode()) != 0) {
-        return discard(ReplaceError::kWriteFailed);
+        return failed(ReplaceError::kWriteFailed);
     }
 
-    const ReplaceError produced = Produce(fd.Get(), produce);
-    if (produced != ReplaceError::kNone) return discard(produced);
-    if (fsync(fd.Get()) != 0) return discard(ReplaceError::kWriteFailed);
+    const ReplaceResult produced = Produce(fd.Get(), produce);
+    if (!produced) return discard(produced);
+    if (fsync(fd.Get()) != 0) return failed(ReplaceError::kWriteFailed);
 
     if (!temporary.Named()) {
         // Give the finished unnamed file a name, so that it can be renamed over the target.
-        const std::string self = "/proc/self/fd/" + std::to_string(fd.Get());
+        const std::string self = ProcPathOf(fd.Get());
         int error = EEXIST;
         for (int attempt = 0; attempt < 100 && !temporary.Named() && error == EEXIST; ++attempt) {
-            temporary.Name(TemporaryName(folder, name), [&](const std::string& candidate) {
-                error = linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+            temporary.Name(TemporaryName(place.name), [&](const std::string& candidate) {
+                error = linkat(AT_FDCWD, self.c_str(), folder, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
                 return error == 0;
             });
         }
-        if (!temporary.Named()) return discard(error == EEXIST ? ReplaceError::kCannotCreate : CannotCreate(error));
+        if (!temporary.Named()) return discard(CannotCreate(error));
     }
-    if (!fd.Close()) return discard(ReplaceError::kWriteFailed);
-    if (!temporary.PutInPlaceOf(target)) {
-        return discard(errno == EBUSY || errno == ETXTBSY ? ReplaceError::kInUse : ReplaceError::kWriteFailed);
+    if (!fd.Close()) return failed(ReplaceError::kWriteFailed);
+    if (!temporary.PutInPlaceOf(place.name)) {
+        return failed(errno == EBUSY || errno == ETXTBSY ? ReplaceError::kInUse : ReplaceError::kWriteFailed);
     }
     // The rename itself reaches the disk with the folder.
-    Descriptor dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    Descriptor dir(openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.IsOpen()) fsync(dir.Get());
     return {};
 }

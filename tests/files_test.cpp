@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <functional>
 #include <future>
+#include <initializer_list>
 #include <stdexcept>
 #include <set>
 #include <string>
@@ -37,6 +38,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #endif
@@ -270,7 +272,8 @@ TEST_P(FilesTest, SymlinksAreWrittenThrough) {
 
 // In a folder that is sticky and writable by all (/tmp), a link is followed only when it is ours or
 // the folder owner's, as the kernel's fs.protected_symlinks has it, whatever the kernel is set to:
-// anyone may plant a link there. Run as root, the only one who can give a link away.
+// anyone may plant a link there. The rule holds for every link on the way: a link to a folder as
+// well as a link to the file. Run as root, the only one who can give a link away.
 TEST_P(FilesTest, LinksOthersPlantedInSharedFoldersAreNotFollowed) {
     if (geteuid() != 0) GTEST_SKIP() << "needs root, to give links to another user";
     const uid_t nobody = 65534;
@@ -278,18 +281,21 @@ TEST_P(FilesTest, LinksOthersPlantedInSharedFoldersAreNotFollowed) {
     ASSERT_TRUE(ReplaceFileContents(victim, "root's own file"));
     char cwd[4096];
     ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-    const std::string victim_path = std::string(cwd) + "/" + victim;
+    const std::string victim_path = std::string(cwd) + "/" + victim, folder_path = std::string(cwd) + "/" + folder_;
     const struct {
         const char* what;
         mode_t folder_mode;
         uid_t folder_owner, link_owner;
+        bool to_folder;  // the link is `dl`, to the victim's folder, and dl/victim is written
         bool followed;
     } cases[] = {
-        {"another user's link in a shared folder of root's", 01777, 0, nobody, false},
-        {"our own link there", 01777, 0, 0, true},
-        {"the folder owner's link in their shared folder", 01777, nobody, nobody, true},
-        {"another user's link in a folder that is not sticky", 0777, 0, nobody, true},
-        {"another user's link in a sticky folder only its group may write", 01775, 0, nobody, true},
+        {"another user's link in a shared folder of root's", 01777, 0, nobody, false, false},
+        {"our own link there", 01777, 0, 0, false, true},
+        {"the folder owner's link in their shared folder", 01777, nobody, nobody, false, true},
+        {"another user's link in a folder that is not sticky", 0777, 0, nobody, false, true},
+        {"another user's link in a sticky folder only its group may write", 01775, 0, nobody, false, true},
+        {"another user's link to a folder, on the way", 01777, 0, nobody, true, false},
+        {"the folder owner's link to a folder in their shared folder", 01777, nobody, nobody, true, true},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -297,22 +303,88 @@ TEST_P(FilesTest, LinksOthersPlantedInSharedFoldersAreNotFollowed) {
         ASSERT_TRUE(MakeFolder(shared));
         ASSERT_EQ(chmod(shared.c_str(), c.folder_mode), 0);
         ASSERT_EQ(chown(shared.c_str(), c.folder_owner, 0), 0);
-        const std::string link = shared + "/cal.ics";
-        ASSERT_EQ(symlink(victim_path.c_str(), link.c_str()), 0);
+        const std::string link = shared + (c.to_folder ? "/dl" : "/cal.ics");
+        ASSERT_EQ(symlink((c.to_folder ? folder_path : victim_path).c_str(), link.c_str()), 0);
         ASSERT_EQ(lchown(link.c_str(), c.link_owner, 0), 0);
         ASSERT_TRUE(ReplaceFileContents(victim, "root's own file"));
-        const platform::ReplaceResult result = ReplaceFileContents(link, "what the link's owner chose");
+        const platform::ReplaceResult result =
+            ReplaceFileContents(c.to_folder ? link + "/victim" : link, "what the link's owner chose");
         EXPECT_EQ(static_cast<bool>(result), c.followed) << c.what;
         EXPECT_EQ(result.error, c.followed ? ReplaceError::kNone : ReplaceError::kForeignLink) << c.what;
         EXPECT_EQ(Read(victim), c.followed ? "what the link's owner chose" : "root's own file") << c.what;
         EXPECT_TRUE(IsLink(link)) << c.what;
-        EXPECT_EQ(Names(shared), std::vector<std::string>{"cal.ics"}) << c.what;
+        EXPECT_EQ(Names(shared), std::vector<std::string>{c.to_folder ? "dl" : "cal.ics"}) << c.what;
     }
     // A link of ours that leads to such a link is refused too: every link on the way is looked at.
     ASSERT_TRUE(ReplaceFileContents(victim, "root's own file"));
     ASSERT_EQ(symlink((std::string(cwd) + "/" + In("shared1/cal.ics")).c_str(), In("mine.ics").c_str()), 0);
     EXPECT_EQ(ReplaceFileContents(In("mine.ics"), "x").error, ReplaceError::kForeignLink);
     EXPECT_EQ(Read(victim), "root's own file");
+}
+
+// What is checked is what is written: another user who keeps turning a name in a shared folder
+// into a link (to a pipe root reads, to a file of root's) and back while root writes that name
+// thousands of times, for seconds, never gets a byte written through the link, and never makes a
+// write fail halfway. Run as root, like the test above.
+TEST_P(FilesTest, ALinkMadeDuringTheWriteIsNeverFollowed) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root, to race another user";
+    const uid_t nobody = 65534;
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    const std::string shared = In("s"), target = In("s/x.ics");
+    const std::string fifo = std::string(cwd) + "/" + In("pipe"), victim = std::string(cwd) + "/" + In("victim");
+    ASSERT_TRUE(MakeFolder(shared));
+    ASSERT_EQ(chmod(shared.c_str(), 01777), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    ASSERT_TRUE(ReplaceFileContents(victim, "root's own file"));
+    // Held open for reading all the while, so that a write into the pipe would not wait for a reader.
+    const int pipe_reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(pipe_reader, 0);
+    std::fflush(stdout);
+    const pid_t other = fork();
+    ASSERT_GE(other, 0);
+    if (other == 0) {
+        if (chdir(shared.c_str()) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0) _exit(1);
+        // The name flips between a file of theirs and a fresh link, each flip one atomic exchange,
+        // so a write finds it both ways and it turns into a link as often as can be; where the file
+        // system cannot exchange names, it is made and removed as a link.
+        const int file = open("x.ics", O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (file >= 0) close(file);
+        for (unsigned i = 0;; ++i) {
+            char spare[16];  // a name left behind that is not theirs to remove only costs its name
+            std::snprintf(spare, sizeof spare, "l%u", i % 64);
+            if (symlink(i % 4 ? fifo.c_str() : victim.c_str(), spare) != 0) continue;
+            if (renameat2(AT_FDCWD, spare, AT_FDCWD, "x.ics", RENAME_EXCHANGE) == 0)
+                renameat2(AT_FDCWD, spare, AT_FDCWD, "x.ics", RENAME_EXCHANGE);
+            else if (rename(spare, "x.ics") == 0)
+                unlink("x.ics");
+            unlink(spare);
+        }
+    }
+    const auto start = std::chrono::steady_clock::now();
+    int tries = 0, written = 0, refused = 0;
+    std::string fault;
+    for (; fault.empty() && std::chrono::steady_clock::now() - start < std::chrono::seconds(3); ++tries) {
+        const platform::ReplaceResult result = ReplaceFileContents(target, "calendar " + std::to_string(tries));
+        if (result.error != ReplaceError::kNone && result.error != ReplaceError::kForeignLink)
+            fault = "a write failed: " + platform::ReplaceResultText(result);
+        (result ? written : refused)++;
+        char buffer[256];
+        const ssize_t n = read(pipe_reader, buffer, sizeof buffer);
+        if (n > 0) fault = "the pipe received \"" + std::string(buffer, static_cast<std::size_t>(n)) + "\"";
+        // Our own file, when the write made one, is ours to remove: the other user may not.
+        struct stat st {};
+        if (lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == 0) unlink(target.c_str());
+    }
+    kill(other, SIGKILL);
+    waitpid(other, nullptr, 0);
+    close(pipe_reader);
+    EXPECT_EQ(fault, "") << "after " << tries << " writes";
+    EXPECT_EQ(Read(victim), "root's own file");
+    // Both ways were taken: the name was found a file and written, and found a link and refused.
+    EXPECT_GT(written, 0);
+    EXPECT_GT(refused, 0);
+    for (const std::string& name : Names(shared)) EXPECT_NE(name.substr(0, 7), ".x.ics.") << "a temporary left";
 }
 
 // Extended attributes survive a replacement, and with them a POSIX ACL (the access ACL is the
@@ -346,6 +418,54 @@ TEST_P(FilesTest, ExtendedAttributesAndTheAclSurvive) {
     }
     EXPECT_EQ(ModeOf(path), 0640u);
     EXPECT_EQ(Names(), std::vector<std::string>{"shared.ics"});
+}
+
+// A folder's default ACL is for new files: a replacement is readable by exactly whom the old file
+// was, by its mode alone when it had no ACL (the new file's inherited ACL is not kept), by its own
+// ACL when it had one.
+TEST_P(FilesTest, AFoldersDefaultAclDoesNotWidenAReplacement) {
+    struct Entry {
+        std::uint16_t tag, permissions;
+        std::uint32_t id;
+    };
+    auto acl = [](std::initializer_list<Entry> entries) {
+        std::string value("\x02\0\0\0", 4);
+        for (const Entry& e : entries) value.append(reinterpret_cast<const char*>(&e), sizeof e);
+        return value;
+    };
+    const std::uint32_t none = 0xFFFFFFFF;
+    const std::string team = In("team");
+    ASSERT_TRUE(MakeFolder(team));
+    // New files in the folder: user nobody may read and write them.
+    const std::string inherited = acl({{0x01, 7, none}, {0x02, 6, 65534}, {0x04, 5, none}, {0x10, 7, none}, {0x20, 0, none}});
+    if (setxattr(team.c_str(), "system.posix_acl_default", inherited.data(), inherited.size(), 0) != 0)
+        GTEST_SKIP() << "the file system keeps no POSIX ACLs here";
+    const struct {
+        const char* what;
+        std::string own_acl;  // empty: none, the mode alone
+    } cases[] = {
+        {"a 640 file without an ACL", ""},
+        {"a 640 file whose ACL lets user 1000 read it",
+         acl({{0x01, 6, none}, {0x02, 4, 1000}, {0x04, 4, none}, {0x10, 4, none}, {0x20, 0, none}})},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string path = team + "/f" + std::to_string(++n);
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        ASSERT_GE(fd, 0);
+        close(fd);
+        removexattr(path.c_str(), "system.posix_acl_access");  // what the folder's default gave it
+        ASSERT_EQ(chmod(path.c_str(), 0640), 0) << c.what;
+        if (!c.own_acl.empty()) {
+            ASSERT_EQ(setxattr(path.c_str(), "system.posix_acl_access", c.own_acl.data(), c.own_acl.size(), 0), 0);
+        }
+        ASSERT_TRUE(ReplaceFileContents(path, kNew)) << c.what;
+        char value[256];
+        const ssize_t size = getxattr(path.c_str(), "system.posix_acl_access", value, sizeof value);
+        EXPECT_EQ(size < 0 ? std::string() : std::string(value, static_cast<std::size_t>(size)), c.own_acl) << c.what;
+        EXPECT_EQ(ModeOf(path), 0640u) << c.what;
+        EXPECT_EQ(Read(path), kNew) << c.what;
+    }
 }
 
 // The replacement is the same file to the user: a private file stays private, a shared one shared;
@@ -468,21 +588,37 @@ TEST_P(FilesTest, PipesReadOnlyFilesAndSockets) {
 }
 
 // A write that fails partway (here: the file-size limit, standing in for a full disk) leaves the old
-// file and no temporary.
-TEST_P(FilesTest, WriteFailureLeavesTheOldFile) {
+// file and no temporary, and says the system's reason. The limit is set in a child process whose
+// SIGXFSZ is as a program gets it, ending the program: the write must hold it back and just fail.
+TEST_P(FilesTest, WriteFailureLeavesTheOldFileAndSaysWhy) {
     const std::string path = In("big.ics");
     ASSERT_TRUE(ReplaceFileContents(path, kOld));
     const auto before = Names();
-    rlimit old_limit{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old_limit), 0);
-    auto* old_handler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old_limit;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const platform::ReplaceResult result = ReplaceFileContents(path, kNew);
-    setrlimit(RLIMIT_FSIZE, &old_limit);
-    signal(SIGXFSZ, old_handler);
-    EXPECT_EQ(result.error, ReplaceError::kWriteFailed);
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    std::fflush(stdout);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(report[0]);
+        signal(SIGXFSZ, SIG_DFL);
+        rlimit limit{};
+        getrlimit(RLIMIT_FSIZE, &limit);
+        limit.rlim_cur = 4096;
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(1);
+        const platform::ReplaceResult result = ReplaceFileContents(path, kNew);
+        const std::string said = std::to_string(static_cast<int>(result.error)) + " " + platform::ReplaceResultText(result);
+        _exit(write(report[1], said.data(), said.size()) == static_cast<ssize_t>(said.size()) ? 0 : 1);
+    }
+    close(report[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t n; (n = read(report[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<std::size_t>(n));
+    close(report[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_FALSE(WIFSIGNALED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(said, std::to_string(static_cast<int>(ReplaceError::kWriteFailed)) + " writing failed: File too large");
     EXPECT_EQ(Read(path), kOld);
     EXPECT_EQ(Names(), before);
 }

@@ -28,8 +28,8 @@ NO_TMPFILE = os.environ.get("TEMPO_NO_TMPFILE", "")
 UTC = datetime.timezone.utc
 
 
-def tempo(*args):
-    p = subprocess.run([TEMPO, "ics", *args], capture_output=True)
+def tempo(*args, env=None, preexec_fn=None):
+    p = subprocess.run([TEMPO, "ics", *args], capture_output=True, env=env, preexec_fn=preexec_fn)
     return p.returncode, p.stdout, p.stderr.decode("utf-8", "replace")
 
 
@@ -286,12 +286,35 @@ class BoundedWork(unittest.TestCase):
             self.assertEqual(data, tempo("--from", "1800", "--years", "200", "--solar-birthday", "05-04:爸爸生日")[1])
             self.assertEqual(data.count(b"BEGIN:VEVENT"), 200)
 
-    def test_a_full_disk_is_an_error(self):
+    def test_a_failed_write_is_an_error_with_the_systems_reason(self):
         with open("/dev/full", "w") as full:
             p = subprocess.run([TEMPO, "ics", "--from", "2024", "--years", "50", "--terms"], stdout=full,
                                stderr=subprocess.PIPE)
         self.assertEqual(p.returncode, 2)
-        self.assertIn("could not be written", p.stderr.decode())
+        self.assertIn("the output could not be written: No space left on device", p.stderr.decode())
+        code, out, err = tempo("--from", "2024", "--years", "50", "--terms", "--output", "/dev/full")
+        self.assertEqual(code, 2)
+        self.assertIn("cannot be written: writing failed: No space left on device", err)
+
+    def test_a_write_past_the_file_size_limit_fails_and_leaves_nothing(self):
+        # ulimit -f: the kernel answers the write past the limit with SIGXFSZ, which must not end
+        # tempo before it removes its temporary (a named one, without O_TMPFILE).
+        import resource
+        def small_files():
+            resource.setrlimit(resource.RLIMIT_FSIZE, (65536, resource.getrlimit(resource.RLIMIT_FSIZE)[1]))
+        ways = [("unnamed", {})] + ([("named", {"LD_PRELOAD": NO_TMPFILE})] if NO_TMPFILE else [])
+        with tempfile.TemporaryDirectory() as d:
+            out = os.path.join(d, "cal.ics")
+            for way, env in ways:
+                with open(out, "w") as f:
+                    f.write("the calendar before")
+                code, data, err = tempo("--from", "1800", "--years", "200", "--terms", "--output", out,
+                                        env=dict(os.environ, **env), preexec_fn=small_files)
+                self.assertEqual(code, 2, way)
+                self.assertIn("cannot be written: writing failed: File too large", err, way)
+                with open(out) as f:
+                    self.assertEqual(f.read(), "the calendar before", way)
+                self.assertEqual(os.listdir(d), ["cal.ics"], way)
 
 
 class AllDayEvents(unittest.TestCase):
@@ -444,21 +467,29 @@ class TheFile(unittest.TestCase):
     def test_a_file_read_is_never_the_file_written(self):
         with tempfile.TemporaryDirectory() as d:
             birthdays, table = os.path.join(d, "birthdays.txt"), os.path.join(d, "holidays.tsv")
+            # The kept table, read whenever no --holidays-file is given.
+            kept = os.path.join(d, "data", "tempoline", "holidays.tsv")
+            os.makedirs(os.path.dirname(kept))
             with open(birthdays, "w", encoding="utf-8") as f:
                 f.write("lunar-birthday 08-15:妈妈生日\n")
-            with open(table, "w", encoding="utf-8") as f:
-                f.write("2027-01-01\t休\t元旦\n")
+            for path in (table, kept):
+                with open(path, "w", encoding="utf-8") as f:
+                    f.write("2027-01-01\t休\t元旦\n")
             os.symlink("birthdays.txt", os.path.join(d, "link.txt"))
+            os.symlink(kept, os.path.join(d, "kept.tsv"))
+            env = dict(os.environ, XDG_DATA_HOME=os.path.join(d, "data"))
             def contents(name):
                 with open(os.path.join(d, name), "rb") as f:
                     return f.read()
-            before = {name: contents(name) for name in ("birthdays.txt", "holidays.tsv")}
+            before = {name: contents(name) for name in ("birthdays.txt", "holidays.tsv", "data/tempoline/holidays.tsv")}
             for args, output, said in [
                     (["--birthdays", birthdays], birthdays, "is the --birthdays file"),
                     (["--birthdays", birthdays], os.path.join(d, "link.txt"), "is the --birthdays file"),
                     (["--birthdays", os.path.join(d, ".", "birthdays.txt")], birthdays, "is the --birthdays file"),
-                    (["--holidays", "--holidays-file", table], table, "is the --holidays-file file")]:
-                code, out, err = tempo("--from", "2026", *args, "--output", output)
+                    (["--holidays", "--holidays-file", table], table, "is the --holidays-file file"),
+                    (["--holidays"], kept, "is the kept holiday table " + kept),
+                    (["--terms"], os.path.join(d, "kept.tsv"), "is the kept holiday table")]:
+                code, out, err = tempo("--from", "2026", *args, "--output", output, env=env)
                 self.assertEqual((code, out), (2, b""), args)
                 self.assertIn(said, err, args)
                 for name, was in before.items():
