@@ -86,12 +86,12 @@ HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar
     const std::string code = space == std::string::npos ? "" : head.substr(space + 1, 3);
     if (code != "200") return Refused("节假日服务器答复" + (code.empty() ? std::string("有误") : code));
     const std::string body = answer.substr(head_end + 4);
-    std::string length_text;
-    if (HeaderValue(head, "Content-Length", length_text)) {
-        std::size_t length = 0;
-        if (!LengthValue(length_text, length)) return Refused("节假日服务器的答复不对");
-        if (length != body.size()) return Refused("没有收到完整的节假日表");
-    }
+    // The length is a number: blanks around it are not part of it, and leading zeros change nothing.
+    std::string length;
+    const bool framed = HeaderValue(head, "Content-Length", length);
+    std::size_t stated = 0;
+    if (framed && !LengthValue(length, stated)) return Refused("节假日服务器的答复不对");
+    if (framed && stated != body.size()) return Refused("没有收到完整的节假日表");
     if (body.size() > calendar::kMaxHolidayFileBytes) return Refused("节假日表超过64KB");
     HolidayUpdateResult result;
     std::string why;
@@ -99,9 +99,9 @@ HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar
     // end: only its end line shows it whole.
     if (!calendar::ParseHolidayTable(body, result.table, why, calendar::TableEnd::kRequired)) {
         if (why == calendar::kNoTableEnd) return Refused("没有收到完整的节假日表（缺少结尾行）");
-        // A last line without its line end was cut: what came before it is read on its own, and
-        // unless that shows a mistake of its own, the answer was cut short, not wrong.
-        if (!body.empty() && body.back() != '\n' && body.find('\n') != std::string::npos) {
+        // Without a length, a last line without its line end was cut: what came before it is read on
+        // its own, and unless that shows a mistake of its own, the answer was cut short, not wrong.
+        if (!framed && !body.empty() && body.back() != '\n' && body.find('\n') != std::string::npos) {
             calendar::HolidayTable before;
             std::string before_why;
             const std::string whole_lines = body.substr(0, body.rfind('\n') + 1);

@@ -30,11 +30,9 @@ struct HolidayUpdateResult {
 
 // Checks an answer of the service: "200" in its status line, a body of at most 64 KiB that is a
 // valid table ending with its end line (calendar::ParseHolidayTable; an answer cut anywhere, even
-// at a line's end, lacks it; one whose last line lacks its line end was cut there) and holding at
-// least every year held already: the built-in table's and `current`'s, the table the program uses
-// now (so a server offering an older table takes no year away). `current` also tells whether
-// anything changed. A Content-Length is read as a number (blanks around it and leading zeros are
-// allowed).
+// at a line's end, lacks it) and holding at least every year held already: the built-in table's and
+// `current`'s, the table the program uses now (so a server offering an older table takes no year
+// away). `current` also tells whether anything changed.
 HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar::HolidayTable& current);
 
 // The kept file's text merged with the built-in table; the built-in table alone when there is no

@@ -104,6 +104,55 @@ class FilesAtStart(unittest.TestCase):
                 self.assertIn(b"not a regular file", err, option)
 
 
+class NonReadingClients(unittest.TestCase):
+    # A ten-year subscription with everything in it and twenty birthdays: some 220 KB, made once and
+    # kept.
+    QUERY = ("/calendar.ics?from=2026&years=10&terms&festivals&holidays&months" +
+             "".join("&lunar-birthday=%02d-%02d:b%d" % (m % 12 + 1, m, m) for m in range(1, 21)))
+    CLIENTS = 1000
+
+    def test_a_thousand_clients_that_never_read_cost_little_and_shut_nobody_out(self):
+        soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+        if soft < self.CLIENTS + 100:
+            resource.setrlimit(resource.RLIMIT_NOFILE, (min(hard, 4096), hard))
+        service = Service()
+        clients = []
+        try:
+            page = service.get(self.QUERY)
+            self.assertTrue(page.startswith(b"HTTP/1.1 200"), page[:200])
+            size = len(page.split(b"\r\n\r\n", 1)[1])
+            self.assertGreater(size, 200000)
+            before = rss_kib(service.process.pid)
+            request = ("GET %s HTTP/1.1\r\nHost: h\r\n\r\n" % self.QUERY).encode()
+            for _ in range(self.CLIENTS):
+                c = socket.socket()
+                c.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)  # fills at once: the rest waits
+                c.settimeout(10)
+                c.connect(("127.0.0.1", service.port))
+                c.sendall(request)
+                clients.append(c)
+            # Every one answered (the answer started, then stuck): one log line each.
+            answered, deadline = 0, time.monotonic() + 8
+            while answered < self.CLIENTS:
+                line = service.read_log(deadline)
+                self.assertIsNotNone(line, "only %d of %d answered within 8 s" % (answered, self.CLIENTS))
+                answered += b'/calendar.ics' in line and b'" 200 ' in line
+            after = rss_kib(service.process.pid)
+            print("\nRSS with %d clients not reading a %d-byte calendar: %.1f MB before, %.1f MB after"
+                  % (self.CLIENTS, size, before / 1024, after / 1024), file=sys.stderr)
+            self.assertLess(after, 64 * 1024)
+            # A fresh client is answered at once meanwhile.
+            start = time.monotonic()
+            fresh = service.get("/download/tempoline.html", deadline_s=5)
+            self.assertTrue(fresh.startswith(b"HTTP/1.1 200"), fresh[:100])
+            self.assertLess(time.monotonic() - start, 2)
+        finally:
+            for c in clients:
+                c.close()
+            service.close()
+
+
+
 class HolidayTableOverWhatClientsTake(unittest.TestCase):
     def test_a_table_that_merged_would_be_over_64_kib_stops_the_start(self):
         # 2027..2200, twelve days off a year: some 52 KB, under 64 KiB on its own, but over it with the
@@ -182,55 +231,6 @@ class LogReaders(unittest.TestCase):
                 service.process.kill()
                 service.process.wait(timeout=10)
             service.process.stderr.close()
-
-
-class NonReadingClients(unittest.TestCase):
-    # A ten-year subscription with everything in it and twenty birthdays: some 220 KB, made once and
-    # kept.
-    QUERY = ("/calendar.ics?from=2026&years=10&terms&festivals&holidays&months" +
-             "".join("&lunar-birthday=%02d-%02d:b%d" % (m % 12 + 1, m, m) for m in range(1, 21)))
-    CLIENTS = 1000
-
-    def test_a_thousand_clients_that_never_read_cost_little_and_shut_nobody_out(self):
-        soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
-        if soft < self.CLIENTS + 100:
-            resource.setrlimit(resource.RLIMIT_NOFILE, (min(hard, 4096), hard))
-        service = Service()
-        clients = []
-        try:
-            page = service.get(self.QUERY)
-            self.assertTrue(page.startswith(b"HTTP/1.1 200"), page[:200])
-            size = len(page.split(b"\r\n\r\n", 1)[1])
-            self.assertGreater(size, 200000)
-            before = rss_kib(service.process.pid)
-            request = ("GET %s HTTP/1.1\r\nHost: h\r\n\r\n" % self.QUERY).encode()
-            for _ in range(self.CLIENTS):
-                c = socket.socket()
-                c.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 4096)  # fills at once: the rest waits
-                c.settimeout(10)
-                c.connect(("127.0.0.1", service.port))
-                c.sendall(request)
-                clients.append(c)
-            # Every one answered (the answer started, then stuck): one log line each.
-            answered, deadline = 0, time.monotonic() + 8
-            while answered < self.CLIENTS:
-                line = service.read_log(deadline)
-                self.assertIsNotNone(line, "only %d of %d answered within 8 s" % (answered, self.CLIENTS))
-                answered += b'/calendar.ics' in line and b'" 200 ' in line
-            after = rss_kib(service.process.pid)
-            print("\nRSS with %d clients not reading a %d-byte calendar: %.1f MB before, %.1f MB after"
-                  % (self.CLIENTS, size, before / 1024, after / 1024), file=sys.stderr)
-            self.assertLess(after, 64 * 1024)
-            # A fresh client is answered at once meanwhile.
-            start = time.monotonic()
-            fresh = service.get("/download/tempoline.html", deadline_s=5)
-            self.assertTrue(fresh.startswith(b"HTTP/1.1 200"), fresh[:100])
-            self.assertLess(time.monotonic() - start, 2)
-        finally:
-            for c in clients:
-                c.close()
-            service.close()
-
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
