@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     web::HttpServer server(service, now, log, limits);
     const int port = server.Bind(options.address, options.port);
     if (port < 0) {
-        log("tempoline-web: cannot listen on " + options.address + ":" + std::to_string(options.port));
+        log_writer.Add("tempoline-web: cannot listen on " + options.address + ":" + std::to_string(options.port));
         return 1;
     }
     std::atomic<bool> ended{false};
