@@ -87,6 +87,18 @@ void Command::Example(const std::string& example, const std::string& dates) {
     app_->footer("Example: " + example + "\nDates are written " + dates + ".");
 }
 
+namespace {
+
+// A flag says yes once: given twice, it is as much a slip as an option given twice.
+void RefuseRepeatedFlags(const CLI::App& app) {
+    for (const CLI::Option* option : app.get_options())
+        if (option->get_expected_max() == 0 && option->count() > 1)
+            throw UsageError{"is given " + std::to_string(option->count()) + " times; a flag is given once",
+                             option->get_name()};
+}
+
+}  // namespace
+
 void Command::CheckTyped() const {
     for (const std::string& extra : app_->remaining()) {
         if (!run)
@@ -108,6 +120,7 @@ void Command::CheckTyped() const {
         if (empty) a.Refuse("is given without a value");
         if (count > 1 && !a.repeatable_) a.Refuse("is given " + std::to_string(count) + " times; it takes one value");
     }
+    RefuseRepeatedFlags(*app_);
 }
 
 const Argument& Command::Find(const std::string& name) const {
@@ -144,6 +157,7 @@ Command* Commands::Parsed() {
 }
 
 void Commands::CheckTopLevel() const {
+    RefuseRepeatedFlags(app_);
     for (const std::string& extra : app_.remaining()) {
         if (extra.compare(0, 1, "-") == 0)
             throw UsageError{Quoted(extra) + " is not an option of tempo (tempo --help lists them)"};

@@ -44,8 +44,10 @@ bool HeaderValue(const std::string& head, const std::string& name, std::string& 
             for (std::size_t i = 0; i < name.size() && same; ++i)
                 same = std::tolower(static_cast<unsigned char>(line[i])) == std::tolower(static_cast<unsigned char>(name[i]));
             if (same) {
+                // The blanks around a value are not part of it.
                 value = line.substr(name.size() + 1);
                 value.erase(0, value.find_first_not_of(" \t"));
+                value.erase(value.find_last_not_of(" \t") + 1);
                 return true;
             }
         }
@@ -54,6 +56,19 @@ bool HeaderValue(const std::string& head, const std::string& name, std::string& 
 }
 
 HolidayUpdateResult Refused(const std::string& why) { return {false, false, false, {}, why + "，节假日安排未变"}; }
+
+// A Content-Length's value as a number: digits only (leading zeros are allowed); false for anything
+// else, or a number too large to be a length.
+bool LengthValue(const std::string& value, std::size_t& length) {
+    if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos) return false;
+    length = 0;
+    for (const char c : value) {
+        const std::size_t digit = static_cast<std::size_t>(c - '0');
+        if (length > (static_cast<std::size_t>(-1) - digit) / 10) return false;
+        length = length * 10 + digit;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -71,9 +86,12 @@ HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar
     const std::string code = space == std::string::npos ? "" : head.substr(space + 1, 3);
     if (code != "200") return Refused("节假日服务器答复" + (code.empty() ? std::string("有误") : code));
     const std::string body = answer.substr(head_end + 4);
+    // The length is a number: blanks around it are not part of it, and leading zeros change nothing.
     std::string length;
     const bool framed = HeaderValue(head, "Content-Length", length);
-    if (framed && length != std::to_string(body.size())) return Refused("没有收到完整的节假日表");
+    std::size_t stated = 0;
+    if (framed && !LengthValue(length, stated)) return Refused("节假日服务器的答复不对");
+    if (framed && stated != body.size()) return Refused("没有收到完整的节假日表");
     if (body.size() > calendar::kMaxHolidayFileBytes) return Refused("节假日表超过64KB");
     HolidayUpdateResult result;
     std::string why;
@@ -82,6 +100,17 @@ HolidayUpdateResult CheckHolidayAnswer(const std::string& answer, const calendar
     const calendar::TableEnd end = framed ? calendar::TableEnd::kOptional : calendar::TableEnd::kRequired;
     if (!calendar::ParseHolidayTable(body, result.table, why, end)) {
         if (why == calendar::kNoTableEnd) return Refused("没有收到完整的节假日表（缺少结尾行）");
+        // Without a length, a last line without its line end was cut: what came before it is read on
+        // its own, and unless that shows a mistake of its own, the answer was cut short, not wrong.
+        if (!framed && !body.empty() && body.back() != '\n' && body.find('\n') != std::string::npos) {
+            calendar::HolidayTable before;
+            std::string before_why;
+            const std::string whole_lines = body.substr(0, body.rfind('\n') + 1);
+            if (calendar::ParseHolidayTable(whole_lines, before, before_why, calendar::TableEnd::kRequired) ||
+                before_why == calendar::kNoTableEnd)
+                return Refused("没有收到完整的节假日表（最后一行不完整）");
+            why = before_why;
+        }
         return Refused("节假日表有误（" + why + "）");
     }
     if (const std::vector<int> missing = MissingYears(result.table, current); !missing.empty())

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
-"""tempoline-web as a process: what it does with the files it is given at start, and what a crowd of
-clients that never read costs it. Every wait has a deadline of seconds."""
+"""tempoline-web as a process: what it does with the files it is given at start, a log that is read
+slowly, never or no longer, and what a crowd of clients that never read costs it. Every wait has a
+deadline of seconds."""
 import os
 import resource
 import select
@@ -165,6 +166,86 @@ class NonReadingClients(unittest.TestCase):
                 c.close()
             service.close()
 
+
+
+class HolidayTableOverWhatClientsTake(unittest.TestCase):
+    def test_a_table_that_merged_would_be_over_64_kib_stops_the_start(self):
+        # 2027..2200, twelve days off a year: some 52 KB, under 64 KiB on its own, but over it with the
+        # built-in 2007..2026 (about 17 KB) merged in.
+        rows = []
+        for year in range(2027, 2201):
+            rows += ["%d-05-%02d\t休\t劳动节" % (year, d) for d in range(1, 6)]
+            rows += ["%d-10-%02d\t休\t国庆节" % (year, d) for d in range(1, 8)]
+        text = ("\n".join(rows) + "\n").encode()
+        self.assertLess(len(text), 65536)
+        with tempfile.TemporaryDirectory() as d:
+            path = os.path.join(d, "holidays.tsv")
+            with open(path, "wb") as f:
+                f.write(text)
+            p = subprocess.run([WEB, "--address", "127.0.0.1", "--port", "0", "--source", DEMO, "--holidays", path],
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, timeout=10)
+            self.assertEqual(p.returncode, 2, p.stderr)
+            self.assertEqual(p.stderr.count(b"\n"), 1, p.stderr)
+            self.assertIn(b"over the 65536 bytes (64 KiB) the program takes", p.stderr)
+            self.assertNotIn(b"listening", p.stderr)
+            # The same years but one a year fewer fit, and are served.
+            short = [r for r in rows if not r[5:].startswith(("10-06", "10-07", "05-04", "05-05"))]
+            with open(path, "wb") as f:
+                f.write(("\n".join(short) + "\n").encode())
+            service = Service("--holidays", path)
+            try:
+                page = service.get("/holidays/cn.tsv")
+                self.assertTrue(page.startswith(b"HTTP/1.1 200"), page[:100])
+                self.assertIn(b"years 2007..2200", page)
+            finally:
+                service.close()
+
+
+class LogReaders(unittest.TestCase):
+    """The service does not depend on whoever reads its log (its standard error)."""
+
+    PAGE = "/download/tempoline.html"
+
+    def end(self, service, within_s):
+        start = time.monotonic()
+        service.process.send_signal(signal.SIGTERM)
+        try:
+            code = service.process.wait(timeout=within_s)
+        except subprocess.TimeoutExpired:
+            service.process.kill()
+            service.process.wait(timeout=10)
+            self.fail("tempoline-web did not end within %d s of SIGTERM" % within_s)
+        print("\nended %.2f s after SIGTERM" % (time.monotonic() - start), file=sys.stderr)
+        self.assertEqual(code, 0)
+
+    def test_a_log_whose_reader_has_gone_ends_nothing(self):
+        service = Service()
+        try:
+            service.process.stderr.close()  # the reader goes: the next log line meets a closed pipe
+            for i in range(20):
+                page = service.get(self.PAGE, deadline_s=5)
+                self.assertTrue(page.startswith(b"HTTP/1.1 200"), (i, page[:100], service.process.poll()))
+            self.assertIsNone(service.process.poll())
+            self.end(service, 5)
+        finally:
+            if service.process.poll() is None:
+                service.process.kill()
+                service.process.wait(timeout=10)
+
+    def test_a_log_nobody_reads_holds_up_no_request_nor_the_end(self):
+        service = Service()  # the line with the port read, and no other
+        try:
+            start = time.monotonic()
+            for i in range(2000):
+                page = service.get(self.PAGE, deadline_s=5)
+                self.assertTrue(page.startswith(b"HTTP/1.1 200"), (i, page[:100], service.process.poll()))
+            print("\n2000 requests with the log unread: %.1f s" % (time.monotonic() - start), file=sys.stderr)
+            self.end(service, 3)
+        finally:
+            if service.process.poll() is None:
+                service.process.kill()
+                service.process.wait(timeout=10)
+            service.process.stderr.close()
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)

@@ -32,6 +32,7 @@
 #include "weather/weather_page.h"
 #include "web/forecast_file.h"
 #include "web/http_server.h"
+#include "web/log_writer.h"
 #include "web/open_meteo.h"
 #include "web/service.h"
 
@@ -1382,8 +1383,9 @@ TEST(WebSubscriptions, DifferentSubscriptionsNeverShareACalendar) {
 
 // HTTP/1.1's refusals: a body whose length cannot be told (a transfer coding that does not end
 // with chunked) is refused and the connection closed, so what follows is never read as a request;
-// a 1.1 request needs one valid Host, and no request may have two. Each refusal is logged with
-// its reason; every odd byte of a request shows escaped in the log.
+// a 1.1 request needs one valid Host (a port is 0..65535), and no request may have two. An HTTP/1.0
+// request with a Transfer-Encoding is answered and its connection closed, keep-alive or not. Each
+// refusal or closing is logged with its reason; every odd byte of a request shows escaped in the log.
 TEST(WebHostileClients, FramingAndHostAreRefusedAsHttp11Requires) {
     const auto source = DemoSource();
     ASSERT_TRUE(source);
@@ -1394,47 +1396,59 @@ TEST(WebHostileClients, FramingAndHostAreRefusedAsHttp11Requires) {
     const struct {
         std::string request;
         int status;
-        const char* logged;  // in the refusal's log line
+        bool closes;         // the connection is closed after the answer: what follows is not read
+        const char* logged;  // in the log lines of its answer
     } cases[] = {
-        {"GET / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: xchunked\r\n\r\n" + smuggled, 400, "does not end with chunked"},
-        {"GET / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked, identity\r\n\r\n" + smuggled, 400,
+        {"GET / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: xchunked\r\n\r\n", 400, true, "does not end with chunked"},
+        {"GET / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked, identity\r\n\r\n", 400, true,
          "does not end with chunked"},
-        {"GET / HTTP/1.0\r\nTransfer-Encoding: gzip\r\n\r\n" + smuggled, 400, "does not end with chunked"},
-        {"GET / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n", 200, nullptr},
-        {"GET / HTTP/1.1\r\n\r\n", 400, "without Host"},
-        {"GET / HTTP/1.1\r\nHost: a\r\nHost: b\r\n\r\n", 400, "2 Host fields"},
-        {"GET / HTTP/1.0\r\nHost: a\r\nHost: a\r\n\r\n", 400, "2 Host fields"},
-        {"GET / HTTP/1.1\r\nHost: a b\r\n\r\n", 400, "is not a host"},
-        {"GET / HTTP/1.1\r\nHost: h/x\r\n\r\n", 400, "is not a host"},
-        {"GET / HTTP/1.1\r\nHost: user@h\r\n\r\n", 400, "is not a host"},
-        {"GET / HTTP/1.1\r\nHost: h:80x\r\n\r\n", 400, "is not a host"},
-        {"GET / HTTP/1.1\r\nHost: [::1\r\n\r\n", 400, "is not a host"},
-        {"GET / HTTP/1.1\r\nHost: \xe4\xbe\x8b\r\n\r\n", 400, "\\xe4\\xbe\\x8b"},
-        {"GET / HTTP/1.1\r\nHost: h:8080\r\n\r\n", 200, nullptr},
-        {"GET / HTTP/1.1\r\nHost: [::1]:80\r\n\r\n", 200, nullptr},
-        {"GET / HTTP/1.1\r\nHost: a-b.example%2D.cn\r\n\r\n", 200, nullptr},
-        {"GET / HTTP/1.1\r\nHost:\r\n\r\n", 200, nullptr},  // a target without authority
-        {"GET / HTTP/1.0\r\n\r\n", 200, nullptr},
+        {"GET / HTTP/1.0\r\nTransfer-Encoding: gzip\r\n\r\n", 400, true, "does not end with chunked"},
+        {"GET / HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n", 200, false, nullptr},
+        {"GET / HTTP/1.0\r\nTransfer-Encoding: chunked\r\nConnection: keep-alive\r\n\r\n0\r\n\r\n", 200, true,
+         "has Transfer-Encoding: the connection is closed after it"},
+        {"GET / HTTP/1.0\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n", 200, true,
+         "has Transfer-Encoding"},
+        {"GET / HTTP/1.1\r\n\r\n", 400, true, "without Host"},
+        {"GET / HTTP/1.1\r\nHost: a\r\nHost: b\r\n\r\n", 400, true, "2 Host fields"},
+        {"GET / HTTP/1.0\r\nHost: a\r\nHost: a\r\n\r\n", 400, true, "2 Host fields"},
+        {"GET / HTTP/1.1\r\nHost: a b\r\n\r\n", 400, true, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: h/x\r\n\r\n", 400, true, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: user@h\r\n\r\n", 400, true, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: h:80x\r\n\r\n", 400, true, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: a:99999\r\n\r\n", 400, true, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: a:65536\r\n\r\n", 400, true, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: [::1]:70000\r\n\r\n", 400, true, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: [::1\r\n\r\n", 400, true, "is not a host"},
+        {"GET / HTTP/1.1\r\nHost: \xe4\xbe\x8b\r\n\r\n", 400, true, "\\xe4\\xbe\\x8b"},
+        {"GET / HTTP/1.1\r\nHost: h:8080\r\n\r\n", 200, false, nullptr},
+        {"GET / HTTP/1.1\r\nHost: h:65535\r\n\r\n", 200, false, nullptr},
+        {"GET / HTTP/1.1\r\nHost: h:000080\r\n\r\n", 200, false, nullptr},  // port = *DIGIT
+        {"GET / HTTP/1.1\r\nHost: h:\r\n\r\n", 200, false, nullptr},        // the default port
+        {"GET / HTTP/1.1\r\nHost: [::1]:80\r\n\r\n", 200, false, nullptr},
+        {"GET / HTTP/1.1\r\nHost: a-b.example%2D.cn\r\n\r\n", 200, false, nullptr},
+        {"GET / HTTP/1.1\r\nHost:\r\n\r\n", 200, false, nullptr},  // a target without authority
+        {"GET / HTTP/1.0\r\n\r\n", 200, true, nullptr},
+        {"GET / HTTP/1.0\r\nConnection: keep-alive\r\n\r\n", 200, false, nullptr},
     };
     for (const auto& c : cases) {
         const std::size_t lines = running.log.Taken().size();
         Peer peer(running.port);
-        ASSERT_TRUE(peer.Send(c.request + (c.status == 200 ? "" : smuggled)));
+        // A request after it on the same connection: answered only where the connection is kept.
+        ASSERT_TRUE(peer.Send(c.request + smuggled));
         const std::vector<Answer> answers = SplitAnswers(peer.Receive(3000, [&](const std::string& got) {
-            return c.status == 200 && !SplitAnswers(got).empty();
+            return !c.closes && SplitAnswers(got).size() >= 2;
         }));
         ASSERT_FALSE(answers.empty()) << c.request;
         EXPECT_EQ(answers[0].status, c.status) << c.request;
-        if (c.status == 400) {
-            // Nothing after the refused request is answered: the connection is closed.
-            EXPECT_EQ(answers.size(), 1u) << c.request;
-            EXPECT_TRUE(peer.Closed()) << c.request;
+        EXPECT_EQ(answers.size(), c.closes ? 1u : 2u) << c.request;
+        EXPECT_EQ(peer.Closed(), c.closes) << c.request;
+        if (c.logged) {
             const std::vector<std::string> log = running.log.Taken(lines + 1);
             ASSERT_GT(log.size(), lines);
             std::string said;
             for (std::size_t i = lines; i < log.size(); ++i) said += log[i] + "\n";
             EXPECT_NE(said.find(c.logged), std::string::npos) << c.request << "\n" << said;
-            EXPECT_NE(said.find(" 400 "), std::string::npos) << said;
+            EXPECT_NE(said.find(" " + std::to_string(c.status) + " "), std::string::npos) << said;
         }
     }
     // A request with a NUL and a terminal's control sequence in its line: logged escaped, as
@@ -1452,3 +1466,71 @@ TEST(WebHostileClients, FramingAndHostAreRefusedAsHttp11Requires) {
 
 }  // namespace
 
+
+// The log on a pipe its reader does not read for a while: adding lines never waits; the lines that
+// found the queue full are dropped, and once the pipe takes lines again the log says first how many.
+// Every line is either written, in its order, or counted: none is lost without a word.
+TEST(WebLog, ALogNotReadDropsLinesAndSaysHowManyOnceItIsRead) {
+    int pipe_ends[2];
+    ASSERT_EQ(pipe(pipe_ends), 0);
+    const int reader = pipe_ends[0], writer = pipe_ends[1];
+    // Full before the first line: the writer's first write waits.
+    fcntl(writer, F_SETFL, fcntl(writer, F_GETFL) | O_NONBLOCK);
+    std::size_t filled = 0;
+    const std::string block(4096, '.');
+    for (std::size_t piece : {std::size_t{4096}, std::size_t{1}}) {
+        ssize_t n;
+        while ((n = write(writer, block.data(), piece)) > 0) filled += static_cast<std::size_t>(n);
+    }
+    fcntl(writer, F_SETFL, fcntl(writer, F_GETFL) & ~O_NONBLOCK);
+    constexpr int kLines = 200;
+    std::string read_back;
+    {
+        web::LogWriter log(writer, 16, 1 << 20);
+        const Steady::time_point start = Steady::now();
+        for (int i = 0; i < kLines; ++i) log.Add("line " + std::to_string(i));
+        EXPECT_LT(MsSince(start), 1000);
+        EXPECT_FALSE(log.Flush(100));  // the pipe is still full
+        // The reader takes the filling, and the lines come.
+        std::string taken;
+        while (taken.size() < filled) {
+            char piece[65536];
+            const ssize_t n = read(reader, piece, std::min(sizeof piece, filled - taken.size()));
+            ASSERT_GT(n, 0);
+            taken.append(piece, static_cast<std::size_t>(n));
+        }
+        EXPECT_TRUE(log.Flush(2000));
+        log.Add("the last line");
+    }
+    close(writer);
+    char piece[65536];
+    ssize_t n;
+    while ((n = read(reader, piece, sizeof piece)) > 0) read_back.append(piece, static_cast<std::size_t>(n));
+    close(reader);
+
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = read_back.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(read_back.substr(at, end - at));
+    ASSERT_FALSE(lines.empty()) << read_back;
+    EXPECT_EQ(lines.back(), "the last line");
+    int written = 0, last = -1;
+    long long dropped = -1;
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (line.compare(0, 5, "line ") == 0) {
+            const int number = std::atoi(line.c_str() + 5);
+            EXPECT_GT(number, last) << line;  // in their order
+            last = number;
+            ++written;
+        } else {
+            EXPECT_EQ(dropped, -1) << "a second report: " << line;
+            const std::string head = "tempoline-web: ", tail = " log lines dropped: the log could not take them in time";
+            ASSERT_EQ(line.compare(0, head.size(), head), 0) << line;
+            ASSERT_GT(line.size(), head.size() + tail.size()) << line;
+            EXPECT_EQ(line.substr(line.size() - tail.size()), tail) << line;
+            dropped = std::atoll(line.c_str() + head.size());
+        }
+    }
+    EXPECT_GT(dropped, 0) << read_back;
+    EXPECT_EQ(written + dropped, kLines) << read_back;
+}

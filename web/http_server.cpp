@@ -67,7 +67,10 @@ bool IsHostField(std::string_view host) {
         name = host.substr(0, colon);
         port = host.substr(colon + 1);
     }
-    if (port.size() > 5 || port.find_first_not_of("0123456789") != std::string_view::npos) return false;
+    // A port is digits (none is allowed: "h:" is the default port) naming 0..65535.
+    if (port.find_first_not_of("0123456789") != std::string_view::npos) return false;
+    port.remove_prefix(std::min(port.size(), port.find_first_not_of('0')));
+    if (port.size() > 5 || (port.size() == 5 && port > "65535")) return false;
     for (std::size_t i = 0; i < name.size(); ++i) {
         const char c = name[i];
         if (std::isalnum(static_cast<unsigned char>(c)) || std::strchr("-._~!$&'()*+,;=", c)) continue;
@@ -323,6 +326,12 @@ private:
         }
         request_text_ = RequestLine(request);
         keep_alive_ = request.keep_alive();
+        // An HTTP/1.0 client may not know chunked framing at all, and whatever sits between it and
+        // the service may have framed its body otherwise: nothing after such a request is read.
+        if (request.version() < 11 && request.count(http::field::transfer_encoding) != 0) {
+            keep_alive_ = false;
+            server_.Write(address_, "\"" + request_text_ + "\" has Transfer-Encoding: the connection is closed after it");
+        }
         version_ = request.version();
         head_ = request.method() == http::verb::head;
         if_none_match_ = Std(request[http::field::if_none_match]);

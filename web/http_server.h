@@ -15,8 +15,9 @@
 //     that has waited longest is closed for it, else the request that has been read longest; when
 //     every connection is being answered, the new one gets 503.
 // A request whose body's length cannot be told (a Transfer-Encoding that does not end with chunked),
-// an HTTP/1.1 request without Host, and any with two Host fields or one that is no host, get 400 and
-// the connection is closed. A kept page goes to every client from one shared buffer, so clients that
+// an HTTP/1.1 request without Host, and any with two Host fields or one that is no host (a port
+// above 65535 too), get 400 and the connection is closed. An HTTP/1.0 request with a
+// Transfer-Encoding is answered, and the connection closed after it, keep-alive or not. A kept page goes to every client from one shared buffer, so clients that
 // do not read hold a reference, not a copy. A 304 carries no Content-Length.
 // Requests that come one after another on a connection (pipelined) are answered in their order, one
 // at a time. Range is not served: every answer is the whole page with 200. Answers are sent with

@@ -1,22 +1,26 @@
 // tempoline-web: serves the weather pages the viewer reads and the download page the help window
 // checks. See web/service.h for the routes and docs/tempoline-web.md for running it.
 #include <signal.h>
+#include <unistd.h>
 #include <sys/resource.h>
 
 #include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <iostream>
-#include <mutex>
 #include <string>
 #include <thread>  // std::chrono's durations too (<chrono> itself cannot be read as GBK)
 #include <vector>
 
 #include "text/encoding.h"
 #include "web/http_server.h"
+#include "web/log_writer.h"
 #include "web/service.h"
 
 int main(int argc, char** argv) {
+    // Whoever reads the log may go away: a write to its closed pipe fails (EPIPE), it does not end
+    // the service.
+    signal(SIGPIPE, SIG_IGN);
     web::Options options;
     const std::string wrong = web::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options);
     if (!wrong.empty()) {
@@ -28,17 +32,16 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    std::mutex log_mutex;
-    const web::Log log = [&log_mutex](const std::string& line) {
-        const std::lock_guard<std::mutex> lock(log_mutex);
-        std::cerr << text::GbkToUtf8(line) << std::endl;
-    };
+    // The log never holds the server up, however its reader reads (web/log_writer.h); from here on
+    // everything goes through it.
+    web::LogWriter log_writer(STDERR_FILENO);
+    const web::Log log = [&log_writer](const std::string& line) { log_writer.Add(text::GbkToUtf8(line)); };
     const web::Now now = [] { return std::time(nullptr); };
 
     std::string why;
     const std::unique_ptr<web::ForecastSource> source = web::MakeSource(options, why);
     if (!source) {
-        std::cerr << "tempoline-web: " << why << "\n";
+        log_writer.Add("tempoline-web: " + why);  // UTF-8 already
         return 2;
     }
 
@@ -46,7 +49,7 @@ int main(int argc, char** argv) {
     // pipe or a device is refused, never waited on).
     calendar::HolidayTable holidays;
     if (!options.holidays.empty() && !web::LoadHolidays(options.holidays, holidays, why)) {
-        std::cerr << "tempoline-web: " << why << "\n";
+        log_writer.Add("tempoline-web: " + why);  // UTF-8 already
         return 2;
     }
 
@@ -85,7 +88,7 @@ int main(int argc, char** argv) {
     web::HttpServer server(service, now, log, limits);
     const int port = server.Bind(options.address, options.port);
     if (port < 0) {
-        std::cerr << "tempoline-web: cannot listen on " << options.address << ":" << options.port << "\n";
+        log_writer.Add("tempoline-web: cannot listen on " + options.address + ":" + std::to_string(options.port));
         return 1;
     }
     std::atomic<bool> ended{false};

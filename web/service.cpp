@@ -286,7 +286,16 @@ bool LoadHolidays(const std::string& path, calendar::HolidayTable& table, std::s
         why = "the holiday table " + path + " is refused: " + calendar::FaultTextEnglish(wrong);
         return false;
     }
-    table = calendar::MergeHolidays(calendar::BuiltInHolidays(), read);
+    calendar::HolidayTable merged = calendar::MergeHolidays(calendar::BuiltInHolidays(), read);
+    // Every client refuses a table over that size: one it could never take is not served.
+    const std::size_t bytes = calendar::HolidayTableText(merged).size();
+    if (bytes > calendar::kMaxHolidayFileBytes) {
+        why = "the holiday table " + path + " is refused: merged with the built-in years it would be served as " +
+              std::to_string(bytes) + " bytes, over the " + std::to_string(calendar::kMaxHolidayFileBytes) +
+              " bytes (64 KiB) the program takes";
+        return false;
+    }
+    table = std::move(merged);
     return true;
 }
 

@@ -134,7 +134,8 @@ struct Options {
     bool help = false;
 };
 
-// The table a --holidays file gives (merged over the built-in years), or false with the reason.
+// The table a --holidays file gives (merged over the built-in years), or false with the reason: a
+// file that is no valid table, or whose merged table is over the 64 KiB clients take.
 bool LoadHolidays(const std::string& path, calendar::HolidayTable& table, std::string& why);
 
 // Reads the arguments (without the program name); "" when they are good, else what is wrong.
