@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <sstream>
 
 #include "calendar/lunar_events.h"
@@ -78,6 +79,7 @@ struct TermMarks {
     bool si_li = false;
     bool si_jue = false;
     bool earth_rules = false;
+    int today = 0;  // the term that falls on the day, 0 for none
 };
 
 TermMarks MarksOf(DayNumber n, const std::vector<TermDay>& terms) {
@@ -86,6 +88,7 @@ TermMarks MarksOf(DayNumber n, const std::vector<TermDay>& terms) {
     auto after = std::upper_bound(terms.begin(), terms.end(), n, [](DayNumber d, const TermDay& t) { return d < t.day; });
     if (after == terms.begin()) return m;
     m.current = std::prev(after)->index;
+    if (std::prev(after)->day == n) m.today = m.current;
     if (after != terms.end() && after->day == n + 1) {
         m.si_li = IsSolsticeOrEquinox(after->index);
         m.si_jue = IsSeasonStart(after->index);
@@ -263,6 +266,7 @@ DaySpirits SpiritsWith(DayNumber n, const std::vector<TermDay>& terms) {
     d.month_branch = (1 + (marks.current - 1) / 2) % 12;  // 小寒 大寒 → 丑, 立春 雨水 → 寅 … 大雪 冬至 → 子
     d.officer = OfficerOf(d.month_branch, BranchOf(d.day));
     d.earth_rules = marks.earth_rules;
+    d.term = marks.today;
     d.gods = GodsOf(d.month_branch, d.day, marks);
     d.ok = true;
     return d;
@@ -299,16 +303,16 @@ const std::vector<ActivityRule>& Rules() {
             {"上官", v + " 月恩 天喜 建日 除日 开日", "月破 平日 收日 满日 闭日 劫煞 灾煞 月煞 月刑 月厌 天吏 四废 四离 四绝 往亡"},
             {"入学", v + " 成日 开日", "月破 四废"},
             {"冠带", five + " 定日 成日 开日", kCommonJi, -1, 1},
-            {"结婚姻", five + " 天喜 三合 六合 民日", "月建 " + cj + " 满日 闭日 月害 四离 四绝"},
+            {"结婚姻", five + " 天喜 三合 六合 民日", "月建 " + cj + " 满日 闭日 月害 八专 四忌 四穷 四离 四绝"},
             {"会亲友", five + " 天喜 三合 六合 五合 敬安", cj + " 闭日", -1, 9},
-            {"嫁娶", v + " 天喜 三合 六合", cj + " 闭日 月害 厌对 往亡 八专 四离 四绝", -1, 11},
-            {"进人口", five + " 三合 六合 满日 成日 开日", cj + " 闭日"},
+            {"嫁娶", v + " 天喜 三合 六合", cj + " 闭日 月害 厌对 往亡 八专 四忌 四穷 四离 四绝", -1, 11},
+            {"进人口", five + " 三合 六合 满日 成日 开日", cj + " 闭日 月害 往亡 四穷"},
             {"出行", five + " 驿马 天马 建日 成日 开日", cj + " 闭日 往亡 归忌 四离 四绝", -1, 5},
             {"移徙", five + " 驿马 天马 成日 开日", cj + " 闭日 月害 五墓 往亡 归忌 四离 四绝"},
             {"安床", "危日", cj + " 闭日 四离 四绝", -1, 8},
             {"沐浴", "除日", "月建 月破 平日 收日"},
             {"剃头", v + " 除日", "月破 平日 收日", 3},
-            {"疗病", v + " 除日 月破", "月建 平日 收日 劫煞 灾煞 月煞 月刑 月厌 大时 游祸 天吏 四废", -1, 7},
+            {"疗病", v + " 除日 月破", "月建 平日 收日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 游祸 天吏 四废 往亡 死气", -1, 7},
             {"裁衣", five + " 满日 成日 开日", cj + " 闭日"},
             {"修造", five + " 三合 开日", build_ji, -1, -1, true},
             {"动土", five + " 三合 开日", build_ji, -1, -1, true},
@@ -319,16 +323,16 @@ const std::vector<ActivityRule>& Rules() {
             {"交易", v + " 五富 满日 成日 开日", market_ji},
             {"纳财", v + " 母仓 五富 三合 六合 满日 成日 开日 收日",
              "月破 平日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 天吏 四废 四耗 四穷 五虚"},
-            {"修置产室", five + " 益后 续世 开日", "月建 " + cj + " 闭日"},
+            {"修置产室", five + " 益后 续世 开日", "月建 " + cj + " 闭日 月害 死气", -1, -1, true},
             {"开渠穿井", v + " 开日", "月建 " + cj + " 闭日", 8, 3, true},
-            {"安碓硙", v + " 开日", cj + " 闭日"},
+            {"安碓硙", v + " 开日", cj + " 闭日", -1, -1, true},
             {"扫舍宇", "除日", ""},
-            {"平治道涂", "平日", ""},
-            {"破屋坏垣", "月破", ""},
-            {"伐木", "危日", "月建 四废"},
-            {"捕捉", "执日 收日", ""},
-            {"畋猎", "执日 收日", ""},
-            {"栽种", v + " 成日 开日", cj + " 闭日", 1},
+            {"平治道涂", "平日", "月厌", -1, -1, true},
+            {"破屋坏垣", "月破", "月建 劫煞 灾煞 月煞 月刑 月厌", -1, -1, true},
+            {"伐木", "危日", "月建 月破 月厌"},
+            {"捕捉", "执日 收日", "往亡"},
+            {"畋猎", "执日 收日", "往亡"},
+            {"栽种", v + " 成日 开日", "月建 " + cj + " 闭日 死气", 1, -1, true},
             {"牧养", v + " 母仓 五富 成日 开日 收日", "月破 平日 劫煞 灾煞 月煞 月刑 月厌 大时 天吏 四废"},
             {"纳畜", v + " 母仓 五富 成日 开日 收日", "月破 平日 劫煞 灾煞 月煞 月刑 月厌 大时 天吏 四废"},
             {"破土", v + " 六合", "月建 月破 平日 收日 劫煞 月煞 月刑 月害 月厌 四废 五墓 复日 重日", -1, -1, true},
@@ -381,18 +385,234 @@ const std::vector<CompiledRule>& Compiled() {
     return compiled;
 }
 
-// The spirits that no virtue undoes: the month's own branch and the branch that breaks it, 月厌, the
-// four wasted days, 往亡 and the eves of the terms that turn the seasons.
-GodSet HeavyGods() {
-    GodSet g;
-    for (const God x : {kYueJian, kYuePo, kYueYan, kSiFei, kWangWang, kSiLi, kSiJue}) g.set(x);
-    return g;
+// --- the weighing (卷十 宜忌) -----------------------------------------------------------------------
+//
+// The book weighs each bad spirit against the good ones standing with it, month by month. What a spirit
+// does to the activities it forbids comes to one of five outcomes:
+enum class Weight {
+    kLifted,    // 从宜不从忌: it forbids nothing but the activities it keeps (mostly 疗病: 止忌军事疗病)
+    kBalanced,  // 吉凶相抵: what it forbids is marked neither 宜 nor 忌 (凡所忌者则不注宜, 所宜者亦不注忌)
+    kNormal,    // 如常例: what it forbids is 忌, whatever virtue stands with it
+    kAll,       // 诸事皆忌: every activity is 忌
+};
+struct Effect {
+    Weight weight;
+    std::uint64_t keeps = 0;  // with kLifted: the activities still forbidden (bit a: activity a)
+};
+
+std::uint64_t Acts(const char* names) {
+    std::uint64_t bits = 0;
+    std::istringstream words(names);
+    std::string w;
+    while (words >> w)
+        for (int a = 0; a < static_cast<int>(Rules().size()); ++a)
+            if (w == Rules()[a].name) bits |= std::uint64_t{1} << a;
+    return bits;
 }
 
-GodSet Virtues() {
-    GodSet g;
-    for (const God x : {kTianDe, kYueDe, kTianDeHe, kYueDeHe, kTianShe, kTianYuan}) g.set(x);
-    return g;
+// 止忌军事疗病: of the activities here only 疗病 stays forbidden.
+std::uint64_t KeepsHealing() {
+    static const std::uint64_t bits = Acts("疗病");
+    return bits;
+}
+
+// A pillar of a month: month 1 = the 寅 month, the pillar by its stem and branch.
+struct MonthPillar {
+    int month;
+    int stem, branch;
+};
+
+bool OnPillar(const DaySpirits& d, std::initializer_list<MonthPillar> list) {
+    const int month = FloorMod(d.month_branch - 2, 12) + 1;
+    for (const MonthPillar& p : list)
+        if (p.month == month && p.stem == StemOf(d.day) && p.branch == BranchOf(d.day)) return true;
+    return false;
+}
+
+// The days the book marks 诸事皆忌 whatever stands with them: where the month's two 建 (the sun's and
+// the 月厌's) meet or clash on a pillar. 阴阳大会 正甲戌 二乙酉 五丙午 六丁巳 七庚辰 八辛卯 十一壬子 十二癸亥; 小会
+// 二己卯 三戊辰 四己巳 五戊午 八己酉 九戊戌 十己亥 十一戊子; 阴位 三庚辰 九甲戌; 阴阳交破 四癸亥 十丁巳; 阴阳击冲 五壬子
+// 十一丙午; 阳破阴冲 六癸丑 十二丁未; 阴道冲阳 二己酉 八己卯; 三阴 正辛酉 七乙卯; 阴阳俱错 五丙午 十一壬子; 绝阴
+// 四戊辰; 绝阳 十戊戌 (卷十, 月厌 and 月建).
+bool MeetingOfTheTwoJian(const DaySpirits& d) {
+    return OnPillar(d, {{1, 0, 10}, {2, 1, 9}, {5, 2, 6}, {6, 3, 5}, {7, 6, 4}, {8, 7, 3}, {11, 8, 0}, {12, 9, 11},
+                        {2, 5, 3}, {3, 4, 4}, {4, 5, 5}, {5, 4, 6}, {8, 5, 9}, {9, 4, 10}, {10, 5, 11}, {11, 4, 0},
+                        {3, 6, 4}, {9, 0, 10}, {4, 9, 11}, {10, 3, 5}, {5, 8, 0}, {11, 2, 6}, {6, 9, 1}, {12, 3, 7},
+                        {2, 5, 9}, {8, 5, 3}, {1, 7, 9}, {7, 1, 3}, {4, 4, 4}, {10, 4, 10}});
+}
+// 阳错 (the 建 doubled: 正甲寅 二乙卯 三甲辰 四丁巳 己巳 六丁未 己未 七庚申 八辛酉 九庚戌 十癸亥 十二癸丑) and 阴错 (the 月厌
+// doubled: 正庚戌 二辛酉 三庚申 四丁未 己未 六丁巳 己巳 七甲辰 八乙卯 九甲寅 十癸丑 十二癸亥): the stem counts as the 建, not
+// as a virtue, so 月建 and 月厌 weigh as usual.
+bool YangCuo(const DaySpirits& d) {
+    return OnPillar(d, {{1, 0, 2}, {2, 1, 3}, {3, 0, 4}, {4, 3, 5}, {4, 5, 5}, {6, 3, 7}, {6, 5, 7}, {7, 6, 8},
+                        {8, 7, 9}, {9, 6, 10}, {10, 9, 11}, {12, 9, 1}});
+}
+bool YinCuo(const DaySpirits& d) {
+    return OnPillar(d, {{1, 6, 10}, {2, 7, 9}, {3, 6, 8}, {4, 3, 7}, {4, 5, 7}, {6, 3, 5}, {6, 5, 5}, {7, 0, 4},
+                        {8, 1, 3}, {9, 0, 2}, {10, 9, 1}, {12, 9, 11}});
+}
+
+// The officers the book weighs as spirits: 平 (死神), 收, 满, 闭; 建 and 破 are 月建 and 月破.
+constexpr int kPing = 3, kShou = 9, kMan = 2, kBi = 11;
+
+Effect WeighOfficer(int officer, const DaySpirits& d);
+
+// How the bad spirit `god` on day d weighs against what stands with it (卷十, each spirit's 与…并 clauses).
+Effect WeighGod(int god, const DaySpirits& d) {
+    const int m = d.month_branch;  // 0 子 .. 11 亥
+    const auto has = [&d](God g) { return d.gods.test(g); };
+    const bool de = has(kTianDe) || has(kYueDe) || has(kTianDeHe) || has(kYueDeHe);  // 德合: the four virtues
+    const bool she = has(kTianShe), yuan = has(kTianYuan);
+    const bool meng = m % 3 == 2, zhong = m % 3 == 0;  // 寅申巳亥 / 子午卯酉; else 辰戌丑未
+    const auto in = [m](std::initializer_list<int> months) {
+        return std::find(months.begin(), months.end(), m) != months.end();
+    };
+    const Effect lifted{Weight::kLifted, KeepsHealing()};
+    const Effect free{Weight::kLifted, 0};
+    const Effect balanced{Weight::kBalanced}, normal{Weight::kNormal}, all{Weight::kAll};
+    switch (god) {
+        case kYueJian:  // 月建 (the 土府 it also is forbids building and digging in any case)
+            if (in({0, 6})) return WeighGod(kYueYan, d);   // 子午月: 建 and 厌 meet
+            if (in({4, 9, 11})) return WeighGod(kYueXing, d);  // 辰酉亥月: the branch punishes itself
+            if (MeetingOfTheTwoJian(d)) return all;
+            if ((de || she || has(kYueEn) || has(kSiXiang)) && !YangCuo(d) && !(m == 7 && StemOf(d.day) == 5)) {
+                static const std::uint64_t keeps = Acts("修造 动土 修置产室 开渠穿井 安碓硙 平治道涂 破屋坏垣 伐木 栽种 破土");
+                return {Weight::kLifted, keeps};
+            }
+            return normal;
+        case kYuePo:  // 月破: a virtue loses its strength on it (犹忌)
+            if (MeetingOfTheTwoJian(d) || in({3, 9})) return all;  // 卯酉月: 灾煞 and 月厌 on it as well
+            if (has(kSiFei)) return all;                            // 四废 与月破并诸事皆忌
+            if (in({0, 6, 7, 8}))  // 子午月 灾煞, 未申月 月刑 on it
+                return has(kYueDe) || has(kTianDeHe) || has(kYueDeHe) ? normal : all;
+            return normal;
+        case kJieSha:
+            if (in({2, 8})) return lifted;  // 寅申月: 长生 and 六合
+            if (in({5, 11})) return has(kYueDe) || has(kTianDeHe) ? lifted : normal;
+            if (zhong) return has(kYueDe) || has(kYueDeHe) ? balanced : normal;
+            return de ? lifted : balanced;  // 辰戌丑未月: 除日 相日
+        case kZaiSha:
+            if (zhong) return WeighGod(kYuePo, d);
+            if (meng) return de ? lifted : balanced;  // 开日
+            return de ? lifted : normal;               // 满日
+        case kYueSha:
+            if (in({3, 9})) return de || yuan ? lifted : balanced;  // 六合
+            if (in({0, 6})) return de ? balanced : normal;          // 月害
+            return de ? normal : all;                                // 闭日 / 平日: 凶又逢凶
+        case kYueXing:
+            if (m == 6) return WeighGod(kYueYan, d);
+            if (m == 5) return de || yuan ? lifted : balanced;       // 平日 相日 六合
+            if (in({0, 3, 7, 8})) return de ? normal : all;          // with 天吏, 大时 or 月破
+            return de ? balanced : normal;                           // 寅月 平日; 辰酉亥月 建日; 丑戌月 收日
+        case kYueHai:
+            if (in({0, 6})) return WeighGod(kYueSha, d);
+            if (in({5, 11})) return WeighGod(kJieSha, d);
+            if (m == 2) return WeighGod(kYueXing, d);
+            if (m == 8) return WeighOfficer(kPing, d);
+            if (in({4, 10})) return has(kTianDeHe) || has(kYueDeHe) ? balanced : normal;
+            return has(kTianDe) || has(kYueDe) ? lifted : normal;    // 卯酉丑未月
+        case kYueYan: {
+            if (MeetingOfTheTwoJian(d) || in({3, 9})) return all;  // 卯酉月: on 月破 and 灾煞
+            if (in({0, 6})) return she ? normal : all;              // 子午月: 厌 and 建 meet
+            if (YinCuo(d)) return normal;
+            if (in({2, 8, 1, 7})) {
+                static const std::uint64_t keeps = Acts("出行 上官 结婚姻 嫁娶 疗病 移徙 栽种");
+                return de ? Effect{Weight::kLifted, keeps} : normal;
+            }
+            return has(kTianDe) || has(kYueDe) || has(kYueDeHe) ? balanced : normal;  // 辰戌巳亥月
+        }
+        case kYanDui:
+            return de || she ? free : normal;
+        case kDaShi:
+            if (meng || in({4, 10})) return lifted;
+            if (in({1, 7})) return has(kTianDe) || has(kYueDe) ? lifted : normal;
+            if (m == 3) return WeighGod(kYueXing, d);
+            if (m == 9) return has(kYueDe) ? balanced : normal;
+            return has(kYueDeHe) ? balanced : normal;  // 子午月
+        case kTianLi:
+            if (meng) return de ? lifted : normal;
+            if (m == 0) return WeighGod(kYueXing, d);
+            if (zhong) return WeighOfficer(kPing, d);
+            return de || she || yuan ? balanced : normal;  // 闭日
+        case kSiQi:  // 死气
+            if (in({4, 10})) return normal;  // on 月厌
+            return de ? lifted : normal;
+        case kSiJi:
+        case kSiQiong:
+            return yuan ? free : normal;  // 正月乙亥 (四穷 and 天愿)
+        case kWuXu:
+            return de || has(kLiuHe) ? free : normal;
+        case kWuMu:
+            return in({0, 6}) && has(kYueDe) ? free : normal;
+        case kBaZhuan:
+            return yuan ? free : normal;  // 五月丁未, 十一月癸丑: 天愿 parts them
+        case kSiHao:
+            return de || (!meng && !zhong && has(kSanHe)) ? free : normal;
+        case kFuRi:
+        case kChongRi:
+            return de || she || has(kLiuHe) ? balanced : normal;
+        case kSiLi:
+        case kSiJue:
+            return all;
+        default:  // 游祸 四废 往亡 归忌 …: 与德合赦愿并犹忌
+            return normal;
+    }
+}
+
+Effect WeighOfficer(int officer, const DaySpirits& d) {
+    const int m = d.month_branch;
+    const auto has = [&d](God g) { return d.gods.test(g); };
+    const bool de = has(kTianDe) || has(kYueDe) || has(kTianDeHe) || has(kYueDeHe);
+    const Effect lifted{Weight::kLifted, KeepsHealing()};
+    const Effect balanced{Weight::kBalanced}, normal{Weight::kNormal};
+    const bool ji = m % 3 == 1;  // 辰戌丑未
+    switch (officer) {
+        case 0: return WeighGod(kYueJian, d);
+        case 6: return WeighGod(kYuePo, d);
+        case kPing:
+            if (m == 11) return lifted;  // 相日, 时德, 六合
+            if (m == 8) return has(kTianDe) || has(kYueDeHe) ? lifted : normal;
+            if (m == 2 || m == 5 || m == 0) return WeighGod(kYueXing, d);
+            if (ji) return WeighGod(kYueSha, d);
+            if (m == 6) return has(kYueDeHe) ? balanced : normal;  // 天吏
+            return has(kYueDe) ? balanced : normal;                 // 卯酉月: 天吏
+        case kShou:
+            if (m % 3 == 2) return WeighGod(kJieSha, d);
+            if (m == 3 || m == 1 || m == 10) return WeighGod(kYueXing, d);
+            if (m == 0 || m == 6) return has(kYueDeHe) ? balanced : normal;  // 大时
+            if (m == 9) return has(kYueDe) ? balanced : normal;
+            return de ? lifted : normal;  // 辰未月
+        case kMan:
+            if (ji) return WeighGod(kZaiSha, d);
+            if (m == 5 || m == 11) return WeighGod(kYueYan, d);
+            return has(kYueDe) || has(kTianDeHe) || has(kYueDeHe) || has(kYueEn) || has(kSiXiang) ? Effect{Weight::kLifted, 0}
+                                                                                                  : normal;
+        case kBi:
+            if (m % 3 == 2) return WeighGod(kYueSha, d);
+            return de || has(kTianShe) || has(kTianYuan) ? balanced : normal;
+        default:
+            return normal;
+    }
+}
+
+// What the day as a whole does: 诸事皆忌 from one of its spirits, or from 四离/四绝 alone (which leave
+// 祭祀 and a few cleaning and clearing activities free: 止不忌祭祀 解除 沐浴 剃头 扫舍宇 平治道涂 破屋坏垣 伐木).
+enum class Whole { kNone, kAllButCleansing, kAll };
+
+Whole WholeDay(const DaySpirits& d) {
+    if (MeetingOfTheTwoJian(d)) return Whole::kAll;
+    bool by_terms = false;
+    for (int g = kFirstBadGod; g < kGodCount; ++g) {
+        if (!d.gods.test(g) || WeighGod(g, d).weight != Weight::kAll) continue;
+        if (g == kSiLi || g == kSiJue) {
+            by_terms = true;
+            continue;
+        }
+        return Whole::kAll;
+    }
+    for (const int o : {kPing, kShou, kMan, kBi})
+        if (d.officer == o && WeighOfficer(o, d).weight == Weight::kAll) return Whole::kAll;
+    return by_terms ? Whole::kAllButCleansing : Whole::kNone;
 }
 
 bool Meets(const Condition& c, const DaySpirits& day) {
@@ -416,20 +636,44 @@ int ActivityOf(const std::string& name) {
 
 int VerdictOf(const DaySpirits& day, int activity) {
     if (!day.ok || activity < 0 || activity >= ActivityCount()) return 0;
-    static const GodSet heavy = HeavyGods();
-    static const GodSet virtues = Virtues();
     const CompiledRule& r = Compiled()[activity];
+    const std::uint64_t bit = std::uint64_t{1} << activity;
     const int stem = StemOf(day.day);
     const int branch = BranchOf(day.day);
-    // 彭祖's taboos and the earth's rule forbid whatever the day holds besides.
+    // The taboos of the stems and branches (百忌日: 亥日忌嫁娶 …), the earth's rule (土王用事) and the 土府
+    // of the 建 day forbid whatever else the day holds.
+    static const std::uint64_t tu_fu = Acts("修造 动土 修置产室 开渠穿井 安碓硙 平治道涂 破屋坏垣 栽种 破土");
     if (stem == r.taboo_stem || branch == r.taboo_branch || (r.earth && day.earth_rules)) return -1;
+    if (day.officer == 0 && (tu_fu & bit) != 0) return -1;
+    static const std::uint64_t cleansing = Acts("祭祀 沐浴 剃头 扫舍宇 平治道涂 破屋坏垣 伐木");
+    const Whole whole = WholeDay(day);
+    if (whole == Whole::kAll || (whole == Whole::kAllButCleansing && (cleansing & bit) == 0)) return -1;
+    // Each spirit that forbids the activity, as the book weighs it on this day.
+    bool forbidden = false, balanced = false;
+    const auto weigh = [&](const Effect& e) {
+        switch (e.weight) {
+            case Weight::kNormal:
+            case Weight::kAll: forbidden = true; break;
+            case Weight::kBalanced: balanced = true; break;
+            case Weight::kLifted: forbidden = forbidden || (e.keeps & bit) != 0; break;
+        }
+    };
     const GodSet against = r.ji.gods & day.gods;
-    const bool against_officer = (r.ji.officers >> day.officer & 1u) != 0;
-    const bool virtue = (day.gods & virtues).any();
-    // A virtue outweighs the lighter spirits (遇德从宜不从忌), never the heavy ones.
-    if ((against & heavy).any()) return -1;
-    if ((against.any() || against_officer) && !virtue) return -1;
-    return Meets(r.yi, day) ? 1 : 0;
+    for (int g = kFirstBadGod; g < kGodCount; ++g)
+        if (against.test(g)) weigh(WeighGod(g, day));
+    if ((r.ji.officers >> day.officer & 1u) != 0) weigh(WeighOfficer(day.officer, day));
+    if (forbidden) return -1;
+    if (balanced) return 0;
+    if (!Meets(r.yi, day)) return 0;
+    // Days that take no 宜 for some activities, though they do not forbid them: the 开 day for breaking
+    // ground and burial (凡开日不注宜破土安葬启攒), and the solstices and equinoxes for the affairs of
+    // meeting, marrying, moving and trading (二分二至 不注 …; 冬至 also 伐木).
+    static const std::uint64_t burial = Acts("破土 安葬 启攒");
+    static const std::uint64_t at_the_turn = Acts("上表章 会亲友 出行 上官 结婚姻 嫁娶 进人口 移徙 开市 立券 交易 捕捉 畋猎");
+    static const std::uint64_t felling = Acts("伐木");
+    if (day.officer == 10 && (burial & bit) != 0) return 0;
+    if (day.term % 6 == 0 && day.term != 0 && ((at_the_turn & bit) != 0 || (day.term == 24 && (felling & bit) != 0))) return 0;
+    return 1;
 }
 
 YiJi YiJiOf(const DaySpirits& day) {
