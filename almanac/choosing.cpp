@@ -267,6 +267,7 @@ DaySpirits SpiritsWith(DayNumber n, const std::vector<TermDay>& terms) {
     d.officer = OfficerOf(d.month_branch, BranchOf(d.day));
     d.earth_rules = marks.earth_rules;
     d.term = marks.today;
+    d.term_in_force = marks.current;
     d.gods = GodsOf(d.month_branch, d.day, marks);
     d.ok = true;
     return d;
@@ -274,70 +275,90 @@ DaySpirits SpiritsWith(DayNumber n, const std::vector<TermDay>& terms) {
 
 // --- the activities -------------------------------------------------------------------------------
 
-// One activity: the spirits (and officers) under which it is done, those that forbid it, and the
-// day stem and branch that 彭祖's taboos keep it from.
+// One activity: the spirits (and officers) under which it is done and those that forbid it, as the
+// book's 用事 (卷十一) lists them, and the day stem and branch that the 百忌日 keep it from.
 struct ActivityRule {
     const char* name;
     std::string yi;
     std::string ji;
     int taboo_stem = -1;
     int taboo_branch = -1;
-    bool earth = false;  // forbidden while earth rules (土王用事)
+    bool earth = false;        // forbidden while earth rules (土王用事后)
+    unsigned yi_branches = 0;  // day branches under which it is done as under a spirit (bit b: branch b)
+    int window = 0;            // done only 立冬后立春前 (1) or 霜降后立春前 (2)
 };
 
-constexpr const char* kVirtues = "天德 月德 天德合 月德合 天赦 天愿";
-constexpr const char* kCommonJi = "月破 平日 收日 劫煞 灾煞 月煞 月刑 月厌 大时 天吏 四废";
-
+// The 用事 lists of 卷十一, for the 民用三十七事 (with 祈福, 求嗣 and 纳畜 of the 御用 list). The book's
+// other names for the same days are written as the spirit the almanac computes: 死神 is the 平 day, 大耗
+// the 月破, 月虚 the 月煞, 地火 the 月厌, 土府 the 建 day (forbidding on its own, see VerdictOf). Spirits
+// the almanac does not compute (天巫 福德 吉期 不将 天仓 天后 天医 除神 鸣吠 鸣吠对 小耗 天贼 九空 五离 天狗 土符
+// 地囊 生气 九焦 伏社 …) are left in the lists as the book has them and do nothing.
 const std::vector<ActivityRule>& Rules() {
     static const std::vector<ActivityRule> rules = [] {
-        const std::string v = kVirtues;
+        const std::string de = "天德 月德 天德合 月德合";
+        const std::string v = de + " 天赦 天愿";
         const std::string five = v + " 月恩 四相 时德";
-        const std::string cj = kCommonJi;
-        const std::string build_ji = "月建 " + cj + " 闭日 五墓";
-        const std::string market_ji = cj + " 闭日 月害 四耗 四穷 五墓 五虚";
+        const std::string sha = "劫煞 灾煞 月煞 月刑";
+        const std::string pray_ji = "月建 月破 平日 收日 " + sha + " 月害 月厌 大时 游祸 天吏 四废";
+        const std::string build_ji = "月建 月破 平日 收日 闭日 " + sha + " 月厌 大时 天吏 四废 五墓 土符 地囊";
+        const std::string herd_ji = "月破 平日 " + sha + " 月害 月厌 大时 天吏 四废 五墓";
+        const std::string trade_ji = "月破 平日 收日 " + sha + " 月害 月厌 大时 天吏 小耗 四耗 四废 四穷 五墓 九空";
+        const std::string grave_ji = "月建 月破 平日 收日 " + sha + " 月害 月厌 四废 五墓 复日 重日";
+        constexpr unsigned kHaiZi = 1u << 11 | 1u << 0, kWuShen = 1u << 6 | 1u << 8;
         return std::vector<ActivityRule>{
-            {"祭祀", five + " 普护 福生 圣心 益后 续世 开日", "", -1, 2},
-            {"祈福", five + " 普护 福生 圣心 益后 续世 开日", "月建 月破 平日 收日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 游祸 天吏 四废"},
-            {"求嗣", five + " 益后 续世 开日", "月建 月破 平日 收日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 游祸 天吏 四废"},
-            {"上表章", v + " 月空 临日 解神 开日", "月建 月破 平日 收日 闭日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 天吏 四废 往亡"},
-            {"上官", v + " 月恩 天喜 建日 除日 开日", "月破 平日 收日 满日 闭日 劫煞 灾煞 月煞 月刑 月厌 天吏 四废 四离 四绝 往亡"},
-            {"入学", v + " 成日 开日", "月破 四废"},
-            {"冠带", five + " 定日 成日 开日", kCommonJi, -1, 1},
-            {"结婚姻", five + " 天喜 三合 六合 民日", "月建 " + cj + " 满日 闭日 月害 八专 四忌 四穷 四离 四绝"},
-            {"会亲友", five + " 天喜 三合 六合 五合 敬安", cj + " 闭日", -1, 9},
-            {"嫁娶", v + " 天喜 三合 六合", cj + " 闭日 月害 厌对 往亡 八专 四忌 四穷 四离 四绝", -1, 11},
-            {"进人口", five + " 三合 六合 满日 成日 开日", cj + " 闭日 月害 往亡 四穷"},
-            {"出行", five + " 驿马 天马 建日 成日 开日", cj + " 闭日 往亡 归忌 四离 四绝", -1, 5},
-            {"移徙", five + " 驿马 天马 成日 开日", cj + " 闭日 月害 五墓 往亡 归忌 四离 四绝"},
-            {"安床", "危日", cj + " 闭日 四离 四绝", -1, 8},
-            {"沐浴", "除日", "月建 月破 平日 收日"},
-            {"剃头", v + " 除日", "月破 平日 收日", 3},
-            {"疗病", v + " 除日 月破", "月建 平日 收日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 游祸 天吏 四废 往亡 死气", -1, 7},
-            {"裁衣", five + " 满日 成日 开日", cj + " 闭日"},
+            {"祭祀", five + " 天巫 开日 普护 福生 圣心 益后 续世", "天狗", -1, 2},
+            {"祈福", five + " 天巫 开日 普护 福生 圣心 益后 续世", pray_ji},
+            {"求嗣", five + " 开日 益后 续世", pray_ji},
+            {"上表章", de + " 月空 天赦 天愿 临日 福德 开日 解神",
+             "月建 月破 平日 收日 闭日 " + sha + " 月害 月厌 大时 天吏 四废 往亡"},
+            {"上官", five + " 王日 官日 守日 相日 临日 建日 吉期 天喜 开日",
+             "月破 平日 收日 满日 闭日 " + sha + " 月厌 大时 天吏 四废 五墓 往亡"},
+            {"入学", "成日 开日", ""},
+            {"冠带", "定日", "月破 平日 收日 " + sha + " 月厌 大时 天吏 四废 五墓", -1, 1},
+            {"结婚姻", five + " 民日 三合 天喜 六合 五合",
+             "月建 月破 平日 收日 满日 闭日 " + sha + " 月害 月厌 大时 天吏 四废 四忌 四穷 五墓 五离 八专"},
+            {"会亲友", five + " 天恩 王日 民日 三合 福德 天喜 开日 六合 五合",
+             "月破 平日 收日 闭日 " + sha + " 月害 月厌 四废 五离", -1, 9},
+            {"嫁娶", v + " 三合 天喜 六合 不将",
+             "月破 平日 收日 闭日 " + sha + " 月害 月厌 厌对 大时 天吏 四废 四忌 四穷 五墓 往亡 八专", -1, 11},
+            {"进人口", "天愿 民日 三合 满日 收日 六合 天仓",
+             "月破 平日 闭日 " + sha + " 月害 月厌 大时 天吏 四废 四穷 五墓 九空 往亡"},
+            {"出行", five + " 王日 驿马 天马 建日 吉期 天喜 开日",
+             "月破 平日 收日 闭日 " + sha + " 月厌 大时 天吏 天贼 四废 五墓 往亡", -1, 5},
+            {"移徙", five + " 民日 驿马 天马 成日 开日",
+             "月破 平日 收日 闭日 " + sha + " 月厌 大时 天吏 四废 五墓 归忌 往亡"},
+            {"安床", "危日", "月破 平日 收日 闭日 " + sha + " 月厌 大时 天吏 四废 五墓", -1, 8},
+            {"沐浴", "除日 解神 除神", "伏社", -1, -1, false, kHaiZi},
+            {"剃头", "除日 解神 除神", "月建 月破 " + sha + " 月厌", 3},
+            {"疗病", de + " 天赦 月恩 四相 时德 天后 除日 破日 天医 开日 解神 除神",
+             "月建 平日 收日 满日 闭日 " + sha + " 月害 月厌 大时 游祸 天吏 死气 四废 五墓 往亡", -1, 7},
+            {"裁衣", five + " 王日 三合 满日 开日 复日", "月破 平日 收日 " + sha + " 月厌 四废"},
             {"修造", five + " 三合 开日", build_ji, -1, -1, true},
             {"动土", five + " 三合 开日", build_ji, -1, -1, true},
-            {"竖柱上梁", five + " 三合 开日", build_ji},
-            {"经络", v + " 满日 成日 开日", kCommonJi, 6},
-            {"开市", v + " 五富 满日 成日 开日", market_ji},
-            {"立券", v + " 五富 满日 成日 开日", market_ji, 5},
-            {"交易", v + " 五富 满日 成日 开日", market_ji},
-            {"纳财", v + " 母仓 五富 三合 六合 满日 成日 开日 收日",
-             "月破 平日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 天吏 四废 四耗 四穷 五虚"},
-            {"修置产室", five + " 益后 续世 开日", "月建 " + cj + " 闭日 月害 死气", -1, -1, true},
-            {"开渠穿井", v + " 开日", "月建 " + cj + " 闭日", 8, 3, true},
-            {"安碓硙", v + " 开日", cj + " 闭日", -1, -1, true},
-            {"扫舍宇", "除日", ""},
-            {"平治道涂", "平日", "月厌", -1, -1, true},
-            {"破屋坏垣", "月破", "月建 劫煞 灾煞 月煞 月刑 月厌", -1, -1, true},
-            {"伐木", "危日", "月建 月破 月厌"},
+            {"竖柱上梁", five + " 三合 开日", "月建 月破 平日 收日 闭日 " + sha + " 月厌 大时 天吏 四废 五墓"},
+            {"经络", "天愿 三合 满日 六合 五富", "月破 平日 收日 " + sha + " 月害 月厌 四废", 6},
+            {"开市", "天愿 民日 满日 成日 开日 五富", trade_ji + " 闭日"},
+            {"立券", "天愿 民日 三合 满日 六合 五富 五合", trade_ji + " 五离", 5},
+            {"交易", "天愿 民日 三合 满日 六合 五富 五合", trade_ji + " 五离"},
+            {"纳财", "母仓 天愿 月恩 四相 时德 民日 三合 满日 收日 六合 五富 天仓",
+             "月破 平日 " + sha + " 月害 月厌 大时 天吏 小耗 四耗 四废 四穷 九空"},
+            {"修置产室", "开日", "月建 月破 平日 收日 闭日 " + sha + " 月害 月厌 大时 天吏 死气 四废 五墓 土符 地囊", -1, -1,
+             true},
+            {"开渠穿井", "开日", "月破 平日 收日 闭日 " + sha + " 月厌 四废 土符 地囊", 8, 3, true},
+            {"安碓硙", "三合 开日", "月破 " + sha + " 月厌 四废 土符 地囊", -1, -1, true},
+            {"扫舍宇", "除日 除神", ""},
+            {"平治道涂", "平日", "月厌 土符 地囊", -1, -1, true},
+            {"破屋坏垣", "月破", "月建 " + sha + " 月厌 土符 地囊", -1, -1, true},
+            {"伐木", "危日", "月建 月破 月厌 生气", -1, -1, false, kWuShen, 1},
             {"捕捉", "执日 收日", "往亡"},
-            {"畋猎", "执日 收日", "往亡"},
-            {"栽种", v + " 成日 开日", "月建 " + cj + " 闭日 死气", 1, -1, true},
-            {"牧养", v + " 母仓 五富 成日 开日 收日", "月破 平日 劫煞 灾煞 月煞 月刑 月厌 大时 天吏 四废"},
-            {"纳畜", v + " 母仓 五富 成日 开日 收日", "月破 平日 劫煞 灾煞 月煞 月刑 月厌 大时 天吏 四废"},
-            {"破土", v + " 六合", "月建 月破 平日 收日 劫煞 月煞 月刑 月害 月厌 四废 五墓 复日 重日", -1, -1, true},
-            {"安葬", "天德 月德 天德合 天赦 天愿 六合", "月建 月破 平日 收日 劫煞 灾煞 月刑 月害 月厌 四废 四忌 四穷 五墓 复日 重日"},
-            {"启攒", kVirtues, "月建 月破 平日 收日 劫煞 灾煞 月煞 月刑 月厌 四废 五墓 复日 重日"},
+            {"畋猎", "执日 危日 收日", de + " 天赦 生气 往亡", -1, -1, false, 0, 2},
+            {"栽种", five + " 母仓 民日 开日 五富", "月建 月破 平日 " + sha + " 月厌 大时 天吏 死气 四废 五墓 九焦 土符 地囊", 1,
+             -1, true},
+            {"牧养", five + " 母仓 民日 开日 五富", herd_ji},
+            {"纳畜", v + " 母仓 民日 三合 收日 六合 五富 天仓", herd_ji},
+            {"破土", "鸣吠 鸣吠对", grave_ji + " 土符 地囊", -1, -1, true},
+            {"安葬", de + " 天赦 天愿 六合 鸣吠", grave_ji + " 四忌 四穷"},
+            {"启攒", "鸣吠对", grave_ji},
         };
     }();
     return rules;
@@ -373,13 +394,16 @@ struct CompiledRule {
     Condition yi, ji;
     int taboo_stem, taboo_branch;
     bool earth;
+    unsigned yi_branches;
+    int window;
 };
 
 const std::vector<CompiledRule>& Compiled() {
     static const std::vector<CompiledRule> compiled = [] {
         std::vector<CompiledRule> out;
         for (const ActivityRule& r : Rules())
-            out.push_back({ParseCondition(r.yi), ParseCondition(r.ji), r.taboo_stem, r.taboo_branch, r.earth});
+            out.push_back({ParseCondition(r.yi), ParseCondition(r.ji), r.taboo_stem, r.taboo_branch, r.earth,
+                           r.yi_branches, r.window});
         return out;
     }();
     return compiled;
@@ -658,13 +682,17 @@ int VerdictOf(const DaySpirits& day, int activity) {
             case Weight::kLifted: forbidden = forbidden || (e.keeps & bit) != 0; break;
         }
     };
-    const GodSet against = r.ji.gods & day.gods;
-    for (int g = kFirstBadGod; g < kGodCount; ++g)
+    const GodSet against = r.ji.gods & day.gods;  // bad spirits, and for hunting the virtues
+    for (int g = 0; g < kGodCount; ++g)
         if (against.test(g)) weigh(WeighGod(g, day));
     if ((r.ji.officers >> day.officer & 1u) != 0) weigh(WeighOfficer(day.officer, day));
     if (forbidden) return -1;
     if (balanced) return 0;
-    if (!Meets(r.yi, day)) return 0;
+    if (!Meets(r.yi, day) && (r.yi_branches >> branch & 1u) == 0) return 0;
+    // 伐木 立冬后立春前, 畋猎 霜降后立春前.
+    const bool winter = day.month_branch == 11 || day.month_branch == 0 || day.month_branch == 1;
+    if (r.window == 1 && !winter) return 0;
+    if (r.window == 2 && !winter && day.term_in_force != 20) return 0;
     // Days that take no 宜 for some activities, though they do not forbid them: the 开 day for breaking
     // ground and burial (凡开日不注宜破土安葬启攒), and the solstices and equinoxes for the affairs of
     // meeting, marrying, moving and trading (二分二至 不注 …; 冬至 also 伐木).

@@ -42,6 +42,7 @@ struct DaySpirits {
     int officer = 0;
     bool earth_rules = false;  // 土王用事: the 18 days before 立春, 立夏, 立秋 and 立冬
     int term = 0;              // the solar term on the day (1 = 小寒 .. 24 = 冬至), 0 for none
+    int term_in_force = 0;     // the latest term on or before the day
     GodSet gods;
 };
 
