@@ -658,8 +658,10 @@ int ActivityOf(const std::string& name) {
     return -1;
 }
 
-int VerdictOf(const DaySpirits& day, int activity) {
-    if (!day.ok || activity < 0 || activity >= ActivityCount()) return 0;
+namespace {
+
+// The verdict on an activity on a day whose whole-day weighing is `whole`.
+int VerdictWith(const DaySpirits& day, int activity, Whole whole) {
     const CompiledRule& r = Compiled()[activity];
     const std::uint64_t bit = std::uint64_t{1} << activity;
     const int stem = StemOf(day.day);
@@ -670,7 +672,6 @@ int VerdictOf(const DaySpirits& day, int activity) {
     if (stem == r.taboo_stem || branch == r.taboo_branch || (r.earth && day.earth_rules)) return -1;
     if (day.officer == 0 && (tu_fu & bit) != 0) return -1;
     static const std::uint64_t cleansing = Acts("祭祀 沐浴 剃头 扫舍宇 平治道涂 破屋坏垣 伐木");
-    const Whole whole = WholeDay(day);
     if (whole == Whole::kAll || (whole == Whole::kAllButCleansing && (cleansing & bit) == 0)) return -1;
     // Each spirit that forbids the activity, as the book weighs it on this day.
     bool forbidden = false, balanced = false;
@@ -704,11 +705,19 @@ int VerdictOf(const DaySpirits& day, int activity) {
     return 1;
 }
 
+}  // namespace
+
+int VerdictOf(const DaySpirits& day, int activity) {
+    if (!day.ok || activity < 0 || activity >= ActivityCount()) return 0;
+    return VerdictWith(day, activity, WholeDay(day));
+}
+
 YiJi YiJiOf(const DaySpirits& day) {
     YiJi out;
     if (!day.ok) return out;
+    const Whole whole = WholeDay(day);
     for (int a = 0; a < ActivityCount(); ++a) {
-        const int v = VerdictOf(day, a);
+        const int v = VerdictWith(day, a, whole);
         if (v > 0) out.yi.push_back(a);
         if (v < 0) out.ji.push_back(a);
     }
