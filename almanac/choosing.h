@@ -4,7 +4,8 @@
 // The spirits of a day follow from the month's branch (the month counted by 节), the day's stem
 // and branch, and a few days counted from the solar terms, as 《协纪辨方书》 defines them (义例).
 // Each activity has the spirits under which it is done and those that forbid it, as the book's
-// 用事 lists them; the day's 宜 and 忌 weigh the two. docs/almanac.md gives every rule.
+// 用事 (卷十一) lists them; the day's 宜 and 忌 weigh the two as its 宜忌 (卷十) weighs each spirit
+// against the virtues standing with it, month by month. docs/almanac.md gives every rule.
 #pragma once
 
 #include <bitset>
