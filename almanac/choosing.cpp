@@ -286,13 +286,28 @@ struct ActivityRule {
     bool earth = false;        // forbidden while earth rules (土王用事后)
     unsigned yi_branches = 0;  // day branches under which it is done as under a spirit (bit b: branch b)
     int window = 0;            // done only 立冬后立春前 (1) or 霜降后立春前 (2)
+    std::uint64_t yi_pillars = 0;  // day pillars under which it is done (bit g - 1: pillar g)
 };
+
+// 鸣吠 and 鸣吠对, the days of breaking ground and burial, as 义例 corrects the 通书 by the 神煞起例: 鸣吠 甲丙庚壬
+// with 午 and 申 (戊 left out) and 乙丁己辛癸 with 酉, thirteen days; 鸣吠对 丙庚壬 with 子, 甲丙庚壬 with 寅 and
+// 乙丁辛癸 with 卯, eleven days. They decide only these activities, and are not listed among the day's spirits.
+std::uint64_t Pillars(std::initializer_list<int> stems, std::initializer_list<int> branches) {
+    std::uint64_t bits = 0;
+    for (const int s : stems)
+        for (const int b : branches)
+            if (const GanZhiIndex g = PillarOf(s, b)) bits |= std::uint64_t{1} << (g - 1);
+    return bits;
+}
+std::uint64_t MingFei() { return Pillars({0, 2, 6, 8}, {6, 8}) | Pillars({1, 3, 5, 7, 9}, {9}); }
+std::uint64_t MingFeiDui() { return Pillars({2, 6, 8}, {0}) | Pillars({0, 2, 6, 8}, {2}) | Pillars({1, 3, 7, 9}, {3}); }
 
 // The 用事 lists of 卷十一, for the 民用三十七事 (with 祈福, 求嗣 and 纳畜 of the 御用 list). The book's
 // other names for the same days are written as the spirit the almanac computes: 死神 is the 平 day, 大耗
 // the 月破, 月虚 the 月煞, 地火 the 月厌, 土府 the 建 day (forbidding on its own, see VerdictOf). Spirits
-// the almanac does not compute (天巫 福德 吉期 不将 天仓 天后 天医 除神 鸣吠 鸣吠对 小耗 天贼 九空 五离 天狗 土符
-// 地囊 生气 九焦 伏社 …) are left in the lists as the book has them and do nothing.
+// the almanac does not compute (天巫 福德 吉期 不将 天仓 天后 天医 除神 小耗 天贼 九空 五离 天狗 土符 地囊 生气
+// 九焦 伏社 …) are left in the lists as the book has them and do nothing; 鸣吠 and 鸣吠对 act through
+// the rule's pillars.
 const std::vector<ActivityRule>& Rules() {
     static const std::vector<ActivityRule> rules = [] {
         const std::string de = "天德 月德 天德合 月德合";
@@ -356,9 +371,9 @@ const std::vector<ActivityRule>& Rules() {
              -1, true},
             {"牧养", five + " 母仓 民日 开日 五富", herd_ji},
             {"纳畜", v + " 母仓 民日 三合 收日 六合 五富 天仓", herd_ji},
-            {"破土", "鸣吠 鸣吠对", grave_ji + " 土符 地囊", -1, -1, true},
-            {"安葬", de + " 天赦 天愿 六合 鸣吠", grave_ji + " 四忌 四穷"},
-            {"启攒", "鸣吠对", grave_ji},
+            {"破土", "鸣吠 鸣吠对", grave_ji + " 土符 地囊", -1, -1, true, 0, 0, MingFei() | MingFeiDui()},
+            {"安葬", de + " 天赦 天愿 六合 鸣吠", grave_ji + " 四忌 四穷", -1, -1, false, 0, 0, MingFei()},
+            {"启攒", "鸣吠对", grave_ji, -1, -1, false, 0, 0, MingFeiDui()},
         };
     }();
     return rules;
@@ -396,6 +411,7 @@ struct CompiledRule {
     bool earth;
     unsigned yi_branches;
     int window;
+    std::uint64_t yi_pillars;
 };
 
 const std::vector<CompiledRule>& Compiled() {
@@ -403,7 +419,7 @@ const std::vector<CompiledRule>& Compiled() {
         std::vector<CompiledRule> out;
         for (const ActivityRule& r : Rules())
             out.push_back({ParseCondition(r.yi), ParseCondition(r.ji), r.taboo_stem, r.taboo_branch, r.earth,
-                           r.yi_branches, r.window});
+                           r.yi_branches, r.window, r.yi_pillars});
         return out;
     }();
     return compiled;
@@ -689,7 +705,7 @@ int VerdictWith(const DaySpirits& day, int activity, Whole whole) {
     if ((r.ji.officers >> day.officer & 1u) != 0) weigh(WeighOfficer(day.officer, day));
     if (forbidden) return -1;
     if (balanced) return 0;
-    if (!Meets(r.yi, day) && (r.yi_branches >> branch & 1u) == 0) return 0;
+    if (!Meets(r.yi, day) && (r.yi_branches >> branch & 1u) == 0 && (r.yi_pillars >> (day.day - 1) & 1u) == 0) return 0;
     // 伐木 立冬后立春前, 畋猎 霜降后立春前.
     const bool winter = day.month_branch == 11 || day.month_branch == 0 || day.month_branch == 1;
     if (r.window == 1 && !winter) return 0;
@@ -701,6 +717,9 @@ int VerdictWith(const DaySpirits& day, int activity, Whole whole) {
     static const std::uint64_t at_the_turn = Acts("上表章 会亲友 出行 上官 结婚姻 嫁娶 进人口 移徙 开市 立券 交易 捕捉 畋猎");
     static const std::uint64_t felling = Acts("伐木");
     if (day.officer == 10 && (burial & bit) != 0) return 0;
+    // 凡四忌四穷止忌安葬, 如遇鸣吠鸣吠对亦不注宜破土启攒.
+    static const std::uint64_t opening = Acts("破土 启攒");
+    if ((day.gods.test(kSiJi) || day.gods.test(kSiQiong)) && (opening & bit) != 0) return 0;
     if (day.term % 6 == 0 && day.term != 0 && ((at_the_turn & bit) != 0 || (day.term == 24 && (felling & bit) != 0))) return 0;
     return 1;
 }
