@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <sstream>
 
 #include "calendar/lunar_events.h"
@@ -78,6 +79,7 @@ struct TermMarks {
     bool si_li = false;
     bool si_jue = false;
     bool earth_rules = false;
+    int today = 0;  // the term that falls on the day, 0 for none
 };
 
 TermMarks MarksOf(DayNumber n, const std::vector<TermDay>& terms) {
@@ -86,6 +88,7 @@ TermMarks MarksOf(DayNumber n, const std::vector<TermDay>& terms) {
     auto after = std::upper_bound(terms.begin(), terms.end(), n, [](DayNumber d, const TermDay& t) { return d < t.day; });
     if (after == terms.begin()) return m;
     m.current = std::prev(after)->index;
+    if (std::prev(after)->day == n) m.today = m.current;
     if (after != terms.end() && after->day == n + 1) {
         m.si_li = IsSolsticeOrEquinox(after->index);
         m.si_jue = IsSeasonStart(after->index);
@@ -263,6 +266,8 @@ DaySpirits SpiritsWith(DayNumber n, const std::vector<TermDay>& terms) {
     d.month_branch = (1 + (marks.current - 1) / 2) % 12;  // 小寒 大寒 → 丑, 立春 雨水 → 寅 … 大雪 冬至 → 子
     d.officer = OfficerOf(d.month_branch, BranchOf(d.day));
     d.earth_rules = marks.earth_rules;
+    d.term = marks.today;
+    d.term_in_force = marks.current;
     d.gods = GodsOf(d.month_branch, d.day, marks);
     d.ok = true;
     return d;
@@ -270,70 +275,105 @@ DaySpirits SpiritsWith(DayNumber n, const std::vector<TermDay>& terms) {
 
 // --- the activities -------------------------------------------------------------------------------
 
-// One activity: the spirits (and officers) under which it is done, those that forbid it, and the
-// day stem and branch that 彭祖's taboos keep it from.
+// One activity: the spirits (and officers) under which it is done and those that forbid it, as the
+// book's 用事 (卷十一) lists them, and the day stem and branch that the 百忌日 keep it from.
 struct ActivityRule {
     const char* name;
     std::string yi;
     std::string ji;
     int taboo_stem = -1;
     int taboo_branch = -1;
-    bool earth = false;  // forbidden while earth rules (土王用事)
+    bool earth = false;        // forbidden while earth rules (土王用事后)
+    unsigned yi_branches = 0;  // day branches under which it is done as under a spirit (bit b: branch b)
+    int window = 0;            // done only 立冬后立春前 (1) or 霜降后立春前 (2)
+    std::uint64_t yi_pillars = 0;  // day pillars under which it is done (bit g - 1: pillar g)
 };
 
-constexpr const char* kVirtues = "天德 月德 天德合 月德合 天赦 天愿";
-constexpr const char* kCommonJi = "月破 平日 收日 劫煞 灾煞 月煞 月刑 月厌 大时 天吏 四废";
+// 鸣吠 and 鸣吠对, the days of breaking ground and burial, as 义例 corrects the 通书 by the 神煞起例: 鸣吠 甲丙庚壬
+// with 午 and 申 (戊 left out) and 乙丁己辛癸 with 酉, thirteen days; 鸣吠对 丙庚壬 with 子, 甲丙庚壬 with 寅 and
+// 乙丁辛癸 with 卯, eleven days. They decide only these activities, and are not listed among the day's spirits.
+std::uint64_t Pillars(std::initializer_list<int> stems, std::initializer_list<int> branches) {
+    std::uint64_t bits = 0;
+    for (const int s : stems)
+        for (const int b : branches)
+            if (const GanZhiIndex g = PillarOf(s, b)) bits |= std::uint64_t{1} << (g - 1);
+    return bits;
+}
+std::uint64_t MingFei() { return Pillars({0, 2, 6, 8}, {6, 8}) | Pillars({1, 3, 5, 7, 9}, {9}); }
+std::uint64_t MingFeiDui() { return Pillars({2, 6, 8}, {0}) | Pillars({0, 2, 6, 8}, {2}) | Pillars({1, 3, 7, 9}, {3}); }
 
+// The 用事 lists of 卷十一, for the 民用三十七事 (with 祈福, 求嗣 and 纳畜 of the 御用 list). The book's
+// other names for the same days are written as the spirit the almanac computes: 死神 is the 平 day, 大耗
+// the 月破, 月虚 the 月煞, 地火 the 月厌, 土府 the 建 day (forbidding on its own, see VerdictOf). Spirits
+// the almanac does not compute (天巫 福德 吉期 不将 天仓 天后 天医 除神 小耗 天贼 九空 五离 天狗 土符 地囊 生气
+// 九焦 伏社 …) are left in the lists as the book has them and do nothing; 鸣吠 and 鸣吠对 act through
+// the rule's pillars.
 const std::vector<ActivityRule>& Rules() {
     static const std::vector<ActivityRule> rules = [] {
-        const std::string v = kVirtues;
+        const std::string de = "天德 月德 天德合 月德合";
+        const std::string v = de + " 天赦 天愿";
         const std::string five = v + " 月恩 四相 时德";
-        const std::string cj = kCommonJi;
-        const std::string build_ji = "月建 " + cj + " 闭日 五墓";
-        const std::string market_ji = cj + " 闭日 月害 四耗 四穷 五墓 五虚";
+        const std::string sha = "劫煞 灾煞 月煞 月刑";
+        const std::string pray_ji = "月建 月破 平日 收日 " + sha + " 月害 月厌 大时 游祸 天吏 四废";
+        const std::string build_ji = "月建 月破 平日 收日 闭日 " + sha + " 月厌 大时 天吏 四废 五墓 土符 地囊";
+        const std::string herd_ji = "月破 平日 " + sha + " 月害 月厌 大时 天吏 四废 五墓";
+        const std::string trade_ji = "月破 平日 收日 " + sha + " 月害 月厌 大时 天吏 小耗 四耗 四废 四穷 五墓 九空";
+        const std::string grave_ji = "月建 月破 平日 收日 " + sha + " 月害 月厌 四废 五墓 复日 重日";
+        constexpr unsigned kHaiZi = 1u << 11 | 1u << 0, kWuShen = 1u << 6 | 1u << 8;
         return std::vector<ActivityRule>{
-            {"祭祀", five + " 普护 福生 圣心 益后 续世 开日", "", -1, 2},
-            {"祈福", five + " 普护 福生 圣心 益后 续世 开日", "月建 月破 平日 收日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 游祸 天吏 四废"},
-            {"求嗣", five + " 益后 续世 开日", "月建 月破 平日 收日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 游祸 天吏 四废"},
-            {"上表章", v + " 月空 临日 解神 开日", "月建 月破 平日 收日 闭日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 天吏 四废 往亡"},
-            {"上官", v + " 月恩 天喜 建日 除日 开日", "月破 平日 收日 满日 闭日 劫煞 灾煞 月煞 月刑 月厌 天吏 四废 四离 四绝 往亡"},
-            {"入学", v + " 成日 开日", "月破 四废"},
-            {"冠带", five + " 定日 成日 开日", kCommonJi, -1, 1},
-            {"结婚姻", five + " 天喜 三合 六合 民日", "月建 " + cj + " 满日 闭日 月害 四离 四绝"},
-            {"会亲友", five + " 天喜 三合 六合 五合 敬安", cj + " 闭日", -1, 9},
-            {"嫁娶", v + " 天喜 三合 六合", cj + " 闭日 月害 厌对 往亡 八专 四离 四绝", -1, 11},
-            {"进人口", five + " 三合 六合 满日 成日 开日", cj + " 闭日"},
-            {"出行", five + " 驿马 天马 建日 成日 开日", cj + " 闭日 往亡 归忌 四离 四绝", -1, 5},
-            {"移徙", five + " 驿马 天马 成日 开日", cj + " 闭日 月害 五墓 往亡 归忌 四离 四绝"},
-            {"安床", "危日", cj + " 闭日 四离 四绝", -1, 8},
-            {"沐浴", "除日", "月建 月破 平日 收日"},
-            {"剃头", v + " 除日", "月破 平日 收日", 3},
-            {"疗病", v + " 除日 月破", "月建 平日 收日 劫煞 灾煞 月煞 月刑 月厌 大时 游祸 天吏 四废", -1, 7},
-            {"裁衣", five + " 满日 成日 开日", cj + " 闭日"},
+            {"祭祀", five + " 天巫 开日 普护 福生 圣心 益后 续世", "天狗", -1, 2},
+            {"祈福", five + " 天巫 开日 普护 福生 圣心 益后 续世", pray_ji},
+            {"求嗣", five + " 开日 益后 续世", pray_ji},
+            {"上表章", de + " 月空 天赦 天愿 临日 福德 开日 解神",
+             "月建 月破 平日 收日 闭日 " + sha + " 月害 月厌 大时 天吏 四废 往亡"},
+            {"上官", five + " 王日 官日 守日 相日 临日 建日 吉期 天喜 开日",
+             "月破 平日 收日 满日 闭日 " + sha + " 月厌 大时 天吏 四废 五墓 往亡"},
+            {"入学", "成日 开日", ""},
+            {"冠带", "定日", "月破 平日 收日 " + sha + " 月厌 大时 天吏 四废 五墓", -1, 1},
+            {"结婚姻", five + " 民日 三合 天喜 六合 五合",
+             "月建 月破 平日 收日 满日 闭日 " + sha + " 月害 月厌 大时 天吏 四废 四忌 四穷 五墓 五离 八专"},
+            {"会亲友", five + " 天恩 王日 民日 三合 福德 天喜 开日 六合 五合",
+             "月破 平日 收日 闭日 " + sha + " 月害 月厌 四废 五离", -1, 9},
+            {"嫁娶", v + " 三合 天喜 六合 不将",
+             "月破 平日 收日 闭日 " + sha + " 月害 月厌 厌对 大时 天吏 四废 四忌 四穷 五墓 往亡 八专", -1, 11},
+            {"进人口", "天愿 民日 三合 满日 收日 六合 天仓",
+             "月破 平日 闭日 " + sha + " 月害 月厌 大时 天吏 四废 四穷 五墓 九空 往亡"},
+            {"出行", five + " 王日 驿马 天马 建日 吉期 天喜 开日",
+             "月破 平日 收日 闭日 " + sha + " 月厌 大时 天吏 天贼 四废 五墓 往亡", -1, 5},
+            {"移徙", five + " 民日 驿马 天马 成日 开日",
+             "月破 平日 收日 闭日 " + sha + " 月厌 大时 天吏 四废 五墓 归忌 往亡"},
+            {"安床", "危日", "月破 平日 收日 闭日 " + sha + " 月厌 大时 天吏 四废 五墓", -1, 8},
+            {"沐浴", "除日 解神 除神", "伏社", -1, -1, false, kHaiZi},
+            {"剃头", "除日 解神 除神", "月建 月破 " + sha + " 月厌", 3},
+            {"疗病", de + " 天赦 月恩 四相 时德 天后 除日 破日 天医 开日 解神 除神",
+             "月建 平日 收日 满日 闭日 " + sha + " 月害 月厌 大时 游祸 天吏 死气 四废 五墓 往亡", -1, 7},
+            {"裁衣", five + " 王日 三合 满日 开日 复日", "月破 平日 收日 " + sha + " 月厌 四废"},
             {"修造", five + " 三合 开日", build_ji, -1, -1, true},
             {"动土", five + " 三合 开日", build_ji, -1, -1, true},
-            {"竖柱上梁", five + " 三合 开日", build_ji},
-            {"经络", v + " 满日 成日 开日", kCommonJi, 6},
-            {"开市", v + " 五富 满日 成日 开日", market_ji},
-            {"立券", v + " 五富 满日 成日 开日", market_ji, 5},
-            {"交易", v + " 五富 满日 成日 开日", market_ji},
-            {"纳财", v + " 母仓 五富 三合 六合 满日 成日 开日 收日",
-             "月破 平日 劫煞 灾煞 月煞 月刑 月害 月厌 大时 天吏 四废 四耗 四穷 五虚"},
-            {"修置产室", five + " 益后 续世 开日", "月建 " + cj + " 闭日"},
-            {"开渠穿井", v + " 开日", "月建 " + cj + " 闭日", 8, 3, true},
-            {"安碓硙", v + " 开日", cj + " 闭日"},
-            {"扫舍宇", "除日", ""},
-            {"平治道涂", "平日", ""},
-            {"破屋坏垣", "月破", ""},
-            {"伐木", "危日", "月建 四废"},
-            {"捕捉", "执日 收日", ""},
-            {"畋猎", "执日 收日", ""},
-            {"栽种", v + " 成日 开日", cj + " 闭日", 1},
-            {"牧养", v + " 母仓 五富 成日 开日 收日", "月破 平日 劫煞 灾煞 月煞 月刑 月厌 大时 天吏 四废"},
-            {"纳畜", v + " 母仓 五富 成日 开日 收日", "月破 平日 劫煞 灾煞 月煞 月刑 月厌 大时 天吏 四废"},
-            {"破土", v + " 六合", "月建 月破 平日 收日 劫煞 月煞 月刑 月害 月厌 四废 五墓 复日 重日", -1, -1, true},
-            {"安葬", "天德 月德 天德合 天赦 天愿 六合", "月建 月破 平日 收日 劫煞 灾煞 月刑 月害 月厌 四废 四忌 四穷 五墓 复日 重日"},
-            {"启攒", kVirtues, "月建 月破 平日 收日 劫煞 灾煞 月煞 月刑 月厌 四废 五墓 复日 重日"},
+            {"竖柱上梁", five + " 三合 开日", "月建 月破 平日 收日 闭日 " + sha + " 月厌 大时 天吏 四废 五墓"},
+            {"经络", "天愿 三合 满日 六合 五富", "月破 平日 收日 " + sha + " 月害 月厌 四废", 6},
+            {"开市", "天愿 民日 满日 成日 开日 五富", trade_ji + " 闭日"},
+            {"立券", "天愿 民日 三合 满日 六合 五富 五合", trade_ji + " 五离", 5},
+            {"交易", "天愿 民日 三合 满日 六合 五富 五合", trade_ji + " 五离"},
+            {"纳财", "母仓 天愿 月恩 四相 时德 民日 三合 满日 收日 六合 五富 天仓",
+             "月破 平日 " + sha + " 月害 月厌 大时 天吏 小耗 四耗 四废 四穷 九空"},
+            {"修置产室", "开日", "月建 月破 平日 收日 闭日 " + sha + " 月害 月厌 大时 天吏 死气 四废 五墓 土符 地囊", -1, -1,
+             true},
+            {"开渠穿井", "开日", "月破 平日 收日 闭日 " + sha + " 月厌 四废 土符 地囊", 8, 3, true},
+            {"安碓硙", "三合 开日", "月破 " + sha + " 月厌 四废 土符 地囊", -1, -1, true},
+            {"扫舍宇", "除日 除神", ""},
+            {"平治道涂", "平日", "月厌 土符 地囊", -1, -1, true},
+            {"破屋坏垣", "月破", "月建 " + sha + " 月厌 土符 地囊", -1, -1, true},
+            {"伐木", "危日", "月建 月破 月厌 生气", -1, -1, false, kWuShen, 1},
+            {"捕捉", "执日 收日", "往亡"},
+            {"畋猎", "执日 危日 收日", de + " 天赦 生气 往亡", -1, -1, false, 0, 2},
+            {"栽种", five + " 母仓 民日 开日 五富", "月建 月破 平日 " + sha + " 月厌 大时 天吏 死气 四废 五墓 九焦 土符 地囊", 1,
+             -1, true},
+            {"牧养", five + " 母仓 民日 开日 五富", herd_ji},
+            {"纳畜", v + " 母仓 民日 三合 收日 六合 五富 天仓", herd_ji},
+            {"破土", "鸣吠 鸣吠对", grave_ji + " 土符 地囊", -1, -1, true, 0, 0, MingFei() | MingFeiDui()},
+            {"安葬", de + " 天赦 天愿 六合 鸣吠", grave_ji + " 四忌 四穷", -1, -1, false, 0, 0, MingFei()},
+            {"启攒", "鸣吠对", grave_ji, -1, -1, false, 0, 0, MingFeiDui()},
         };
     }();
     return rules;
@@ -369,30 +409,250 @@ struct CompiledRule {
     Condition yi, ji;
     int taboo_stem, taboo_branch;
     bool earth;
+    unsigned yi_branches;
+    int window;
+    std::uint64_t yi_pillars;
 };
 
 const std::vector<CompiledRule>& Compiled() {
     static const std::vector<CompiledRule> compiled = [] {
         std::vector<CompiledRule> out;
         for (const ActivityRule& r : Rules())
-            out.push_back({ParseCondition(r.yi), ParseCondition(r.ji), r.taboo_stem, r.taboo_branch, r.earth});
+            out.push_back({ParseCondition(r.yi), ParseCondition(r.ji), r.taboo_stem, r.taboo_branch, r.earth,
+                           r.yi_branches, r.window, r.yi_pillars});
         return out;
     }();
     return compiled;
 }
 
-// The spirits that no virtue undoes: the month's own branch and the branch that breaks it, 月厌, the
-// four wasted days, 往亡 and the eves of the terms that turn the seasons.
-GodSet HeavyGods() {
-    GodSet g;
-    for (const God x : {kYueJian, kYuePo, kYueYan, kSiFei, kWangWang, kSiLi, kSiJue}) g.set(x);
-    return g;
+// --- the weighing (卷十 宜忌) -----------------------------------------------------------------------
+//
+// The book weighs each bad spirit against the good ones standing with it, month by month. What a spirit
+// does to the activities it forbids comes to one of five outcomes:
+enum class Weight {
+    kLifted,    // 从宜不从忌: it forbids nothing but the activities it keeps (mostly 疗病: 止忌军事疗病)
+    kBalanced,  // 吉凶相抵: what it forbids is marked neither 宜 nor 忌 (凡所忌者则不注宜, 所宜者亦不注忌)
+    kNormal,    // 如常例: what it forbids is 忌, whatever virtue stands with it
+    kAll,       // 诸事皆忌: every activity is 忌
+};
+struct Effect {
+    Weight weight;
+    std::uint64_t keeps = 0;  // with kLifted: the activities still forbidden (bit a: activity a)
+};
+
+std::uint64_t Acts(const char* names) {
+    std::uint64_t bits = 0;
+    std::istringstream words(names);
+    std::string w;
+    while (words >> w)
+        for (int a = 0; a < static_cast<int>(Rules().size()); ++a)
+            if (w == Rules()[a].name) bits |= std::uint64_t{1} << a;
+    return bits;
 }
 
-GodSet Virtues() {
-    GodSet g;
-    for (const God x : {kTianDe, kYueDe, kTianDeHe, kYueDeHe, kTianShe, kTianYuan}) g.set(x);
-    return g;
+// 止忌军事疗病: of the activities here only 疗病 stays forbidden.
+std::uint64_t KeepsHealing() {
+    static const std::uint64_t bits = Acts("疗病");
+    return bits;
+}
+
+// A pillar of a month: month 1 = the 寅 month, the pillar by its stem and branch.
+struct MonthPillar {
+    int month;
+    int stem, branch;
+};
+
+bool OnPillar(const DaySpirits& d, std::initializer_list<MonthPillar> list) {
+    const int month = FloorMod(d.month_branch - 2, 12) + 1;
+    for (const MonthPillar& p : list)
+        if (p.month == month && p.stem == StemOf(d.day) && p.branch == BranchOf(d.day)) return true;
+    return false;
+}
+
+// The days the book marks 诸事皆忌 whatever stands with them: where the month's two 建 (the sun's and
+// the 月厌's) meet or clash on a pillar. 阴阳大会 正甲戌 二乙酉 五丙午 六丁巳 七庚辰 八辛卯 十一壬子 十二癸亥; 小会
+// 二己卯 三戊辰 四己巳 五戊午 八己酉 九戊戌 十己亥 十一戊子; 阴位 三庚辰 九甲戌; 阴阳交破 四癸亥 十丁巳; 阴阳击冲 五壬子
+// 十一丙午; 阳破阴冲 六癸丑 十二丁未; 阴道冲阳 二己酉 八己卯; 三阴 正辛酉 七乙卯; 阴阳俱错 五丙午 十一壬子; 绝阴
+// 四戊辰; 绝阳 十戊戌 (卷十, 月厌 and 月建).
+bool MeetingOfTheTwoJian(const DaySpirits& d) {
+    return OnPillar(d, {{1, 0, 10}, {2, 1, 9}, {5, 2, 6}, {6, 3, 5}, {7, 6, 4}, {8, 7, 3}, {11, 8, 0}, {12, 9, 11},
+                        {2, 5, 3}, {3, 4, 4}, {4, 5, 5}, {5, 4, 6}, {8, 5, 9}, {9, 4, 10}, {10, 5, 11}, {11, 4, 0},
+                        {3, 6, 4}, {9, 0, 10}, {4, 9, 11}, {10, 3, 5}, {5, 8, 0}, {11, 2, 6}, {6, 9, 1}, {12, 3, 7},
+                        {2, 5, 9}, {8, 5, 3}, {1, 7, 9}, {7, 1, 3}, {4, 4, 4}, {10, 4, 10}});
+}
+// 阳错 (the 建 doubled: 正甲寅 二乙卯 三甲辰 四丁巳 己巳 六丁未 己未 七庚申 八辛酉 九庚戌 十癸亥 十二癸丑) and 阴错 (the 月厌
+// doubled: 正庚戌 二辛酉 三庚申 四丁未 己未 六丁巳 己巳 七甲辰 八乙卯 九甲寅 十癸丑 十二癸亥): the stem counts as the 建, not
+// as a virtue, so 月建 and 月厌 weigh as usual.
+bool YangCuo(const DaySpirits& d) {
+    return OnPillar(d, {{1, 0, 2}, {2, 1, 3}, {3, 0, 4}, {4, 3, 5}, {4, 5, 5}, {6, 3, 7}, {6, 5, 7}, {7, 6, 8},
+                        {8, 7, 9}, {9, 6, 10}, {10, 9, 11}, {12, 9, 1}});
+}
+bool YinCuo(const DaySpirits& d) {
+    return OnPillar(d, {{1, 6, 10}, {2, 7, 9}, {3, 6, 8}, {4, 3, 7}, {4, 5, 7}, {6, 3, 5}, {6, 5, 5}, {7, 0, 4},
+                        {8, 1, 3}, {9, 0, 2}, {10, 9, 1}, {12, 9, 11}});
+}
+
+// The officers the book weighs as spirits: 平 (死神), 收, 满, 闭; 建 and 破 are 月建 and 月破.
+constexpr int kPing = 3, kShou = 9, kMan = 2, kBi = 11;
+
+Effect WeighOfficer(int officer, const DaySpirits& d);
+
+// How the bad spirit `god` on day d weighs against what stands with it (卷十, each spirit's 与…并 clauses).
+Effect WeighGod(int god, const DaySpirits& d) {
+    const int m = d.month_branch;  // 0 子 .. 11 亥
+    const auto has = [&d](God g) { return d.gods.test(g); };
+    const bool de = has(kTianDe) || has(kYueDe) || has(kTianDeHe) || has(kYueDeHe);  // 德合: the four virtues
+    const bool she = has(kTianShe), yuan = has(kTianYuan);
+    const bool meng = m % 3 == 2, zhong = m % 3 == 0;  // 寅申巳亥 / 子午卯酉; else 辰戌丑未
+    const auto in = [m](std::initializer_list<int> months) {
+        return std::find(months.begin(), months.end(), m) != months.end();
+    };
+    const Effect lifted{Weight::kLifted, KeepsHealing()};
+    const Effect free{Weight::kLifted, 0};
+    const Effect balanced{Weight::kBalanced}, normal{Weight::kNormal}, all{Weight::kAll};
+    switch (god) {
+        case kYueJian:  // 月建 (the 土府 it also is forbids building and digging in any case)
+            if (in({0, 6})) return WeighGod(kYueYan, d);   // 子午月: 建 and 厌 meet
+            if (in({4, 9, 11})) return WeighGod(kYueXing, d);  // 辰酉亥月: the branch punishes itself
+            if (MeetingOfTheTwoJian(d)) return all;
+            if ((de || she || has(kYueEn) || has(kSiXiang)) && !YangCuo(d) && !(m == 7 && StemOf(d.day) == 5)) {
+                static const std::uint64_t keeps = Acts("修造 动土 修置产室 开渠穿井 安碓硙 平治道涂 破屋坏垣 伐木 栽种 破土");
+                return {Weight::kLifted, keeps};
+            }
+            return normal;
+        case kYuePo:  // 月破: a virtue loses its strength on it (犹忌)
+            if (MeetingOfTheTwoJian(d) || in({3, 9})) return all;  // 卯酉月: 灾煞 and 月厌 on it as well
+            if (has(kSiFei)) return all;                            // 四废 与月破并诸事皆忌
+            if (in({0, 6, 7, 8}))  // 子午月 灾煞, 未申月 月刑 on it
+                return has(kYueDe) || has(kTianDeHe) || has(kYueDeHe) ? normal : all;
+            return normal;
+        case kJieSha:
+            if (in({2, 8})) return lifted;  // 寅申月: 长生 and 六合
+            if (in({5, 11})) return has(kYueDe) || has(kTianDeHe) ? lifted : normal;
+            if (zhong) return has(kYueDe) || has(kYueDeHe) ? balanced : normal;
+            return de ? lifted : balanced;  // 辰戌丑未月: 除日 相日
+        case kZaiSha:
+            if (zhong) return WeighGod(kYuePo, d);
+            if (meng) return de ? lifted : balanced;  // 开日
+            return de ? lifted : normal;               // 满日
+        case kYueSha:
+            if (in({3, 9})) return de || yuan ? lifted : balanced;  // 六合
+            if (in({0, 6})) return de ? balanced : normal;          // 月害
+            return de ? normal : all;                                // 闭日 / 平日: 凶又逢凶
+        case kYueXing:
+            if (m == 6) return WeighGod(kYueYan, d);
+            if (m == 5) return de || yuan ? lifted : balanced;       // 平日 相日 六合
+            if (in({0, 3, 7, 8})) return de ? normal : all;          // with 天吏, 大时 or 月破
+            return de ? balanced : normal;                           // 寅月 平日; 辰酉亥月 建日; 丑戌月 收日
+        case kYueHai:
+            if (in({0, 6})) return WeighGod(kYueSha, d);
+            if (in({5, 11})) return WeighGod(kJieSha, d);
+            if (m == 2) return WeighGod(kYueXing, d);
+            if (m == 8) return WeighOfficer(kPing, d);
+            if (in({4, 10})) return has(kTianDeHe) || has(kYueDeHe) ? balanced : normal;
+            return has(kTianDe) || has(kYueDe) ? lifted : normal;    // 卯酉丑未月
+        case kYueYan: {
+            if (MeetingOfTheTwoJian(d) || in({3, 9})) return all;  // 卯酉月: on 月破 and 灾煞
+            if (in({0, 6})) return she ? normal : all;              // 子午月: 厌 and 建 meet
+            if (YinCuo(d)) return normal;
+            if (in({2, 8, 1, 7})) {
+                static const std::uint64_t keeps = Acts("出行 上官 结婚姻 嫁娶 疗病 移徙 栽种");
+                return de ? Effect{Weight::kLifted, keeps} : normal;
+            }
+            return has(kTianDe) || has(kYueDe) || has(kYueDeHe) ? balanced : normal;  // 辰戌巳亥月
+        }
+        case kYanDui:
+            return de || she ? free : normal;
+        case kDaShi:
+            if (meng || in({4, 10})) return lifted;
+            if (in({1, 7})) return has(kTianDe) || has(kYueDe) ? lifted : normal;
+            if (m == 3) return WeighGod(kYueXing, d);
+            if (m == 9) return has(kYueDe) ? balanced : normal;
+            return has(kYueDeHe) ? balanced : normal;  // 子午月
+        case kTianLi:
+            if (meng) return de ? lifted : normal;
+            if (m == 0) return WeighGod(kYueXing, d);
+            if (zhong) return WeighOfficer(kPing, d);
+            return de || she || yuan ? balanced : normal;  // 闭日
+        case kSiQi:  // 死气
+            if (in({4, 10})) return normal;  // on 月厌
+            return de ? lifted : normal;
+        case kSiJi:
+        case kSiQiong:
+            return yuan ? free : normal;  // 正月乙亥 (四穷 and 天愿)
+        case kWuXu:
+            return de || has(kLiuHe) ? free : normal;
+        case kWuMu:
+            return in({0, 6}) && has(kYueDe) ? free : normal;
+        case kBaZhuan:
+            return yuan ? free : normal;  // 五月丁未, 十一月癸丑: 天愿 parts them
+        case kSiHao:
+            return de || (!meng && !zhong && has(kSanHe)) ? free : normal;
+        case kFuRi:
+        case kChongRi:
+            return de || she || has(kLiuHe) ? balanced : normal;
+        case kSiLi:
+        case kSiJue:
+            return all;
+        default:  // 游祸 四废 往亡 归忌 …: 与德合赦愿并犹忌
+            return normal;
+    }
+}
+
+Effect WeighOfficer(int officer, const DaySpirits& d) {
+    const int m = d.month_branch;
+    const auto has = [&d](God g) { return d.gods.test(g); };
+    const bool de = has(kTianDe) || has(kYueDe) || has(kTianDeHe) || has(kYueDeHe);
+    const Effect lifted{Weight::kLifted, KeepsHealing()};
+    const Effect balanced{Weight::kBalanced}, normal{Weight::kNormal};
+    const bool ji = m % 3 == 1;  // 辰戌丑未
+    switch (officer) {
+        case 0: return WeighGod(kYueJian, d);
+        case 6: return WeighGod(kYuePo, d);
+        case kPing:
+            if (m == 11) return lifted;  // 相日, 时德, 六合
+            if (m == 8) return has(kTianDe) || has(kYueDeHe) ? lifted : normal;
+            if (m == 2 || m == 5 || m == 0) return WeighGod(kYueXing, d);
+            if (ji) return WeighGod(kYueSha, d);
+            if (m == 6) return has(kYueDeHe) ? balanced : normal;  // 天吏
+            return has(kYueDe) ? balanced : normal;                 // 卯酉月: 天吏
+        case kShou:
+            if (m % 3 == 2) return WeighGod(kJieSha, d);
+            if (m == 3 || m == 1 || m == 10) return WeighGod(kYueXing, d);
+            if (m == 0 || m == 6) return has(kYueDeHe) ? balanced : normal;  // 大时
+            if (m == 9) return has(kYueDe) ? balanced : normal;
+            return de ? lifted : normal;  // 辰未月
+        case kMan:
+            if (ji) return WeighGod(kZaiSha, d);
+            if (m == 5 || m == 11) return WeighGod(kYueYan, d);
+            return has(kYueDe) || has(kTianDeHe) || has(kYueDeHe) || has(kYueEn) || has(kSiXiang) ? Effect{Weight::kLifted, 0}
+                                                                                                  : normal;
+        case kBi:
+            if (m % 3 == 2) return WeighGod(kYueSha, d);
+            return de || has(kTianShe) || has(kTianYuan) ? balanced : normal;
+        default:
+            return normal;
+    }
+}
+
+// What the day as a whole does: 诸事皆忌 from one of its spirits, or from 四离/四绝 alone (which leave
+// 祭祀 and a few cleaning and clearing activities free: 止不忌祭祀 解除 沐浴 剃头 扫舍宇 平治道涂 破屋坏垣 伐木).
+enum class Whole { kNone, kAllButCleansing, kAll };
+
+Whole WholeDay(const DaySpirits& d) {
+    if (MeetingOfTheTwoJian(d)) return Whole::kAll;
+    bool by_terms = false;
+    for (int g = kFirstBadGod; g < kGodCount; ++g) {
+        if (!d.gods.test(g) || WeighGod(g, d).weight != Weight::kAll) continue;
+        if (g == kSiLi || g == kSiJue) {
+            by_terms = true;
+            continue;
+        }
+        return Whole::kAll;
+    }
+    for (const int o : {kPing, kShou, kMan, kBi})
+        if (d.officer == o && WeighOfficer(o, d).weight == Weight::kAll) return Whole::kAll;
+    return by_terms ? Whole::kAllButCleansing : Whole::kNone;
 }
 
 bool Meets(const Condition& c, const DaySpirits& day) {
@@ -414,29 +674,69 @@ int ActivityOf(const std::string& name) {
     return -1;
 }
 
-int VerdictOf(const DaySpirits& day, int activity) {
-    if (!day.ok || activity < 0 || activity >= ActivityCount()) return 0;
-    static const GodSet heavy = HeavyGods();
-    static const GodSet virtues = Virtues();
+namespace {
+
+// The verdict on an activity on a day whose whole-day weighing is `whole`.
+int VerdictWith(const DaySpirits& day, int activity, Whole whole) {
     const CompiledRule& r = Compiled()[activity];
+    const std::uint64_t bit = std::uint64_t{1} << activity;
     const int stem = StemOf(day.day);
     const int branch = BranchOf(day.day);
-    // 彭祖's taboos and the earth's rule forbid whatever the day holds besides.
+    // The taboos of the stems and branches (百忌日: 亥日忌嫁娶 …), the earth's rule (土王用事) and the 土府
+    // of the 建 day forbid whatever else the day holds.
+    static const std::uint64_t tu_fu = Acts("修造 动土 修置产室 开渠穿井 安碓硙 平治道涂 破屋坏垣 栽种 破土");
     if (stem == r.taboo_stem || branch == r.taboo_branch || (r.earth && day.earth_rules)) return -1;
-    const GodSet against = r.ji.gods & day.gods;
-    const bool against_officer = (r.ji.officers >> day.officer & 1u) != 0;
-    const bool virtue = (day.gods & virtues).any();
-    // A virtue outweighs the lighter spirits (遇德从宜不从忌), never the heavy ones.
-    if ((against & heavy).any()) return -1;
-    if ((against.any() || against_officer) && !virtue) return -1;
-    return Meets(r.yi, day) ? 1 : 0;
+    if (day.officer == 0 && (tu_fu & bit) != 0) return -1;
+    static const std::uint64_t cleansing = Acts("祭祀 沐浴 剃头 扫舍宇 平治道涂 破屋坏垣 伐木");
+    if (whole == Whole::kAll || (whole == Whole::kAllButCleansing && (cleansing & bit) == 0)) return -1;
+    // Each spirit that forbids the activity, as the book weighs it on this day.
+    bool forbidden = false, balanced = false;
+    const auto weigh = [&](const Effect& e) {
+        switch (e.weight) {
+            case Weight::kNormal:
+            case Weight::kAll: forbidden = true; break;
+            case Weight::kBalanced: balanced = true; break;
+            case Weight::kLifted: forbidden = forbidden || (e.keeps & bit) != 0; break;
+        }
+    };
+    const GodSet against = r.ji.gods & day.gods;  // bad spirits, and for hunting the virtues
+    for (int g = 0; g < kGodCount; ++g)
+        if (against.test(g)) weigh(WeighGod(g, day));
+    if ((r.ji.officers >> day.officer & 1u) != 0) weigh(WeighOfficer(day.officer, day));
+    if (forbidden) return -1;
+    if (balanced) return 0;
+    if (!Meets(r.yi, day) && (r.yi_branches >> branch & 1u) == 0 && (r.yi_pillars >> (day.day - 1) & 1u) == 0) return 0;
+    // 伐木 立冬后立春前, 畋猎 霜降后立春前.
+    const bool winter = day.month_branch == 11 || day.month_branch == 0 || day.month_branch == 1;
+    if (r.window == 1 && !winter) return 0;
+    if (r.window == 2 && !winter && day.term_in_force != 20) return 0;
+    // Days that take no 宜 for some activities, though they do not forbid them: the 开 day for breaking
+    // ground and burial (凡开日不注宜破土安葬启攒), and the solstices and equinoxes for the affairs of
+    // meeting, marrying, moving and trading (二分二至 不注 …; 冬至 also 伐木).
+    static const std::uint64_t burial = Acts("破土 安葬 启攒");
+    static const std::uint64_t at_the_turn = Acts("上表章 会亲友 出行 上官 结婚姻 嫁娶 进人口 移徙 开市 立券 交易 捕捉 畋猎");
+    static const std::uint64_t felling = Acts("伐木");
+    if (day.officer == 10 && (burial & bit) != 0) return 0;
+    // 凡四忌四穷止忌安葬, 如遇鸣吠鸣吠对亦不注宜破土启攒.
+    static const std::uint64_t opening = Acts("破土 启攒");
+    if ((day.gods.test(kSiJi) || day.gods.test(kSiQiong)) && (opening & bit) != 0) return 0;
+    if (day.term % 6 == 0 && day.term != 0 && ((at_the_turn & bit) != 0 || (day.term == 24 && (felling & bit) != 0))) return 0;
+    return 1;
+}
+
+}  // namespace
+
+int VerdictOf(const DaySpirits& day, int activity) {
+    if (!day.ok || activity < 0 || activity >= ActivityCount()) return 0;
+    return VerdictWith(day, activity, WholeDay(day));
 }
 
 YiJi YiJiOf(const DaySpirits& day) {
     YiJi out;
     if (!day.ok) return out;
+    const Whole whole = WholeDay(day);
     for (int a = 0; a < ActivityCount(); ++a) {
-        const int v = VerdictOf(day, a);
+        const int v = VerdictWith(day, a, whole);
         if (v > 0) out.yi.push_back(a);
         if (v < 0) out.ji.push_back(a);
     }

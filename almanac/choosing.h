@@ -4,7 +4,8 @@
 // The spirits of a day follow from the month's branch (the month counted by 节), the day's stem
 // and branch, and a few days counted from the solar terms, as 《协纪辨方书》 defines them (义例).
 // Each activity has the spirits under which it is done and those that forbid it, as the book's
-// 用事 lists them; the day's 宜 and 忌 weigh the two. docs/almanac.md gives every rule.
+// 用事 (卷十一) lists them; the day's 宜 and 忌 weigh the two as its 宜忌 (卷十) weighs each spirit
+// against the virtues standing with it, month by month. docs/almanac.md gives every rule.
 #pragma once
 
 #include <bitset>
@@ -41,6 +42,8 @@ struct DaySpirits {
     GanZhiIndex day = 0;
     int officer = 0;
     bool earth_rules = false;  // 土王用事: the 18 days before 立春, 立夏, 立秋 and 立冬
+    int term = 0;              // the solar term on the day (1 = 小寒 .. 24 = 冬至), 0 for none
+    int term_in_force = 0;     // the latest term on or before the day
     GodSet gods;
 };
 

@@ -161,9 +161,14 @@ void AddAlmanacCommand(Commands& c) {
         }
         const int count = days.given() ? static_cast<int>(days.WholeNumber(1, almanac::kMaxChoosingDays)) : 30;
         const astro::DayNumber first = DayNumberOf(from.given() ? ParseCalendarDate(from) : Today());
-        if (first + count - 1 > LastCalendarDay())
-            days.Refuse("runs past the calendar's last day 9000-12-31 (at most " +
-                        std::to_string(LastCalendarDay() - first + 1) + " days from " + IsoOf(first) + ")");
+        if (first + count - 1 > LastCalendarDay()) {
+            const std::string room = std::to_string(LastCalendarDay() - first + 1);
+            if (days.given())
+                days.Refuse("runs past the calendar's last day 9000-12-31 (at most " + room + " days from " + IsoOf(first) + ")");
+            // Without --days the range is its default, which the user did not type: say what runs past.
+            from.Refuse("the " + std::to_string(count) + " days looked at by default run past the calendar's last day "
+                        "9000-12-31: from " + IsoOf(first) + " give --days 1.." + room);
+        }
         const std::vector<almanac::ChosenDay> chosen = almanac::ChooseDays(activities, first, count, animal);
         if (c.as_json) {
             json list = json::array();

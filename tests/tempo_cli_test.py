@@ -931,6 +931,10 @@ class Almanac(unittest.TestCase):
             (["--find", "结婚", "--from", "9001-01-01"], "-8999..9000"),
             (["9001-01-01"], "-8999..9000"),
             (["--days", "3"], "--find"),
+            (["--find", "结婚", "--from", "9000-12-15", "--days", "30"], "--days runs past the calendar's last day"),
+            # The default of 30 days was not typed: the refusal names the range, not --days.
+            (["--find", "结婚", "--from", "9000-12-15"], "--from the 30 days looked at by default run past the "
+             "calendar's last day 9000-12-31: from 9000-12-15 give --days 1..17"),
         ]
         for args, named in cases:
             code, out, err = run("almanac", *args)

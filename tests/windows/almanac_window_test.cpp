@@ -119,10 +119,9 @@ TEST_F(AlmanacWindowTest, ChoosingShowsTheDaysTempoFinds) {
     test::Choose(window, almanac::kAnimalId, 2);  // 牛
     test::Click(window, almanac::kFindId);
     // `tempo almanac --find 结婚 --from 2024-02-10 --days 60 --avoid 牛 --json` (native build):
-    const char* const expected[] = {"2024-02-12", "2024-02-18", "2024-02-22", "2024-02-23", "2024-02-24",
-                                    "2024-03-03", "2024-03-04", "2024-03-06", "2024-03-09", "2024-03-11",
-                                    "2024-03-15", "2024-03-16", "2024-03-18", "2024-03-21", "2024-03-26",
-                                    "2024-03-30", "2024-03-31", "2024-04-02", "2024-04-06", "2024-04-08"};
+    const char* const expected[] = {"2024-02-12", "2024-02-18", "2024-02-22", "2024-02-24", "2024-03-03",
+                                    "2024-03-04", "2024-03-06", "2024-03-11", "2024-03-18", "2024-03-26",
+                                    "2024-03-30", "2024-04-06", "2024-04-08"};
     const std::vector<std::string> lines = Results();
     ASSERT_EQ(lines.size(), std::size(expected));
     const std::vector<almanac::ChosenDay> chosen =
@@ -131,7 +130,7 @@ TEST_F(AlmanacWindowTest, ChoosingShowsTheDaysTempoFinds) {
         EXPECT_EQ(lines[i].substr(0, 10), expected[i]);
         EXPECT_EQ(lines[i], almanac::ChosenDayLine(chosen[i]));
     }
-    EXPECT_NE(Text(window, almanac::kFindStatusId).find("共20天"), std::string::npos);
+    EXPECT_NE(Text(window, almanac::kFindStatusId).find("共13天"), std::string::npos);
     // A double click on a chosen day shows it.
     HWND list = GetDlgItem(window, almanac::kResultsId);
     SendMessageW(list, LB_SETCURSEL, 2, 0);
