@@ -51,7 +51,7 @@ void AddPillarsCommand(Commands& c) {
     const Argument& date =
         cmd.Positional("DATE", std::string("the date of birth: ") + kDateForms + "; years -8999..9000", true);
     const Argument& time = cmd.Positional("TIME", "the clock time of birth, HH:MM or HH:MM:SS (24 hours)", true);
-    const Argument& place = cmd.Option("--place", "P/C", Utf8(kPlaceHelp) + "; default 1/1 (北京/天安门)");
+    const Argument& place = cmd.Option("--place", "P/C", Utf8(std::string(kPlaceHelp) + "; default 1/1 (北京/天安门)"));
     const Argument& lon = cmd.Option(
         "--lon", "L", "the longitude of the place in degrees, -180..180, east negative as in sun-times (-116.38); not with --place");
     const Argument& zone = cmd.Option("--zone", "Z", "the time zone of the clock, hours east of Greenwich, -12..14 (default +8)");
@@ -59,7 +59,7 @@ void AddPillarsCommand(Commands& c) {
         "--dst", "auto|yes|no",
         "daylight saving time: auto (default) takes it off where China kept it (1919, 1940..1949, 1986..1991; zone +8 "
         "only), yes says the clock was one hour ahead, no that it showed standard time");
-    cmd.Example(Utf8("tempo pillars 2024-02-04 16:20 --place 北京/天安门; tempo pillars 1988-09-11 01:30 --dst yes --lon -87.62"));
+    cmd.Example(Utf8("tempo pillars 2024-02-04 16:20 --place 北京/天安门"));
     cmd.run = [&c, &date, &time, &place, &lon, &zone, &dst] {
         const astro::CalendarDate d = ParseCalendarDate(date);
         almanac::BirthMoment b;
