@@ -8,8 +8,11 @@
 #include "almanac/almanac.h"
 #include "almanac/almanac_text.h"
 #include "almanac/choosing.h"
+#include "almanac/pillars.h"
 #include "calendar/names.h"
 #include "calendar/range.h"
+#include "places/city_table.h"
+#include "places/place_lists.h"
 #include "text/wide.h"
 #include "win/controls.h"
 #include "win/window.h"
@@ -19,7 +22,7 @@ namespace almanac {
 namespace {
 
 // The design, in 96-DPI pixels.
-constexpr int kClientWidth = 468;
+constexpr int kClientWidth = 700;  // the almanac's page, then the birth pillars' column from x = 466
 constexpr int kClientHeight = 640;
 constexpr int kMarkLeft = 12, kMarkSize = 30, kListLeft = 48, kListWidth = 410, kListHeight = 40;
 constexpr int kYiTop = 58, kJiTop = 104;
@@ -48,6 +51,8 @@ struct AlmanacWindow : win::Window {
     std::vector<astro::DayNumber> result_days;
     std::vector<bool> hour_lucky = std::vector<bool>(12, false);
     win::Colours colours;
+    HWND birth_time = nullptr, birth_daylight = nullptr, birth_result = nullptr;
+    places::PlaceLists birth_place;
 
     bool OnCreate() override {
         const win::WindowFont* heading = MakeFont("宋体", 16, FW_BOLD);
@@ -90,6 +95,7 @@ struct AlmanacWindow : win::Window {
         for (int a = 1; a <= 12; ++a) animals.push_back(calendar::AnimalNames[a]);
         win::FillList(animal, animals);
         win::Select(animal, 0);
+        AddBirthColumn();
         ShowDay(context.day);
         PlaceCentred(kClientWidth, kClientHeight);
         return true;
@@ -122,6 +128,57 @@ struct AlmanacWindow : win::Window {
             hour_lucky[h] = hour.yellow;
         }
         InvalidateRect(handle(), nullptr, TRUE);
+    }
+
+    // 生辰四柱: the day shown, a clock time and a place.
+    void AddBirthColumn() {
+        AddControl(L"BUTTON", "生辰四柱（真太阳时）", BS_GROUPBOX, 466, 4, 226, 630);
+        AddControl(L"STATIC", "出生时间", SS_LEFT | SS_CENTERIMAGE, 476, 26, 54, 22);
+        birth_time = AddControl(L"EDIT", "12:00", WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 532, 26, 70, 22, kBirthTimeId);
+        SendMessageW(birth_time, EM_SETLIMITTEXT, 8, 0);
+        AddControl(L"STATIC", "出生地点", SS_LEFT | SS_CENTERIMAGE, 476, 54, 54, 22);
+        const DWORD list = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+        birth_place.provinces = AddControl(L"COMBOBOX", "", list, 532, 54, 150, 300, kBirthProvinceId);
+        birth_place.cities = AddControl(L"COMBOBOX", "", list, 532, 82, 150, 300, kBirthCityId);
+        birth_place.Show(context.place_province, context.place_city);
+        AddControl(L"STATIC", "夏令时", SS_LEFT | SS_CENTERIMAGE, 476, 110, 54, 22);
+        birth_daylight = AddControl(L"COMBOBOX", "", list, 532, 110, 150, 200, kBirthDaylightId);
+        win::FillList(birth_daylight, {"按当年规定扣除", "钟表为夏令时", "钟表为标准时"});
+        win::Select(birth_daylight, 0);
+        AddControl(L"BUTTON", "排四柱", WS_TABSTOP, 476, 140, 206, 24, kBirthPillarsId);
+        birth_result = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE | WS_VSCROLL, 476, 170, 206, 456, kBirthResultId);
+        win::MakeReadOnlyText(birth_result);
+    }
+
+    // The pillars of a birth at the time typed on the day shown, at the place chosen (zone 8).
+    void ShowBirthPillars() {
+        const std::string typed = win::Text(birth_time);
+        BirthMoment b;
+        const astro::CalendarDate d = astro::DayNumberToDate(day);
+        b.year = d.year, b.month = d.month, b.day = d.day;
+        // HH:MM or HH:MM:SS, digits where the digits go.
+        const bool form = (typed.size() == 5 || (typed.size() == 8 && typed[5] == ':')) && typed[2] == ':';
+        bool digits = form;
+        for (size_t i = 0; form && i < typed.size(); ++i)
+            if (i % 3 != 2) digits = digits && typed[i] >= '0' && typed[i] <= '9';
+        const auto two = [&typed](size_t at) { return (typed[at] - '0') * 10 + (typed[at + 1] - '0'); };
+        if (digits) {
+            b.hour = two(0);
+            b.minute = two(3);
+            b.second = typed.size() == 8 ? two(6) : 0;
+        }
+        if (!digits || b.hour > 23 || b.minute > 59 || b.second > 59) {
+            win::SetText(birth_result, "出生时间请按“时:分”输入（24小时制，00:00～23:59），例如 08:05 或 23:40:30");
+            return;
+        }
+        b.longitude = places::CityLongitude(birth_place.province, birth_place.city);
+        const int daylight = win::Selection(birth_daylight);
+        b.daylight = daylight == 1 ? DaylightRule::kDaylight : daylight == 2 ? DaylightRule::kStandard : DaylightRule::kByTable;
+        const BirthPillars p = PillarsOfBirth(b);
+        std::string text = DateHeading(day).substr(0, DateHeading(day).find(' ')) + " " + typed + " " +
+                           places::CityText(birth_place.province, birth_place.city);
+        for (const std::string& line : PillarsLines(p)) text += "\r\n" + line;
+        win::SetText(birth_result, text);
     }
 
     void Find() {
@@ -164,9 +221,11 @@ struct AlmanacWindow : win::Window {
                     if (context.today) ShowDay(context.today());
                     return true;
                 case kFindId: Find(); return true;
+                case kBirthPillarsId: ShowBirthPillars(); return true;
                 default: break;
             }
         }
+        if (birth_place.Choose(control, code)) return true;
         if (control == results && code == LBN_DBLCLK) {
             const int chosen = static_cast<int>(SendMessageW(results, LB_GETCURSEL, 0, 0));
             if (chosen >= 0 && chosen < static_cast<int>(result_days.size())) ShowDay(result_days[chosen]);
@@ -180,7 +239,9 @@ struct AlmanacWindow : win::Window {
         if (control == ji_mark) return colours.Use(dc, RGB(255, 255, 255), kBad);
         if (control == yi) return colours.Use(dc, kGood, kPaper);
         if (control == ji) return colours.Use(dc, kBad, kPaper);
-        if (control == results || control == activity || control == days || control == animal) return nullptr;
+        if (control == results || control == activity || control == days || control == animal || control == birth_time ||
+            control == birth_place.provinces || control == birth_place.cities || control == birth_daylight)
+            return nullptr;
         const int id = GetDlgCtrlID(control);
         if (id >= kFirstHourCellId + 36 && id < kFirstHourCellId + 48)
             return colours.Use(dc, hour_lucky[id - kFirstHourCellId - 36] ? kBad : kQuiet, kPaper);

@@ -2,7 +2,9 @@
 // taboos, directions, 纳音, day star and pentad, and its twelve hours with their pillars, spirits
 // and luck; its own previous day, today and next day buttons; and choosing days (择日): an
 // activity, a number of days from the day shown (up to a year) and optionally the user's animal,
-// whose clashing days are left out. A double click on a chosen day shows it. Escape closes it.
+// whose clashing days are left out. A double click on a chosen day shows it. Beside it, the four
+// pillars of a birth on the day shown (生辰四柱): a clock time and a place give the pillars by the
+// true solar time, as `tempo pillars` gives them. Escape closes it.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +23,8 @@ enum AlmanacControlId : int {
     kDaysId,                 // 30, 60, 90, 180 or 366 days
     kAnimalId,               // 不避 or an animal
     kFindId, kResultsId, kFindStatusId,
+    // 生辰四柱: a clock time on the day shown, a place, how to read daylight saving time, the result
+    kBirthTimeId = 700, kBirthProvinceId, kBirthCityId, kBirthDaylightId, kBirthPillarsId, kBirthResultId,
 };
 
 // The number of days the 天数 list offers, in order.
@@ -30,6 +34,7 @@ struct AlmanacContext {
     astro::DayNumber day = 0;                    // the day shown first
     std::function<astro::DayNumber()> today;     // for the 今天 button
     std::function<void()> closed;                // told when the window has gone
+    int place_province = 1, place_city = 1;      // the program's place, where births are first placed
 };
 
 // Opens the window owned by `owner` (nullptr: alone); it runs modelessly until closed.

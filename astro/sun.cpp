@@ -106,6 +106,23 @@ TEMPO_SERIES_CLONES double Nutation(double t) {
     return ((part[0] + part[1]) + (part[2] + part[3])) * 0.0001 / 3600.0;
 }
 
+// The nutation in obliquity (degrees) from the same rows and arguments: sum of (b + b'T) cos(arg).
+double ObliquityNutation(double t) {
+    const double t2 = t * t;
+    const double t3 = t2 * t;
+    const double d = WrapToRange(297.8502042 + 445267.1115168 * t - 0.00163 * t2 + t3 / 545868.0, 180, 180);
+    const double m = WrapToRange(357.5291092 + 35999.0502909 * t - 0.0001536 * t2 + t3 / 24490000.0, 180, 180);
+    const double mp = WrapToRange(134.9634114 + 477198.8676313 * t + 0.008997 * t2 + t3 / 69699.0, 180, 180);
+    const double f = WrapToRange(93.2720993 + 483202.0175273 * t - 0.0034029 * t2 - t3 / 3526000.0, 180, 180);
+    const double om = WrapToRange(125.04452 - 1934.136261 * t + 0.0020708 * t2 + t3 / 450000.0, 180, 180);
+    double sum = 0.0;
+    for (const NutationTerm& row : kNutation) {
+        const double arg = row.d * d + row.m * m + row.mp * mp + row.f * f + row.om * om;
+        sum += (row.b + row.b1 * t) * std::cos(arg * DegreesToRadians);
+    }
+    return sum * 0.0001 / 3600.0;
+}
+
 // Geometric longitude of the Sun in the FK5 frame, degrees (not reduced).
 double SunGeometricLongitude(JulianDay jd_tt, double tau) {
     const double l = EarthL(tau);
@@ -124,6 +141,7 @@ double EarthHeliocentricLongitude(JulianDay jd_tt) { return EarthL(JulianMillenn
 double EarthHeliocentricLatitude(JulianDay jd_tt) { return EarthB(JulianMillennia(jd_tt)); }
 double EarthRadiusVector(JulianDay jd_tt) { return EarthR(JulianMillennia(jd_tt)); }
 double NutationInLongitude(JulianDay jd_tt) { return Nutation(JulianCenturies(jd_tt)); }
+double NutationInObliquity(JulianDay jd_tt) { return ObliquityNutation(JulianCenturies(jd_tt)); }
 
 double SunAberration(JulianDay jd_tt) {
     const double tau = JulianMillennia(jd_tt);

@@ -11,6 +11,7 @@ double EarthHeliocentricLongitude(JulianDay jd_tt);  // radians, [0, 2 pi)
 double EarthHeliocentricLatitude(JulianDay jd_tt);   // radians, reduced like the longitude
 double EarthRadiusVector(JulianDay jd_tt);           // astronomical units
 double NutationInLongitude(JulianDay jd_tt);         // degrees
+double NutationInObliquity(JulianDay jd_tt);         // degrees
 double SunAberration(JulianDay jd_tt);               // degrees, negative
 double SunApparentLongitude(JulianDay jd_tt);        // degrees, [0, 360)
 

@@ -173,6 +173,8 @@ void AddAlmanacCommand(Commands& commands);
 json AlmanacJson(const astro::CalendarDate& date);
 // `tempo ics` (ics_command.cpp): native builds only, where libical is.
 void AddIcsCommand(Commands& commands);
+// `tempo pillars` (pillars_command.cpp): the four pillars of a birth by the true solar time.
+void AddPillarsCommand(Commands& commands);
 
 
 

@@ -587,6 +587,7 @@ int main(int argc, char** argv) {
     AddCities(commands);
     AddToolCommands(commands);
     AddAlmanacCommand(commands);
+    AddPillarsCommand(commands);
 #ifdef TEMPO_ICS
     AddIcsCommand(commands);
 #endif

@@ -207,6 +207,8 @@ HWND OpenAlmanac(Program& program, HWND owner, astro::DayNumber day) {
     Program* p = &program;
     context.today = [p] { return Today(*p); };
     context.closed = [p] { p->almanac_window = nullptr; };
+    context.place_province = program.settings.place.prov_index;
+    context.place_city = program.settings.place.city_index;
     program.almanac_window = almanac::OpenAlmanacWindow(owner, context);
     return program.almanac_window;
 }

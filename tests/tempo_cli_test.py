@@ -531,7 +531,7 @@ class OneWayOfRefusing(unittest.TestCase):
 
 class Help(unittest.TestCase):
     COMMANDS = ["jd", "date", "deltat", "sun", "moon", "terms", "moons", "sun-times", "day", "lunar-year", "convert",
-                "era", "cities", "table", "tool", "query"]
+                "era", "cities", "table", "tool", "query", "pillars"]
 
     def test_tempo_alone_lists_the_commands(self):
         code, out, err = run()
@@ -870,6 +870,59 @@ class Holidays(unittest.TestCase):
             self.assertEqual(json.loads(p.stdout)["holidays"][0]["first"], "2027-01-01")
             p = subprocess.run([TEMPO, "day", "2020-02-03", "--json"], capture_output=True, env=env)
             self.assertEqual(json.loads(p.stdout)["holiday"], None)
+
+
+class Pillars(unittest.TestCase):
+    # 立春 2024-02-04 16:26:53 (Beijing time, published); at 天安门 the longitude takes 14m29s off and the
+    # equation of time 13m49s: 16:20 is true 15:51, seven minutes before the year and the month change.
+    def test_text_around_lichun(self):
+        code, out, err = run("pillars", "2024-02-04", "16:20", "--place", "北京/天安门")
+        self.assertEqual((code, err), (0, ""))
+        self.assertIn("四柱　癸卯年 乙丑月 戊戌日 庚申时", out)
+        self.assertIn("真太阳时　2024-02-04 15:51:", out)
+        self.assertIn("生于立春之前7分", out)
+        self.assertIn("农历　癸卯年腊月廿五", out)
+
+    def test_json_by_longitude_and_zone(self):
+        # Greenwich at 12:00 UT on 3 November 2024: true noon comes 16m25s early (published equation of time).
+        p = ok_json("pillars", "2024-11-03", "12:00", "--lon", "0", "--zone", "+0")
+        self.assertEqual((p["place"]["longitude"], p["place"]["zone"], p["place"]["name"]), (0, 0, None))
+        self.assertAlmostEqual(p["equation_of_time_seconds"], 16 * 60 + 25, delta=6)
+        self.assertEqual(p["longitude_correction_seconds"], 0)
+        self.assertEqual(p["true_solar_time"][:16], "2024-11-03T12:16")
+        self.assertEqual(p["pillars"], {"year": "甲辰", "month": "甲戌", "day": "辛未", "hour": "甲午"})
+        self.assertEqual(p["day_change"]["at"], "23:00")
+        self.assertEqual(p["other_school"]["school"], "早晚子时")
+        self.assertFalse(p["hidden_stems_counted"])
+        self.assertEqual(sum(p["elements"].values()), 8)
+
+    def test_daylight_saving_time(self):
+        # 1988: daylight time from 04-17 02:00 to 09-11 02:00 (IANA tz, Asia/Shanghai).
+        by_table = ok_json("pillars", "1988-07-01", "12:00")
+        self.assertEqual(by_table["daylight_saving"]["minutes_taken_off"], 60)
+        self.assertEqual(by_table["standard_time"], "1988-07-01T11:00:00")
+        self.assertEqual(by_table["pillars"]["hour"], "乙巳")
+        stated = ok_json("pillars", "1988-07-01", "12:00", "--dst", "no")
+        self.assertEqual((stated["daylight_saving"]["minutes_taken_off"], stated["pillars"]["hour"]), (0, "丙午"))
+        self.assertEqual(ok_json("pillars", "1988-09-11", "01:30", "--dst", "yes")["standard_time"], "1988-09-11T00:30:00")
+
+    def test_refusals(self):
+        cases = [
+            (["1988-04-17", "02:30"], "TIME '02:30' did not exist on 1988-04-17"),
+            (["1988-09-11", "01:30"], "came twice on 1988-09-11"),
+            (["2024-02-04", "24:00"], "not a time of the day"),
+            (["2024-02-04", "8:05"], "not a time HH:MM"),
+            (["2024-02-04", "08:05", "--lon", "116.4"], "east longitudes are negative"),
+            (["2024-02-04", "08:05", "--place", "1/1", "--lon", "-116"], "not taken with --place"),
+            (["2024-02-04", "08:05", "--zone", "15"], "not a time zone"),
+            (["2024-02-04", "08:05", "--dst", "maybe"], "auto, yes, no"),
+            (["9001-01-01", "08:05"], "-8999..9000"),
+        ]
+        for args, named in cases:
+            code, out, err = run("pillars", *args)
+            self.assertEqual((code, out), (2, ""), args)
+            self.assertIn(named, err, args)
+            self.assertEqual(err.count("\n"), 1, args)
 
 
 class Almanac(unittest.TestCase):

@@ -149,4 +149,41 @@ TEST_F(AlmanacWindowTest, TheMonthPanelShowsTheDaysYiAndJi) {
     EXPECT_NE(Text(Item(views::kMonthPanelId)).find(almanac::PanelJiLine(kFestival + 1)), std::string::npos);
 }
 
+// The four pillars of a birth beside the almanac: a time typed on the day shown and a place from the
+// lists (first the program's own place), the result as `tempo pillars` gives it.
+TEST_F(AlmanacWindowTest, ATimeAndAPlaceGiveTheBirthPillars) {
+    ASSERT_NE(Open(views::CalendarView::kDay, kFestival), nullptr);
+    Command(shell::command::kAlmanac);
+    HWND window = Almanac();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(test::Selected(GetDlgItem(window, almanac::kBirthProvinceId)), "北京");
+    EXPECT_EQ(test::Selected(GetDlgItem(window, almanac::kBirthCityId)), "天安门");
+    const auto pillars_at = [&](astro::DayNumber day, const std::string& time) {
+        almanac::ShowAlmanacDay(window, day);
+        test::SetText(window, almanac::kBirthTimeId, "");
+        test::Type(window, almanac::kBirthTimeId, time);
+        test::Click(window, almanac::kBirthPillarsId);
+        return Text(window, almanac::kBirthResultId);
+    };
+    // 立春 2024-02-04 16:26:53: at 天安门 16:20 is true 15:51, still 癸卯年 乙丑月.
+    std::string result = pillars_at(astro::DateToDayNumber(2024, 2, 4), "16:20");
+    EXPECT_NE(result.find("四柱　癸卯年 乙丑月 戊戌日 庚申时"), std::string::npos) << result;
+    EXPECT_NE(result.find("生于立春之前7分"), std::string::npos) << result;
+    // 乌鲁木齐 (87.68 E): 01:30 Beijing time is true 23:06 of the day before, the 子 hour of 02-11.
+    test::Choose(window, almanac::kBirthProvinceId, 15);  // 新疆
+    EXPECT_EQ(test::Selected(GetDlgItem(window, almanac::kBirthCityId)), "乌鲁木齐");
+    result = pillars_at(astro::DateToDayNumber(2024, 2, 11), "01:30");
+    EXPECT_NE(result.find("四柱　甲辰年 丙寅月 乙巳日 丙子时"), std::string::npos) << result;
+    EXPECT_NE(result.find("按该派日柱为甲辰"), std::string::npos) << result;
+    // 1988-09-11 01:30 came twice; the list of daylight saving time says which.
+    test::Choose(window, almanac::kBirthProvinceId, 0);
+    result = pillars_at(astro::DateToDayNumber(1988, 9, 11), "01:30");
+    EXPECT_NE(result.find("出现两次"), std::string::npos) << result;
+    test::Choose(window, almanac::kBirthDaylightId, 1);  // 钟表为夏令时
+    test::Click(window, almanac::kBirthPillarsId);
+    EXPECT_NE(Text(window, almanac::kBirthResultId).find("己巳日 甲子时"), std::string::npos);
+    EXPECT_NE(pillars_at(kFestival, "25:00").find("出生时间请按"), std::string::npos);
+    CloseAlmanac();
+}
+
 }  // namespace

@@ -398,7 +398,7 @@ const std::vector<Opener>& EveryWindow() {
             all.push_back({"queries", [=](HWND owner) { return tools::CreateQueryWindow(owner, mode, context); }});
         all.push_back({"黄历",
                        [](HWND owner) { return almanac::OpenAlmanacWindow(owner, {2460351, nullptr, nullptr}); }, false,
-                       false, {468, 640}});
+                       false, {700, 640}});
         return all;
     }();
     return windows;
