@@ -124,13 +124,7 @@ HWND OpenCalendarPage(Program& program, views::CalendarView view, astro::DayNumb
     TEMPO_STARTUP_MARK("frame: timers");
     PlaceAtStoredCentre(window, program.settings);
     TEMPO_STARTUP_MARK("placed");
-    // The first frame whole: a layered window comes on the screen only once its attributes are set,
-    // so the page and its controls paint while it is still unseen, and then it shows at once.
-    const LONG_PTR ex_style = GetWindowLongPtrW(window, GWL_EXSTYLE);
-    SetWindowLongPtrW(window, GWL_EXSTYLE, ex_style | WS_EX_LAYERED);
     win::Show(window);
-    SetLayeredWindowAttributes(window, 0, 255, LWA_ALPHA);
-    if (!(ex_style & WS_EX_LAYERED)) SetWindowLongPtrW(window, GWL_EXSTYLE, ex_style);
     TEMPO_STARTUP_MARK("shown");
     // Only now: under Wine a window made topmost while hidden loses it when it is shown.
     ApplyPlacement(program, window);
