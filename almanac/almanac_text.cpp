@@ -81,9 +81,8 @@ std::string DetailsText(const DayAlmanac& a, const DaySpirits& s) {
 std::string ChosenDayLine(const ChosenDay& day) {
     const astro::CalendarDate d = astro::DayNumberToDate(day.n);
     if (!calendar::IsCalendarDate(d.year, d.month, d.day)) return {};
-    char iso[32];
-    std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", d.year, d.month, d.day);
-    return std::string(iso) + " " + calendar::WeekdayName(d.year, d.month, d.day) + " " +
+    // The date as the heading and the pages write it ("前105年11月10日 星期三").
+    return DateHeading(day.n) + " " +
            calendar::GanZhiName(calendar::DayGanZhi(d.year, d.month, d.day)) + "日 " + OfficerName(day.officer) + "日 " +
            SpiritName(day.spirit) + (IsYellowPath(day.spirit) ? "（黄道）" : "（黑道）");
 }

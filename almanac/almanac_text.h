@@ -19,7 +19,7 @@ std::string JiText(const YiJi& yj);
 // The rest of the day, one item a line (CR LF): 值神, 建除, 星宿, 冲煞, 彭祖百忌, 胎神, the directions,
 // 纳音, 九星, 物候, 吉神, 凶神.
 std::string DetailsText(const DayAlmanac& a, const DaySpirits& s);
-// "2025-01-03 星期五 壬申日 成日 青龙（黄道）".
+// "2025年1月3日 星期五 壬申日 成日 青龙（黄道）" (the date as DateHeading writes it).
 std::string ChosenDayLine(const ChosenDay& day);
 // The month page's lines: "宜 祭祀 祈福 …" and "忌 …", broken at blanks into lines of at most
 // kPanelLineBytes bytes (the panel's width), the lines after the first indented under the words.

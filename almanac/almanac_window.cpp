@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "almanac/almanac.h"
@@ -15,6 +16,8 @@
 #include "places/place_lists.h"
 #include "text/wide.h"
 #include "win/controls.h"
+#include "win/dpi.h"
+#include "win/screen_geometry.h"
 #include "win/window.h"
 
 namespace almanac {
@@ -31,6 +34,19 @@ constexpr COLORREF kPaper = RGB(255, 250, 232);  // the window, as an almanac's 
 constexpr COLORREF kGood = RGB(0, 128, 64);
 constexpr COLORREF kBad = RGB(192, 0, 0);
 constexpr COLORREF kQuiet = RGB(96, 96, 96);
+
+// The words of a 宜 or 忌 text (GBK, separated by blanks).
+std::vector<std::wstring> WordsOf(const std::string& text) {
+    std::vector<std::wstring> words;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        if (end > start) words.push_back(text::GbkToWide(text.substr(start, end - start)));
+        start = end + 1;
+    }
+    return words;
+}
 
 // What the 择日 list of activities offers: the common words first, then the almanac's terms.
 std::vector<std::string> ActivityChoices() {
@@ -50,9 +66,97 @@ struct AlmanacWindow : win::Window {
     std::vector<std::string> words = ActivityChoices();
     std::vector<astro::DayNumber> result_days;
     std::vector<bool> hour_lucky = std::vector<bool>(12, false);
+    std::string yi_text, ji_text;  // the words the boxes show
     win::Colours colours;
     HWND birth_time = nullptr, birth_daylight = nullptr, birth_result = nullptr;
     places::PlaceLists birth_place;
+
+    astro::DayNumber FirstDay() const {
+        return context.first_day ? context.first_day : astro::DateToDayNumber(calendar::kFirstCalendarYear, 1, 1);
+    }
+    astro::DayNumber LastDay() const {
+        return context.last_day ? context.last_day : astro::DateToDayNumber(calendar::kLastCalendarYear, 12, 31);
+    }
+
+    // The words broken into lines (CR LF) at the blanks to the width of the box's text in its font,
+    // never inside a word; and how many lines they take.
+    std::pair<std::wstring, int> LaidOut(HWND box, const std::vector<std::wstring>& words) const {
+        RECT format{};
+        SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        const int width = format.right - format.left;
+        HDC dc = GetDC(box);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+        std::wstring text, line;
+        int lines = words.empty() ? 0 : 1;
+        for (const std::wstring& word : words) {
+            const std::wstring longer = line.empty() ? word : line + L" " + word;
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, longer.c_str(), static_cast<int>(longer.size()), &extent);
+            if (!line.empty() && extent.cx > width) {
+                text += line + L"\r\n";
+                line = word;
+                ++lines;
+            } else {
+                line = longer;
+            }
+        }
+        text += line;
+        SelectObject(dc, old);
+        ReleaseDC(box, dc);
+        return {text, lines};
+    }
+
+    // The lines of its font that the box shows whole.
+    int VisibleLines(HWND box) const {
+        RECT format{};
+        SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+        HDC dc = GetDC(box);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(box, dc);
+        return metrics.tmHeight > 0 ? (format.bottom - format.top) / metrics.tmHeight : 0;
+    }
+
+    // A 宜 or 忌 box shows every word whole: the lines that do not fit scroll, and its scroll bar shows.
+    void ShowWords(HWND box, const std::string& text) {
+        const std::vector<std::wstring> words = WordsOf(text);
+        ShowScrollBar(box, SB_VERT, FALSE);
+        auto [laid, lines] = LaidOut(box, words);
+        if (lines > VisibleLines(box)) {
+            ShowScrollBar(box, SB_VERT, TRUE);  // narrower now: laid out again
+            laid = LaidOut(box, words).first;
+        }
+        SetWindowTextW(box, laid.c_str());
+    }
+
+    void OnDpiChanged() override {
+        ShowWords(yi, yi_text);
+        ShowWords(ji, ji_text);
+    }
+
+    // Opens where the user last put it, else beside its owner.
+    void Place() {
+        RECT r;
+        GetWindowRect(handle(), &r);
+        const std::vector<win::Monitor> monitors = win::Monitors();
+        win::Box box;
+        if (context.placed) {
+            const win::Box stored{context.corner.x, context.corner.y, context.corner.x + r.right - r.left,
+                                  context.corner.y + r.bottom - r.top};
+            box = win::KeptOnMonitors(monitors, stored);
+        } else if (owner() && IsWindowVisible(owner())) {
+            RECT at;
+            GetWindowRect(owner(), &at);
+            const win::Box page = win::ToBox(at);
+            const win::Monitor& monitor = monitors[win::MonitorHolding(monitors, page)];
+            box = win::PlaceBeside(page, {r.right - r.left, r.bottom - r.top}, monitor.work, std::nullopt, scale().Px(8));
+        } else {
+            return;  // centred
+        }
+        SetWindowPos(handle(), nullptr, box.left, box.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 
     bool OnCreate() override {
         const win::WindowFont* heading = MakeFont("宋体", 16, FW_BOLD);
@@ -65,9 +169,12 @@ struct AlmanacWindow : win::Window {
         pillars = AddControl(L"STATIC", "", SS_LEFT | SS_CENTERIMAGE, 12, 36, 446, 18, kPillarsId);
         yi_mark = AddControl(L"STATIC", "宜", SS_CENTER | SS_CENTERIMAGE, kMarkLeft, kYiTop + 5, kMarkSize, kMarkSize, -1, mark);
         ji_mark = AddControl(L"STATIC", "忌", SS_CENTER | SS_CENTERIMAGE, kMarkLeft, kJiTop + 5, kMarkSize, kMarkSize, -1, mark);
-        yi = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE, kListLeft, kYiTop, kListWidth, kListHeight, kYiId, words_font);
-        ji = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE, kListLeft, kJiTop, kListWidth, kListHeight, kJiId, words_font);
-        details = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE, 12, 152, 446, 178, kDetailsId);
+        // The texts take the focus, so that the keyboard scrolls them too.
+        yi = AddControl(L"EDIT", "", WS_TABSTOP | WS_VSCROLL | ES_READONLY | ES_MULTILINE, kListLeft, kYiTop, kListWidth,
+                        kListHeight, kYiId, words_font);
+        ji = AddControl(L"EDIT", "", WS_TABSTOP | WS_VSCROLL | ES_READONLY | ES_MULTILINE, kListLeft, kJiTop, kListWidth,
+                        kListHeight, kJiId, words_font);
+        details = AddControl(L"EDIT", "", WS_TABSTOP | ES_READONLY | ES_MULTILINE, 12, 152, 446, 178, kDetailsId);
         for (HWND text : {yi, ji, details}) win::MakeReadOnlyText(text);
         for (int row = 0; row < 4; ++row)
             for (int h = 0; h < 12; ++h)
@@ -98,6 +205,7 @@ struct AlmanacWindow : win::Window {
         AddBirthColumn();
         ShowDay(context.day);
         PlaceCentred(kClientWidth, kClientHeight);
+        Place();
         return true;
     }
 
@@ -109,15 +217,20 @@ struct AlmanacWindow : win::Window {
 
     void ShowDay(astro::DayNumber n) {
         const astro::CalendarDate d = astro::DayNumberToDate(n);
-        if (!calendar::IsCalendarDate(d.year, d.month, d.day)) return;  // the calendar's days only
+        // The pages' days only.
+        if (!calendar::IsCalendarDate(d.year, d.month, d.day) || n < FirstDay() || n > LastDay()) return;
         day = n;
+        EnableDayButton(kPreviousDayId, day > FirstDay());
+        EnableDayButton(kNextDayId, day < LastDay());
         const DayAlmanac a = DayAlmanacOf(d.year, d.month, d.day);
         const DaySpirits s = SpiritsOfDay(n);
         const YiJi yj = YiJiOf(s);
         win::SetText(date, DateHeading(n));
         win::SetText(pillars, PillarsLine(n));
-        win::SetText(yi, YiText(yj));
-        win::SetText(ji, JiText(yj));
+        yi_text = YiText(yj);
+        ji_text = JiText(yj);
+        ShowWords(yi, yi_text);
+        ShowWords(ji, ji_text);
         win::SetText(details, DetailsText(a, s));
         for (int h = 0; h < 12; ++h) {
             const HourAlmanac& hour = a.hours[h];
@@ -181,6 +294,18 @@ struct AlmanacWindow : win::Window {
         win::SetText(birth_result, text);
     }
 
+    // A day button greyed at the end of the days; the focus it had goes to 今天.
+    void EnableDayButton(int id, bool enabled) {
+        HWND button = Item(id);
+        if (!enabled && GetFocus() == button) SetFocus(Item(kTodayId));
+        EnableWindow(button, enabled);
+    }
+
+    void ShowChosenDay() {
+        const int chosen = static_cast<int>(SendMessageW(results, LB_GETCURSEL, 0, 0));
+        if (chosen >= 0 && chosen < static_cast<int>(result_days.size())) ShowDay(result_days[chosen]);
+    }
+
     void Find() {
         const int word = win::Selection(activity);
         const int span = win::Selection(days);
@@ -188,8 +313,8 @@ struct AlmanacWindow : win::Window {
         const int count = kChoosingSpans[span];
         const int avoid = win::Selection(animal) - 1;  // 0 = 不避
         const std::vector<int> activities = ActivitiesOfWord(words[word]);
-        // Within the calendar's last day.
-        const astro::DayNumber last = astro::DateToDayNumber(calendar::kLastCalendarYear, 12, 31);
+        // Within the last day shown.
+        const astro::DayNumber last = LastDay();
         const int within = static_cast<int>(std::min<long long>(count, static_cast<long long>(last) - day + 1));
         const std::vector<ChosenDay> chosen = ChooseDays(activities, day, within, avoid);
         std::vector<std::string> lines;
@@ -227,11 +352,27 @@ struct AlmanacWindow : win::Window {
         }
         if (birth_place.Choose(control, code)) return true;
         if (control == results && code == LBN_DBLCLK) {
-            const int chosen = static_cast<int>(SendMessageW(results, LB_GETCURSEL, 0, 0));
-            if (chosen >= 0 && chosen < static_cast<int>(result_days.size())) ShowDay(result_days[chosen]);
+            ShowChosenDay();
+            return true;
+        }
+        // Enter where no push button has the focus: on a chosen day it shows that day, in the
+        // choices it finds.
+        if (id == IDOK) {
+            HWND focus = GetFocus();
+            if (focus == results) ShowChosenDay();
+            if (focus == activity || focus == days || focus == animal) Find();
             return true;
         }
         return false;
+    }
+
+    LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override {
+        if (message == WM_EXITSIZEMOVE && context.moved) {
+            RECT r;
+            GetWindowRect(handle(), &r);
+            context.moved(POINT{r.left, r.top});
+        }
+        return Window::OnMessage(message, wparam, lparam);
     }
 
     HBRUSH OnControlColour(HDC dc, HWND control) override {
@@ -274,6 +415,13 @@ bool ShowAlmanacDay(HWND window, astro::DayNumber day) {
 astro::DayNumber AlmanacDayOf(HWND window) {
     const AlmanacWindow* almanac = win::StateOf<AlmanacWindow>(window);
     return almanac ? almanac->day : 0;
+}
+
+bool ReownAlmanac(HWND window, HWND owner) {
+    if (!win::StateOf<AlmanacWindow>(window)) return false;
+    SetWindowLongPtrW(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    if (owner) SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return true;
 }
 
 }  // namespace almanac

@@ -1,5 +1,7 @@
 #include "help/help_window.h"
 
+#include <commctrl.h>
+
 #include <memory>
 #include <string>
 
@@ -30,6 +32,20 @@ constexpr int kClientHeight = kPageTop + kPageHeight + kMargin;
 
 constexpr COLORREF kCurrentLabelText = RGB(192, 80, 0);  // the program's orange, darkened
 constexpr COLORREF kOtherLabelText = RGB(0, 51, 153);    // link blue: press to open
+
+// The keyboard in the boxes: Tab, Enter and Escape go on to the window; Ctrl+Page Down and Ctrl+Page
+// Up turn to the next and the previous page, as between a dialog's tabs.
+constexpr UINT kTurnPageMessage = WM_APP + 0x60;  // wparam +1 or -1
+
+LRESULT CALLBACK HelpBoxProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_GETDLGCODE) return DefSubclassProc(edit, message, wparam, lparam) & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+    if (message == WM_KEYDOWN && (wparam == VK_NEXT || wparam == VK_PRIOR) && GetKeyState(VK_CONTROL) < 0) {
+        SendMessageW(GetParent(edit), kTurnPageMessage, wparam == VK_NEXT ? 1 : static_cast<WPARAM>(-1), 0);
+        return 0;
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(edit, HelpBoxProc, 2);
+    return DefSubclassProc(edit, message, wparam, lparam);
+}
 
 constexpr const char* kLabelCaptions[4] = {"功能", "说明", "快捷键", "关于"};
 
@@ -62,6 +78,7 @@ struct HelpDialog : win::Window {
                                    kFirstLabelId + k);
         page_box = AddControl(L"EDIT", "", box, kMargin, kPageTop, kBoxWidth, kPageHeight, kPageBoxId, nullptr,
                               WS_EX_CLIENTEDGE);
+        for (HWND text : {title, page_box}) SetWindowSubclass(text, HelpBoxProc, 2, 0);
         ShowPage(FirstLabelPage);
         PlaceCentred(kClientWidth, kClientHeight);
         if (source.network) {
@@ -145,6 +162,10 @@ struct HelpDialog : win::Window {
         if (message == kHolidayResultMessage) {
             const auto result = TakeHolidayResult(lparam);
             if (!result->usable || result->changed) win::SetText(title, win::Text(title) + "\r\n" + result->status);
+            return 0;
+        }
+        if (message == kTurnPageMessage) {
+            ShowPage(page + static_cast<int>(static_cast<INT_PTR>(wparam)));
             return 0;
         }
         if (message == kNewVersionMessage) {

@@ -650,8 +650,14 @@ struct PlayerWindow : win::Window {
                 break;
             case WM_CONTEXTMENU: {
                 POINT at{static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
-                if (at.x == -1 && at.y == -1) GetCursorPos(&at);
-                if (reinterpret_cast<HWND>(wparam) == list) {
+                const bool keyboard = at.x == -1 && at.y == -1;
+                if (keyboard) {  // at the window's (or the list's) corner, not where the pointer is
+                    at = POINT{scale().Px(8), scale().Px(8)};
+                    ClientToScreen(reinterpret_cast<HWND>(wparam) == list ? list : handle(), &at);
+                }
+                if (reinterpret_cast<HWND>(wparam) == list && keyboard) {
+                    ShowMenu(BuildListMenu(), at);  // on the list's own selection
+                } else if (reinterpret_cast<HWND>(wparam) == list) {
                     POINT in_list = at;
                     ScreenToClient(list, &in_list);
                     const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, MAKELPARAM(in_list.x, in_list.y));

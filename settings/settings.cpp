@@ -135,6 +135,18 @@ std::int32_t AcceptWindowTop(const std::string& stored) {
     return text::ParseCanonicalInteger(stored, top) ? top : -1;
 }
 
+bool AcceptWindowCorner(const std::string& stored, std::int32_t& left, std::int32_t& top) {
+    const std::size_t comma = stored.find(',');
+    if (comma == std::string::npos) return false;
+    std::int32_t x = 0, y = 0;
+    if (!text::ParseCanonicalInteger(stored.substr(0, comma), x) || !text::ParseCanonicalInteger(stored.substr(comma + 1), y))
+        return false;
+    if (x < -32768 || x > 32767 || y < -32768 || y > 32767) return false;
+    left = x;
+    top = y;
+    return true;
+}
+
 // --- the start-with-Windows entry -------------------------------------------------------------------
 
 std::string RunEntryText(const ProgramPath& program) {
@@ -279,6 +291,16 @@ void SaveMusicSettings(Registry& registry, const Settings& settings) {
     Write(registry, "LyricFileFindPath", settings.lyric_file_find_path);
     // A window never placed (-1) leaves no value, which reads back as -1.
     Write(registry, "LFORMTop", settings.lform_top < 0 ? std::string() : std::to_string(settings.lform_top));
+}
+
+void LoadAlmanacPlace(const Registry& registry, Settings& settings) {
+    if (settings.use_registry == 0) return;  // the place of this session stays
+    settings.almanac_placed = AcceptWindowCorner(Read(registry, "AlmanacPlace"), settings.almanac_left, settings.almanac_top);
+}
+
+void SaveAlmanacPlace(Registry& registry, const Settings& settings) {
+    if (settings.use_registry == 0 || !settings.almanac_placed) return;
+    Write(registry, "AlmanacPlace", std::to_string(settings.almanac_left) + "," + std::to_string(settings.almanac_top));
 }
 
 void RemoveAllSettings(Registry& registry) {

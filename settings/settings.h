@@ -85,6 +85,12 @@ struct Settings {
     std::int16_t show_lyric_window_flag = 0;  // lyric style 0..3
     std::string lyric_file_find_path;       // folder searched for lyric files, or ""
     std::int32_t lform_top = -1;            // top of the lyric window; -1 when never placed
+
+    // Where the user put the almanac window 黄历 (its top left corner in screen pixels), loaded when
+    // it opens (LoadAlmanacPlace); almanac_placed false while it has never been moved.
+    bool almanac_placed = false;
+    std::int32_t almanac_left = 0;
+    std::int32_t almanac_top = 0;
 };
 
 // --- what the settings need to know about the machine ---------------------------------------------
@@ -131,6 +137,9 @@ std::int16_t AcceptLyricStyle(const std::string& stored);
 std::string AcceptLyricFolder(const std::string& stored, const PathPredicate& folder_exists);
 // The lyric window's top: a canonical integer, else -1.
 std::int32_t AcceptWindowTop(const std::string& stored);
+// A window's top left corner, stored as "left,top": two canonical integers within the screen
+// coordinates Windows has (-32768..32767) and nothing else; false (left and top untouched) otherwise.
+bool AcceptWindowCorner(const std::string& stored, std::int32_t& left, std::int32_t& top);
 
 // --- the start-with-Windows entry -------------------------------------------------------------------
 
@@ -159,6 +168,10 @@ void SaveSettings(platform::Registry& registry, const Settings& settings, const 
 // registry they keep (resp. get) their defaults and nothing is written.
 void LoadMusicSettings(const platform::Registry& registry, Settings& settings, const PathPredicate& folder_exists);
 void SaveMusicSettings(platform::Registry& registry, const Settings& settings);
+// The almanac window's place ("AlmanacPlace"), read when it opens and written when the user has
+// moved it; only while the registry is in use (else the place of this session stays as it is).
+void LoadAlmanacPlace(const platform::Registry& registry, Settings& settings);
+void SaveAlmanacPlace(platform::Registry& registry, const Settings& settings);
 
 // "WebHost": another host (and port) for the weather service and the download page, as
 // "host" or "host:port"; read whether or not the registry is in use, so that a user or a test can

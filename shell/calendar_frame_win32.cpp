@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <memory>
 #include <optional>
@@ -223,6 +224,16 @@ std::optional<LRESULT> OnRequest(Program& program, const views::CalendarPage& pa
         case kTrayMessage: OnTray(program, window, lparam); return 0;
         case WM_RBUTTONDOWN: UpdateMenuChecks(program); return 0;
         case WM_RBUTTONUP: ShowPopupMenu(program, window); return 0;
+        case WM_CONTEXTMENU: {  // from the keyboard (the Menu key, Shift+F10: no point), or a control
+            POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+            if (GET_X_LPARAM(lparam) == -1 && GET_Y_LPARAM(lparam) == -1) {
+                const views::PageWindow* shown = views::PageWindowOf(window);
+                at = shown ? shown->MenuPoint() : POINT{0, 0};
+            }
+            UpdateMenuChecks(program);
+            ShowPopupMenuAt(program, window, at);
+            return 0;
+        }
         case WM_COMMAND:
             if (!IsMenuCommand(wparam, lparam)) return std::nullopt;
             RunCommand(program, LOWORD(wparam));

@@ -414,11 +414,15 @@ void UpdateMenuChecks(Program& program) {
 }
 
 void ShowPopupMenu(Program& program, HWND window) {
-    BuildPopupMenu(program);
     POINT cursor;
     GetCursorPos(&cursor);
+    ShowPopupMenuAt(program, window, cursor);
+}
+
+void ShowPopupMenuAt(Program& program, HWND window, POINT at) {
+    BuildPopupMenu(program);
     SetForegroundWindow(window);  // so that the menu closes when the user clicks elsewhere
-    TrackPopupMenu(program.menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, window, nullptr);
+    TrackPopupMenu(program.menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
     PostMessageW(window, WM_NULL, 0, 0);
 }
 

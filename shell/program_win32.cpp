@@ -19,6 +19,7 @@
 #include "tools/date_tools_window.h"
 #include "tools/query_window.h"
 #include "tools/yearly_tables_window.h"
+#include "views/day_page_model.h"
 #include "win/services.h"
 #include "win/shell_services.h"
 #include "win/startup_trace.h"
@@ -144,6 +145,8 @@ void SwitchView(Program& program, views::CalendarView view) {
     // The music player belongs to the calendar window; it moves to the new page instead of going
     // with the old one.
     if (program.music_player) music::ReownPlayer(program.music_player, nullptr);
+    // So does the almanac, with its day and its chosen days.
+    if (program.almanac_window) almanac::ReownAlmanac(program.almanac_window, nullptr);
     SendMessageW(program.calendar_window, WM_CLOSE, 0, 0);
     // Without a calendar window nothing could end the program: it ends now.
     if (OpenCalendarPage(program, view, day) == nullptr) {
@@ -151,6 +154,7 @@ void SwitchView(Program& program, views::CalendarView view) {
         return;
     }
     if (program.music_player) music::ReownPlayer(program.music_player, program.calendar_window);
+    if (program.almanac_window) almanac::ReownAlmanac(program.almanac_window, program.calendar_window);
 }
 
 HWND OpenMusicPlayer(Program& program, HWND owner) {
@@ -209,6 +213,18 @@ HWND OpenAlmanac(Program& program, HWND owner, astro::DayNumber day) {
     context.closed = [p] { p->almanac_window = nullptr; };
     context.place_province = program.settings.place.prov_index;
     context.place_city = program.settings.place.city_index;
+    context.first_day = views::FirstShownDay();
+    context.last_day = views::LastShownDay();
+    settings::Settings& s = program.settings;
+    if (program.registry) settings::LoadAlmanacPlace(*program.registry, s);
+    context.placed = s.almanac_placed;
+    context.corner = POINT{s.almanac_left, s.almanac_top};
+    context.moved = [p](POINT corner) {
+        p->settings.almanac_placed = true;
+        p->settings.almanac_left = corner.x;
+        p->settings.almanac_top = corner.y;
+        if (p->registry) settings::SaveAlmanacPlace(*p->registry, p->settings);
+    };
     program.almanac_window = almanac::OpenAlmanacWindow(owner, context);
     return program.almanac_window;
 }

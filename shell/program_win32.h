@@ -144,6 +144,8 @@ void BuildPopupMenu(Program& program);
 // Sets the check marks (and greys what the view lacks) from the program's state.
 void UpdateMenuChecks(Program& program);
 void ShowPopupMenu(Program& program, HWND window);
+// The popup menu at a point of the screen (the keyboard asked for it).
+void ShowPopupMenuAt(Program& program, HWND window, POINT at);
 // Carries out one command (shell/command_ids.h); nothing while a modal window of the program is open.
 void RunCommand(Program& program, int id);
 

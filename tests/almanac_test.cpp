@@ -542,7 +542,9 @@ TEST(AlmanacTexts, TheHeadingsOfADay) {
     EXPECT_EQ(PillarsLine(astro::DateToDayNumber(2023, 4, 5)), std::string("农历闰二月十五　癸卯年 丙辰月 癸巳日"));
     EXPECT_EQ(DateHeading(astro::DateToDayNumber(9001, 1, 1)), "");
     // 2025-01-03: 壬申, a 成 day of the 子 month, 青龙 on 申 (子午临申地).
-    EXPECT_EQ(ChosenDayLine({astro::DateToDayNumber(2025, 1, 3), 8, 0}), std::string("2025-01-03 星期五 壬申日 成日 青龙（黄道）"));
+    EXPECT_EQ(ChosenDayLine({astro::DateToDayNumber(2025, 1, 3), 8, 0}), std::string("2025年1月3日 星期五 壬申日 成日 青龙（黄道）"));
+    // Years before the common era as the pages write them: 1 BC is year 0, so -104 is 前105年.
+    EXPECT_EQ(ChosenDayLine({astro::DateToDayNumber(-104, 11, 10), 8, 0}).rfind("前105年11月10日 ", 0), 0u);
     EXPECT_EQ(YiText({}), std::string("诸事不宜"));
     EXPECT_EQ(JiText({}), std::string("无"));
     EXPECT_EQ(YiText({{ActivityOf(std::string("祭祀")), ActivityOf(std::string("嫁娶"))}, {}}), std::string("祭祀 嫁娶"));

@@ -452,6 +452,22 @@ TEST(AcceptanceRules, MusicValues) {
     EXPECT_EQ(AcceptWindowTop("600"), 600);
     EXPECT_EQ(AcceptWindowTop("-1"), -1);
     for (const char* text : {"", "abc", "12.5", " 600", "600.0"}) EXPECT_EQ(AcceptWindowTop(text), -1) << text;
+
+    // A window's corner: "left,top" within -32768..32767, else nothing is taken.
+    const struct {
+        const char* stored;
+        bool taken;
+        std::int32_t left, top;
+    } corners[] = {{"100,200", true, 100, 200}, {"-1600,-20", true, -1600, -20}, {"32767,-32768", true, 32767, -32768},
+                   {"", false, 7, 7},         {"100", false, 7, 7},          {"100,", false, 7, 7},
+                   {"100,200,3", false, 7, 7}, {"100, 200", false, 7, 7},     {"32768,0", false, 7, 7},
+                   {"0,-32769", false, 7, 7},  {"1.5,2", false, 7, 7}};
+    for (const auto& c : corners) {
+        std::int32_t left = 7, top = 7;
+        EXPECT_EQ(AcceptWindowCorner(c.stored, left, top), c.taken) << c.stored;
+        EXPECT_EQ(left, c.left) << c.stored;
+        EXPECT_EQ(top, c.top) << c.stored;
+    }
 }
 
 // --- loading -----------------------------------------------------------------------------------------
@@ -929,6 +945,34 @@ TEST(MusicSettings, SavedOnlyWithTheRegistryAndAnUnplacedWindowLeavesNoValue) {
     Settings loaded = s;
     LoadMusicSettings(registry, loaded, FolderExists);
     EXPECT_EQ(loaded.lform_top, -1);
+}
+
+TEST(AlmanacPlace, KeptOnlyWithTheRegistryOnceMovedAndReadBackOnlyWhenValid) {
+    MemoryRegistry registry;
+    Settings s;
+    s.almanac_placed = true;
+    s.almanac_left = -1200;
+    s.almanac_top = 40;
+    SaveAlmanacPlace(registry, s);  // the registry is not in use
+    EXPECT_TRUE(registry.Operations().empty());
+    s.use_registry = 1;
+    SaveAlmanacPlace(registry, s);
+    EXPECT_EQ(Stored(registry, "AlmanacPlace"), "-1200,40");
+    Settings loaded;
+    loaded.use_registry = 1;
+    LoadAlmanacPlace(registry, loaded);
+    EXPECT_TRUE(loaded.almanac_placed);
+    EXPECT_EQ(loaded.almanac_left, -1200);
+    EXPECT_EQ(loaded.almanac_top, 40);
+    // Never moved: nothing written; a value another program garbled opens it beside the page.
+    Settings unplaced;
+    unplaced.use_registry = 1;
+    registry.ClearOperations();
+    SaveAlmanacPlace(registry, unplaced);
+    EXPECT_TRUE(registry.Operations().empty());
+    Store(registry, "AlmanacPlace", "-1200;40");
+    LoadAlmanacPlace(registry, loaded);
+    EXPECT_FALSE(loaded.almanac_placed);
 }
 
 // --- removing everything -----------------------------------------------------------------------------

@@ -191,6 +191,7 @@ struct QueryWindow : ToolWindow {
                                 ES_AUTOVSCROLL | ES_AUTOHSCROLL,
                             12, y, kClientWidth - 24, height, kQueryResultId, result_font, WS_EX_CLIENTEDGE);
         SendMessageW(result, EM_SETLIMITTEXT, 0, 0);
+        win::LetDialogKeysLeave(result);  // Tab goes on; the arrows scroll the results
 
         const int year = astro::DayNumberToDate(context.start_day).year;
         win::SetText(start_year, std::to_string(year >= 1 ? year : 1 - year));

@@ -114,6 +114,7 @@ struct YearlyTablesWindow : ToolWindow {
                                ES_AUTOHSCROLL,
                            12, y, client_width - 24, table_height, kTableBoxId, table_font, WS_EX_CLIENTEDGE);
         SendMessageW(table, EM_SETLIMITTEXT, 0, 0);
+        win::LetDialogKeysLeave(table);  // Tab goes on; the arrows scroll the table
         ShowYear(astro::DayNumberToDate(context.start_day).year);
         PlaceCentred(client_width, y + table_height + 12);
         Compute();

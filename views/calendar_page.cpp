@@ -7,6 +7,12 @@ namespace views {
 
 void PageWindow::OnCancel() { SendMessageW(handle(), kPutAwayMessage, 0, 0); }
 
+POINT PageWindow::MenuPoint() const {
+    POINT p{scale().Px(8), scale().Px(8)};
+    ClientToScreen(handle(), &p);
+    return p;
+}
+
 LRESULT PageWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == kPutAwayMessage) {
         ShowWindow(handle(), SW_HIDE);

@@ -66,6 +66,9 @@ public:
     virtual bool HasBackgroundPicture() const { return false; }
     // A window of the page that must stay on top when the page stops being so, or nullptr.
     virtual HWND KeptOnTop() const { return nullptr; }
+    // Where the popup menu opens when the keyboard asks for it (the Menu key, Shift+F10), in screen
+    // pixels: at the chosen day where the page shows one, else near the page's corner.
+    virtual POINT MenuPoint() const;
 
 protected:
     void OnCancel() override;  // Escape puts the page away

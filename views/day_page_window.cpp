@@ -236,6 +236,8 @@ struct DayPage : PageWindow {
 
     astro::DayNumber Day() const override { return state.day; }
     void ShowDay(astro::DayNumber day) override { SetDay(day); }
+    // The keyboard starts in the first list (the Gregorian year), and Tab goes on from there.
+    void OnShown() override { SetFocus(lists[0]); }
     bool HasBackgroundPicture() const override { return true; }
     HWND KeptOnTop() const override { return tooltip; }
 
@@ -283,8 +285,12 @@ struct DayPage : PageWindow {
             CompleteList(list);
             return true;
         }
-        if (code == CBN_SELCHANGE) {
-            SetDay(DayForChoice(state, static_cast<DayList>(list), ChosenItem(list)));
+        // A choice is taken when the selection changes and when the dropped list closes with it
+        // (CBN_SELENDOK comes before the close-up); a mouse pick may tell of the change only after
+        // the close-up (Wine), or before it (Windows does not fix the order).
+        if (code == CBN_SELCHANGE || code == CBN_SELENDOK) {
+            const astro::DayNumber chosen = DayForChoice(state, static_cast<DayList>(list), ChosenItem(list));
+            if (chosen != state.day) SetDay(chosen);
             return true;
         }
         // A list closed without a choice may still show the item the pointer last rested on.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "text/wide.h"
+#include "views/day_page_model.h"
 #include "views/holiday_marks.h"
 #include "views/stepping_list.h"
 #include "win/controls.h"
@@ -61,6 +62,54 @@ constexpr COLORREF kListText = RGB(0, 0, 255);
 
 int ColumnOf(int cell) { return (cell - 1) % 7; }
 
+// The grid's place in the Tab order: a child window without area that takes the focus for the grid
+// the page paints. Its keys go to the page; the page draws the focus rectangle while it has the focus.
+constexpr UINT kGridKeyMessage = WM_APP + 0x50;    // wparam the key
+constexpr UINT kGridFocusMessage = WM_APP + 0x51;  // the grid took or lost the focus
+constexpr UINT kGridKeyUpMessage = WM_APP + 0x52;  // a key was released in the grid
+const wchar_t kGridFocusClass[] = L"TempolineMonthGridFocus";
+
+LRESULT CALLBACK GridFocusProc(HWND grid, UINT message, WPARAM wparam, LPARAM lparam) {
+    HWND page = GetParent(grid);
+    switch (message) {
+        case WM_GETDLGCODE: {
+            // The arrows, and Enter, which opens the day's almanac; Tab and Escape stay the window's.
+            const auto* msg = reinterpret_cast<const MSG*>(lparam);
+            const bool enter = msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN;
+            return DLGC_WANTARROWS | (enter ? DLGC_WANTMESSAGE : 0);
+        }
+        case WM_KEYDOWN:
+            SendMessageW(page, kGridKeyMessage, wparam, 0);
+            return 0;
+        case WM_KEYUP:
+            SendMessageW(page, kGridKeyUpMessage, wparam, 0);
+            if (wparam == VK_APPS) break;  // the popup menu (DefWindowProc)
+            return 0;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            SendMessageW(page, kGridFocusMessage, 0, 0);
+            return 0;
+        case WM_GETOBJECT:
+            // What a screen reader asks of the focused grid, the page answers for it.
+            if (static_cast<LONG>(lparam) == OBJID_CLIENT) {
+                if (const LRESULT answer = SendMessageW(page, WM_GETOBJECT, wparam, lparam)) return answer;
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(grid, message, wparam, lparam);
+}
+
+void RegisterGridFocusClass() {
+    WNDCLASSEXW c{};
+    c.cbSize = sizeof c;
+    c.lpfnWndProc = GridFocusProc;
+    c.hInstance = GetModuleHandleW(nullptr);
+    c.lpszClassName = kGridFocusClass;
+    RegisterClassExW(&c);  // fails harmlessly when already registered
+}
+
 RECT HeaderRect(int column) {
     const int x = kGridLeft + kCellPitchX * column;
     return RECT{x, kHeaderTop, x + kCellWidth, kHeaderTop + kHeaderHeight};
@@ -93,6 +142,8 @@ struct MonthPage : PageWindow {
     std::array<DayHoliday, kMonthCellCount> holidays{};  // each cell's 休 or 班 (none for an ordinary day)
     HWND panel = nullptr;
     HWND moon_line = nullptr;
+    HWND grid_focus = nullptr;
+    bool focus_cues = false;  // the focus rectangle shows (the keyboard has been used)
     const win::WindowFont* title_font = nullptr;
     const win::WindowFont* header_font = nullptr;
     const win::WindowFont* number_font = nullptr;
@@ -131,6 +182,14 @@ struct MonthPage : PageWindow {
         EnableMenuItem(GetSystemMenu(handle(), FALSE), SC_MAXIMIZE, MF_BYCOMMAND | MF_GRAYED);
         year_list = List(kMonthYearListId, kYearList, year_dropdown);
         month_list = List(kMonthMonthListId, kMonthList, month_dropdown);
+        // The grid comes after the lists in the Tab order.
+        RegisterGridFocusClass();
+        grid_focus = AddControl(kGridFocusClass, "", WS_TABSTOP, kGridLeft, kGridTop, 0, 0, kMonthGridId);
+        // The focus rectangle hides until the keyboard is used, unless the system always shows it.
+        BOOL cues = FALSE;
+        SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &cues, 0);
+        focus_cues = cues != FALSE;
+        SendMessageW(handle(), WM_CHANGEUISTATE, MAKEWPARAM(cues ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS), 0);
         TEMPO_STARTUP_MARK("month page: lists");
         // The panel and the moon line take the room left below the grid, whatever the caption's height.
         const int moon_top = std::max<int>(ClientSize().cy - 4 - kMoonLineHeight, kPanelTop + 3 * kMoonLineHeight);
@@ -215,7 +274,69 @@ struct MonthPage : PageWindow {
     }
 
     astro::DayNumber Day() const override { return state.day; }
-    void ShowDay(astro::DayNumber day) override { SetDay(day, false); }
+    void ShowDay(astro::DayNumber day) override {
+        if (day == state.day)
+            SetDay(day, false);  // shown again: the panel and the day's sound afresh
+        else
+            ChooseDay(day);
+    }
+
+    // Every change of the chosen day passes here: a click, a key of the grid, a list, the program.
+    void ChooseDay(astro::DayNumber day) {
+        if (day == state.day || day < FirstShownDay() || day > LastShownDay()) return;
+        SetDay(day, false);
+    }
+
+    // Where the popup menu opens from the keyboard: below the chosen day's number (screen pixels).
+    POINT MenuPoint() const override {
+        const int cell = SelectedCell();
+        RECT r = scale().Rect(cell > 0 ? CellNumberRect(cell) : RECT{kGridLeft, kGridTop, kGridLeft, kGridTop});
+        POINT p{r.left + (r.right - r.left) / 2, r.bottom};
+        ClientToScreen(handle(), &p);
+        return p;
+    }
+
+    // The grid's keys: a day, a week, a month (Ctrl: a year), the month's first or last day, and
+    // Enter the day's almanac. Nothing happens at the ends of the shown days.
+    void OnGridKey(WPARAM key) {
+        ShowFocusCues();
+        const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+        switch (key) {
+            case VK_LEFT: ChooseDay(state.day - 1); break;
+            case VK_RIGHT: ChooseDay(state.day + 1); break;
+            case VK_UP: ChooseDay(state.day - 7); break;
+            case VK_DOWN: ChooseDay(state.day + 7); break;
+            case VK_PRIOR: ChooseDay(StepMonthList(state, ctrl ? MonthList::kYear : MonthList::kMonth, -1)); break;
+            case VK_NEXT: ChooseDay(StepMonthList(state, ctrl ? MonthList::kYear : MonthList::kMonth, 1)); break;
+            case VK_HOME:
+            case VK_END: {
+                astro::DayNumber first = astro::InvalidDayNumber, last = astro::InvalidDayNumber;
+                for (const MonthCell& c : cells) {
+                    if (c.day == astro::InvalidDayNumber) continue;
+                    if (first == astro::InvalidDayNumber) first = c.day;
+                    last = c.day;
+                }
+                if (first != astro::InvalidDayNumber) ChooseDay(key == VK_HOME ? first : last);
+                break;
+            }
+            case VK_RETURN:
+                if (options.open_almanac) options.open_almanac(state.day);
+                break;
+            default:
+                break;
+        }
+    }
+
+    bool FocusShown() const { return focus_cues && GetFocus() == grid_focus; }
+
+    // The keyboard is in use (a key reached the grid, the window's UI state says so): the focus
+    // rectangle shows from now on, here and in the controls.
+    void ShowFocusCues() {
+        if (focus_cues) return;
+        focus_cues = true;
+        SendMessageW(handle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        RedrawGrid();
+    }
     void Refresh(const PageOptions& fresh) override {
         options = fresh;
         SetDay(state.day, true);
@@ -295,6 +416,15 @@ struct MonthPage : PageWindow {
         if (selected > 0) {
             PaintBox(dc, CellRect(selected), kSelectedBackground, kSelectedFrame, 2);
             PaintCellTexts(dc, selected);
+            // The focus rectangle inside the double frame, while the grid has the focus.
+            if (FocusShown()) {
+                RECT focus = CellRect(selected);
+                InflateRect(&focus, -3, -3);
+                focus = scale().Rect(focus);
+                SetTextColor(dc, RGB(0, 0, 0));
+                SetBkColor(dc, RGB(255, 255, 255));
+                DrawFocusRect(dc, &focus);
+            }
         }
     }
 
@@ -303,7 +433,9 @@ struct MonthPage : PageWindow {
         for (int cell = 1; cell <= kMonthCellCount; ++cell) {
             if (!scale().Hit(CellRect(cell), p)) continue;
             const astro::DayNumber day = DayOfCell(state, cell);
-            if (day != state.day) SetDay(day, false);
+            if (day == state.day && cell != SelectedCell()) return;  // a cell the month does not use
+            ChooseDay(day);
+            SetFocus(grid_focus);  // the grid takes the focus, as a clicked control does
             return;
         }
     }
@@ -314,8 +446,10 @@ struct MonthPage : PageWindow {
             CompleteYearList();
             return true;
         }
-        if (code == CBN_SELCHANGE) {
-            SetDay(MonthForChoice(state, ListOf(control), ChosenItem(control)), false);
+        // The choice of a dropped list is taken as the list closes with it (CBN_SELENDOK, before
+        // the close-up), whichever order the change and the close-up come in.
+        if (code == CBN_SELCHANGE || code == CBN_SELENDOK) {
+            ChooseDay(MonthForChoice(state, ListOf(control), ChosenItem(control)));
             return true;
         }
         if (code == CBN_CLOSEUP) {  // closed without a choice: the lists show the page's month again
@@ -352,11 +486,24 @@ struct MonthPage : PageWindow {
                 if (reinterpret_cast<HWND>(wparam) == year_list) CompleteYearList();
                 return 0;
             case kStepListMessage: {
-                const astro::DayNumber next =
-                    StepMonthList(state, ListOf(reinterpret_cast<HWND>(wparam)), static_cast<int>(lparam));
-                if (next != state.day) SetDay(next, false);
+                ChooseDay(StepMonthList(state, ListOf(reinterpret_cast<HWND>(wparam)), static_cast<int>(lparam)));
                 return 0;
             }
+            case kGridKeyMessage:
+                OnGridKey(wparam);
+                return 0;
+            case kGridFocusMessage:
+                RedrawGrid();
+                return 0;
+            case kGridKeyUpMessage:
+                ShowFocusCues();  // Tab's release reaches the control it brought the focus to
+                return 0;
+            case WM_UPDATEUISTATE:
+                if ((HIWORD(wparam) & UISF_HIDEFOCUS) && LOWORD(wparam) != UIS_INITIALIZE) {
+                    focus_cues = LOWORD(wparam) == UIS_CLEAR;
+                    RedrawGrid();
+                }
+                break;
             default:
                 break;
         }

@@ -18,6 +18,10 @@ constexpr int kMonthYearListId = 2790;    // the year list
 constexpr int kMonthMonthListId = 2791;   // the month list
 constexpr int kMonthPanelId = 2793;       // the details of the selected day (read-only, multi-line)
 constexpr int kMonthMoonLineId = 2794;    // the month's solar terms and phases of the Moon
+// The grid's place in the Tab order (after the lists): it holds the focus for the grid, which moves
+// the chosen day by the keys (arrows, Page Up/Down, Ctrl+Page Up/Down, Home, End; Enter opens the
+// day's almanac) and shows a focus rectangle once the keyboard is in use.
+constexpr int kMonthGridId = 2795;
 
 // The page's size and the geometry of its grid, in pixels (the grid in client coordinates).
 constexpr int kMonthPageWidth = 528;

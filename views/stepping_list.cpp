@@ -41,6 +41,12 @@ LRESULT CALLBACK SteppingListProc(HWND combo, UINT message, WPARAM wparam, LPARA
         case WM_CHAR:
             if (wparam >= 0x20 && !dropped() && whole_list_first()) return 0;
             break;
+        case WM_SYSKEYDOWN:  // Shift+F10, which the list would keep: the page's popup menu
+            if (wparam == VK_F10 && GetKeyState(VK_SHIFT) < 0) {
+                SendMessageW(page, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(combo), MAKELPARAM(-1, -1));
+                return 0;
+            }
+            break;
         case WM_MOUSEWHEEL:
             if (dropped()) break;
             return step(GET_WHEEL_DELTA_WPARAM(wparam) > 0 ? -1 : 1);

@@ -68,6 +68,8 @@ LRESULT CALLBACK ReadOnlyTextProc(HWND edit, UINT message, WPARAM wparam, LPARAM
     switch (message) {
         case WM_PASTE:
             return 0;
+        case WM_GETDLGCODE:  // the arrows scroll it; Tab, Enter and Escape go on to the window
+            return Default(edit, message, wparam, lparam, ReadOnlyTextProc) & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
         case WM_LBUTTONDBLCLK:
             SendMessageW(edit, EM_SETSEL, 0, -1);
             SendMessageW(GetParent(edit), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(edit), kTextDoubleClicked),
@@ -85,10 +87,18 @@ LRESULT CALLBACK ReadOnlyTextProc(HWND edit, UINT message, WPARAM wparam, LPARAM
         case WM_RBUTTONDOWN:
         case WM_RBUTTONUP:
             return ToParent(edit, message, wparam, lparam);
+        case WM_CONTEXTMENU:  // the window's menu, not the edit's, as for the right button
+            return SendMessageW(GetParent(edit), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(GetParent(edit)), lparam);
         default:
             break;
     }
     return Default(edit, message, wparam, lparam, ReadOnlyTextProc);
+}
+
+LRESULT CALLBACK DialogKeysLeaveProc(HWND edit, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_GETDLGCODE)
+        return Default(edit, message, wparam, lparam, DialogKeysLeaveProc) & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB);
+    return Default(edit, message, wparam, lparam, DialogKeysLeaveProc);
 }
 
 LRESULT CALLBACK PassMouseProc(HWND control, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR) {
@@ -213,6 +223,8 @@ void RestrictEntry(HWND edit, const char* allowed, int max_length) {
 void MakeReadOnlyText(HWND edit) { SetWindowSubclass(edit, ReadOnlyTextProc, 1, 0); }
 
 void PassMouseToParent(HWND control) { SetWindowSubclass(control, PassMouseProc, 1, 0); }
+
+void LetDialogKeysLeave(HWND edit) { SetWindowSubclass(edit, DialogKeysLeaveProc, 1, 0); }
 
 void PaintOffScreen(HWND window, const std::function<void(HDC, const RECT&)>& draw) {
     PAINTSTRUCT ps;

@@ -51,6 +51,9 @@ void RestrictEntry(HWND edit, const char* allowed, int max_length);
 // as IDCANCEL (a multi-line edit would otherwise close the parent), and the right button goes to the
 // parent.
 void MakeReadOnlyText(HWND edit);
+// A multi-line edit that lets Tab, Enter and Escape go on to its window, as a dialog's keys (a
+// multi-line edit keeps them all by itself); the arrows and the rest stay its own.
+void LetDialogKeysLeave(HWND edit);
 // The notification code of a double click on a read-only text (no edit box sends it).
 constexpr WORD kTextDoubleClicked = 0x0C01;
 // Passes the mouse buttons and moves that reach a control on to its parent, at the same place.

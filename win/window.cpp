@@ -127,6 +127,20 @@ HBRUSH Window::OnControlColour(HDC, HWND) { return nullptr; }
 void Window::OnClose() { Close(IDCANCEL); }
 
 LRESULT Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    // Enter, as the dialog manager asks the window for its default button: the push button that has
+    // the focus, else the window's default push button; none sends IDOK.
+    if (message == DM_GETDEFID) {
+        const auto push_button = [](HWND control, LRESULT kinds) {
+            return control && IsWindowEnabled(control) && (SendMessageW(control, WM_GETDLGCODE, 0, 0) & kinds) != 0;
+        };
+        HWND focus = GetFocus();
+        if (focus && GetParent(focus) == handle_ && push_button(focus, DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON))
+            return MAKELRESULT(GetDlgCtrlID(focus), DC_HASDEFID);
+        for (HWND child = GetWindow(handle_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (IsWindowVisible(child) && push_button(child, DLGC_DEFPUSHBUTTON))
+                return MAKELRESULT(GetDlgCtrlID(child), DC_HASDEFID);
+        return 0;
+    }
     return DefWindowProcW(handle_, message, wparam, lparam);
 }
 

@@ -6,14 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "almanac/almanac.h"
 #include "almanac/almanac_text.h"
 #include "almanac/almanac_window.h"
 #include "almanac/choosing.h"
 #include "astro/day_numbers.h"
+#include "settings/settings.h"
 #include "shell/command_ids.h"
 #include "shell/program_win32.h"
 #include "tests/windows/test_support.h"
 #include "text/wide.h"
+#include "views/day_page_model.h"
 #include "views/day_page_window.h"
 #include "views/month_page_window.h"
 
@@ -93,16 +96,20 @@ TEST_F(AlmanacWindowTest, ItFollowsTheDayAndMonthPagesAndStepsItsOwnDays) {
     EXPECT_EQ(Text(Almanac(), almanac::kFirstHourCellId + 12), "甲子");
     EXPECT_EQ(Text(Almanac(), almanac::kFirstHourCellId + 24), "天牢");
     EXPECT_EQ(Text(Almanac(), almanac::kFirstHourCellId + 36), "凶");
-    CloseAlmanac();
+    test::Click(Almanac(), almanac::kFindId);
+    const std::string found = Text(Almanac(), almanac::kFindStatusId);
+    HWND window = Almanac();
 
-    // The month page (the switch closes the day page, and with it the windows it owns).
+    // The month page: the almanac moves to it with its day and its chosen days, as the player does.
+    ShowDay(kFestival + 10);
     Command(shell::command::kMonthPage);
     Pump();
     ASSERT_EQ(program_.view, views::CalendarView::kMonth);
-    EXPECT_EQ(Almanac(), nullptr);
-    Command(shell::command::kAlmanac);
-    ASSERT_NE(Almanac(), nullptr);
+    ASSERT_EQ(Almanac(), window);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_EQ(GetWindow(window, GW_OWNER), Window());
     EXPECT_EQ(almanac::AlmanacDayOf(Almanac()), kFestival + 10);  // the day the switch kept
+    EXPECT_EQ(Text(Almanac(), almanac::kFindStatusId), found);
     ShowDay(kFestival + 40);
     Pump();
     EXPECT_EQ(almanac::AlmanacDayOf(Almanac()), kFestival + 40);
@@ -118,16 +125,17 @@ TEST_F(AlmanacWindowTest, ChoosingShowsTheDaysTempoFinds) {
     test::Choose(window, almanac::kDaysId, 1);    // 60 days
     test::Choose(window, almanac::kAnimalId, 2);  // 牛
     test::Click(window, almanac::kFindId);
-    // `tempo almanac --find 结婚 --from 2024-02-10 --days 60 --avoid 牛 --json` (native build):
-    const char* const expected[] = {"2024-02-12", "2024-02-18", "2024-02-22", "2024-02-24", "2024-03-03",
-                                    "2024-03-04", "2024-03-06", "2024-03-11", "2024-03-18", "2024-03-26",
-                                    "2024-03-30", "2024-04-06", "2024-04-08"};
+    // `tempo almanac --find 结婚 --from 2024-02-10 --days 60 --avoid 牛 --json` (native build), its
+    // dates written as the pages write them:
+    const char* const expected[] = {"2024年2月12日", "2024年2月18日", "2024年2月22日", "2024年2月24日", "2024年3月3日",
+                                    "2024年3月4日", "2024年3月6日", "2024年3月11日", "2024年3月18日", "2024年3月26日",
+                                    "2024年3月30日", "2024年4月6日", "2024年4月8日"};
     const std::vector<std::string> lines = Results();
     ASSERT_EQ(lines.size(), std::size(expected));
     const std::vector<almanac::ChosenDay> chosen =
         almanac::ChooseDays(almanac::ActivitiesOfWord("结婚"), kFestival, 60, almanac::AnimalOf("牛"));
     for (size_t i = 0; i < lines.size(); ++i) {
-        EXPECT_EQ(lines[i].substr(0, 10), expected[i]);
+        EXPECT_EQ(lines[i].rfind(std::string(expected[i]) + " ", 0), 0u) << lines[i];
         EXPECT_EQ(lines[i], almanac::ChosenDayLine(chosen[i]));
     }
     EXPECT_NE(Text(window, almanac::kFindStatusId).find("共13天"), std::string::npos);
@@ -136,6 +144,112 @@ TEST_F(AlmanacWindowTest, ChoosingShowsTheDaysTempoFinds) {
     SendMessageW(list, LB_SETCURSEL, 2, 0);
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(almanac::kResultsId, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
     EXPECT_EQ(almanac::AlmanacDayOf(window), astro::DateToDayNumber(2024, 2, 22));
+    CloseAlmanac();
+}
+
+// The 宜 and 忌 boxes show every word whole, on days with few and with many words: their lines hold
+// whole words only, all of them in order, and a box whose lines do not fit shows its scroll bar.
+TEST_F(AlmanacWindowTest, TheYiAndJiBoxesShowEveryWordWhole) {
+    ASSERT_NE(Open(views::CalendarView::kDay, kFestival), nullptr);
+    Command(shell::command::kAlmanac);
+    ASSERT_NE(Almanac(), nullptr);
+    bool scrolled = false;
+    for (const astro::DayNumber day : {astro::DateToDayNumber(2026, 12, 10), astro::DateToDayNumber(2026, 12, 17),
+                                       kFestival, astro::DateToDayNumber(2025, 6, 1)}) {
+        almanac::ShowAlmanacDay(Almanac(), day);
+        const almanac::YiJi yj = almanac::YiJiOf(almanac::SpiritsOfDay(day));
+        for (const auto& [id, text] : {std::pair{almanac::kYiId, almanac::YiText(yj)}, std::pair{almanac::kJiId, almanac::JiText(yj)}}) {
+            HWND box = GetDlgItem(Almanac(), id);
+            // The lines as the box shows them, its own wrapping included.
+            std::string shown;
+            const int count = static_cast<int>(SendMessageW(box, EM_GETLINECOUNT, 0, 0));
+            for (int line = 0; line < count; ++line) {
+                wchar_t buffer[512] = {};
+                buffer[0] = 511;
+                const LRESULT length = SendMessageW(box, EM_GETLINE, line, reinterpret_cast<LPARAM>(buffer));
+                std::string words = text::WideToGbk(std::wstring(buffer, static_cast<size_t>(length)));
+                while (!words.empty() && words.back() == ' ') words.pop_back();
+                shown += (shown.empty() ? "" : " ") + words;
+            }
+            EXPECT_EQ(shown, text) << day << " box " << id;
+            // Lines that do not fit: the scroll bar shows.
+            RECT format{};
+            SendMessageW(box, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+            HDC dc = GetDC(box);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+            TEXTMETRICW metrics{};
+            GetTextMetricsW(dc, &metrics);
+            SelectObject(dc, old);
+            ReleaseDC(box, dc);
+            const bool fits = count * metrics.tmHeight <= format.bottom - format.top;
+            SCROLLBARINFO bar{};
+            bar.cbSize = sizeof bar;
+            GetScrollBarInfo(box, OBJID_VSCROLL, &bar);
+            EXPECT_EQ((bar.rgstate[0] & STATE_SYSTEM_INVISIBLE) == 0, !fits) << day << " box " << id;
+            scrolled = scrolled || !fits;
+        }
+    }
+    EXPECT_TRUE(scrolled);  // 2026-12-10 has 34 忌
+    CloseAlmanac();
+}
+
+// The almanac's own day buttons stop at the pages' days, and choosing stops at their last day.
+TEST_F(AlmanacWindowTest, ItsDaysEndWhereThePagesDaysEnd) {
+    ASSERT_NE(Open(views::CalendarView::kDay, views::LastShownDay() - 1), nullptr);
+    Command(shell::command::kAlmanac);
+    ASSERT_NE(Almanac(), nullptr);
+    test::Click(Almanac(), almanac::kNextDayId);
+    EXPECT_EQ(almanac::AlmanacDayOf(Almanac()), views::LastShownDay());
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Almanac(), almanac::kNextDayId)));
+    SendMessageW(Almanac(), WM_COMMAND, MAKEWPARAM(almanac::kNextDayId, BN_CLICKED), 0);
+    EXPECT_EQ(almanac::AlmanacDayOf(Almanac()), views::LastShownDay());
+    test::Click(Almanac(), almanac::kFindId);
+    EXPECT_NE(Text(Almanac(), almanac::kFindStatusId).find("起1天"), std::string::npos);
+    EXPECT_EQ(Text(Almanac(), almanac::kFindStatusId).rfind("自4103年12月31日", 0), 0u);
+    almanac::ShowAlmanacDay(Almanac(), views::FirstShownDay());
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Almanac(), almanac::kPreviousDayId)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(Almanac(), almanac::kNextDayId)));
+    almanac::ShowAlmanacDay(Almanac(), views::FirstShownDay() - 1);
+    EXPECT_EQ(almanac::AlmanacDayOf(Almanac()), views::FirstShownDay());
+    EXPECT_EQ(Text(Almanac(), almanac::kDateId).rfind("前104年1月1日", 0), 0u);
+    CloseAlmanac();
+}
+
+// It opens beside the page, whole on the screen and clear of it; once the user has moved it, it
+// opens where it was put, and the registry keeps the place.
+TEST_F(AlmanacWindowTest, ItOpensBesideThePageAndWhereTheUserPutIt) {
+    program_.settings.use_registry = 1;
+    ASSERT_NE(Open(views::CalendarView::kDay, kFestival), nullptr);
+    // The page near the screen's left edge: room beside it on the right.
+    SetWindowPos(Window(), nullptr, 10, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Command(shell::command::kAlmanac);
+    ASSERT_NE(Almanac(), nullptr);
+    RECT page, almanac, both, work;
+    GetWindowRect(Window(), &page);
+    GetWindowRect(Almanac(), &almanac);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    EXPECT_FALSE(IntersectRect(&both, &page, &almanac));
+    EXPECT_TRUE(almanac.left >= work.left && almanac.top >= work.top && almanac.right <= work.right &&
+                almanac.bottom <= work.bottom);
+    // The user moves it (its caption dragged: the move ends with WM_EXITSIZEMOVE).
+    SetWindowPos(Almanac(), nullptr, 30, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageW(Almanac(), WM_EXITSIZEMOVE, 0, 0);
+    EXPECT_EQ(Stored("AlmanacPlace"), "30,20");
+    CloseAlmanac();
+    program_.settings.almanac_placed = false;  // read back from the registry
+    Command(shell::command::kAlmanac);
+    ASSERT_NE(Almanac(), nullptr);
+    GetWindowRect(Almanac(), &almanac);
+    EXPECT_EQ(almanac.left, 30);
+    EXPECT_EQ(almanac.top, 20);
+    CloseAlmanac();
+    // A place off every monitor: moved whole onto the screen.
+    registry_.SetValue(platform::RegistryRoot::CurrentUser, settings::SettingsKey, "AlmanacPlace", "5000,-3000");
+    Command(shell::command::kAlmanac);
+    ASSERT_NE(Almanac(), nullptr);
+    GetWindowRect(Almanac(), &almanac);
+    EXPECT_TRUE(almanac.left >= work.left && almanac.top >= work.top && almanac.right <= work.right &&
+                almanac.bottom <= work.bottom);
     CloseAlmanac();
 }
 
