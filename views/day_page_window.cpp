@@ -10,6 +10,7 @@
 #include "text/wide.h"
 #include "views/holiday_marks.h"
 #include "views/stepping_list.h"
+#include "win/accessible.h"
 #include "win/controls.h"
 #include "win/images.h"
 #include "win/startup_trace.h"
@@ -104,6 +105,7 @@ struct DayPage : PageWindow {
         for (int i = 0; i < kDayListCount; ++i) {
             MakeSteppingList(lists[i], tooltip);
             AddTooltip(lists[i], ListName(static_cast<DayList>(i)));
+            win::NameControl(lists[i], ListName(static_cast<DayList>(i)));  // what a screen reader says of it
         }
         win::MakeReadOnlyText(attribute);
         win::MakeReadOnlyText(information);
