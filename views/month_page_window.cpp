@@ -417,7 +417,7 @@ struct MonthPage : PageWindow {
     }
 
     HBRUSH OnControlColour(HDC dc, HWND control) override {
-        if (palette.system) return nullptr;  // the controls in the system's colours
+        if (palette.system) return colours.Use(dc, palette.text, palette.page);  // the system's colours
         if (control == year_list || control == month_list || control == year_dropdown || control == month_dropdown)
             return colours.Use(dc, kListText, kCellBackground);
         if (control == panel || control == moon_line)

@@ -3,7 +3,7 @@
 // (AccessibleChildren) with its role, state, place on the screen, name and value. The tests start
 // it with a window's handle and a file; it writes one line per object, depth first:
 //   depth TAB role TAB state TAB left,top,width,height TAB name TAB value
-// (numbers in decimal, the file in UTF-16LE). Exit code 0 when the window's object was read.
+// (numbers in decimal, a line break inside a text as U+001E, the file in UTF-16LE). Exit code 0 when the window's object was read.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -28,10 +28,17 @@ std::wstring Line(IAccessible* object, const VARIANT& child, int depth) {
     if (object->get_accValue(child, &value) != S_OK) value = nullptr;
     wchar_t numbers[160];
     swprintf(numbers, 160, L"%d\t%ld\t%ld\t%ld,%ld,%ld,%ld\t", depth, role, state, left, top, width, height);
+    // A line break inside a text is written as U+001E, so that each object stays on its line.
+    const auto one_line = [](const wchar_t* text) {
+        std::wstring s = text ? text : L"";
+        for (wchar_t& c : s)
+            if (c == L'\n') c = L'\x1E';
+        return s;
+    };
     std::wstring line = numbers;
-    line += name ? name : L"";
+    line += one_line(name);
     line += L'\t';
-    line += value ? value : L"";
+    line += one_line(value);
     line += L'\n';
     SysFreeString(name);
     SysFreeString(value);
