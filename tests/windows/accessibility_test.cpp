@@ -17,6 +17,9 @@
 #include <vector>
 
 #include "astro/day_numbers.h"
+#include "music/lyric_view.h"
+#include "music/player_window.h"
+#include "platform/sound.h"
 #include "tests/windows/test_support.h"
 #include "text/wide.h"
 #include "views/day_page_window.h"
@@ -412,6 +415,127 @@ TEST_F(AccessibilityTest, InHighContrastTheDayPagesLinesTakeTheSystemsColours) {
     const test::Ink ink = test::InkIn(page, box, HighContrastColours::kTheme[0], HighContrastColours::kTheme[1]);
     EXPECT_GT(ink.of_colour, 0);  // its text in the window-text colour
     EXPECT_LT(ink.painted, (box.right - box.left) * (box.bottom - box.top) / 2);  // on the window colour
+}
+
+// --- the music player and its lyrics -----------------------------------------------------------------
+
+VARIANT Self() {
+    VARIANT v;
+    v.vt = VT_I4;
+    v.lVal = CHILDID_SELF;
+    return v;
+}
+
+std::string NameOf(IAccessible* object) {
+    BSTR name = nullptr;
+    std::string said = object->get_accName(Self(), &name) == S_OK && name ? text::WideToGbk(name) : "";
+    SysFreeString(name);
+    return said;
+}
+
+class AccessibilityMusicTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitialize(nullptr);
+        mci_ = platform::MakeSystemMci();
+        context_.mci = mci_.get();
+        context_.history = &history_;
+        context_.lyric_style = &style_;
+        context_.lyric_folder = &lyric_folder_;
+        context_.lyric_top = &top_;
+    }
+    void TearDown() override {
+        if (window_ && IsWindow(window_)) DestroyWindow(window_);
+        Pump();
+        CoUninitialize();
+    }
+    std::unique_ptr<platform::MciDevice> mci_;
+    music::PlayerContext context_;
+    std::string history_, lyric_folder_;
+    std::int16_t style_ = 1;  // the scrolling list
+    std::int32_t top_ = -1;
+    HWND window_ = nullptr;
+};
+
+// The player's skin reads as its parts; its buttons say what they do, each where it is drawn.
+TEST_F(AccessibilityMusicTest, ThePlayersButtonsAreNamedByWhatTheyDo) {
+    window_ = music::OpenPlayer(nullptr, context_);
+    ASSERT_NE(window_, nullptr);
+    Pump();
+    IAccessible* player = nullptr;
+    ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(window_, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&player))));
+    long count = 0;
+    ASSERT_EQ(player->get_accChildCount(&count), S_OK);
+    std::vector<VARIANT> children(static_cast<size_t>(count));
+    long got = 0;
+    ASSERT_TRUE(SUCCEEDED(AccessibleChildren(player, 0, count, children.data(), &got)));
+    std::vector<std::string> buttons;
+    for (long i = 0; i < got; ++i) {
+        IAccessible* child = nullptr;
+        if (children[i].vt == VT_DISPATCH &&
+            SUCCEEDED(children[i].pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&child)))) {
+            VARIANT role;
+            VariantInit(&role);
+            if (child->get_accRole(Self(), &role) == S_OK && role.lVal == ROLE_SYSTEM_PUSHBUTTON) {
+                buttons.push_back(NameOf(child));
+                if (buttons.size() == 1) {  // the first, where the skin draws it
+                    long x = 0, y = 0, w = 0, h = 0;
+                    child->accLocation(&x, &y, &w, &h, Self());
+                    EXPECT_EQ(RectText(RECT{x, y, x + w, y + h}), RectText(OnScreen(window_, music::ButtonRect(0))));
+                }
+            }
+            if (NameOf(child) == "播放列表") {
+                EXPECT_EQ(count - 1, i);  // the play list comes last
+            }
+            child->Release();
+        }
+        VariantClear(&children[i]);
+    }
+    player->Release();
+    const std::vector<std::string> expected = {"打开文件", "播放", "还原", "结束", "上一首", "下一首", "关闭", "最小化", "退出"};
+    EXPECT_EQ(buttons, expected);
+}
+
+// The lyric window's value is the line sung now, and a screen reader hears each new line.
+TEST_F(AccessibilityMusicTest, TheLyricWindowTellsEachNewLine) {
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::string audio = text::WideToGbk(temp) + "tempo-accessible-song.mp3";
+    const std::string lyric = text::WideToGbk(temp) + "tempo-accessible-song.lrc";
+    {
+        std::ofstream out(text::GbkToWide(lyric).c_str(), std::ios::binary);
+        out << "[00:01.00]第一行\r\n[00:03.00]第二行\r\n";
+    }
+    window_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 100, 100, 273, 100, nullptr, nullptr, nullptr, nullptr);
+    music::LyricView view;
+    view.Start(window_, &style_, &top_);
+    view.Load(audio, "", 60000);
+    ASSERT_NE(view.window(), nullptr);
+    g_heard.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr, Listen,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    std::vector<std::string> values;
+    for (const int ms : {1500, 2000, 3500}) {
+        g_heard.clear();
+        view.Show(ms, 60000);
+        PumpUntil([] { return !g_heard.empty(); }, 1000);
+        for (const Heard& h : g_heard) {
+            IAccessible* object = nullptr;
+            VARIANT child;
+            VariantInit(&child);
+            if (h.window != view.window() || FAILED(AccessibleObjectFromEvent(h.window, h.object, h.child, &object, &child)))
+                continue;
+            BSTR value = nullptr;
+            if (object->get_accValue(child, &value) == S_OK && value) values.push_back(text::WideToGbk(value));
+            SysFreeString(value);
+            object->Release();
+        }
+    }
+    UnhookWinEvent(hook);
+    // One event for each line reached; none while the line stays.
+    EXPECT_EQ(values, (std::vector<std::string>{"第一行", "第二行"}));
+    view.Stop();
+    DeleteFileW(text::GbkToWide(lyric).c_str());
 }
 
 }  // namespace
