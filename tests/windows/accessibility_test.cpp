@@ -10,12 +10,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "almanac/almanac_window.h"
 #include "astro/day_numbers.h"
 #include "music/lyric_view.h"
 #include "music/player_window.h"
@@ -415,6 +417,56 @@ TEST_F(AccessibilityTest, InHighContrastTheDayPagesLinesTakeTheSystemsColours) {
     const test::Ink ink = test::InkIn(page, box, HighContrastColours::kTheme[0], HighContrastColours::kTheme[1]);
     EXPECT_GT(ink.of_colour, 0);  // its text in the window-text colour
     EXPECT_LT(ink.painted, (box.right - box.left) * (box.bottom - box.top) / 2);  // on the window colour
+}
+
+// The almanac's table of the twelve 时辰 reads hour by hour: each with its pillar, its spirit and
+// its 吉 or 凶 (the four rows of its column), as a screen reader walks the window's children.
+TEST_F(AccessibilityTest, TheAlmanacsHoursReadOneAfterAnother) {
+    HWND almanac = almanac::OpenAlmanacWindow(nullptr, {DateToDayNumber(2026, 10, 1), nullptr, nullptr});
+    ASSERT_NE(almanac, nullptr);
+    Pump();
+    IAccessible* window = nullptr;
+    ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(almanac, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&window))));
+    long count = 0;
+    window->get_accChildCount(&count);
+    std::vector<VARIANT> children(static_cast<size_t>(std::max(count, 1L)));
+    long got = 0;
+    AccessibleChildren(window, 0, count, children.data(), &got);
+    std::vector<std::string> read;
+    for (long i = 0; i < got; ++i) {
+        BSTR name = nullptr;
+        if (children[i].vt == VT_DISPATCH) {
+            IAccessible* child = nullptr;
+            if (SUCCEEDED(children[i].pdispVal->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&child)))) {
+                VARIANT self;
+                self.vt = VT_I4;
+                self.lVal = CHILDID_SELF;
+                if (child->get_accName(self, &name) != S_OK) name = nullptr;
+                // Wine's object of a child window leaves its name to the window's client area.
+                HWND control = nullptr;
+                IAccessible* client = nullptr;
+                if (!name && SUCCEEDED(WindowFromAccessibleObject(child, &control)) && control &&
+                    SUCCEEDED(AccessibleObjectFromWindow(control, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&client)))) {
+                    if (client->get_accName(self, &name) != S_OK) name = nullptr;
+                    client->Release();
+                }
+                child->Release();
+            }
+        }
+        read.push_back(name ? text::WideToGbk(name) : "");
+        SysFreeString(name);
+        VariantClear(&children[i]);
+    }
+    window->Release();
+    // What the table shows of each hour, column by column, is read in that order.
+    std::vector<std::string> hours;
+    for (int h = 0; h < 12; ++h)
+        for (int row = 0; row < 4; ++row) hours.push_back(test::Text(almanac, almanac::kFirstHourCellId + row * 12 + h));
+    const auto first = std::find(read.begin(), read.end(), "子");
+    ASSERT_NE(first, read.end()) << read.size() << " children, first: " << (read.empty() ? "" : read[0]) << " / " << (read.size() > 5 ? read[5] : "");
+    EXPECT_EQ(std::vector<std::string>(first, first + std::min<std::ptrdiff_t>(48, read.end() - first)), hours);
+    DestroyWindow(almanac);
+    Pump();
 }
 
 // --- the music player and its lyrics -----------------------------------------------------------------
