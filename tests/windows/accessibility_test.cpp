@@ -204,6 +204,36 @@ TEST_F(AccessibilityTest, TheMonthPageReadsAsATableOfNamedDaysInTheirPlaces) {
     EXPECT_EQ(first_of_october, "2026年10月1日 星期四 农历八月廿一 国庆节 休");
 }
 
+// A screen reader may hold an object after its window has gone: it answers that it cannot, and
+// nothing of the window is touched.
+TEST_F(AccessibilityTest, AnObjectHeldAfterItsWindowWentAnswersThatItIsGone) {
+    HWND page = Open(views::CalendarView::kMonth, DateToDayNumber(2020, 5, 9));
+    ASSERT_NE(page, nullptr);
+    IAccessible* root = nullptr;
+    ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(page, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&root))));
+    VARIANT cell;
+    cell.vt = VT_I4;
+    cell.lVal = 4;  // the table
+    IDispatch* table = nullptr;
+    ASSERT_EQ(root->get_accChild(cell, &table), S_OK);
+    DestroyWindow(page);
+    Pump();
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    long count = -1, left = 0, top = 0, width = 0, height = 0;
+    EXPECT_TRUE(FAILED(root->get_accName(self, &name)));
+    EXPECT_EQ(name, nullptr);
+    EXPECT_TRUE(FAILED(root->get_accChildCount(&count)));
+    IAccessible* held = nullptr;
+    ASSERT_TRUE(SUCCEEDED(table->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&held))));
+    EXPECT_TRUE(FAILED(held->accLocation(&left, &top, &width, &height, self)));
+    held->Release();
+    table->Release();
+    root->Release();
+}
+
 // A WinEvent hook, as a screen reader sets one: the events of the month page's window.
 struct Heard {
     DWORD event;
