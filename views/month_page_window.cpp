@@ -122,7 +122,12 @@ struct MonthPage : PageWindow {
     Palette palette = PaletteNow();  // taken again at every paint
     // What a screen reader reads of the page: the title, the lists, the grid as a table of its
     // weekday headers and cells, the panel and the moon line (AccessibleItems below).
-    win::AccessibleContent accessible{*this, [this] { return AccessibleItems(); }};
+    // A screen reader's "click" on a day's cell chooses the day, as a click does.
+    win::AccessibleContent accessible{*this, [this] { return AccessibleItems(); }, [this](int item) {
+                                          const int cell = item - kTableItem - kWeekdayCount;
+                                          if (cell >= 1 && cell <= kMonthCellCount && CellUsed(cell))
+                                              SetDay(cells[cell - 1].day, false);
+                                      }};
 
     bool CellUsed(int cell) const { return cells[cell - 1].day != astro::InvalidDayNumber; }
     int SelectedCell() const { return CellOfDay(state.date.year, state.date.month, state.day); }
@@ -294,6 +299,7 @@ struct MonthPage : PageWindow {
             if (CellUsed(cell)) {
                 item.name = SpokenDay(cells[cell - 1].day, options.show_holidays);
                 item.state = is::kSelectable | is::kFocusable;
+                item.action = "选择";
                 if (cell == selected) item.state |= is::kSelected | (GridHasFocus() ? is::kFocused : 0);
             } else {
                 // A cell the month does not use: an empty frame, or nothing at all in the sixth row.

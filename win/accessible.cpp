@@ -132,6 +132,7 @@ VARIANT Object(IDispatch* object) {
 struct AccessibleContent::Tree {
     const Window* window = nullptr;  // nullptr once the window is gone
     std::function<AccessibleItems()> describe;
+    std::function<void(int item)> act;
     std::optional<AccessibleItems> items;
 
     const AccessibleItems* Items() {
@@ -239,7 +240,10 @@ public:
         return S_FALSE;
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* text) override { return NoText(child, text); }
-    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* text) override { return NoText(child, text); }
+    HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* text) override {
+        return TextOf(child, text, &IAccessible::get_accDefaultAction, [](const AccessibleItem& i) { return i.action; },
+                      [] { return std::string(); });
+    }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
         return NumberOf(child, out, &IAccessible::get_accRole, [](const AccessibleItem& i) { return i.role; },
                         [] { return role::kClient; });
@@ -316,7 +320,21 @@ public:
         *out = Object(ObjectOf(found));
         return out->pdispVal ? S_OK : S_FALSE;
     }
-    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT) override { return DISP_E_MEMBERNOTFOUND; }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        int target = 0;
+        if (const HRESULT h = Resolve(child, &target); h != S_OK) return h;
+        if (target < 0) return DISP_E_MEMBERNOTFOUND;
+        if (HWND window = (*tree_->Items())[target].window) {  // the control's own action
+            IAccessible* object = SystemObjectOf(window, OBJID_CLIENT);
+            if (!object) return DISP_E_MEMBERNOTFOUND;
+            const HRESULT h = object->accDoDefaultAction(Number(CHILDID_SELF));
+            object->Release();
+            return h;
+        }
+        if ((*tree_->Items())[target].action.empty() || !tree_->act) return DISP_E_MEMBERNOTFOUND;
+        tree_->act(target);
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
@@ -438,16 +456,19 @@ private:
 
 }  // namespace
 
-AccessibleContent::AccessibleContent(const Window& window, std::function<AccessibleItems()> describe)
+AccessibleContent::AccessibleContent(const Window& window, std::function<AccessibleItems()> describe,
+                                     std::function<void(int item)> act)
     : tree_(std::make_shared<Tree>()) {
     tree_->window = &window;
     tree_->describe = std::move(describe);
+    tree_->act = std::move(act);
 }
 
 AccessibleContent::~AccessibleContent() {
     tree_->window = nullptr;
     tree_->items.reset();
     tree_->describe = nullptr;
+    tree_->act = nullptr;
 }
 
 bool AccessibleContent::Answer(WPARAM wparam, LPARAM lparam, LRESULT* result) {

@@ -45,6 +45,7 @@ struct AccessibleItem {
     RECT rect{};        // in the window's client area, 96-DPI pixels
     std::string value;  // GBK; "" for none
     int parent = -1;    // the index of the item that holds this one (an earlier item); -1 the window
+    std::string action;  // GBK: what its default action does ("选择"), "" for none
     // A child window standing here: its own object (its name, role, state, place) answers.
     HWND window = nullptr;
 };
@@ -53,10 +54,10 @@ using AccessibleItems = std::vector<AccessibleItem>;
 // An item the window paints; one that a child window is.
 inline AccessibleItem PaintedItem(std::string name, long role, long state, const RECT& rect, std::string value = {},
                                   int parent = -1) {
-    return AccessibleItem{std::move(name), role, state, rect, std::move(value), parent, nullptr};
+    return AccessibleItem{std::move(name), role, state, rect, std::move(value), parent, {}, nullptr};
 }
 inline AccessibleItem WindowItem(HWND window, int parent = -1) {
-    return AccessibleItem{{}, 0, 0, RECT{}, {}, parent, window};
+    return AccessibleItem{{}, 0, 0, RECT{}, {}, parent, {}, window};
 }
 
 // A window's self-painted content as a screen reader reads it. Keep one as a member of the window
@@ -65,7 +66,9 @@ class AccessibleContent {
 public:
     // `describe` gives what the window shows now; it is asked again after Changed(). The items'
     // order and number stay the same while the window lives, so that an item's index names it.
-    AccessibleContent(const Window& window, std::function<AccessibleItems()> describe);
+    // `act` does an item's default action (a screen reader's "click" on it), for items that name one.
+    AccessibleContent(const Window& window, std::function<AccessibleItems()> describe,
+                      std::function<void(int item)> act = nullptr);
     ~AccessibleContent();
     AccessibleContent(const AccessibleContent&) = delete;
     AccessibleContent& operator=(const AccessibleContent&) = delete;

@@ -234,6 +234,35 @@ TEST_F(AccessibilityTest, AnObjectHeldAfterItsWindowWentAnswersThatItIsGone) {
     root->Release();
 }
 
+// A screen reader's "click" on a cell (its default action) chooses the day, as the mouse does; a
+// cell the month does not use has no action.
+TEST_F(AccessibilityTest, AScreenReadersClickOnACellChoosesItsDay) {
+    HWND page = Open(views::CalendarView::kMonth, DateToDayNumber(2020, 5, 9));
+    ASSERT_NE(page, nullptr);
+    IAccessible* root = nullptr;
+    ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(page, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&root))));
+    VARIANT which;
+    which.vt = VT_I4;
+    which.lVal = 4;  // the table
+    IDispatch* dispatch = nullptr;
+    ASSERT_EQ(root->get_accChild(which, &dispatch), S_OK);
+    IAccessible* table = nullptr;
+    ASSERT_TRUE(SUCCEEDED(dispatch->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&table))));
+    which.lVal = 7 + 28;  // after the seven headers: cell 28, the 23rd
+    BSTR action = nullptr;
+    EXPECT_EQ(table->get_accDefaultAction(which, &action), S_OK);
+    EXPECT_EQ(action ? text::WideToGbk(action) : "", "选择");
+    SysFreeString(action);
+    EXPECT_EQ(table->accDoDefaultAction(which), S_OK);
+    EXPECT_EQ(Day(), DateToDayNumber(2020, 5, 23));
+    which.lVal = 7 + 1;  // April's cell
+    EXPECT_EQ(table->accDoDefaultAction(which), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(Day(), DateToDayNumber(2020, 5, 23));
+    table->Release();
+    dispatch->Release();
+    root->Release();
+}
+
 // A WinEvent hook, as a screen reader sets one: the events of the month page's window.
 struct Heard {
     DWORD event;
