@@ -176,8 +176,10 @@ struct AlmanacWindow : win::Window {
                         kListHeight, kJiId, words_font);
         details = AddControl(L"EDIT", "", WS_TABSTOP | ES_READONLY | ES_MULTILINE, 12, 152, 446, 178, kDetailsId);
         for (HWND text : {yi, ji, details}) win::MakeReadOnlyText(text);
-        for (int row = 0; row < 4; ++row)
-            for (int h = 0; h < 12; ++h)
+        // Made hour by hour, so that a screen reader, reading in this order, says each 时辰 with its
+        // pillar, its spirit and its 吉 or 凶 before the next one.
+        for (int h = 0; h < 12; ++h)
+            for (int row = 0; row < 4; ++row)
                 hours[row][h] = AddControl(L"STATIC", "", SS_CENTER | SS_CENTERIMAGE, kHoursLeft + h * kHourPitch,
                                            kHoursTop + row * kHourRow, kHourWidth, kHourRow - 1,
                                            kFirstHourCellId + row * 12 + h);

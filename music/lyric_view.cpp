@@ -9,6 +9,7 @@
 
 #include "text/gbk.h"
 #include "text/wide.h"
+#include "win/accessible.h"
 #include "win/controls.h"
 #include "win/dpi.h"
 #include "win/services.h"
@@ -42,6 +43,25 @@ struct LyricWindow : win::Window {
     LyricView* view = nullptr;
     const win::WindowFont* list_font = nullptr;
     const win::WindowFont* karaoke_font = nullptr;
+    // What a screen reader reads: the lyric, its current line as its value, its lines as its children.
+    win::AccessibleContent accessible{*this, [this] { return AccessibleItems(); }};
+
+    win::AccessibleItems AccessibleItems() const {
+        const Lyric& lyric = view->lyric_;
+        const SIZE client = ClientSize();
+        const RECT whole{0, 0, client.cx, client.cy};
+        win::AccessibleItems items;
+        const int current = lyric.current;
+        items.push_back(win::PaintedItem("歌词", win::role::kText, win::state::kReadOnly, whole,
+                                         current >= 1 && current <= LineCount(lyric)
+                                             ? lyric.texts[static_cast<size_t>(current - 1)]
+                                             : std::string()));
+        for (int n = 1; n <= LineCount(lyric); ++n)
+            items.push_back(win::PaintedItem(lyric.texts[static_cast<size_t>(n - 1)], win::role::kStaticText,
+                                             win::state::kReadOnly | (n == current ? win::state::kSelected : 0),
+                                             whole, "", 0));
+        return items;
+    }
 
     bool OnCreate() override {
         list_font = MakeFont("宋体", 20, FW_NORMAL);  // 10 pixels a byte
@@ -63,6 +83,12 @@ struct LyricWindow : win::Window {
                 });
                 return 0;
             case WM_ERASEBKGND: return 1;
+            case WM_GETOBJECT: {
+                LRESULT object = 0;
+                accessible.Changed();  // another lyric may have been loaded
+                if (accessible.Answer(wparam, lparam, &object)) return object;
+                return Window::OnMessage(message, wparam, lparam);
+            }
             case WM_LBUTTONDOWN: win::StartDrag(handle()); return 0;
             case WM_MOVE:
                 if (view->top_) {
@@ -196,7 +222,11 @@ void LyricView::Show(std::int32_t position_ms, std::int32_t total_ms) {
     position_ms_ = position_ms;
     total_ms_ = total_ms;
     if (!lyric_.loaded) return;
+    const int before = lyric_.current;
     lyric_.current = CurrentLine(lyric_, position_ms, total_ms);
+    // A screen reader hears the line that is sung now.
+    if (lyric_.current != before && window_)
+        if (auto* lyric_window = win::StateOf<LyricWindow>(window_)) lyric_window->accessible.RaiseValueChange(0);
     if (hidden_) return;
     if (style() == static_cast<int>(LyricStyle::kTooltip)) {
         // A tooltip is as wide as its text: a very long line shows its start.

@@ -9,6 +9,7 @@
 #include "music/lyric_view.h"
 #include "music/player.h"
 #include "text/wide.h"
+#include "win/accessible.h"
 #include "win/controls.h"
 #include "win/handles.h"
 #include "win/images.h"
@@ -101,6 +102,34 @@ struct PlayerWindow : win::Window {
     int settling = 0;  // rounds of kSettleTimer still to come
     int dragging = 0;              // 1 the progress thumb, 2 the volume thumb
     int drag_value = 0;
+    // What a screen reader reads of the skin: the file and its time, the bars, the images that
+    // switch, the buttons by what they do, and the play list.
+    win::AccessibleContent accessible{*this, [this] { return AccessibleItems(); }};
+
+    win::AccessibleItems AccessibleItems() const {
+        namespace role = win::role;
+        namespace is = win::state;
+        win::AccessibleItems items;
+        if (!player) return items;
+        items.push_back(win::PaintedItem(player->TitleText().empty() ? "没有打开的文件" : player->TitleText(),
+                                       role::kStaticText, is::kReadOnly, RECT{10, 6, 186, 22}));
+        items.push_back(win::PaintedItem("时间", role::kStaticText, is::kReadOnly, RECT{186, 6, kWidth - 8, 22},
+                                       player->TimeLabel()));
+        items.push_back(win::PaintedItem("进度", role::kSlider, 0, ProgressBarRect(), player->TimeLabel()));
+        const char* const image_names[3] = {"静音", "显示歌词", "显示播放列表"};
+        const bool image_on[3] = {player->mute(), !lyrics.hidden(), list_shown};
+        for (int i = 0; i < 3; ++i)
+            items.push_back(win::PaintedItem(image_names[i], role::kCheckButton, image_on[i] ? is::kChecked : 0,
+                                           ImageRect(i)));
+        items.push_back(win::PaintedItem("音量", role::kSlider, 0, VolumeBarRect(), std::to_string(player->volume())));
+        for (int b = 0; b < kButtonCount; ++b) {
+            // The play button says what a press does now.
+            const std::string name = b != kPlayButton ? kButtonTips[b] : player->PlayButtonText() == kPauseText ? "暂停" : "播放";
+            items.push_back(win::PaintedItem(name, role::kPushButton, b == pressed ? is::kPressed : 0, ButtonRect(b)));
+        }
+        items.push_back(win::WindowItem(list));
+        return items;
+    }
 
     bool OnCreate() override {
         font = MakeFont("宋体", 12, FW_NORMAL);
@@ -116,6 +145,7 @@ struct PlayerWindow : win::Window {
         SetItemHeight(list, kListItemHeight);
         ShowWindow(list, SW_HIDE);
         SetWindowSubclass(list, ListKeys, 1, reinterpret_cast<DWORD_PTR>(this));
+        win::NameControl(list, "播放列表");
         tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                                   handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
         for (int b = 0; b < kButtonCount; ++b) {
@@ -632,6 +662,12 @@ struct PlayerWindow : win::Window {
                 win::PaintOffScreen(handle(), [this](HDC dc, const RECT& client) { Paint(dc, client); });
                 return 0;
             case WM_ERASEBKGND: return 1;
+            case WM_GETOBJECT: {
+                LRESULT object = 0;
+                accessible.Changed();  // the time and the states move on their own
+                if (accessible.Answer(wparam, lparam, &object)) return object;
+                break;
+            }
             case WM_TIMER:
                 if (wparam == kTickTimer) Act([this] { player->Tick(); });
                 if (wparam == kSettleTimer) {

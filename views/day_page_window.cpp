@@ -10,6 +10,7 @@
 #include "text/wide.h"
 #include "views/holiday_marks.h"
 #include "views/stepping_list.h"
+#include "win/accessible.h"
 #include "win/controls.h"
 #include "win/images.h"
 #include "win/startup_trace.h"
@@ -104,6 +105,7 @@ struct DayPage : PageWindow {
         for (int i = 0; i < kDayListCount; ++i) {
             MakeSteppingList(lists[i], tooltip);
             AddTooltip(lists[i], ListName(static_cast<DayList>(i)));
+            win::NameControl(lists[i], ListName(static_cast<DayList>(i)));  // what a screen reader says of it
         }
         win::MakeReadOnlyText(attribute);
         win::MakeReadOnlyText(information);
@@ -302,6 +304,7 @@ struct DayPage : PageWindow {
     }
 
     HBRUSH OnControlColour(HDC dc, HWND control) override {
+        if (win::HighContrast()) return colours.Use(dc, GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_WINDOW));
         for (int i = 0; i < kDayListCount; ++i)
             if (control == lists[i] || control == dropdowns[i])
                 return colours.Use(dc, TextColourOf(static_cast<DayList>(i)), kListBackground);
@@ -316,6 +319,18 @@ struct DayPage : PageWindow {
             case kAfterPaintMessage:
                 AfterPaint();
                 return 0;
+            case WM_ERASEBKGND:
+                if (win::HighContrast()) {  // the system's window colour, not the page's own
+                    RECT client;
+                    GetClientRect(handle(), &client);
+                    FillRect(reinterpret_cast<HDC>(wparam), &client, colours.BrushOf(GetSysColor(COLOR_WINDOW)));
+                    return 1;
+                }
+                return PageWindow::OnMessage(message, wparam, lparam);
+            case WM_SETTINGCHANGE:
+            case WM_SYSCOLORCHANGE:  // high contrast switched, or the system's colours changed
+                RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+                return PageWindow::OnMessage(message, wparam, lparam);
             case kItemsHeldBackMessage: {
                 const int list = IndexOf(reinterpret_cast<HWND>(wparam));
                 return list >= 0 && IsYearList(static_cast<DayList>(list)) && !holds_all[list];

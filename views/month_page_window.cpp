@@ -10,7 +10,9 @@
 
 #include "text/wide.h"
 #include "views/day_page_model.h"
+#include "win/accessible.h"
 #include "views/holiday_marks.h"
+#include "views/spoken_day.h"
 #include "views/stepping_list.h"
 #include "win/controls.h"
 #include "win/startup_trace.h"
@@ -110,6 +112,25 @@ void RegisterGridFocusClass() {
     RegisterClassExW(&c);  // fails harmlessly when already registered
 }
 
+// The colours the page paints with: its own, or in high contrast the system's. Nothing is told by
+// colour alone there: the chosen day keeps its double frame, 休 and 班 are words in a frame of
+// their own, the weekend columns are named by their headers, a cell the month does not use is a
+// grey frame around nothing.
+struct Palette {
+    bool system = false;
+    COLORREF page, title, cell, frame, unused_frame, text, weekend_text, selected, selected_text, selected_frame;
+};
+
+Palette PaletteNow() {
+    if (!win::HighContrast())
+        return {false, kPageBackground, kTitleBackground, kCellBackground, kFrame, kFrame, kWeekdayText, kWeekendText,
+                kSelectedBackground, CLR_INVALID, kSelectedFrame};
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    return {true, window, window, window, text, GetSysColor(COLOR_GRAYTEXT), text, text, GetSysColor(COLOR_HIGHLIGHT),
+            GetSysColor(COLOR_HIGHLIGHTTEXT), text};
+}
+
 RECT HeaderRect(int column) {
     const int x = kGridLeft + kCellPitchX * column;
     return RECT{x, kHeaderTop, x + kCellWidth, kHeaderTop + kHeaderHeight};
@@ -149,6 +170,15 @@ struct MonthPage : PageWindow {
     const win::WindowFont* number_font = nullptr;
     const win::WindowFont* lunar_font = nullptr;
     win::Colours colours;
+    Palette palette = PaletteNow();  // taken again at every paint
+    // What a screen reader reads of the page: the title, the lists, the grid as a table of its
+    // weekday headers and cells, the panel and the moon line (AccessibleItems below).
+    // A screen reader's "click" on a day's cell chooses the day, as a click does.
+    win::AccessibleContent accessible{*this, [this] { return AccessibleItems(); }, [this](int item) {
+                                          const int cell = item - kTableItem - kWeekdayCount;
+                                          if (cell >= 1 && cell <= kMonthCellCount && CellUsed(cell))
+                                              SetDay(cells[cell - 1].day, false);
+                                      }};
 
     bool CellUsed(int cell) const { return cells[cell - 1].day != astro::InvalidDayNumber; }
     int SelectedCell() const { return CellOfDay(state.date.year, state.date.month, state.day); }
@@ -197,6 +227,11 @@ struct MonthPage : PageWindow {
                         ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL);
         moon_line = TextBox(kMonthMoonLineId, RECT{kGridLeft, moon_top, kGridRight, moon_top + kMoonLineHeight},
                             ES_AUTOHSCROLL);
+        // What no label on the page names, named for a screen reader.
+        win::NameControl(year_list, "公历年");
+        win::NameControl(month_list, "公历月");
+        win::NameControl(panel, "所选日的详情");
+        win::NameControl(moon_line, "本月的节气和朔望");
         TEMPO_STARTUP_MARK("month page: panel, moon line");
         FillSteppingList(month_list, MonthListItems(MonthList::kMonth), nullptr);
         SetDay(state.day, true);
@@ -343,6 +378,7 @@ struct MonthPage : PageWindow {
     }
 
     void SetDay(astro::DayNumber day, bool refill) {
+        const astro::DayNumber before = state.day;
         state = MonthPageAt(day);
         if (refill || state.date.year != shown_year || state.date.month != shown_month) FillMonth();
         TEMPO_STARTUP_MARK("month page: cells filled, moon line");
@@ -351,11 +387,65 @@ struct MonthPage : PageWindow {
         FillPanel();
         RedrawGrid();
         TEMPO_STARTUP_MARK("month page: panel filled");
+        if (state.day != before || refill) TellDayChosen();
+    }
+
+    // --- what a screen reader reads -----------------------------------------------------------
+
+    // The items' places: the title, the two lists, the table, its 7 headers, its 37 cells, the panel
+    // and the moon line.
+    static constexpr int kTableItem = 3;
+    static int CellItem(int cell) { return kTableItem + kWeekdayCount + cell; }
+
+    // Whether the grid has the keyboard focus: its place in the Tab order holds it (or the page
+    // itself, which has nothing else to give it to).
+    bool GridHasFocus() const { return GetFocus() == grid_focus || GetFocus() == handle(); }
+
+    win::AccessibleItems AccessibleItems() const {
+        namespace role = win::role;
+        namespace is = win::state;
+        win::AccessibleItems items;
+        items.push_back(win::PaintedItem("公历", role::kStaticText, is::kReadOnly, kTitle));
+        items.push_back(win::WindowItem(year_list));
+        items.push_back(win::WindowItem(month_list));
+        const RECT grid{kGridLeft, kHeaderTop, kGridRight, kGridTop + 5 * kCellPitchY + kCellHeight};
+        const std::string month_name = MonthListItemText(state, MonthList::kYear) + MonthListItemText(state, MonthList::kMonth);
+        items.push_back(win::PaintedItem(month_name.substr(month_name.find_first_not_of(' ')), role::kTable,
+                                         is::kReadOnly, grid));
+        for (int column = 0; column < kWeekdayCount; ++column)
+            items.push_back(win::PaintedItem(WeekdayHeader(column), role::kColumnHeader, is::kReadOnly,
+                                             HeaderRect(column), "", kTableItem));
+        const int selected = SelectedCell();
+        for (int cell = 1; cell <= kMonthCellCount; ++cell) {
+            win::AccessibleItem item = win::PaintedItem("", role::kCell, 0, CellRect(cell), "", kTableItem);
+            if (CellUsed(cell)) {
+                item.name = SpokenDay(cells[cell - 1].day, options.show_holidays);
+                item.state = is::kSelectable | is::kFocusable;
+                item.action = "选择";
+                if (cell == selected) item.state |= is::kSelected | (GridHasFocus() ? is::kFocused : 0);
+            } else {
+                // A cell the month does not use: an empty frame, or nothing at all in the sixth row.
+                item.state = is::kUnavailable | (CellDrawn(cell) ? 0 : is::kInvisible);
+            }
+            items.push_back(item);
+        }
+        items.push_back(win::WindowItem(panel));
+        items.push_back(win::WindowItem(moon_line));
+        return items;
+    }
+
+    // The chosen day's cell is the selected one (and the focused one while the grid has the focus):
+    // a screen reader speaks it.
+    void TellDayChosen() {
+        const int cell = SelectedCell();
+        if (cell <= 0) return;
+        accessible.RaiseSelection(CellItem(cell));
+        if (GridHasFocus()) accessible.RaiseFocus(CellItem(cell));
     }
 
     // The selected day's cell, a day of the month, or a cell the month does not use.
     COLORREF CellBackground(int cell) const {
-        return cell == SelectedCell() ? kSelectedBackground : CellUsed(cell) ? kCellBackground : kPageBackground;
+        return cell == SelectedCell() ? palette.selected : CellUsed(cell) ? palette.cell : palette.page;
     }
 
     // A box of the grid (96-DPI pixels) filled, and framed with a line one 96-DPI pixel wide (two
@@ -382,12 +472,19 @@ struct MonthPage : PageWindow {
     // A cell's texts: its day number, its lunar line, and over the blank end of the number its 休 or 班.
     void PaintCellTexts(HDC dc, int cell) {
         const MonthCell& c = cells[cell - 1];
-        const COLORREF text = IsWeekendColumn(ColumnOf(cell)) ? kWeekendText : kWeekdayText;
+        const COLORREF text = cell == SelectedCell() && palette.system ? palette.selected_text
+                              : IsWeekendColumn(ColumnOf(cell))          ? palette.weekend_text
+                                                                         : palette.text;
         PaintText(dc, InCell(cell, kNumberOffset), c.number, number_font, text, kTextFormat);
         PaintText(dc, InCell(cell, kLunarOffset), c.lunar_line, lunar_font, text, kTextFormat);
         const DayHoliday& holiday = holidays[cell - 1];
         if (holiday.mark.empty()) return;
         const RECT mark = CellHolidayRect(cell);
+        if (palette.system) {  // the word in a frame of the text's colour
+            PaintBox(dc, mark, CellBackground(cell), text);
+            PaintText(dc, mark, holiday.mark, lunar_font, text, kTextFormat);
+            return;
+        }
         const RECT r = scale().Rect(mark);
         FillRect(dc, &r, colours.BrushOf(MarkBackground(holiday)));
         PaintText(dc, mark, holiday.mark, lunar_font, kHolidayMarkText, kTextFormat);
@@ -397,24 +494,25 @@ struct MonthPage : PageWindow {
     // 37 cells of three texts each, which as controls of their own would be a hundred windows to
     // make and paint.
     void Paint(HDC dc, const RECT& client) {
-        FillRect(dc, &client, colours.BrushOf(kPageBackground));
+        palette = PaletteNow();
+        FillRect(dc, &client, colours.BrushOf(palette.page));
         const RECT title = scale().Rect(kTitle);
-        FillRect(dc, &title, colours.BrushOf(kTitleBackground));
-        PaintText(dc, kTitle, "公 历", title_font, kWeekdayText, kBannerFormat);
+        FillRect(dc, &title, colours.BrushOf(palette.title));
+        PaintText(dc, kTitle, "公 历", title_font, palette.text, kBannerFormat);
         for (int column = 0; column < kWeekdayCount; ++column) {
-            PaintBox(dc, HeaderRect(column), kTitleBackground, kFrame);
+            PaintBox(dc, HeaderRect(column), palette.title, palette.frame);
             PaintText(dc, WeekdayHeaderRect(column), WeekdayHeader(column), header_font,
-                      IsWeekendColumn(column) ? kWeekendText : kWeekdayText, kBannerFormat);
+                      IsWeekendColumn(column) ? palette.weekend_text : palette.text, kBannerFormat);
         }
         const int selected = SelectedCell();
         for (int cell = 1; cell <= kMonthCellCount; ++cell) {
             if (!CellDrawn(cell) || cell == selected) continue;
-            PaintBox(dc, CellRect(cell), CellBackground(cell), kFrame);
+            PaintBox(dc, CellRect(cell), CellBackground(cell), CellUsed(cell) ? palette.frame : palette.unused_frame);
             PaintCellTexts(dc, cell);
         }
         // The selected cell last: its double orange frame covers the lines it shares with its neighbours.
         if (selected > 0) {
-            PaintBox(dc, CellRect(selected), kSelectedBackground, kSelectedFrame, 2);
+            PaintBox(dc, CellRect(selected), palette.selected, palette.selected_frame, 2);
             PaintCellTexts(dc, selected);
             // The focus rectangle inside the double frame, while the grid has the focus.
             if (FocusShown()) {
@@ -460,6 +558,7 @@ struct MonthPage : PageWindow {
     }
 
     HBRUSH OnControlColour(HDC dc, HWND control) override {
+        if (palette.system) return colours.Use(dc, palette.text, palette.page);  // the system's colours
         if (control == year_list || control == month_list || control == year_dropdown || control == month_dropdown)
             return colours.Use(dc, kListText, kCellBackground);
         if (control == panel || control == moon_line)
@@ -474,6 +573,19 @@ struct MonthPage : PageWindow {
                 return 0;
             case WM_ERASEBKGND:
                 return 1;  // the paint covers it all
+            case WM_GETOBJECT: {
+                LRESULT object = 0;
+                if (accessible.Answer(wparam, lparam, &object)) return object;
+                break;
+            }
+            case WM_SETTINGCHANGE:
+            case WM_SYSCOLORCHANGE:  // high contrast switched, or the system's colours changed
+                palette = PaletteNow();
+                RedrawWindow(handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+                break;
+            case WM_SETFOCUS:
+                TellDayChosen();
+                break;
             case WM_LBUTTONDOWN:
                 OnLeftButton(lparam);
                 return 0;
@@ -494,6 +606,7 @@ struct MonthPage : PageWindow {
                 return 0;
             case kGridFocusMessage:
                 RedrawGrid();
+                if (GridHasFocus()) TellDayChosen();  // the reader speaks the day the grid stands on
                 return 0;
             case kGridKeyUpMessage:
                 ShowFocusCues();  // Tab's release reaches the control it brought the focus to

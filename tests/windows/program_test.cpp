@@ -280,7 +280,8 @@ TEST_F(ProgramTest, TheAlmanacSwitchOpensItAloneAndEscapeEndsIt) {
 TEST_F(ProgramTest, StartsWithOnlyWhatItsFirstWindowNeeds) {
     const std::vector<std::string> imported = ImportedLibraries(kProgram);
     ASSERT_TRUE(Holds(imported, "user32.dll")) << "the import table was read";
-    for (const char* later : {"winmm.dll", "ws2_32.dll", "comdlg32.dll", "ole32.dll", "shell32.dll"})
+    for (const char* later : {"winmm.dll", "ws2_32.dll", "comdlg32.dll", "ole32.dll", "shell32.dll", "oleacc.dll",
+                              "oleaut32.dll"})
         EXPECT_FALSE(Holds(imported, later)) << later;
 
     auto program = Start(L"");
@@ -289,7 +290,7 @@ TEST_F(ProgramTest, StartsWithOnlyWhatItsFirstWindowNeeds) {
     WaitForInputIdle(program->info.hProcess, 20000);
     const std::vector<std::string> loaded = LoadedLibraries(program->info.hProcess);
     ASSERT_TRUE(Holds(loaded, "user32.dll")) << "the modules were listed";
-    for (const char* later : {"winmm.dll", "ws2_32.dll", "comdlg32.dll", "winspool.drv"})
+    for (const char* later : {"winmm.dll", "ws2_32.dll", "comdlg32.dll", "winspool.drv", "oleacc.dll"})
         EXPECT_FALSE(Holds(loaded, later)) << later;
     PostMessageW(day, WM_HOTKEY, shell::kHotkeySpeak, 0);
     bool sound = false;
@@ -321,6 +322,58 @@ TEST_F(ProgramTest, UnregisterRemovesEverythingAndEndsQuietly) {
     ASSERT_TRUE(again->Ended(30000));
     EXPECT_EQ(again->ExitCode(), 0u);
     EXPECT_EQ(CountDayPages(), 0);
+}
+
+// A screen reader, a program of its own, reads the running program's month page: its 37 cells, the
+// month's days among them named by their dates, the rest unavailable. The program loads the
+// accessibility library only now that it is asked.
+TEST_F(ProgramTest, AScreenReaderReadsTheMonthPageOfTheRunningProgram) {
+    auto program = Start(L"/M");
+    HWND page = WaitForPage(L"TempolineMonthPage", 60000);
+    ASSERT_NE(page, nullptr);
+    WaitForInputIdle(program->info.hProcess, 20000);
+    EXPECT_FALSE(Holds(LoadedLibraries(program->info.hProcess), "oleacc.dll"));
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    const std::wstring file = std::wstring(folder) + L"tempoline-program-tree.txt";
+    std::wstring command = L"\"" + std::wstring(TEMPO_READER_PATH) + L"\" " +
+                           std::to_wstring(reinterpret_cast<INT_PTR>(page)) + L" \"" + file + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION reader{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &reader));
+    EXPECT_EQ(WaitForSingleObject(reader.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD status = 99;
+    GetExitCodeProcess(reader.hProcess, &status);
+    CloseHandle(reader.hProcess);
+    CloseHandle(reader.hThread);
+    EXPECT_EQ(status, 0u);
+    std::ifstream in(file.c_str(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::wstring tree(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    // The cells: depth 2, role 29 (ROLE_SYSTEM_CELL); a used one's name begins with its date.
+    SYSTEMTIME today{};
+    GetLocalTime(&today);
+    const std::wstring month = std::to_wstring(today.wYear) + L"\u5e74" + std::to_wstring(today.wMonth) + L"\u6708";
+    int cells = 0, days = 0, unavailable = 0;
+    for (size_t at = 0; (at = tree.find(L"2\t29\t", at)) != std::wstring::npos; ++at) {
+        if (at > 0 && tree[at - 1] != L'\n') continue;
+        ++cells;
+        const size_t state = at + 5;
+        const long bits = std::wcstol(tree.c_str() + state, nullptr, 10);
+        const size_t name = tree.find(L'\t', tree.find(L'\t', state) + 1) + 1;
+        if (tree.compare(name, month.size(), month) == 0) ++days;
+        if (bits & 0x1) ++unavailable;  // STATE_SYSTEM_UNAVAILABLE
+    }
+    EXPECT_EQ(cells, 37);
+    const int in_month = today.wMonth == 2 ? (today.wYear % 4 == 0 && (today.wYear % 100 != 0 || today.wYear % 400 == 0) ? 29 : 28)
+                         : (today.wMonth == 4 || today.wMonth == 6 || today.wMonth == 9 || today.wMonth == 11) ? 30
+                                                                                                                 : 31;
+    EXPECT_EQ(days, in_month);
+    EXPECT_EQ(unavailable, 37 - in_month);
+    EXPECT_TRUE(Holds(LoadedLibraries(program->info.hProcess), "oleacc.dll"));
+    PostMessageW(page, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program->Ended(20000));
 }
 
 }  // namespace
