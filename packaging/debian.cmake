@@ -90,6 +90,9 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${TEMPO_PACKAGING_DIR}/conffiles ${TEMPO_PACKAGING_DIR}/postinst ${TEMPO_PACKAGING_DIR}/prerm
     ${TEMPO_PACKAGING_DIR}/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The directories cpack makes itself (/usr, /etc/default, ...) take the umask's modes: set after
+# the installation into the staging folder.
+set(CPACK_PRE_BUILD_SCRIPTS ${TEMPO_PACKAGING_DIR}/directory-modes.cmake)
 include(CPack)
 
 # The pages as man shows them: their sections, every command and option, the Chinese as Chinese.

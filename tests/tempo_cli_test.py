@@ -102,16 +102,21 @@ class SunTimes(unittest.TestCase):
         self.assertLessEqual(abs(seconds(t["sunrise"]) - seconds("04:46:11")), 1)
         self.assertLessEqual(abs(seconds(t["sunset"]) - seconds("19:46:23")), 1)
         self.assertEqual(set(t), {"date", "iso", "place", "dawn", "sunrise", "transit", "sunset", "dusk", "day_length",
-                                  "twilight_length"})
+                                  "twilight_length", "no_sunrise", "no_dawn"})
         self.assertEqual((t["iso"], t["date"]), ("2024-06-21", "AD06-21-2024"))
         self.assertEqual(t["place"], {"longitude": -116.38, "latitude": 39.9, "zone": 8})
 
     def test_other_places_and_out_of_range(self):
         t = ok_json("sun-times", "2024-06-21", "--lon", "74", "--lat", "40.7", "--zone", "-5")
         self.assertLessEqual(abs(seconds(t["transit"]) - seconds("11:57:00")), 60)
+        # The North Pole at the winter solstice: no sunrise, no dawn, said so in JSON and in text.
         t = ok_json("sun-times", "2024-12-21", "--lon", "0", "--lat", "90", "--zone", "0")
-        self.assertEqual(t["sunrise"], "00:00:00")
-        self.assertEqual(t["day_length"], "00:00:00")
+        self.assertEqual((t["sunrise"], t["sunset"], t["no_sunrise"], t["day_length"]),
+                         (None, None, "polar night", "00:00:00"))
+        code, out, _ = run("sun-times", "2024-12-21", "--lon", "0", "--lat", "90", "--zone", "0")
+        self.assertEqual(out.splitlines()[:2], ["黎明 无（极夜）", "日出 无（极夜）"])
+        code, out, _ = run("sun-times", "2024-06-21", "--lon", "0", "--lat", "90", "--zone", "0")
+        self.assertEqual(out.splitlines()[:2], ["黎明 无（极昼）", "日出 无（极昼）"])
 
 
 # --- independent computations -------------------------------------------------------------------
@@ -342,8 +347,8 @@ class Errors(unittest.TestCase):
         self.assertEqual(ok_json("convert", "--from", "hijri", "1445-12-30")["gregorian"], "AD07-07-2024")
         self.assertEqual(ok_json("query", "days", "--from", "9000", "--bc", "--years", "1", "--solar-month", "1",
                                  "--solar-day", "1")["hits"], ["BC01-01-9000"])
-        self.assertEqual(ok_json("sun-times", "2024-06-21", "--lon", "180", "--lat", "-90", "--zone", "12")["sunrise"],
-                         "00:00:00")
+        self.assertEqual(ok_json("sun-times", "2024-06-21", "--lon", "180", "--lat", "-90", "--zone", "12")["no_sunrise"],
+                         "polar night")
         self.assertEqual(ok_json("sun-times", "2024-06-21", "--zone", "-12")["transit"][:2], "16")
         self.assertEqual(ok_json("query", "days", "--from", "8999", "--years", "2", "--solar-month", "1",
                                  "--solar-day", "1")["hits"], ["AD01-01-8999", "AD01-01-9000"])
@@ -619,7 +624,7 @@ class Day(unittest.TestCase):
         self.assertEqual(d["festivals"]["lunar"], "春节")
         self.assertIn("春节", d["information_line"])
         self.assertEqual(d["attribute_line"], "星期六 水瓶座  甲辰(龙)年丙寅月甲辰日")
-        self.assertEqual(set(d["sun_times"]), {"dawn", "sunrise", "sunset", "dusk"})
+        self.assertEqual(set(d["sun_times"]), {"dawn", "sunrise", "sunset", "dusk", "no_sunrise", "no_dawn"})
         self.assertEqual(d["periods"]["dog_days"], "")
 
     def test_places_information_types_and_modes(self):
