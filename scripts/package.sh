@@ -29,6 +29,9 @@
 # (SOURCE_DATE_EPOCH), the same attributes and a fixed order. The Debian package is made from the
 # native build directory build/ of the working tree.
 set -euo pipefail
+# One locale whatever the caller's: UTF-8, which the folders' Chinese names need (in the C locale
+# cpack's archiver cannot read them, and unzip would change the names of the archive's files).
+export LC_ALL=C.UTF-8
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 check=false
