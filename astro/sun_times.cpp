@@ -30,6 +30,29 @@ double HourAngle(double h0_rad, double declination, double latitude_rad) {
 
 }  // namespace
 
+namespace {
+
+// The Sun's right ascension and declination (radians) at 0h UT of the civil date.
+void SunAt0hUt(DayNumber n, double& alpha, double& delta) {
+    const JulianDay jd0 = n - 0.5;
+    const double t = (jd0 - 2451545.0) / 36525.0;
+    const double delta_t = UniversalToDynamical(jd0) - jd0;
+    const double lambda = SunApparentLongitude(jd0 + delta_t) * DegreesToRadians;
+    EclipticToEquatorial(lambda, 0.0, MeanObliquity(t), alpha, delta);
+}
+
+}  // namespace
+
+SunAllDay SunStaysAllDay(DayNumber n, double latitude, bool twilight) {
+    if (!(latitude >= -90.0 && latitude <= 90.0)) return SunAllDay::kNeither;
+    double alpha = 0.0;
+    double delta = 0.0;
+    SunAt0hUt(n, alpha, delta);
+    const double h = HourAngle(twilight ? kTwilightAltitudeRad : kRiseSetAltitudeDeg * DegreesToRadians, delta,
+                               latitude * DegreesToRadians);
+    return h == kAlwaysBelow ? SunAllDay::kBelow : h == kAlwaysAbove ? SunAllDay::kAbove : SunAllDay::kNeither;
+}
+
 double MeanObliquity(double t) {
     const double t2 = t * t;
     return (84381.4088 - 46.836051 * t - 0.0001667 * t2 - 0.00199911 * t2 * t - 0.000000523 * t2 * t2) / 3600.0 *
@@ -68,12 +91,10 @@ std::string SunEventTime(DayNumber n, double longitude, double latitude, int zon
 
     const JulianDay jd0 = n - 0.5;  // 0h UT of the civil date
     const double d = jd0 - 2451545.0;
-    const double t = d / 36525.0;
     const double delta_t = UniversalToDynamical(jd0) - jd0;
-    const double lambda = SunApparentLongitude(jd0 + delta_t) * DegreesToRadians;
     double alpha = 0.0;
     double delta = 0.0;
-    EclipticToEquatorial(lambda, 0.0, MeanObliquity(t), alpha, delta);
+    SunAt0hUt(n, alpha, delta);
     const double theta = GreenwichSiderealTime(d, delta_t);
     // Hour angle of the Sun at 0h UT, then its offset from the lower culmination.
     const double e = WrapToRange(theta / DegreesToRadians - longitude - alpha / DegreesToRadians, 180, 180);

@@ -23,4 +23,11 @@ std::string DayFractionToClockText(double value);
 // zone in hours east of Greenwich. The empty text for arguments out of range.
 std::string SunEventTime(DayNumber n, double longitude, double latitude, int zone, int mode);
 
+// Whether the Sun stays on one side of the sunrise threshold all day (or, with `twilight`, of the
+// civil twilight's, 6 degrees below the horizon): kBelow in the polar night, kAbove in the midnight
+// sun (for twilight: a night that stays light). SunEventTime then gives 00:00:00 and 24:00:00,
+// which are no moments. kNeither when the Sun crosses it, and for a latitude out of range.
+enum class SunAllDay { kNeither, kBelow, kAbove };
+SunAllDay SunStaysAllDay(DayNumber n, double latitude, bool twilight);
+
 }  // namespace astro

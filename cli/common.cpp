@@ -391,8 +391,9 @@ bool ReadSmallFile(const std::string& path, std::size_t limit, std::string& text
 
 Argument& AddHolidaysFile(Command& command) {
     return command.Option("--holidays-file", "FILE",
-                          "a public holiday table (the format of data/cn_public_holidays_2007_2026.tsv) merged over "
-                          "the built-in years; default $XDG_DATA_HOME/tempoline/holidays.tsv when it is there");
+                          Utf8("a public holiday table merged over the built-in years (UTF-8 lines YYYY-MM-DD, tab, "
+                               "休 or 班, tab, the holiday's name, \"#\" comments: the table tempoline-web serves at "
+                               "/holidays/cn.tsv); default $XDG_DATA_HOME/tempoline/holidays.tsv when it is there"));
 }
 
 std::string KeptHolidayTablePath() {

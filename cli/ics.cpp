@@ -537,6 +537,16 @@ std::string IcsEmptyReason(const IcsRequest& request) {
     return why;
 }
 
+std::vector<int> IcsYearsWithoutHolidays(const IcsRequest& request) {
+    std::vector<int> years;
+    for (int year = request.span.first; year < request.span.first + request.span.years; ++year) {
+        std::vector<Event> events;
+        AddHolidays(events, year, DaysOfYear(year), year == request.span.first);
+        if (events.empty()) years.push_back(year);
+    }
+    return years;
+}
+
 bool WriteIcsCalendar(const IcsRequest& request, const std::function<bool(std::string_view)>& write) {
     const IcsSpan& span = request.span;
     const std::vector<Birthday> birthdays = DistinctBirthdays(request.birthdays);

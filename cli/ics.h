@@ -40,6 +40,11 @@ long long IcsEventCount(const IcsRequest& request);
 // asks it before it makes anything.
 std::string IcsEmptyReason(const IcsRequest& request);
 
+// The years of the span in which the file holds no public holiday: neither a day off (休) nor a
+// worked weekend day (班) of any notice. A year before the table's first may still hold the 班 days
+// of the next year's notice (2006-12-30 and 31 were worked for the 元旦 of 2007).
+std::vector<int> IcsYearsWithoutHolidays(const IcsRequest& request);
+
 // Writes the calendar file (UTF-8, CR LF line ends) through `write`, in pieces of some tens of
 // kilobytes, one Gregorian year of events at a time: memory does not grow with the number of
 // events. False as soon as `write` fails. The same request gives the same bytes: every UID is a

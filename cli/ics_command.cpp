@@ -94,10 +94,8 @@ void AddIcsCommand(Commands& c) {
         if (const std::string empty = IcsEmptyReason(request); !empty.empty())
             throw UsageError{empty + (request.holidays ? " (a newer table: --holidays-file FILE)" : "")};
         if (request.holidays) {
-            // Years asked for that the table does not hold get no holidays: said, not silently left out.
-            std::vector<int> missing;
-            for (int y = request.span.first; y < request.span.first + request.span.years; ++y)
-                if (!calendar::Holidays()->HoldsYear(y)) missing.push_back(y);
+            // Years of the file without a single 休 or 班 day: said, not silently left out.
+            const std::vector<int> missing = IcsYearsWithoutHolidays(request);
             if (!missing.empty())
                 std::cerr << "tempo ics: the public holiday table holds " << HeldYearsText() << "; no holidays in "
                           << YearRunsText(missing) << "\n";

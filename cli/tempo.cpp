@@ -34,7 +34,7 @@
 #include "tools/yearly_tables.h"
 
 #ifdef _WIN32
-#include <windows.h>
+#include "cli/console_win32.h"
 #endif
 
 namespace {
@@ -44,7 +44,32 @@ using namespace cli;
 
 struct SunTimes {
     std::string dawn, sunrise, transit, sunset, dusk, day_length, twilight_length;
+    // Why there is no sunrise and sunset, or no dawn and dusk, that day: "" when there are.
+    std::string no_sunrise, no_dawn;
 };
+
+// The reason a pair of moments does not happen, in English and in Chinese: the Sun below the
+// threshold all day (polar night: below the horizon, or more than 6 degrees below it); above the
+// horizon all day (midnight sun); above the twilight's threshold all night, though it sets (a
+// white night: dusk never comes, nor dawn).
+struct NoMoments {
+    const char* english;
+    const char* chinese;
+};
+constexpr NoMoments kPolarNight{"polar night", "极夜"};
+constexpr NoMoments kMidnightSun{"midnight sun", "极昼"};
+constexpr NoMoments kWhiteNight{"white night", "白夜"};
+
+// Moments that do not happen are null in JSON, with the reason beside them; the lengths stay
+// (00:00:00 in the polar night, 24:00:00 in the midnight sun). Text says "无（极夜）".
+json MomentJson(const std::string& time, const std::string& none) { return none.empty() ? json(time) : json(nullptr); }
+json ReasonJson(const std::string& none) { return none.empty() ? json(nullptr) : json(none); }
+std::string MomentText(const std::string& time, const std::string& none) {
+    if (none.empty()) return time;
+    for (const NoMoments* m : {&kPolarNight, &kMidnightSun, &kWhiteNight})
+        if (none == m->english) return std::string("无（") + m->chinese + "）";
+    return time;
+}
 
 SunTimes ComputeSunTimes(astro::DayNumber n, double lon, double lat, int zone) {
     SunTimes s;
@@ -58,6 +83,14 @@ SunTimes ComputeSunTimes(astro::DayNumber n, double lon, double lat, int zone) {
     s.dawn = astro::SunEventTime(n, lon, lat, zone, astro::kDawn);
     s.dusk = astro::SunEventTime(n, lon, lat, zone, astro::kDusk);
     s.twilight_length = astro::SunEventTime(n, lon, lat, zone, astro::kTwilightLength);
+    const astro::SunAllDay day = astro::SunStaysAllDay(n, lat, false);
+    const astro::SunAllDay twilight = astro::SunStaysAllDay(n, lat, true);
+    if (day != astro::SunAllDay::kNeither)
+        s.no_sunrise = (day == astro::SunAllDay::kBelow ? kPolarNight : kMidnightSun).english;
+    if (twilight == astro::SunAllDay::kBelow)
+        s.no_dawn = kPolarNight.english;
+    else if (twilight == astro::SunAllDay::kAbove)
+        s.no_dawn = (day == astro::SunAllDay::kAbove ? kMidnightSun : kWhiteNight).english;
     return s;
 }
 
@@ -93,9 +126,7 @@ void CmdDay(const astro::CalendarDate& d, const places::CityRecord& place, int i
     const calendar::LunarDate lunar = calendar::SolarToLunarDate(d.year, d.month, d.day);
     const calendar::HijriDate hijri = calendar::DayNumberToHijri(n);
     const int animal = calendar::ZodiacAnimal(d.year, d.month, d.day, mode);
-    const auto sun = [&](int event) {
-        return astro::SunEventTime(n, place.longitude, place.latitude, astro::CalcTimeZone, event);
-    };
+    const SunTimes times = ComputeSunTimes(n, place.longitude, place.latitude, astro::CalcTimeZone);
     const std::string lunar_text = calendar::LunarDateText(lunar);
     const std::string month_name = TrimBlanks(calendar::LunarMonthName(lunar.month));
     const std::string day_name = calendar::LunarDayName(lunar.day);
@@ -146,10 +177,12 @@ void CmdDay(const astro::CalendarDate& d, const places::CityRecord& place, int i
                    {"next_term", Utf8(next_term)},
                    {"place", PlaceJson(place)},
                    {"sun_times",
-                    {{"dawn", sun(astro::kDawn)},
-                     {"sunrise", sun(astro::kSunrise)},
-                     {"sunset", sun(astro::kSunset)},
-                     {"dusk", sun(astro::kDusk)}}},
+                    {{"dawn", MomentJson(times.dawn, times.no_dawn)},
+                     {"sunrise", MomentJson(times.sunrise, times.no_sunrise)},
+                     {"sunset", MomentJson(times.sunset, times.no_sunrise)},
+                     {"dusk", MomentJson(times.dusk, times.no_dawn)},
+                     {"no_sunrise", ReasonJson(times.no_sunrise)},
+                     {"no_dawn", ReasonJson(times.no_dawn)}}},
                    {"attribute_line", Utf8(attribute)},
                    {"information_line", Utf8(information)},
                    {"holiday", HolidayJson(n)},
@@ -164,8 +197,9 @@ void CmdDay(const astro::CalendarDate& d, const places::CityRecord& place, int i
     if (holiday.kind == calendar::HolidayKind::kWork) PrintLine("节假日　" + holiday.name + "调休上班（班）");
     PrintLine(TrimBlanks(information));
     if (info_type == 0)
-        PrintLine(place.name + "　黎明 " + sun(astro::kDawn) + "　日出 " + sun(astro::kSunrise) + "　日落 " +
-                  sun(astro::kSunset) + "　黄昏 " + sun(astro::kDusk));
+        PrintLine(place.name + "　黎明 " + MomentText(times.dawn, times.no_dawn) + "　日出 " +
+                  MomentText(times.sunrise, times.no_sunrise) + "　日落 " + MomentText(times.sunset, times.no_sunrise) +
+                  "　黄昏 " + MomentText(times.dusk, times.no_dawn));
     PrintLine("历算时区为东8区");
 }
 
@@ -393,20 +427,22 @@ void AddSunTimes(Commands& c) {
             PrintJson({{"date", astro::DayNumberToDateText(n)},
                        {"iso", IsoOf(n)},
                        {"place", {{"longitude", longitude}, {"latitude", latitude}, {"zone", hours}}},
-                       {"dawn", s.dawn},
-                       {"sunrise", s.sunrise},
+                       {"dawn", MomentJson(s.dawn, s.no_dawn)},
+                       {"sunrise", MomentJson(s.sunrise, s.no_sunrise)},
                        {"transit", s.transit},
-                       {"sunset", s.sunset},
-                       {"dusk", s.dusk},
+                       {"sunset", MomentJson(s.sunset, s.no_sunrise)},
+                       {"dusk", MomentJson(s.dusk, s.no_dawn)},
                        {"day_length", s.day_length},
-                       {"twilight_length", s.twilight_length}});
+                       {"twilight_length", s.twilight_length},
+                       {"no_sunrise", ReasonJson(s.no_sunrise)},
+                       {"no_dawn", ReasonJson(s.no_dawn)}});
             return;
         }
-        PrintLine("黎明 " + s.dawn);
-        PrintLine("日出 " + s.sunrise);
+        PrintLine("黎明 " + MomentText(s.dawn, s.no_dawn));
+        PrintLine("日出 " + MomentText(s.sunrise, s.no_sunrise));
         PrintLine("中天 " + s.transit);
-        PrintLine("日落 " + s.sunset);
-        PrintLine("黄昏 " + s.dusk);
+        PrintLine("日落 " + MomentText(s.sunset, s.no_sunrise));
+        PrintLine("黄昏 " + MomentText(s.dusk, s.no_dawn));
         PrintLine("昼长 " + s.day_length);
         PrintLine("晨昏长 " + s.twilight_length);
     };
@@ -556,10 +592,9 @@ int ShowOutput(CLI::App& app, const CLI::Error& e) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-#ifdef _WIN32
-    SetConsoleOutputCP(CP_UTF8);
-#endif
+namespace {
+
+int Run(int argc, char** argv) {
     // The name is fixed: help and manual pages say "tempo", whatever path started it.
     CLI::App app{"tempo " TEMPO_VERSION ": the calculator of Tempoline, the Chinese perpetual calendar", "tempo"};
     app.set_help_flag("-h,--help", "print this help and end");
@@ -641,3 +676,19 @@ int main(int argc, char** argv) {
     }
     return 0;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The wide entry (-municode): the arguments as Windows keeps them, in UTF-16, made UTF-8.
+int wmain(int argc, wchar_t** argv) {
+    cli::UseUnicodeConsole();
+    std::vector<std::string> arguments = cli::Utf8Arguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& a : arguments) pointers.push_back(a.data());
+    pointers.push_back(nullptr);
+    return Run(argc, pointers.data());
+}
+#else
+int main(int argc, char** argv) { return Run(argc, argv); }
+#endif

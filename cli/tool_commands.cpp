@@ -328,7 +328,7 @@ QuerySpan SpanOf(const SpanArguments& s) {
 
 template <typename Result>
 void PrintQuery(const Result& r, const QuerySpan& span, bool as_json, const json& hits, const json& hits_iso) {
-    if (span.cut) std::cerr << "tempo: " << Utf8("查询年份范围最多100年，已按100年查询") << "\n";
+    if (span.cut) std::cerr << "tempo: a query searches at most 100 years; the first 100 were searched\n";
     if (as_json)
         PrintJson({{"years", r.years}, {"stopped", r.stopped}, {"hits", hits}, {"hits_iso", hits_iso}, {"text", Utf8(r.text)}});
     else

@@ -5,15 +5,23 @@
 set(TEMPO_PACKAGING_DIR ${CMAKE_CURRENT_LIST_DIR})
 # cpack installs what scripts/package.sh built, without building every target (the tests) first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+# Every mode of the package is set here, never taken from the umask of the build: directories 0755,
+# programs 0755, other files 0644 (a release built under umask 077 would otherwise make
+# /usr/share/doc/tempoline unreadable to the users).
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(TEMPO_PROGRAM_MODE OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(TEMPO_FILE_MODE OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 
-install(TARGETS tempo RUNTIME DESTINATION bin)
+install(TARGETS tempo RUNTIME DESTINATION bin PERMISSIONS ${TEMPO_PROGRAM_MODE})
 set(TEMPO_MAN_PAGES ${CMAKE_BINARY_DIR}/man/tempo.1.gz)
 set(TEMPO_WEB_IN_PACKAGE OFF)
 if(TARGET tempoline-web)
   set(TEMPO_WEB_IN_PACKAGE ON)
-  install(TARGETS tempoline-web RUNTIME DESTINATION bin)
-  install(FILES ${TEMPO_PACKAGING_DIR}/tempoline-web.service DESTINATION lib/systemd/system)
-  install(FILES ${TEMPO_PACKAGING_DIR}/tempoline-web.default DESTINATION /etc/default RENAME tempoline-web)
+  install(TARGETS tempoline-web RUNTIME DESTINATION bin PERMISSIONS ${TEMPO_PROGRAM_MODE})
+  install(FILES ${TEMPO_PACKAGING_DIR}/tempoline-web.service DESTINATION lib/systemd/system PERMISSIONS ${TEMPO_FILE_MODE})
+  install(FILES ${TEMPO_PACKAGING_DIR}/tempoline-web.default DESTINATION /etc/default RENAME tempoline-web
+          PERMISSIONS ${TEMPO_FILE_MODE})
   list(APPEND TEMPO_MAN_PAGES ${CMAKE_BINARY_DIR}/man/tempoline-web.1.gz)
 endif()
 
@@ -35,7 +43,7 @@ add_custom_command(
   DEPENDS tempo $<$<BOOL:${TEMPO_WEB_IN_PACKAGE}>:tempoline-web> ${PROJECT_SOURCE_DIR}/scripts/man_pages.py
   VERBATIM)
 add_custom_target(man_pages ALL DEPENDS ${TEMPO_MAN_PAGES})
-install(FILES ${TEMPO_MAN_PAGES} DESTINATION share/man/man1)
+install(FILES ${TEMPO_MAN_PAGES} DESTINATION share/man/man1 PERMISSIONS ${TEMPO_FILE_MODE})
 
 # The package's changelog (a native package: changelog.gz), whose newest entry must be this version.
 file(STRINGS ${TEMPO_PACKAGING_DIR}/changelog TEMPO_CHANGELOG_TOP LIMIT_COUNT 1)
@@ -47,9 +55,11 @@ add_custom_command(
   COMMAND gzip -9nc ${TEMPO_PACKAGING_DIR}/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
   DEPENDS ${TEMPO_PACKAGING_DIR}/changelog)
 add_custom_target(package_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
-install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION share/doc/tempoline)
+install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION share/doc/tempoline PERMISSIONS ${TEMPO_FILE_MODE})
 
-install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/tempoline RENAME copyright)
+# The copyright in Debian's machine-readable format: the program's licence and the licences of the
+# libraries compiled into it (scripts/package.sh --check compares them with what the build included).
+install(FILES ${TEMPO_PACKAGING_DIR}/copyright DESTINATION share/doc/tempoline PERMISSIONS ${TEMPO_FILE_MODE})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tempoline)
@@ -72,13 +82,17 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# useradd makes the service's user; deb-systemd-helper and deb-systemd-invoke handle its unit.
+# useradd makes the service's user (with its group, or in the group of that name already there);
+# deb-systemd-helper and deb-systemd-invoke handle its unit.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "passwd, init-system-helpers (>= 1.52)")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${TEMPO_PACKAGING_DIR}/conffiles ${TEMPO_PACKAGING_DIR}/postinst ${TEMPO_PACKAGING_DIR}/prerm
     ${TEMPO_PACKAGING_DIR}/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The directories cpack makes itself (/usr, /etc/default, ...) take the umask's modes: set after
+# the installation into the staging folder.
+set(CPACK_PRE_BUILD_SCRIPTS ${TEMPO_PACKAGING_DIR}/directory-modes.cmake)
 include(CPack)
 
 # The pages as man shows them: their sections, every command and option, the Chinese as Chinese.

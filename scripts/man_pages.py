@@ -114,22 +114,31 @@ def tempo_page(tempo, version):
             roff("The command line was refused, with one line on the standard error that says which argument "
                  "and why, or the output could not be written; nothing was printed on the standard output."),
             ".SH FILES", ".TP", "\\fI$XDG_DATA_HOME/tempoline/holidays.tsv\\fR",
-            roff("A newer public holiday table (the format of cn_public_holidays_2007_2026.tsv), merged over the "
-                 "built-in years when it is there; ~/.local/share/tempoline/holidays.tsv without XDG_DATA_HOME. "
-                 "--holidays-file names another."),
+            roff("A newer public holiday table, merged over the built-in years when it is there; "
+                 "~/.local/share/tempoline/holidays.tsv without XDG_DATA_HOME. --holidays-file names another. "
+                 "UTF-8 lines of a date YYYY-MM-DD, a tab, 休 (day off) or 班 (weekend day worked), a tab and the "
+                 "holiday's name, and \"#\" comment lines: the table tempoline-web serves at /holidays/cn.tsv."),
             ".SH \"SEE ALSO\"", bold("tempoline-web") + "(1)"]
     return out
 
 
 def web_page(web, version):
-    lines = help_of(web).splitlines()
-    options = []
-    for line in lines[1:]:
-        if line.startswith("  --"):
+    # The help's sections: "Routes (GET and HEAD):" and "Options:" of entries ("  NAME  what",
+    # continued on lines indented further), then the forecast file's format, shown as it is.
+    sections = {}
+    section = None
+    for line in help_of(web).splitlines()[1:]:
+        if line and not line.startswith(" ") and line.endswith(":"):
+            section = sections.setdefault(line[:-1].split(" (")[0], [])
+        elif section is None or not line.strip():
+            continue
+        elif section is sections.get("Forecast file"):
+            section.append(line[2:])
+        elif line.startswith("  ") and not line.startswith("   "):
             name, _, about = line.strip().partition("  ")
-            options.append([name, about.strip()])
-        elif line.startswith("    ") and options:
-            options[-1][1] += " " + line.strip()
+            section.append([name, about.strip()])
+        elif section:
+            section[-1][1] += " " + line.strip()
     out = header("tempoline-web", version, "the weather and download pages of Tempoline")
     out += [".SH SYNOPSIS", bold("tempoline-web") + " [\\fIOPTIONS\\fR]", ".SH DESCRIPTION",
             roff("tempoline-web serves what the Windows program Tempoline reads over HTTP: the weather page of "
@@ -137,8 +146,14 @@ def web_page(web, version):
                  "the help window checks for a newer version, the public holiday table (/holidays/cn.tsv) and "
                  "calendar subscriptions (/calendar.ics, the files of tempo ics). It logs to the standard error "
                  "and ends on SIGINT or SIGTERM."),
-            ".SH OPTIONS"]
-    entries(out, [tuple(o) for o in options])
+            ".SH ROUTES"]
+    entries(out, [tuple(r) for r in sections["Routes"]])
+    out.append(".SH OPTIONS")
+    entries(out, [tuple(o) for o in sections["Options"]])
+    out += [".SH \"FORECAST FILE\"", roff("The file of --source file:PATH, JSON in UTF-8:"), ".PP", ".nf"]
+    out += [roff(line) for line in sections["Forecast file"] if line.startswith(" ") or line.startswith("{")]
+    out += [".fi", ".PP", roff(" ".join(line.strip() for line in sections["Forecast file"]
+                                        if not (line.startswith(" ") or line.startswith("{"))))]
     out += [".SH \"EXIT STATUS\"", ".TP", "0", roff("Stopped by a signal after serving."), ".TP", "1",
             roff("The address or port could not be taken, or the server failed."), ".TP", "2",
             roff("An option was refused, or the forecast source or the holiday table could not be read."),

@@ -14,9 +14,14 @@
 #     - the archive unzipped into a folder whose path has Chinese and blanks, under a fresh Wine
 #       prefix: tempo.exe day 2024-02-10 answers, Tempoline.exe opens its window;
 #     - the winget manifests hold what winget wants and the zip's hash (tests/winget_test.py);
-#     - lintian finds no error and no warning in the Debian package;
-#     - the Debian package installs with dpkg -i (as root), tempo day 2024-02-10 and
-#       tempoline-web --help run from it, man tempo shows its Chinese, and it is purged again.
+#     - lintian finds no error and no warning in the Debian package, nor a hardening tag; the
+#       Windows programs have address randomisation, no-execute data and stack canaries;
+#     - the Debian package's copyright carries the licence of every library compiled in, and the
+#       package made again under umask 077 and the C locale, in a folder with Chinese and a blank,
+#       has the same entries and modes (tests/deb_package_test.py);
+#     - the Debian package installs with dpkg -i (as root) where a tempoline-web group was left
+#       behind without its user, tempo day 2024-02-10 and tempoline-web --help run from it, man
+#       tempo shows its Chinese, and it is purged again, leaving its system user.
 #
 # The archive is made from the committed tree (git archive HEAD), so that it is exactly a commit:
 # the programs are linked without a time stamp (-Wl,--no-insert-timestamp) and without the paths of
@@ -24,6 +29,9 @@
 # (SOURCE_DATE_EPOCH), the same attributes and a fixed order. The Debian package is made from the
 # native build directory build/ of the working tree.
 set -euo pipefail
+# One locale whatever the caller's: UTF-8, which the folders' Chinese names need (in the C locale
+# cpack's archiver cannot read them, and unzip would change the names of the archive's files).
+export LC_ALL=C.UTF-8
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 check=false
@@ -60,7 +68,7 @@ build_archive() {
   { printf '\xef\xbb\xbf'; sed 's/$/\r/' "$tree/src/packaging/windows-readme.txt"; } >"$stage/说明.txt"
   sed 's/$/\r/' "$tree/src/LICENSE" >"$stage/LICENSE.txt"
   # The libraries linked into the programs, as Debian's MinGW-w64 and header packages name their
-  # licences: the GCC runtime (libstdc++, libgcc: GPL 3 with the GCC Runtime Library Exception),
+  # licences: the GCC runtime (libstdc++, libgcc, libssp: GPL 3 with the GCC Runtime Library Exception),
   # the MinGW-w64 runtime and winpthreads, and in tempo.exe CLI11 and nlohmann/json.
   local doc=/usr/share/doc
   for pair in "gcc-runtime:gcc-mingw-w64-x86-64-posix-runtime" "mingw-w64-runtime:mingw-w64-x86-64-dev" \
@@ -105,11 +113,17 @@ for manifest in packaging/winget/*.yaml; do
 done
 ls dist/winget
 
+# Makes the Debian package of build/ in folder $1. cpack's archiver reads the paths through the
+# locale, and in the C locale it cannot read a path with Chinese in it: UTF-8 whatever the caller's.
+make_deb() {
+  rm -rf "$1"
+  (cd build && LC_ALL=C.UTF-8 cpack -G DEB -B "$1" >/dev/null)
+}
+
 echo "== the Debian package"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build --target tempo tempoline-web man_pages package_changelog -j "$jobs"
-rm -rf build/cpack
-(cd build && cpack -G DEB -B "$root/build/cpack" >/dev/null)
+make_deb "$root/build/cpack"
 deb=tempoline_${version}_$(dpkg --print-architecture).deb
 cp "build/cpack/$deb" "dist/$deb"
 dpkg-deb -c "dist/$deb"
@@ -124,8 +138,31 @@ python3 tests/winget_test.py dist "$version"
 
 echo "== lintian"
 # Every tag is shown (information included); an error or a warning fails the check.
-lintian --info --display-info --fail-on error,warning "dist/$deb"
-echo "lintian: no error, no warning"
+lintian --info --display-info --fail-on error,warning "dist/$deb" | tee "$work/lintian.txt"
+# The programs are hardened (fortified functions, stack canaries, relocations read-only and bound
+# at once): lintian's hardening tags, information though they are, fail the check.
+if grep "hardening-" "$work/lintian.txt"; then
+  echo "lintian finds the programs of the Debian package not hardened" >&2
+  exit 1
+fi
+echo "lintian: no error, no warning, no hardening tag"
+
+echo "== the Debian package's licences, and its modes made under umask 077 in the C locale"
+(umask 077 && LC_ALL=C make_deb "$work/打包 二")
+python3 tests/deb_package_test.py "dist/$deb" "$work/打包 二/$deb" build
+
+echo "== the Windows programs: address randomisation (64-bit), no-execute data, stack canaries"
+for exe in Tempoline.exe tempo.exe; do
+  flags=$(x86_64-w64-mingw32-objdump -p "$work/first/stage/$exe" | sed -n 's/^DllCharacteristics[[:space:]]*//p')
+  # HIGH_ENTROPY_VA 0x20, DYNAMIC_BASE 0x40, NX_COMPAT 0x100
+  if (( (0x$flags & 0x160) != 0x160 )); then
+    echo "$exe: DllCharacteristics $flags lacks high-entropy ASLR, dynamic base or NX" >&2
+    exit 1
+  fi
+  grep -q "stack smashing detected" "$work/first/stage/$exe" ||
+    { echo "$exe has no stack protector (libssp)" >&2; exit 1; }
+done
+echo "hardened: Tempoline.exe and tempo.exe"
 
 echo "== reproducible: the same commit built again elsewhere gives the same archive"
 build_archive "$work/第二 份" "$work/second.zip"
@@ -150,6 +187,10 @@ export WINEPREFIX=$prefix WINEDEBUG=-all
 day=$(cd "$programs" && wine tempo.exe day 2024-02-10)
 echo "$day"
 grep -q "正月初一" <<<"$day" || { echo "tempo.exe day 2024-02-10 did not answer" >&2; exit 1; }
+# 说明.txt names every command tempo.exe has.
+for command in $(cd "$programs" && wine tempo.exe --help | sed -n 's/^  \([a-z][a-z-]*\)  .*/\1/p'); do
+  grep -qw -- "$command" "$programs/说明.txt" || { echo "说明.txt does not name tempo.exe $command" >&2; exit 1; }
+done
 # Tempoline.exe from its folder, on a virtual display: its window (橙鹿日历) must appear. The Wine
 # server of tempo.exe, started without the display, must end first, or it keeps the windows off it.
 wineserver -w
@@ -165,10 +206,14 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
   { echo "Tempoline.exe started from the archive showed no window" >&2; exit 1; }
 echo "Tempoline.exe showed its window ($work/archive-screenshot.png)"
 
-echo "== the Debian package installs and runs"
+echo "== the Debian package installs and runs, where a tempoline-web group was left without its user"
 if [ "$(id -u)" -ne 0 ]; then sudo=sudo; else sudo=; fi
+if getent passwd tempoline-web >/dev/null; then $sudo userdel tempoline-web; fi
+getent group tempoline-web >/dev/null || $sudo groupadd --system tempoline-web
 $sudo dpkg -i "dist/$deb"
 trap '$sudo dpkg --purge tempoline >/dev/null || true' EXIT
+[ "$(id -gn tempoline-web)" = tempoline-web ] ||
+  { echo "the service's user is not in the tempoline-web group that was there" >&2; exit 1; }
 day=$(/usr/bin/tempo day 2024-02-10)
 echo "$day"
 grep -q "正月初一" <<<"$day" || { echo "the installed tempo day 2024-02-10 did not answer" >&2; exit 1; }
@@ -179,4 +224,8 @@ test -f /usr/share/doc/tempoline/changelog.gz
 getent passwd tempoline-web >/dev/null
 grep -q '^TEMPOLINE_WEB_PORT=' /etc/default/tempoline-web
 systemd-analyze verify /usr/lib/systemd/system/tempoline-web.service 2>&1 | grep -v "man tempoline-web" || true
+$sudo dpkg --purge tempoline
+trap - EXIT
+# Purge leaves the system user (and its group), as Debian's policy advises: files it owned may remain.
+getent passwd tempoline-web >/dev/null || { echo "purge removed the system user" >&2; exit 1; }
 echo "== the release checks passed: dist/$zip_name, dist/$deb"

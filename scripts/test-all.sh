@@ -12,6 +12,16 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+echo "== tempo alone: the CLI-only build of docs/building.md, GoogleTest, Boost and libical kept out"
+# Finding any of them is made to fail (CMAKE_DISABLE_FIND_PACKAGE_*; libical is found through
+# pkg-config), so the recipe is shown to need none of them.
+cmake -S . -B build-cli -DCMAKE_BUILD_TYPE=Release -DTEMPO_TESTS=OFF -DTEMPO_BENCHMARKS=OFF -DTEMPO_WEB=OFF \
+  -DTEMPO_ICS=OFF -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_Boost=ON \
+  -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON --no-warn-unused-cli >/dev/null
+cmake --build build-cli --target tempo -j "$jobs"
+build-cli/tempo day 2024-02-10 | grep -q "正月初一" || { echo "the CLI-only tempo did not answer" >&2; exit 1; }
+if build-cli/tempo --help | grep -q "^  ics "; then echo "the CLI-only tempo has libical's ics command" >&2; exit 1; fi
+
 echo "== the core's unit tests under ThreadSanitizer (the engine's memo is shared between threads)"
 cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS=-fsanitize=thread \
   -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST \

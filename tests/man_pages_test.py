@@ -96,13 +96,38 @@ class WebPage(unittest.TestCase):
         text, warnings = shown("tempoline-web.1.gz")
         self.assertEqual(warnings, "")
         headings = [line for line in text.splitlines() if re.fullmatch(r"[A-Z][A-Z ]+", line)]
-        self.assertEqual(headings, ["NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "FILES", "SEE ALSO"])
+        self.assertEqual(headings, ["NAME", "SYNOPSIS", "DESCRIPTION", "ROUTES", "OPTIONS", "FORECAST FILE",
+                                    "EXIT STATUS", "FILES", "SEE ALSO"])
         web_help = subprocess.run([WEB, "--help"], capture_output=True, env=UTF8).stdout.decode("utf-8")
         options = re.findall(r"^  (--[a-z-]+)", web_help, re.M)
         self.assertGreater(len(options), 6)
         for option in options:
             self.assertRegex(text, r"\n       " + re.escape(option) + r"\b", option)
         self.assertIn("/etc/default/tempoline-web", text)
+        # Every route the service answers (web/service.cpp routes them) is in the help and the page.
+        for route in ("/weather/CODE.shtml", "/download/index.html", "/download/tempoline.html", "/help/778.php",
+                      "/holidays/cn.tsv", "/calendar.ics"):
+            self.assertIn(route, web_help, route)
+            self.assertIn(route, text, route)
+        # The forecast file's format is on the page itself, the weather words in Chinese.
+        self.assertIn('"wind_force": "3级"', text)
+
+    def test_version(self):
+        p = subprocess.run([WEB, "--version"], capture_output=True, env=UTF8)
+        self.assertEqual((p.returncode, p.stdout, p.stderr), (0, b"tempoline-web 4.2 (Tempoline 4.2)\n", b""))
+
+
+class InstalledFilesOnly(unittest.TestCase):
+    def test_no_page_or_help_names_a_file_of_the_source_tree(self):
+        # The package installs the programs, their pages and /etc/default/tempoline-web: a path of
+        # the source tree (web/demo-forecast.json, data/*.tsv) would send the reader nowhere.
+        texts = {"tempo.1": shown("tempo.1.gz")[0], "tempoline-web.1": shown("tempoline-web.1.gz")[0],
+                 "tempoline-web --help": subprocess.run([WEB, "--help"], capture_output=True,
+                                                        env=UTF8).stdout.decode("utf-8"),
+                 "tempo --help-all": subprocess.run([TEMPO, "--help-all"], capture_output=True,
+                                                    env=UTF8).stdout.decode("utf-8")}
+        for name, text in texts.items():
+            self.assertIsNone(re.search(r"\b(web|data|docs|scripts|packaging)/\S+", text), name)
 
 
 class Generator(unittest.TestCase):

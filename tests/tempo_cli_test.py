@@ -103,16 +103,21 @@ class SunTimes(unittest.TestCase):
         self.assertLessEqual(abs(seconds(t["sunrise"]) - seconds("04:46:11")), 1)
         self.assertLessEqual(abs(seconds(t["sunset"]) - seconds("19:46:23")), 1)
         self.assertEqual(set(t), {"date", "iso", "place", "dawn", "sunrise", "transit", "sunset", "dusk", "day_length",
-                                  "twilight_length"})
+                                  "twilight_length", "no_sunrise", "no_dawn"})
         self.assertEqual((t["iso"], t["date"]), ("2024-06-21", "AD06-21-2024"))
         self.assertEqual(t["place"], {"longitude": -116.38, "latitude": 39.9, "zone": 8})
 
     def test_other_places_and_out_of_range(self):
         t = ok_json("sun-times", "2024-06-21", "--lon", "74", "--lat", "40.7", "--zone", "-5")
         self.assertLessEqual(abs(seconds(t["transit"]) - seconds("11:57:00")), 60)
+        # The North Pole at the winter solstice: no sunrise, no dawn, said so in JSON and in text.
         t = ok_json("sun-times", "2024-12-21", "--lon", "0", "--lat", "90", "--zone", "0")
-        self.assertEqual(t["sunrise"], "00:00:00")
-        self.assertEqual(t["day_length"], "00:00:00")
+        self.assertEqual((t["sunrise"], t["sunset"], t["no_sunrise"], t["day_length"]),
+                         (None, None, "polar night", "00:00:00"))
+        code, out, _ = run("sun-times", "2024-12-21", "--lon", "0", "--lat", "90", "--zone", "0")
+        self.assertEqual(out.splitlines()[:2], ["黎明 无（极夜）", "日出 无（极夜）"])
+        code, out, _ = run("sun-times", "2024-06-21", "--lon", "0", "--lat", "90", "--zone", "0")
+        self.assertEqual(out.splitlines()[:2], ["黎明 无（极昼）", "日出 无（极昼）"])
 
 
 # --- independent computations -------------------------------------------------------------------
@@ -160,21 +165,25 @@ def sun_events(date, lon, lat, zone):
     h1, h2 = hour_angle(-50 / 60), hour_angle(-6.0)
     # The Sun crosses the meridian every day, below the horizon in the polar night.
     out = {"transit": clock(zone / 24 + (180 - k) / 360)}
-    for name, h, start, end, length in (("day", h1, "sunrise", "sunset", "day_length"),
-                                        ("twilight", h2, "dawn", "dusk", "twilight_length")):
+    # A pair of moments that does not happen is null, with its reason: the Sun below the threshold
+    # all day (polar night), above the horizon all day (midnight sun), or above the twilight's
+    # threshold all night though it sets (white night).
+    for name, h, start, end, length, why in (("day", h1, "sunrise", "sunset", "day_length", "no_sunrise"),
+                                             ("twilight", h2, "dawn", "dusk", "twilight_length", "no_dawn")):
         if h == -180:
-            out.update({start: "00:00:00", end: "24:00:00", length: "24:00:00"})
+            reason = "midnight sun" if h1 == -180 else "white night"
+            out.update({start: None, end: None, length: "24:00:00", why: reason})
         elif h == 180:
-            out.update({start: "00:00:00", end: "00:00:00", length: "00:00:00"})
+            out.update({start: None, end: None, length: "00:00:00", why: "polar night"})
         else:
             out.update({start: clock(zone / 24 + (180 - h - k) / 360), end: clock(zone / 24 + (180 + h - k) / 360),
-                        length: 2 * h / 360 * 86400})
+                        length: 2 * h / 360 * 86400, why: None})
     return out
 
 
 class AgainstIndependentComputations(unittest.TestCase):
     def assertClock(self, got, expected, what):
-        if isinstance(expected, str):
+        if expected is None or isinstance(expected, str):
             self.assertEqual(got, expected, what)
         else:
             # The program cuts the seconds; the low-accuracy Sun is good to a few seconds.
@@ -204,7 +213,7 @@ class AgainstIndependentComputations(unittest.TestCase):
         for place, lon, lat in places:
             got = ok_json("day", "2024-06-21", "--place", place)["sun_times"]
             expected = sun_events(datetime.date(2024, 6, 21), lon, lat, 8)
-            for name in ("dawn", "sunrise", "sunset", "dusk"):
+            for name in ("dawn", "sunrise", "sunset", "dusk", "no_sunrise", "no_dawn"):
                 self.assertClock(got[name], expected[name], (place, name))
         for place in ("1/17", "4/35", "31/21", "35/3", "35/0", "0/1", "36/1"):
             code, out, err = run("day", "2024-06-21", "--place", place)
@@ -236,6 +245,14 @@ class AgainstIndependentComputations(unittest.TestCase):
             self.assertTrue(got, criteria)
         for criteria in (("--hijri-day", "31"), ("--hijri-month", "13"), ("--hijri-day", "0")):
             self.assertEqual(run("query", "days", "--from", "2024", "--years", "1", *criteria)[0], 2, criteria)
+
+    def test_a_query_over_more_than_100_years_searches_100_and_says_so(self):
+        # New Year's Day of 2000..2099, not of 2100..2149; the notice in English like every message.
+        code, out, err = run("query", "days", "--from", "2000", "--years", "150", "--solar-month", "1",
+                             "--solar-day", "1", "--json")
+        self.assertEqual(code, 0)
+        self.assertEqual(json.loads(out)["hits_iso"], ["%d-01-01" % y for y in range(2000, 2100)])
+        self.assertEqual(err, "tempo: a query searches at most 100 years; the first 100 were searched\n")
 
     def test_the_values_of_a_day(self):
         # 2024-02-10 (day 2460351): 正月初一 甲辰; 1445-07-30 of the arithmetic Hijri calendar; a
@@ -331,8 +348,8 @@ class Errors(unittest.TestCase):
         self.assertEqual(ok_json("convert", "--from", "hijri", "1445-12-30")["gregorian"], "AD07-07-2024")
         self.assertEqual(ok_json("query", "days", "--from", "9000", "--bc", "--years", "1", "--solar-month", "1",
                                  "--solar-day", "1")["hits"], ["BC01-01-9000"])
-        self.assertEqual(ok_json("sun-times", "2024-06-21", "--lon", "180", "--lat", "-90", "--zone", "12")["sunrise"],
-                         "00:00:00")
+        self.assertEqual(ok_json("sun-times", "2024-06-21", "--lon", "180", "--lat", "-90", "--zone", "12")["no_sunrise"],
+                         "polar night")
         self.assertEqual(ok_json("sun-times", "2024-06-21", "--zone", "-12")["transit"][:2], "16")
         self.assertEqual(ok_json("query", "days", "--from", "8999", "--years", "2", "--solar-month", "1",
                                  "--solar-day", "1")["hits"], ["AD01-01-8999", "AD01-01-9000"])
@@ -611,7 +628,7 @@ class Day(unittest.TestCase):
         self.assertEqual(d["festivals"]["lunar"], "春节")
         self.assertIn("春节", d["information_line"])
         self.assertEqual(d["attribute_line"], "星期六 水瓶座  甲辰(龙)年丙寅月甲辰日")
-        self.assertEqual(set(d["sun_times"]), {"dawn", "sunrise", "sunset", "dusk"})
+        self.assertEqual(set(d["sun_times"]), {"dawn", "sunrise", "sunset", "dusk", "no_sunrise", "no_dawn"})
         self.assertEqual(d["periods"]["dog_days"], "")
 
     def test_places_information_types_and_modes(self):

@@ -541,6 +541,19 @@ class TheFile(unittest.TestCase):
         self.assertEqual(code, 0)
         self.assertIn("no holidays in 2027..2045\n", err)
 
+    def test_only_a_year_without_a_day_off_or_worked_is_said_to_have_no_holidays(self):
+        # The table begins with the notice of 2007, whose 元旦 made 2006-12-30 and 31 working days:
+        # the file of 2006 holds them; 2005 holds nothing.
+        for args, warned in [(("--from", "2006"), None), (("--from", "2005", "--years", "3"), "2005"),
+                             (("--from", "2004", "--years", "3"), "2004..2005")]:
+            code, data, err = tempo(*args, "--holidays")
+            self.assertEqual(code, 0, args)
+            if warned is None:
+                self.assertNotIn("no holidays", err, args)
+                self.assertIn(b"DTSTART;VALUE=DATE:20061230", data.replace(b"\r\n ", b""))
+            else:
+                self.assertIn("no holidays in %s\n" % warned, err, args)
+
     def test_every_day_off_and_worked_of_the_years_asked_is_in_the_file(self):
         # The days from the published notices (data/), each 休 day with the weekend next to it up to
         # a listed day, worked out here; 班 days count on a weekend only.

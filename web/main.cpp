@@ -24,11 +24,15 @@ int main(int argc, char** argv) {
     web::Options options;
     const std::string wrong = web::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options);
     if (!wrong.empty()) {
-        std::cerr << "tempoline-web: " << wrong << "\n\n" << web::UsageText();
+        std::cerr << "tempoline-web: " << wrong << "\n\n" << text::GbkToUtf8(web::UsageText());
         return 2;
     }
     if (options.help) {
-        std::cout << web::UsageText();
+        std::cout << text::GbkToUtf8(web::UsageText());
+        return 0;
+    }
+    if (options.version) {
+        std::cout << "tempoline-web " TEMPO_VERSION " (Tempoline " TEMPO_VERSION ")\n";
         return 0;
     }
 

@@ -217,6 +217,10 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
             options.help = true;
             continue;
         }
+        if (name == "--version") {
+            options.version = true;
+            continue;
+        }
         const std::size_t equals = name.find('=');
         if (equals != std::string::npos) {
             value = name.substr(equals + 1);
@@ -257,21 +261,56 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
 }
 
 std::string UsageText() {
-    return "tempoline-web: the weather pages and the download page Tempoline reads\n"
+    // The manual page is made from this text (scripts/man_pages.py): its sections are the headings
+    // ending in ":", its entries the lines indented by two.
+    return "tempoline-web: the weather pages, the download page and the public holiday table Tempoline\n"
+           "reads, and calendar subscriptions, over HTTP/1.0 and 1.1\n"
            "\n"
+           "Routes (GET and HEAD):\n"
+           "  /weather/CODE.shtml  the five-day forecast of a place code of the city table\n"
+           "  /download/index.html  the download page with the version offered (also\n"
+           "                       /download/tempoline.html)\n"
+           "  /help/778.php        the wind scale the weather pages link to\n"
+           "  /holidays/cn.tsv     the public holiday table: UTF-8 lines of a date YYYY-MM-DD, a tab,\n"
+           "                       休 (day off) or 班 (weekend day worked), a tab and the holiday's\n"
+           "                       name; \"#\" comment lines; the last line \"# end of table: N rows,\n"
+           "                       years Y..Z\"; with an ETag\n"
+           "  /calendar.ics        a calendar to subscribe to: the file of tempo ics for the query\n"
+           "                       from=YYYY&years=N&terms&festivals&months&holidays&name=NAME&\n"
+           "                       lunar-birthday=MM-DD:TITLE&solar-birthday=MM-DD:TITLE (at most\n"
+           "                       10 years and 20 birthdays); with an ETag\n"
+           "\n"
+           "Options:\n"
            "  --address A          listen on address A (default 0.0.0.0)\n"
            "  --port N             listen on port N (default 8080; 0 picks a free one)\n"
            "  --source S           api: Open-Meteo (api.open-meteo.com, plain HTTP);\n"
            "                       api:HOST[:PORT]: an Open-Meteo server elsewhere;\n"
-           "                       file:PATH: the forecasts of a JSON file (see web/demo-forecast.json)\n"
+           "                       file:PATH: the forecasts of a JSON file (its format below)\n"
            "  --cache-minutes N    keep each place's Open-Meteo forecast N minutes (default 30)\n"
            "  --version-offered V  the version the download page offers (default 4.2)\n"
            "  --max-connections N  connections kept at once (default 1024); at the cap the idle\n"
            "                       ones are closed first\n"
            "  --holidays FILE      the public holiday table served at /holidays/cn.tsv, merged over\n"
-           "                       the built-in years (a regular file in the format of\n"
-           "                       data/cn_public_holidays_*.tsv; its end line is optional)\n"
-           "  --help               this text\n";
+           "                       the built-in years (a regular file in the format of that route;\n"
+           "                       its end line is optional)\n"
+           "  --version            print the version and end\n"
+           "  --help               this text\n"
+           "\n"
+           "Forecast file (--source file:PATH), JSON in UTF-8:\n"
+           "  {\"credit\": \"演示数据\",\n"
+           "   \"published\": \"08:00\",\n"
+           "   \"days\": [{\"day\":   {\"weather\": \"晴\", \"temperature\": 26,\n"
+           "                       \"wind_direction\": \"南风\", \"wind_force\": \"3级\"},\n"
+           "             \"night\": {\"weather\": \"多云\", \"temperature\": 15,\n"
+           "                       \"wind_direction\": \"南风\", \"wind_force\": \"2级\"}},\n"
+           "            ... five days, today first],\n"
+           "   \"places\": {\"101020100\": {\"published\": \"11:00\", \"days\": [five days]}}}\n"
+           "  One forecast for every place, and their own for the place codes under \"places\"\n"
+           "  (optional, as is \"credit\", the source the pages name). The texts are those the\n"
+           "  weather viewer reads: weather words such as 晴, 多云, 阴, 小雨, directions such as 南风 or\n"
+           "  无持续风向, forces such as 3级 (none empty, the weather at most 6 characters);\n"
+           "  temperatures in degrees Celsius, -99..99. Any other key, a code that is no place's or a\n"
+           "  text the viewer cannot read back refuses the file at start, with the reason.\n";
 }
 
 bool LoadHolidays(const std::string& path, calendar::HolidayTable& table, std::string& why) {

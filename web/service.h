@@ -132,6 +132,7 @@ struct Options {
     int max_connections = 1024;
     std::string holidays;  // a holiday table file merged over the built-in one, or ""
     bool help = false;
+    bool version = false;  // --version: print the version and end
 };
 
 // The table a --holidays file gives (merged over the built-in years), or false with the reason: a
