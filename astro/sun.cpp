@@ -85,16 +85,24 @@ constexpr NutationColumns ToColumns(const NutationTerm (&rows)[40]) {
 
 constexpr NutationColumns kNutationColumns = ToColumns(kNutation);
 
-TEMPO_SERIES_CLONES double Nutation(double t) {
+// Mean elongation of the Moon, mean anomalies of the Sun and the Moon, the Moon's argument of
+// latitude and the longitude of its ascending node, degrees: the arguments of the nutation series.
+struct NutationArguments {
+    double d, m, mp, f, om;
+};
+
+inline NutationArguments NutationArgumentsAt(double t) {
     const double t2 = t * t;
     const double t3 = t2 * t;
-    // Mean elongation of the Moon, mean anomalies of the Sun and the Moon, the Moon's argument of
-    // latitude and the longitude of its ascending node, degrees.
-    const double d = WrapToRange(297.8502042 + 445267.1115168 * t - 0.00163 * t2 + t3 / 545868.0, 180, 180);
-    const double m = WrapToRange(357.5291092 + 35999.0502909 * t - 0.0001536 * t2 + t3 / 24490000.0, 180, 180);
-    const double mp = WrapToRange(134.9634114 + 477198.8676313 * t + 0.008997 * t2 + t3 / 69699.0, 180, 180);
-    const double f = WrapToRange(93.2720993 + 483202.0175273 * t - 0.0034029 * t2 - t3 / 3526000.0, 180, 180);
-    const double om = WrapToRange(125.04452 - 1934.136261 * t + 0.0020708 * t2 + t3 / 450000.0, 180, 180);
+    return {WrapToRange(297.8502042 + 445267.1115168 * t - 0.00163 * t2 + t3 / 545868.0, 180, 180),
+            WrapToRange(357.5291092 + 35999.0502909 * t - 0.0001536 * t2 + t3 / 24490000.0, 180, 180),
+            WrapToRange(134.9634114 + 477198.8676313 * t + 0.008997 * t2 + t3 / 69699.0, 180, 180),
+            WrapToRange(93.2720993 + 483202.0175273 * t - 0.0034029 * t2 - t3 / 3526000.0, 180, 180),
+            WrapToRange(125.04452 - 1934.136261 * t + 0.0020708 * t2 + t3 / 450000.0, 180, 180)};
+}
+
+TEMPO_SERIES_CLONES double Nutation(double t) {
+    const auto [d, m, mp, f, om] = NutationArgumentsAt(t);
     const NutationColumns& n = kNutationColumns;
     double part[4] = {0.0, 0.0, 0.0, 0.0};
     for (int i = 0; i < 40; i += 4)
@@ -108,13 +116,7 @@ TEMPO_SERIES_CLONES double Nutation(double t) {
 
 // The nutation in obliquity (degrees) from the same rows and arguments: sum of (b + b'T) cos(arg).
 double ObliquityNutation(double t) {
-    const double t2 = t * t;
-    const double t3 = t2 * t;
-    const double d = WrapToRange(297.8502042 + 445267.1115168 * t - 0.00163 * t2 + t3 / 545868.0, 180, 180);
-    const double m = WrapToRange(357.5291092 + 35999.0502909 * t - 0.0001536 * t2 + t3 / 24490000.0, 180, 180);
-    const double mp = WrapToRange(134.9634114 + 477198.8676313 * t + 0.008997 * t2 + t3 / 69699.0, 180, 180);
-    const double f = WrapToRange(93.2720993 + 483202.0175273 * t - 0.0034029 * t2 - t3 / 3526000.0, 180, 180);
-    const double om = WrapToRange(125.04452 - 1934.136261 * t + 0.0020708 * t2 + t3 / 450000.0, 180, 180);
+    const auto [d, m, mp, f, om] = NutationArgumentsAt(t);
     double sum = 0.0;
     for (const NutationTerm& row : kNutation) {
         const double arg = row.d * d + row.m * m + row.mp * mp + row.f * f + row.om * om;
